@@ -1,0 +1,56 @@
+# Ondelar: set-up, build, tests and benchmarks on a Debian machine.
+#   make run    installs what is missing, builds and starts the program
+#   make test   installs what is missing, builds with sanitizers and runs every test
+#   make bench  builds and runs the benchmarks (figures only, no assertions)
+
+PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
+            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev xauth xvfb
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test test-build fuzz bench clean
+
+deps:
+	@faltan=""; for p in $(PAQUETES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || faltan="$$faltan $$p"; \
+	done; \
+	if [ -n "$$faltan" ]; then \
+	  echo "Instalando:$$faltan"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y $$faltan; \
+	fi
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/ondelar
+
+test-build: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DONDELAR_SANITIZE=ON -DONDELAR_BENCH=OFF
+	cmake --build build-test -j $(JOBS)
+
+test: test-build fuzz
+	ctest --test-dir build-test --output-on-failure -j $(JOBS)
+
+# Each fuzz target runs for a bounded time on its seed corpus.
+FUZZ_SEGUNDOS ?= 30
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDELAR_FUZZ=ON \
+	  -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; \
+	  echo "== $$n ($(FUZZ_SEGUNDOS) s)"; \
+	  $$f -max_total_time=$(FUZZ_SEGUNDOS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+	    build-fuzz/corpus/$$n fuzz/corpus/$$n > build-fuzz/$$n.log 2>&1; rc=$$?; \
+	  tail -n 12 build-fuzz/$$n.log; [ $$rc = 0 ] || { echo "$$n: fallo"; exit 1; }; \
+	done
+
+bench: build
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF -DONDELAR_BENCH=ON
+	cmake --build build -j $(JOBS) --target bench_todos
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; }; done; true
+
+clean:
+	rm -rf build build-test build-fuzz

@@ -1,0 +1,105 @@
+#include "app/Ondelar.h"
+
+#include <stdexcept>
+
+#include <QCloseEvent>
+#include <QComboBox>
+
+#include "app/interaccion.h"
+#include "ui_Ondelar.h"
+
+Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::OndelarClass>()) {
+    ui->setupUi(this);
+
+    connect(ui->indiceArchivoEEG, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &Ondelar::ramaEEGhasChanged);
+    connect(ui->indiceProcesado, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &Ondelar::selectedEEGhasChanged);
+
+    connect(ui->cargar_nuevo_archivo_GDF, &QAction::triggered, this, &Ondelar::cargarEEG);
+    connect(ui->elegir_canales, &QAction::triggered, this, &Ondelar::graficoDibujar);
+    connect(ui->aplicar_ASR, &QAction::triggered, this, &Ondelar::graficoASR);
+    connect(ui->aplicar_filtro_frecuencial, &QAction::triggered, this, &Ondelar::graficoFiltro);
+    connect(ui->aplicar_promediado, &QAction::triggered, this, &Ondelar::graficoPromediado);
+    connect(ui->aplicar_MARA, &QAction::triggered, this, &Ondelar::graficoMARA);
+    connect(ui->aplicar_CAR, &QAction::triggered, this, &Ondelar::lanzarCAR);
+    connect(ui->aplicar_analisis_frecuencial, &QAction::triggered, this, &Ondelar::lanzarAnalisisFrecuencial);
+    connect(ui->licencia_y_atribuciones, &QAction::triggered, this, &Ondelar::popUpLicenciasAtribuciones);
+    connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
+    connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
+    // Every numerical step runs natively: there is no outside engine session
+    // to open here, so start-up cannot fail for lack of one.
+}
+
+Ondelar::~Ondelar() = default;
+
+void Ondelar::pausaDebug(std::string cad) { interaccion::mostrarMensaje(QString::fromStdString(cad)); }
+
+void Ondelar::closeEvent(QCloseEvent* evento) { evento->accept(); }
+
+const EEG& Ondelar::eegSeleccionado() const {
+    return archivosEEG.rama(ui->indiceArchivoEEG->currentIndex(), ui->indiceProcesado->currentIndex());
+}
+
+void Ondelar::rellenarSelector(QComboBox* selector, int n) {
+    selector->clear();
+    for (int i = 1; i <= n; ++i) selector->addItem(QString::number(i));
+}
+
+void Ondelar::anadirArchivo(std::unique_ptr<EEG> eeg) {
+    archivosEEG.anadirArchivo(std::move(eeg));
+    rellenarSelector(ui->indiceArchivoEEG, archivosEEG.numeroArchivos());
+    ui->indiceArchivoEEG->setCurrentIndex(ui->indiceArchivoEEG->count() - 1);
+}
+
+void Ondelar::anadirRama(std::unique_ptr<EEG> eeg) {
+    archivosEEG.anadirRama(ui->indiceArchivoEEG->currentIndex(), std::move(eeg));
+    ramaEEGhasChanged(1);
+}
+
+void Ondelar::ramaEEGhasChanged(int indice) {
+    ui->labelDatos->setText(QStringLiteral("Rama eeg changed ") + QString::number(indice));
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    if (indice != -1 && archivo >= 0 && archivo < archivosEEG.numeroArchivos()) {
+        rellenarSelector(ui->indiceProcesado, archivosEEG.numeroRamas(archivo));
+        ui->indiceProcesado->setCurrentIndex(ui->indiceProcesado->count() - 1);
+    } else {
+        ui->indiceProcesado->clear();
+    }
+}
+
+void Ondelar::selectedEEGhasChanged(int indice) {
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int rama = ui->indiceProcesado->currentIndex();
+    if (indice == -1 || !archivosEEG.nombraRama(archivo, rama)) {
+        ui->labelDatos->setText(QStringLiteral("No hay ningun eeg seleccionado"));
+        return;
+    }
+    ui->labelDatos->setText(QString::fromStdString(archivosEEG.descripcion(archivo, rama)));
+}
+
+void Ondelar::borrarDatosSeleccionados() {
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int rama = ui->indiceProcesado->currentIndex();
+    if (!archivosEEG.nombraRama(archivo, rama)) {
+        pausaDebug("No hay ningún eeg seleccionado que se pueda borrar.");
+        return;
+    }
+    const QString descripcion = QString::fromStdString(archivosEEG.descripcion(archivo, rama));
+    const QString pregunta =
+        rama == 0 ? QStringLiteral("¿Borrar el archivo %1 entero, con todas sus ramas (%2)?")
+                        .arg(archivo + 1)
+                        .arg(archivosEEG.numeroRamas(archivo))
+                  : QStringLiteral("¿Borrar la rama %1?").arg(descripcion);
+    if (!interaccion::preguntarSiNo(pregunta)) return;
+
+    archivosEEG.borrarRama(archivo, rama);
+    if (rama == 0) {
+        const int n = archivosEEG.numeroArchivos();
+        rellenarSelector(ui->indiceArchivoEEG, n);
+        if (n > 0) ui->indiceArchivoEEG->setCurrentIndex(std::min(archivo, n - 1));
+    } else {
+        rellenarSelector(ui->indiceProcesado, archivosEEG.numeroRamas(archivo));
+        ui->indiceProcesado->setCurrentIndex(rama - 1);
+    }
+}

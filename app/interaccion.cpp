@@ -1,0 +1,59 @@
+#include "app/interaccion.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace interaccion {
+namespace {
+RespondedorMensaje respondedorMensaje;
+RespondedorArchivo respondedorAbrir;
+RespondedorArchivo respondedorGuardar;
+RespondedorPregunta respondedorPregunta;
+}  // namespace
+
+void mostrarMensaje(const QString& texto) {
+    if (respondedorMensaje) {
+        respondedorMensaje(texto);
+        return;
+    }
+    QMessageBox caja;
+    caja.setText(texto);
+    caja.setStandardButtons(QMessageBox::Ok);
+    caja.setDefaultButton(QMessageBox::Ok);
+    caja.exec();
+}
+
+std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro) {
+    if (respondedorAbrir) return respondedorAbrir(titulo, filtro);
+    QFileDialog dialogo(nullptr, titulo, QString(), filtro);
+    dialogo.setFileMode(QFileDialog::ExistingFile);
+    dialogo.setAcceptMode(QFileDialog::AcceptOpen);
+    dialogo.selectNameFilter(filtro);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return std::nullopt;
+    return dialogo.selectedFiles().front();
+}
+
+std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString& filtro) {
+    if (respondedorGuardar) return respondedorGuardar(titulo, filtro);
+    QFileDialog dialogo(nullptr, titulo, QString(), filtro);
+    dialogo.setFileMode(QFileDialog::AnyFile);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return std::nullopt;
+    return dialogo.selectedFiles().front();
+}
+
+bool preguntarSiNo(const QString& texto) {
+    if (respondedorPregunta) return respondedorPregunta(texto);
+    QMessageBox caja;
+    caja.setText(texto);
+    caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    caja.setDefaultButton(QMessageBox::No);
+    return caja.exec() == QMessageBox::Yes;
+}
+
+void fijarRespondedorMensaje(RespondedorMensaje r) { respondedorMensaje = std::move(r); }
+void fijarRespondedorArchivoAbrir(RespondedorArchivo r) { respondedorAbrir = std::move(r); }
+void fijarRespondedorArchivoGuardar(RespondedorArchivo r) { respondedorGuardar = std::move(r); }
+void fijarRespondedorPregunta(RespondedorPregunta r) { respondedorPregunta = std::move(r); }
+
+}  // namespace interaccion

@@ -1,0 +1,34 @@
+#pragma once
+// The program's only ways of asking the user something: a modal message box
+// with one OK button and the file choosers. Each can be answered by a test
+// through a replaceable responder instead of a real modal dialog.
+
+#include <functional>
+#include <optional>
+
+#include <QString>
+
+namespace interaccion {
+
+// Modal message box, one OK button (default). Returns when it is closed.
+void mostrarMensaje(const QString& texto);
+
+// Modal open-file dialog; nullopt when cancelled.
+std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro);
+
+// Modal save-file dialog (asks before overwriting); nullopt when cancelled.
+std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString& filtro);
+
+// Modal yes/no question; true for yes.
+bool preguntarSiNo(const QString& texto);
+
+// Test hooks: while set, they answer instead of the real dialogs.
+using RespondedorMensaje = std::function<void(const QString& texto)>;
+using RespondedorArchivo = std::function<std::optional<QString>(const QString& titulo, const QString& filtro)>;
+using RespondedorPregunta = std::function<bool(const QString& texto)>;
+void fijarRespondedorMensaje(RespondedorMensaje r);
+void fijarRespondedorArchivoAbrir(RespondedorArchivo r);
+void fijarRespondedorArchivoGuardar(RespondedorArchivo r);
+void fijarRespondedorPregunta(RespondedorPregunta r);
+
+}  // namespace interaccion

@@ -1,0 +1,90 @@
+#pragma once
+// The EEG record exchanged by every subsystem: one recording or one
+// processing branch, with its channels, its sample matrix and its optional
+// event table.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <armadillo>
+
+// One event of a GDF event table. A kind is the pair (tipo, calificador);
+// all events of a kind share the kind's colour.
+struct Evento {
+    int32_t tipo = 0;
+    int32_t posicion = 0;     // sample index, a column of the sample matrix
+    int32_t calificador = 0;
+    int32_t canal = 0;
+    int32_t duracion = 0;
+    int32_t rojo = 0, verde = 0, azul = 0;
+};
+
+struct TablaEventos {
+    int32_t modo = 0;
+    int32_t numeroEventos = 0;
+    std::vector<Evento> eventos;      // numeroEventos entries, in file order
+    int32_t numeroTipos = 0;
+    std::vector<Evento> tipos;        // one representative per kind, first-appearance order
+};
+
+struct Canal {
+    std::string etiqueta;
+    std::string transductor;
+    std::string unidad;
+    double minimoFisico = 0.0;
+    double maximoFisico = 0.0;
+    int64_t minimoDigital = 0;
+    int64_t maximoDigital = 0;
+    std::optional<std::array<double, 3>> localizacion;  // x, y, z from a .CED file
+    std::string prefiltrado;
+    uint32_t muestrasPorRegistro = 0;
+    uint32_t tipoDato = 0;  // GDF type code of the stored values
+};
+
+// Channels and event table are shared (not copied) by a derived record until
+// the store takes its own deep copy with clonarEEG.
+struct EEG {
+    std::string sujeto;
+    std::string identificacionRegistro;
+    std::string fechaRegistro;
+    uint64_t idEquipo = 0;
+    uint64_t idLaboratorio = 0;
+    uint64_t idTecnico = 0;
+    std::string reservado;
+    int64_t numeroMuestras = 0;
+    int32_t frecuenciaMuestreo = 0;
+    std::string historia;
+    double tiempoInicio = 0.0;
+    double tiempoFin = 0.0;
+    uint32_t numeroCanales = 0;
+    std::shared_ptr<std::vector<Canal>> canales = std::make_shared<std::vector<Canal>>();
+    int32_t numeroMatrices = 0;
+    std::vector<arma::mat> matrices;  // each numeroCanales x numeroMuestras, one row per channel
+    std::shared_ptr<TablaEventos> tablaEventos;  // null when the record has none
+
+    // Empty record: no channels, no matrices, no event table.
+    EEG() = default;
+
+    // Record built from a header: zero-filled canales x muestras matrix and
+    // empty channel records. Throws std::invalid_argument for a sampling
+    // rate of 0 or below, or negative counts.
+    EEG(int32_t frecuencia, uint32_t canales, int64_t muestras);
+
+    const arma::mat& datos() const;  // first matrix; throws std::out_of_range when there is none
+    bool tieneEventos() const { return tablaEventos != nullptr; }
+};
+
+// (muestras - 1) / frecuencia in integer division, as a double.
+double calcularTiempoFin(int64_t muestras, int32_t frecuencia);
+
+// New record with the source's metadata, channels and event table (shared)
+// and one matrix, a copy of `datos`. The sample count stays the source's.
+EEG derivarEEG(const EEG& fuente, const arma::mat& datos);
+
+// Sets event e at index i of the table, giving it its kind's colour, or a new
+// colour from the C library generator (draws: blue, green, red) for a new kind.
+void fijarEvento(TablaEventos& tabla, Evento e, int32_t i);
