@@ -50,7 +50,7 @@ fuzz: deps
 bench: build
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF -DONDELAR_BENCH=ON
 	cmake --build build -j $(JOBS) --target bench_todos
-	@for b in build/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; }; done; true
+	@for b in $$(find build/bench -maxdepth 2 -type f -executable -name "bench_*" | sort); do [ -x "$$b" ] && { echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; }; done; true
 
 clean:
 	rm -rf build build-test build-fuzz
