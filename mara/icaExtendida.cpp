@@ -55,6 +55,20 @@ void copiarColumnas(const arma::mat& origen, const arma::uword* indices, arma::u
 // k + 0.02, with exact zero (which would give 0/0) taken as super-Gaussian.
 double signoDe(double s) { return s < 0.0 ? -1.0 : 1.0; }
 
+// y = tanh(u) element by element through exp(-2|u|), which libm computes
+// several times faster than tanh; the absolute error stays within a few
+// units of 1e-16, all that matters beside u itself in (G y + u) u'.
+void tangenteHiperbolica(const arma::mat& u, arma::mat& y) {
+    const double* origen = u.memptr();
+    double* destino = y.memptr();
+    for (arma::uword i = 0; i < u.n_elem; ++i) {
+        const double x = origen[i];
+        const double e = std::exp(-2.0 * std::abs(x));
+        const double t = (1.0 - e) / (1.0 + e);
+        destino[i] = x < 0.0 ? -t : t;
+    }
+}
+
 bool pesosExplotados(const arma::mat& pesos) {
     // NaN compares false, so non-finite weights count as blown up as well.
     return std::any_of(pesos.begin(), pesos.end(),
@@ -249,7 +263,7 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
             copiarColumnas(datos, orden.data() + t, Bu, bloque);
             u = pesos * bloque;
             u.each_col() += sesgo;
-            y = arma::tanh(u);
+            tangenteHiperbolica(u, y);
             sumaY = arma::sum(y, 1);
             // G y u' + u u' = (G y + u) u': one product instead of two.
             y.each_col() %= signos;
