@@ -33,7 +33,7 @@ FactoresRadiales::FactoresRadiales(const ModeloEsferas& modelo)
 
 double FactoresRadiales::operator()(int n) {
     if (n < 1) throw std::invalid_argument("FactoresRadiales: el grado empieza en 1");
-    if (static_cast<size_t>(n) < cache_.size() && !std::isnan(cache_[static_cast<size_t>(n)]))
+    if (static_cast<size_t>(n) < cache_.size() && !std::isnan(cache_[static_cast<size_t>(n)])) [[likely]]
         return cache_[static_cast<size_t>(n)];
     // Layer 0 holds the dipole's own term r^-(n+1)/(4 pi sigma0) plus A0 r^n;
     // layer k > 0 holds A_k r^n + B_k r^-(n+1). Potential and normal current
@@ -102,16 +102,25 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
     const double u = std::clamp(arma::dot(rh, r0h), -1.0, 1.0);
 
     // Angular term of degree n for the three unit moments:
-    // b^(n-1) [ n P_n(u) r0h + P_n'(u) (rh - u r0h) ].
-    arma::vec3 total(arma::fill::zeros);
-    double pAnterior = 1.0, p = u;            // P_0, P_1
-    double dpAnterior = 0.0, dp = 1.0;        // P_0', P_1'
-    double potenciaB = 1.0;                   // b^(n-1)
+    // b^(n-1) [ n P_n(u) r0h + P_n'(u) (rh - u r0h) ]. Plain scalars: this loop
+    // runs for every electrode, source and degree of the lead field.
+    const double r0[3] = {r0h(0), r0h(1), r0h(2)};
+    const double t[3] = {rh(0) - u * r0h(0), rh(1) - u * r0h(1), rh(2) - u * r0h(2)};
+    double total[3] = {0.0, 0.0, 0.0};
+    double pAnterior = 1.0, p = u;      // P_0, P_1
+    double dpAnterior = 0.0, dp = 1.0;  // P_0', P_1'
+    double potenciaB = 1.0;             // b^(n-1)
     for (int n = 1; n <= kGradoMaximo; ++n) {
-        const arma::vec3 angular = potenciaB * (n * p * r0h + dp * (rh - u * r0h));
-        const arma::vec3 termino = angular * factores(n);
-        total += termino;
-        if (n > 3 && arma::norm(termino) < 1e-9 * arma::norm(total)) break;
+        const double f = potenciaB * factores(n);
+        const double a = f * n * p, c = f * dp;
+        double norma2Termino = 0.0, norma2Total = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            const double termino = a * r0[i] + c * t[i];
+            total[i] += termino;
+            norma2Termino += termino * termino;
+            norma2Total += total[i] * total[i];
+        }
+        if (n > 3 && norma2Termino < 1e-18 * norma2Total) break;
         if (b == 0.0) break;
         // Recurrences: (n+1) P_{n+1} = (2n+1) u P_n - n P_{n-1};  P'_{n+1} = P'_{n-1} + (2n+1) P_n.
         const double pSiguiente = ((2.0 * n + 1) * u * p - n * pAnterior) / (n + 1);
@@ -122,7 +131,8 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
         dp = dpSiguiente;
         potenciaB *= b;
     }
-    return total / (R * R) * kMicrovoltiosPorNanoamperioMetro;
+    const double escala = kMicrovoltiosPorNanoamperioMetro / (R * R);
+    return arma::vec3{total[0] * escala, total[1] * escala, total[2] * escala};
 }
 
 double potencialEsferaHomogenea(double radio, double sigma, const arma::vec3& electrodo, const arma::vec3& fuente,
