@@ -28,3 +28,6 @@ arma::vec filtrarFIR(FiltroFIR& filtro, const arma::vec& entrada);
 // of row r-1 left. Gives the same numbers as filtrarFIR row by row, but works
 // on whole columns where no earlier row is involved. Same throws as filtrarFIR.
 arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada);
+// The same into `salida`, resized to the input's size (its memory is reused
+// when it already has that size). `salida` must not be `entrada`.
+void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida);

@@ -136,3 +136,23 @@ TEST(FiltrarFilasFIR, MatrizVaciaDevuelveVacia) {
     EXPECT_EQ(filtrarFilasFIR(f, arma::mat(0, 10)).n_cols, 10u);
     EXPECT_EQ(filtrarFilasFIR(f, arma::mat(3, 0)).n_rows, 3u);
 }
+
+TEST(FiltrarFilasFIR, SalidaReutilizadaDaLoMismo) {
+    arma::arma_rng::set_seed(13);
+    const arma::mat x = arma::randn(9, 120);
+    FiltroFIR diseno;
+    disenarFiltroFIR(diseno, 1.0, 40.0, 256, 60, "BANDSTOP");
+    FiltroFIR a = diseno, b = diseno;
+    const arma::mat nueva = filtrarFilasFIR(a, x);
+    arma::mat reutilizada(9, 120, arma::fill::value(7.0));  // stale contents are overwritten
+    const double* memoria = reutilizada.memptr();
+    filtrarFilasFIR(b, x, reutilizada);
+    EXPECT_EQ(reutilizada.memptr(), memoria);
+    EXPECT_TRUE(arma::approx_equal(nueva, reutilizada, "absdiff", 0.0));
+    arma::mat otraForma(2, 2);
+    filtrarFilasFIR(b, x, otraForma);
+    EXPECT_EQ(otraForma.n_rows, 9u);
+    EXPECT_EQ(otraForma.n_cols, 120u);
+    arma::mat misma = x;
+    EXPECT_THROW(filtrarFilasFIR(b, misma, misma), std::invalid_argument);
+}
