@@ -56,10 +56,16 @@ void avanzarEstado(FiltroFIR& f, const double* x, arma::uword paso, arma::uword 
 // y(c, n) = sum_k b[k] x(c, n-k). Channels go in blocks of 8 whose sums stay
 // in registers while k runs; each sum adds its terms from k = 0 up, starting
 // at 0.0, exactly as the sample-by-sample loop does, so the numbers match it.
-// Loop vectorisation is off here: it would vectorise along k (a reduction)
+// GCC's loop vectoriser is off here: it would vectorise along k (a reduction)
 // with gathers; the straight-line vectorisation of the 8 sums is what we want.
-__attribute__((optimize("no-tree-loop-vectorize"))) void convolucionColumnas(const double* __restrict b, arma::uword l, const double* __restrict x,
-                         double* __restrict y, arma::uword canales, arma::uword muestras) {
+#if defined(__GNUC__) && !defined(__clang__)
+#define ONDELAR_SIN_VECTORIZAR_BUCLES __attribute__((optimize("no-tree-loop-vectorize")))
+#else
+#define ONDELAR_SIN_VECTORIZAR_BUCLES
+#endif
+ONDELAR_SIN_VECTORIZAR_BUCLES void convolucionColumnas(const double* __restrict b, arma::uword l,
+                                                       const double* __restrict x, double* __restrict y,
+                                                       arma::uword canales, arma::uword muestras) {
     constexpr arma::uword bloque = 8;
     for (arma::uword n = l - 1; n < muestras; ++n) {
         double* yn = y + n * canales;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <complex>
+#include <sstream>
 #include <stdexcept>
 
 #include "dsp/fir/ErrorDisenoFIR.h"
@@ -28,12 +29,18 @@ void comprobarOrdenPar(int orden, int linea) {
                          "Diseño FIR: el orden del filtro debe ser par (orden " + std::to_string(orden) + ")");
 }
 
+std::string numero(double x) {
+    std::ostringstream texto;
+    texto << x;  // general format, 6 significant digits
+    return texto.str();
+}
+
 void comprobarBordes(double f0, double f1, int linea) {
     // Written negated so that a NaN edge fails too.
     if (!(f0 < f1))
         informarErrorFIR(rutaInforme, linea, mensajeBordes,
-                         "Diseño FIR: las frecuencias de la banda deben cumplir 0 < f0 < f1 < 1 (f0 = " +
-                             std::to_string(f0) + ", f1 = " + std::to_string(f1) + ")");
+                         "Diseño FIR: las frecuencias normalizadas de la banda deben cumplir 0 < f0 < f1 < 1 (f0 = " +
+                             numero(f0) + ", f1 = " + numero(f1) + ")");
 }
 
 void comprobarOrden(int orden, const char* rutina) {
@@ -145,7 +152,7 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
 
     const double m0Real = ordenBaseFIR(frecInferior, frecSuperior, frecuenciaMuestreo, atenuacionDb);
     if (!std::isfinite(m0Real) || std::abs(m0Real) > ordenMaximoFIR)
-        throw std::invalid_argument("disenarFiltroFIR: el orden del filtro (" + std::to_string(m0Real) +
+        throw std::invalid_argument("disenarFiltroFIR: el orden del filtro (" + numero(m0Real) +
                                     ") no es representable; revise los límites y la atenuación");
     const int m0 = static_cast<int>(m0Real);
     const int ordenPar = (m0 % 2 == 1) ? m0 + 1 : m0;

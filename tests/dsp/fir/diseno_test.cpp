@@ -101,6 +101,15 @@ TEST(DisenoFIR, PasaAltosDeOrdenImparInformaLinea630) {
 
 TEST(DisenoFIR, PasaBandaConBordesIgualesInformaLinea659) {
     esperaInforme([] { disenoPasaBanda(18, 0.3, 0.3); }, 659, bordes);
+    // The user reads the Spanish text, with the values.
+    testing::internal::CaptureStdout();
+    try {
+        disenoPasaBanda(18, 0.3, 0.25);
+    } catch (const ErrorDisenoFIR& e) {
+        EXPECT_NE(std::string(e.what()).find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"), std::string::npos)
+            << e.what();
+    }
+    testing::internal::GetCapturedStdout();
     esperaInforme([] { disenoPasaBanda(18, 0.4, 0.3); }, 659, bordes);
 }
 
