@@ -1,5 +1,7 @@
 #include "filtering/opcionesFiltro.h"
 
+#include <cctype>
+
 #include "filtering/filtroFrecuencial.h"
 
 TipoFiltro tipoFiltroDesdeCodigo(int codigo) {
@@ -22,4 +24,15 @@ std::string nombreTipoFiltro(TipoFiltro tipo) {
         case TipoFiltro::rechazaBanda: return "BANDSTOP";
     }
     return std::string();
+}
+
+TipoFiltro tipoFiltroDesdeNombre(const std::string& nombre) {
+    std::string mayusculas = nombre;
+    for (char& c : mayusculas) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (int codigo = 0; codigo <= 3; ++codigo) {
+        const TipoFiltro tipo = tipoFiltroDesdeCodigo(codigo);
+        if (nombreTipoFiltro(tipo) == mayusculas) return tipo;
+    }
+    throw ParametrosFiltroNoValidos("tipoFiltroDesdeNombre: tipo de filtro desconocido (\"" + nombre +
+                                    "\"); los tipos son HIGH, LOW, BANDPASS y BANDSTOP");
 }

@@ -18,3 +18,7 @@ TipoFiltro tipoFiltroDesdeCodigo(int codigo);
 
 // "HIGH", "LOW", "BANDPASS", "BANDSTOP": the designer's type name and the branch tag.
 std::string nombreTipoFiltro(TipoFiltro tipo);
+
+// The inverse, in any letter case ("bandpass" too), for text front ends.
+// Throws ParametrosFiltroNoValidos for any other name.
+TipoFiltro tipoFiltroDesdeNombre(const std::string& nombre);

@@ -61,6 +61,13 @@ TEST(OpcionesFiltro, CodigosYNombres) {
     EXPECT_EQ(nombreTipoFiltro(tipoFiltroDesdeCodigo(3)), "BANDSTOP");
     EXPECT_THROW(tipoFiltroDesdeCodigo(4), ParametrosFiltroNoValidos);
     EXPECT_THROW(tipoFiltroDesdeCodigo(-1), ParametrosFiltroNoValidos);
+    EXPECT_EQ(tipoFiltroDesdeNombre("HIGH"), TipoFiltro::pasaAltos);
+    EXPECT_EQ(tipoFiltroDesdeNombre("low"), TipoFiltro::pasaBajos);
+    EXPECT_EQ(tipoFiltroDesdeNombre("BandPass"), TipoFiltro::pasaBanda);
+    EXPECT_EQ(tipoFiltroDesdeNombre("bandstop"), TipoFiltro::rechazaBanda);
+    EXPECT_THROW(tipoFiltroDesdeNombre("NOTCH"), ParametrosFiltroNoValidos);
+    EXPECT_THROW(tipoFiltroDesdeNombre("LOW "), ParametrosFiltroNoValidos);
+    EXPECT_THROW(tipoFiltroDesdeNombre(""), ParametrosFiltroNoValidos);
 }
 
 TEST(TextoEstadoFiltro, UnTextoPorTipo) {
