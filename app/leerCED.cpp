@@ -37,6 +37,11 @@ ResultadoCED leerCED(EEG& eeg, std::string ruta) {
         std::cout << "fallo al abrir el archivo" << std::endl;
         return resultado;
     }
+    return leerCED(eeg, archivo);
+}
+
+ResultadoCED leerCED(EEG& eeg, std::istream& archivo) {
+    ResultadoCED resultado;
     resultado.abierto = true;
     std::string linea;
     std::getline(archivo, linea);  // header

@@ -4,6 +4,7 @@
 // further columns. Channels are matched by position, not by name.
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 #include "io/EEG.h"
@@ -20,3 +21,6 @@ struct ResultadoCED {
 // stops: that channel and the following keep their own label and have no
 // location. Writes "fallo al abrir el archivo" when the file cannot be opened.
 ResultadoCED leerCED(EEG& eeg, std::string ruta);
+
+// The same over an open text (the file's contents after opening).
+ResultadoCED leerCED(EEG& eeg, std::istream& texto);

@@ -15,6 +15,8 @@ namespace {
 // BCI2000 header.
 constexpr size_t maximoPrimeraLinea = 64 * 1024;
 constexpr size_t bytesPorBloque = 1 << 20;
+// Far beyond any amplifier; bounds the channel records a header can ask for.
+constexpr int64_t maximoCanales = 65536;
 
 bool esBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -106,6 +108,9 @@ EEG DatFileReader::decodificar() {
 
     if (numeroCanales <= 0)
         return fallar("la cabecera no declara canales (SourceCh= " + std::to_string(numeroCanales) + ").");
+    if (numeroCanales > maximoCanales)
+        return fallar("la cabecera declara " + std::to_string(numeroCanales) + " canales (SourceCh=); se admiten " +
+                      std::to_string(maximoCanales) + " como mucho.");
     if (frecuenciaMuestreo <= 0 || frecuenciaMuestreo > INT32_MAX)
         return fallar("la frecuencia de muestreo de la cabecera (SamplingRate= " +
                       std::to_string(frecuenciaMuestreo) + ") no es válida: debe ser mayor que 0 Hz.");
@@ -153,7 +158,8 @@ EEG DatFileReader::decodificar() {
         tipoDato == 3 ? TipoValor::int16 : tipoDato == 5 ? TipoValor::int32 : TipoValor::float32;
     const auto nCanales = static_cast<size_t>(numeroCanales);
     const auto paso = static_cast<size_t>(bytesPorMuestra);
-    const size_t muestrasPorBloque = std::max<size_t>(1, bytesPorBloque / paso);
+    const size_t muestrasPorBloque =
+        std::min(std::max<size_t>(1, bytesPorBloque / paso), static_cast<size_t>(numeroMuestras));
     std::vector<uint8_t> bloque(muestrasPorBloque * paso);
     double* destino = eeg.matrices.front().memptr();
     irA(longitudCabecera);

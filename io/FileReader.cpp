@@ -49,6 +49,7 @@ void FileReader::irA(int64_t posicion) {
 }
 
 size_t FileReader::leerBloque(void* destino, size_t n) {
+    if (n == 0) return 0;
     auto* d = static_cast<unsigned char*>(destino);
     size_t leidos = 0;
     if (posicion_ < tamano_) {

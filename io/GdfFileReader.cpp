@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <new>
 #include <optional>
 #include <vector>
@@ -152,7 +153,8 @@ EEG GdfFileReader::decodificar() {
     std::cout << "Cargando datos..." << std::endl;
     irA(longitudCabecera);
     const auto registro = static_cast<size_t>(bytesPorRegistro);
-    const size_t registrosPorBloque = std::max<size_t>(1, bytesPorBloque / registro);
+    const size_t registrosPorBloque =
+        std::min(std::max<size_t>(1, bytesPorBloque / registro), static_cast<size_t>(numeroRegistros));
     std::vector<uint8_t> bloque(registrosPorBloque * registro);
     double* destino = eeg.matrices.front().memptr();
     const size_t nCanales = ns;
@@ -209,6 +211,7 @@ bool GdfFileReader::leerEventos(EEG& eeg) {
 
     tabla->numeroEventos = static_cast<int32_t>(n);
     tabla->eventos.reserve(n);
+    std::map<std::pair<int32_t, int32_t>, Evento> colorPorTipo;
     for (uint32_t i = 0; i < n; ++i) {
         Evento e;
         e.tipo = u16(tipos + 2 * size_t{i});
@@ -219,7 +222,19 @@ bool GdfFileReader::leerEventos(EEG& eeg) {
             e.canal = u16(canales + 2 * size_t{i});
             e.duracion = static_cast<int32_t>(std::min<int64_t>(u32(duraciones + 4 * size_t{i}), INT32_MAX));
         }
-        fijarEvento(*tabla, e, static_cast<int32_t>(i));
+        // fijarEvento scans the kinds; a kind already met takes its colour from
+        // the index, so a long table with many kinds stays linear.
+        const auto clave = std::make_pair(e.tipo, e.calificador);
+        const auto conocido = colorPorTipo.find(clave);
+        if (conocido == colorPorTipo.end()) {
+            fijarEvento(*tabla, e, static_cast<int32_t>(i));
+            colorPorTipo.emplace(clave, tabla->tipos.back());
+        } else {
+            e.rojo = conocido->second.rojo;
+            e.verde = conocido->second.verde;
+            e.azul = conocido->second.azul;
+            tabla->eventos.push_back(e);
+        }
     }
     eeg.tablaEventos = std::move(tabla);
     return true;
