@@ -2,6 +2,7 @@
 // Loading of one recording file, for the main window and the command-line
 // tool alike.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -18,3 +19,10 @@ public:
 // cannot be opened, has another extension, is refused by its reader or holds
 // no samples: an empty record is never returned.
 EEG cargarRegistro(const std::string& ruta);
+
+// The same, then the .CED file at `rutaCED` (when given) lays its labels and
+// locations onto the channels, as the window's loading command does. Throws
+// ErrorLectura also when the .CED file cannot be opened or describes fewer
+// channels than the recording has: without a window to warn in, a partial
+// montage is refused rather than kept.
+EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED);

@@ -78,3 +78,19 @@ TEST(CargarRegistro, FallosLanzanErrorLecturaConMotivo) {
         testing::internal::GetCapturedStdout();
     }
 }
+
+TEST(CargarRegistro, ConCedPoneEtiquetasYLocalizaciones) {
+    testing::internal::CaptureStdout();
+    const EEG e = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf",
+                                 std::optional<std::string>(ONDELAR_RAIZ "/../shared/data/p300_8ch.ced"));
+    const EEG sinCed = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf", std::nullopt);
+    EXPECT_THROW(cargarRegistro(ONDELAR_RAIZ "/../shared/data/motor_64ch.dat",
+                                std::optional<std::string>(ONDELAR_RAIZ "/../shared/data/p300_8ch.ced")),
+                 ErrorLectura);
+    EXPECT_THROW(cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf", std::optional<std::string>("/no/existe.ced")),
+                 ErrorLectura);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");
+    EXPECT_TRUE((*e.canales)[7].localizacion.has_value());
+    EXPECT_FALSE((*sinCed.canales)[0].localizacion.has_value());
+}
