@@ -49,9 +49,14 @@ std::string nombreCuboPromediado(const std::tm& hora, int repeticion) {
     std::string texto(bufer, static_cast<size_t>(n));
     if (!texto.empty() && texto.back() == '\n') texto.pop_back();
     std::replace(texto.begin(), texto.end(), ':', '-');
-    std::string nombre = "Promediado-" + texto;
-    if (repeticion > 1) nombre += "-" + std::to_string(repeticion);
-    return nombre + ".bin";
+    std::string nombre = "Promediado-";
+    nombre += texto;
+    if (repeticion > 1) {
+        nombre += '-';
+        nombre += std::to_string(repeticion);
+    }
+    nombre += ".bin";
+    return nombre;
 }
 
 std::filesystem::path guardarCuboPromediado(const arma::cube& cubo, const DestinoCubo& destino) {
