@@ -13,7 +13,7 @@ end
 
 % Drift removal: the statements are evaluated literally, one workspace per
 % call (this function's), as the engine would run them after "clear".
-function datosSalida = derivaLiteral(datosEntrada, srateEntrada)
+function [datosSalida, nucleo] = derivaLiteral(datosEntrada, srateEntrada)
   datosFiltrar = datosEntrada;
   srate = int32(srateEntrada);
   clear datosEntrada srateEntrada
@@ -28,6 +28,7 @@ function datosSalida = derivaLiteral(datosEntrada, srateEntrada)
   end
   eval(sprintf(" datosFiltrar = datosFiltrar'; \n"));
   datosSalida = datosFiltrar;
+  nucleo = B(:);
 end
 
 % Kernel length for a rate, from the same design statement.
@@ -54,8 +55,9 @@ nombres = {'deriva_100', 'deriva_250', 'deriva_256', 'deriva_256_1canal', 'deriv
 for i = 1:rows(casos)
   [srate, C, S] = casos{i, :};
   x = senal(C, S, srate);
-  y = derivaLiteral(x, srate);
+  [y, nucleo] = derivaLiteral(x, srate);
   guardar([nombres{i} '_entrada.bin'], x);
+  guardar(sprintf('nucleo_%d.bin', srate), nucleo);
   guardar([nombres{i} '_salida.bin'], y);
   printf('%s: %d Hz, %d x %d, %d taps\n', nombres{i}, srate, C, S, tapsDeriva(srate));
 end
@@ -75,3 +77,12 @@ guardar('iir_B.bin', B'); guardar('iir_A.bin', A'); guardar('iir_X.bin', X); gua
 guardar('iir_Y.bin', Y); guardar('iir_zf.bin', zf); guardar('iir_Y0.bin', Y0); guardar('iir_zf0.bin', zf0);
 guardar('iir_B2.bin', B2'); guardar('iir_A2.bin', A2'); guardar('iir_zi2.bin', zi2);
 guardar('iir_Y2.bin', Y2); guardar('iir_zf2.bin', zf2);
+
+% Shape-preserving cubic interpolation: extrema, a flat stretch, uneven
+% spacing and extrapolation at both ends.
+px = [0 1 3 4 7 8 10]; py = [0 2 1 1 5 -1 -0.5];
+pxi = linspace(-0.5, 10.5, 45);
+guardar('pchip_x.bin', px'); guardar('pchip_y.bin', py'); guardar('pchip_xi.bin', pxi');
+guardar('pchip_yi.bin', interp1(px, py, pxi, 'pchip')');
+% Two points only: a straight line.
+guardar('pchip2_yi.bin', interp1([1 3], [2 -2], pxi, 'pchip')');
