@@ -15,16 +15,19 @@ arma::mat covarianzaBloques(const arma::mat& X, arma::uword bloque) {
     if (S == 0 || bloque == 0) throw std::invalid_argument("covarianza por bloques: no hay muestras");
     const arma::uword bloques = (S - 1) / bloque + 1;
     const arma::uword P = C * (C + 1) / 2;
+    const arma::mat porMuestra = X.t();  // C x S: each sample contiguous
     arma::mat U(P, bloques, arma::fill::zeros);
-    arma::mat fase(bloques, C);
-    for (arma::uword k = 0; k < bloque; ++k) {
-        arma::uvec indices = k + bloque * arma::regspace<arma::uvec>(0, bloques - 1);
-        indices.elem(arma::find(indices > S - 1)).fill(S - 1);
-        fase = X.rows(indices);
-        // Entry (c1, c2), c1 <= c2, of every block's outer product.
-        arma::uword p = 0;
-        for (arma::uword c2 = 0; c2 < C; ++c2)
-            for (arma::uword c1 = 0; c1 <= c2; ++c1, ++p) U.row(p) += (fase.col(c1) % fase.col(c2)).t();
+    for (arma::uword j = 0; j < bloques; ++j) {
+        double* u = U.colptr(j);
+        for (arma::uword k = 0; k < bloque; ++k) {
+            const double* x = porMuestra.colptr(std::min(k + bloque * j, S - 1));
+            // Entry (c1, c2), c1 <= c2, of the outer product.
+            arma::uword p = 0;
+            for (arma::uword c2 = 0; c2 < C; ++c2) {
+                const double x2 = x[c2];
+                for (arma::uword c1 = 0; c1 <= c2; ++c1) u[p++] += x[c1] * x2;
+            }
+        }
     }
     return U;
 }

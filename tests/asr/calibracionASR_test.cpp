@@ -8,7 +8,9 @@
 #include "asr/medianaGeometrica.h"
 #include "asr/seleccionVentanasLimpias.h"
 #include "asr/ventanasASR.h"
+#include "asr/ajusteDistribucion.h"
 #include "lecturaP300.h"
+#include "referencias.h"
 
 TEST(VentanasASR, CanalesMalosPermitidos) {
     EXPECT_EQ(canalesMalosPermitidos(8, 0.075), 1u);  // round(0.6)
@@ -130,11 +132,37 @@ TEST(Calibracion, PrimerMinutoDeP300) {
     EXPECT_EQ(ctx.iirstate.n_cols, C);
     EXPECT_TRUE(ctx.iirstate.is_finite());
 
+    // Against the step-by-step transcription in Octave (referencia_calibracion.m),
+    // whose shaping filter is the reference design (equal to ours within 1e-9).
+    EXPECT_EQ(static_cast<double>(ctx.calibracion.numeroMuestras), cargarReferencia("calibracion_p300_limpias.bin")(0, 0));
+    EXPECT_LT(errorRelativo(ctx.M, cargarReferencia("calibracion_p300_M.bin")), 1e-7);
+    EXPECT_LT(errorRelativo(ctx.T.t() * ctx.T, cargarReferencia("calibracion_p300_TtT.bin")), 1e-7);
+    arma::vec umbrales(C);
+    for (arma::uword c = 0; c < C; ++c) umbrales(c) = arma::norm(ctx.T.row(c));  // rows of V' have unit norm
+    EXPECT_LT(errorRelativo(arma::sort(umbrales), cargarReferencia("calibracion_p300_umbrales.bin")), 1e-7);
+    EXPECT_LT(errorRelativo(ctx.iirstate, cargarReferencia("calibracion_p300_iirstate.bin")), 1e-7);
+
     // The same input gives the same output.
     const ContextoASR otra = contextoP300(eeg);
     EXPECT_TRUE(arma::approx_equal(ctx.M, otra.M, "absdiff", 0.0));
     EXPECT_TRUE(arma::approx_equal(ctx.T, otra.T, "absdiff", 0.0));
     EXPECT_TRUE(arma::approx_equal(ctx.iirstate, otra.iirstate, "absdiff", 0.0));
+}
+
+// The per-channel fits of clean-window selection, against the Octave transcription.
+TEST(SeleccionVentanas, AjustesPorCanalComoEnOctave) {
+    EEG eeg(256, 8, 60 * 256);
+    eeg.matrices[0] = leerP300(60 * 256);
+    const EEG trabajo = eliminarDeriva(eeg);
+    const arma::mat esperado = cargarReferencia("calibracion_p300_ajusteSeleccion.bin");
+    const arma::uvec inicios = iniciosVentanas(60 * 256, 256, 256 * (1 - 0.66));
+    const ContextoASR ctx(eeg, OpcionesASR{});
+    for (arma::uword c = 0; c < 8; ++c) {
+        double mu, sig;
+        ajusteDistribucionRobusta(rmsVentanas(trabajo.datos().row(c).t(), inicios, 256), 0.25, 0.1, ctx, mu, sig);
+        EXPECT_NEAR(mu, esperado(c, 0), 1e-9 * std::abs(esperado(c, 0))) << c;
+        EXPECT_NEAR(sig, esperado(c, 1), 1e-9 * std::abs(esperado(c, 1))) << c;
+    }
 }
 
 // Thresholds nobody exceeds keep every sample: S' = S.
