@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -16,30 +18,36 @@ arma::uword siguientePotenciaDeDos(arma::uword n) {
 // the kernel, which keeps the cost per output near its minimum.
 arma::uword longitudBloque(arma::uword w) { return std::max<arma::uword>(1024, siguientePotenciaDeDos(8 * w)); }
 
-// Overlap-save over one complex signal: real kernel, so the real and the
-// imaginary parts are two independent signals filtered at once.
-arma::cx_vec convolucionBloques(const arma::cx_vec& bf, arma::uword w, const arma::cx_vec& x) {
-    const arma::uword L = x.n_elem;
-    const arma::uword N = bf.n_elem;
-    const arma::uword paso = N - w + 1;
-    arma::cx_vec y(L);
-    arma::cx_vec segmento(N);
+}  // namespace
+
+ConvolucionFFT::ConvolucionFFT(const arma::vec& b)
+    : w_(b.n_elem), plan_(b.is_empty() ? 1 : longitudBloque(b.n_elem)) {
+    if (b.is_empty()) throw std::invalid_argument("ConvolucionFFT: núcleo vacío");
+    const arma::uword N = plan_.longitud();
+    bf_.zeros(N);
+    bf_.head(w_) = arma::conv_to<arma::cx_vec>::from(b);
+    plan_.directa(bf_.memptr());
+    segmento_.set_size(N);
+}
+
+void ConvolucionFFT::aplicar(const std::complex<double>* x, std::complex<double>* y, arma::uword L) {
+    const arma::uword N = plan_.longitud();
+    const arma::uword paso = N - w_ + 1;
     for (arma::uword inicio = 0; inicio < L; inicio += paso) {
         // segmento(j) = x(inicio - (w-1) + j), zero outside the signal
-        segmento.zeros();
-        const long long desde = static_cast<long long>(inicio) - static_cast<long long>(w - 1);
+        segmento_.zeros();
+        const long long desde = static_cast<long long>(inicio) - static_cast<long long>(w_ - 1);
         const arma::uword j0 = desde < 0 ? static_cast<arma::uword>(-desde) : 0;
         const arma::uword origen = desde < 0 ? 0 : static_cast<arma::uword>(desde);
         const arma::uword cuantos = std::min<arma::uword>(N - j0, L - origen);
-        std::copy(x.begin() + origen, x.begin() + origen + cuantos, segmento.begin() + j0);
-        const arma::cx_vec Y = arma::ifft(arma::fft(segmento) % bf);
+        std::copy(x + origen, x + origen + cuantos, segmento_.begin() + j0);
+        plan_.directa(segmento_.memptr());
+        segmento_ %= bf_;
+        plan_.inversa(segmento_.memptr());
         const arma::uword salen = std::min(paso, L - inicio);
-        std::copy(Y.begin() + (w - 1), Y.begin() + (w - 1) + salen, y.begin() + inicio);
+        std::copy(segmento_.begin() + (w_ - 1), segmento_.begin() + (w_ - 1) + salen, y + inicio);
     }
-    return y;
 }
-
-}  // namespace
 
 arma::mat convolucionCausalDirecta(const arma::vec& b, const arma::mat& X) {
     const arma::uword L = X.n_rows, w = b.n_elem;
@@ -62,16 +70,16 @@ arma::mat convolucionCausalFFT(const arma::vec& b, const arma::mat& X) {
     const arma::uword L = X.n_rows, w = b.n_elem;
     arma::mat Y(L, X.n_cols, arma::fill::zeros);
     if (w == 0 || L == 0) return Y;
-    const arma::uword N = longitudBloque(w);
-    arma::cx_vec bRelleno(N, arma::fill::zeros);
-    bRelleno.head(w) = arma::conv_to<arma::cx_vec>::from(b);
-    const arma::cx_vec bf = arma::fft(bRelleno);
+    ConvolucionFFT conv(b);
+    std::vector<std::complex<double>> x(L), y(L);
     for (arma::uword c = 0; c < X.n_cols; c += 2) {
         const bool par = c + 1 < X.n_cols;
-        const arma::cx_vec x = par ? arma::cx_vec(X.col(c), X.col(c + 1)) : arma::cx_vec(X.col(c), arma::vec(L, arma::fill::zeros));
-        const arma::cx_vec y = convolucionBloques(bf, w, x);
-        Y.col(c) = arma::real(y);
-        if (par) Y.col(c + 1) = arma::imag(y);
+        for (arma::uword i = 0; i < L; ++i) x[i] = {X(i, c), par ? X(i, c + 1) : 0.0};
+        conv.aplicar(x.data(), y.data(), L);
+        for (arma::uword i = 0; i < L; ++i) {
+            Y(i, c) = y[i].real();
+            if (par) Y(i, c + 1) = y[i].imag();
+        }
     }
     return Y;
 }

@@ -1,9 +1,11 @@
 #include "asr/eliminarDeriva.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <boost/math/special_functions/bessel.hpp>
 
@@ -61,14 +63,15 @@ arma::uword moduloPositivo(long long a, long long t) {
     return static_cast<arma::uword>(r < 0 ? r + t : r);
 }
 
-// Column x (S samples) with w odd reflections before and after it; the
-// reflected indices wrap modulo S when w >= S.
-void rellenarReflejado(const double* x, arma::uword S, arma::uword w, double* salida) {
+// Signal x (S samples, consecutive ones `salto` apart) with w odd reflections
+// before and after it; the reflected indices wrap modulo S when w >= S.
+void rellenarReflejado(const double* x, arma::uword salto, arma::uword S, arma::uword w, double* salida) {
     const long long t = static_cast<long long>(S);
-    for (arma::uword i = 0; i < w; ++i) salida[i] = 2 * x[0] - x[moduloPositivo(static_cast<long long>(w - i), t)];
-    std::copy(x, x + S, salida + w);
+    const auto en = [&](arma::uword i) { return x[i * salto]; };
+    for (arma::uword i = 0; i < w; ++i) salida[i] = 2 * en(0) - en(moduloPositivo(static_cast<long long>(w - i), t));
+    for (arma::uword i = 0; i < S; ++i) salida[w + i] = en(i);
     for (arma::uword i = 0; i < w; ++i)
-        salida[w + S + i] = 2 * x[S - 1] - x[moduloPositivo(t - 2 - static_cast<long long>(i), t)];
+        salida[w + S + i] = 2 * en(S - 1) - en(moduloPositivo(t - 2 - static_cast<long long>(i), t));
 }
 
 }  // namespace
@@ -78,21 +81,38 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia) {
     if (datos.is_empty()) return datos;
     const arma::uword C = datos.n_rows, S = datos.n_cols, w = B.n_elem;
     const arma::uword L = S + 2 * w;
-    const arma::mat porMuestra = datos.t();  // S x C: contiguous channels
-    arma::mat salida(S, C);
-    // Two channels at a time (the FFT path filters a pair in one complex
-    // transform); only one padded pair exists at any moment.
-    arma::mat relleno(L, 2);
-    for (arma::uword c = 0; c < C; c += 2) {
-        const arma::uword cuantos = std::min<arma::uword>(2, C - c);
-        if (cuantos == 1) relleno.set_size(L, 1);
-        for (arma::uword j = 0; j < cuantos; ++j) rellenarReflejado(porMuestra.colptr(c + j), S, w, relleno.colptr(j));
-        // Forward pass, reversal, second pass, reversal: zero phase.
-        arma::mat X = arma::flipud(convolucionCausal(B, relleno));
-        X = arma::flipud(convolucionCausal(B, X));
-        salida.cols(c, c + cuantos - 1) = X.rows(w, w + S - 1);
+    arma::mat salida(C, S);
+    // Forward pass, reversal, second pass, reversal, trimming; one padded
+    // channel pair at a time.
+    if (convolucionPorFFT(w, L)) {
+        // The pair travels as one complex signal through the FFT convolution.
+        ConvolucionFFT conv(B);
+        std::vector<double> r0(L), r1(L);
+        std::vector<std::complex<double>> a(L), b(L);
+        for (arma::uword c = 0; c < C; c += 2) {
+            const bool par = c + 1 < C;
+            rellenarReflejado(datos.memptr() + c, C, S, w, r0.data());
+            if (par) rellenarReflejado(datos.memptr() + c + 1, C, S, w, r1.data());
+            for (arma::uword i = 0; i < L; ++i) a[i] = {r0[i], par ? r1[i] : 0.0};
+            conv.aplicar(a.data(), b.data(), L);
+            std::reverse(b.begin(), b.end());
+            conv.aplicar(b.data(), a.data(), L);
+            std::reverse(a.begin(), a.end());
+            for (arma::uword i = 0; i < S; ++i) {
+                salida(c, i) = a[w + i].real();
+                if (par) salida(c + 1, i) = a[w + i].imag();
+            }
+        }
+    } else {
+        arma::mat relleno(L, 1);
+        for (arma::uword c = 0; c < C; ++c) {
+            rellenarReflejado(datos.memptr() + c, C, S, w, relleno.memptr());
+            arma::mat X = arma::flipud(convolucionCausalDirecta(B, relleno));
+            X = arma::flipud(convolucionCausalDirecta(B, X));
+            salida.row(c) = X.rows(w, w + S - 1).t();
+        }
     }
-    return salida.t();
+    return salida;
 }
 
 EEG eliminarDeriva(const EEG& eeg) {

@@ -113,3 +113,34 @@ TEST(ConvolucionCausal, FFTIgualQueDirecta) {
     EXPECT_LT(errorRelativo(convolucionCausalDirecta(corto, X), esperada), 1e-15);
     EXPECT_LT(errorRelativo(convolucionCausalFFT(corto, X), esperada), 1e-14);
 }
+
+TEST(TransformadaFourier, IgualQueLaDeArmadilloEIdaYVuelta) {
+    arma::arma_rng::set_seed(11);
+    for (std::size_t n : {1u, 2u, 8u, 1024u}) {
+        const arma::cx_vec x(n, arma::fill::randn);
+        arma::cx_vec y = x;
+        const PlanFFT plan(n);
+        plan.directa(y.memptr());
+        EXPECT_LT(arma::abs(y - arma::fft(x)).max(), 1e-12 * std::max(1.0, arma::abs(x).max() * n)) << n;
+        plan.inversa(y.memptr());
+        EXPECT_LT(arma::abs(y - x).max(), 1e-13) << n;
+    }
+    EXPECT_THROW(PlanFFT(12), std::invalid_argument);
+    EXPECT_THROW(PlanFFT(0), std::invalid_argument);
+}
+
+// Complex input: real and imaginary parts are filtered independently.
+TEST(ConvolucionCausal, ParComplejoComoDosSenales) {
+    arma::arma_rng::set_seed(12);
+    const arma::vec b(300, arma::fill::randn);
+    const arma::mat X(5000, 2, arma::fill::randn);
+    ConvolucionFFT conv(b);
+    std::vector<std::complex<double>> x(5000), y(5000);
+    for (arma::uword i = 0; i < 5000; ++i) x[i] = {X(i, 0), X(i, 1)};
+    conv.aplicar(x.data(), y.data(), 5000);
+    const arma::mat directa = convolucionCausalDirecta(b, X);
+    arma::mat Y(5000, 2);
+    for (arma::uword i = 0; i < 5000; ++i) Y.row(i) = arma::rowvec{y[i].real(), y[i].imag()};
+    EXPECT_LT(errorRelativo(Y, directa), 1e-12);
+    EXPECT_THROW(ConvolucionFFT(arma::vec()), std::invalid_argument);
+}
