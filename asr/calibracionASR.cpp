@@ -10,17 +10,16 @@
 #include "asr/ventanasASR.h"
 #include "asr/yulewalk.h"
 
-arma::mat covarianzaBloques(const arma::mat& X, arma::uword bloque) {
-    const arma::uword S = X.n_rows, C = X.n_cols;
+arma::mat covarianzaBloques(const arma::mat& datos, arma::uword bloque) {
+    const arma::uword C = datos.n_rows, S = datos.n_cols;
     if (S == 0 || bloque == 0) throw std::invalid_argument("covarianza por bloques: no hay muestras");
     const arma::uword bloques = (S - 1) / bloque + 1;
     const arma::uword P = C * (C + 1) / 2;
-    const arma::mat porMuestra = X.t();  // C x S: each sample contiguous
     arma::mat U(P, bloques, arma::fill::zeros);
     for (arma::uword j = 0; j < bloques; ++j) {
         double* u = U.colptr(j);
         for (arma::uword k = 0; k < bloque; ++k) {
-            const double* x = porMuestra.colptr(std::min(k + bloque * j, S - 1));
+            const double* x = datos.colptr(std::min(k + bloque * j, S - 1));
             // Entry (c1, c2), c1 <= c2, of the outer product.
             arma::uword p = 0;
             for (arma::uword c2 = 0; c2 < C; ++c2) {
@@ -70,11 +69,12 @@ CalibracionASR calibrarASR(const arma::mat& datos, int32_t frecuencia, double cu
     const arma::mat filtrados = filtrarIIR(r.B, r.A, datos, arma::mat(), r.iirstate);
     if (!filtrados.is_finite())
         throw std::runtime_error("calibración ASR: el filtro de conformación produjo valores no finitos");
-    arma::mat X = filtrados.t();  // S x C
 
     // Robust covariance: geometric median of the block covariances.
-    const arma::mat U = covarianzaBloques(X, 10) / 10.0;
+    arma::mat U = covarianzaBloques(filtrados, 10);
+    U /= 10.0;
     const arma::mat covarianza = desempaquetar(medianaGeometrica(U, pesosTriangulo(C)), C);
+    U.reset();
     r.M = arma::real(arma::sqrtmat(covarianza));
 
     arma::cx_vec valores;
@@ -82,7 +82,7 @@ CalibracionASR calibrarASR(const arma::mat& datos, int32_t frecuencia, double cu
     if (!arma::eig_gen(valores, vectores, r.M) || vectores.n_rows != C || vectores.n_cols != C)
         throw std::runtime_error("calibración ASR: falló la descomposición en valores propios de M");
     const arma::mat V = arma::real(vectores);
-    X = arma::abs(X * V);
+    const arma::mat X = arma::abs(filtrados.t() * V);  // S x C, one column per component
 
     // Component RMS over half-second windows, then the robust fit per component.
     const arma::uword N = static_cast<arma::uword>(std::ceil(segundosVentanaCalibracion * frecuencia));

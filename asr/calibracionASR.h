@@ -18,10 +18,10 @@ struct CalibracionASR {
 
 // Sums over phases k = 0 ... bloque-1 of the outer products of the samples
 // k, k + bloque, k + 2 bloque, ... (an index past the end takes the last
-// sample). X: S x C. Returns the upper triangle of each summed C x C matrix as
+// sample). datos: C x S, one sample per column. Returns the upper triangle of each summed C x C matrix as
 // a column (column-major order: (0,0), (0,1), (1,1), (0,2), ...), one column
 // per block: C(C+1)/2 x (floor((S-1)/bloque) + 1).
-arma::mat covarianzaBloques(const arma::mat& X, arma::uword bloque);
+arma::mat covarianzaBloques(const arma::mat& datos, arma::uword bloque);
 
 // datos: C x S clean samples; frecuencia in Hz; cutoff: the burst criterion k.
 // Throws std::invalid_argument below 82 Hz, for no samples or too few for one

@@ -26,24 +26,25 @@ arma::mat filtrarIIR(const arma::vec& B, const arma::vec& A, const arma::mat& X,
         return arma::mat(X.n_rows, X.n_cols);
     }
 
-    // One channel at a time over contiguous columns of the transpose.
-    const arma::mat Xt = X.t();
-    arma::mat Yt(Xt.n_rows, Xt.n_cols);
-    zf.zeros(orden, canales);
-    arma::vec z(orden + 1);
-    for (arma::uword c = 0; c < canales; ++c) {
-        z.zeros();
-        if (!zi.is_empty()) z.head(orden) = zi.col(c);
-        const double* x = Xt.colptr(c);
-        double* y = Yt.colptr(c);
-        // Direct form II transposed: z(k) holds the delayed partial sums; z(orden) stays 0.
-        for (arma::uword s = 0; s < Xt.n_rows; ++s) {
-            const double xs = x[s];
-            const double ys = b[0] * xs + z[0];
-            for (arma::uword k = 0; k < orden; ++k) z[k] = b[k + 1] * xs + z[k + 1] - a[k + 1] * ys;
-            y[s] = ys;
+    // Sample by sample over all channels: the columns of X and Y are read and
+    // written in memory order, and no transposed copy is needed.
+    arma::mat Y(canales, X.n_cols);
+    arma::mat z(orden + 1, canales, arma::fill::zeros);  // z(orden, c) stays 0
+    if (!zi.is_empty()) z.rows(0, orden - 1) = zi;
+    const double* bp = b.memptr();
+    const double* ap = a.memptr();
+    for (arma::uword s = 0; s < X.n_cols; ++s) {
+        const double* x = X.colptr(s);
+        double* y = Y.colptr(s);
+        for (arma::uword c = 0; c < canales; ++c) {
+            double* zc = z.colptr(c);
+            const double xs = x[c];
+            const double ys = bp[0] * xs + zc[0];
+            // Direct form II transposed.
+            for (arma::uword k = 0; k < orden; ++k) zc[k] = bp[k + 1] * xs + zc[k + 1] - ap[k + 1] * ys;
+            y[c] = ys;
         }
-        zf.col(c) = z.head(orden);
     }
-    return Yt.t();
+    zf = orden > 0 ? arma::mat(z.rows(0, orden - 1)) : arma::mat(0, canales);
+    return Y;
 }

@@ -84,7 +84,7 @@ TEST(Calibracion, CovarianzaPorBloquesConDiezFases) {
         X(s, 0) = s + 1.0;
         X(s, 1) = 1.0;
     }
-    const arma::mat U = covarianzaBloques(X, 10);
+    const arma::mat U = covarianzaBloques(X.t(), 10);
     ASSERT_EQ(U.n_rows, 3u);
     ASSERT_EQ(U.n_cols, 2u);
     // Block 0: samples 1..10: sum x0^2 = 385, sum x0 = 55, sum 1 = 10.

@@ -65,3 +65,13 @@ TEST(FiltroIIR, RechazaAceroYEstadoMalFormado) {
     EXPECT_THROW(filtrarIIR({1.0, 1.0}, {1.0, 0.5}, X, arma::mat(1, 3), zf), std::invalid_argument);
     EXPECT_THROW(filtrarIIR(arma::vec(), {1.0}, X, arma::mat(), zf), std::invalid_argument);
 }
+
+// The state may be passed as both zi and zf, as processing does chunk after chunk.
+TEST(FiltroIIR, MismoEstadoDeEntradaYSalida) {
+    const arma::vec B = cargarReferencia("iir_B.bin"), A = cargarReferencia("iir_A.bin");
+    const arma::mat X = cargarReferencia("iir_X.bin");
+    arma::mat estado = cargarReferencia("iir_zi.bin");
+    const arma::mat Y = filtrarIIR(B, A, X, estado, estado);
+    EXPECT_LT(errorRelativo(Y, cargarReferencia("iir_Y.bin")), 1e-12);
+    EXPECT_LT(errorRelativo(estado, cargarReferencia("iir_zf.bin")), 1e-12);
+}
