@@ -76,7 +76,7 @@ void rellenarReflejado(const double* x, arma::uword salto, arma::uword S, arma::
 
 }  // namespace
 
-arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia) {
+arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia, MetodoConvolucion metodo) {
     const arma::vec B = nucleoDeriva(frecuencia);
     if (datos.is_empty()) return datos;
     const arma::uword C = datos.n_rows, S = datos.n_cols, w = B.n_elem;
@@ -84,7 +84,8 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia) {
     arma::mat salida(C, S);
     // Forward pass, reversal, second pass, reversal, trimming; one padded
     // channel pair at a time.
-    if (convolucionPorFFT(w, L)) {
+    const bool porFFT = metodo == MetodoConvolucion::automatico ? convolucionPorFFT(w, L) : metodo == MetodoConvolucion::fft;
+    if (porFFT) {
         // The pair travels as one complex signal through the FFT convolution.
         ConvolucionFFT conv(B);
         std::vector<double> r0(L), r1(L);

@@ -15,10 +15,15 @@
 // below, where the band edges pass the Nyquist frequency.
 arma::vec nucleoDeriva(int32_t frecuencia);
 
+// How the two convolution passes run; both give the same numbers up to rounding.
+enum class MetodoConvolucion { automatico, directo, fft };
+
 // datos: C x S (one row per channel). Returns the C x S drift-free matrix;
 // a recording shorter than the kernel is padded with wrapped reflections.
 // An empty matrix comes back empty. Throws std::invalid_argument as nucleoDeriva.
-arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia);
+// `metodo` forces a convolution method (tests); the default picks the cheaper.
+arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia,
+                         MetodoConvolucion metodo = MetodoConvolucion::automatico);
 
 // The record's first matrix filtered, as a record derived from it.
 // Throws std::invalid_argument for a record without data or as above.
