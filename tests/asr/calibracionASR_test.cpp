@@ -9,6 +9,7 @@
 #include "asr/seleccionVentanasLimpias.h"
 #include "asr/ventanasASR.h"
 #include "asr/ajusteDistribucion.h"
+#include "io/cargarRegistro.h"
 #include "lecturaP300.h"
 #include "referencias.h"
 
@@ -147,6 +148,15 @@ TEST(Calibracion, PrimerMinutoDeP300) {
     EXPECT_TRUE(arma::approx_equal(ctx.M, otra.M, "absdiff", 0.0));
     EXPECT_TRUE(arma::approx_equal(ctx.T, otra.T, "absdiff", 0.0));
     EXPECT_TRUE(arma::approx_equal(ctx.iirstate, otra.iirstate, "absdiff", 0.0));
+}
+
+// The recording reader gives the same first minute as the local reader used above,
+// so the calibration figures hold for a loaded recording too.
+TEST(Calibracion, LectorDelProgramaDaLosMismosDatos) {
+    const EEG eeg = cargarRegistro(std::string(ONDELAR_RAIZ) + "/../shared/data/p300_8ch.dat");
+    ASSERT_EQ(eeg.frecuenciaMuestreo, 256);
+    ASSERT_GE(eeg.datos().n_cols, 60u * 256u);
+    EXPECT_TRUE(arma::approx_equal(eeg.datos().cols(0, 60 * 256 - 1), leerP300(60 * 256), "absdiff", 0.0));
 }
 
 // The per-channel fits of clean-window selection, against the Octave transcription.
