@@ -143,7 +143,7 @@ void ajusteDistribucionRobusta(const arma::vec& Xentrada, double minLimpia, doub
     sig = std::sqrt(std::tgamma(3 / optBeta) * alpha * alpha / std::tgamma(1 / optBeta));
     if (!(sig > 0) || !std::isfinite(sig) || !std::isfinite(mu))
         throw std::runtime_error("ajuste robusto: la escala ajustada es nula (" + std::to_string(n) +
-                                 " valores casi iguales, por ejemplo un canal plano)");
+                                 " valores: demasiado pocos, o casi iguales como los de un canal plano)");
 }
 
 void ajusteDistribucionRobusta(const arma::vec& X, double minLimpia, double maxPerdida, const ContextoASR& ctx,
