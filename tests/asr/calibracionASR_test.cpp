@@ -216,6 +216,22 @@ TEST(SeleccionVentanas, Rechazos) {
     EXPECT_THROW(seleccionarVentanasLimpias(ctxNaN), std::invalid_argument);
 }
 
+// A flat channel has no spread to fit: refused, naming the channel.
+TEST(SeleccionVentanas, CanalPlanoRechazado) {
+    arma::arma_rng::set_seed(5);
+    EEG eeg(256, 3, 20 * 256);
+    eeg.matrices[0].randn();
+    eeg.matrices[0].row(1).zeros();
+    ContextoASR ctx(eeg, OpcionesASR{});
+    ctx.trabajo = eeg;
+    try {
+        seleccionarVentanasLimpias(ctx);
+        ADD_FAILURE() << "debería rechazarse";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("canal 2"), std::string::npos) << e.what();
+    }
+}
+
 TEST(Calibracion, Rechazos) {
     arma::arma_rng::set_seed(1);
     const arma::mat datos(4, 5000, arma::fill::randn);
