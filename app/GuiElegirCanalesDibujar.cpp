@@ -25,7 +25,7 @@ void GuiElegirCanalesDibujar::configurar(Ondelar* ventana, const EEG& fuente) {
     ui->listWidget->clear();
     canalesElegidos.clear();
     for (uint32_t i = 0; i < eeg->numeroCanales; ++i) {
-        const QString etiqueta = QString::fromStdString((*eeg->canales)[i].etiqueta);
+        const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg->canales)[i].etiqueta));
         ui->listWidget->addItem(QStringLiteral("can ") + QString::number(i + 1) + QStringLiteral(" - ") + etiqueta);
     }
     ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);

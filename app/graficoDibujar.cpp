@@ -68,7 +68,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // events the branch's start time shifts them (an averaged epoch).
         const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
         for (int c : elegidos) {
-            const QString etiqueta = QString::fromStdString((*eeg.canales)[static_cast<std::size_t>(c)].etiqueta);
+            const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(c)].etiqueta));
             grafico->addSeries(serieCanal(datos.row(static_cast<arma::uword>(c)), fs, desfase, etiqueta));
         }
 

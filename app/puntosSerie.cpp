@@ -92,3 +92,8 @@ std::string motivoNoDibujable(const EEG& eeg) {
                std::to_string(eeg.frecuenciaMuestreo) + " Hz y tiene que ser mayor que 0.";
     return {};
 }
+
+std::string etiquetaVisible(const std::string& etiqueta) {
+    const std::size_t fin = etiqueta.find_last_not_of(std::string(" \t\r\n\0", 5));
+    return fin == std::string::npos ? std::string() : etiqueta.substr(0, fin + 1);
+}

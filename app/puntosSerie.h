@@ -62,6 +62,10 @@ std::vector<int> canalesExistentes(const std::vector<int>& canales, uint32_t num
 // Throws std::out_of_range for a row that datos lacks.
 std::optional<std::pair<double, double>> extremosFilas(const arma::mat& datos, const std::vector<int>& filas);
 
+// A channel label as shown in the chooser and the legend: the label without
+// the trailing blanks and NUL bytes that fixed-width file fields keep.
+std::string etiquetaVisible(const std::string& etiqueta);
+
 // Why a branch cannot be plotted against time, as a Spanish sentence for the
 // user; empty when it can (at least one channel and one sample in its first
 // matrix, and a sampling rate above 0).

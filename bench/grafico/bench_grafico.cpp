@@ -64,8 +64,18 @@ struct Caso {
     int canales;
 };
 
+// The offscreen platform warns about every window it cannot size to its hint;
+// keep the figures readable.
+void filtrarMensajes(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+    if (texto.contains(QStringLiteral("propagateSizeHints")) || texto.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(texto));
+    if (tipo == QtFatalMsg) std::abort();
+}
+
 int medir(const Caso& caso, int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filtrarMensajes);
     QApplication app(argc, argv);
     Ondelar v;
     v.resize(929, 477);

@@ -81,7 +81,8 @@ private slots:
 
     void elSelectorListaLosCanalesSinElegirNinguno() {
         Ondelar v;
-        v.anadirArchivo(clonarEEG(eegSintetico(256, {"Fz", "Cz", "P3"}, 10)));
+        // A GDF label keeps its 16-byte field's padding; the list shows it without.
+        v.anadirArchivo(clonarEEG(eegSintetico(256, {"Fz", "Cz", std::string("P3  \0\0\0\0", 8)}, 10)));
         v.graficoDibujar();
         QCOMPARE(v.ui->labelDatos->text(), QString("triger dibujar"));
         const auto sel = selectores();
@@ -284,6 +285,7 @@ private slots:
         Ondelar v;
         v.show();
         QVERIFY(QTest::qWaitForWindowExposed(&v));
+        (*e.canales)[1].etiqueta = std::string("Cz              ", 16);  // padded as in a GDF header
         v.anadirArchivo(clonarEEG(e));
         v.dibujarCanales({1, 0}, 10.0, -10.0);
         QCoreApplication::processEvents();

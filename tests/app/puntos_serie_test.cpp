@@ -130,3 +130,10 @@ TEST(MotivoNoDibujable, FrecuenciaCeroODatosVacios) {
     EXPECT_EQ(motivoNoDibujable(EEG()), "Fallo en los datos, revise que en el EEG seleccionado hay datos");
     EXPECT_EQ(motivoNoDibujable(EEG(256, 2, 0)), "Fallo en los datos, revise que en el EEG seleccionado hay datos");
 }
+
+TEST(EtiquetaVisible, SinBlancosNiNulosFinales) {
+    EXPECT_EQ(etiquetaVisible(std::string("Fz   \0\0 \0", 10)), "Fz");
+    EXPECT_EQ(etiquetaVisible("PO 7 "), "PO 7");
+    EXPECT_EQ(etiquetaVisible(std::string("\0\0", 2)), "");
+    EXPECT_EQ(etiquetaVisible(""), "");
+}
