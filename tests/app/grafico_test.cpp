@@ -193,6 +193,20 @@ private slots:
         cerrarVentanasSueltas(&v);
     }
 
+    void aceptarTrasCerrarseLaVentanaPrincipalNoFalla() {
+        // The chooser is a window of its own and may outlive the main window.
+        auto v = std::make_unique<Ondelar>();
+        v->anadirArchivo(clonarEEG(eegSintetico(256, {"Fz"}, 10)));
+        v->graficoDibujar();
+        GuiElegirCanalesDibujar* g = selectores().at(0);
+        QVERIFY(QTest::qWaitForWindowExposed(g));
+        pulsarCanal(g, 0);
+        v.reset();
+        QTest::mouseClick(g->ui->aceptar, Qt::LeftButton);
+        QVERIFY(!g->isVisible());
+        QVERIFY(mensajes.isEmpty());
+    }
+
     void ramaDatSinEventos() {
         // 1000 samples at 256 Hz, no event table.
         Ondelar v;
