@@ -4,6 +4,7 @@
 // is that case's alone. Rendered on the offscreen platform: one full paint of
 // the visible part of the new tab.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 
 #include "app/Ondelar.h"
 #include "app/almacenEEG.h"
+#include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"
 
 namespace {
@@ -29,33 +31,32 @@ double segundosDesde(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// The readers trace every header line on standard output; keep it for the figures.
+EEG cargarEnSilencio(const char* ruta) {
+    std::fflush(stdout);
+    const int copia = dup(STDOUT_FILENO);
+    const int nulo = open("/dev/null", O_WRONLY);
+    dup2(nulo, STDOUT_FILENO);
+    close(nulo);
+    EEG eeg;
+    try {
+        eeg = cargarRegistro(ruta);
+    } catch (...) {
+        std::fflush(stdout);
+        dup2(copia, STDOUT_FILENO);
+        close(copia);
+        throw;
+    }
+    std::fflush(stdout);
+    dup2(copia, STDOUT_FILENO);
+    close(copia);
+    return eeg;
+}
+
 double picoMemoriaMiB() {
     rusage uso{};
     getrusage(RUSAGE_SELF, &uso);
     return static_cast<double>(uso.ru_maxrss) / 1024.0;  // kB on Linux
-}
-
-// Same shape as the sample recording: channels x samples of noise-like
-// int16-range values, and (for the GDF case) 720 events of 12 kinds.
-EEG registroSintetico(int frecuencia, int canales, int muestras, int eventos) {
-    EEG e(frecuencia, static_cast<uint32_t>(canales), muestras);
-    arma::arma_rng::set_seed(1);
-    e.matrices[0] = arma::round(200.0 * arma::randn<arma::mat>(static_cast<arma::uword>(canales),
-                                                              static_cast<arma::uword>(muestras)));
-    for (int c = 0; c < canales; ++c) (*e.canales)[static_cast<std::size_t>(c)].etiqueta = "C" + std::to_string(c + 1);
-    if (eventos > 0) {
-        e.tablaEventos = std::make_shared<TablaEventos>();
-        e.tablaEventos->modo = 1;
-        for (int i = 0; i < eventos; ++i) {
-            Evento ev;
-            ev.tipo = 1 + i % 12;
-            ev.calificador = 1;
-            ev.posicion = 2312 + i * 74;
-            fijarEvento(*e.tablaEventos, ev, i);
-        }
-        e.tablaEventos->numeroEventos = eventos;
-    }
-    return e;
 }
 
 struct Caso {
@@ -88,7 +89,10 @@ int medir(const Caso& caso, int argc, char** argv) {
     for (int c = 0; c < caso.canales; ++c) canales << c;
 
     const auto t0 = std::chrono::steady_clock::now();
-    v.dibujarCanales(canales, 800.0, -800.0);
+    // The chooser's suggestion for these channels: their largest and smallest sample.
+    const arma::mat& datos = v.eegSeleccionado().datos();
+    const arma::mat elegidos = datos.rows(0, static_cast<arma::uword>(caso.canales) - 1);
+    v.dibujarCanales(canales, elegidos.max(), elegidos.min());
     const double construir = segundosDesde(t0);
 
     auto* desplazable = qobject_cast<QScrollArea*>(v.ui->panelTabs->widget(0));
@@ -112,8 +116,8 @@ int medir(const Caso& caso, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const Caso casos[] = {
-        {"p300_8ch (sintetico, 720 eventos)", [] { return registroSintetico(256, 8, 56840, 720); }, 8},
-        {"motor_64ch (sintetico)", [] { return registroSintetico(160, 64, 19696, 0); }, 16},
+        {"p300_8ch.gdf (720 eventos)", [] { return cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf"); }, 8},
+        {"motor_64ch.dat", [] { return cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/motor_64ch.dat"); }, 16},
     };
     int fallos = 0;
     for (const Caso& caso : casos) {
