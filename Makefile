@@ -4,7 +4,7 @@
 #   make bench  builds and runs the benchmarks (figures only, no assertions)
 
 PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
-            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev xauth xvfb
+            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
@@ -38,7 +38,7 @@ FUZZ_SEGUNDOS ?= 30
 fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDELAR_FUZZ=ON \
 	  -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_todos
 	@for f in build-fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; \
 	  echo "== $$n ($(FUZZ_SEGUNDOS) s)"; \

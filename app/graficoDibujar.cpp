@@ -1,6 +1,118 @@
 #include "app/Ondelar.h"
 
-void Ondelar::graficoDibujar() { pausaDebug("Esta función todavía no está disponible."); }
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <vector>
 
-void Ondelar::dibujarCanales(QList<int>, double, double) { pausaDebug("Esta función todavía no está disponible."); }
+#include <QPainter>
+#include <QScrollArea>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 
+#include "app/GuiElegirCanalesDibujar.h"
+#include "app/puntosSerie.h"
+#include "app/seriesGrafico.h"
+#include "ui_Ondelar.h"
+
+using namespace QtCharts;
+
+void Ondelar::graficoDibujar() {
+    ui->labelDatos->setText(QStringLiteral("triger dibujar"));
+    try {
+        const EEG& eeg = eegSeleccionado();
+        const std::string motivo = motivoNoDibujable(eeg);
+        if (!motivo.empty()) {
+            pausaDebug(motivo);
+            return;
+        }
+        auto elegir = std::make_unique<GuiElegirCanalesDibujar>();
+        // Closing only hides a chooser in use; releasing it then frees its
+        // copy of the branch, which would otherwise stay for the whole run.
+        elegir->setAttribute(Qt::WA_DeleteOnClose);
+        elegir->configurar(this, eeg);
+        elegir.release()->show();
+    } catch (const std::exception&) {
+        pausaDebug("Fallo en los datos, revise que en el EEG seleccionado hay datos");
+    }
+}
+
+void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int rama = ui->indiceProcesado->currentIndex();
+    try {
+        const EEG& eeg = eegSeleccionado();
+        const std::string motivo = motivoNoDibujable(eeg);
+        if (!motivo.empty()) {
+            pausaDebug(motivo);
+            return;
+        }
+        const std::vector<int> elegidos =
+            canalesExistentes(std::vector<int>(canales.begin(), canales.end()), eeg.numeroCanales);
+        if (elegidos.empty()) {
+            pausaDebug("Ninguno de los canales elegidos existe en la rama seleccionada; no se dibuja nada.");
+            return;
+        }
+
+        const arma::mat& datos = eeg.datos();
+        const int fs = eeg.frecuenciaMuestreo;
+        const auto n = static_cast<int64_t>(datos.n_cols);
+        const RangoEjes rango = rangoEjes(n, fs, eeg.tiempoInicio, maximo, minimo);
+
+        auto grafico = std::make_unique<QChart>();
+        // Channels of a branch with events are drawn from time 0; without
+        // events the branch's start time shifts them (an averaged epoch).
+        const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
+        for (int c : elegidos) {
+            const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(c)].etiqueta));
+            grafico->addSeries(serieCanal(datos.row(static_cast<arma::uword>(c)), fs, desfase, etiqueta));
+        }
+
+        // One series per marker; the legend keeps only the first of each kind,
+        // so hundreds of events still leave a readable legend.
+        std::vector<QLineSeries*> ocultasEnLeyenda;
+        if (eeg.tieneEventos()) {
+            const std::vector<Evento>& eventos = eeg.tablaEventos->eventos;
+            const std::vector<bool> primeros = primerosDeSuTipo(eventos);
+            for (std::size_t i = 0; i < eventos.size(); ++i) {
+                const Evento& e = eventos[i];
+                const QString nombre = QString::number(e.tipo) + QStringLiteral(".") + QString::number(e.calificador);
+                QLineSeries* serie = serieEvento(e, fs, rango.vMax, rango.vMin, nombre);
+                grafico->addSeries(serie);
+                if (!primeros[i]) ocultasEnLeyenda.push_back(serie);
+            }
+        } else {
+            Evento evento;
+            evento.tipo = 1;
+            evento.posicion = 0;
+            evento.calificador = 1;
+            grafico->addSeries(serieEvento(evento, fs, rango.vMax, rango.vMin, QStringLiteral("Evento")));
+        }
+
+        grafico->legend()->show();
+        grafico->legend()->setAlignment(Qt::AlignBottom);
+        for (QLineSeries* serie : ocultasEnLeyenda)
+            for (QLegendMarker* marca : grafico->legend()->markers(serie)) marca->setVisible(false);
+        grafico->createDefaultAxes();
+        if (auto* ejeY = qobject_cast<QValueAxis*>(grafico->axes(Qt::Vertical).value(0)))
+            ejeY->setRange(rango.vMin, rango.vMax);
+        if (auto* ejeX = qobject_cast<QValueAxis*>(grafico->axes(Qt::Horizontal).value(0)))
+            ejeX->setRange(rango.tMin, rango.tMax);
+
+        auto* vista = new QChartView(grafico.release());
+        vista->setRenderHint(QPainter::Antialiasing);
+        vista->setRubberBand(QChartView::HorizontalRubberBand);
+        vista->setGeometry(0, 0, static_cast<int>(std::min<int64_t>(n, QWIDGETSIZE_MAX)), static_cast<int>(0.9 * ui->panelTabs->height()));
+
+        auto* desplazable = new QScrollArea();
+        desplazable->setWidget(vista);
+        ui->panelTabs->addTab(desplazable, QStringLiteral("eeg ") + QString::number(archivo + 1) +
+                                               QStringLiteral("-") + QString::number(rama + 1));
+    } catch (const std::exception& e) {
+        pausaDebug(std::string("No se ha podido dibujar la rama seleccionada: ") + e.what());
+    }
+}

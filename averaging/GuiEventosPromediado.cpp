@@ -5,6 +5,7 @@
 #include <QList>
 
 #include "app/Ondelar.h"
+#include "averaging/promediado.h"
 #include "ui_GuiEventosPromediado.h"
 
 GuiEventosPromediado::GuiEventosPromediado(Ondelar* ventanaPrincipal, QWidget* parent)
@@ -17,9 +18,11 @@ GuiEventosPromediado::~GuiEventosPromediado() = default;
 
 void GuiEventosPromediado::rellenarLista(const TablaEventos& tabla) {
     ui->listWidget->clear();
-    const size_t numeroTipos = std::min<size_t>(static_cast<size_t>(std::max(tabla.numeroTipos, 0)), tabla.tipos.size());
-    for (size_t k = 0; k < numeroTipos; ++k)
-        ui->listWidget->addItem(QString::number(tabla.tipos[k].tipo) + "." + QString::number(tabla.tipos[k].calificador));
+    const int32_t numeroTipos = numeroTiposDisponibles(tabla);
+    for (int32_t k = 0; k < numeroTipos; ++k) {
+        const Evento& tipo = tabla.tipos[static_cast<size_t>(k)];
+        ui->listWidget->addItem(QString::number(tipo.tipo) + "." + QString::number(tipo.calificador));
+    }
     ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
 }
 

@@ -18,7 +18,7 @@ namespace {
 // Averaging cuts epochs around events: a branch read from a .dat file or an
 // averaged branch has none to cut around.
 bool tieneTiposDeEvento(const EEG& eeg) {
-    return eeg.tieneEventos() && eeg.tablaEventos->numeroTipos > 0 && !eeg.tablaEventos->tipos.empty();
+    return eeg.tieneEventos() && numeroTiposDisponibles(*eeg.tablaEventos) > 0;
 }
 
 const char* const sinEventos =
@@ -64,7 +64,7 @@ void Ondelar::aplicarPromediado(QList<int> filas, double msPrev, double msPost) 
             return;
         }
         const TablaEventos tabla = *eeg.tablaEventos;
-        const int numeroTipos = static_cast<int>(std::min<size_t>(static_cast<size_t>(tabla.numeroTipos), tabla.tipos.size()));
+        const int numeroTipos = numeroTiposDisponibles(tabla);
         for (int fila : filas) {
             if (fila < 0 || fila >= numeroTipos) {
                 pausaDebug("Los eventos elegidos no corresponden a la rama seleccionada, que tiene " +

@@ -36,14 +36,17 @@ int32_t milisegundosEnteros(double ms) {
     return static_cast<int32_t>(ms);
 }
 
+int32_t numeroTiposDisponibles(const TablaEventos& tabla) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(tabla.tipos.size()), 0, std::max(tabla.numeroTipos, 0)));
+}
+
 ParametrosPromediado parametrosDeFilas(const TablaEventos& tabla, const std::vector<int>& filas, int32_t msPrev,
                                        int32_t msPost) {
     ParametrosPromediado p;
     p.msPrev = msPrev;
     p.msPost = msPost;
-    // The kinds actually held bound the rows, whatever the count field says.
-    const int64_t numeroTipos =
-        std::min<int64_t>(tabla.numeroTipos, static_cast<int64_t>(tabla.tipos.size()));
+    const int32_t numeroTipos = numeroTiposDisponibles(tabla);
     for (int fila : filas) {
         if (fila < 0 || fila >= numeroTipos)
             throw std::out_of_range("parametrosDeFilas: la fila " + std::to_string(fila) +

@@ -37,6 +37,9 @@ struct ParametrosPromediado {
     int32_t msPost = 10000;
 };
 
+// Kinds the table really holds: its count, bounded by the kinds stored.
+int32_t numeroTiposDisponibles(const TablaEventos& tabla);
+
 // Types and qualifiers of the kinds at `filas` (rows of the kind list, in the
 // order given). Throws std::out_of_range for a row outside the table's kinds.
 ParametrosPromediado parametrosDeFilas(const TablaEventos& tabla, const std::vector<int>& filas, int32_t msPrev,

@@ -13,7 +13,11 @@ arma::mat caracteristicasEspaciales(const arma::mat& P, const arma::mat& M) {
     Pn.each_row() /= arma::stddev(P, 0, 0);
 
     arma::mat F(2, P.n_cols);
-    F.row(0) = arma::log(arma::sqrt(arma::sum(arma::square(M * Pn), 0)));
+    // ||M p||^2 = p' (M'M) p: M has thousands of rows (3 per source) but only
+    // as many columns as electrodes, so the small Gram matrix is far cheaper
+    // than M P when P holds the whole training set.
+    const arma::mat gram = M.t() * M;
+    F.row(0) = 0.5 * arma::log(arma::sum(Pn % (gram * Pn), 0));
     F.row(1) = arma::log(arma::max(Pn, 0) - arma::min(Pn, 0));
     return F;
 }

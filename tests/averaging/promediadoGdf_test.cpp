@@ -68,7 +68,8 @@ TEST(AveragingP300, KindOneOneHundredBeforeSixHundredAfter) {
     std::vector<arma::mat> epocas;
     for (const Evento& e : eeg.tablaEventos->eventos)
         if (e.tipo == 1 && e.calificador == 1)
-            epocas.push_back(X.cols(static_cast<arma::uword>(e.posicion - 25), static_cast<arma::uword>(e.posicion + 153)));
+            epocas.push_back(
+                X.cols(static_cast<arma::uword>(e.posicion - 25), static_cast<arma::uword>(e.posicion + 153)));
     ASSERT_EQ(epocas.size(), 60u);
 
     ASSERT_FALSE(r.archivoCubo.empty());
@@ -106,8 +107,8 @@ TEST(AveragingP300, EveryKindHasSixtyEvents) {
     const EEG eeg = leerP300();
     const TablaEventos& t = *eeg.tablaEventos;
     ASSERT_EQ(t.tipos.size(), 12u);
-    for (const Evento& k : t.tipos)
-        EXPECT_EQ(posicionesSeleccionadas(t, {static_cast<double>(k.tipo)}, {static_cast<double>(k.calificador)}).size(),
-                  60u)
-            << "tipo " << k.tipo;
+    for (const Evento& k : t.tipos) {
+        const std::vector<double> tipo{static_cast<double>(k.tipo)}, calificador{static_cast<double>(k.calificador)};
+        EXPECT_EQ(posicionesSeleccionadas(t, tipo, calificador).size(), 60u) << "tipo " << k.tipo;
+    }
 }

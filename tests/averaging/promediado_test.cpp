@@ -318,3 +318,17 @@ TEST(Averaging, WorksAfterCommonAverageReference) {
     EXPECT_DOUBLE_EQ(r.promedio.datos()(0, 0), -1500.0);
     EXPECT_FALSE(r.promedio.tieneEventos());
 }
+
+TEST(EventSelection, RowsAreBoundedByTheKindsHeld) {
+    EEG eeg = eegRampa(250, 1, 10);
+    anadirEvento(eeg, 1, 1);
+    anadirEvento(eeg, 2, 2);
+    eeg.tablaEventos->numeroTipos = 5;  // a count the table does not back
+    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 2);
+    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {2}, 0, 0), std::out_of_range);
+    eeg.tablaEventos->numeroTipos = 1;
+    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 1);
+    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {1}, 0, 0), std::out_of_range);
+    eeg.tablaEventos->numeroTipos = -3;
+    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 0);
+}

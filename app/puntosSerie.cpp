@@ -1,0 +1,99 @@
+#include "app/puntosSerie.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+void comprobarFrecuencia(const char* rutina, int frecuencia) {
+    if (frecuencia <= 0)
+        throw std::invalid_argument(std::string(rutina) + ": frecuencia de muestreo no valida (" +
+                                    std::to_string(frecuencia) + " Hz)");
+}
+}  // namespace
+
+std::vector<PuntoSerie> puntosCanal(const arma::rowvec& fila, int frecuencia, double desfase) {
+    comprobarFrecuencia("puntosCanal", frecuencia);
+    const double fs = frecuencia;
+    std::vector<PuntoSerie> puntos(fila.n_elem);
+    for (arma::uword i = 0; i < fila.n_elem; ++i) puntos[i] = {static_cast<double>(i) / fs - desfase, fila[i]};
+    return puntos;
+}
+
+std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo) {
+    comprobarFrecuencia("puntosEvento", frecuencia);
+    const double t = static_cast<double>(e.posicion) / frecuencia;
+    return {PuntoSerie{t, minimo}, PuntoSerie{t, maximo}};
+}
+
+RangoEjes rangoEjes(int64_t columnas, int frecuencia, double tiempoInicio, double maximo, double minimo) {
+    comprobarFrecuencia("rangoEjes", frecuencia);
+    RangoEjes r;
+    const int64_t segundos = columnas / frecuencia;
+    const double duracion = segundos > 0 ? static_cast<double>(segundos)
+                                         : static_cast<double>(columnas) / frecuencia;
+    r.tMin = -tiempoInicio;
+    r.tMax = duracion - tiempoInicio;
+    r.vMin = std::min(minimo, maximo);
+    r.vMax = std::max(minimo, maximo);
+    if (r.vMin == r.vMax) {
+        r.vMin -= 1.0;
+        r.vMax += 1.0;
+    }
+    return r;
+}
+
+std::vector<bool> primerosDeSuTipo(const std::vector<Evento>& eventos) {
+    std::vector<bool> primeros(eventos.size(), false);
+    std::vector<std::pair<int32_t, int32_t>> vistos;
+    for (std::size_t i = 0; i < eventos.size(); ++i) {
+        const std::pair<int32_t, int32_t> tipo{eventos[i].tipo, eventos[i].calificador};
+        if (std::find(vistos.begin(), vistos.end(), tipo) == vistos.end()) {
+            vistos.push_back(tipo);
+            primeros[i] = true;
+        }
+    }
+    return primeros;
+}
+
+ColorRGB colorAleatorioCanal() {
+    ColorRGB c;
+    c.azul = std::rand() % 255;
+    c.verde = std::rand() % 255;
+    c.rojo = std::rand() % 255;
+    return c;
+}
+
+std::vector<int> canalesExistentes(const std::vector<int>& canales, uint32_t numeroCanales) {
+    std::vector<int> r;
+    for (int c : canales)
+        if (c >= 0 && static_cast<uint32_t>(c) < numeroCanales) r.push_back(c);
+    return r;
+}
+
+std::optional<std::pair<double, double>> extremosFilas(const arma::mat& datos, const std::vector<int>& filas) {
+    if (filas.empty() || datos.n_cols == 0) return std::nullopt;
+    arma::uvec indices(filas.size());
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        if (filas[i] < 0 || static_cast<arma::uword>(filas[i]) >= datos.n_rows)
+            throw std::out_of_range("extremosFilas: el canal " + std::to_string(filas[i] + 1) +
+                                    " no existe en los datos");
+        indices[i] = static_cast<arma::uword>(filas[i]);
+    }
+    const arma::mat elegidas = datos.rows(indices);
+    return std::make_pair(elegidas.max(), elegidas.min());
+}
+
+std::string motivoNoDibujable(const EEG& eeg) {
+    if (eeg.matrices.empty() || eeg.numeroCanales == 0 || eeg.datos().n_rows == 0 || eeg.datos().n_cols == 0)
+        return "Fallo en los datos, revise que en el EEG seleccionado hay datos";
+    if (eeg.frecuenciaMuestreo <= 0)
+        return "No se puede dibujar la rama seleccionada: su frecuencia de muestreo es " +
+               std::to_string(eeg.frecuenciaMuestreo) + " Hz y tiene que ser mayor que 0.";
+    return {};
+}
+
+std::string etiquetaVisible(const std::string& etiqueta) {
+    const std::size_t fin = etiqueta.find_last_not_of(std::string(" \t\r\n\0", 5));
+    return fin == std::string::npos ? std::string() : etiqueta.substr(0, fin + 1);
+}

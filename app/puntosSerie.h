@@ -1,0 +1,72 @@
+#pragma once
+// The numbers behind a signal plot: the points of a channel's line and of an
+// event marker, the axis ranges, which markers carry a legend entry, the
+// chooser's suggested amplitude range and the checks a branch must pass
+// before it is drawn. No Qt here; the window turns these into chart series.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <armadillo>
+
+#include "io/EEG.h"
+
+struct PuntoSerie {
+    double t;  // seconds
+    double v;  // sample value
+};
+
+struct ColorRGB {
+    int rojo = 0, verde = 0, azul = 0;
+};
+
+struct RangoEjes {
+    double tMin = 0.0, tMax = 0.0;  // horizontal, seconds
+    double vMin = 0.0, vMax = 0.0;  // vertical, sample units
+};
+
+// One point per sample: (i / frecuencia - desfase, fila(i)), the division in
+// floating point. Throws std::invalid_argument for frecuencia <= 0.
+std::vector<PuntoSerie> puntosCanal(const arma::rowvec& fila, int frecuencia, double desfase);
+
+// Vertical marker: (t, minimo) then (t, maximo), t = posicion / frecuencia
+// seconds (no offset). Throws std::invalid_argument for frecuencia <= 0.
+std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo);
+
+// Horizontal: from -tiempoInicio to (columnas / frecuencia in whole seconds,
+// rounded down) - tiempoInicio; a branch shorter than one second would give
+// an empty range, so it gets its true length columnas / frecuencia instead.
+// Vertical: minimo to maximo; a reversed pair is swapped and an empty one
+// (maximo == minimo, a flat channel) is widened by 1 each way so the line
+// stays visible. Throws std::invalid_argument for frecuencia <= 0.
+RangoEjes rangoEjes(int64_t columnas, int frecuencia, double tiempoInicio, double maximo, double minimo);
+
+// For each event in order: true when it is the first of its kind
+// (tipo, calificador). Only those markers get a legend entry.
+std::vector<bool> primerosDeSuTipo(const std::vector<Evento>& eventos);
+
+// A channel's pen colour from the C library generator shared with the rest of
+// the program: three draws, blue, green, red, each modulo 255.
+ColorRGB colorAleatorioCanal();
+
+// The indices that name a row of a branch with numeroCanales channels, in
+// their given order; the rest are dropped.
+std::vector<int> canalesExistentes(const std::vector<int>& canales, uint32_t numeroCanales);
+
+// Largest and smallest value of the given rows of datos (first: maximum,
+// second: minimum); nullopt when no row is given or there are no samples.
+// Throws std::out_of_range for a row that datos lacks.
+std::optional<std::pair<double, double>> extremosFilas(const arma::mat& datos, const std::vector<int>& filas);
+
+// A channel label as shown in the chooser and the legend: the label without
+// the trailing blanks and NUL bytes that fixed-width file fields keep.
+std::string etiquetaVisible(const std::string& etiqueta);
+
+// Why a branch cannot be plotted against time, as a Spanish sentence for the
+// user; empty when it can (at least one channel and one sample in its first
+// matrix, and a sampling rate above 0).
+std::string motivoNoDibujable(const EEG& eeg);

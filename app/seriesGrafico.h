@@ -1,0 +1,24 @@
+#pragma once
+// The line series of a signal plot: one per channel, one per event marker.
+// Each series gets all its points in one call; the numbers come from
+// app/puntosSerie.h.
+
+#include <armadillo>
+
+#include <QString>
+
+#include "io/EEG.h"
+
+namespace QtCharts {
+class QLineSeries;
+}
+
+// A channel's line: points (i / frecuencia - desfase, fila(i)); pen width 1
+// in a colour drawn from the shared C generator (blue, green, red). The
+// caller owns the series until it is added to a chart.
+QtCharts::QLineSeries* serieCanal(const arma::rowvec& fila, int frecuencia, double desfase, const QString& nombre);
+
+// An event's vertical marker from (t, minimo) to (t, maximo), t = posicion /
+// frecuencia; pen width 1 in the event's colour.
+QtCharts::QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double minimo,
+                                   const QString& nombre);
