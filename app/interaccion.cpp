@@ -38,6 +38,7 @@ std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString
     QFileDialog dialogo(nullptr, titulo, QString(), filtro);
     dialogo.setFileMode(QFileDialog::AnyFile);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setDefaultSuffix(QStringLiteral("gdf"));
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return std::nullopt;
     return dialogo.selectedFiles().front();
 }

@@ -1,0 +1,32 @@
+#pragma once
+// The processing steps of the headless runner: each is parsed from its text
+// (for example "filtro:BANDPASS,1,40,60") into a function over a record that
+// computes exactly what the window's command computes.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "io/EEG.h"
+
+struct Paso {
+    std::string texto;                          // as given on the command line
+    std::function<EEG(const EEG&)> aplicar;     // throws with a Spanish text on failure
+};
+
+struct OpcionesPasos {
+    std::optional<uint32_t> semilla;   // fixes every random source of a step
+    std::string carpetaCubos = ".";    // where averaging writes its cube files
+    std::string carpetaModelos;        // MARA model files (default: beside the executable)
+};
+
+// Throws std::invalid_argument with a Spanish text for an unknown step or a
+// malformed parameter.
+Paso interpretarPaso(const std::string& texto, const OpcionesPasos& opciones);
+
+// Number parsing that accepts the whole token or nothing.
+double leerReal(const std::string& token, const std::string& contexto);
+int leerEntero(const std::string& token, const std::string& contexto);
+std::vector<std::string> partir(const std::string& texto, char separador);

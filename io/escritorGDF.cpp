@@ -1,0 +1,105 @@
+#include "io/escritorGDF.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Little-endian field writers over a byte buffer.
+class Cabecera {
+public:
+    void texto(const std::string& t, size_t ancho, char relleno = ' ') {
+        std::string campo = t.substr(0, ancho);
+        campo.resize(ancho, relleno);
+        bytes_.insert(bytes_.end(), campo.begin(), campo.end());
+    }
+    template <typename T>
+    void numero(T v) {
+        unsigned char b[sizeof(T)];
+        std::memcpy(b, &v, sizeof(T));  // x86-64 and every platform we build on is little-endian
+        bytes_.insert(bytes_.end(), b, b + sizeof(T));
+    }
+    const std::vector<unsigned char>& bytes() const { return bytes_; }
+
+private:
+    std::vector<unsigned char> bytes_;
+};
+
+}  // namespace
+
+void escribirGDF(const EEG& eeg, std::ostream& salida) {
+    if (eeg.matrices.empty() || eeg.numeroCanales == 0)
+        throw std::invalid_argument("no se puede guardar en GDF un registro sin datos");
+    if (eeg.frecuenciaMuestreo <= 0)
+        throw std::invalid_argument("no se puede guardar en GDF un registro con frecuencia de muestreo " +
+                                    std::to_string(eeg.frecuenciaMuestreo) + " Hz");
+    const arma::mat& datos = eeg.datos();
+    const uint32_t ns = static_cast<uint32_t>(datos.n_rows);
+    const int64_t registros = static_cast<int64_t>(datos.n_cols);
+
+    Cabecera c;
+    c.texto("GDF 1.25", 8);
+    c.texto(eeg.sujeto, 80);
+    c.texto(eeg.identificacionRegistro, 80);
+    c.texto(eeg.fechaRegistro, 16);
+    c.numero<int64_t>(256 * (static_cast<int64_t>(ns) + 1));
+    c.numero<uint64_t>(eeg.idEquipo);
+    c.numero<uint64_t>(eeg.idLaboratorio);
+    c.numero<uint64_t>(eeg.idTecnico);
+    c.texto(eeg.reservado, 20, '\0');
+    c.numero<int64_t>(registros);
+    c.numero<uint32_t>(1);  // record duration 1 / fs seconds
+    c.numero<uint32_t>(static_cast<uint32_t>(eeg.frecuenciaMuestreo));
+    c.numero<uint32_t>(ns);
+
+    auto canal = [&](uint32_t i) -> Canal {
+        return (eeg.canales && i < eeg.canales->size()) ? (*eeg.canales)[i] : Canal{};
+    };
+    // Digital and physical ranges are equal, so readers that scale by them
+    // leave the float samples as they are.
+    std::vector<double> limite(ns);
+    for (uint32_t i = 0; i < ns; ++i) {
+        const double m = datos.n_cols ? arma::abs(datos.row(i)).max() : 0.0;
+        limite[i] = std::max(1.0, std::ceil(std::isfinite(m) ? m : 1.0));
+    }
+    for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).etiqueta, 16);
+    for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).transductor, 80);
+    for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).unidad.empty() ? "uV" : canal(i).unidad, 8);
+    for (uint32_t i = 0; i < ns; ++i) c.numero<double>(-limite[i]);
+    for (uint32_t i = 0; i < ns; ++i) c.numero<double>(limite[i]);
+    for (uint32_t i = 0; i < ns; ++i) c.numero<int64_t>(static_cast<int64_t>(-limite[i]));
+    for (uint32_t i = 0; i < ns; ++i) c.numero<int64_t>(static_cast<int64_t>(limite[i]));
+    for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).prefiltrado, 80);
+    for (uint32_t i = 0; i < ns; ++i) c.numero<uint32_t>(1);
+    for (uint32_t i = 0; i < ns; ++i) c.numero<uint32_t>(16);
+    for (uint32_t i = 0; i < ns; ++i) c.texto("", 32, '\0');
+    salida.write(reinterpret_cast<const char*>(c.bytes().data()), static_cast<std::streamsize>(c.bytes().size()));
+
+    // Data records: one float per channel and sample, written a block of
+    // samples at a time.
+    const arma::fmat muestras = arma::conv_to<arma::fmat>::from(datos);  // column-major: channel fastest
+    salida.write(reinterpret_cast<const char*>(muestras.memptr()),
+                 static_cast<std::streamsize>(muestras.n_elem * sizeof(float)));
+
+    Cabecera e;
+    const TablaEventos* tabla = eeg.tablaEventos.get();
+    const uint32_t n = tabla ? static_cast<uint32_t>(tabla->eventos.size()) : 0;
+    const bool modo3 = tabla && tabla->modo == 3;
+    e.numero<uint8_t>(modo3 ? 3 : 1);
+    const uint32_t fs = static_cast<uint32_t>(eeg.frecuenciaMuestreo);
+    e.numero<uint8_t>(fs & 0xFF);
+    e.numero<uint8_t>((fs >> 8) & 0xFF);
+    e.numero<uint8_t>((fs >> 16) & 0xFF);
+    e.numero<uint32_t>(n);
+    for (uint32_t i = 0; i < n; ++i) e.numero<uint32_t>(static_cast<uint32_t>(tabla->eventos[i].posicion));
+    for (uint32_t i = 0; i < n; ++i) e.numero<uint16_t>(static_cast<uint16_t>(tabla->eventos[i].tipo));
+    if (modo3) {
+        for (uint32_t i = 0; i < n; ++i) e.numero<uint16_t>(static_cast<uint16_t>(tabla->eventos[i].canal));
+        for (uint32_t i = 0; i < n; ++i) e.numero<uint32_t>(static_cast<uint32_t>(tabla->eventos[i].duracion));
+    }
+    salida.write(reinterpret_cast<const char*>(e.bytes().data()), static_cast<std::streamsize>(e.bytes().size()));
+}

@@ -1,0 +1,12 @@
+#pragma once
+// GDF 1.25 writer: 32-bit float samples, one sample per data record, the
+// record's labels and sampling rate, and its event table when it has one.
+
+#include <ostream>
+#include <string>
+
+#include "io/EEG.h"
+
+// Writes the first matrix of `eeg` to the stream. Throws std::invalid_argument
+// for a record without data or with a sampling rate of 0 or below.
+void escribirGDF(const EEG& eeg, std::ostream& salida);

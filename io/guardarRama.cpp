@@ -1,0 +1,87 @@
+#include "io/guardarRama.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <random>
+#include <stdexcept>
+
+#include "io/escritorGDF.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void escribirCSV(const EEG& eeg, std::ostream& salida) {
+    const arma::mat& datos = eeg.datos();
+    for (arma::uword c = 0; c < datos.n_rows; ++c) {
+        std::string etiqueta = (eeg.canales && c < eeg.canales->size()) ? (*eeg.canales)[c].etiqueta : "";
+        // Stored labels keep their padding; the header shows the name alone.
+        while (!etiqueta.empty() && (etiqueta.back() == ' ' || etiqueta.back() == '\0')) etiqueta.pop_back();
+        if (etiqueta.empty()) etiqueta = "canal" + std::to_string(c + 1);
+        std::string escapada = "\"";
+        for (char ch : etiqueta) escapada += (ch == '"') ? std::string("\"\"") : std::string(1, ch);
+        salida << (c ? "," : "") << escapada << '"';
+    }
+    salida << '\n';
+    char numero[40];
+    std::string linea;
+    for (arma::uword s = 0; s < datos.n_cols; ++s) {
+        linea.clear();
+        for (arma::uword c = 0; c < datos.n_rows; ++c) {
+            std::snprintf(numero, sizeof numero, "%.17g", datos(c, s));
+            if (c) linea += ',';
+            linea += numero;
+        }
+        linea += '\n';
+        salida << linea;
+    }
+}
+
+}  // namespace
+
+FormatoSalida formatoPorExtension(const std::string& ruta) {
+    std::string ext = fs::path(ruta).extension().string();
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (ext == ".gdf") return FormatoSalida::GDF;
+    if (ext == ".csv") return FormatoSalida::CSV;
+    if (ext == ".bin") return FormatoSalida::BIN;
+    throw std::invalid_argument("formato de salida desconocido para \"" + ruta +
+                                "\": use la extension .gdf, .csv o .bin");
+}
+
+void guardarRama(const EEG& eeg, const std::string& ruta) {
+    const FormatoSalida formato = formatoPorExtension(ruta);
+    if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
+    const fs::path destino(ruta);
+    if (fs::is_directory(destino)) throw std::runtime_error("\"" + ruta + "\" es una carpeta, no un archivo");
+
+    std::random_device azar;
+    const fs::path temporal =
+        destino.parent_path() / (destino.filename().string() + ".tmp-" + std::to_string(azar()));
+    try {
+        {
+            std::ofstream salida(temporal, std::ios::binary | std::ios::trunc);
+            if (!salida) throw std::runtime_error("no se puede crear el archivo \"" + ruta + "\"");
+            switch (formato) {
+                case FormatoSalida::GDF: escribirGDF(eeg, salida); break;
+                case FormatoSalida::CSV: escribirCSV(eeg, salida); break;
+                case FormatoSalida::BIN:
+                    if (!eeg.datos().save(salida, arma::arma_binary))
+                        throw std::runtime_error("no se pudo escribir la matriz en \"" + ruta + "\"");
+                    break;
+            }
+            salida.flush();
+            if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");
+        }
+        std::error_code error;
+        fs::rename(temporal, destino, error);
+        if (error) throw std::runtime_error("no se pudo guardar \"" + ruta + "\": " + error.message());
+    } catch (...) {
+        std::error_code ignorado;
+        fs::remove(temporal, ignorado);
+        throw;
+    }
+}
