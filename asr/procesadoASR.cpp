@@ -13,15 +13,20 @@ namespace {
 
 std::string tam(const arma::mat& m) { return std::to_string(m.n_rows) + "x" + std::to_string(m.n_cols); }
 
-// Odd reflection of the start, then the data; non-finite values become 0.
-arma::mat conPrefijoReflejado(const arma::mat& datos, arma::uword P) {
+double finito(double v) { return std::isfinite(v) ? v : 0.0; }
+
+// The output buffer: the odd reflection of the start (2 x_1 - x_j, j = P+1 down
+// to 2, wrapped modulo S) and then the first S - P input columns, non-finite
+// values as 0. The reconstruction overwrites it in place; the last P input
+// columns are only ever read as look-ahead, so they need no room here.
+arma::mat salidaInicial(const arma::mat& datos, arma::uword P) {
     const arma::uword C = datos.n_rows, S = datos.n_cols;
-    arma::mat data(C, S + P);
+    arma::mat out(C, S);
     const arma::vec doble = 2 * datos.col(0);
-    for (arma::uword j = 0; j < P; ++j) data.col(j) = doble - datos.col((P - j) % S);
-    data.cols(P, S + P - 1) = datos;
-    data.transform([](double v) { return std::isfinite(v) ? v : 0.0; });
-    return data;
+    for (arma::uword j = 0; j < P && j < S; ++j) out.col(j) = doble - datos.col((P - j) % S);
+    if (S > P) out.cols(P, S - 1) = datos.cols(0, S - P - 1);
+    out.transform(finito);
+    return out;
 }
 
 // Raised-cosine hand-over from the previous reconstruction to the new one over
@@ -69,7 +74,10 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
         throw std::invalid_argument("procesarASR: M (" + tam(ctx.M) + ") y T (" + tam(ctx.T) +
                                     ") deben ser cuadradas del número de canales, " + std::to_string(C));
 
-    arma::mat data = conPrefijoReflejado(datos, P);
+    // `data` holds the first S samples of the prefixed sequence [reflection,
+    // datos], which are the ones reconstructed; the filter reads its look-ahead
+    // samples P .. S+P-1 straight from `datos`.
+    arma::mat data = salidaInicial(datos, P);
     const arma::uword trozos = numeroTrozosASR(C, S, Pd, stepsize, memoriaLibre);
     const arma::uword paso = static_cast<arma::uword>(stepsize);
 
@@ -87,7 +95,9 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
 
         // Look-ahead: the covariance is measured P samples after the samples it corrects.
         arma::mat zf;
-        const arma::mat X = filtrarIIR(ctx.B, ctx.A, data.cols(ini - 1 + P, fin - 1 + P), ctx.iirstate, zf);
+        arma::mat adelantados = datos.cols(ini - 1, fin - 1);
+        adelantados.transform(finito);
+        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf);
         ctx.iirstate = zf;
 
         std::vector<arma::uword> puntos;
@@ -110,6 +120,5 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
         });
         if (progreso) progreso(static_cast<double>(fin) / Sd);
     }
-    data.resize(C, S);  // drop the last P columns: they were only look-ahead
     return data;
 }

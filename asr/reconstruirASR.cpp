@@ -26,12 +26,17 @@ EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const s
                                     " Hz) es demasiado baja para ASR.");
 
     const arma::uword Pu = static_cast<arma::uword>(P);
-    arma::mat extendidos(x.n_rows, S + Pu);
-    extendidos.cols(0, S - 1) = x;
-    const arma::vec doble = 2 * x.col(S - 1);
-    for (arma::uword j = 0; j < Pu; ++j) extendidos.col(S + j) = doble - x.col(S - 2 - j);
-
-    const arma::mat salida = procesarASR(extendidos, srate, static_cast<int>(paso), ctx,
-                                         memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), progreso);
-    return derivarEEG(ctx.trabajo, salida.cols(Pu, S + Pu - 1));
+    arma::mat salida;
+    {
+        arma::mat extendidos(x.n_rows, S + Pu);
+        extendidos.cols(0, S - 1) = x;
+        const arma::vec doble = 2 * x.col(S - 1);
+        for (arma::uword j = 0; j < Pu; ++j) extendidos.col(S + j) = doble - x.col(S - 2 - j);
+        salida = procesarASR(extendidos, srate, static_cast<int>(paso), ctx,
+                             memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), progreso);
+    }
+    // One copy of the kept columns, straight into the new record.
+    EEG resultado = derivarEEG(ctx.trabajo, arma::mat());
+    resultado.matrices[0] = salida.cols(Pu, S + Pu - 1);
+    return resultado;
 }
