@@ -38,7 +38,7 @@ FUZZ_SEGUNDOS ?= 30
 fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDELAR_FUZZ=ON \
 	  -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_todos
 	@for f in build-fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; \
 	  echo "== $$n ($(FUZZ_SEGUNDOS) s)"; \

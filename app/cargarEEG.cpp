@@ -1,4 +1,57 @@
 #include "app/Ondelar.h"
 
-void Ondelar::cargarEEG() { pausaDebug("Esta función todavía no está disponible."); }
+#include <iostream>
 
+#include "app/elegirArchivo.h"
+#include "app/leerCED.h"
+#include "io/cargarRegistro.h"
+
+// Recording file, then its .CED channel locations; the record enters the
+// store only when both were chosen and the recording was read. A cancelled
+// dialog ends the command silently; a file that cannot be read is reported
+// and leaves the store as it was.
+void Ondelar::cargarEEG() {
+    // Both letter cases, for the dialogs that filter case-sensitively.
+    const QString patronesRegistro = QStringLiteral("*.dat *.DAT *.gdf *.GDF");
+    const QString patronesCED = QStringLiteral("*.CED *.ced");
+
+    std::string rutaRegistro;
+    try {
+        rutaRegistro = elegirArchivo(QStringLiteral("dat o gdf"), patronesRegistro);
+    } catch (const EleccionCancelada& e) {
+        std::cout << e.what() << std::endl;
+        return;
+    }
+
+    EEG eeg;
+    try {
+        eeg = cargarRegistro(rutaRegistro);
+    } catch (const std::exception& e) {
+        pausaDebug(e.what());
+        return;
+    }
+
+    std::string rutaCED;
+    try {
+        rutaCED = elegirArchivo(QStringLiteral("archivo ced"), patronesCED);
+    } catch (const EleccionCancelada& e) {
+        std::cout << e.what() << std::endl;
+        return;
+    }
+    const ResultadoCED ced = leerCED(eeg, rutaCED);
+
+    try {
+        anadirArchivo(clonarEEG(eeg));
+    } catch (const std::exception& e) {
+        pausaDebug(std::string("No se pudo guardar el registro leído: ") + e.what());
+        return;
+    }
+
+    if (!ced.abierto)
+        pausaDebug("No se pudo abrir el archivo de localizaciones «" + rutaCED +
+                   "». El registro se ha cargado con las etiquetas de sus canales y sin localizaciones.");
+    else if (ced.canalesLeidos < eeg.numeroCanales)
+        pausaDebug("El archivo de localizaciones «" + rutaCED + "» solo da etiqueta y localización a " +
+                   std::to_string(ced.canalesLeidos) + " de los " + std::to_string(eeg.numeroCanales) +
+                   " canales; los demás conservan su etiqueta y no tienen localización.");
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Base of the recording readers. A reader opens one file (or, for tests and
+// fuzz targets, one memory buffer), decodes it with the little-endian
+// byte-level operations below and hands back one EEG by value.
+//
+// A reader never throws for a bad file: it writes its diagnostic line to
+// standard output, returns an empty EEG and keeps the reason, in Spanish, in
+// motivoFallo(), so that the caller can tell the user.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "io/EEG.h"
+
+class FileReader {
+public:
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    virtual ~FileReader();  // closes the file if one is open
+
+    // Reads the whole file at `ruta` (the path's own bytes: UTF-8 names load).
+    virtual EEG leer(std::string ruta) = 0;
+
+    // Empty after a successful read; otherwise why the last read gave an empty
+    // EEG, a Spanish clause in lower case ("el archivo ...") to follow a prefix.
+    const std::string& motivoFallo() const { return motivo_; }
+
+protected:
+    FileReader() = default;
+
+    // Opens `ruta` with mode "rb" and remembers it; false when it cannot be opened.
+    bool abrir(const std::string& ruta);
+    // Reads from `n` bytes at `datos` instead of a file (the caller keeps them alive).
+    void abrirMemoria(const uint8_t* datos, size_t n);
+    void cerrar();
+
+    int64_t tamano() const { return tamano_; }
+    int64_t posicion() const { return posicion_; }
+    void irA(int64_t posicion);
+    void guardarPosicion() { posicionGuardada_ = posicion_; }
+    void restaurarPosicion() { irA(posicionGuardada_); }
+    int64_t bytesRestantes() const { return posicion_ < tamano_ ? tamano_ - posicion_ : 0; }
+
+    // Reads `n` bytes into `destino` in one block; bytes past the end of the
+    // file are zeros. Returns how many bytes the file really held.
+    size_t leerBloque(void* destino, size_t n);
+
+    uint8_t leerByte();
+    uint16_t leer16();
+    uint32_t leer32();
+    uint64_t leer64();
+    double leerDoubleEscalado();  // IEEE double divided by 1000
+    std::string leerTexto(size_t n);  // exactly n bytes, NULs past the end
+    // Bytes up to the first CR LF pair, without it. nullopt when the file ends,
+    // or `maximo` bytes go by, before a CR LF.
+    std::optional<std::string> leerPrimeraLinea(size_t maximo);
+
+    // Records why the read failed, writes `lineaSalida` (when not empty) to
+    // standard output and returns the empty EEG that leer hands back.
+    EEG fallar(const std::string& motivo, const std::string& lineaSalida = std::string());
+    void limpiarFallo() { motivo_.clear(); }
+
+    std::string ruta_;
+
+private:
+    std::FILE* archivo_ = nullptr;
+    const uint8_t* memoria_ = nullptr;
+    int64_t tamano_ = 0;
+    int64_t posicion_ = 0;
+    int64_t posicionGuardada_ = 0;
+    std::string motivo_;
+};

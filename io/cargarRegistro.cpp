@@ -1,0 +1,29 @@
+#include "io/cargarRegistro.h"
+
+#include "app/leerCED.h"
+#include "io/crearLector.h"
+
+EEG cargarRegistro(const std::string& ruta) {
+    std::unique_ptr<FileReader> lector = crearLector(ruta);
+    if (!lector)
+        throw ErrorLectura("No se puede cargar «" + ruta +
+                           "»: la extensión no es de un registro conocido (se esperaba .dat o .gdf).");
+    EEG eeg = lector->leer(ruta);
+    if (!lector->motivoFallo().empty())
+        throw ErrorLectura("No se puede cargar «" + ruta + "»: " + lector->motivoFallo());
+    if (eeg.numeroCanales == 0 || eeg.numeroMuestras <= 0 || eeg.matrices.empty())
+        throw ErrorLectura("No se puede cargar «" + ruta + "»: el archivo no contiene muestras.");
+    return eeg;
+}
+
+EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED) {
+    EEG eeg = cargarRegistro(ruta);
+    if (!rutaCED) return eeg;
+    const ResultadoCED ced = leerCED(eeg, *rutaCED);
+    if (!ced.abierto) throw ErrorLectura("No se puede abrir el archivo de localizaciones «" + *rutaCED + "».");
+    if (ced.canalesLeidos < eeg.numeroCanales)
+        throw ErrorLectura("El archivo de localizaciones «" + *rutaCED + "» solo describe " +
+                           std::to_string(ced.canalesLeidos) + " de los " + std::to_string(eeg.numeroCanales) +
+                           " canales del registro.");
+    return eeg;
+}

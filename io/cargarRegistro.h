@@ -1,0 +1,28 @@
+#pragma once
+// Loading of one recording file, for the main window and the command-line
+// tool alike.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "io/EEG.h"
+
+// A recording that could not be loaded; what() says why, in Spanish.
+class ErrorLectura : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the .dat or .gdf file at `ruta` (chosen by its extension, see
+// crearLector) and returns the record. Throws ErrorLectura when the file
+// cannot be opened, has another extension, is refused by its reader or holds
+// no samples: an empty record is never returned.
+EEG cargarRegistro(const std::string& ruta);
+
+// The same, then the .CED file at `rutaCED` (when given) lays its labels and
+// locations onto the channels, as the window's loading command does. Throws
+// ErrorLectura also when the .CED file cannot be opened or describes fewer
+// channels than the recording has: without a window to warn in, a partial
+// montage is refused rather than kept.
+EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED);

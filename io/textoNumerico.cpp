@@ -1,0 +1,14 @@
+#include "io/textoNumerico.h"
+
+#include <charconv>
+
+std::optional<int64_t> enteroInicial(std::string_view texto) {
+    size_t i = 0;
+    if (!texto.empty() && texto[0] == '+') i = 1;  // from_chars takes '-' but not '+'
+    if (i == 1 && texto.size() > 1 && texto[1] == '-') return std::nullopt;
+    int64_t valor = 0;
+    const char* inicio = texto.data() + i;
+    const auto [fin, error] = std::from_chars(inicio, texto.data() + texto.size(), valor);
+    if (error != std::errc() || fin == inicio) return std::nullopt;
+    return valor;
+}
