@@ -4,7 +4,7 @@
 #   make bench  builds and runs the benchmarks (figures only, no assertions)
 
 PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
-            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev xauth xvfb
+            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

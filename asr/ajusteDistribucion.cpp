@@ -1,0 +1,152 @@
+#include "asr/ajusteDistribucion.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include <boost/math/special_functions/gamma.hpp>
+
+#include "asr/inversaGamma.h"
+
+ParametrosAjuste parametrosAjuste(const ContextoASR& ctx) {
+    ParametrosAjuste p;
+    p.cuantiles = ctx.cuantiles;
+    p.pasos = ctx.pasos;
+    p.rejillaFormas = ctx.rejillaFormas;
+    return p;
+}
+
+namespace {
+
+// z-bound of a quantile q for shape beta.
+double cotaZ(double q, double beta) {
+    const double g = 1.0 / beta;
+    const double inversa = q < 0.5 ? Pinv(1 - 2 * q, g) : Pinv(2 * q - 1, g);
+    if (inversa < 0)
+        throw std::runtime_error("ajuste robusto: no se pudo invertir la función gamma incompleta (forma " +
+                                 std::to_string(beta) + ")");
+    const double z = std::pow(inversa, 1.0 / beta);
+    return q < 0.5 ? -z : z;
+}
+
+long long redondear(double x) { return std::llround(x); }  // half away from zero
+
+}  // namespace
+
+void ajusteDistribucionRobusta(const arma::vec& Xentrada, double minLimpia, double maxPerdida,
+                               const ParametrosAjuste& p, double& mu, double& sig) {
+    const arma::uword n = Xentrada.n_elem;
+    if (n == 0) throw std::invalid_argument("ajuste robusto: no hay valores que ajustar");
+    if (Xentrada.has_nan())
+        throw std::invalid_argument("ajuste robusto: los valores contienen NaN y no se pueden ordenar");
+    if (p.cuantiles.n_elem != 2 || p.pasos.n_elem != 2 || p.rejillaFormas.is_empty() || !(p.pasos(0) > 0) ||
+        !(p.pasos(1) > 0) || !(minLimpia > 0) || maxPerdida < 0)
+        throw std::invalid_argument("ajuste robusto: parámetros de ajuste no válidos");
+    const arma::vec X = arma::sort(Xentrada);
+
+    // Bounds and rescaler per shape.
+    const arma::uword formas = p.rejillaFormas.n_elem;
+    arma::mat cotas(2, formas);
+    arma::vec reescala(formas);
+    for (arma::uword f = 0; f < formas; ++f) {
+        const double beta = p.rejillaFormas(f);
+        cotas(0, f) = cotaZ(p.cuantiles(0), beta);
+        cotas(1, f) = cotaZ(p.cuantiles(1), beta);
+        reescala(f) = beta / (2 * std::tgamma(1 / beta));
+    }
+
+    const double limiteInferior = p.cuantiles.min();
+    const double anchoMax = p.cuantiles.max() - p.cuantiles.min();
+    const double anchoMin = minLimpia * anchoMax;
+    const double nd = static_cast<double>(n);
+
+    // Shifted ranges: column j starts at the sorted value round(n t_j), t_j = lower + j s1.
+    const long long L = redondear(nd * anchoMax);
+    const long long columnas = redondear(maxPerdida / p.pasos(0)) + 1;
+    if (L < 1) throw std::runtime_error("ajuste robusto: demasiado pocos valores (" + std::to_string(n) + ")");
+    arma::mat rangos(static_cast<arma::uword>(L), static_cast<arma::uword>(columnas));
+    for (long long j = 0; j < columnas; ++j) {
+        const long long r = redondear(nd * (limiteInferior + static_cast<double>(j) * p.pasos(0)));
+        if (r < 0 || r + L > static_cast<long long>(n))
+            throw std::invalid_argument("ajuste robusto: los cuantiles salen del rango de los valores");
+        rangos.col(static_cast<arma::uword>(j)) = X.subvec(static_cast<arma::uword>(r), static_cast<arma::uword>(r + L - 1));
+    }
+    const arma::rowvec X1 = rangos.row(0);
+    rangos.each_row() -= X1;
+
+    double optVal = std::numeric_limits<double>::max();
+    double optBeta = 0, optZ0 = 0, optZ1 = 0, optL0 = 0, optL1 = 0;
+    bool hayOptimo = false;
+    const long long mMin = redondear(nd * anchoMin);
+    for (long long k = 0;; ++k) {
+        const long long m = redondear(nd * (anchoMax - static_cast<double>(k) * p.pasos(1)));
+        if (m < mMin || m < 1) break;
+        const arma::uword mu_ = static_cast<arma::uword>(m);
+        if (mu_ > rangos.n_rows) continue;  // only when the step sizes are odd
+        const long long nbinsL = redondear(3 * std::log2(static_cast<double>(m / 2 + 1)));
+        const arma::uword nbins = static_cast<arma::uword>(nbinsL);
+        // Histogram with edges 0, 1, ..., nbins-1 and the largest double; logq has nbins+1 entries.
+        arma::mat logq(nbins + 1, rangos.n_cols);
+        for (arma::uword c = 0; c < rangos.n_cols; ++c) {
+            const double escala = static_cast<double>(nbins) / rangos(mu_ - 1, c);
+            arma::vec cuenta(nbins + 1, arma::fill::zeros);
+            for (arma::uword i = 0; i < mu_; ++i) {
+                const double v = rangos(i, c) * escala;
+                if (!(v >= 0) || std::isinf(v) || nbins == 0) continue;  // outside every edge
+                if (v == std::numeric_limits<double>::max()) {
+                    cuenta(nbins) += 1;
+                } else {
+                    const double b = std::floor(v);
+                    cuenta(b >= static_cast<double>(nbins - 1) ? nbins - 1 : static_cast<arma::uword>(b)) += 1;
+                }
+            }
+            logq.col(c) = arma::log(cuenta + 0.01);
+        }
+        for (arma::uword f = 0; f < formas; ++f) {
+            const double beta = p.rejillaFormas(f);
+            const double z0 = cotas(0, f), z1 = cotas(1, f);
+            arma::vec pb(nbins);
+            for (arma::uword b = 0; b < nbins; ++b) {
+                const double x = z0 + (static_cast<double>(b) + 0.5) / static_cast<double>(nbins) * (z1 - z0);
+                pb(b) = std::exp(-std::pow(std::abs(x), beta)) * reescala(f);
+            }
+            pb /= arma::accu(pb);
+            const arma::vec logp = arma::log(pb);
+            double mejor = std::numeric_limits<double>::quiet_NaN();
+            arma::uword idx = 0;
+            for (arma::uword c = 0; c < rangos.n_cols; ++c) {
+                double kl = 0;
+                for (arma::uword b = 0; b < nbins; ++b) kl += pb(b) * (logp(b) - logq(b, c));
+                kl += std::log(static_cast<double>(m));
+                // Smallest over the columns, the first on ties; a NaN never wins.
+                if (!std::isnan(kl) && (std::isnan(mejor) || kl < mejor)) {
+                    mejor = kl;
+                    idx = c;
+                }
+            }
+            if (mejor < optVal) {
+                optVal = mejor;
+                optBeta = beta;
+                optZ0 = z0;
+                optZ1 = z1;
+                optL0 = X1(idx);
+                optL1 = X1(idx) + rangos(mu_ - 1, idx);
+                hayOptimo = true;
+            }
+        }
+    }
+    if (!hayOptimo) throw std::runtime_error("ajuste robusto: ningún intervalo admite un ajuste");
+
+    const double alpha = (optL1 - optL0) / (optZ1 - optZ0);
+    mu = optL0 - optZ0 * alpha;
+    sig = std::sqrt(std::tgamma(3 / optBeta) * alpha * alpha / std::tgamma(1 / optBeta));
+    if (!(sig > 0) || !std::isfinite(sig) || !std::isfinite(mu))
+        throw std::runtime_error("ajuste robusto: la escala ajustada es nula (" + std::to_string(n) +
+                                 " valores: demasiado pocos, o casi iguales como los de un canal plano)");
+}
+
+void ajusteDistribucionRobusta(const arma::vec& X, double minLimpia, double maxPerdida, const ContextoASR& ctx,
+                               double& mu, double& sig) {
+    ajusteDistribucionRobusta(X, minLimpia, maxPerdida, parametrosAjuste(ctx), mu, sig);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Averaging dialog: lists the event kinds of the selected branch and asks
+// for the window before and after each event. Not modal; "aceptar" hands the
+// chosen rows and milliseconds to the main window's averaging command.
+
+#include <memory>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "io/EEG.h"
+
+class Ondelar;
+namespace Ui {
+class GuiEventosPromediado;
+}
+
+class GuiEventosPromediado : public QWidget {
+    Q_OBJECT
+
+public:
+    // A top-level window; `ventana` runs the command when "aceptar" is pressed.
+    explicit GuiEventosPromediado(Ondelar* ventana, QWidget* parent = nullptr);
+    ~GuiEventosPromediado() override;
+
+    // One item per kind, in kind order, reading "tipo.calificador" (768.1).
+    void rellenarLista(const TablaEventos& tabla);
+
+    std::unique_ptr<Ui::GuiEventosPromediado> ui;
+
+public slots:
+    void onClickAceptar();
+
+private:
+    QPointer<Ondelar> ventana;
+};
