@@ -6,6 +6,8 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "asr/ejecutarASR.h"
+#include "asr/validarOpcionesASR.h"
 #include "averaging/car.h"
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
@@ -115,10 +117,18 @@ Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos&
     return {texto, [o](const EEG& eeg) { return aplicarMara(eeg, o); }};
 }
 
-Paso pasoASR(const std::vector<std::string>& p) {
+Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
     if (!p.empty() && p.size() != 4)
         rechazar("se esperaba asr o asr:BURST,MAXBAD,TOLINF,TOLSUP (por ejemplo asr:5,0.075,-3.5,5.5)");
-    rechazar("ASR no está disponible todavía en esta versión de ondelar-cli");
+    OpcionesASR o;  // the dialog's defaults
+    if (p.size() == 4) {
+        o.burstCritic = leerEntero(p[0], "BURST (burstCritic)");
+        o.maxBadChan = leerReal(p[1], "MAXBAD (maxBadChan)");
+        o.tolInf = leerReal(p[2], "TOLINF (tolInf)");
+        o.tolSup = leerReal(p[3], "TOLSUP (tolSup)");
+    }
+    validarOpcionesASR(o);
+    return {texto, [o](const EEG& eeg) { return ejecutarASR(eeg, o); }};
 }
 
 }  // namespace
@@ -165,7 +175,7 @@ Paso construirPaso(const std::string& texto, const OpcionesPasos& opciones) {
     if (nombre == "car") return pasoCAR(texto, hayParametros);
     if (nombre == "filtro") return pasoFiltro(texto, p);
     if (nombre == "promediado") return pasoPromediado(texto, p, opciones);
-    if (nombre == "asr") return pasoASR(p);
+    if (nombre == "asr") return pasoASR(texto, p);
     if (nombre == "ica") return pasoICA(texto, hayParametros, opciones);
     if (nombre == "mara") return pasoMARA(texto, hayParametros, opciones);
     rechazar("paso desconocido; los pasos son car, filtro, promediado, asr, ica y mara (vea --help)");

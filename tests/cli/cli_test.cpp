@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "asr/ejecutarASR.h"
 #include "averaging/car.h"
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
@@ -352,14 +353,28 @@ private slots:
         comprobarFallo(r, t.path(), "se suspende la ejecucion de Mara", 1);
     }
 
-    void asrSinDisponerSeRechazaConClaridad() {
+    // ASR with the dialog's defaults, written out or left implicit, and with others.
+    void pasoASR() {
         QTemporaryDir t;
+        const EEG eeg = cargarRegistro(ruta("p300_8ch.dat"));
+        const arma::mat porDefecto = ejecutarASR(eeg, OpcionesASR{}).datos();
         for (const char* paso : {"asr", "asr:5,0.075,-3.5,5.5"}) {
-            const ResultadoCLI r =
-                ejecutarCLI({"run", datoMuestra("p300_8ch.gdf"), "--step", paso, "--out", t.filePath("x.bin")});
-            comprobarFallo(r, t.path(), "no está disponible");
-            QCOMPARE(r.lineasError().size(), 1);
+            const QString salida = t.filePath(QString("asr%1.bin").arg(paso[3] ? 2 : 1));
+            const ResultadoCLI r = ejecutarCLI({"run", datoMuestra("p300_8ch.dat"), "--step", paso, "--out", salida});
+            QCOMPARE(r.codigo, 0);
+            QVERIFY(r.lineasError()[0].startsWith(QByteArray("paso ") + paso + ": "));
+            QVERIFY(arma::approx_equal(leerBin(salida), porDefecto, "absdiff", 1e-9));
         }
+        OpcionesASR o;
+        o.burstCritic = 3;
+        o.maxBadChan = 0.2;
+        o.tolInf = -4;
+        o.tolSup = 7.25;
+        const QString salida = t.filePath("otros.bin");
+        QCOMPARE(ejecutarCLI({"run", datoMuestra("p300_8ch.dat"), "--step", "asr:3,0.2,-4,7.25", "--out", salida}).codigo, 0);
+        const arma::mat otros = leerBin(salida);
+        QVERIFY(arma::approx_equal(otros, ejecutarASR(eeg, o).datos(), "absdiff", 1e-9));
+        QVERIFY(!arma::approx_equal(otros, porDefecto, "absdiff", 1e-6));
     }
 
     // Every kind of bad input: a non-zero code, one clear line, no output file.
@@ -424,6 +439,14 @@ private slots:
             << QStringList{"run", gdf, "--step", "promediado:1.1,100,600", "--step", "car", "--step", "ica", "--out",
                            "@/x.bin"}
             << "paso \"ica\"" << 1;
+        QTest::newRow("asr incompleto") << QStringList{"run", gdf, "--step", "asr:5,0.075", "--out", "@/x.bin"}
+                                        << "asr:BURST,MAXBAD,TOLINF,TOLSUP" << 2;
+        QTest::newRow("asr burst no entero")
+            << QStringList{"run", gdf, "--step", "asr:5.5,0.075,-3.5,5.5", "--out", "@/x.bin"} << "\"5.5\"" << 2;
+        QTest::newRow("asr fuera del dialogo")
+            << QStringList{"run", gdf, "--step", "asr:5,1.5,-3.5,5.5", "--out", "@/x.bin"} << "maxBadChan = 1.5" << 2;
+        QTest::newRow("asr tolerancias") << QStringList{"run", gdf, "--step", "asr:5,0.075,-3.5,60", "--out", "@/x.bin"}
+                                         << "tolSup = 60" << 2;
         QTest::newRow("semilla negativa") << QStringList{"run", gdf, "--seed", "-1", "--out", "@/x.bin"} << "--seed" << 2;
         QTest::newRow("semilla no numerica") << QStringList{"run", gdf, "--seed", "siete", "--out", "@/x.bin"} << "--seed"
                                              << 2;

@@ -101,6 +101,17 @@ private slots:
                         v.eegSeleccionado().datos()));
     }
 
+    void asrIgualQueEnLaVentana() {
+        Ondelar v;
+        cargar(v);
+        v.aplicarASR(5, 0.075, -3.5, 5.5);
+        QCOMPARE(mensajes, QStringList());
+        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
+        QVERIFY(iguales(runner({"asr"}, "a.bin"), v.eegSeleccionado().datos()));
+        v.aplicarASR(3, 0.2, -4.0, 7.25);
+        QVERIFY(iguales(runner({"asr", "asr:3,0.2,-4,7.25"}, "b.bin"), v.eegSeleccionado().datos()));
+    }
+
     void carYPromediadoIgualQueEnLaVentana() {
         Ondelar v;
         cargar(v);
