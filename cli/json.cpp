@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 std::string cadenaJSON(const std::string& t) {
     std::string r = "\"";
@@ -35,7 +36,11 @@ std::string cadenaJSON(const std::string& t) {
 
 std::string numeroJSON(double v) {
     if (!std::isfinite(v)) return "null";
+    // The fewest digits that read back to the same double.
     char b[40];
-    std::snprintf(b, sizeof b, "%.17g", v);
+    for (int digitos = 15; digitos <= 17; ++digitos) {
+        std::snprintf(b, sizeof b, "%.*g", digitos, v);
+        if (std::strtod(b, nullptr) == v) break;
+    }
     return b;
 }

@@ -2,12 +2,17 @@
 // loading command does, applies processing steps in order and writes the
 // last branch; or reports a recording's contents as JSON.
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,37 +21,56 @@
 #include "io/cargarRegistro.h"
 #include "io/guardarRama.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 const char* const AYUDA =
     "Uso:\n"
-    "  ondelar-cli info REGISTRO [--ced ARCHIVO]\n"
-    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO [--seed N]\n"
+    "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--detalle]\n"
+    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
+    "              [--seed N] [--modelos CARPETA] [--detalle]\n"
     "  ondelar-cli --help\n"
     "\n"
-    "REGISTRO es un archivo BCI2000 .dat o GDF 1 (.gdf); --ced pone las etiquetas y\n"
-    "posiciones de un archivo .CED sobre los canales, como en la ventana.\n"
+    "REGISTRO es un archivo BCI2000 (.dat) o GDF 1 (.gdf). --ced pone sobre los canales\n"
+    "las etiquetas y posiciones de un archivo .CED, por orden, como en la ventana; si el\n"
+    "archivo no se puede abrir o describe menos canales que el registro, es un error.\n"
     "\n"
-    "info   escribe en la salida estandar, como JSON, la cabecera, los canales\n"
-    "       (etiqueta, unidad, posicion), la frecuencia de muestreo, el numero de\n"
+    "info   escribe en la salida estándar, como JSON, la cabecera, los canales\n"
+    "       (etiqueta, unidad, posición), la frecuencia de muestreo, el número de\n"
     "       muestras y los tipos de evento con su cuenta.\n"
-    "run    aplica los pasos en orden, cada uno al resultado del anterior, y guarda\n"
-    "       la ultima rama en --out (sin pasos, el registro tal como se lee).\n"
+    "run    aplica los pasos en orden, cada uno al resultado del anterior, con los\n"
+    "       mismos cálculos que las órdenes de la ventana, y guarda la última rama en\n"
+    "       --out (sin pasos, el registro tal como se lee: una conversión de formato).\n"
     "\n"
-    "Pasos:\n"
-    "  car                               referencia media comun\n"
-    "  filtro:TIPO,INF,SUP,DB            filtro FIR; TIPO es HIGH, LOW, BANDPASS o BANDSTOP\n"
-    "  promediado:TIPOS,MSPREV,MSPOST    promediado por eventos; TIPOS como 1.1+2.1\n"
+    "Pasos (--step, tantos como haga falta):\n"
+    "  car                               referencia media común\n"
+    "  filtro:TIPO,INF,SUP,DB            filtro FIR; TIPO es HIGH, LOW, BANDPASS o BANDSTOP,\n"
+    "                                    INF y SUP en Hz, DB la caída en decibelios\n"
+    "  promediado:TIPOS,MSPREV,MSPOST    promediado por eventos; TIPOS como 1.1+2.1,\n"
+    "                                    ventana en milisegundos antes y después; el archivo\n"
+    "                                    de épocas Promediado-….bin va a la carpeta actual\n"
     "  asr[:BURST,MAXBAD,TOLINF,TOLSUP]  ASR (por defecto 5,0.075,-3.5,5.5)\n"
-    "  ica                               activaciones de ICA extendido (una fila por componente)\n"
+    "  ica                               activaciones de ICA extendido, una fila por componente\n"
     "  mara                              quita las componentes de artefacto (rama promediada)\n"
     "\n"
-    "Formatos de --out, por la extension: .gdf (GDF 1.25, muestras float de 32 bits),\n"
-    ".csv (una columna por canal, una fila por muestra) y .bin (matriz de Armadillo).\n"
-    "--seed N fija los generadores aleatorios (ICA y MARA) para repetir un resultado.\n"
-    "El progreso de cada paso se escribe en la salida de errores.\n"
+    "Opciones:\n"
+    "  --out ARCHIVO     formato por la extensión: .gdf (GDF 1.25, muestras float de\n"
+    "                    32 bits, con la tabla de eventos), .csv (una columna por canal,\n"
+    "                    una fila por muestra) o .bin (matriz de Armadillo). Se escribe\n"
+    "                    en un archivo temporal que solo al final sustituye al destino\n"
+    "                    (un archivo que ya exista se reemplaza; si algo falla, queda intacto).\n"
+    "  --seed N          fija los generadores aleatorios de ICA y MARA (N entero >= 0)\n"
+    "  --modelos CARPETA archivos del modelo MARA (por defecto, la carpeta del ejecutable)\n"
+    "  --detalle         muestra en la salida de errores los mensajes de los lectores y\n"
+    "                    de los pasos\n"
     "\n"
-    "Ejemplo:\n"
+    "La duración de cada paso se escribe en la salida de errores. Código de salida: 0 si\n"
+    "todo va bien; 2 si la orden, una opción o un paso están mal escritos (se comprueba\n"
+    "antes de leer nada); 1 si falla la lectura, un paso o la escritura. Al fallar, la\n"
+    "última línea de la salida de errores, \"ondelar-cli: error: ...\", dice por qué.\n"
+    "\n"
+    "Ejemplo (filtro pasa banda de 1 a 40 Hz, promedio de los eventos 1.1, GDF):\n"
     "  ondelar-cli run p300_8ch.gdf --ced p300_8ch.ced --step filtro:BANDPASS,1,40,60 \\\n"
     "      --step promediado:1.1,100,600 --out promedio.gdf\n";
 
@@ -61,45 +85,78 @@ struct Argumentos {
     std::vector<std::string> pasos;
     std::optional<std::string> salida;
     std::optional<uint32_t> semilla;
+    std::optional<std::string> modelos;
+    bool detalle = false;
 };
+
+uint32_t leerSemilla(const std::string& texto) {
+    uint32_t v = 0;
+    const char* fin = texto.data() + texto.size();
+    const auto r = std::from_chars(texto.data(), fin, v);
+    if (texto.empty() || r.ec != std::errc() || r.ptr != fin)
+        throw ErrorUso("--seed \"" + texto + "\" no es válido: debe ser un entero entre 0 y 4294967295");
+    return v;
+}
 
 Argumentos interpretar(int argc, char** argv) {
     Argumentos a;
     if (argc < 2) throw ErrorUso("falta la orden (info o run); vea ondelar-cli --help");
     a.orden = argv[1];
-    if (a.orden != "info" && a.orden != "run") throw ErrorUso("orden desconocida \"" + a.orden + "\"; vea --help");
+    if (a.orden != "info" && a.orden != "run")
+        throw ErrorUso("orden desconocida \"" + a.orden + "\": use info o run (vea --help)");
+    const bool run = a.orden == "run";
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto valor = [&](const char* nombre) {
-            if (i + 1 >= argc) throw ErrorUso(std::string("falta el valor de ") + nombre);
+        auto valor = [&]() {
+            if (i + 1 >= argc) throw ErrorUso("falta el valor de " + arg);
             return std::string(argv[++i]);
         };
-        if (arg == "--ced") a.ced = valor("--ced");
-        else if (arg == "--step" && a.orden == "run") a.pasos.push_back(valor("--step"));
-        else if (arg == "--out" && a.orden == "run") a.salida = valor("--out");
-        else if (arg == "--seed" && a.orden == "run") {
-            const int s = leerEntero(valor("--seed"), "--seed");
-            if (s < 0) throw ErrorUso("--seed debe ser un entero no negativo");
-            a.semilla = static_cast<uint32_t>(s);
-        } else if (!arg.empty() && arg[0] == '-') throw ErrorUso("opcion desconocida \"" + arg + "\"");
-        else if (a.registro.empty()) a.registro = arg;
-        else throw ErrorUso("sobra el argumento \"" + arg + "\"");
+        auto unaVez = [&](auto& campo) {
+            if (campo) throw ErrorUso(arg + " aparece más de una vez");
+        };
+        if (arg == "--ced") {
+            unaVez(a.ced);
+            a.ced = valor();
+        } else if (arg == "--detalle") {
+            a.detalle = true;
+        } else if (run && arg == "--step") {
+            a.pasos.push_back(valor());
+        } else if (run && arg == "--out") {
+            unaVez(a.salida);
+            a.salida = valor();
+        } else if (run && arg == "--seed") {
+            unaVez(a.semilla);
+            a.semilla = leerSemilla(valor());
+        } else if (run && arg == "--modelos") {
+            unaVez(a.modelos);
+            a.modelos = valor();
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw ErrorUso("opción \"" + arg + "\" desconocida para la orden " + a.orden + " (vea --help)");
+        } else if (a.registro.empty()) {
+            a.registro = arg;
+        } else {
+            throw ErrorUso("sobra el argumento \"" + arg + "\" (solo se procesa un registro por orden)");
+        }
     }
     if (a.registro.empty()) throw ErrorUso("falta el archivo de registro");
-    if (a.orden == "run" && !a.salida) throw ErrorUso("falta --out ARCHIVO");
+    if (run && !a.salida) throw ErrorUso("falta --out ARCHIVO");
+    if (a.salida && a.salida->empty()) throw ErrorUso("--out no puede ser vacío");
     return a;
 }
 
 // The readers and the processing steps write their diagnostic lines to
-// standard output, as the window does; the runner keeps standard output for
-// its own report and sends everything else to standard error.
+// standard output, as in the window. Standard output is kept for the runner's
+// own report: the diagnostics go to standard error with --detalle, otherwise
+// nowhere, so that a failure reads as one line.
 int salidaReal = -1;
 
-void desviarDiagnosticos() {
+void desviarDiagnosticos(bool detalle) {
     std::cout.flush();
     std::fflush(stdout);
     salidaReal = dup(STDOUT_FILENO);
-    dup2(STDERR_FILENO, STDOUT_FILENO);
+    const int destino = detalle ? STDERR_FILENO : open("/dev/null", O_WRONLY);
+    if (destino >= 0) dup2(destino, STDOUT_FILENO);
+    if (!detalle && destino >= 0) close(destino);
 }
 
 void escribirSalidaReal(const std::string& texto) {
@@ -109,18 +166,42 @@ void escribirSalidaReal(const std::string& texto) {
     size_t hecho = 0;
     while (hecho < texto.size()) {
         const ssize_t n = write(fd, texto.data() + hecho, texto.size() - hecho);
-        if (n <= 0) throw std::runtime_error("no se pudo escribir en la salida estandar");
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw std::runtime_error("no se pudo escribir en la salida estándar");
         hecho += static_cast<size_t>(n);
     }
 }
 
-int ejecutar(const Argumentos& a) {
-    if (a.orden == "run") formatoPorExtension(*a.salida);  // refuse a bad extension before any work
+// A failing step is named in front of its reason.
+struct ErrorPaso : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
+// A missing folder is found before a long computation, not after it.
+void comprobarDestino(const std::string& salida) {
+    const fs::path carpeta = fs::absolute(fs::path(salida)).parent_path();
+    std::error_code e;
+    if (!fs::is_directory(carpeta, e))
+        throw std::runtime_error("no existe la carpeta de salida \"" + carpeta.string() + "\"");
+    if (fs::is_directory(fs::path(salida), e))
+        throw std::runtime_error("\"" + salida + "\" es una carpeta, no un archivo");
+}
+
+int ejecutar(const Argumentos& a) {
     OpcionesPasos opciones;
     opciones.semilla = a.semilla;
+    if (a.modelos) opciones.carpetaModelos = *a.modelos;
+    opciones.aviso = [](const std::string& texto) { std::cerr << "ondelar-cli: aviso: " << texto << std::endl; };
+    // Malformed steps and a bad output name are usage errors, found before
+    // anything is read.
     std::vector<Paso> pasos;
-    for (const std::string& p : a.pasos) pasos.push_back(interpretarPaso(p, opciones));
+    try {
+        for (const std::string& p : a.pasos) pasos.push_back(interpretarPaso(p, opciones));
+        if (a.salida) formatoPorExtension(*a.salida);
+    } catch (const std::invalid_argument& e) {
+        throw ErrorUso(e.what());
+    }
+    if (a.salida) comprobarDestino(*a.salida);
 
     EEG eeg = cargarRegistro(a.registro, a.ced);
     if (a.orden == "info") {
@@ -129,15 +210,28 @@ int ejecutar(const Argumentos& a) {
     }
     for (const Paso& p : pasos) {
         const auto inicio = std::chrono::steady_clock::now();
-        eeg = p.aplicar(eeg);
+        try {
+            eeg = p.aplicar(eeg);
+        } catch (const std::bad_alloc&) {
+            throw ErrorPaso("paso \"" + p.texto + "\": no hay memoria suficiente");
+        } catch (const std::exception& e) {
+            throw ErrorPaso("paso \"" + p.texto + "\": " + e.what());
+        } catch (const char* texto) {
+            throw ErrorPaso("paso \"" + p.texto + "\": " + texto);
+        }
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-        char linea[64];
-        std::snprintf(linea, sizeof linea, ": %.2f s", s);
-        std::cerr << "paso " << p.texto << linea << std::endl;
+        char duracion[32];
+        std::snprintf(duracion, sizeof duracion, "%.2f s", s);
+        std::cerr << "paso " << p.texto << ": " << duracion << std::endl;
     }
     guardarRama(eeg, *a.salida);
-    std::cerr << "guardado " << *a.salida << "\n";
+    std::cerr << "guardado " << *a.salida << std::endl;
     return 0;
+}
+
+void error(const std::string& texto) {
+    std::cout.flush();
+    std::cerr << "ondelar-cli: error: " << texto << std::endl;
 }
 
 }  // namespace
@@ -145,26 +239,29 @@ int ejecutar(const Argumentos& a) {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h" || arg == "ayuda") {
+        if (arg == "--help" || arg == "-h" || (i == 1 && arg == "ayuda")) {
             std::cout << AYUDA;
             return 0;
         }
     }
     try {
         const Argumentos a = interpretar(argc, argv);
-        desviarDiagnosticos();
+        desviarDiagnosticos(a.detalle);
         return ejecutar(a);
     } catch (const ErrorUso& e) {
-        std::cout.flush();
-        std::cerr << "ondelar-cli: " << e.what() << std::endl;
+        error(e.what());
         return 2;
+    } catch (const std::bad_alloc&) {
+        error("no hay memoria suficiente");
+        return 1;
     } catch (const std::exception& e) {
-        std::cout.flush();
-        std::cerr << "ondelar-cli: error: " << e.what() << std::endl;
+        error(e.what());
+        return 1;
+    } catch (const char* texto) {
+        error(texto);
         return 1;
     } catch (...) {
-        std::cout.flush();
-        std::cerr << "ondelar-cli: error inesperado" << std::endl;
+        error("error inesperado");
         return 1;
     }
 }

@@ -1,8 +1,137 @@
 #include "cli/pasos.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iostream>
 #include <stdexcept>
+
+#include "asr/ejecutarASR.h"
+#include "asr/validarOpcionesASR.h"
+#include "averaging/car.h"
+#include "averaging/promediado.h"
+#include "filtering/filtroFrecuencial.h"
+#include "filtering/opcionesFiltro.h"
+#include "mara/activacionesICA.h"
+#include "mara/aplicarMara.h"
+#include "mara/directorioEjecutable.h"
+
+namespace {
+
+// The runner names the step in front of the text, at parsing and at run time.
+[[noreturn]] void rechazar(const std::string& motivo) { throw std::invalid_argument(motivo); }
+
+void sinParametros(const std::string& nombre, bool hayParametros) {
+    if (hayParametros) rechazar("\"" + nombre + "\" no lleva parámetros");
+}
+
+// The kind "1.1" as (type, qualifier); both integers, as the event table holds them.
+std::pair<int32_t, int32_t> leerTipoEvento(const std::string& token) {
+    const size_t punto = token.find('.');
+    if (punto == std::string::npos)
+        rechazar("el tipo de evento \"" + token + "\" debe escribirse TIPO.CALIFICADOR, por ejemplo 1.1");
+    const std::string contexto = "el tipo de evento \"" + token + "\"";
+    return {leerEntero(token.substr(0, punto), contexto), leerEntero(token.substr(punto + 1), contexto)};
+}
+
+std::string nombreTipo(const Evento& e) { return std::to_string(e.tipo) + "." + std::to_string(e.calificador); }
+
+Paso pasoCAR(const std::string& texto, bool hayParametros) {
+    sinParametros("car", hayParametros);
+    return {texto, [](const EEG& eeg) { return aplicarCAR(eeg); }};
+}
+
+Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
+    if (p.size() != 4) rechazar("se esperaba filtro:TIPO,INF,SUP,DB (por ejemplo filtro:BANDPASS,1,40,60)");
+    OpcionesFiltro o;
+    o.tipo = tipoFiltroDesdeNombre(p[0]);
+    o.frecInferior = leerReal(p[1], "el límite inferior del filtro");
+    o.frecSuperior = leerReal(p[2], "el límite superior del filtro");
+    o.caidaDecibelios = leerEntero(p[3], "la caída en decibelios del filtro");
+    // The limits are checked against the branch's rate when the step runs,
+    // by the same validation the window's command goes through.
+    return {texto, [o](const EEG& eeg) { return filtrarEEG(eeg, o); }};
+}
+
+Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
+    if (p.size() != 3)
+        rechazar("se esperaba promediado:TIPOS,MSPREV,MSPOST (por ejemplo promediado:1.1+2.1,100,600)");
+    std::vector<std::pair<int32_t, int32_t>> tipos;
+    for (const std::string& t : partir(p[0], '+')) tipos.push_back(leerTipoEvento(t));
+    // Milliseconds as the dialog hands them over: truncated toward zero.
+    const int32_t msPrev = milisegundosEnteros(leerReal(p[1], "los milisegundos previos"));
+    const int32_t msPost = milisegundosEnteros(leerReal(p[2], "los milisegundos posteriores"));
+    if (msPrev < 0 || msPost < 0) rechazar("los milisegundos previos y posteriores no pueden ser negativos");
+    const std::string carpeta = opciones.carpetaCubos;
+    const auto aviso = opciones.aviso;
+
+    return {texto, [=](const EEG& eeg) {
+        if (!eeg.tieneEventos() || eeg.tablaEventos->tipos.empty())
+            rechazar("la rama no tiene eventos, así que no se puede promediar (¿un registro .dat o una "
+                            "rama ya promediada?)");
+        // The window's dialog selects rows of the kind list: find each kind's row.
+        const TablaEventos& tabla = *eeg.tablaEventos;
+        const size_t numeroTipos = std::min<size_t>(static_cast<size_t>(std::max(0, tabla.numeroTipos)),
+                                                    tabla.tipos.size());
+        std::vector<int> filas;
+        for (const auto& [tipo, calificador] : tipos) {
+            int fila = -1;
+            for (size_t k = 0; k < numeroTipos; ++k)
+                if (tabla.tipos[k].tipo == tipo && tabla.tipos[k].calificador == calificador) fila = static_cast<int>(k);
+            if (fila < 0) {
+                std::string disponibles;
+                for (size_t k = 0; k < numeroTipos; ++k) disponibles += (k ? ", " : "") + nombreTipo(tabla.tipos[k]);
+                rechazar("la rama no tiene eventos del tipo " + std::to_string(tipo) + "." +
+                                    std::to_string(calificador) + " (tiene " + disponibles + ")");
+            }
+            if (std::find(filas.begin(), filas.end(), fila) == filas.end()) filas.push_back(fila);
+        }
+        DestinoCubo destino;
+        destino.directorio = carpeta;
+        ResultadoPromediado r = promediarEventos(eeg, parametrosDeFilas(tabla, filas, msPrev, msPost), destino);
+        if (aviso) {
+            if (r.archivoCubo.empty())
+                aviso("no se pudo guardar el archivo con las épocas (Promediado-….bin) en \"" + carpeta +
+                      "\"; el promedio sí se ha calculado");
+            else
+                aviso("épocas guardadas en \"" + r.archivoCubo.string() + "\"");
+        }
+        return std::move(r.promedio);
+    }};
+}
+
+Paso pasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
+    sinParametros("ica", hayParametros);
+    const auto semilla = opciones.semilla;
+    return {texto, [semilla](const EEG& eeg) { return activacionesICA(eeg, semilla); }};
+}
+
+Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
+    sinParametros("mara", hayParametros);
+    OpcionesMara o;
+    o.semilla = opciones.semilla;
+    o.directorioModelos = opciones.carpetaModelos.empty() ? directorioEjecutable()
+                                                          : std::filesystem::path(opciones.carpetaModelos);
+    // The pipeline's informational messages are diagnostics here: nobody waits for them.
+    o.avisar = [](const std::string& t) { std::cout << t << std::endl; };
+    return {texto, [o](const EEG& eeg) { return aplicarMara(eeg, o); }};
+}
+
+Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
+    if (!p.empty() && p.size() != 4)
+        rechazar("se esperaba asr o asr:BURST,MAXBAD,TOLINF,TOLSUP (por ejemplo asr:5,0.075,-3.5,5.5)");
+    OpcionesASR o;  // the dialog's defaults
+    if (p.size() == 4) {
+        o.burstCritic = leerEntero(p[0], "BURST (burstCritic)");
+        o.maxBadChan = leerReal(p[1], "MAXBAD (maxBadChan)");
+        o.tolInf = leerReal(p[2], "TOLINF (tolInf)");
+        o.tolSup = leerReal(p[3], "TOLSUP (tolSup)");
+    }
+    validarOpcionesASR(o);
+    return {texto, [o](const EEG& eeg) { return ejecutarASR(eeg, o); }};
+}
+
+}  // namespace
 
 std::vector<std::string> partir(const std::string& texto, char separador) {
     std::vector<std::string> partes;
@@ -21,7 +150,7 @@ double leerReal(const std::string& token, const std::string& contexto) {
     const char* fin = token.data() + token.size();
     const auto r = std::from_chars(token.data(), fin, v);
     if (token.empty() || r.ec != std::errc() || r.ptr != fin || !std::isfinite(v))
-        throw std::invalid_argument("valor no valido \"" + token + "\" en " + contexto + " (se esperaba un numero)");
+        throw std::invalid_argument("valor no válido \"" + token + "\" en " + contexto + " (se esperaba un número)");
     return v;
 }
 
@@ -30,7 +159,34 @@ int leerEntero(const std::string& token, const std::string& contexto) {
     const char* fin = token.data() + token.size();
     const auto r = std::from_chars(token.data(), fin, v);
     if (token.empty() || r.ec != std::errc() || r.ptr != fin)
-        throw std::invalid_argument("valor no valido \"" + token + "\" en " + contexto +
-                                    " (se esperaba un numero entero)");
+        throw std::invalid_argument("valor no válido \"" + token + "\" en " + contexto +
+                                    " (se esperaba un número entero)");
     return v;
+}
+
+namespace {
+
+Paso construirPaso(const std::string& texto, const OpcionesPasos& opciones) {
+    const size_t dosPuntos = texto.find(':');
+    const std::string nombre = texto.substr(0, dosPuntos);
+    const bool hayParametros = dosPuntos != std::string::npos;
+    const std::vector<std::string> p =
+        hayParametros ? partir(texto.substr(dosPuntos + 1), ',') : std::vector<std::string>{};
+    if (nombre == "car") return pasoCAR(texto, hayParametros);
+    if (nombre == "filtro") return pasoFiltro(texto, p);
+    if (nombre == "promediado") return pasoPromediado(texto, p, opciones);
+    if (nombre == "asr") return pasoASR(texto, p);
+    if (nombre == "ica") return pasoICA(texto, hayParametros, opciones);
+    if (nombre == "mara") return pasoMARA(texto, hayParametros, opciones);
+    rechazar("paso desconocido; los pasos son car, filtro, promediado, asr, ica y mara (vea --help)");
+}
+
+}  // namespace
+
+Paso interpretarPaso(const std::string& texto, const OpcionesPasos& opciones) {
+    try {
+        return construirPaso(texto, opciones);
+    } catch (const std::exception& e) {
+        throw std::invalid_argument("paso \"" + texto + "\": " + e.what());
+    }
 }

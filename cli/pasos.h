@@ -20,10 +20,13 @@ struct OpcionesPasos {
     std::optional<uint32_t> semilla;   // fixes every random source of a step
     std::string carpetaCubos = ".";    // where averaging writes its cube files
     std::string carpetaModelos;        // MARA model files (default: beside the executable)
+    std::function<void(const std::string&)> aviso;  // notes for the user (a cube file not written)
 };
 
-// Throws std::invalid_argument with a Spanish text for an unknown step or a
-// malformed parameter.
+// Throws std::invalid_argument with a Spanish text, naming the step, for an
+// unknown step or a malformed parameter. Parameters that depend on the branch
+// (filter limits against its rate, event kinds) are checked when the step
+// runs, by the same core validation the window's commands go through.
 Paso interpretarPaso(const std::string& texto, const OpcionesPasos& opciones);
 
 // Number parsing that accepts the whole token or nothing.

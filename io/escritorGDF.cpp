@@ -60,11 +60,15 @@ void escribirGDF(const EEG& eeg, std::ostream& salida) {
         return (eeg.canales && i < eeg.canales->size()) ? (*eeg.canales)[i] : Canal{};
     };
     // Digital and physical ranges are equal, so readers that scale by them
-    // leave the float samples as they are.
+    // (gain (pmax - pmin) / (dmax - dmin) = 1, offset 0) leave the float samples
+    // as they are. The range covers the channel's finite values, within what
+    // the 64-bit digital fields hold.
     std::vector<double> limite(ns);
     for (uint32_t i = 0; i < ns; ++i) {
-        const double m = datos.n_cols ? arma::abs(datos.row(i)).max() : 0.0;
-        limite[i] = std::max(1.0, std::ceil(std::isfinite(m) ? m : 1.0));
+        double m = 0.0;
+        for (const double v : datos.row(i))
+            if (std::isfinite(v)) m = std::max(m, std::abs(v));
+        limite[i] = std::clamp(std::ceil(m), 1.0, 1e18);
     }
     for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).etiqueta, 16);
     for (uint32_t i = 0; i < ns; ++i) c.texto(canal(i).transductor, 80);
@@ -95,7 +99,12 @@ void escribirGDF(const EEG& eeg, std::ostream& salida) {
     e.numero<uint8_t>((fs >> 8) & 0xFF);
     e.numero<uint8_t>((fs >> 16) & 0xFF);
     e.numero<uint32_t>(n);
-    for (uint32_t i = 0; i < n; ++i) e.numero<uint32_t>(static_cast<uint32_t>(tabla->eventos[i].posicion));
+    // GDF counts samples from 1; our positions are matrix columns, from 0 (the
+    // reader subtracts the one we add here).
+    for (uint32_t i = 0; i < n; ++i) {
+        const int64_t posicion = static_cast<int64_t>(tabla->eventos[i].posicion) + 1;
+        e.numero<uint32_t>(static_cast<uint32_t>(std::clamp<int64_t>(posicion, 0, UINT32_MAX)));
+    }
     for (uint32_t i = 0; i < n; ++i) e.numero<uint16_t>(static_cast<uint16_t>(tabla->eventos[i].tipo));
     if (modo3) {
         for (uint32_t i = 0; i < n; ++i) e.numero<uint16_t>(static_cast<uint16_t>(tabla->eventos[i].canal));

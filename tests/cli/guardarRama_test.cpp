@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <cstring>
 #include <fstream>
 #include <unistd.h>
 #include <sstream>
 
+#include "io/GdfFileReader.h"
 #include "io/escritorGDF.h"
 #include "io/guardarRama.h"
 
@@ -120,4 +123,122 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
     EXPECT_THROW(guardarRama(sinFrecuencia, existente.string()), std::exception);
     EXPECT_EQ(leerTodo(existente), "contenido previo");
     EXPECT_THROW(guardarRama(ramaPequena(), (t.ruta / "no/existe/x.csv").string()), std::runtime_error);
+}
+
+namespace {
+
+// Two kinds in mode 1, including an event on the first sample (GDF position 1)
+// and one on the last.
+EEG ramaConEventos(int32_t modo) {
+    EEG e(500, 3, 6);
+    (*e.canales)[0].etiqueta = "Fp1";
+    (*e.canales)[1].etiqueta = "Cz";
+    (*e.canales)[2].etiqueta = "una etiqueta larga de mas de 16";
+    e.matrices[0] = {{0.1, -1.5, 2.25, 1e6, -3.0, 0.0}, {7, 8, 9, 10, 11, 12}, {1e-3, 2e-3, -3e-3, 4e-3, 5e-3, 6e-3}};
+    auto t = std::make_shared<TablaEventos>();
+    t->modo = modo;
+    const int32_t posiciones[] = {0, 2, 5};
+    const int32_t tipos[] = {768, 1, 768};
+    for (int i = 0; i < 3; ++i) {
+        Evento ev;
+        ev.tipo = tipos[i];
+        ev.posicion = posiciones[i];
+        ev.calificador = 1;
+        if (modo == 3) {
+            ev.canal = i;
+            ev.duracion = 10 * i;
+        }
+        fijarEvento(*t, ev, i);
+    }
+    t->numeroEventos = 3;
+    e.tablaEventos = t;
+    return e;
+}
+
+EEG leerGDF(const std::string& bytes) {
+    GdfFileReader lector;
+    EEG leido = lector.leerMemoria(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    EXPECT_EQ(lector.motivoFallo(), "");
+    return leido;
+}
+
+}  // namespace
+
+TEST(GuardarRama, GDFSeLeeConNuestroLectorIgualAPrecisionFloat) {
+    for (int32_t modo : {1, 3}) {
+        const EEG e = ramaConEventos(modo);
+        std::ostringstream s;
+        escribirGDF(e, s);
+        const EEG l = leerGDF(s.str());
+        ASSERT_EQ(l.numeroCanales, 3u);
+        EXPECT_EQ(l.frecuenciaMuestreo, 500);
+        EXPECT_EQ(l.numeroMuestras, 6);
+        // Each value is the float nearest the double, no scaling on the way.
+        const arma::mat comoFloat = arma::conv_to<arma::mat>::from(arma::conv_to<arma::fmat>::from(e.datos()));
+        EXPECT_TRUE(arma::approx_equal(l.datos(), comoFloat, "absdiff", 0.0));
+        EXPECT_EQ((*l.canales)[0].etiqueta, "Fp1             ");  // space padded to 16
+        EXPECT_EQ((*l.canales)[2].etiqueta, "una etiqueta lar");
+        EXPECT_EQ((*l.canales)[0].tipoDato, 16u);
+        ASSERT_TRUE(l.tieneEventos());
+        EXPECT_EQ(l.tablaEventos->modo, modo);
+        ASSERT_EQ(l.tablaEventos->eventos.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            const Evento& a = e.tablaEventos->eventos[i];
+            const Evento& b = l.tablaEventos->eventos[i];
+            EXPECT_EQ(b.posicion, a.posicion) << "evento " << i;
+            EXPECT_EQ(b.tipo, a.tipo);
+            EXPECT_EQ(b.canal, a.canal);
+            EXPECT_EQ(b.duracion, a.duracion);
+        }
+        ASSERT_EQ(l.tablaEventos->tipos.size(), 2u);
+    }
+}
+
+TEST(GuardarRama, GDFPosicionesDeEventosEmpiezanEnUno) {
+    const EEG e = ramaConEventos(1);
+    std::ostringstream s;
+    escribirGDF(e, s);
+    const std::string b = s.str();
+    const size_t tabla = 256 * 4 + 6 * 3 * 4;
+    ASSERT_EQ(b.size(), tabla + 8 + 3 * 6);
+    EXPECT_EQ(static_cast<uint8_t>(b[tabla]), 1);
+    uint32_t primera, ultima;
+    std::memcpy(&primera, b.data() + tabla + 8, 4);
+    std::memcpy(&ultima, b.data() + tabla + 8 + 8, 4);
+    EXPECT_EQ(primera, 1u);  // column 0 is the first sample
+    EXPECT_EQ(ultima, 6u);
+}
+
+TEST(GuardarRama, GDFRangosFisicoYDigitalIguales) {
+    std::ostringstream s;
+    const EEG e = ramaConEventos(1);
+    escribirGDF(e, s);
+    const std::string b = s.str();
+    const size_t canales = 3, inicio = 256 + canales * (16 + 80 + 8);
+    for (size_t c = 0; c < canales; ++c) {
+        double pmin, pmax;
+        int64_t dmin, dmax;
+        std::memcpy(&pmin, b.data() + inicio + 8 * c, 8);
+        std::memcpy(&pmax, b.data() + inicio + 8 * (canales + c), 8);
+        std::memcpy(&dmin, b.data() + inicio + 8 * (2 * canales + c), 8);
+        std::memcpy(&dmax, b.data() + inicio + 8 * (3 * canales + c), 8);
+        EXPECT_EQ(pmin, static_cast<double>(dmin));
+        EXPECT_EQ(pmax, static_cast<double>(dmax));
+        EXPECT_GE(pmax, arma::abs(e.datos().row(c)).max());
+        EXPECT_EQ(pmin, -pmax);
+    }
+    // The unit field: what the channel says, microvolts when it says nothing.
+    EXPECT_EQ(b.substr(256 + canales * (16 + 80), 8), "uV      ");
+}
+
+TEST(GuardarRama, GDFValoresNoFinitosYEnormesNoRompenLaCabecera) {
+    EEG e(100, 1, 3);
+    e.matrices[0] = {{std::nan(""), 1e300, -std::numeric_limits<double>::infinity()}};
+    std::ostringstream s;
+    escribirGDF(e, s);
+    const EEG l = leerGDF(s.str());
+    ASSERT_EQ(l.numeroMuestras, 3);
+    EXPECT_TRUE(std::isnan(l.datos()(0, 0)));
+    EXPECT_TRUE(std::isinf(l.datos()(0, 1)));  // beyond float range
+    EXPECT_FALSE(l.tieneEventos() && !l.tablaEventos->eventos.empty());
 }

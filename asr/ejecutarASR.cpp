@@ -1,0 +1,44 @@
+#include "asr/ejecutarASR.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "asr/calibracionASR.h"
+#include "asr/eliminarDeriva.h"
+#include "asr/reconstruirASR.h"
+#include "asr/seleccionVentanasLimpias.h"
+
+EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const std::function<void(double)>& progreso,
+                std::optional<double> memoriaLibre) {
+    if (entrada.matrices.empty() || entrada.numeroCanales == 0 || entrada.numeroMuestras <= 0)
+        throw std::invalid_argument("ASR: el registro no tiene muestras.");
+    if (entrada.datos().n_rows != entrada.numeroCanales ||
+        static_cast<int64_t>(entrada.datos().n_cols) != entrada.numeroMuestras)
+        throw std::invalid_argument("ASR: la matriz de datos (" + std::to_string(entrada.datos().n_rows) + "x" +
+                                    std::to_string(entrada.datos().n_cols) + ") no casa con " +
+                                    std::to_string(entrada.numeroCanales) + " canales y " +
+                                    std::to_string(entrada.numeroMuestras) + " muestras.");
+    ContextoASR ctx(entrada, opciones);
+    // Refuse a recording too short for the end extension before the costly stages.
+    const long long P = std::llround(ctx.longitudVentanaProcesado * 0.5 * entrada.frecuenciaMuestreo);
+    if (entrada.numeroMuestras <= P)
+        throw std::invalid_argument("El registro es demasiado corto para ASR: tiene " +
+                                    std::to_string(entrada.numeroMuestras) + " muestras por canal y necesita más de " +
+                                    std::to_string(P) + ".");
+
+    auto avisar = [&](double f) {
+        if (progreso) progreso(f);
+    };
+    avisar(0.0);
+    eliminarDeriva(ctx);
+    avisar(0.2);
+    seleccionarVentanasLimpias(ctx);
+    avisar(0.35);
+    calibrarASR(ctx, ctx.cutoff);
+    ctx.calibracion = EEG();  // its copy of the clean samples is not needed any more
+    avisar(0.45);
+    EEG resultado = reconstruirASR(ctx, memoriaLibre, [&](double f) { avisar(0.45 + 0.55 * f); });
+    avisar(1.0);
+    return resultado;
+}

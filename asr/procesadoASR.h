@@ -1,0 +1,34 @@
+#pragma once
+// ASR processing stage: window-by-window reconstruction of the working data
+// with the calibration's mixing and threshold matrices.
+
+#include <functional>
+
+#include <armadillo>
+
+#include "asr/ContextoASR.h"
+
+// Number of chunks the processing works in, from the free physical memory in
+// bytes (half of it is budgeted): ceil((64 C² S + 8 C² S / stepsize + 16 C S + 40 S)
+// / (memoriaLibre / 2 - 24 C² P)), evaluated in that order in doubles. Our
+// running covariance needs no per-chunk buffer, so the count only decides
+// where the extra update points at chunk ends fall; it is kept within 1..S,
+// and a figure that leaves no room at all (denominator not positive) gives 1.
+arma::uword numeroTrozosASR(arma::uword C, arma::uword S, double P, double stepsize, double memoriaLibre);
+
+// Processing stage. datos: C x S working data already extended at its end
+// (see reconstruirASR), one column per sample. Uses from the context the
+// processing window length (N = round(wl srate), P = round(wl srate / 2)), the
+// window overlap as maxdims (below 1 it becomes round(C maxdims)), M, T, B, A
+// and iirstate; iirstate is advanced to the filter's final state.
+//
+// Returns C x S: the P columns of odd reflection of the start (2 x_1 - x_j,
+// j = P+1 down to 2) followed by the first S - P reconstructed columns, the
+// reconstruction of each sample using the covariance P samples ahead.
+// Non-finite input values count as 0. memoriaLibre sets the chunk count
+// (numeroTrozosASR). progreso, when given, receives the fraction done.
+// Throws std::invalid_argument for empty data, stepsize < 1, a window of no
+// samples or matrices of the wrong size; std::runtime_error when a window's
+// covariance cannot be decomposed.
+arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& contexto, double memoriaLibre,
+                      const std::function<void(double)>& progreso = {});
