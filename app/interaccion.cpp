@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace interaccion {
 namespace {
@@ -38,7 +39,14 @@ std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString
     QFileDialog dialogo(nullptr, titulo, QString(), filtro);
     dialogo.setFileMode(QFileDialog::AnyFile);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setDefaultSuffix(QStringLiteral("gdf"));
+    // A name typed without extension takes the one of the chosen filter.
+    auto sufijoDe = [](const QString& f) {
+        const auto m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(f);
+        return m.hasMatch() ? m.captured(1) : QString();
+    };
+    dialogo.setDefaultSuffix(sufijoDe(filtro));
+    QObject::connect(&dialogo, &QFileDialog::filterSelected,
+                     [&](const QString& f) { dialogo.setDefaultSuffix(sufijoDe(f)); });
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return std::nullopt;
     return dialogo.selectedFiles().front();
 }
