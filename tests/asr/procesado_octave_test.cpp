@@ -2,6 +2,7 @@
 // running the set-up and loop statements verbatim (with a fixed free-memory
 // figure): tests/data/asr/procesado/generar_referencias.m.
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -62,7 +63,9 @@ void compararCaso(const std::string& caso, int variante) {
     const arma::mat salida = procesarASR(datos, p.srate, p.stepsize, ctx, p.memoria);
     ASSERT_EQ(salida.n_rows, referencia.n_rows);
     ASSERT_EQ(salida.n_cols, referencia.n_cols);
-    EXPECT_LT(diferenciaRelativa(salida, referencia), 1e-9) << prefijo;
+    const double diferencia = diferenciaRelativa(salida, referencia);
+    EXPECT_LT(diferencia, 1e-9) << prefijo;
+    std::printf("%s: %d trozos, diferencia relativa máxima %.1e\n", prefijo.c_str(), p.splits, diferencia);
 
     // The references do reconstruct something: outside the reflected prefix the
     // output differs clearly from the (finite) input in places.
