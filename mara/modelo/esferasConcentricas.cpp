@@ -35,50 +35,59 @@ double FactoresRadiales::operator()(int n) {
     if (n < 1) throw std::invalid_argument("FactoresRadiales: el grado empieza en 1");
     if (static_cast<size_t>(n) < cache_.size() && !std::isnan(cache_[static_cast<size_t>(n)])) [[likely]]
         return cache_[static_cast<size_t>(n)];
-    // Layer 0 holds the dipole's own term r^-(n+1)/(4 pi sigma0) plus A0 r^n;
-    // layer k > 0 holds A_k r^n + B_k r^-(n+1). Potential and normal current
-    // are continuous at every interface and no current leaves the outer one.
+    // Layer k spans (r_{k-1}, r_k) and holds a_k (r/r_k)^n + b_k (r_{k-1}/r)^(n+1);
+    // layer 0 holds a_0 (r/r_0)^n plus the dipole's own term, scaled by
+    // r_0^(n+1): (r_0/r)^(n+1) / (4 pi sigma_0). With every basis function at
+    // most 1 inside its layer the system stays well conditioned at any degree;
+    // unscaled powers of r make it singular beyond a hundred or so.
+    // Potential and normal current are continuous at every interface and no
+    // current leaves the outer one.
     const int capas = static_cast<int>(radios_.n_elem);
-    const int incognitas = 2 * capas - 1;
-    arma::mat M(incognitas, incognitas, arma::fill::zeros);
-    arma::vec d(incognitas, arma::fill::zeros);
-    auto columnaA = [](int k) { return k == 0 ? 0 : 2 * k - 1; };
-    auto columnaB = [](int k) { return 2 * k; };
     const double nn = n;
-    int fila = 0;
-    for (int k = 0; k + 1 < capas; ++k) {
-        const double r = radios_(k);
-        const double rn = std::pow(r, nn), rm = std::pow(r, -(nn + 1));
-        const double drn = nn * std::pow(r, nn - 1), drm = -(nn + 1) * std::pow(r, -(nn + 2));
-        // potential
-        M(fila, columnaA(k)) += rn;
-        if (k == 0)
-            d(fila) -= rm / (4 * kPi * sigma_(0));
-        else
-            M(fila, columnaB(k)) += rm;
-        M(fila, columnaA(k + 1)) -= rn;
-        M(fila, columnaB(k + 1)) -= rm;
-        ++fila;
-        // normal current
-        M(fila, columnaA(k)) += sigma_(k) * drn;
-        if (k == 0)
-            d(fila) -= drm / (4 * kPi);
-        else
-            M(fila, columnaB(k)) += sigma_(k) * drm;
-        M(fila, columnaA(k + 1)) -= sigma_(k + 1) * drn;
-        M(fila, columnaB(k + 1)) -= sigma_(k + 1) * drm;
-        ++fila;
-    }
-    const int ultima = capas - 1;
     double valor;
-    if (ultima == 0) {
-        // One homogeneous sphere: A0 n - (n+1)/(4 pi sigma) = 0 at r = 1.
+    if (capas == 1) {
+        // One homogeneous sphere: a n - (n+1)/(4 pi sigma) = 0 at r = 1.
         valor = (1.0 + (nn + 1) / nn) / (4 * kPi * sigma_(0));
     } else {
+        const int incognitas = 2 * capas - 1;
+        arma::mat M(incognitas, incognitas, arma::fill::zeros);
+        arma::vec d(incognitas, arma::fill::zeros);
+        auto columnaA = [](int k) { return k == 0 ? 0 : 2 * k - 1; };
+        auto columnaB = [](int k) { return 2 * k; };
+        int fila = 0;
+        for (int k = 0; k + 1 < capas; ++k) {
+            const double r = radios_(k);
+            const double rAnterior = k > 0 ? radios_(k - 1) : 0.0;
+            const double rSiguiente = radios_(k + 1);
+            // Layer k at its outer radius r: a_k -> 1, b_k -> (r_{k-1}/r)^(n+1).
+            const double bk = k > 0 ? std::pow(rAnterior / r, nn + 1) : 0.0;
+            // Layer k+1 at its inner radius r: a_{k+1} -> (r/r_{k+1})^n, b_{k+1} -> 1.
+            const double ak1 = std::pow(r / rSiguiente, nn);
+            // potential
+            M(fila, columnaA(k)) += 1.0;
+            if (k == 0)
+                d(fila) -= 1.0 / (4 * kPi * sigma_(0));
+            else
+                M(fila, columnaB(k)) += bk;
+            M(fila, columnaA(k + 1)) -= ak1;
+            M(fila, columnaB(k + 1)) -= 1.0;
+            ++fila;
+            // normal current (radial derivatives, times r)
+            M(fila, columnaA(k)) += sigma_(k) * nn;
+            if (k == 0)
+                d(fila) -= -(nn + 1) / (4 * kPi);
+            else
+                M(fila, columnaB(k)) += sigma_(k) * -(nn + 1) * bk;
+            M(fila, columnaA(k + 1)) -= sigma_(k + 1) * nn * ak1;
+            M(fila, columnaB(k + 1)) -= sigma_(k + 1) * -(nn + 1);
+            ++fila;
+        }
+        const int ultima = capas - 1;
+        const double bUltima = std::pow(radios_(ultima - 1) / radios_(ultima), nn + 1);
         M(fila, columnaA(ultima)) = nn;
-        M(fila, columnaB(ultima)) = -(nn + 1);
+        M(fila, columnaB(ultima)) = -(nn + 1) * bUltima;
         const arma::vec x = arma::solve(M, d);
-        valor = x(columnaA(ultima)) + x(columnaB(ultima));
+        valor = x(columnaA(ultima)) + x(columnaB(ultima)) * bUltima;
     }
     if (cache_.size() <= static_cast<size_t>(n)) cache_.resize(static_cast<size_t>(n) + 1, std::nan(""));
     cache_[static_cast<size_t>(n)] = valor;
@@ -91,6 +100,7 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
     const arma::vec3 e = electrodo - modelo.centro;
     const arma::vec3 s = fuente - modelo.centro;
     const double b = arma::norm(s) / R;  // source depth in units of the outer radius
+    const double radioInterior = modelo.radiosRelativos(0);
     if (!(b < modelo.radiosRelativos(0)))
         throw std::invalid_argument("potencialDipolo: la fuente no esta dentro de la esfera interior");
     const arma::vec3 rh = e / arma::norm(e);
@@ -109,7 +119,7 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
     double total[3] = {0.0, 0.0, 0.0};
     double pAnterior = 1.0, p = u;      // P_0, P_1
     double dpAnterior = 0.0, dp = 1.0;  // P_0', P_1'
-    double potenciaB = 1.0;             // b^(n-1)
+    double potenciaB = 1.0;             // (b / r_0)^(n-1): the factors are scaled by r_0^(n+1)
     for (int n = 1; n <= kGradoMaximo; ++n) {
         const double f = potenciaB * factores(n);
         const double a = f * n * p, c = f * dp;
@@ -129,9 +139,9 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
         p = pSiguiente;
         dpAnterior = dp;
         dp = dpSiguiente;
-        potenciaB *= b;
+        potenciaB *= b / radioInterior;
     }
-    const double escala = kMicrovoltiosPorNanoamperioMetro / (R * R);
+    const double escala = kMicrovoltiosPorNanoamperioMetro / (R * R * radioInterior * radioInterior);
     return arma::vec3{total[0] * escala, total[1] * escala, total[2] * escala};
 }
 

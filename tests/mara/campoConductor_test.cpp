@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "mara/modelo/esferasConcentricas.h"
@@ -105,4 +106,38 @@ TEST(CampoConductor, FuenteFueraDeLaEsferaInteriorSeRechaza) {
     FactoresRadiales factores(m.esferas);
     const arma::vec3 fuera = m.esferas.centro + arma::vec3{0, 0, 0.95 * m.esferas.radioExterior};
     EXPECT_THROW(potencialDipolo(m.esferas, factores, m.tabla.posiciones.col(0), fuera), std::invalid_argument);
+}
+
+// Sources close to the brain's surface need high series degrees; the radial
+// factors must stay finite and decay smoothly there, and shallow sources must
+// still reduce to the homogeneous sphere when the conductivities are equal.
+TEST(CampoConductor, GradosAltosBienCondicionados) {
+    const Modelo& m = modelo();
+    FactoresRadiales factores(m.esferas);
+    // The scaled factors fall geometrically (about r_0 per degree); the ratio
+    // of consecutive factors must settle smoothly, with no jumps from a
+    // singular solve.
+    double cocienteAnterior = factores(21) / factores(20);
+    for (int n = 21; n < 2000; ++n) {
+        const double f = factores(n), siguiente = factores(n + 1);
+        ASSERT_TRUE(std::isfinite(siguiente)) << n;
+        ASSERT_GT(siguiente, 0.0) << n;
+        const double cociente = siguiente / f;
+        ASSERT_LT(std::abs(cociente / cocienteAnterior - 1.0), 0.01) << n;
+        ASSERT_LT(cociente, 1.0) << n;
+        cocienteAnterior = cociente;
+    }
+    ModeloEsferas igual;
+    igual.radioExterior = 0.09;
+    igual.conductividades = {0.33, 0.33, 0.33, 0.33};
+    FactoresRadiales homogeneos(igual);
+    const arma::vec3 electrodo{0.0, 0.0, 0.09};
+    const arma::vec3 fuente{0.004, 0.0, 0.0895 * 0.9};  // 0.895 R, just inside the first sphere
+    const arma::vec3 v = potencialDipolo(igual, homogeneos, electrodo, fuente);
+    for (int o = 0; o < 3; ++o) {
+        arma::vec3 q(arma::fill::zeros);
+        q(o) = 1.0;
+        const double cerrada = potencialEsferaHomogenea(0.09, 0.33, electrodo, fuente, q);
+        EXPECT_NEAR(v(o), cerrada, 1e-6 * std::abs(cerrada) + 1e-9) << o;
+    }
 }
