@@ -1,0 +1,10 @@
+#pragma once
+// Where the "aplicar MARA" command finds the model files.
+
+#include <filesystem>
+#include <optional>
+
+// The executable's directory, unless a directory was set with
+// fijarDirectorioModelosMara (tests put small model sets in a temp folder).
+std::filesystem::path directorioModelosMara();
+void fijarDirectorioModelosMara(std::optional<std::filesystem::path> directorio);

@@ -1,0 +1,20 @@
+// Mara::procesar() with the ICA lives apart from the rest of the pipeline, so
+// a program that hands its own decomposition to procesar(W, S) links
+// without the ICA.
+#include "mara/Mara.h"
+#include "mara/icaExtendida.h"
+
+#include <stdexcept>
+
+EEG Mara::procesar() {
+    comprobarEntrada();
+    arma::mat Xc = *datos;
+    Xc.each_col() -= arma::mean(Xc, 1);
+    arma::mat W, S;
+    try {
+        icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla);
+    } catch (const char* texto) {  // the learning-rate failure comes as a bare string
+        throw std::runtime_error(texto);
+    }
+    return procesar(W, S);
+}
