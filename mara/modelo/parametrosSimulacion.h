@@ -22,7 +22,7 @@ constexpr int nCerebro = 320;
 constexpr int nParpadeo = 50;
 constexpr int nMovimientoOcular = 60;
 constexpr int nMusculo = 90;
-constexpr int nCanalMalo = 150;
+constexpr int nCanalMalo = 200;
 constexpr int nCorazon = 120;
 
 // Brain: one dipole of the source shell, or (with this probability) two
@@ -118,6 +118,8 @@ inline constexpr const char* electrodosCanalMalo[] = {
 // the drift, spikes or line noise.
 constexpr double ruidoContactoMinimo = 0.3;
 constexpr double ruidoContactoMaximo = 1.0;
+// Electrode drifts are slow: their random walk holds no power above this.
+constexpr double frecuenciaDeriva = 1.0;
 constexpr double tasaPicosMinima = 0.5;
 constexpr double tasaPicosMaxima = 3.0;
 constexpr double picoDuracion = 0.02;

@@ -118,8 +118,9 @@ arma::rowvec senalCanalMalo(AzarSimulacion& azar, arma::uword muestras, double f
     // drift, sparse spikes or line noise (one of them dominant).
     arma::rowvec x(muestras, arma::fill::zeros);
     switch (azar.entero(3)) {
-        case 0:  // drift: a random walk
-            x = arma::cumsum(azar.ruidoBlanco(muestras));
+        case 0:  // drift: a slow random walk (1/f^2 below frecuenciaDeriva)
+            x = ruidoFiltrado(azar, muestras, fs,
+                              [](double f) { return f > 0.0 && f <= P::frecuenciaDeriva ? 1.0 / f : 0.0; });
             break;
         case 1: {  // sparse spikes of random sign
             const double tasa = azar.uniforme(P::tasaPicosMinima, P::tasaPicosMaxima);
