@@ -23,7 +23,7 @@ constexpr int nParpadeo = 50;
 constexpr int nMovimientoOcular = 60;
 constexpr int nMusculo = 90;
 constexpr int nCanalMalo = 200;
-constexpr int nCorazon = 120;
+constexpr int nCorazon = 110;
 
 // Brain: one dipole of the source shell, or (with this probability) two
 // whose sources lie within `distanciaPareja` metres; orientations random.
