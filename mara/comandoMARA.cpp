@@ -15,7 +15,10 @@
 
 namespace {
 std::optional<std::filesystem::path> directorioFijado;
-}
+std::optional<uint32_t> semillaFijada;
+}  // namespace
+
+void fijarSemillaMara(std::optional<uint32_t> semilla) { semillaFijada = semilla; }
 
 std::filesystem::path directorioModelosMara() {
     return directorioFijado ? *directorioFijado : directorioEjecutable();
@@ -35,6 +38,7 @@ void Ondelar::graficoMARA() {
         }
         OpcionesMara opciones;
         opciones.directorioModelos = directorioModelosMara();
+        opciones.semilla = semillaFijada;
         opciones.avisar = [](const std::string& texto) { interaccion::mostrarMensaje(QString::fromStdString(texto)); };
         const EEG limpio = aplicarMara(eeg, opciones);
         std::unique_ptr<EEG> rama = clonarEEG(limpio);

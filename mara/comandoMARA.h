@@ -1,6 +1,7 @@
 #pragma once
 // Where the "aplicar MARA" command finds the model files.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -8,3 +9,6 @@
 // fijarDirectorioModelosMara (tests put small model sets in a temp folder).
 std::filesystem::path directorioModelosMara();
 void fijarDirectorioModelosMara(std::optional<std::filesystem::path> directorio);
+
+// Seed of the command's ICA and curve fits; the clock unless set (tests).
+void fijarSemillaMara(std::optional<uint32_t> semilla);

@@ -1,0 +1,36 @@
+#pragma once
+// Time courses of the simulated training components (one row of `muestras`
+// samples at `fs` Hz each). Parameters as in parametrosSimulacion.h.
+
+#include <armadillo>
+
+#include "mara/modelo/azarSimulacion.h"
+
+// Gaussian noise with power spectrum 1/f^beta (no DC), unit standard deviation.
+arma::rowvec ruidoPotencia(AzarSimulacion& azar, arma::uword muestras, double fs, double beta);
+
+// Gaussian noise with a flat spectrum between fInferior and fSuperior Hz and
+// nothing elsewhere, unit standard deviation.
+arma::rowvec ruidoBanda(AzarSimulacion& azar, arma::uword muestras, double fs, double fInferior, double fSuperior);
+
+// Background activity of a cortical source: 1/f^beta noise, for most sources
+// plus an 8–13 Hz rhythm of random strength.
+arma::rowvec actividadCerebral(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// A train of sparse blinks: skewed pulses of one polarity.
+arma::rowvec trenParpadeos(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// Gaze position of saccades: held fixations joined by fast steps.
+arma::rowvec sacadas(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// Broadband muscle bursts with a low floor between them.
+arma::rowvec rafagasMusculares(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// A bad electrode: a drift, sparse spikes or line noise, chosen at random.
+arma::rowvec senalCanalMalo(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// Heart beats: QRS-like biphasic spikes near 1.2 Hz with a T wave.
+arma::rowvec latidos(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// `x` plus white noise of a random relative level in the artefact range.
+arma::rowvec conRuidoDeFondo(AzarSimulacion& azar, const arma::rowvec& x);

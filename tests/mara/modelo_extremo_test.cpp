@@ -1,0 +1,143 @@
+// End to end with the shipped model: a simulated 32-channel averaged branch
+// (cortical sources with alpha, a blink train and a muscle burst, mixed
+// through the head model) run through "aplicar MARA" in the window.
+#include <QtTest>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "app/Ondelar.h"
+#include "app/interaccion.h"
+#include "mara/comandoMARA.h"
+#include "mara/modelo/parametrosSimulacion.h"
+#include "mara/modelo/senalesSimuladas.h"
+#include "mara/operadorDensidadCorriente.h"
+#include "modelo_ayuda.h"
+#include "ui_Ondelar.h"
+
+using namespace prueba_modelo;
+
+namespace {
+
+const std::vector<std::string> kEtiquetas = {"Fp1", "Fp2", "AF3", "AF4", "F7",  "F3",  "Fz",  "F4",
+                                             "F8",  "FC5", "FC1", "FC2", "FC6", "T7",  "C3",  "Cz",
+                                             "C4",  "T8",  "CP5", "CP1", "CP2", "CP6", "P7",  "P3",
+                                             "Pz",  "P4",  "P8",  "PO7", "PO8", "O1",  "Oz",  "O2"};
+
+struct Mezcla {
+    arma::mat cerebro;      // 32 x T, the brain-only ground truth (µV)
+    arma::mat datos;        // brain + blink + muscle
+    arma::rowvec parpadeo;  // the blink and muscle time courses
+    arma::rowvec musculo;
+};
+
+arma::uword canal(const std::string& e) {
+    return static_cast<arma::uword>(std::find(kEtiquetas.begin(), kEtiquetas.end(), e) - kEtiquetas.begin());
+}
+
+double rms(const arma::rowvec& x) { return std::sqrt(arma::mean(arma::square(x))); }
+
+Mezcla simular() {
+    namespace P = parametrosSimulacion;
+    const arma::uvec filas = filasLeadfield(kEtiquetas);
+    const auto T = static_cast<arma::uword>(P::duracion * P::frecuenciaMuestreo);
+    Mezcla m;
+    // 30 cortical sources, each with an alpha rhythm on its 1/f background.
+    const ComponentesSimuladas cerebro = simularComponentes(cabeza(), ClaseSimulada::cerebro, 30, 4242);
+    AzarSimulacion azar(77);
+    arma::mat cursos = cerebro.cursos;
+    for (arma::uword k = 0; k < cursos.n_rows; ++k) {
+        const double f = azar.uniforme(8.5, 12.5);
+        cursos.row(k) += azar.uniforme(0.5, 1.5) * ruidoBanda(azar, T, P::frecuenciaMuestreo, f - 0.75, f + 0.75);
+    }
+    m.cerebro = arma::mat(cerebro.mapas.rows(filas)) * cursos;
+    m.cerebro *= 10.0 / arma::stddev(arma::vectorise(m.cerebro));  // 10 µV RMS
+
+    // Blinks: both eyes, vertical; 4 times the brain RMS at Fp1.
+    const ComponentesSimuladas ojos = simularComponentes(cabeza(), ClaseSimulada::parpadeo, 1, 5151);
+    const arma::vec mapaOjos = arma::vec(ojos.mapas.col(0)).elem(filas);
+    m.parpadeo = ojos.cursos.row(0);
+    arma::mat parpadeo = mapaOjos * m.parpadeo;
+    parpadeo *= 4.0 * rms(m.cerebro.row(canal("Fp1"))) / rms(parpadeo.row(canal("Fp1")));
+
+    // Muscle: a tangential dipole under T7, one 4-second burst of 20–100 Hz noise.
+    const arma::uword t7 = filasLeadfield({"T7"})(0);
+    const arma::vec3 d = cabeza().electrodos.col(t7) - cabeza().esferas.centro;
+    const arma::vec3 posicion = cabeza().esferas.centro + 0.85 * cabeza().esferas.radioExterior * d / arma::norm(d);
+    const arma::vec mapaMusculo = mapaDipolo(cabeza(), posicion, arma::vec3{0.0, 0.6, 0.8}).elem(filas);
+    arma::rowvec envolvente(T, arma::fill::zeros);
+    const arma::uword inicio = 6 * 256, largo = 4 * 256;
+    for (arma::uword n = 0; n < largo; ++n) envolvente(inicio + n) = std::sin(M_PI * n / static_cast<double>(largo));
+    m.musculo = ruidoBanda(azar, T, P::frecuenciaMuestreo, 20.0, 100.0) % envolvente;
+    arma::mat musculo = mapaMusculo * m.musculo;
+    musculo *= 2.0 * rms(m.cerebro.row(canal("T7"))) / rms(musculo.row(canal("T7")));
+
+    m.datos = m.cerebro + parpadeo + musculo;
+    return m;
+}
+
+// Power of the part of channel x that follows the time course s (least squares).
+double potenciaDe(const arma::rowvec& x, const arma::rowvec& s) {
+    const double b = arma::dot(x, s) / arma::dot(s, s);
+    return b * b * arma::mean(arma::square(s));
+}
+
+double correlacion(arma::rowvec a, arma::rowvec b) {
+    a -= arma::mean(a);
+    b -= arma::mean(b);
+    return arma::dot(a, b) / (arma::norm(a) * arma::norm(b));
+}
+
+}  // namespace
+
+class PruebaModeloExtremo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aplicarMaraQuitaParpadeoYMusculoYConservaElCerebro() {
+        const Mezcla m = simular();
+        auto eeg = std::make_unique<EEG>(256, 32, m.datos.n_cols);
+        for (arma::uword c = 0; c < 32; ++c) (*eeg->canales)[c].etiqueta = kEtiquetas[c];
+        eeg->matrices[0] = m.datos;
+        eeg->historia = " Promediado";
+        QVERIFY(!eeg->tieneEventos());
+
+        QStringList mensajes;
+        interaccion::fijarRespondedorMensaje([&mensajes](const QString& t) { mensajes << t; });
+        fijarDirectorioModelosMara(directorioModelos());
+        fijarSemillaMara(2024);
+        Ondelar v;
+        v.anadirArchivo(std::move(eeg));
+        v.ui->aplicar_MARA->trigger();
+        interaccion::fijarRespondedorMensaje({});
+        fijarDirectorioModelosMara(std::nullopt);
+        fijarSemillaMara(std::nullopt);
+
+        QCOMPARE(mensajes, (QStringList{"patterns 32 32", "32 2"}));
+        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
+        QCOMPARE(QString::fromStdString(v.eegSeleccionado().historia), QString(" Promediado MARA"));
+        const arma::mat& limpio = v.eegSeleccionado().datos();
+        QCOMPARE(limpio.n_rows, arma::uword{32});
+        QCOMPARE(limpio.n_cols, m.datos.n_cols);
+
+        const arma::uword fp1 = canal("Fp1"), t7 = canal("T7");
+        const double caidaParpadeo =
+            10.0 * std::log10(potenciaDe(m.datos.row(fp1), m.parpadeo) / potenciaDe(limpio.row(fp1), m.parpadeo));
+        const double caidaMusculo =
+            10.0 * std::log10(potenciaDe(m.datos.row(t7), m.musculo) / potenciaDe(limpio.row(t7), m.musculo));
+        double peor = 1.0;
+        for (arma::uword c = 0; c < 32; ++c) peor = std::min(peor, correlacion(limpio.row(c), m.cerebro.row(c)));
+        const double global = correlacion(arma::vectorise(limpio).t(), arma::vectorise(m.cerebro).t());
+        std::printf("  parpadeo en Fp1: -%.1f dB; musculo en T7: -%.1f dB; correlacion con el cerebro: %.3f "
+                    "(peor canal %.3f)\n",
+                    caidaParpadeo, caidaMusculo, global, peor);
+        QVERIFY(caidaParpadeo >= 10.0);
+        QVERIFY(caidaMusculo >= 10.0);
+        QVERIFY(global >= 0.9);
+        QVERIFY(peor >= 0.9);
+    }
+};
+
+QTEST_MAIN(PruebaModeloExtremo)
+#include "modelo_extremo_test.moc"
