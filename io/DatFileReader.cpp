@@ -36,22 +36,7 @@ std::string textoOVacio(const std::string& t) { return t == "%" ? std::string() 
 
 }  // namespace
 
-EEG DatFileReader::leer(std::string ruta) {
-    limpiarFallo();
-    if (!abrir(ruta))
-        return fallar("el archivo no existe o no se puede abrir.", "fallo al abrir el archivo");
-    EEG eeg = decodificar();
-    cerrar();
-    return eeg;
-}
-
-EEG DatFileReader::leerMemoria(const uint8_t* datos, size_t n) {
-    limpiarFallo();
-    abrirMemoria(datos, n);
-    EEG eeg = decodificar();
-    cerrar();
-    return eeg;
-}
+EEG DatFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
 
 void DatFileReader::reiniciar() {
     longitudCabecera = tamanoArchivo = longitudVectorEstado = 0;

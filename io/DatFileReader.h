@@ -19,11 +19,9 @@ public:
     // malformed number after a key, no channels, a sampling rate below 1 Hz,
     // more ChannelNames= than channels, no complete sample in the file.
     EEG leer(std::string ruta) override;
-    // The same from a memory buffer (tests, fuzz targets).
-    EEG leerMemoria(const uint8_t* datos, size_t n);
 
 private:
-    EEG decodificar();
+    EEG decodificar() override;
     void reiniciar();
     void analizarLinea(const std::string& linea);
     void errorDeCabecera(const std::string& texto);

@@ -134,3 +134,20 @@ EEG FileReader::fallar(const std::string& motivo, const std::string& lineaSalida
     if (!lineaSalida.empty()) std::cout << lineaSalida << std::endl;
     return EEG();
 }
+
+EEG FileReader::leerArchivo(const std::string& ruta) {
+    limpiarFallo();
+    if (!abrir(ruta))
+        return fallar("el archivo no existe o no se puede abrir.", "fallo al abrir el archivo");
+    EEG eeg = decodificar();
+    cerrar();
+    return eeg;
+}
+
+EEG FileReader::leerMemoria(const uint8_t* datos, size_t n) {
+    limpiarFallo();
+    abrirMemoria(datos, n);
+    EEG eeg = decodificar();
+    cerrar();
+    return eeg;
+}

@@ -24,12 +24,20 @@ public:
     // Reads the whole file at `ruta` (the path's own bytes: UTF-8 names load).
     virtual EEG leer(std::string ruta) = 0;
 
+    // The same decoding over `n` bytes at `datos` (the caller keeps them alive).
+    EEG leerMemoria(const uint8_t* datos, size_t n);
+
     // Empty after a successful read; otherwise why the last read gave an empty
     // EEG, a Spanish clause in lower case ("el archivo ...") to follow a prefix.
     const std::string& motivoFallo() const { return motivo_; }
 
 protected:
     FileReader() = default;
+
+    // Decodes the open file or buffer into a record (empty through fallar on failure).
+    virtual EEG decodificar() = 0;
+    // Opens `ruta`, decodes it and closes it: what every reader's leer does.
+    EEG leerArchivo(const std::string& ruta);
 
     // Opens `ruta` with mode "rb" and remembers it; false when it cannot be opened.
     bool abrir(const std::string& ruta);

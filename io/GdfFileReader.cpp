@@ -33,22 +33,7 @@ struct CanalGdf {
 
 }  // namespace
 
-EEG GdfFileReader::leer(std::string ruta) {
-    limpiarFallo();
-    if (!abrir(ruta))
-        return fallar("el archivo no existe o no se puede abrir.", "fallo al abrir el archivo");
-    EEG eeg = decodificar();
-    cerrar();
-    return eeg;
-}
-
-EEG GdfFileReader::leerMemoria(const uint8_t* datos, size_t n) {
-    limpiarFallo();
-    abrirMemoria(datos, n);
-    EEG eeg = decodificar();
-    cerrar();
-    return eeg;
-}
+EEG GdfFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
 
 EEG GdfFileReader::decodificar() {
     const int64_t tamanoArchivo = tamano();

@@ -26,9 +26,8 @@ public:
     // other than 1-7, 16 and 17, data or an event table far larger than the
     // file can hold (checked before anything is allocated).
     EEG leer(std::string ruta) override;
-    EEG leerMemoria(const uint8_t* datos, size_t n);
 
 private:
-    EEG decodificar();
+    EEG decodificar() override;
     bool leerEventos(EEG& eeg);
 };
