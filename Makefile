@@ -20,7 +20,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF
 	cmake --build build -j $(JOBS)
 
 run: build
