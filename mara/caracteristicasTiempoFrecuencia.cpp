@@ -6,7 +6,7 @@
 #include <string>
 
 #include "mara/ajusteCurva.h"
-#include "mara/espectroWelch.h"
+#include "mara/periodogramaWelch.h"
 
 namespace {
 

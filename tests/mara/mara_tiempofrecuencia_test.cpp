@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "mara/caracteristicasTiempoFrecuencia.h"
-#include "mara/espectroWelch.h"
+#include "mara/periodogramaWelch.h"
 
 using Ventanas = std::vector<std::pair<arma::uword, arma::uword>>;
 

@@ -1,4 +1,4 @@
-#include "mara/espectroWelch.h"
+#include "mara/periodogramaWelch.h"
 
 #include <stdexcept>
 #include <string>

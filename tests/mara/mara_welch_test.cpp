@@ -3,7 +3,7 @@
 #include <cmath>
 #include <complex>
 
-#include "mara/espectroWelch.h"
+#include "mara/periodogramaWelch.h"
 
 namespace {
 
