@@ -32,19 +32,21 @@ constexpr double distanciaPareja = 0.02;
 // Background 1/f^beta, beta uniform in [betaMinima, betaMaxima].
 constexpr double betaMinima = 1.0;
 constexpr double betaMaxima = 2.0;
-// Alpha rhythm: present with this probability; centre uniform in 8–13 Hz,
+// Alpha rhythm: present with this probability (most cortical components
+// show an alpha or mu peak; without one a brain component looks like an
+// artefact to the features, as it does to MARA on real data); centre uniform in 8–13 Hz,
 // band of +-anchoAlfa/2 around it; its standard deviation relative to the
 // background's, uniform in [alfaRelativaMinima, alfaRelativaMaxima].
-constexpr double probabilidadAlfa = 0.85;
+constexpr double probabilidadAlfa = 0.93;
 constexpr double alfaMinima = 8.0;
 constexpr double alfaMaxima = 13.0;
 constexpr double anchoAlfa = 1.5;
 constexpr double alfaRelativaMinima = 0.3;
 constexpr double alfaRelativaMaxima = 3.0;
 
-// Dipoles outside the source shell stay within 0.85 R: the radial factors of
-// the four-sphere series lose precision beyond degree ~150, which a source
-// closer to 0.90 R would need.
+// Dipoles outside the source shell stay within 0.85 R, a margin inside the
+// innermost sphere (0.90 R): the series holds only there, and converges
+// slowly for sources near its surface.
 //
 // Eyes: two dipoles (left and right eye) at depth uniform in
 // [profundidadOjoMinima, profundidadOjoMaxima] × R (outside the source shell

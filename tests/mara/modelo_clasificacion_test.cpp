@@ -30,7 +30,7 @@ struct Prueba {
 const Prueba& conjuntoPrueba() {
     static const Prueba p = [] {
         Prueba r;
-        r.componentes = simularConjunto(cabeza(), {60, 25, 25, 25, 40, 30}, kSemillaPrueba);
+        r.componentes = simularConjunto(cabeza(), {100, 40, 40, 40, 60, 40}, kSemillaPrueba);
         const arma::uvec filas = filasLeadfield(etiquetasMara());
         r.tiempoFrecuencia = caracteristicasSimuladas(r.componentes, filas,
                                                       operadorDensidadCorriente(cabeza().leadfield, filas),
@@ -89,13 +89,5 @@ TEST(ModeloGeneradoClasifica, ConjuntoApartadoEnLos56CanalesDeUnGorroDe64) {
     ASSERT_EQ(etiquetas.size(), 64u);
     ASSERT_EQ(emparejarCanales(etiquetas).canalesEmparejados.n_elem, 56u);
     const std::vector<double> a = aciertosPorClase(etiquetas);
-    // Bad channels on 56 channels reach 87 % (33 of 38), short of the 90 %
-    // aimed at: the eye and heart maps are smoother than brain maps, so the
-    // artefact group's mean spatial range is close to the brain's and the
-    // linear discriminant gives the range, which sets bad channels apart,
-    // little weight. The floor below guards against a regression until the
-    // training set is reworked.
-    const auto malo = static_cast<std::size_t>(ClaseSimulada::canalMalo);
-    for (int i = 0; i < kClasesSimuladas; ++i)
-        EXPECT_GE(a[static_cast<std::size_t>(i)], static_cast<std::size_t>(i) == malo ? 0.85 : 0.9) << kNombres[i];
+    for (int i = 0; i < kClasesSimuladas; ++i) EXPECT_GE(a[static_cast<std::size_t>(i)], 0.9) << kNombres[i];
 }
