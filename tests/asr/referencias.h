@@ -1,6 +1,6 @@
 #pragma once
 // Reading the committed reference outputs of tests/data/asr (Armadillo
-// binary files written by generar_referencias.m under GNU Octave).
+// binary files written by the GNU Octave scripts there).
 
 #include <string>
 
