@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/io/capturas.h"
+
 inline arma::mat cargarReferencia(const std::string& nombre) {
     arma::mat m;
     const std::string ruta = std::string(ONDELAR_RAIZ) + "/tests/data/asr/" + nombre;
@@ -21,3 +23,4 @@ inline double errorRelativo(const arma::mat& a, const arma::mat& b) {
     const double escala = arma::abs(b).max();
     return arma::abs(a - b).max() / (escala > 0 ? escala : 1.0);
 }
+

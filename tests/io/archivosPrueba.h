@@ -69,14 +69,11 @@ EEG leerBytes(const Bytes& b, std::string* motivo = nullptr) {
 inline std::string cabeceraDat(int canales, int vectorEstado, const std::vector<std::string>& parametros) {
     std::string resto = "[ State Vector Definition ]\r\nRunning 1 0 0 0\r\n[ Parameter Definition ]\r\n";
     for (const std::string& p : parametros) resto += p + "\r\n";
-    resto += "\r\n";
-    auto primera = [&](size_t longitud) {
-        char linea[128];
-        std::snprintf(linea, sizeof linea, "HeaderLen= %6zu SourceCh= %d StatevectorLen= %d\r\n", longitud, canales,
-                      vectorEstado);
-        return std::string(linea);
-    };
-    return primera(primera(0).size() + resto.size()) + resto;
+    char primera[128];
+    const char* formato = "HeaderLen= %6zu SourceCh= %d StatevectorLen= %d\r\n";
+    const size_t n = std::snprintf(primera, sizeof primera, formato, size_t{0}, canales, vectorEstado);
+    std::snprintf(primera, sizeof primera, formato, n + resto.size() + 2, canales, vectorEstado);
+    return primera + resto + "\r\n";
 }
 
 // Header plus samples: per sample, the channel values as int16 then the state vector.

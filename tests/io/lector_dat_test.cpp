@@ -4,6 +4,7 @@
 
 #include "io/DatFileReader.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
 
 using prueba::Bytes;
 using prueba::cabeceraDat;
@@ -95,9 +96,8 @@ TEST(LectorDat, PrimeraLineaHastaElPrimerCRLF) {
     EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat(1, 1, arma::fill::value(5.0)), "absdiff", 0.0));
     // The first line, then the whole header, go to standard output.
     const std::string c2 = cabeceraDat(2, 1, {"x SamplingRate= 1"});
-    testing::internal::CaptureStdout();
-    leerDat(pequeno({"x SamplingRate= 1"}));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c2.substr(0, c2.find("\r\n")) + "\n" + c2 + "\n");
+    EXPECT_EQ(prueba::capturar([] { leerDat(pequeno({"x SamplingRate= 1"})); }).salida,
+              c2.substr(0, c2.find("\r\n")) + "\n" + c2 + "\n");
 }
 
 TEST(LectorDat, CabecerasMalasSeRechazanSinReservar) {

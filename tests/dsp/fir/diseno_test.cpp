@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "dsp/fir/fir.h"
+#include "tests/io/capturas.h"
 
 namespace {
 
@@ -21,20 +22,19 @@ struct Referencia {
     arma::vec valores;
 };
 
+// One design a line: type, order, edges (none for a window), the values.
 std::vector<Referencia> leerReferencias() {
     std::ifstream entrada(ONDELAR_RAIZ "/tests/data/fir/referencias_firwin.txt");
     std::vector<Referencia> refs;
-    std::string linea;
-    while (std::getline(entrada, linea)) {
+    for (std::string linea; std::getline(entrada, linea);) {
         if (linea.empty() || linea[0] == '#') continue;
         std::istringstream campos(linea);
-        Referencia r;
+        Referencia& r = refs.emplace_back();
         campos >> r.tipo >> r.orden;
         if (r.tipo != "VENTANA") campos >> r.f0 >> r.f1;
         std::vector<double> v;
         for (double x; campos >> x;) v.push_back(x);
         r.valores = arma::vec(v);
-        refs.push_back(r);
     }
     return refs;
 }
@@ -122,28 +122,23 @@ TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
              // gap -39: trunc(-17.9) = -17, odd; "made even" leaves it (remainder -1).
              {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "HIGH"); }, 630, ordenPar},
          }) {
-        testing::internal::CaptureStdout();
-        try {
-            c.disenar();
-            testing::internal::GetCapturedStdout();
-            ADD_FAILURE() << "no se lanzó ErrorDisenoFIR: " << c.linea;
-        } catch (const ErrorDisenoFIR& e) {
-            const std::string esperado = "FIR Error [dsp/fir/disenoFIR.cpp@" + std::to_string(c.linea) + "]: " + c.mensaje;
-            EXPECT_EQ(testing::internal::GetCapturedStdout(), esperado + "\n");
-            EXPECT_EQ(e.lineaInforme(), esperado);
-            EXPECT_EQ(e.linea(), c.linea);
-            EXPECT_EQ(e.mensaje(), c.mensaje);
-        }
+        const std::string esperado = "FIR Error [dsp/fir/disenoFIR.cpp@" + std::to_string(c.linea) + "]: " + c.mensaje;
+        const prueba::Captura r = prueba::capturar([&] {
+            try {
+                c.disenar();
+            } catch (const ErrorDisenoFIR& e) {
+                EXPECT_EQ(e.lineaInforme(), esperado);
+                EXPECT_EQ(e.linea(), c.linea);
+                EXPECT_EQ(e.mensaje(), c.mensaje);
+                throw;
+            }
+        });
+        EXPECT_EQ(r.salida, esperado + "\n");
+        EXPECT_FALSE(r.excepcion.empty()) << "no se lanzó ErrorDisenoFIR: " << esperado;
     }
     // The user reads the Spanish text, with the values.
-    testing::internal::CaptureStdout();
-    try {
-        disenoPasaBanda(18, 0.3, 0.25);
-    } catch (const ErrorDisenoFIR& e) {
-        EXPECT_NE(std::string(e.what()).find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"), std::string::npos)
-            << e.what();
-    }
-    testing::internal::GetCapturedStdout();
+    EXPECT_NE(prueba::capturar([] { disenoPasaBanda(18, 0.3, 0.25); }).excepcion.find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"),
+              std::string::npos);
 }
 
 TEST(DisenarFiltroFIR, ParametrosSinFiltroPosibleSeRechazan) {
