@@ -61,9 +61,6 @@ arma::mat mezclaConDesplazamientos(arma::uword T, uint32_t semilla) {
 }  // namespace
 
 TEST(IcaExtendida, SeparaDeCuatroAOchoFuentes) {
-    const arma::mat P = {{0.0, 2.0, 0.0}, {-3.0, 0.0, 0.0}, {0.0, 0.0, 0.5}};  // the yardstick itself
-    EXPECT_DOUBLE_EQ(indiceAmari(P), 0.0);
-    EXPECT_GT(indiceAmari(mezclaBienCondicionada(3, 5)), 0.1);
     for (arma::uword n : {4u, 6u, 8u}) {
         const arma::mat A = mezclaBienCondicionada(n, 100 + n);
         arma::mat W, S;
@@ -82,15 +79,16 @@ TEST(IcaExtendida, FallosConSuLineaYSuTextoSinTocarLasSalidas) {
         "muestras, el calculo de numero de bloques se calcula quedandose con la parte entera del resultado de la formula "
         "siguiente:  min(5*log(numeroMuestras), 0.3*numeroMuestras)";
     const std::string rango = "no se pueden calcular tantas componentes, los datos no tienen tantas\n";
+    const std::string masCanales = "Error en ICA, hay mas canales que muestras\n";
     struct Caso {
         arma::mat datos;
         int Q;
         std::string salida, texto;  // standard output, and the start of the exception's text
     };
     for (const Caso& c : std::vector<Caso>{
-             {arma::ones(4, 3), 4, "Error en ICA, hay mas canales que muestras\n", "Error en mara, hay mas canales (4) que muestras (3)"},
-             {arma::ones(4, 3), 0, "Error en ICA, hay mas canales que muestras\n", "Error en mara, hay mas canales (4) que muestras (3)"},
-             {arma::mat(3, 0), 3, "Error en ICA, hay mas canales que muestras\n", "Error en mara, hay mas canales (3) que muestras (0)"},
+             {arma::ones(4, 3), 4, masCanales, "Error en mara, hay mas canales (4) que muestras (3)"},
+             {arma::ones(4, 3), 0, masCanales, "Error en mara, hay mas canales (4) que muestras (3)"},
+             {arma::mat(3, 0), 3, masCanales, "Error en mara, hay mas canales (3) que muestras (0)"},
              // T = 3: B = ceil(min(5 ln 3, 0.9)) = 1; the block size is checked before Q.
              {arma::mat{{1, 2, 4}, {3, 1, 2}}, 2, "Error en ICA, el tamaño de bloque 1 es demasiado pequeño\n", bloques},
              {arma::ones(2, 3), 0, "Error en ICA, el tamaño de bloque 1 es demasiado pequeño\n", bloques},
@@ -220,6 +218,7 @@ TEST(IcaExtendida, PasadasReiniciosYCasosLimite) {
     EXPECT_TRUE(W.is_finite());
     EXPECT_NEAR(S(0, 0), 2.0, 1e-9);
     // Six samples: B = 2, three blocks per pass.
-    EXPECT_EQ(icaDetalle::icaExtendidaInforme(arma::mat{{1.0, -2.0, 0.5, 3.0, -1.5, 0.2}, {0.3, 1.0, -2.0, 0.7, 0.1, -1.1}}, W, S, 0.001, 2, 1u).tamanoBloque, 2);
+    const arma::mat seis = {{1.0, -2.0, 0.5, 3.0, -1.5, 0.2}, {0.3, 1.0, -2.0, 0.7, 0.1, -1.1}};
+    EXPECT_EQ(icaDetalle::icaExtendidaInforme(seis, W, S, 0.001, 2, 1u).tamanoBloque, 2);
     EXPECT_TRUE(W.is_finite());
 }

@@ -106,8 +106,6 @@ TEST(Mara, CaracteristicasEntrenamientoAdaptadoYReconstruccion) {
     descomposicion(eeg.datos(), W, S);
     mara.procesar(W, S);
     EXPECT_EQ(arma::size(mara.caracteristicas()), arma::size(6, 8));
-    EXPECT_TRUE(mara.caracteristicas().is_finite());
-    EXPECT_TRUE(arma::approx_equal(mara.mezcla(), arma::pinv(W * S), "absdiff", 1e-9));
     // The training's spatial rows were recomputed for the 8 matched electrodes.
     const arma::mat& adaptadas = mara.modelo().caracteristicasEntrenamiento;
     EXPECT_FALSE(arma::approx_equal(adaptadas.rows(0, 1), original.caracteristicasEntrenamiento.rows(0, 1), "absdiff", 1e-3));
@@ -165,8 +163,8 @@ TEST(ModeloMara, ArchivosQueFaltanIlegiblesODeOtraFormaSeRechazan) {
              [](ModeloMara& m) { m.caracteristicasEntrenamiento = arma::mat(5, 40, arma::fill::randu); },
              [](ModeloMara& m) { m.etiquetasEntrenamiento = arma::mat(1, 41, arma::fill::ones); },
              [](ModeloMara& m) { m.etiquetasEntrenamiento(0, 3) = 0.0; },
-             [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(2.0); },  // a label group left empty
-             [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(1.0); },
+             // A label group left empty.
+             [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(2.0); }, [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(1.0); },
              [](ModeloMara& m) {  // 7 training components
                  m.patronesEntrenamiento = m.patronesEntrenamiento.cols(0, 6);
                  m.caracteristicasEntrenamiento = m.caracteristicasEntrenamiento.cols(0, 6);

@@ -137,21 +137,19 @@ TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
         EXPECT_FALSE(r.excepcion.empty()) << "no se lanzó ErrorDisenoFIR: " << esperado;
     }
     // The user reads the Spanish text, with the values.
-    EXPECT_NE(prueba::capturar([] { disenoPasaBanda(18, 0.3, 0.25); }).excepcion.find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"),
-              std::string::npos);
+    const std::string texto = prueba::capturar([] { disenoPasaBanda(18, 0.3, 0.25); }).excepcion;
+    EXPECT_NE(texto.find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"), std::string::npos) << texto;
 }
 
 TEST(DisenarFiltroFIR, ParametrosSinFiltroPosibleSeRechazan) {
     FiltroFIR f;
     for (const auto& disenar : std::vector<std::function<void()>>{
-             [] { disenoPasaBajos(-1, 0.2); }, [] { disenoPasaBanda(-2, 0.1, 0.2); },
-             [] { disenoPasaBajos(ordenMaximoFIR + 1, 0.2); },
+             [] { disenoPasaBajos(-1, 0.2); }, [] { disenoPasaBanda(-2, 0.1, 0.2); }, [] { disenoPasaBajos(ordenMaximoFIR + 1, 0.2); },
              [] { disenoPasaBajos(17, 0.0); },  // every coefficient 0: no gain to normalise by
              [&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "LOW"); },          // infinite order
              [&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "LOW"); },           // negative order
              [&] { disenarFiltroFIR(f, 1.0, 1.001, 1 << 20, 99, "HIGH"); },     // huge order
-             [&] { disenarFiltroFIR(f, 1.0, 40.0, 0, 60, "LOW"); },
-             [&] { disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, "LOW"); },
+             [&] { disenarFiltroFIR(f, 1.0, 40.0, 0, 60, "LOW"); }, [&] { disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, "LOW"); },
              [&] {  // an empty filter says so instead of writing past its state
                  disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "");
                  filtrarFIR(f, arma::vec{1.0, 2.0});
