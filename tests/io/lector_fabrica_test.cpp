@@ -109,15 +109,11 @@ TEST(CrearLector, SoloCuentaLaUltimaExtension) {
 
 TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
     prueba::CarpetaTemporal carpeta;
-    prueba::GdfPrueba v2;
-    v2.version = "GDF 2.20";
-    v2.canales.resize(1);
-    v2.registros = 1;
-    v2.datos = {1, 0};
     struct Caso {
         std::string ruta, fragmento;
     };
-    for (const Caso& c : {Caso{"/no/existe.gdf", "no existe"}, Caso{carpeta.escribir("v2.gdf", prueba::archivoGdf(v2)), "versión 2"},
+    for (const Caso& c : {Caso{"/no/existe.gdf", "no existe"},
+                          Caso{carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
                           Caso{carpeta.escribir("vacio.dat", std::string()), "CR LF"},
                           Caso{carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
         const std::string motivo = prueba::capturar([&] {
