@@ -101,6 +101,8 @@ TEST(DisenarFiltroFIR, OrdenYCoeficientesSegunElTipo) {
         EXPECT_TRUE(f.estado.n_elem == c.coeficientes && arma::all(f.estado == 0.0));
     }
     EXPECT_TRUE(arma::approx_equal(disenoPasaBajos(0, 0.3), arma::vec{1.0}, "absdiff", 0.0));  // order 0: one tap
+    EXPECT_TRUE(ventanaHamming(0).is_empty());
+    EXPECT_TRUE(arma::approx_equal(ventanaHamming(1), arma::vec{1.0}, "absdiff", 0.0));  // not 0 / 0
 }
 
 TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
