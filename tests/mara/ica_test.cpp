@@ -14,6 +14,8 @@
 #include "mara/icaExtendidaDetalle.h"
 #include "tests/io/capturas.h"
 
+using icaDetalle::icaExtendidaInforme;
+
 namespace {
 
 // n sources of T samples, cycling Laplacian, uniform, sine, square, each with
@@ -51,20 +53,13 @@ double indiceAmari(const arma::mat& P) {
            (2.0 * n * (n - 1.0));
 }
 
-// Four mixed sources with channel offsets (the routine removes the means).
-arma::mat mezclaConDesplazamientos(arma::uword T, uint32_t semilla) {
-    arma::mat X = mezclaBienCondicionada(4, semilla) * fuentesConocidas(4, T, semilla);
-    X.each_col() += arma::vec{10.0, -3.0, 0.5, 100.0};
-    return X;
-}
-
 }  // namespace
 
 TEST(IcaExtendida, SeparaDeCuatroAOchoFuentes) {
     for (arma::uword n : {4u, 6u, 8u}) {
         const arma::mat A = mezclaBienCondicionada(n, 100 + n);
         arma::mat W, S;
-        EXPECT_TRUE(icaDetalle::icaExtendidaInforme(A * fuentesConocidas(n, 10000, n), W, S, 0.001, int(n), n + 2).convergio);
+        EXPECT_TRUE(icaExtendidaInforme(A * fuentesConocidas(n, 10000, n), W, S, 0.001, int(n), n + 2).convergio);
         EXPECT_LT(indiceAmari(W * S * A), 0.05) << n;
     }
 }
@@ -149,14 +144,14 @@ TEST(IcaExtendida, ReglasFijas) {
     for (auto [T, B] : {std::pair{3u, 1}, {6u, 2}, {100u, 24}, {56840u, 55}, {1u, 0}, {0u, 0}})
         EXPECT_EQ(icaDetalle::tamanoBloque(T), B) << T;
     arma::mat W, S;
-    EXPECT_DOUBLE_EQ(icaDetalle::icaExtendidaInforme(fuentesConocidas(3, 400, 3), W, S, 0.5, 3, 1u).etaInicial, 0.00065 / std::log(3.0));
+    EXPECT_DOUBLE_EQ(icaExtendidaInforme(fuentesConocidas(3, 400, 3), W, S, 0.5, 3, 1u).etaInicial, 0.00065 / std::log(3.0));
     // Tolerance 1e-6 up to 32 components, 1e-7 above (little data: convergence is not the point).
     for (int Q : {32, 33})
-        EXPECT_DOUBLE_EQ(icaDetalle::icaExtendidaInforme(arma::randu(Q, 200), W, S, 0.001, Q, 4u).tolerancia, Q == 33 ? 1e-7 : 1e-6) << Q;
+        EXPECT_DOUBLE_EQ(icaExtendidaInforme(arma::randu(Q, 200), W, S, 0.001, Q, 4u).tolerancia, Q == 33 ? 1e-7 : 1e-6) << Q;
     // Kurtosis from all samples up to T = 6000, then from 6000 random positions.
     const arma::mat X = fuentesConocidas(2, 6001, 8);
-    EXPECT_TRUE(icaDetalle::icaExtendidaInforme(X.cols(0, 5999), W, S, 0.001, 2, 2u).curtosisConTodas);
-    EXPECT_FALSE(icaDetalle::icaExtendidaInforme(X, W, S, 0.001, 2, 2u).curtosisConTodas);
+    EXPECT_TRUE(icaExtendidaInforme(X.cols(0, 5999), W, S, 0.001, 2, 2u).curtosisConTodas);
+    EXPECT_FALSE(icaExtendidaInforme(X, W, S, 0.001, 2, 2u).curtosisConTodas);
     // With T = 6001 each draw is 0 with probability 1/6001, so a set of 6000
     // draws would hold a 0 about 63% of the time: over 40 seeds some certainly would.
     int repetidas = 0;
@@ -173,7 +168,9 @@ TEST(IcaExtendida, ReglasFijas) {
 }
 
 TEST(IcaExtendida, EsferaOrdenYSemilla) {
-    const arma::mat X = mezclaConDesplazamientos(3000, 3);
+    // Four mixed sources with channel offsets (the routine removes the means).
+    arma::mat X = mezclaBienCondicionada(4, 3) * fuentesConocidas(4, 3000, 3);
+    X.each_col() += arma::vec{10.0, -3.0, 0.5, 100.0};
     arma::mat W, S, W2, S2;
     icaExtendida(X, W, S, 0.001, 4, 42u);
     // The sphere by the eigen-decomposition of the covariance of the mean-removed
@@ -203,22 +200,22 @@ TEST(IcaExtendida, PasadasReiniciosYCasosLimite) {
     arma::arma_rng::set_seed(101);
     X.row(2) = X.row(0) + X.row(1) + 1e-12 * arma::randn<arma::rowvec>(300);
     arma::mat W, S;
-    const auto sinConvergir = icaDetalle::icaExtendidaInforme(X, W, S, 0.001, 3, 1u);
+    const auto sinConvergir = icaExtendidaInforme(X, W, S, 0.001, 3, 1u);
     EXPECT_FALSE(sinConvergir.convergio);
     EXPECT_EQ(sinConvergir.pasadas, 512);
     // With eta = 0.1 the weights blow past 1e8 and every restart lowers eta by 0.9
     // until the training is stable; the run then separates as usual.
     const arma::mat A = mezclaBienCondicionada(3, 10);
-    const auto reinicia = icaDetalle::icaExtendidaInforme(A * fuentesConocidas(3, 3000, 9), W, S, 0.1, 3, 3u);
+    const auto reinicia = icaExtendidaInforme(A * fuentesConocidas(3, 3000, 9), W, S, 0.1, 3, 3u);
     EXPECT_GT(reinicia.reinicios, 0);
     EXPECT_LE(reinicia.etaFinal, 0.1 * std::pow(0.9, reinicia.reinicios) * (1 + 1e-12));
     EXPECT_LT(indiceAmari(W * S * A), 0.05);
     // One channel with the default rate: finite weights, sphere 2 for a unit-variance source.
-    EXPECT_TRUE(icaDetalle::icaExtendidaInforme(fuentesConocidas(1, 500, 12), W, S, 0.5, 1, 2u).convergio);
+    EXPECT_TRUE(icaExtendidaInforme(fuentesConocidas(1, 500, 12), W, S, 0.5, 1, 2u).convergio);
     EXPECT_TRUE(W.is_finite());
     EXPECT_NEAR(S(0, 0), 2.0, 1e-9);
     // Six samples: B = 2, three blocks per pass.
     const arma::mat seis = {{1.0, -2.0, 0.5, 3.0, -1.5, 0.2}, {0.3, 1.0, -2.0, 0.7, 0.1, -1.1}};
-    EXPECT_EQ(icaDetalle::icaExtendidaInforme(seis, W, S, 0.001, 2, 1u).tamanoBloque, 2);
+    EXPECT_EQ(icaExtendidaInforme(seis, W, S, 0.001, 2, 1u).tamanoBloque, 2);
     EXPECT_TRUE(W.is_finite());
 }

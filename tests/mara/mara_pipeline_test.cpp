@@ -17,11 +17,9 @@ using namespace prueba_mara;
 
 namespace {
 
-// A decomposition of X: the sphere of the mean-removed data and random rotation-like weights.
+// A decomposition of X: the sphere of the data and random rotation-like weights.
 void descomposicion(const arma::mat& X, arma::mat& W, arma::mat& S) {
-    arma::mat Xc = X;
-    Xc.each_col() -= arma::mean(Xc, 1);
-    S = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(Xc.t()))));
+    S = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(X.t()))));
     arma::arma_rng::set_seed(77);
     arma::mat R;
     arma::qr(W, R, arma::randn(X.n_rows, X.n_rows));

@@ -1,5 +1,5 @@
 // Time/frequency features: Welch's spectrum, the curve fit, downsampling,
-// skewness windows, the fit points and the whole feature rows.
+// skewness windows, the fit points and the refusals of the feature rows.
 #include <gtest/gtest.h>
 
 #include <cmath>
