@@ -109,19 +109,17 @@ TEST(CrearLector, SoloCuentaLaUltimaExtension) {
 
 TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
     prueba::CarpetaTemporal carpeta;
-    struct Caso {
-        std::string ruta, fragmento;
-    };
-    for (const Caso& c : {Caso{"/no/existe.gdf", "no existe"},
-                          Caso{carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
-                          Caso{carpeta.escribir("vacio.dat", std::string()), "CR LF"},
-                          Caso{carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
+    for (const auto& [ruta, fragmento] :
+         {std::pair<std::string, std::string>{"/no/existe.gdf", "no existe"},
+          {carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
+          {carpeta.escribir("vacio.dat", std::string()), "CR LF"},
+          {carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
         const std::string motivo = prueba::capturar([&] {
-            EXPECT_THROW(cargarRegistro(c.ruta), ErrorLectura);
-            cargarRegistro(c.ruta);
+            EXPECT_THROW(cargarRegistro(ruta), ErrorLectura);
+            cargarRegistro(ruta);
         }).excepcion;
-        EXPECT_NE(motivo.find(c.ruta), std::string::npos) << motivo;
-        EXPECT_NE(motivo.find(c.fragmento), std::string::npos) << motivo;
+        EXPECT_NE(motivo.find(ruta), std::string::npos) << motivo;
+        EXPECT_NE(motivo.find(fragmento), std::string::npos) << motivo;
     }
 }
 

@@ -136,10 +136,7 @@ TEST(LectorGdf, Eventos) {
 }
 
 TEST(LectorGdf, CabecerasImposiblesSeRechazanSinReservar) {
-    struct Caso {
-        std::function<void(GdfPrueba&)> cambio;
-        std::string fragmento;
-    };
+    using Caso = std::pair<std::function<void(GdfPrueba&)>, std::string>;  // the change, the reason's words
     std::vector<Caso> casos = {
         {[](GdfPrueba& g) { g.version = "GDF x.25"; }, "versión"}, {[](GdfPrueba& g) { g.version = "GDF 1.2 "; }, "versión"},
         {[](GdfPrueba& g) { g.version = "0       "; }, "no es un archivo GDF"},  // an EDF file
@@ -163,13 +160,13 @@ TEST(LectorGdf, CabecerasImposiblesSeRechazanSinReservar) {
     for (uint32_t codigo : {0u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 18u, 256u})
         casos.push_back({[codigo](GdfPrueba& g) { g.canales[0].tipo = codigo; }, "tipo de dato " + std::to_string(codigo)});
     const auto t0 = std::chrono::steady_clock::now();
-    for (const Caso& c : casos) {
+    for (const auto& [cambio, fragmento] : casos) {
         GdfPrueba g = unCanal(3);
-        c.cambio(g);
+        cambio(g);
         std::string motivo;
         const EEG e = leerGdf(g, &motivo);
-        EXPECT_TRUE(e.numeroCanales == 0 && e.matrices.empty()) << c.fragmento;
-        EXPECT_NE(motivo.find(c.fragmento), std::string::npos) << "motivo: " << motivo;
+        EXPECT_TRUE(e.numeroCanales == 0 && e.matrices.empty()) << fragmento;
+        EXPECT_NE(motivo.find(fragmento), std::string::npos) << "motivo: " << motivo;
     }
     std::string motivo;
     prueba::leerBytes<GdfFileReader>(Bytes(), &motivo);
