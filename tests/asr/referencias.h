@@ -1,12 +1,14 @@
 #pragma once
 // Reading the committed reference outputs of tests/data/asr (Armadillo
-// binary files written by generar_referencias.m under GNU Octave).
+// binary files written by the GNU Octave scripts there).
 
 #include <string>
 
 #include <armadillo>
 
 #include <gtest/gtest.h>
+
+#include "tests/io/capturas.h"
 
 inline arma::mat cargarReferencia(const std::string& nombre) {
     arma::mat m;
@@ -21,3 +23,4 @@ inline double errorRelativo(const arma::mat& a, const arma::mat& b) {
     const double escala = arma::abs(b).max();
     return arma::abs(a - b).max() / (escala > 0 ? escala : 1.0);
 }
+

@@ -1,32 +1,29 @@
 #pragma once
-// Small recordings built byte by byte for the reader tests, and a temporary
-// folder to write them to.
+// Small recordings built byte by byte for the reader tests, a temporary
+// folder to write them to, and reading them back from memory.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "io/EEG.h"
+
 namespace prueba {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void anadir(Bytes& b, const void* p, size_t n) {
-    const auto* q = static_cast<const uint8_t*>(p);
-    b.insert(b.end(), q, q + n);
-}
 template <typename T>
 void anadirValor(Bytes& b, T v) {  // little-endian host
-    anadir(b, &v, sizeof v);
+    const auto* q = reinterpret_cast<const uint8_t*>(&v);
+    b.insert(b.end(), q, q + sizeof v);
 }
-inline void anadirTexto(Bytes& b, const std::string& s, size_t n) {
-    std::string t = s;
-    t.resize(n, ' ');
-    anadir(b, t.data(), n);
+inline void anadirTexto(Bytes& b, std::string s, size_t n) {
+    s.resize(n, ' ');
+    b.insert(b.end(), s.begin(), s.end());
 }
 
 // A folder under the system's temporary folder, removed with its files.
@@ -40,10 +37,12 @@ public:
         std::error_code e;
         std::filesystem::remove_all(ruta_, e);
     }
+    CarpetaTemporal(const CarpetaTemporal&) = delete;
+    CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
     std::string escribir(const std::string& nombre, const Bytes& bytes) const {
         const std::string r = ruta_ + "/" + nombre;
-        std::ofstream f(r, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(r, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return r;
     }
     std::string escribir(const std::string& nombre, const std::string& texto) const {
@@ -55,26 +54,31 @@ private:
     std::string ruta_;
 };
 
+// Reads the bytes with a fresh reader of type L; *motivo gets its failure text.
+template <class L>
+EEG leerBytes(const Bytes& b, std::string* motivo = nullptr) {
+    L lector;
+    EEG e = lector.leerMemoria(b.data(), b.size());
+    if (motivo) *motivo = lector.motivoFallo();
+    return e;
+}
+
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
 // known before it is written), the state vector section and one parameter
 // line per entry of `parametros`, all CR LF terminated.
 inline std::string cabeceraDat(int canales, int vectorEstado, const std::vector<std::string>& parametros) {
     std::string resto = "[ State Vector Definition ]\r\nRunning 1 0 0 0\r\n[ Parameter Definition ]\r\n";
     for (const std::string& p : parametros) resto += p + "\r\n";
-    resto += "\r\n";
-    auto primera = [&](size_t longitud) {
-        char linea[128];
-        std::snprintf(linea, sizeof linea, "HeaderLen= %6zu SourceCh= %d StatevectorLen= %d\r\n", longitud, canales,
-                      vectorEstado);
-        return std::string(linea);
-    };
-    const size_t longitud = primera(0).size() + resto.size();
-    return primera(longitud) + resto;
+    char primera[128];
+    const char* formato = "HeaderLen= %6zu SourceCh= %d StatevectorLen= %d\r\n";
+    const size_t n = std::snprintf(primera, sizeof primera, formato, size_t{0}, canales, vectorEstado);
+    std::snprintf(primera, sizeof primera, formato, n + resto.size() + 2, canales, vectorEstado);
+    return primera + resto + "\r\n";
 }
 
 // Header plus samples: per sample, the channel values as int16 then the state vector.
-inline Bytes archivoDatInt16(int canales, int vectorEstado, const std::vector<std::string>& parametros,
-                             const std::vector<std::vector<int16_t>>& muestras) {
+inline Bytes archivoDat(int canales, int vectorEstado, const std::vector<std::string>& parametros,
+                        const std::vector<std::vector<int16_t>>& muestras) {
     const std::string cab = cabeceraDat(canales, vectorEstado, parametros);
     Bytes b(cab.begin(), cab.end());
     for (const auto& s : muestras) {
@@ -86,53 +90,44 @@ inline Bytes archivoDatInt16(int canales, int vectorEstado, const std::vector<st
 
 struct CanalGdfPrueba {
     std::string etiqueta = "C";
-    uint32_t muestrasPorRegistro = 1;
-    uint32_t tipo = 3;
-    double minimoFisico = -1000.0, maximoFisico = 1000.0;
-    int64_t minimoDigital = -32768, maximoDigital = 32767;
+    uint32_t muestrasPorRegistro = 1, tipo = 3;
 };
 
 struct GdfPrueba {
     std::string version = "GDF 1.25";
-    std::string sujeto = "sujeto", identificacion = "registro", fecha = "2009030511562400";
     int64_t relleno = 0;            // bytes added to the 256 x (NS + 1) of the headers
     int64_t longitudCabecera = -1;  // -1: the real length
     int64_t registros = 0;
     uint32_t numerador = 1, denominador = 256;
-    uint64_t idEquipo = 11, idLaboratorio = 22, idTecnico = 33;
     std::vector<CanalGdfPrueba> canales;
     Bytes datos;    // the data records as stored
     Bytes eventos;  // the event table as stored
 };
 
+// Physical range +-1000 (stored x 1000), digital range of int16, for every channel.
 inline Bytes archivoGdf(const GdfPrueba& g) {
     Bytes b;
     const auto ns = static_cast<uint32_t>(g.canales.size());
     const int64_t longitud = 256 * (int64_t{ns} + 1) + g.relleno;
     anadirTexto(b, g.version, 8);
-    anadirTexto(b, g.sujeto, 80);
-    anadirTexto(b, g.identificacion, 80);
-    anadirTexto(b, g.fecha, 16);
+    anadirTexto(b, "sujeto", 80);
+    anadirTexto(b, "registro", 80);
+    anadirTexto(b, "2009030511562400", 16);
     anadirValor<int64_t>(b, g.longitudCabecera >= 0 ? g.longitudCabecera : longitud);
-    anadirValor(b, g.idEquipo);
-    anadirValor(b, g.idLaboratorio);
-    anadirValor(b, g.idTecnico);
+    for (uint64_t id : {11, 22, 33}) anadirValor(b, id);
     anadirTexto(b, "reservado", 20);
     anadirValor<int64_t>(b, g.registros);
-    anadirValor(b, g.numerador);
-    anadirValor(b, g.denominador);
-    anadirValor(b, ns);
+    for (uint32_t v : {g.numerador, g.denominador, ns}) anadirValor(b, v);
     for (const auto& c : g.canales) anadirTexto(b, c.etiqueta, 16);
-    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "transductor", 80);
-    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "uV", 8);
-    for (const auto& c : g.canales) anadirValor(b, c.minimoFisico);
-    for (const auto& c : g.canales) anadirValor(b, c.maximoFisico);
-    for (const auto& c : g.canales) anadirValor(b, c.minimoDigital);
-    for (const auto& c : g.canales) anadirValor(b, c.maximoDigital);
+    for (auto [texto, ancho] : {std::pair<const char*, size_t>{"transductor", 80}, {"uV", 8}})
+        for (size_t i = 0; i < ns; ++i) anadirTexto(b, texto, ancho);
+    for (double v : {-1000.0, 1000.0})
+        for (size_t i = 0; i < ns; ++i) anadirValor(b, v);
+    for (int64_t v : {-32768, 32767})
+        for (size_t i = 0; i < ns; ++i) anadirValor(b, v);
     for (size_t i = 0; i < ns; ++i) anadirTexto(b, "HP:0.1Hz", 80);
     for (const auto& c : g.canales) anadirValor(b, c.muestrasPorRegistro);
     for (const auto& c : g.canales) anadirValor(b, c.tipo);
-    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 32);
     b.resize(static_cast<size_t>(longitud), 0);
     b.insert(b.end(), g.datos.begin(), g.datos.end());
     b.insert(b.end(), g.eventos.begin(), g.eventos.end());
@@ -141,16 +136,12 @@ inline Bytes archivoGdf(const GdfPrueba& g) {
 
 struct EventoPrueba {
     uint32_t posicion;
-    uint16_t tipo;
-    uint16_t canal = 0;
+    uint16_t tipo, canal = 0;
     uint32_t duracion = 0;
 };
 
 inline Bytes tablaEventos(uint8_t modo, const std::vector<EventoPrueba>& ev) {
-    Bytes b;
-    anadirValor(b, modo);
-    const uint8_t frecuencia[3] = {0, 1, 0};
-    anadir(b, frecuencia, 3);
+    Bytes b{modo, 0, 1, 0};  // mode, then a 3-byte sampling rate
     anadirValor(b, static_cast<uint32_t>(ev.size()));
     for (const auto& e : ev) anadirValor(b, e.posicion);
     for (const auto& e : ev) anadirValor(b, e.tipo);

@@ -1,96 +1,138 @@
+// The real recordings, the reader factory and cargarRegistro.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "io/DatFileReader.h"
 #include "io/GdfFileReader.h"
 #include "io/cargarRegistro.h"
 #include "io/crearLector.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
 
 namespace {
 
-bool esGdf(const std::unique_ptr<FileReader>& l) { return dynamic_cast<GdfFileReader*>(l.get()) != nullptr; }
-bool esDat(const std::unique_ptr<FileReader>& l) { return dynamic_cast<DatFileReader*>(l.get()) != nullptr; }
+const std::string datos = ONDELAR_RAIZ "/../shared/data/";
+
+template <class L>
+EEG leerArchivo(const std::string& ruta) {
+    L lector;
+    EEG e = lector.leer(ruta);
+    EXPECT_EQ(lector.motivoFallo(), "") << ruta;
+    return e;
+}
 
 std::unique_ptr<FileReader> crearCallado(const std::string& ruta) {
-    testing::internal::CaptureStdout();
-    auto l = crearLector(ruta);
-    testing::internal::GetCapturedStdout();
+    std::unique_ptr<FileReader> l;
+    prueba::capturar([&] { l = crearLector(ruta); });
     return l;
 }
 
 }  // namespace
 
-TEST(CrearLector, EscribeRutaYTipo) {
-    testing::internal::CaptureStdout();
-    auto l = crearLector("/datos/sesion.GdF");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading... /datos/sesion.GdF\ndetectado tipo GDF\n");
-    EXPECT_TRUE(esGdf(l));
-    testing::internal::CaptureStdout();
-    l = crearLector("a.dat");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loading... a.dat\ndetectado tipo DAT\n");
-    EXPECT_TRUE(esDat(l));
+TEST(RegistrosReales, P300DatYGdfIguales) {
+    const EEG d = leerArchivo<DatFileReader>(datos + "p300_8ch.dat");
+    const EEG g = leerArchivo<GdfFileReader>(datos + "p300_8ch.gdf");
+    for (const EEG* e : {&d, &g}) {
+        EXPECT_EQ(e->frecuenciaMuestreo, 256);
+        ASSERT_EQ(e->datos().n_rows, 8u);
+        ASSERT_EQ(e->datos().n_cols, 56840u);
+        const std::vector<std::string> etiquetas = {"Fz", "Cz", "P3", "Pz", "P4", "PO7", "Oz", "PO8"};
+        for (size_t c = 0; c < 8; ++c) {
+            const std::string& l = (*e->canales)[c].etiqueta;  // the GDF keeps its 16-byte field whole
+            EXPECT_EQ(l.substr(0, l.find(' ')), etiquetas[c]);
+        }
+    }
+    EXPECT_TRUE(arma::approx_equal(g.datos(), d.datos(), "absdiff", 0.0));
+    EXPECT_EQ(d.sujeto, "PXB");
+    EXPECT_EQ(d.identificacionRegistro, "001-02");
+    EXPECT_DOUBLE_EQ(d.tiempoFin, 222.0);  // 56839 / 256 in integer division
+    EXPECT_FALSE(d.tieneEventos());
+
+    ASSERT_TRUE(g.tieneEventos());
+    const TablaEventos& t = *g.tablaEventos;
+    EXPECT_EQ(t.modo, 1);
+    ASSERT_EQ(t.eventos.size(), 720u);
+    EXPECT_EQ(t.numeroTipos, 12);
+    std::map<int32_t, int> porTipo;
+    for (const Evento& e : t.eventos) {
+        ++porTipo[e.tipo];
+        EXPECT_EQ(e.calificador, 1);
+        EXPECT_TRUE(e.posicion >= 0 && e.posicion < g.numeroMuestras);
+    }
+    for (int tipo = 1; tipo <= 12; ++tipo) EXPECT_EQ(porTipo[tipo], 60) << tipo;
+    // The file stores 2313 (GDF counts samples from 1): the first flash starts at
+    // column 2312, the sample where the .dat file's StimulusCode state turns on.
+    EXPECT_EQ(t.eventos[0].posicion, 2312);
+    EXPECT_EQ(t.eventos[0].tipo, 6);
+}
+
+TEST(RegistrosReales, MotorSesentaYCuatroCanalesA160Hz) {
+    const EEG e = leerArchivo<DatFileReader>(datos + "motor_64ch.dat");
+    EXPECT_EQ(e.frecuenciaMuestreo, 160);
+    EXPECT_EQ(e.datos().n_rows, 64u);
+    EXPECT_EQ(e.datos().n_cols, 19696u);
+    // SubjectRun= comes before SubjectSession= in this header: still session-run.
+    EXPECT_EQ(e.identificacionRegistro, "000-03");
+}
+
+TEST(RegistrosReales, RutasConAcentosYArchivosQueNoSeAbren) {
+    prueba::CarpetaTemporal carpeta;
+    const prueba::Bytes dat = prueba::archivoDat(1, 0, {"x SamplingRate= 1"}, {{1}, {2}, {3}});
+    prueba::GdfPrueba g;
+    g.canales.resize(1);
+    g.registros = 3;
+    g.datos = {1, 0, 2, 0, 3, 0};
+    EXPECT_TRUE(arma::approx_equal(leerArchivo<DatFileReader>(carpeta.escribir("señal_ñandú.dat", dat)).datos(),
+                                   leerArchivo<GdfFileReader>(carpeta.escribir("registro_é.gdf", prueba::archivoGdf(g))).datos(),
+                                   "absdiff", 0.0));
+    DatFileReader lector;
+    EXPECT_EQ(prueba::capturar([&] { EXPECT_TRUE(lector.leer("/no/existe/nada.dat").matrices.empty()); }).salida,
+              "fallo al abrir el archivo\n");
+    EXPECT_FALSE(lector.motivoFallo().empty());
+    lector.leer("/tmp");  // a folder is not a recording either
+    EXPECT_FALSE(lector.motivoFallo().empty());
+    lector.leerMemoria(dat.data(), dat.size());  // the same reader reads again; the failure does not linger
+    EXPECT_EQ(lector.motivoFallo(), "");
 }
 
 TEST(CrearLector, SoloCuentaLaUltimaExtension) {
-    EXPECT_TRUE(esDat(crearCallado("x.gdf.dat")));
-    EXPECT_TRUE(esGdf(crearCallado("x.dat.GDF")));
-    EXPECT_EQ(crearCallado("/datos.gdf/archivo"), nullptr);
-    EXPECT_EQ(crearCallado("registro.edf"), nullptr);
-    EXPECT_EQ(crearCallado("registro.gdff"), nullptr);
-    EXPECT_EQ(crearCallado("registro."), nullptr);
-    EXPECT_EQ(crearCallado(""), nullptr);
-    EXPECT_TRUE(esGdf(crearCallado("gdf")));  // no "." at all: the whole path is compared
+    for (auto [ruta, tipo] : {std::pair{"/datos/sesion.GdF", "GDF"}, {"a.dat", "DAT"}})
+        EXPECT_EQ(prueba::capturar([&] { crearLector(ruta); }).salida,
+                  std::string("loading... ") + ruta + "\ndetectado tipo " + tipo + "\n");
+    EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("/datos/sesion.GdF").get()), nullptr);
+    EXPECT_NE(dynamic_cast<DatFileReader*>(crearCallado("x.gdf.dat").get()), nullptr);
+    EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("gdf").get()), nullptr);  // no "." at all: the whole path
+    for (const char* ruta : {"/datos.gdf/archivo", "registro.edf", "registro.gdff", "registro.", ""})
+        EXPECT_EQ(crearCallado(ruta), nullptr) << ruta;
 }
 
-TEST(CargarRegistro, LeeLosDosFormatos) {
-    testing::internal::CaptureStdout();
-    const EEG d = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.dat");
-    const EEG g = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf");
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(d.numeroCanales, 8u);
-    EXPECT_EQ(g.numeroMuestras, 56840);
-}
-
-TEST(CargarRegistro, FallosLanzanErrorLecturaConMotivo) {
+TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
     prueba::CarpetaTemporal carpeta;
-    prueba::GdfPrueba v2;
-    v2.version = "GDF 2.20";
-    v2.canales.resize(1);
-    v2.registros = 1;
-    v2.datos = {1, 0};
-    const std::string rutaV2 = carpeta.escribir("v2.gdf", prueba::archivoGdf(v2));
-    const std::string vacio = carpeta.escribir("vacio.dat", std::string());
-    const std::string otro = carpeta.escribir("registro.edf", std::string("0       "));
-    struct Caso {
-        std::string ruta, fragmento;
-    };
-    for (const Caso& c : {Caso{"/no/existe.gdf", "no existe"}, Caso{rutaV2, "versión 2"}, Caso{vacio, "CR LF"},
-                          Caso{otro, "extensión"}}) {
-        testing::internal::CaptureStdout();
-        try {
-            cargarRegistro(c.ruta);
-            ADD_FAILURE() << c.ruta << " se cargó";
-        } catch (const ErrorLectura& e) {
-            const std::string texto = e.what();
-            EXPECT_NE(texto.find(c.ruta), std::string::npos) << texto;
-            EXPECT_NE(texto.find(c.fragmento), std::string::npos) << texto;
-        }
-        testing::internal::GetCapturedStdout();
+    for (const auto& [ruta, fragmento] :
+         {std::pair<std::string, std::string>{"/no/existe.gdf", "no existe"},
+          {carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
+          {carpeta.escribir("vacio.dat", std::string()), "CR LF"},
+          {carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
+        const std::string motivo = prueba::capturar([&] {
+            EXPECT_THROW(cargarRegistro(ruta), ErrorLectura);
+            cargarRegistro(ruta);
+        }).excepcion;
+        EXPECT_NE(motivo.find(ruta), std::string::npos) << motivo;
+        EXPECT_NE(motivo.find(fragmento), std::string::npos) << motivo;
     }
 }
 
 TEST(CargarRegistro, ConCedPoneEtiquetasYLocalizaciones) {
-    testing::internal::CaptureStdout();
-    const EEG e = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf",
-                                 std::optional<std::string>(ONDELAR_RAIZ "/../shared/data/p300_8ch.ced"));
-    const EEG sinCed = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf", std::nullopt);
-    EXPECT_THROW(cargarRegistro(ONDELAR_RAIZ "/../shared/data/motor_64ch.dat",
-                                std::optional<std::string>(ONDELAR_RAIZ "/../shared/data/p300_8ch.ced")),
-                 ErrorLectura);
-    EXPECT_THROW(cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf", std::optional<std::string>("/no/existe.ced")),
-                 ErrorLectura);
-    testing::internal::GetCapturedStdout();
+    EEG e, sinCed;
+    prueba::capturar([&] {
+        e = cargarRegistro(datos + "p300_8ch.gdf", datos + "p300_8ch.ced");
+        sinCed = cargarRegistro(datos + "p300_8ch.dat", std::nullopt);
+        EXPECT_THROW(cargarRegistro(datos + "motor_64ch.dat", datos + "p300_8ch.ced"), ErrorLectura);
+        EXPECT_THROW(cargarRegistro(datos + "p300_8ch.gdf", std::string("/no/existe.ced")), ErrorLectura);
+    });
     EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");
     EXPECT_TRUE((*e.canales)[7].localizacion.has_value());
+    EXPECT_EQ(sinCed.numeroCanales, 8u);
     EXPECT_FALSE((*sinCed.canales)[0].localizacion.has_value());
 }

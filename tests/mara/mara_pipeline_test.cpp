@@ -1,10 +1,15 @@
+// The linear classifier, the model files and the MARA pipeline on synthetic
+// recordings with small model files written by the tests.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "mara/Mara.h"
+#include "mara/clasificarLineal.h"
 #include "mara/directorioEjecutable.h"
 #include "mara_modelo_prueba.h"
 
@@ -12,15 +17,12 @@ using namespace prueba_mara;
 
 namespace {
 
-// A decomposition of X: the sphere of the mean-removed data and random rotation-like weights.
+// A decomposition of X: the sphere of the data and random rotation-like weights.
 void descomposicion(const arma::mat& X, arma::mat& W, arma::mat& S) {
-    arma::mat Xc = X;
-    Xc.each_col() -= arma::mean(Xc, 1);
-    S = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(Xc.t()))));
+    S = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(X.t()))));
     arma::arma_rng::set_seed(77);
-    arma::mat Qm, R;
-    arma::qr(Qm, R, arma::randn(X.n_rows, X.n_rows));
-    W = Qm;
+    arma::mat R;
+    arma::qr(W, R, arma::randn(X.n_rows, X.n_rows));
 }
 
 struct Corrida {
@@ -45,167 +47,135 @@ Corrida correr(const EEG& eeg, Entrenamiento tipo) {
 
 }  // namespace
 
-TEST(Mara, TreintaYDosCanalesConTreintaEtiquetadosAvisanPatterns32_30Y32_2) {
-    const EEG eeg = registroSintetico(32, 30, 256, 256 * 17);
-    const Corrida c = correr(eeg, Entrenamiento::todoArtefacto);
-    EXPECT_EQ(c.avisos, (std::vector<std::string>{"patterns 32 30", "32 2"}));
+TEST(ClasificarLineal, IgualQueElDiscriminanteCalculadoAMano) {
+    // Group 1 (label 1): a cross around (0, 0); group 2: the same cross around (4, 0).
+    // Each group's scatter is diag(2, 2), so the pooled covariance is
+    // diag(4, 4) / (8 - 2) = diag(2/3, 2/3), ln det = 2 ln(2/3), priors 1/2.
+    const arma::mat entrenamiento = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {3, 0}, {5, 0}, {4, -1}, {4, 1}};
+    const arma::rowvec etiquetas = {1, 1, 1, 1, 2, 2, 2, 2};
+    auto d = [](double d2) { return std::log(0.5) - 0.5 * (1.5 * d2 + 2.0 * std::log(2.0 / 3.0)); };
+    // (1, 0): squared distances 1 and 9 -> group 1. (3, 1): 10 and 2 -> group 2. (2, 0): a tie -> the first group.
+    const ClasificacionLineal r = clasificarLineal(arma::mat{{1, 0}, {3, 1}, {2, 0}}, entrenamiento, etiquetas);
+    EXPECT_TRUE(arma::all(r.clases == arma::uvec{0, 1, 0}));
+    EXPECT_TRUE(arma::approx_equal(r.discriminante, arma::mat{{d(1), d(9)}, {d(10), d(2)}, {d(4), d(4)}}, "absdiff", 1e-10));
+    EXPECT_NEAR(r.posterior(0, 0), 1.0 / (1.0 + std::exp(-6.0)), 1e-12);  // Mahalanobis 1.5 and 13.5
+    EXPECT_NEAR(r.posterior(2, 0), 0.5, 1e-12);
+    EXPECT_EQ(r.errorEntrenamiento, 0.0);
+    // Only group 2 in the training: label 2 keeps its group index.
+    const ClasificacionLineal solo = clasificarLineal(arma::mat{{100, 100}}, entrenamiento.rows(4, 7), etiquetas.cols(4, 7));
+    EXPECT_EQ(solo.clases(0), 1u);
+    arma::rowvec otras = etiquetas;
+    otras(0) = 3;
+    const arma::mat m = {{1, 0}};
+    for (const auto& mal : std::vector<std::function<void()>>{
+             [&] { clasificarLineal(m, entrenamiento, etiquetas.cols(0, 6)); },
+             [&] { clasificarLineal(arma::mat{{1, 0, 0}}, entrenamiento, etiquetas); },
+             [&] { clasificarLineal(m, entrenamiento, otras); },
+             [&] { clasificarLineal(arma::mat{{1, 0, 0}}, arma::mat{{0, 0, 0}, {1, 1, 1}}, arma::rowvec{1, 2}); },  // rows < features
+             [&] { clasificarLineal(m, arma::mat(0, 2), arma::rowvec()); }})
+        EXPECT_THROW(mal(), std::exception);
 }
 
-TEST(Mara, TodoArtefactoDejaLaProyeccionDeNada) {
-    const EEG eeg = registroSintetico(12, 10, 256, 256 * 17);
-    const Corrida c = correr(eeg, Entrenamiento::todoArtefacto);
-    EXPECT_EQ(c.artefactos.n_elem, 12u);
-    ASSERT_EQ(c.salida.datos().n_rows, 12u);
-    ASSERT_EQ(c.salida.datos().n_cols, 256u * 17u);
-    EXPECT_EQ(c.salida.numeroCanales, 12u);
-    EXPECT_EQ(c.salida.numeroMuestras, 256 * 17);
-    EXPECT_EQ(arma::abs(c.salida.datos()).max(), 0.0);
-}
-
-TEST(Mara, NingunArtefactoDevuelveUnaCopiaDeLaEntrada) {
+TEST(Mara, AvisosDeEtiquetasYResultadosExtremos) {
+    EXPECT_EQ(correr(registroSintetico(32, 30, 256, 256 * 17), Entrenamiento::todoArtefacto).avisos,
+              (std::vector<std::string>{"patterns 32 30", "32 2"}));
+    // Every component artefact-like: the back-projection of nothing kept, same counts.
+    const Corrida todo = correr(registroSintetico(12, 10, 256, 256 * 17), Entrenamiento::todoArtefacto);
+    EXPECT_EQ(todo.artefactos.n_elem, 12u);
+    EXPECT_EQ(arma::size(todo.salida.datos()), arma::size(12, 256 * 17));
+    EXPECT_EQ(todo.salida.numeroMuestras, 256 * 17);
+    EXPECT_EQ(arma::abs(todo.salida.datos()).max(), 0.0);
+    // None: a copy of the input.
     const EEG eeg = registroSintetico(12, 10, 250, 250 * 20);
-    const Corrida c = correr(eeg, Entrenamiento::nadaArtefacto);
-    EXPECT_TRUE(c.artefactos.is_empty());
-    EXPECT_TRUE(arma::approx_equal(c.salida.datos(), eeg.datos(), "absdiff", 0.0));
-    EXPECT_EQ(c.salida.numeroMuestras, eeg.numeroMuestras);
-    EXPECT_EQ(c.salida.frecuenciaMuestreo, 250);
+    const Corrida nada = correr(eeg, Entrenamiento::nadaArtefacto);
+    EXPECT_TRUE(nada.artefactos.is_empty());
+    EXPECT_TRUE(arma::approx_equal(nada.salida.datos(), eeg.datos(), "absdiff", 0.0));
+    EXPECT_EQ(nada.salida.frecuenciaMuestreo, 250);
 }
 
-TEST(Mara, CaracteristicasYEntrenamientoAdaptado) {
+TEST(Mara, CaracteristicasEntrenamientoAdaptadoYReconstruccion) {
     const EEG eeg = registroSintetico(8, 8, 200, 200 * 5);
     DirectorioTemporal dir;
-    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
+    const ModeloMara original = modeloSintetico(Entrenamiento::todoArtefacto);
+    guardarModeloMara(original, dir.ruta);
     Mara mara(eeg, dir.ruta);
     mara.semilla = 1;
     arma::mat W, S;
     descomposicion(eeg.datos(), W, S);
     mara.procesar(W, S);
-    EXPECT_EQ(mara.caracteristicas().n_rows, 6u);
-    EXPECT_EQ(mara.caracteristicas().n_cols, 8u);
-    EXPECT_TRUE(mara.caracteristicas().is_finite());
-    EXPECT_TRUE(arma::approx_equal(mara.mezcla(), arma::pinv(W * S), "absdiff", 1e-9));
+    EXPECT_EQ(arma::size(mara.caracteristicas()), arma::size(6, 8));
     // The training's spatial rows were recomputed for the 8 matched electrodes.
-    const ModeloMara original = modeloSintetico(Entrenamiento::todoArtefacto);
-    EXPECT_FALSE(arma::approx_equal(mara.modelo().caracteristicasEntrenamiento.rows(0, 1),
-                                    original.caracteristicasEntrenamiento.rows(0, 1), "absdiff", 1e-3));
-    EXPECT_TRUE(arma::approx_equal(mara.modelo().caracteristicasEntrenamiento.rows(2, 5),
-                                   original.caracteristicasEntrenamiento.rows(2, 5), "absdiff", 0.0));
-}
+    const arma::mat& adaptadas = mara.modelo().caracteristicasEntrenamiento;
+    EXPECT_FALSE(arma::approx_equal(adaptadas.rows(0, 1), original.caracteristicasEntrenamiento.rows(0, 1), "absdiff", 1e-3));
+    EXPECT_TRUE(arma::approx_equal(adaptadas.rows(2, 5), original.caracteristicasEntrenamiento.rows(2, 5), "absdiff", 0.0));
+    EXPECT_THROW(mara.procesar(arma::eye(7, 8), arma::eye(8, 8)), std::invalid_argument);
+    EXPECT_THROW(mara.procesar(arma::eye(8, 8), arma::eye(7, 7)), std::invalid_argument);
 
-TEST(Mara, ReconstruirSinArtefactosQuitaSoloEsasComponentes) {
     // X = A s with W = inv(A), S = I: dropping component 1 leaves A(:, {0, 2}) s({0, 2}).
-    EEG eeg(100, 3, 400);
-    for (uint32_t c = 0; c < 3; ++c) (*eeg.canales)[c].etiqueta = etiquetasMara()[c];
+    EEG mezcla(100, 3, 400);
+    for (uint32_t c = 0; c < 3; ++c) (*mezcla.canales)[c].etiqueta = etiquetasMara()[c];
     arma::arma_rng::set_seed(5);
-    const arma::mat A = arma::randn(3, 3) + 3.0 * arma::eye(3, 3);
-    const arma::mat s = arma::randn(3, 400);
-    eeg.matrices[0] = A * s;
-    DirectorioTemporal dir;
-    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
-    Mara mara(eeg, dir.ruta);
-    const arma::mat W = arma::inv(A);
-    const EEG r = mara.reconstruirSinArtefactos(arma::uvec{1}, W, arma::eye(3, 3));
-    const arma::mat esperado = A.cols(arma::uvec{0, 2}) * s.rows(arma::uvec{0, 2});
-    EXPECT_TRUE(arma::approx_equal(r.datos(), esperado, "absdiff", 1e-9));
-    EXPECT_TRUE(arma::approx_equal(mara.reconstruirSinArtefactos(arma::uvec{}, W, arma::eye(3, 3)).datos(),
-                                   eeg.datos(), "absdiff", 1e-9));
-    EXPECT_THROW(mara.reconstruirSinArtefactos(arma::uvec{3}, W, arma::eye(3, 3)), std::invalid_argument);
+    const arma::mat A = arma::randn(3, 3) + 3.0 * arma::eye(3, 3), s = arma::randn(3, 400);
+    mezcla.matrices[0] = A * s;
+    Mara tres(mezcla, dir.ruta);
+    const arma::mat Winv = arma::inv(A), I = arma::eye(3, 3);
+    EXPECT_TRUE(arma::approx_equal(tres.reconstruirSinArtefactos(arma::uvec{1}, Winv, I).datos(),
+                                   A.cols(arma::uvec{0, 2}) * s.rows(arma::uvec{0, 2}), "absdiff", 1e-9));
+    EXPECT_TRUE(arma::approx_equal(tres.reconstruirSinArtefactos(arma::uvec{}, Winv, I).datos(), mezcla.datos(), "absdiff", 1e-9));
+    EXPECT_THROW(tres.reconstruirSinArtefactos(arma::uvec{3}, Winv, I), std::invalid_argument);
 }
 
 TEST(Mara, ComprobacionesBaratasAntesDeLaICA) {
     DirectorioTemporal dir;
     guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
-    arma::mat W, S;
-
+    // One matching label; 1.8 s; 64 Hz has no 33-40 Hz bins.
+    for (const EEG& eeg : {registroSintetico(6, 1, 256, 256 * 17), registroSintetico(6, 6, 256, 256 + 200),
+                           registroSintetico(6, 6, 64, 64 * 30)})
+        EXPECT_THROW(Mara(eeg, dir.ruta).comprobarEntrada(), std::invalid_argument);
+    EXPECT_NO_THROW(Mara(registroSintetico(6, 2, 256, 512), dir.ruta).comprobarEntrada());
     const EEG unaEtiqueta = registroSintetico(6, 1, 256, 256 * 17);
-    EXPECT_THROW(Mara(unaEtiqueta, dir.ruta).comprobarEntrada(), std::invalid_argument);
+    arma::mat W, S;
     descomposicion(unaEtiqueta.datos(), W, S);
     EXPECT_THROW(Mara(unaEtiqueta, dir.ruta).procesar(W, S), std::invalid_argument);
-
-    const EEG corto = registroSintetico(6, 6, 256, 256 + 200);  // 1.8 s
-    EXPECT_THROW(Mara(corto, dir.ruta).comprobarEntrada(), std::invalid_argument);
-
-    const EEG lento = registroSintetico(6, 6, 64, 64 * 30);  // no 33-40 Hz bins
-    EXPECT_THROW(Mara(lento, dir.ruta).comprobarEntrada(), std::invalid_argument);
-
-    EXPECT_NO_THROW(Mara(registroSintetico(6, 2, 256, 512), dir.ruta).comprobarEntrada());
 }
 
-TEST(Mara, PesosDeOtroTamanoSeRechazan) {
-    DirectorioTemporal dir;
-    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
-    const EEG eeg = registroSintetico(6, 6, 256, 256 * 5);
-    Mara mara(eeg, dir.ruta);
-    EXPECT_THROW(mara.procesar(arma::eye(5, 6), arma::eye(6, 6)), std::invalid_argument);
-    EXPECT_THROW(mara.procesar(arma::eye(6, 6), arma::eye(5, 5)), std::invalid_argument);
-}
-
-TEST(ModeloMara, ArchivoQueFaltaOIlegibleSeRechaza) {
+TEST(ModeloMara, ArchivosQueFaltanIlegiblesODeOtraFormaSeRechazan) {
     DirectorioTemporal dir;
     const EEG eeg = registroSintetico(6, 6, 256, 256 * 5);
     EXPECT_THROW(Mara(eeg, dir.ruta), std::runtime_error);
-    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
+    const ModeloMara bueno = modeloSintetico(Entrenamiento::todoArtefacto);
+    guardarModeloMara(bueno, dir.ruta);
     EXPECT_NO_THROW(Mara(eeg, dir.ruta));
     std::filesystem::remove(dir.ruta / "marax.bin");
     EXPECT_THROW(Mara(eeg, dir.ruta), std::runtime_error);
-    // A text file under the binary name.
-    arma::mat(6, 40, arma::fill::ones).save((dir.ruta / "marax.bin").string(), arma::raw_ascii);
+    arma::mat(6, 40, arma::fill::ones).save((dir.ruta / "marax.bin").string(), arma::raw_ascii);  // text, not binary
     EXPECT_THROW(Mara(eeg, dir.ruta), std::runtime_error);
-    // A matrix where the cube should be.
-    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
-    arma::mat(118, 60).save((dir.ruta / "maraL.bin").string(), arma::arma_binary);
+    guardarModeloMara(bueno, dir.ruta);
+    arma::mat(118, 60).save((dir.ruta / "maraL.bin").string(), arma::arma_binary);  // a matrix for the cube
     EXPECT_THROW(Mara(eeg, dir.ruta), std::runtime_error);
-}
-
-TEST(ModeloMara, FormasEquivocadasSeRechazan) {
-    DirectorioTemporal dir;
-    auto rechaza = [&](const ModeloMara& m) {
+    for (const auto& cambio : std::vector<std::function<void(ModeloMara&)>>{
+             [](ModeloMara& m) { m.leadfield = arma::cube(117, 20, 3, arma::fill::randu); },
+             [](ModeloMara& m) { m.leadfield = arma::cube(118, 20, 2, arma::fill::randu); },
+             [](ModeloMara& m) { m.patronesEntrenamiento = arma::mat(103, 40, arma::fill::randu); },
+             [](ModeloMara& m) { m.caracteristicasEntrenamiento = arma::mat(6, 39, arma::fill::randu); },
+             [](ModeloMara& m) { m.caracteristicasEntrenamiento = arma::mat(5, 40, arma::fill::randu); },
+             [](ModeloMara& m) { m.etiquetasEntrenamiento = arma::mat(1, 41, arma::fill::ones); },
+             [](ModeloMara& m) { m.etiquetasEntrenamiento(0, 3) = 0.0; },
+             // A label group left empty.
+             [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(2.0); }, [](ModeloMara& m) { m.etiquetasEntrenamiento.fill(1.0); },
+             [](ModeloMara& m) {  // 7 training components
+                 m.patronesEntrenamiento = m.patronesEntrenamiento.cols(0, 6);
+                 m.caracteristicasEntrenamiento = m.caracteristicasEntrenamiento.cols(0, 6);
+                 m.etiquetasEntrenamiento = m.etiquetasEntrenamiento.cols(0, 6);
+             }}) {
+        ModeloMara m = bueno;
+        cambio(m);
         guardarModeloMara(m, dir.ruta);
         EXPECT_THROW(cargarModeloMara(dir.ruta), std::runtime_error);
-    };
-    const ModeloMara bueno = modeloSintetico(Entrenamiento::todoArtefacto);
-    ModeloMara m = bueno;
-    m.leadfield = arma::cube(117, 20, 3, arma::fill::randu);
-    rechaza(m);
-    m = bueno;
-    m.leadfield = arma::cube(118, 20, 2, arma::fill::randu);
-    rechaza(m);
-    m = bueno;
-    m.patronesEntrenamiento = arma::mat(103, 40, arma::fill::randu);
-    rechaza(m);
-    m = bueno;
-    m.caracteristicasEntrenamiento = arma::mat(6, 39, arma::fill::randu);
-    rechaza(m);
-    m = bueno;
-    m.caracteristicasEntrenamiento = arma::mat(5, 40, arma::fill::randu);
-    rechaza(m);
-    m = bueno;
-    m.etiquetasEntrenamiento = arma::mat(1, 41, arma::fill::ones);
-    rechaza(m);
-    m = bueno;
-    m.etiquetasEntrenamiento(0, 3) = 0.0;
-    rechaza(m);
-    m = bueno;
-    m.patronesEntrenamiento = bueno.patronesEntrenamiento.cols(0, 6);
-    m.caracteristicasEntrenamiento = bueno.caracteristicasEntrenamiento.cols(0, 6);
-    m.etiquetasEntrenamiento = bueno.etiquetasEntrenamiento.cols(0, 6);
-    rechaza(m);  // 7 training components
-    guardarModeloMara(bueno, dir.ruta);
-    EXPECT_NO_THROW(cargarModeloMara(dir.ruta));
+    }
 }
 
-TEST(ModeloMara, GrupoDeEtiquetasVacioSeRechaza) {
-    DirectorioTemporal dir;
-    ModeloMara m = modeloSintetico(Entrenamiento::todoArtefacto);
-    m.etiquetasEntrenamiento.fill(2.0);
-    guardarModeloMara(m, dir.ruta);
-    EXPECT_THROW(cargarModeloMara(dir.ruta), std::runtime_error);
-    m.etiquetasEntrenamiento.fill(1.0);
-    guardarModeloMara(m, dir.ruta);
-    EXPECT_THROW(cargarModeloMara(dir.ruta), std::runtime_error);
-}
-
-TEST(DirectorioEjecutable, EsElDirectorioRealDelPrograma) {
+TEST(ModeloMara, SeBuscaEnElDirectorioRealDelPrograma) {
     const std::filesystem::path d = directorioEjecutable();
     EXPECT_TRUE(d.is_absolute());
     EXPECT_TRUE(std::filesystem::is_directory(d));

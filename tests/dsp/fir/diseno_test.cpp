@@ -1,38 +1,50 @@
-// Designers and design-and-set-up: sizes, gains, the worked example, and the
-// design checks that report and throw instead of ending the program.
+// Designs against scipy.signal.firwin references (tests/data/fir/, made by
+// generar_referencias.py there), the worked example, and the design checks
+// that report and throw instead of ending the program.
 #include <cmath>
-#include <complex>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "dsp/fir/fir.h"
+#include "tests/io/capturas.h"
 
 namespace {
 
-double modulo(const arma::vec& b, double f) {
-    std::complex<double> s = 0.0;
-    for (arma::uword n = 0; n < b.n_elem; ++n) s += b(n) * std::polar(1.0, -M_PI * f * static_cast<double>(n));
-    return std::abs(s);
+struct Referencia {
+    std::string tipo;
+    int orden = 0;
+    double f0 = 0.0, f1 = 0.0;
+    arma::vec valores;
+};
+
+// One design a line: type, order, edges (none for a window), the values.
+std::vector<Referencia> leerReferencias() {
+    std::ifstream entrada(ONDELAR_RAIZ "/tests/data/fir/referencias_firwin.txt");
+    std::vector<Referencia> refs;
+    for (std::string linea; std::getline(entrada, linea);) {
+        if (linea.empty() || linea[0] == '#') continue;
+        std::istringstream campos(linea);
+        Referencia& r = refs.emplace_back();
+        campos >> r.tipo >> r.orden;
+        if (r.tipo != "VENTANA") campos >> r.f0 >> r.f1;
+        std::vector<double> v;
+        for (double x; campos >> x;) v.push_back(x);
+        r.valores = arma::vec(v);
+    }
+    return refs;
 }
 
-// Runs f, expecting ErrorDisenoFIR with the given report line on stdout.
-template <class F>
-void esperaInforme(F f, int linea, const std::string& mensaje) {
-    testing::internal::CaptureStdout();
-    try {
-        f();
-        testing::internal::GetCapturedStdout();
-        FAIL() << "no se lanzo ErrorDisenoFIR";
-    } catch (const ErrorDisenoFIR& e) {
-        const std::string salida = testing::internal::GetCapturedStdout();
-        const std::string esperado = "FIR Error [dsp/fir/disenoFIR.cpp@" + std::to_string(linea) + "]: " + mensaje;
-        EXPECT_EQ(salida, esperado + "\n");
-        EXPECT_EQ(e.lineaInforme(), esperado);
-        EXPECT_EQ(e.linea(), linea);
-        EXPECT_EQ(e.mensaje(), mensaje);
-        EXPECT_FALSE(std::string(e.what()).empty());
-    }
+arma::vec disenar(const Referencia& r) {
+    if (r.tipo == "VENTANA") return ventanaHamming(static_cast<arma::uword>(r.orden));
+    if (r.tipo == "LOW") return disenoPasaBajos(r.orden, r.f0);
+    if (r.tipo == "HIGH") return disenoPasaAltos(r.orden, r.f0);
+    if (r.tipo == "BANDPASS") return disenoPasaBanda(r.orden, r.f0, r.f1);
+    return disenoRechazaBanda(r.orden, r.f0, r.f1);
 }
 
 const std::string ordenPar = "Filter order must be even";
@@ -40,171 +52,108 @@ const std::string bordes = "Frequencies must be [0 < f0 < f1 < 1]";
 
 }  // namespace
 
-TEST(VentanaHamming, ExtremosYCentro) {
-    // 0.54 - 0.46 cos(2 pi i / 18): 0.08 at both ends, 1 in the middle (i = 9).
-    const arma::vec w = ventanaHamming(19);
-    ASSERT_EQ(w.n_elem, 19u);
-    EXPECT_NEAR(w(0), 0.08, 1e-15);
-    EXPECT_NEAR(w(18), 0.08, 1e-15);
-    EXPECT_NEAR(w(9), 1.0, 1e-15);
-    EXPECT_NEAR(w(3), 0.54 - 0.46 * std::cos(2 * M_PI * 3 / 18), 1e-15);
-    for (arma::uword i = 0; i < 19; ++i) EXPECT_NEAR(w(i), w(18 - i), 1e-15);
-}
-
-TEST(VentanaHamming, LongitudesDegeneradas) {
-    EXPECT_EQ(ventanaHamming(0).n_elem, 0u);
-    const arma::vec uno = ventanaHamming(1);
-    ASSERT_EQ(uno.n_elem, 1u);
-    EXPECT_EQ(uno(0), 1.0);
-}
-
-TEST(DisenoFIR, PasaBajosOrden17SumaUno) {
-    const arma::vec b = disenoPasaBajos(17, 40.0 / 128.0);
-    ASSERT_EQ(b.n_elem, 18u);
-    EXPECT_NEAR(arma::accu(b), 1.0, 1e-14);
-    for (arma::uword m = 0; m < 18; ++m) EXPECT_NEAR(b(m), b(17 - m), 1e-15);  // linear phase
-}
-
-TEST(DisenoFIR, PasaAltosGananciaUnoEnNyquist) {
-    const arma::vec b = disenoPasaAltos(18, 1.0 / 128.0);
-    ASSERT_EQ(b.n_elem, 19u);
-    EXPECT_NEAR(modulo(b, 1.0), 1.0, 1e-14);
-    // Order 40 with the cut-off at half band: a real stop band at 0.
-    const arma::vec c = disenoPasaAltos(40, 0.5);
-    EXPECT_NEAR(modulo(c, 1.0), 1.0, 1e-14);
-    EXPECT_LT(modulo(c, 0.0), 0.005);  // Hamming side lobes stay below about -53 dB
-}
-
-TEST(DisenoFIR, PasaBandaGananciaUnoEnElCentro) {
-    const arma::vec b = disenoPasaBanda(18, 0.2, 0.4);
-    EXPECT_NEAR(modulo(b, 0.3), 1.0, 1e-14);
-    // The band-pass designer does not require an even order.
-    EXPECT_EQ(disenoPasaBanda(19, 0.2, 0.4).n_elem, 20u);
-}
-
-TEST(DisenoFIR, RechazaBandaGananciaUnoEnCero) {
-    const arma::vec b = disenoRechazaBanda(40, 0.3, 0.6);
-    EXPECT_NEAR(arma::accu(b), 1.0, 1e-14);
-    EXPECT_LT(modulo(b, 0.45), 0.01);
-    EXPECT_NEAR(modulo(b, 1.0), 1.0, 0.01);
-}
-
-TEST(DisenoFIR, OrdenCeroEsUnSoloCoeficiente) {
-    const arma::vec b = disenoPasaBajos(0, 0.3);
-    ASSERT_EQ(b.n_elem, 1u);
-    EXPECT_DOUBLE_EQ(b(0), 1.0);
-}
-
-TEST(DisenoFIR, PasaAltosDeOrdenImparInformaLinea630) {
-    esperaInforme([] { disenoPasaAltos(17, 0.1); }, 630, ordenPar);
-}
-
-TEST(DisenoFIR, PasaBandaConBordesIgualesInformaLinea659) {
-    esperaInforme([] { disenoPasaBanda(18, 0.3, 0.3); }, 659, bordes);
-    // The user reads the Spanish text, with the values.
-    testing::internal::CaptureStdout();
-    try {
-        disenoPasaBanda(18, 0.3, 0.25);
-    } catch (const ErrorDisenoFIR& e) {
-        EXPECT_NE(std::string(e.what()).find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"), std::string::npos)
-            << e.what();
+TEST(DisenoFIR, VentanasYDisenosIgualQueFirwinA1e12) {
+    const std::vector<Referencia> refs = leerReferencias();
+    ASSERT_EQ(refs.size(), 25u) << "no se pudo leer tests/data/fir/referencias_firwin.txt";
+    int ejemplo = 0;
+    for (const Referencia& r : refs) {
+        SCOPED_TRACE(r.tipo + " " + std::to_string(r.orden) + " " + std::to_string(r.f0) + " " + std::to_string(r.f1));
+        const arma::vec b = disenar(r);
+        ASSERT_EQ(b.n_elem, r.valores.n_elem);
+        EXPECT_LE(arma::abs(b - r.valores).max(), 1e-12);
+        if (r.f0 != 1.0 / 128.0) continue;
+        // The worked example from Hz through the design-and-set-up: 256 Hz, 60 dB, 1 to 40 Hz.
+        FiltroFIR f;
+        disenarFiltroFIR(f, 1.0, 40.0, 256, 60, r.tipo);
+        EXPECT_LE(arma::abs(f.coeficientes - r.valores).max(), 1e-12);
+        ++ejemplo;
     }
-    testing::internal::GetCapturedStdout();
-    esperaInforme([] { disenoPasaBanda(18, 0.4, 0.3); }, 659, bordes);
+    EXPECT_EQ(ejemplo, 4);
 }
 
-TEST(DisenoFIR, RechazaBandaComprueba690AntesQue692) {
-    // Odd order and edges out of order: the order check comes first.
-    esperaInforme([] { disenoRechazaBanda(17, 0.4, 0.3); }, 690, ordenPar);
-    esperaInforme([] { disenoRechazaBanda(18, 0.4, 0.3); }, 692, bordes);
-}
-
-TEST(DisenoFIR, OrdenNegativoOCorteNuloSeRechazan) {
-    EXPECT_THROW(disenoPasaBajos(-1, 0.2), std::invalid_argument);
-    EXPECT_THROW(disenoPasaBanda(-2, 0.1, 0.2), std::invalid_argument);
-    EXPECT_THROW(disenoPasaBajos(ordenMaximoFIR + 1, 0.2), std::invalid_argument);
-    // fc = 0 makes every coefficient 0: no gain to normalise by.
-    EXPECT_THROW(disenoPasaBajos(17, 0.0), std::invalid_argument);
-}
-
-TEST(DisenarFiltroFIR, EjemploResueltoPasaBanda19Coeficientes) {
-    // 256 Hz, 60 dB, 1 to 40 Hz: M0 = trunc(256 * 60 / (22 * 39)) = trunc(15360 / 858) = 17,
-    // made even: 18, so 19 taps.
+TEST(DisenarFiltroFIR, OrdenYCoeficientesSegunElTipo) {
+    // M0 = trunc(fs A / (22 gap)); band filters make it even, low-pass odd; 256 Hz and 60 dB:
+    // gap 39: 17 (the worked example); gap 40: 17; gap 36: 19; gap 38: 18.
     EXPECT_EQ(ordenBaseFIR(1.0, 40.0, 256, 60), 17.0);
-    FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "BANDPASS");
-    EXPECT_EQ(f.numeroCoeficientes, 19u);
-    EXPECT_EQ(f.posicion, 0u);
-    ASSERT_EQ(f.estado.n_elem, 19u);
-    EXPECT_TRUE(arma::all(f.estado == 0.0));
-    EXPECT_TRUE(arma::approx_equal(f.coeficientes, disenoPasaBanda(18, 1.0 / 128, 40.0 / 128), "absdiff", 0.0));
+    struct Caso {
+        double f1, f2;
+        int32_t fs;
+        const char* tipo;
+        arma::uword coeficientes;
+        arma::vec esperado;
+    };
+    for (const Caso& c : std::vector<Caso>{
+             {1, 40, 256, "BANDPASS", 19, disenoPasaBanda(18, 1.0 / 128, 40.0 / 128)},
+             {1, 40, 256, "LOW", 18, disenoPasaBajos(17, 1.0 / 128)},  // cut-off at the lower limit
+             {1, 40, 256, "high", 19, disenoPasaAltos(18, 1.0 / 128)},  // the name in any case
+             {2, 42, 256, "Low", 18, disenoPasaBajos(17, 2.0 / 128)},
+             {2, 38, 256, "bandstop", 21, disenoRechazaBanda(20, 2.0 / 128, 38.0 / 128)},
+             {2, 40, 256, "LOW", 18, disenoPasaBajos(17, 2.0 / 128)},
+             {1, 40, 255, "BANDPASS", 19, disenoPasaBanda(18, 1.0 / 127.5, 40.0 / 127.5)},  // Nyquist 127.5, not 127
+             {1, 40, 256, "BANDPASS ", 0, arma::vec()},  // an unknown name gives an empty filter
+             {1, 40, 256, "", 0, arma::vec()},
+         }) {
+        FiltroFIR f;
+        disenarFiltroFIR(f, c.f1, c.f2, c.fs, 60, c.tipo);
+        EXPECT_EQ(f.numeroCoeficientes, c.coeficientes) << c.tipo << " " << c.f1 << " " << c.f2;
+        EXPECT_TRUE(arma::approx_equal(f.coeficientes, c.esperado, "absdiff", 0.0)) << c.tipo;
+    }
+    EXPECT_TRUE(arma::approx_equal(disenoPasaBajos(0, 0.3), arma::vec{1.0}, "absdiff", 0.0));  // order 0: one tap
+    EXPECT_TRUE(ventanaHamming(0).is_empty());
+    EXPECT_TRUE(arma::approx_equal(ventanaHamming(1), arma::vec{1.0}, "absdiff", 0.0));  // not 0 / 0
 }
 
-TEST(DisenarFiltroFIR, EjemploResueltoPasaBajos18Coeficientes) {
+TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
     FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "LOW");
-    EXPECT_EQ(f.numeroCoeficientes, 18u);
-    // Cut-off is the lower limit, 1 Hz.
-    EXPECT_TRUE(arma::approx_equal(f.coeficientes, disenoPasaBajos(17, 1.0 / 128), "absdiff", 0.0));
+    struct Caso {
+        std::function<void()> disenar;
+        int linea;
+        std::string mensaje;
+    };
+    for (const Caso& c : std::vector<Caso>{
+             {[] { disenoPasaAltos(17, 0.1); }, 630, ordenPar},
+             {[] { disenoPasaBanda(18, 0.3, 0.3); }, 659, bordes},
+             {[] { disenoPasaBanda(18, 0.4, 0.3); }, 659, bordes},
+             {[] { disenoRechazaBanda(17, 0.4, 0.3); }, 690, ordenPar},  // the order is checked first
+             {[] { disenoRechazaBanda(18, 0.4, 0.3); }, 692, bordes},
+             {[&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "BANDPASS"); }, 659, bordes},
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "bandpass"); }, 659, bordes},
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "BANDSTOP"); }, 692, bordes},
+             // gap -39: trunc(-17.9) = -17, odd; "made even" leaves it (remainder -1).
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "HIGH"); }, 630, ordenPar},
+         }) {
+        const std::string esperado = "FIR Error [dsp/fir/disenoFIR.cpp@" + std::to_string(c.linea) + "]: " + c.mensaje;
+        const prueba::Captura r = prueba::capturar([&] {
+            try {
+                c.disenar();
+            } catch (const ErrorDisenoFIR& e) {
+                EXPECT_EQ(e.lineaInforme(), esperado);
+                EXPECT_EQ(e.linea(), c.linea);
+                EXPECT_EQ(e.mensaje(), c.mensaje);
+                throw;
+            }
+        });
+        EXPECT_EQ(r.salida, esperado + "\n");
+        EXPECT_FALSE(r.excepcion.empty()) << "no se lanzó ErrorDisenoFIR: " << esperado;
+    }
+    // The user reads the Spanish text, with the values.
+    const std::string texto = prueba::capturar([] { disenoPasaBanda(18, 0.3, 0.25); }).excepcion;
+    EXPECT_NE(texto.find("deben cumplir 0 < f0 < f1 < 1 (f0 = 0.3, f1 = 0.25)"), std::string::npos) << texto;
 }
 
-TEST(DisenarFiltroFIR, PasaAltosUsaOrden18YCorteInferior) {
+TEST(DisenarFiltroFIR, ParametrosSinFiltroPosibleSeRechazan) {
     FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "high");  // lower case matches "HIGH"
-    EXPECT_EQ(f.numeroCoeficientes, 19u);
-    EXPECT_TRUE(arma::approx_equal(f.coeficientes, disenoPasaAltos(18, 1.0 / 128), "absdiff", 0.0));
-}
-
-TEST(DisenarFiltroFIR, PasaBajosConOrdenBaseImparLoConserva) {
-    // fs 256, A 60, gap 40: trunc(15360 / 880) = 17, already odd.
-    FiltroFIR f;
-    disenarFiltroFIR(f, 2.0, 42.0, 256, 60, "Low");
-    EXPECT_EQ(f.numeroCoeficientes, 18u);
-    // gap 36: trunc(15360 / 792) = 19; band-pass makes it 20.
-    disenarFiltroFIR(f, 2.0, 38.0, 256, 60, "bandstop");
-    EXPECT_EQ(f.numeroCoeficientes, 21u);
-    // gap 38: trunc(15360 / 836) = 18, even: low-pass makes it 17.
-    disenarFiltroFIR(f, 2.0, 40.0, 256, 60, "LOW");
-    EXPECT_EQ(f.numeroCoeficientes, 18u);
-}
-
-TEST(DisenarFiltroFIR, NombreDesconocidoDaFiltroVacio) {
-    FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "BANDPASS ");
-    EXPECT_EQ(f.numeroCoeficientes, 0u);
-    EXPECT_EQ(f.coeficientes.n_elem, 0u);
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "");
-    EXPECT_EQ(f.numeroCoeficientes, 0u);
-    // An empty filter cannot filter, and says so instead of writing past its state.
-    EXPECT_THROW(filtrarFIR(f, arma::vec{1.0, 2.0}), std::invalid_argument);
-}
-
-TEST(DisenarFiltroFIR, BandaConLimitesIgualesOInvertidosInforma) {
-    FiltroFIR f;
-    esperaInforme([&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "BANDPASS"); }, 659, bordes);
-    esperaInforme([&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "bandpass"); }, 659, bordes);
-    esperaInforme([&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "BANDSTOP"); }, 692, bordes);
-}
-
-TEST(DisenarFiltroFIR, PasaAltosConOrdenBaseNegativoImparInforma630) {
-    // gap -39: trunc(-17.9) = -17, odd; "made even" leaves it (remainder -1).
-    FiltroFIR f;
-    esperaInforme([&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "HIGH"); }, 630, ordenPar);
-}
-
-TEST(DisenarFiltroFIR, OrdenesNoRepresentablesSeRechazan) {
-    FiltroFIR f;
-    EXPECT_THROW(disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "LOW"), std::invalid_argument);   // infinite
-    EXPECT_THROW(disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "LOW"), std::invalid_argument);    // negative
-    EXPECT_THROW(disenarFiltroFIR(f, 1.0, 1.001, 1 << 20, 99, "HIGH"), std::invalid_argument);  // huge
-    EXPECT_THROW(disenarFiltroFIR(f, 1.0, 40.0, 0, 60, "LOW"), std::invalid_argument);
-    EXPECT_THROW(disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, "LOW"), std::invalid_argument);
-}
-
-TEST(DisenarFiltroFIR, FrecuenciaImparNoSeRedondea) {
-    // 255 Hz: Nyquist is 127.5, not 127.
-    FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 255, 60, "BANDPASS");
-    const int m0 = static_cast<int>(std::trunc(255.0 * 60 / (22 * 39.0)));  // 17
-    EXPECT_TRUE(arma::approx_equal(f.coeficientes, disenoPasaBanda(m0 + 1, 1.0 / 127.5, 40.0 / 127.5), "absdiff", 0.0));
+    for (const auto& disenar : std::vector<std::function<void()>>{
+             [] { disenoPasaBajos(-1, 0.2); }, [] { disenoPasaBanda(-2, 0.1, 0.2); }, [] { disenoPasaBajos(ordenMaximoFIR + 1, 0.2); },
+             [] { disenoPasaBajos(17, 0.0); },  // every coefficient 0: no gain to normalise by
+             [&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "LOW"); },          // infinite order
+             [&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "LOW"); },           // negative order
+             [&] { disenarFiltroFIR(f, 1.0, 1.001, 1 << 20, 99, "HIGH"); },     // huge order
+             [&] { disenarFiltroFIR(f, 1.0, 40.0, 0, 60, "LOW"); }, [&] { disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, "LOW"); },
+             [&] {  // an empty filter says so instead of writing past its state
+                 disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "");
+                 filtrarFIR(f, arma::vec{1.0, 2.0});
+             },
+         })
+        EXPECT_THROW(disenar(), std::invalid_argument);
 }

@@ -1,0 +1,86 @@
+// Drift removal against GNU Octave running the statements verbatim
+// (tests/data/asr/generar_referencias.m), with its pchip interpolation and
+// its two convolution paths.
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "asr/convolucionCausal.h"
+#include "asr/eliminarDeriva.h"
+#include "asr/pchip.h"
+#include "referencias.h"
+
+TEST(Pchip, IgualQueInterp1DeOctave) {
+    const arma::vec xi = cargarReferencia("pchip_xi.bin");
+    EXPECT_LT(errorRelativo(interpolarPchip(cargarReferencia("pchip_x.bin"), cargarReferencia("pchip_y.bin"), xi),
+                            cargarReferencia("pchip_yi.bin")),
+              1e-14);
+    // Two points give a straight line.
+    EXPECT_LT(errorRelativo(interpolarPchip({1.0, 3.0}, {2.0, -2.0}, xi), cargarReferencia("pchip2_yi.bin")), 1e-14);
+    EXPECT_THROW(interpolarPchip({0, 1, 1}, {0, 1, 2}, {0.5}), std::invalid_argument);
+    EXPECT_THROW(interpolarPchip({0}, {0}, {0.5}), std::invalid_argument);
+    EXPECT_THROW(interpolarPchip({0, 1}, {0}, {0.5}), std::invalid_argument);
+}
+
+TEST(EliminarDeriva, NucleoIgualQueOctave) {
+    const std::vector<std::pair<int32_t, arma::uword>> coeficientes = {{100, 503}, {250, 1257}, {256, 1287}, {500, 2511}};
+    for (const auto& [srate, n] : coeficientes) {
+        const arma::vec b = nucleoDeriva(srate);
+        EXPECT_EQ(b.n_elem, n);
+        EXPECT_LT(errorRelativo(b, cargarReferencia("nucleo_" + std::to_string(srate) + ".bin")), 1e-12) << srate;
+    }
+    EXPECT_THROW(nucleoDeriva(1), std::invalid_argument);
+    EXPECT_THROW(nucleoDeriva(0), std::invalid_argument);
+}
+
+TEST(EliminarDeriva, IgualQueOctavePorLosDosCaminos) {
+    // Several channels at four rates, one channel, and recordings shorter than
+    // the kernel (300 samples against 1287 taps, 7 against 503: the reflections wrap).
+    const std::vector<std::pair<std::string, int32_t>> casos = {
+        {"deriva_100", 100}, {"deriva_250", 250}, {"deriva_256", 256}, {"deriva_500", 500},
+        {"deriva_256_1canal", 256}, {"deriva_256_corta", 256}, {"deriva_100_minima", 100}};
+    for (const auto& [caso, srate] : casos) {
+        const arma::mat entrada = cargarReferencia(caso + "_entrada.bin");
+        const arma::mat esperada = cargarReferencia(caso + "_salida.bin");
+        for (MetodoConvolucion metodo : {MetodoConvolucion::automatico, MetodoConvolucion::directo, MetodoConvolucion::fft})
+            EXPECT_LT(errorRelativo(eliminarDeriva(entrada, srate, metodo), esperada), 1e-10)
+                << caso << " método " << static_cast<int>(metodo);
+    }
+    EXPECT_EQ(eliminarDeriva(arma::mat(0, 100), 256).n_rows, 0u);
+    EXPECT_EQ(eliminarDeriva(arma::mat(3, 0), 256).n_cols, 0u);
+}
+
+TEST(EliminarDeriva, RegistroDerivadoYContexto) {
+    const arma::mat entrada = cargarReferencia("deriva_256_entrada.bin").rows(0, 1);
+    EEG eeg(256, 2, static_cast<int64_t>(entrada.n_cols));
+    eeg.matrices[0] = entrada;
+    const EEG filtrado = eliminarDeriva(eeg);
+    EXPECT_EQ(filtrado.numeroCanales, 2u);
+    EXPECT_LT(errorRelativo(filtrado.datos(), cargarReferencia("deriva_256_salida.bin").rows(0, 1)), 1e-10);
+    ContextoASR ctx(eeg, OpcionesASR{});
+    eliminarDeriva(ctx);
+    EXPECT_TRUE(arma::approx_equal(ctx.trabajo.datos(), filtrado.datos(), "absdiff", 0.0));
+    EXPECT_TRUE(arma::approx_equal(eeg.datos(), entrada, "absdiff", 0.0));  // the input is untouched
+    ContextoASR vacio;
+    EXPECT_THROW(eliminarDeriva(vacio), std::invalid_argument);
+    EXPECT_THROW(eliminarDeriva(EEG()), std::invalid_argument);
+}
+
+TEST(ConvolucionCausal, FFTIgualQueDirecta) {
+    // y = [0.5, 1 - 1, 1.5 - 2 + 2, 2 - 3 + 4] = [0.5, 0, 1.5, 3]
+    const arma::mat esperada = arma::vec{0.5, 0.0, 1.5, 3.0};
+    EXPECT_LT(errorRelativo(convolucionCausalDirecta({0.5, -1.0, 2.0}, arma::vec{1.0, 2.0, 3.0, 4.0}), esperada), 1e-15);
+    EXPECT_LT(errorRelativo(convolucionCausalFFT({0.5, -1.0, 2.0}, arma::vec{1.0, 2.0, 3.0, 4.0}), esperada), 1e-14);
+    // Lengths around the block size and an odd number of columns.
+    arma::arma_rng::set_seed(6);
+    const arma::vec b = nucleoDeriva(256);
+    for (arma::uword L : {1u, 100u, 1286u, 1287u, 9000u}) {
+        const arma::mat X(L, 3, arma::fill::randn);
+        const arma::mat directa = convolucionCausalDirecta(b, X);
+        EXPECT_LT(errorRelativo(convolucionCausalFFT(b, X), directa), 1e-10) << L;
+        EXPECT_LT(errorRelativo(convolucionCausal(b, X), directa), 1e-10) << L;
+    }
+    EXPECT_THROW(ConvolucionFFT(arma::vec()), std::invalid_argument);
+}
