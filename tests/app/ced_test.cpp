@@ -15,7 +15,9 @@ TEST(LeerCED, ColumnaDeTipoLineasDeMenosYMalas) {
         std::string texto;
         uint32_t leidos;
     } casos[] = {
-        {cabecera + "1\tFp1\t\t-17.9\t0.51\t80.8\t26.1\t-4.0\t17.9\t-2.5\t85\n2\tB\t\t0\t0\t4\t5\t6\n3\tC\t\t0\t0\t7\t8\t9\n", 2},
+        {cabecera + "1\tFp1\t\t-17.9\t0.51\t80.8\t26.1\t-4.0\t17.9\t-2.5\t85\n2\tB\t\t0\t0\t4\t5\t6\n"
+                    "3\tC\t\t0\t0\t7\t8\t9\n",
+         2},
         {cabecera + "1\tFp1\tEEG\t-17.9\t0.51\t80.8\t26.1\t-4.0\t17.9\t-2.5\t85\r\n", 1},
         {cabecera + "1\tFp1\t\t0\t0\t80.8\t26.1\t-4.0\n2\tB\t\t0\t0\tx\t5\t6\n", 1},  // stops at a bad coordinate
         {cabecera, 0},

@@ -83,7 +83,8 @@ private slots:
             QVERIFY2(ayuda.salida.contains(t), t);
 
         const QJsonObject gdf = informe("p300_8ch.gdf", "p300_8ch.ced");
-        QCOMPARE(QString("%1 %2").arg(gdf["frecuenciaMuestreo"].toInt()).arg(gdf["muestras"].toInt()), QString("256 56840"));
+        QCOMPARE(gdf["frecuenciaMuestreo"].toInt(), 256);
+        QCOMPARE(gdf["muestras"].toInt(), 56840);
         QCOMPARE(etiquetas(gdf), etiquetasP300);
         QCOMPARE(gdf["canales"].toArray()[7].toObject()["localizacion"].toArray().size(), 3);
         const QJsonObject eventos = gdf["eventos"].toObject();
@@ -98,8 +99,9 @@ private slots:
 
         QVERIFY(informe("p300_8ch.dat")["eventos"].isNull());
         const QJsonObject motor = informe("motor_64ch.dat", "motor_64ch.ced");
-        QCOMPARE(QString("%1 %2 %3").arg(motor["frecuenciaMuestreo"].toInt()).arg(motor["muestras"].toInt()).arg(etiquetas(motor).back()),
-                 QString("160 19696 Iz"));
+        QCOMPARE(motor["frecuenciaMuestreo"].toInt(), 160);
+        QCOMPARE(motor["muestras"].toInt(), 19696);
+        QCOMPARE(etiquetas(motor).back(), QString("Iz"));
     }
 
     // With no step the recording is written as read: a format conversion.
@@ -123,17 +125,13 @@ private slots:
             QCOMPARE(gdf.tablaEventos->eventos[i].posicion, leido.tablaEventos->eventos[i].posicion);
             QCOMPARE(gdf.tablaEventos->eventos[i].tipo, leido.tablaEventos->eventos[i].tipo);
         }
-        QFile csv(t.filePath("p300.csv"));
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        const QList<QByteArray> filas = csv.readAll().trimmed().split('\n');
-        QCOMPARE(filas.size(), 1 + 56840);
-        QCOMPARE(filas[0].trimmed(), QByteArray("\"Fz\",\"Cz\",\"P3\",\"Pz\",\"P4\",\"PO7\",\"Oz\",\"PO8\""));
-        QCOMPARE(filas[1 + 1000].split(',')[1].toDouble(), leido.datos()(1, 1000));
+        // The CSV's layout and precision: guardarRama_test and the window's save.
     }
 
     void pasosComoEnElNucleo() {
         const EEG dat = cargar("p300_8ch.dat"), gdf = cargar("p300_8ch.gdf");
-        const ResultadoCLI car = ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "car", "--out", t.filePath("c.bin")});
+        const ResultadoCLI car =
+            ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "car", "--out", t.filePath("c.bin")});
         QVERIFY(car.lineasError()[0].startsWith("paso car: ") && car.lineasError()[0].endsWith(" s"));
         QVERIFY(iguales(leerBin(t.filePath("c.bin")), aplicarCAR(gdf).datos()));
 
@@ -164,7 +162,8 @@ private slots:
         const QStringList ica = {"promediado:1.1,100,600", "ica"};
         const arma::mat a = correr("p300_8ch.gdf", ica, {"--seed", "7"});
         QVERIFY(iguales(a, correr("p300_8ch.gdf", ica, {"--seed", "7"})));
-        QVERIFY(arma::approx_equal(a, activacionesICA(promedio(gdf, {1}, 100, 600, t.path()), 7u).datos(), "reldiff", 1e-9));
+        const EEG esperado = activacionesICA(promedio(gdf, {1}, 100, 600, t.path()), 7u);
+        QVERIFY(arma::approx_equal(a, esperado.datos(), "reldiff", 1e-9));
         QCOMPARE(ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "promediado:1.1,100,600", "--step", "ica", "--out",
                               "ica.gdf"},
                              t.path())
@@ -180,8 +179,8 @@ private slots:
         std::filesystem::create_directory(modelos);
         guardarModeloMara(prueba_mara::modeloSintetico(prueba_mara::Entrenamiento::todoArtefacto), modelos);
         const QStringList mara = {"promediado:1.1+2.1,1000,2000", "mara"};
-        const arma::mat limpio = correr("p300_8ch.gdf", mara,
-                                        {"--ced", datos + "p300_8ch.ced", "--seed", "3", "--modelos", t.filePath("modelos")});
+        const arma::mat limpio =
+            correr("p300_8ch.gdf", mara, {"--ced", datos + "p300_8ch.ced", "--seed", "3", "--modelos", t.filePath("modelos")});
         OpcionesMara o;
         o.directorioModelos = modelos;
         o.semilla = 3;
@@ -258,14 +257,16 @@ private slots:
             QVERIFY2(r.salida.isEmpty(), c.argumentos);
             QVERIFY2(ultima.startsWith("ondelar-cli: error: ") && ultima.contains(c.contiene), ultima.constData());
             for (int i = 0; i + 1 < lineas.size(); ++i)
-                QVERIFY2(lineas[i].startsWith("paso ") || lineas[i].startsWith("ondelar-cli: aviso: "), lineas[i].constData());
+                QVERIFY2(lineas[i].startsWith("paso ") || lineas[i].startsWith("ondelar-cli: aviso: "),
+                         lineas[i].constData());
             QVERIFY2(QDir(s.path()).entryList(QDir::Files | QDir::Hidden).isEmpty(), c.argumentos);
         }
         // A failure never damages an existing output file.
         QFile previo(s.filePath("previo.gdf"));
         QVERIFY(previo.open(QIODevice::WriteOnly) && previo.write("contenido previo") > 0);
         previo.close();
-        QCOMPARE(ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "filtro:LOW,0,40,60", "--out", previo.fileName()}).codigo, 1);
+        const QStringList fallido = {"run", datos + "p300_8ch.gdf", "--step", "filtro:LOW,0,40,60", "--out", previo.fileName()};
+        QCOMPARE(ejecutarCLI(fallido).codigo, 1);
         QCOMPARE(QDir(s.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"previo.gdf"});
         QVERIFY(previo.open(QIODevice::ReadOnly));
         QCOMPARE(previo.readAll(), QByteArray("contenido previo"));

@@ -82,8 +82,8 @@ private slots:
         QCOMPARE(f.titulosGuardar.front(), QString("Guardar la rama seleccionada"));
         for (const char* filtro : {"*.gdf", "*.csv", "*.bin"}) QVERIFY(f.filtrosGuardar.front().contains(filtro));
         const EEG gdf = cargarRegistro("ventana.gdf");
-        const arma::mat comoFloat = arma::conv_to<arma::mat>::from(arma::conv_to<arma::fmat>::from(f->eegSeleccionado().datos()));
-        QVERIFY(iguales(gdf.datos(), comoFloat));
+        const arma::fmat comoFloat = arma::conv_to<arma::fmat>::from(f->eegSeleccionado().datos());
+        QVERIFY(iguales(gdf.datos(), arma::conv_to<arma::mat>::from(comoFloat)));
 
         // Cancelled, unknown format, missing folder: told in Spanish, nothing written.
         const QStringList antes = f.archivosEnCarpeta();

@@ -42,8 +42,9 @@ private slots:
             QVERIFY2(b && b->text() == radios[i][1], radios[i][0]);
             QCOMPARE(b->isChecked(), i == 2);
         }
-        QCOMPARE(QString("%1 %2 %3").arg(d->ui->frecInferior->value()).arg(d->ui->frecSuperior->value()).arg(d->ui->caidaDecibelios->value()),
-                 QString("1 40 60"));
+        QCOMPARE(d->ui->frecInferior->value(), 1.0);
+        QCOMPARE(d->ui->frecSuperior->value(), 40.0);
+        QCOMPARE(d->ui->caidaDecibelios->value(), 60);
         QTest::mouseClick(d->ui->aceptar, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(d.isNull());  // the dialog deletes itself once closed
