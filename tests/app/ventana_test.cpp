@@ -33,7 +33,6 @@ private slots:
         Ondelar& v = *f.v;
         QCOMPARE(v.windowTitle(), QString("Ondelar"));
         QCOMPARE(v.size(), QSize(929, 477));
-        QCOMPARE(v.ui->centralWidget->maximumSize(), QSize(1428, 527));
         QCOMPARE(QStringList({v.ui->Zlabel->text(), v.ui->Zlabel_2->text(), v.ui->Zlabel_3->text(), f.estado()}),
                  QStringList({"Información del archivo", "Archivo", "procesamiento", "No hay ningun eeg seleccionado"}));
         QCOMPARE(v.ui->Zline->frameShape(), QFrame::VLine);

@@ -33,25 +33,19 @@ class PruebaMaraVentana : public QObject {
     }
 
 private slots:
-    void todoArtefactoNoConservaNada() {
-        prueba::VentanaPrueba f;
-        const EEG eeg = promediado();
-        aplicar(f, &eeg, Entrenamiento::todoArtefacto);
-        QCOMPARE(f.mensajes, (QStringList{"patterns 8 7", "8 2"}));
-        QCOMPARE(f.estado(), QString("eeg 1-2 Promediado MARA"));
-        const EEG& r = f->eegSeleccionado();
-        QCOMPARE(r.numeroMuestras, int64_t{128 * 17});
-        QCOMPARE(arma::size(r.datos()), arma::size(8, 128 * 17));
-        QCOMPARE(arma::abs(r.datos()).max(), 0.0);
-    }
-
-    void ningunArtefactoCopiaLaEntrada() {
-        prueba::VentanaPrueba f;
-        const EEG eeg = promediado();
-        aplicar(f, &eeg, Entrenamiento::nadaArtefacto);
-        QCOMPARE(f.mensajes, (QStringList{"patterns 8 7", "8 2"}));
-        QCOMPARE(f.estado(), QString("eeg 1-2 Promediado MARA"));
-        QVERIFY(arma::approx_equal(f.rama(0, 1).datos(), eeg.datos(), "absdiff", 0.0));
+    void conservaNadaOTodo() {
+        for (const Entrenamiento e : {Entrenamiento::todoArtefacto, Entrenamiento::nadaArtefacto}) {
+            prueba::VentanaPrueba f;
+            const EEG eeg = promediado();
+            aplicar(f, &eeg, e);
+            QCOMPARE(f.mensajes, (QStringList{"patterns 8 7", "8 2"}));
+            QCOMPARE(f.estado(), QString("eeg 1-2 Promediado MARA"));
+            QCOMPARE(f.rama(0, 1).numeroMuestras, int64_t{128 * 17});
+            // Every component an artefact: the back-projection of nothing; none: the input itself.
+            const arma::mat esperado =
+                e == Entrenamiento::todoArtefacto ? arma::mat(8, 128 * 17, arma::fill::zeros) : eeg.datos();
+            QVERIFY(arma::approx_equal(f.rama(0, 1).datos(), esperado, "absdiff", 0.0));
+        }
     }
 
     void rechazosSinRama() {
