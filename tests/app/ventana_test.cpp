@@ -1,202 +1,132 @@
-#include <QtTest>
+// The main window: its form, the recording store behind the selectors,
+// removing branches, the loading command and the two auxiliary windows.
 
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QTextEdit>
 
-#include "app/Ondelar.h"
-#include "app/interaccion.h"
-#include "ui_Ondelar.h"
+#include "app/ventanaEmergente.h"
+#include "tests/comun/ventanaPrueba.h"
+
+using namespace prueba;
 
 namespace {
-
-EEG registroPrueba(int canales = 2) {
-    EEG e(256, static_cast<uint32_t>(canales), 10);
+EEG registro(uint32_t canales = 2) {
+    EEG e(256, canales, 10);
     e.matrices[0].randu();
     return e;
 }
-
-QStringList textosSelector(QComboBox* c) {
+QStringList textosAcciones(QWidget* menu) {
     QStringList r;
-    for (int i = 0; i < c->count(); ++i) r << c->itemText(i);
+    for (QAction* a : menu->actions()) r << (a->isSeparator() ? "|" : a->text());
     return r;
 }
-
 }  // namespace
 
 class PruebaVentana : public QObject {
     Q_OBJECT
-
-    QStringList mensajes;
-
 private slots:
-    void init() {
-        mensajes.clear();
-        interaccion::fijarRespondedorMensaje([this](const QString& t) { mensajes << t; });
-    }
-    void cleanup() {
-        interaccion::fijarRespondedorMensaje({});
-        interaccion::fijarRespondedorPregunta({});
-    }
-
     void formularioInicial() {
-        Ondelar v;
+        VentanaPrueba f;
+        Ondelar& v = *f.v;
         QCOMPARE(v.windowTitle(), QString("Ondelar"));
-        QCOMPARE(v.objectName(), QString("OndelarClass"));
         QCOMPARE(v.size(), QSize(929, 477));
-        QCOMPARE(v.ui->centralWidget->maximumSize(), QSize(1428, 527));
-        QCOMPARE(v.ui->Zlabel->text(), QString("Información del archivo"));
-        QCOMPARE(v.ui->Zlabel_2->text(), QString("Archivo"));
-        QCOMPARE(v.ui->Zlabel_3->text(), QString("procesamiento"));
-        QCOMPARE(v.ui->labelDatos->text(), QString("No hay ningun eeg seleccionado"));
+        QCOMPARE(QStringList({v.ui->Zlabel->text(), v.ui->Zlabel_2->text(), v.ui->Zlabel_3->text(), f.estado()}),
+                 QStringList({"Información del archivo", "Archivo", "procesamiento", "No hay ningun eeg seleccionado"}));
         QCOMPARE(v.ui->Zline->frameShape(), QFrame::VLine);
-        QCOMPARE(textosSelector(v.ui->indiceArchivoEEG), QStringList({"1", "2"}));
-        QCOMPARE(textosSelector(v.ui->indiceProcesado), QStringList({"1", "2"}));
-        QCOMPARE(v.ui->indiceArchivoEEG->currentIndex(), 0);
-        QCOMPARE(v.ui->indiceProcesado->currentIndex(), 0);
+        QCOMPARE(textos(v.ui->indiceArchivoEEG), QStringList({"1", "2"}));
+        QCOMPARE(textos(v.ui->indiceProcesado), QStringList({"1", "2"}));
         QCOMPARE(v.ui->panelTabs->count(), 0);
-        QCOMPARE(v.ui->menuBar->geometry().width(), 929);
+        QCOMPARE(textosAcciones(v.ui->menuBar), QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
+        QCOMPARE(textosAcciones(v.ui->menuprocesar),
+                 QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "aplicar MARA",
+                              "aplicar CAR", "|", "aplicar analisis frecuencial"}));
+        QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
+                                                                "guardar rama seleccionada"}));
+        QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales"}));
+        QCOMPARE(textosAcciones(v.ui->menureconocimientos), QStringList({"licencia y atribuciones"}));
+        v.show();
+        QVERIFY(v.close());
     }
 
-    void menusEnOrden() {
-        Ondelar v;
-        QStringList menus;
-        for (QAction* a : v.ui->menuBar->actions()) menus << a->text();
-        QCOMPARE(menus, QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
-
-        QStringList procesar;
-        for (QAction* a : v.ui->menuprocesar->actions()) procesar << (a->isSeparator() ? "|" : a->text());
-        QCOMPARE(procesar, QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado",
-                                        "aplicar MARA", "aplicar CAR", "|", "aplicar analisis frecuencial"}));
-        QStringList cargar;
-        for (QAction* a : v.ui->menucargar->actions()) cargar << a->text();
-        QCOMPARE(cargar.mid(0, 2), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados"}));
-        QCOMPARE(v.ui->menudibuja->actions().front()->text(), QString("Elegir canales"));
-        QCOMPARE(v.ui->menureconocimientos->actions().front()->text(), QString("licencia y atribuciones"));
-        QCOMPARE(v.ui->aplicar_CAR->objectName(), QString("aplicar_CAR"));
-        QCOMPARE(v.ui->cargar_nuevo_archivo_GDF->objectName(), QString("cargar_nuevo_archivo_GDF"));
-    }
-
-    void primerYSegundoRegistro() {
-        Ondelar v;
-        v.anadirArchivo(clonarEEG(registroPrueba()));
-        QCOMPARE(textosSelector(v.ui->indiceArchivoEEG), QStringList({"1"}));
-        QCOMPARE(textosSelector(v.ui->indiceProcesado), QStringList({"1"}));
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
-
-        v.anadirArchivo(clonarEEG(registroPrueba()));
-        auto car = clonarEEG(v.eegSeleccionado());
-        etiquetarRama(*car, "CAR");
-        v.anadirRama(std::move(car));
-        QCOMPARE(textosSelector(v.ui->indiceArchivoEEG), QStringList({"1", "2"}));
-        QCOMPARE(v.ui->indiceArchivoEEG->currentText(), QString("2"));
-        QCOMPARE(textosSelector(v.ui->indiceProcesado), QStringList({"1", "2"}));
-        QCOMPARE(v.ui->indiceProcesado->currentText(), QString("2"));
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 2-2 CAR"));
-
+    void selectoresYRamas() {
+        VentanaPrueba f;
+        f.anadir(registro());
+        QCOMPARE(textos(f.ui().indiceArchivoEEG), QStringList({"1"}));
+        QCOMPARE(f.estado(), QString("eeg 1-1"));
+        f.anadir(registro());
+        f.ramaEtiquetada("CAR");
+        QCOMPARE(textos(f.ui().indiceArchivoEEG), QStringList({"1", "2"}));
+        QCOMPARE(f.ui().indiceProcesado->currentText(), QString("2"));
+        QCOMPARE(f.estado(), QString("eeg 2-2 CAR"));
         // Recording 1 again: only its branches, its last one selected.
-        v.ui->indiceArchivoEEG->setCurrentIndex(0);
-        QCOMPARE(textosSelector(v.ui->indiceProcesado), QStringList({"1"}));
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
-    }
-
-    void comandoSobreRamaUnoAnadeLaCuarta() {
-        Ondelar v;
-        EEG base = registroPrueba();
-        v.anadirArchivo(clonarEEG(base));
-        for (const char* t : {"CAR", "ASR"}) {
-            auto r = clonarEEG(v.eegSeleccionado());
-            etiquetarRama(*r, t);
-            v.anadirRama(std::move(r));
-        }
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-3 CAR ASR"));
-        v.ui->indiceProcesado->setCurrentIndex(0);
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
-        auto r = clonarEEG(v.eegSeleccionado());
-        etiquetarRama(*r, "BANDPASS");
-        v.anadirRama(std::move(r));
-        QCOMPARE(v.ui->indiceProcesado->count(), 4);
-        QCOMPARE(v.ui->indiceProcesado->currentIndex(), 3);
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-4 BANDPASS"));
-        QCOMPARE(v.archivosEEG.rama(0, 0).historia, std::string());
+        f.ui().indiceArchivoEEG->setCurrentIndex(0);
+        QCOMPARE(textos(f.ui().indiceProcesado), QStringList({"1"}));
+        QCOMPARE(f.estado(), QString("eeg 1-1"));
+        // A command over branch 1 of three adds the fourth.
+        f.ramaEtiquetada("CAR");
+        f.ramaEtiquetada("ASR");
+        QCOMPARE(f.estado(), QString("eeg 1-3 CAR ASR"));
+        f.seleccionar(0, 0);
+        f.ramaEtiquetada("BANDPASS");
+        QCOMPARE(f.ui().indiceProcesado->currentIndex(), 3);
+        QCOMPARE(f.estado(), QString("eeg 1-4 BANDPASS"));
+        QCOMPARE(f.rama(0, 0).historia, std::string());
     }
 
     void marcadoresDePosicionNoNombranNada() {
-        Ondelar v;
-        v.ui->indiceArchivoEEG->setCurrentIndex(1);  // "2" before anything is loaded
-        QCOMPARE(v.ui->indiceProcesado->count(), 0);
-        QCOMPARE(v.ui->labelDatos->text(), QString("No hay ningun eeg seleccionado"));
-        // The branch selector is already empty: clearing it again emits nothing,
-        // so the transient text stays visible.
-        v.ui->indiceArchivoEEG->setCurrentIndex(0);
-        QCOMPARE(v.ui->labelDatos->text(), QString("Rama eeg changed 0"));
-        QVERIFY_EXCEPTION_THROWN(v.eegSeleccionado(), std::out_of_range);
-        v.anadirArchivo(clonarEEG(registroPrueba()));
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
-    }
-
-    void seleccionarRamaDosSinDatosNoCambiaNada() {
-        Ondelar v;
-        v.ui->indiceProcesado->setCurrentIndex(1);
-        QCOMPARE(v.ui->labelDatos->text(), QString("No hay ningun eeg seleccionado"));
-        QCOMPARE(v.archivosEEG.numeroArchivos(), 0);
+        VentanaPrueba f;
+        f.ui().indiceProcesado->setCurrentIndex(1);
+        QCOMPARE(f.estado(), QString("No hay ningun eeg seleccionado"));
+        f.ui().indiceArchivoEEG->setCurrentIndex(1);  // "2" before anything is loaded
+        QCOMPARE(f.ui().indiceProcesado->count(), 0);
+        // The branch selector is already empty: clearing it again emits nothing.
+        f.ui().indiceArchivoEEG->setCurrentIndex(0);
+        QCOMPARE(f.estado(), QString("Rama eeg changed 0"));
+        QVERIFY_EXCEPTION_THROWN(f->eegSeleccionado(), std::out_of_range);
+        // Commands on the placeholders fail and add nothing.
+        f->lanzarCAR();
+        f->aplicarFiltro(2, 1, 40, 60);
+        QCOMPARE(f.mensajes.size(), 2);
+        QCOMPARE(f->archivosEEG.numeroArchivos(), 0);
+        f.anadir(registro());
+        QCOMPARE(f.estado(), QString("eeg 1-1"));
     }
 
     void borrarPreguntaYRespetaElNo() {
-        Ondelar v;
-        v.anadirArchivo(clonarEEG(registroPrueba()));
-        auto r = clonarEEG(v.eegSeleccionado());
-        etiquetarRama(*r, "CAR");
-        v.anadirRama(std::move(r));
-
-        QStringList preguntas;
-        interaccion::fijarRespondedorPregunta([&](const QString& t) {
-            preguntas << t;
-            return false;
-        });
-        v.ui->borrar_datos_seleccionados->trigger();
-        QCOMPARE(preguntas, QStringList({"¿Borrar la rama eeg 1-2 CAR?"}));
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
-
-        interaccion::fijarRespondedorPregunta([](const QString&) { return true; });
-        v.ui->borrar_datos_seleccionados->trigger();
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 1);
-        QCOMPARE(textosSelector(v.ui->indiceProcesado), QStringList({"1"}));
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
+        VentanaPrueba f;
+        f.anadir(registro());
+        f.anadir(registro(3));
+        f.ramaEtiquetada("CAR");
+        f.si = false;
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(f.preguntas, QStringList({"¿Borrar la rama eeg 2-2 CAR?"}));
+        QCOMPARE(f.ramas(1), 2);
+        f.si = true;
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(textos(f.ui().indiceProcesado), QStringList({"1"}));
+        QCOMPARE(f.estado(), QString("eeg 2-1"));
+        // Branch 1 takes the whole recording with it.
+        f.seleccionar(0, 0);
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(textos(f.ui().indiceArchivoEEG), QStringList({"1"}));
+        QCOMPARE(f->eegSeleccionado().numeroCanales, 3u);
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(f.ui().indiceArchivoEEG->count(), 0);
+        QCOMPARE(f.estado(), QString("No hay ningun eeg seleccionado"));
+        f.ui().borrar_datos_seleccionados->trigger();  // nothing left: told, nothing asked
+        QCOMPARE(f.preguntas.size(), 4);
+        QCOMPARE(f.mensajes.size(), 1);
     }
 
-    void borrarRamaUnoQuitaElRegistro() {
-        Ondelar v;
-        v.anadirArchivo(clonarEEG(registroPrueba()));
-        v.anadirArchivo(clonarEEG(registroPrueba(3)));
-        v.ui->indiceArchivoEEG->setCurrentIndex(0);
-        interaccion::fijarRespondedorPregunta([](const QString&) { return true; });
-        v.ui->borrar_datos_seleccionados->trigger();
-        QCOMPARE(v.archivosEEG.numeroArchivos(), 1);
-        QCOMPARE(textosSelector(v.ui->indiceArchivoEEG), QStringList({"1"}));
-        QCOMPARE(v.eegSeleccionado().numeroCanales, 3u);
-        QCOMPARE(v.ui->labelDatos->text(), QString("eeg 1-1"));
-
-        v.ui->borrar_datos_seleccionados->trigger();
-        QCOMPARE(v.archivosEEG.numeroArchivos(), 0);
-        QCOMPARE(v.ui->indiceArchivoEEG->count(), 0);
-        QCOMPARE(v.ui->labelDatos->text(), QString("No hay ningun eeg seleccionado"));
-
-        v.ui->borrar_datos_seleccionados->trigger();  // nothing left: told, nothing asked
-        QCOMPARE(mensajes.size(), 1);
-    }
-
-    void pausaDebugMuestraUnaCajaModalConAcentos() {
-        interaccion::fijarRespondedorMensaje({});
+    void pausaDebugEsUnaCajaModalConAcentos() {
         QString visto;
         QTimer::singleShot(0, [&] {
             auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(caja);
             visto = caja->text();
-            QCOMPARE(caja->buttons().size(), 1);
             QCOMPARE(caja->standardButtons(), QMessageBox::Ok);
             caja->button(QMessageBox::Ok)->click();
         });
@@ -204,10 +134,69 @@ private slots:
         QCOMPARE(visto, QString("Se cierra la aplicación."));
     }
 
-    void cerrarAceptaElEvento() {
-        Ondelar v;
-        v.show();
-        QVERIFY(v.close());
+    void cargarRegistros() {
+        QTemporaryDir t;
+        QFile::copy(muestra("p300_8ch.gdf"), t.filePath("señal_ñandú.gdf"));  // paths with accents load
+        VentanaPrueba f;
+        f.abrir = {t.filePath("señal_ñandú.gdf"), muestra("p300_8ch.ced")};
+        f->cargarEEG();
+        QCOMPARE(f.filtrosAbrir, QStringList({"dat o gdf (*.dat *.DAT *.gdf *.GDF)", "archivo ced (*.CED *.ced)"}));
+        QCOMPARE(f.titulosAbrir.front(), QString("Seleccione el archivo de bioseñales"));
+        QCOMPARE((*f->eegSeleccionado().canales)[7].etiqueta, std::string("PO8"));
+        QVERIFY((*f->eegSeleccionado().canales)[7].localizacion.has_value());
+        f.cargar("motor_64ch.dat", "motor_64ch.ced");
+        QCOMPARE(f.estado(), QString("eeg 2-1"));
+        QCOMPARE(f.mensajes, QStringList());
+        // A .CED that cannot be opened or is too short: the recording stays, the user is told.
+        f.cargar("p300_8ch.gdf", "no-existe.ced");
+        f.cargar("motor_64ch.dat", "p300_8ch.ced");
+        QCOMPARE(f.mensajes.size(), 2);
+        QVERIFY(f.mensajes[0].contains("sin localizaciones"));
+        QVERIFY2(f.mensajes[1].contains("8 de los 64 canales"), qPrintable(f.mensajes[1]));
+        QVERIFY(!(*f->eegSeleccionado().canales)[8].localizacion.has_value());
+
+        // Cancelled or unreadable: nothing stored, the .CED not asked for.
+        QFile corto(t.filePath("corto.dat"));
+        QVERIFY(corto.open(QIODevice::WriteOnly) && corto.write("HeaderLen= 4\r\n") > 0);
+        corto.close();
+        f.abrir = {std::nullopt};
+        f->cargarEEG();
+        f.abrir = {muestra("p300_8ch.dat"), std::nullopt};
+        f->cargarEEG();
+        for (const QString& ruta : {QString("/no/existe.gdf"), corto.fileName(), muestra("p300_8ch.ced")}) {
+            f.abrir = {ruta, muestra("p300_8ch.ced")};
+            f->cargarEEG();
+            QVERIFY2(f.mensajes.back().startsWith("No se puede cargar «" + ruta + "»: "), qPrintable(f.mensajes.back()));
+            QCOMPARE(f.abrir.size(), size_t(1));
+        }
+        QCOMPARE(f.mensajes.size(), 5);
+        QCOMPARE(f->archivosEEG.numeroArchivos(), 4);
+    }
+
+    void ventanasAuxiliares() {
+        VentanaPrueba f;
+        f->show();
+        f->lanzarAnalisisFrecuencial();
+        QCOMPARE(f.estado(), QString("triger analisis"));
+        f->lanzarAnalisisFrecuencial();
+        QCOMPARE(cuantas<ventanaEmergente>(), 2);
+        QCOMPARE(abierta<ventanaEmergente>()->windowTitle(), QString("ventanaEmergente"));
+        QVERIFY(!QApplication::activeModalWidget());
+        cerrarVentanasSueltas();  // closing releases them
+        QCOMPARE(cuantas<ventanaEmergente>(), 0);
+
+        f->show();
+        f->popUpLicenciasAtribuciones();
+        QCOMPARE(f.estado(), QString("licenciasAtribuciones"));
+        QTextEdit* texto = abierta<QTextEdit>();
+        QVERIFY(texto && texto->isReadOnly());
+        QCOMPARE(QApplication::activeModalWidget(), texto);
+        const QString contenido = texto->toPlainText();
+        for (const char* t : {"Qt 5", "Qt Charts", "Armadillo", "OpenBLAS", "Boost.Math", "LGPL v3", "GPL v3",
+                              "Apache, versión 2.0", "BSD de 3 cláusulas", "Boost Software License, versión 1.0"})
+            QVERIFY2(contenido.contains(QString::fromUtf8(t)), t);
+        QTest::keyClicks(texto, "xyz");
+        QCOMPARE(texto->toPlainText(), contenido);
     }
 };
 

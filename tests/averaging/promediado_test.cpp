@@ -1,334 +1,208 @@
+// Common average reference and event-locked averaging without a window:
+// hand-computed small cases, the cube file, and the P300 sample recording.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <ctime>
-#include <stdexcept>
-
-#include <armadillo>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
 
 #include "averaging/car.h"
 #include "averaging/promediado.h"
 #include "eegSintetico.h"
+#include "io/cargarRegistro.h"
+#include "tests/io/archivosPrueba.h"
 
-using prueba::anadirEvento;
-using prueba::DirectorioTemporal;
-using prueba::eegRampa;
+using namespace prueba;
+namespace fs = std::filesystem;
 
 namespace {
 
+// Saturday 12 December 2026, 14:03:27.
 std::tm horaFija() {
     std::tm h{};
-    h.tm_year = 2026 - 1900;
-    h.tm_mon = 11;
-    h.tm_mday = 12;
-    h.tm_wday = 6;
-    h.tm_hour = 14;
-    h.tm_min = 3;
-    h.tm_sec = 27;
+    h.tm_year = 126, h.tm_mon = 11, h.tm_mday = 12, h.tm_wday = 6, h.tm_hour = 14, h.tm_min = 3, h.tm_sec = 27;
     return h;
 }
+const std::string nombreFijo = "Promediado-Sat Dec 12 14-03-27 2026";
 
-DestinoCubo destinoEn(const DirectorioTemporal& dir) {
-    DestinoCubo d;
-    d.directorio = dir.ruta();
-    d.horaLocal = horaFija;
-    return d;
+ResultadoPromediado promediar(const EEG& eeg, std::vector<double> tipos, int32_t msPrev, int32_t msPost,
+                              const CarpetaTemporal& t) {
+    ParametrosPromediado p{tipos, std::vector<double>(tipos.size(), 1.0), msPrev, msPost};
+    return promediarEventos(eeg, p, DestinoCubo{t.ruta(), horaFija});
 }
 
-ParametrosPromediado parametros(std::vector<double> tipos, int32_t msPrev, int32_t msPost) {
-    ParametrosPromediado p;
-    p.tipos = tipos;
-    p.calificadores.assign(tipos.size(), 1.0);
-    p.msPrev = msPrev;
-    p.msPost = msPost;
-    return p;
+size_t archivos(const CarpetaTemporal& t) {
+    return size_t(std::distance(fs::directory_iterator(t.ruta()), fs::directory_iterator()));
 }
 
 }  // namespace
 
-TEST(EpochWindow, TwoHundredFiftyHertz) {
-    // 250 x 100 / 1000 = 25, 250 x 200 / 1000 = 50, W = 25 + 1 + 50.
-    const VentanaEpoca v = calcularVentana(250, 100, 200);
-    EXPECT_EQ(v.pre, 25);
-    EXPECT_EQ(v.post, 50);
-    EXPECT_EQ(v.ancho, 76);
+TEST(CAR, CasosAManoYMediaDirecta) {
+    // Two channels: (a - b, b - a). Three: each minus the mean of the other two.
+    EXPECT_TRUE(arma::approx_equal(referenciaPromedioComun(arma::mat{{1.0, 5.0}, {4.0, 1.5}}),
+                                   arma::mat{{-3.0, 3.5}, {3.0, -3.5}}, "absdiff", 0.0));
+    EXPECT_TRUE(arma::approx_equal(referenciaPromedioComun(arma::vec{1.0, 2.0, 6.0}), arma::vec{-3.0, -1.5, 4.5},
+                                   "absdiff", 0.0));
+    // Against the mean of the other n - 1 rows, to 1e-12 of the largest of them:
+    // random data, a detached electrode a million times larger, a large offset.
+    arma::arma_rng::set_seed(12);
+    arma::mat dominado = 10.0 * arma::randn(32, 200);
+    dominado.row(7) = 1e9 * arma::randn(1, 200) + 3e9;
+    for (const arma::mat& X : {arma::mat(50.0 * arma::randn(64, 300) + 20.0), arma::mat(arma::randn(3, 50)), dominado,
+                               arma::mat(1e-3 * arma::randn(16, 200) + 1e6)}) {
+        const arma::mat Y = referenciaPromedioComun(X);
+        for (arma::uword i = 0; i < X.n_rows; ++i) {
+            arma::mat otros = X;
+            otros.shed_row(i);
+            const arma::rowvec escala = arma::max(arma::abs(otros), 0);
+            const arma::rowvec error = arma::abs(Y.row(i) - (X.row(i) - arma::mean(otros, 0)));
+            ASSERT_TRUE(arma::all(error <= 1e-12 * escala)) << "canal " << i << " de " << X.n_rows;
+        }
+    }
+    EXPECT_THROW(referenciaPromedioComun(arma::mat(1, 10, arma::fill::ones)), std::invalid_argument);
+    EXPECT_EQ(arma::size(referenciaPromedioComun(arma::mat(4, 0))), arma::size(4, 0));
+    EXPECT_THROW(aplicarCAR(EEG()), std::out_of_range);
+    EXPECT_THROW(aplicarCAR(EEG(256, 1, 100)), std::invalid_argument);
 }
 
-TEST(EpochWindow, TruncatesTowardZero) {
-    EXPECT_EQ(calcularVentana(256, 7000, 0).pre, 1792);
-    // 25.6 and 153.6 samples.
-    const VentanaEpoca v = calcularVentana(256, 100, 600);
-    EXPECT_EQ(v.pre, 25);
-    EXPECT_EQ(v.post, 153);
-    EXPECT_EQ(v.ancho, 179);
-    EXPECT_EQ(calcularVentana(256, 0, 0).ancho, 1);
-}
-
-TEST(EpochWindow, HighRateDoesNotOverflow) {
-    // 1 MHz x 3000 ms exceeds 32 bits before the division.
-    EXPECT_EQ(calcularVentana(1000000, 3000, 0).pre, 3000000);
-}
-
-TEST(EpochWindow, RefusesBadInput) {
+TEST(Promediado, VentanaDeEpoca) {
+    const VentanaEpoca v = calcularVentana(250, 100, 200);  // 25 + 1 + 50
+    EXPECT_EQ(std::tie(v.pre, v.post, v.ancho), std::make_tuple(25, 50, 76));
+    EXPECT_EQ(calcularVentana(256, 7000, 0).pre, 1792);       // truncated toward zero
+    EXPECT_EQ(calcularVentana(1000000, 3000, 0).pre, 3000000);  // beyond 32 bits before dividing
     EXPECT_THROW(calcularVentana(0, 100, 100), std::invalid_argument);
     EXPECT_THROW(calcularVentana(256, -100, 100), std::invalid_argument);
-    EXPECT_THROW(calcularVentana(256, 100, -1), std::invalid_argument);
     EXPECT_THROW(calcularVentana(2000000000, 2000000000, 2000000000), std::invalid_argument);
-}
-
-TEST(EpochWindow, MillisecondsFromDoublesAreTruncated) {
-    EXPECT_EQ(milisegundosEnteros(7000.0), 7000);
     EXPECT_EQ(milisegundosEnteros(99.9), 99);
     EXPECT_THROW(milisegundosEnteros(std::nan("")), std::invalid_argument);
     EXPECT_THROW(milisegundosEnteros(1e12), std::invalid_argument);
 }
 
-TEST(EventSelection, KindsByRowAsTypeAndQualifier) {
-    EEG eeg = eegRampa(250, 2, 10);
-    anadirEvento(eeg, 768, 1);
-    anadirEvento(eeg, 769, 2);
-    anadirEvento(eeg, 768, 3, 2);
-    const ParametrosPromediado p = parametrosDeFilas(*eeg.tablaEventos, {0, 2}, 100, 200);
-    EXPECT_EQ(p.tipos, (std::vector<double>{768, 768}));
-    EXPECT_EQ(p.calificadores, (std::vector<double>{1, 2}));
-    EXPECT_EQ(p.msPrev, 100);
-    EXPECT_EQ(p.msPost, 200);
-    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {3}, 100, 200), std::out_of_range);
-    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {-1}, 100, 200), std::out_of_range);
-}
-
-TEST(EventSelection, InterleavedKindsStayInFileOrder) {
+TEST(Promediado, SeleccionDeEventos) {
     EEG eeg = eegRampa(250, 1, 10);
-    anadirEvento(eeg, 1, 300);
-    anadirEvento(eeg, 2, 100);
-    anadirEvento(eeg, 3, 150);
-    anadirEvento(eeg, 1, 200);
-    anadirEvento(eeg, 2, 400);
-    // Kind 2 selected before kind 1: the order is still the table's.
-    EXPECT_EQ(posicionesSeleccionadas(*eeg.tablaEventos, {2, 1}, {1, 1}), (std::vector<int32_t>{300, 100, 200, 400}));
-}
-
-TEST(EventSelection, QualifierIsPartOfTheKind) {
-    EEG eeg = eegRampa(250, 1, 10);
-    anadirEvento(eeg, 768, 5, 1);
-    anadirEvento(eeg, 768, 6, 2);
-    EXPECT_EQ(posicionesSeleccionadas(*eeg.tablaEventos, {768}, {2}), (std::vector<int32_t>{6}));
-}
-
-TEST(EventSelection, KindSelectedTwiceTakesEachEventOnce) {
-    EEG eeg = eegRampa(250, 1, 10);
-    anadirEvento(eeg, 5, 1);
-    anadirEvento(eeg, 5, 2);
-    EXPECT_EQ(posicionesSeleccionadas(*eeg.tablaEventos, {5, 5}, {1, 1}), (std::vector<int32_t>{1, 2}));
-}
-
-TEST(EventSelection, MismatchedVectorsAreRefused) {
-    EEG eeg = eegRampa(250, 1, 10);
+    anadirEventos(eeg, 1, {300});
+    anadirEventos(eeg, 2, {100});
+    anadirEventos(eeg, 1, {200}, 2);
+    anadirEventos(eeg, 1, {150});
+    // Kind 1.1 selected after and twice: the table's order, each event once.
+    EXPECT_EQ(posicionesSeleccionadas(*eeg.tablaEventos, {2, 1, 1}, {1, 1, 1}), (std::vector<int32_t>{300, 100, 150}));
     EXPECT_THROW(posicionesSeleccionadas(*eeg.tablaEventos, {1, 2}, {1}), std::invalid_argument);
+    const ParametrosPromediado p = parametrosDeFilas(*eeg.tablaEventos, {2, 0}, 100, 200);
+    EXPECT_EQ(p.tipos, (std::vector<double>{1, 1}));
+    EXPECT_EQ(p.calificadores, (std::vector<double>{2, 1}));
+    // Rows are bounded by the kinds really held, whatever the count says.
+    eeg.tablaEventos->numeroTipos = 5;
+    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 3);
+    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {3}, 0, 0), std::out_of_range);
+    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {-1}, 0, 0), std::out_of_range);
 }
 
-TEST(Epochs, EventAtPreFillsFromColumnZero) {
-    // 250 Hz, 100 ms before, 200 ms after: an event at 25 takes columns 0 to 75.
-    const EEG eeg = eegRampa(250, 2, 200);
-    const arma::cube c = extraerEpocas(eeg.datos(), {25}, calcularVentana(250, 100, 200));
-    ASSERT_EQ(c.n_rows, 2u);
-    ASSERT_EQ(c.n_cols, 76u);
-    ASSERT_EQ(c.n_slices, 1u);
-    EXPECT_EQ(c(0, 0, 0), 0.0);
-    EXPECT_EQ(c(0, 75, 0), 75.0);
-    EXPECT_EQ(c(1, 0, 0), 1000.0);
-}
-
-TEST(Epochs, OneSampleTooEarlyFails) {
-    const EEG eeg = eegRampa(250, 2, 200);
-    EXPECT_THROW(extraerEpocas(eeg.datos(), {100, 24}, calcularVentana(250, 100, 200)), std::out_of_range);
-}
-
-TEST(Epochs, LastSampleIsReachableOnePastIsNot) {
-    // 200 samples, post 50: position 149 ends at column 199, 150 at 200.
-    const EEG eeg = eegRampa(250, 2, 200);
+TEST(Promediado, EpocasEnLosBordes) {
+    // 250 Hz, 100 ms before, 200 after: an event at 25 starts at column 0;
+    // at 24 it needs column -1. 200 samples: 149 ends at 199, 150 at 200.
+    const arma::mat X = eegRampa(250, 2, 200).datos();
     const VentanaEpoca v = calcularVentana(250, 100, 200);
-    EXPECT_EQ(extraerEpocas(eeg.datos(), {149}, v)(0, 75, 0), 199.0);
-    EXPECT_THROW(extraerEpocas(eeg.datos(), {150}, v), std::out_of_range);
-}
-
-TEST(Epochs, NoChannelsFail) {
+    const arma::cube c = extraerEpocas(X, {25, 149}, v);
+    EXPECT_EQ(arma::size(c), arma::size(2, 76, 2));
+    EXPECT_EQ(c(1, 0, 0), 1000.0);
+    EXPECT_EQ(c(0, 75, 1), 199.0);
+    EXPECT_THROW(extraerEpocas(X, {100, 24}, v), std::out_of_range);
+    EXPECT_THROW(extraerEpocas(X, {150}, v), std::out_of_range);
     EXPECT_THROW(extraerEpocas(arma::mat(0, 100), {50}, calcularVentana(250, 0, 0)), std::out_of_range);
 }
 
-TEST(Averaging, MeanOfEpochsAndAveragedRecordFields) {
+TEST(Promediado, RamaPromediadaYCuboDeEpocas) {
     EEG eeg = eegRampa(250, 3, 1000);
     eeg.historia = " CAR";
-    anadirEvento(eeg, 768, 100);
-    anadirEvento(eeg, 769, 150);  // not selected
-    anadirEvento(eeg, 768, 300);
-    DirectorioTemporal dir;
-    const ResultadoPromediado r = promediarEventos(eeg, parametros({768}, 100, 200), destinoEn(dir));
-
-    // Epochs start at columns 75 and 275: their mean starts at 175 (+ 1000 c).
-    EXPECT_EQ(r.numeroEpocas, 2u);
+    anadirEventos(eeg, 768, {400});
+    anadirEventos(eeg, 769, {100});
+    anadirEventos(eeg, 768, {200});
+    CarpetaTemporal t;
+    const ResultadoPromediado r = promediar(eeg, {769, 768}, 100, 200, t);
+    // Epochs from 375, 75 and 175 in file order; their mean starts at 208.33.
     const EEG& p = r.promedio;
-    ASSERT_EQ(p.datos().n_rows, 3u);
-    ASSERT_EQ(p.datos().n_cols, 76u);
-    EXPECT_DOUBLE_EQ(p.datos()(0, 0), 175.0);
-    EXPECT_DOUBLE_EQ(p.datos()(2, 75), 2250.0);
+    EXPECT_EQ(arma::size(p.datos()), arma::size(3, 76));
+    EXPECT_DOUBLE_EQ(p.datos()(2, 0), 2000.0 + (375.0 + 75.0 + 175.0) / 3);
     EXPECT_EQ(p.numeroMuestras, 76);
-    EXPECT_EQ(p.numeroMatrices, 1);
-    EXPECT_EQ(p.numeroCanales, 3u);
-    EXPECT_EQ(p.frecuenciaMuestreo, 250);
-    EXPECT_DOUBLE_EQ(p.tiempoInicio, 0.1);
-    // (76 - 1) / 250 = 0 in integer division, plus the start time.
-    EXPECT_DOUBLE_EQ(p.tiempoFin, 0.1);
+    EXPECT_EQ(p.tiempoInicio, 0.1);
+    EXPECT_EQ(p.tiempoFin, 0.1);  // 75 / 250 = 0 in integer division, plus the start
     EXPECT_FALSE(p.tieneEventos());
     EXPECT_EQ(p.historia, " CAR");
     EXPECT_EQ(p.sujeto, "sujeto");
-    EXPECT_EQ(p.identificacionRegistro, "registro");
-    EXPECT_EQ(p.fechaRegistro, "fecha");
-    EXPECT_EQ(p.reservado, "reservado");
-    EXPECT_EQ(p.idEquipo, 7u);
-    EXPECT_EQ(p.idLaboratorio, 8u);
-    EXPECT_EQ(p.idTecnico, 9u);
-    EXPECT_EQ((*p.canales)[2].etiqueta, "C3");
-    // The source keeps its table.
     EXPECT_TRUE(eeg.tieneEventos());
-}
-
-TEST(Averaging, StartAndEndTimeForLongWindows) {
-    // 256 Hz, 7000 ms before, 10000 after: W = 1792 + 1 + 2560 = 4353;
-    // end = 4352 / 256 = 17 (integer division) + 7.0.
-    EEG eeg = eegRampa(256, 2, 10000);
-    anadirEvento(eeg, 1, 5000);
-    DirectorioTemporal dir;
-    const ResultadoPromediado r = promediarEventos(eeg, parametros({1}, 7000, 10000), destinoEn(dir));
-    EXPECT_EQ(r.promedio.numeroMuestras, 4353);
-    EXPECT_DOUBLE_EQ(r.promedio.tiempoInicio, 7.0);
-    EXPECT_DOUBLE_EQ(r.promedio.tiempoFin, 24.0);
-}
-
-TEST(Averaging, InterleavedKindsGiveEpochsInFileOrder) {
-    EEG eeg = eegRampa(250, 2, 1000);
-    anadirEvento(eeg, 1, 400);
-    anadirEvento(eeg, 2, 100);
-    anadirEvento(eeg, 1, 700);
-    anadirEvento(eeg, 2, 250);
-    DirectorioTemporal dir;
-    const ResultadoPromediado r = promediarEventos(eeg, parametros({2, 1}, 0, 10), destinoEn(dir));
+    EXPECT_EQ(r.archivoCubo, fs::path(t.ruta()) / (nombreFijo + ".bin"));
     arma::cube cubo;
     ASSERT_TRUE(cubo.load(r.archivoCubo.string(), arma::arma_binary));
-    ASSERT_EQ(cubo.n_slices, 4u);
-    EXPECT_EQ(cubo(0, 0, 0), 400.0);
-    EXPECT_EQ(cubo(0, 0, 1), 100.0);
-    EXPECT_EQ(cubo(0, 0, 2), 700.0);
-    EXPECT_EQ(cubo(0, 0, 3), 250.0);
+    EXPECT_TRUE(arma::approx_equal(cubo, extraerEpocas(eeg.datos(), {400, 100, 200}, calcularVentana(250, 100, 200)),
+                                   "absdiff", 0.0));
+    std::ifstream f(r.archivoCubo);
+    std::string cabecera;
+    std::getline(f, cabecera);
+    EXPECT_EQ(cabecera, "ARMA_CUB_BIN_FN008");
+    // 256 Hz, 7000 before and 10000 after: W = 1792 + 1 + 2560, end 4352 / 256 = 17 + 7.
+    EEG largo = eegRampa(256, 1, 10000);
+    anadirEventos(largo, 1, {5000});
+    EXPECT_EQ(promediar(largo, {1}, 7000, 10000, t).promedio.tiempoFin, 24.0);
 }
 
-TEST(Averaging, CubeFileHoldsTheEpochs) {
-    arma::arma_rng::set_seed(21);
-    EEG eeg(250, 4, 600);
-    eeg.matrices.front() = arma::randn(4, 600);
-    eeg.tablaEventos = std::make_shared<TablaEventos>();
-    for (int32_t p : {50, 120, 300, 510}) anadirEvento(eeg, 3, p);
-    DirectorioTemporal dir;
-    const ResultadoPromediado r = promediarEventos(eeg, parametros({3}, 100, 200), destinoEn(dir));
-    EXPECT_EQ(r.archivoCubo, dir.ruta() / "Promediado-Sat Dec 12 14-03-27 2026.bin");
-
-    arma::cube cubo;
-    ASSERT_TRUE(cubo.load(r.archivoCubo.string(), arma::arma_binary));
-    const arma::cube esperado = extraerEpocas(eeg.datos(), {50, 120, 300, 510}, calcularVentana(250, 100, 200));
-    ASSERT_EQ(arma::size(cubo), arma::size(esperado));
-    EXPECT_TRUE(arma::approx_equal(cubo, esperado, "absdiff", 0.0));
-    EXPECT_TRUE(arma::approx_equal(r.promedio.datos(), arma::cube(arma::mean(esperado, 2)).slice(0), "absdiff", 1e-15));
-}
-
-TEST(Averaging, SecondRunInTheSameSecondDoesNotOverwrite) {
+TEST(Promediado, CuboNuncaSobrescribeNiSeEscribeSinEpocas) {
     EEG eeg = eegRampa(250, 2, 300);
-    anadirEvento(eeg, 1, 100);
-    anadirEvento(eeg, 2, 150);
-    DirectorioTemporal dir;
-    const ResultadoPromediado a = promediarEventos(eeg, parametros({1}, 0, 10), destinoEn(dir));
-    const ResultadoPromediado b = promediarEventos(eeg, parametros({2}, 0, 10), destinoEn(dir));
-    const ResultadoPromediado c = promediarEventos(eeg, parametros({1, 2}, 0, 10), destinoEn(dir));
-    EXPECT_EQ(a.archivoCubo.filename(), "Promediado-Sat Dec 12 14-03-27 2026.bin");
-    EXPECT_EQ(b.archivoCubo.filename(), "Promediado-Sat Dec 12 14-03-27 2026-2.bin");
-    EXPECT_EQ(c.archivoCubo.filename(), "Promediado-Sat Dec 12 14-03-27 2026-3.bin");
-    arma::cube primero;
-    ASSERT_TRUE(primero.load(a.archivoCubo.string(), arma::arma_binary));
-    EXPECT_EQ(primero.n_slices, 1u);
-    EXPECT_EQ(primero(0, 0, 0), 100.0);
-    EXPECT_EQ(dir.archivos().size(), 3u);
-}
-
-TEST(Averaging, NoEventTakenWritesNothing) {
-    EEG eeg = eegRampa(250, 2, 300);
-    anadirEvento(eeg, 1, 100);
-    DirectorioTemporal dir;
-    EXPECT_THROW(promediarEventos(eeg, parametros({9}, 0, 10), destinoEn(dir)), std::invalid_argument);
-    EXPECT_THROW(promediarEventos(eeg, parametros({}, 0, 10), destinoEn(dir)), std::invalid_argument);
-    EXPECT_TRUE(dir.archivos().empty());
-}
-
-TEST(Averaging, InvalidEpochWritesNothing) {
-    EEG eeg = eegRampa(250, 2, 300);
-    anadirEvento(eeg, 1, 100);
-    anadirEvento(eeg, 1, 24);
-    DirectorioTemporal dir;
-    EXPECT_THROW(promediarEventos(eeg, parametros({1}, 100, 200), destinoEn(dir)), std::out_of_range);
-    EXPECT_TRUE(dir.archivos().empty());
-}
-
-TEST(Averaging, BranchWithoutEventTableIsRefused) {
-    EEG eeg(250, 2, 300);
-    DirectorioTemporal dir;
-    EXPECT_THROW(promediarEventos(eeg, parametros({1}, 0, 10), destinoEn(dir)), std::invalid_argument);
-    EXPECT_TRUE(dir.archivos().empty());
-}
-
-TEST(Averaging, BranchWithoutSamplesIsRefused) {
-    EEG eeg;
-    eeg.frecuenciaMuestreo = 250;
-    eeg.tablaEventos = std::make_shared<TablaEventos>();
-    anadirEvento(eeg, 1, 0);
-    DirectorioTemporal dir;
-    EXPECT_THROW(promediarEventos(eeg, parametros({1}, 0, 0), destinoEn(dir)), std::out_of_range);
-}
-
-TEST(Averaging, UnwritableCubeStillAverages) {
-    EEG eeg = eegRampa(250, 2, 300);
-    anadirEvento(eeg, 1, 100);
-    DirectorioTemporal dir;
-    DestinoCubo destino = destinoEn(dir);
-    destino.directorio = dir.ruta() / "no-existe";
-    const ResultadoPromediado r = promediarEventos(eeg, parametros({1}, 0, 10), destino);
+    anadirEventos(eeg, 1, {100, 24});
+    anadirEventos(eeg, 2, {150});
+    eeg.tablaEventos->tipos.push_back(Evento{3, 0, 1});  // a kind listed with no event
+    CarpetaTemporal t;
+    EXPECT_THROW(promediar(eeg, {3}, 0, 10, t), std::invalid_argument);
+    EXPECT_THROW(promediar(eeg, {}, 0, 10, t), std::invalid_argument);
+    EXPECT_THROW(promediar(eeg, {1}, 100, 200, t), std::out_of_range);  // 24 is one sample too early
+    EXPECT_THROW(promediar(EEG(250, 2, 300), {1}, 0, 10, t), std::invalid_argument);  // no event table
+    EXPECT_EQ(archivos(t), 0u);
+    // An earlier run's file (from another session) keeps its epochs.
+    const std::string previo = t.escribir(nombreFijo + ".bin", std::string("épocas anteriores"));
+    EXPECT_EQ(promediar(eeg, {2}, 0, 10, t).archivoCubo.filename(), nombreFijo + "-2.bin");
+    EXPECT_EQ(promediar(eeg, {2}, 0, 10, t).archivoCubo.filename(), nombreFijo + "-3.bin");
+    std::ifstream f(previo);
+    std::string texto;
+    std::getline(f, texto);
+    EXPECT_EQ(texto, "épocas anteriores");
+    // An unwritable folder still averages; the result says no cube was saved.
+    const ResultadoPromediado r = promediarEventos(eeg, ParametrosPromediado{{2}, {1}, 0, 10},
+                                                   DestinoCubo{fs::path(t.ruta()) / "no-existe", {}});
     EXPECT_TRUE(r.archivoCubo.empty());
-    EXPECT_EQ(r.promedio.numeroMuestras, 3);  // post = 250 x 10 / 1000 = 2
-    EXPECT_TRUE(dir.archivos().empty());
+    EXPECT_EQ(r.promedio.numeroMuestras, 3);
+    // The real clock: asctime without colons.
+    const fs::path reloj = guardarCuboPromediado(arma::cube(1, 1, 1, arma::fill::ones), DestinoCubo{t.ruta(), {}});
+    EXPECT_EQ(reloj.filename().string().rfind("Promediado-", 0), 0u);
+    EXPECT_EQ(reloj.filename().string().find(':'), std::string::npos);
+    std::tm seis = horaFija();
+    seis.tm_mday = 6, seis.tm_wday = 0;
+    EXPECT_EQ(nombreCuboPromediado(seis), "Promediado-Sun Dec  6 14-03-27 2026.bin");
 }
 
-TEST(Averaging, WorksAfterCommonAverageReference) {
-    EEG eeg = eegRampa(250, 3, 300);
-    anadirEvento(eeg, 1, 100);
-    anadirEvento(eeg, 1, 200);
-    const EEG car = aplicarCAR(eeg);
-    ASSERT_TRUE(car.tieneEventos());
-    DirectorioTemporal dir;
-    const ResultadoPromediado r = promediarEventos(car, parametros({1}, 0, 10), destinoEn(dir));
-    EXPECT_EQ(r.numeroEpocas, 2u);
-    // After CAR the ramp's channels are s - (1000 + 2000)/2 + ..., constant in time:
-    // channel 0: 0 + s - (1000 + s + 2000 + s) / 2 = -1500.
-    EXPECT_DOUBLE_EQ(r.promedio.datos()(0, 0), -1500.0);
+TEST(Promediado, P300TipoUnoUno) {
+    const EEG eeg = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf");
+    CarpetaTemporal t;
+    const ResultadoPromediado r = promediar(eeg, {1}, 100, 600, t);
+    // 25.6 -> 25 before, 153.6 -> 153 after.
+    EXPECT_EQ(arma::size(r.promedio.datos()), arma::size(8, 179));
+    EXPECT_EQ(r.promedio.tiempoInicio, 0.1);
     EXPECT_FALSE(r.promedio.tieneEventos());
-}
-
-TEST(EventSelection, RowsAreBoundedByTheKindsHeld) {
-    EEG eeg = eegRampa(250, 1, 10);
-    anadirEvento(eeg, 1, 1);
-    anadirEvento(eeg, 2, 2);
-    eeg.tablaEventos->numeroTipos = 5;  // a count the table does not back
-    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 2);
-    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {2}, 0, 0), std::out_of_range);
-    eeg.tablaEventos->numeroTipos = 1;
-    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 1);
-    EXPECT_THROW(parametrosDeFilas(*eeg.tablaEventos, {1}, 0, 0), std::out_of_range);
-    eeg.tablaEventos->numeroTipos = -3;
-    EXPECT_EQ(numeroTiposDisponibles(*eeg.tablaEventos), 0);
+    arma::cube cubo;
+    ASSERT_TRUE(cubo.load(r.archivoCubo.string(), arma::arma_binary));
+    ASSERT_EQ(arma::size(cubo), arma::size(8, 179, 60));
+    // The epochs, cut here from every type-1 event.
+    arma::uword i = 0;
+    arma::mat suma(8, 179, arma::fill::zeros);
+    for (const Evento& e : eeg.tablaEventos->eventos) {
+        if (e.tipo != 1) continue;
+        const arma::mat epoca = eeg.datos().cols(e.posicion - 25, e.posicion + 153);
+        EXPECT_TRUE(arma::approx_equal(cubo.slice(i++), epoca, "absdiff", 0.0));
+        suma += epoca;
+    }
+    EXPECT_EQ(i, 60u);
+    EXPECT_TRUE(arma::approx_equal(r.promedio.datos(), suma / 60, "reldiff", 1e-12));
+    // After CAR, which keeps the events: CAR is linear, so it equals CAR of the average.
+    const ResultadoPromediado trasCar = promediar(aplicarCAR(eeg), {1}, 100, 600, t);
+    EXPECT_TRUE(arma::approx_equal(trasCar.promedio.datos(), referenciaPromedioComun(r.promedio.datos()), "absdiff", 1e-9));
 }

@@ -1,24 +1,21 @@
 // The runner and the window compute the same branch: the window's commands
 // are driven with answered dialogs, the runner as a process with the same
-// parameters, and the results are compared sample for sample.
+// parameters, and the results are compared sample for sample. The window's
+// "guardar rama seleccionada" writes the same file as the runner.
 
-#include <QtTest>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <deque>
-#include <optional>
-
-#include "app/Ondelar.h"
-#include "app/interaccion.h"
+#include "io/cargarRegistro.h"
 #include "tests/cli/procesoCLI.h"
+#include "tests/comun/ventanaPrueba.h"
+
+using namespace prueba;
 
 namespace {
 
-bool iguales(const arma::mat& a, const arma::mat& b) {
-    return a.n_rows == b.n_rows && a.n_cols == b.n_cols && arma::approx_equal(a, b, "absdiff", 0.0);
+// The row of kind tipo.1 in the averaging dialog's list of the branch.
+int filaDeTipo(const EEG& eeg, int tipo) {
+    for (size_t k = 0; k < eeg.tablaEventos->tipos.size(); ++k)
+        if (eeg.tablaEventos->tipos[k].tipo == tipo && eeg.tablaEventos->tipos[k].calificador == 1) return int(k);
+    return -1;
 }
 
 QByteArray contenido(const QString& ruta) {
@@ -26,122 +23,80 @@ QByteArray contenido(const QString& ruta) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The row of kind tipo.1 in the averaging dialog's list of the branch.
-int filaDeTipo(const EEG& eeg, int tipo) {
-    for (size_t k = 0; k < eeg.tablaEventos->tipos.size(); ++k)
-        if (eeg.tablaEventos->tipos[k].tipo == tipo && eeg.tablaEventos->tipos[k].calificador == 1)
-            return static_cast<int>(k);
-    return -1;
+// p300_8ch.gdf with its .CED through the runner's steps, written to `salida`
+// in the current (temporary) folder.
+arma::mat ejecutor(const QStringList& pasos, const QString& salida = "r.bin") {
+    QStringList a = {"run", muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
+    for (const QString& p : pasos) a << "--step" << p;
+    const ResultadoCLI r = ejecutarCLI(a << "--out" << salida, QDir::currentPath());
+    if (r.codigo != 0) qWarning() << r.errores;
+    return salida.endsWith(".bin") ? leerBin(salida) : arma::mat();
 }
 
 }  // namespace
 
 class PruebaCLIVentana : public QObject {
     Q_OBJECT
-
-    std::deque<std::optional<QString>> abrir;
-    std::optional<QString> guardarEn;
-    QStringList mensajes;
-    QString carpetaPrevia;
-    std::unique_ptr<QTemporaryDir> carpeta;
-
-    // The window loads p300_8ch.gdf with its .CED through the loading command.
-    void cargar(Ondelar& v) {
-        abrir = {datoMuestra("p300_8ch.gdf"), datoMuestra("p300_8ch.ced")};
-        v.cargarEEG();
-        QCOMPARE(v.archivosEEG.numeroArchivos(), 1);
-    }
-
-    arma::mat runner(const QStringList& pasos, const QString& salida) {
-        QStringList a = {"run", datoMuestra("p300_8ch.gdf"), "--ced", datoMuestra("p300_8ch.ced")};
-        for (const QString& p : pasos) a << "--step" << p;
-        a << "--out" << salida;
-        const ResultadoCLI r = ejecutarCLI(a, carpeta->path());
-        if (r.codigo != 0) qWarning() << r.errores;
-        return salida.endsWith(".bin") ? leerBin(carpeta->filePath(salida)) : arma::mat();
-    }
-
 private slots:
-    void init() {
-        abrir.clear();
-        guardarEn.reset();
-        mensajes.clear();
-        // Averaging writes its cube into the current folder, in the window and the runner alike.
-        carpeta = std::make_unique<QTemporaryDir>();
-        carpetaPrevia = QDir::currentPath();
-        QDir::setCurrent(carpeta->path());
-        interaccion::fijarRespondedorArchivoAbrir([this](const QString&, const QString&) {
-            if (abrir.empty()) return std::optional<QString>();
-            auto r = abrir.front();
-            abrir.pop_front();
-            return r;
-        });
-        interaccion::fijarRespondedorArchivoGuardar([this](const QString&, const QString&) { return guardarEn; });
-        interaccion::fijarRespondedorMensaje([this](const QString& t) { mensajes << t; });
-    }
+    void filtroASRCARYPromediadoComoEnLaVentana() {
+        VentanaPrueba f;
+        f.carpetaTemporal();
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->aplicarFiltro(2, 1.0, 40.0, 60);
+        QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60"}), f->eegSeleccionado().datos()));
+        f->aplicarFiltro(3, 8.0, 12.0, 40);  // band-stop over the filtered branch
+        QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60", "filtro:BANDSTOP,8,12,40"}), f->eegSeleccionado().datos()));
 
-    void cleanup() {
-        interaccion::fijarRespondedorArchivoAbrir({});
-        interaccion::fijarRespondedorArchivoGuardar({});
-        interaccion::fijarRespondedorMensaje({});
-        QDir::setCurrent(carpetaPrevia);
-        carpeta.reset();
-    }
+        f.seleccionar(0, 0);
+        f->aplicarASR(3, 0.2, -4.0, 7.25);
+        QVERIFY(iguales(ejecutor({"asr:3,0.2,-4,7.25"}), f->eegSeleccionado().datos()));
 
-    void filtroIgualQueEnLaVentana() {
-        Ondelar v;
-        cargar(v);
-        v.aplicarFiltro(2, 1.0, 40.0, 60);
-        QCOMPARE(mensajes, QStringList());
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
-        QVERIFY(iguales(runner({"filtro:BANDPASS,1,40,60"}, "f.bin"), v.eegSeleccionado().datos()));
-
-        v.aplicarFiltro(3, 8.0, 12.0, 40);  // band-stop, over the filtered branch
-        QVERIFY(iguales(runner({"filtro:BANDPASS,1,40,60", "filtro:BANDSTOP,8,12,40"}, "g.bin"),
-                        v.eegSeleccionado().datos()));
-    }
-
-    void asrIgualQueEnLaVentana() {
-        Ondelar v;
-        cargar(v);
-        v.aplicarASR(5, 0.075, -3.5, 5.5);
-        QCOMPARE(mensajes, QStringList());
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
-        QVERIFY(iguales(runner({"asr"}, "a.bin"), v.eegSeleccionado().datos()));
-        v.aplicarASR(3, 0.2, -4.0, 7.25);
-        QVERIFY(iguales(runner({"asr", "asr:3,0.2,-4,7.25"}, "b.bin"), v.eegSeleccionado().datos()));
-    }
-
-    void carYPromediadoIgualQueEnLaVentana() {
-        Ondelar v;
-        cargar(v);
-        v.lanzarCAR();
-        QVERIFY(iguales(runner({"car"}, "c.bin"), v.eegSeleccionado().datos()));
-
-        const EEG& car = v.eegSeleccionado();
-        v.aplicarPromediado({filaDeTipo(car, 3), filaDeTipo(car, 7)}, 100.0, 600.0);
-        QCOMPARE(mensajes, QStringList());
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 3);
-        QVERIFY(iguales(runner({"car", "promediado:3.1+7.1,100,600"}, "p.bin"), v.eegSeleccionado().datos()));
-        // One cube file per averaging run, the window's and the runner's.
-        QCOMPARE(QDir(carpeta->path()).entryList({"Promediado-*.bin"}, QDir::Files).size(), 2);
+        f.seleccionar(0, 0);
+        f->lanzarCAR();
+        QVERIFY(iguales(ejecutor({"car"}), f->eegSeleccionado().datos()));
+        f->aplicarPromediado({filaDeTipo(f->eegSeleccionado(), 3), filaDeTipo(f->eegSeleccionado(), 7)}, 100, 600);
+        QVERIFY(iguales(ejecutor({"car", "promediado:3.1+7.1,100,600"}), f->eegSeleccionado().datos()));
+        QCOMPARE(f.mensajes, QStringList());
+        QCOMPARE(f.ramas(), 6);
+        QCOMPARE(f.archivosEnCarpeta({"Promediado-*.bin"}).size(), 2);  // the window's and the runner's
     }
 
     // The branch saved from the window is the file the runner writes, byte for byte.
-    void guardarDesdeLaVentanaIgualQueElEjecutor() {
-        Ondelar v;
-        cargar(v);
-        v.aplicarFiltro(0, 0.5, 30.0, 60);
-        v.aplicarPromediado({filaDeTipo(v.eegSeleccionado(), 1)}, 200.0, 500.0);
+    void guardarRamaSeleccionada() {
+        VentanaPrueba f;
+        f.carpetaTemporal();
+        f.ui().guardar_rama_seleccionada->trigger();
+        QCOMPARE(f.mensajes, QStringList{"No hay ningún eeg seleccionado que guardar."});
+        QCOMPARE(f.titulosGuardar, QStringList());
+
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->aplicarFiltro(0, 0.5, 30.0, 60);
+        f->aplicarPromediado({filaDeTipo(f->eegSeleccionado(), 1)}, 200.0, 500.0);
         for (const char* ext : {"gdf", "csv", "bin"}) {
-            guardarEn = carpeta->filePath(QString("ventana.") + ext);
-            v.guardarRamaSeleccionada();
-            QCOMPARE(mensajes, QStringList());
-            runner({"filtro:HIGH,0.5,30,60", "promediado:1.1,200,500"}, QString("ejecutor.") + ext);
-            const QByteArray a = contenido(*guardarEn);
-            QVERIFY(!a.isEmpty());
-            QVERIFY2(a == contenido(carpeta->filePath(QString("ejecutor.") + ext)), ext);
+            f.guardarEn = QString("ventana.") + ext;
+            f.ui().guardar_rama_seleccionada->trigger();
+            ejecutor({"filtro:HIGH,0.5,30,60", "promediado:1.1,200,500"}, QString("ejecutor.") + ext);
+            QVERIFY(!contenido(*f.guardarEn).isEmpty());
+            QVERIFY2(contenido(*f.guardarEn) == contenido(QString("ejecutor.") + ext), ext);
         }
+        QCOMPARE(f.titulosGuardar.front(), QString("Guardar la rama seleccionada"));
+        for (const char* filtro : {"*.gdf", "*.csv", "*.bin"}) QVERIFY(f.filtrosGuardar.front().contains(filtro));
+        const EEG gdf = cargarRegistro("ventana.gdf");
+        const arma::fmat comoFloat = arma::conv_to<arma::fmat>::from(f->eegSeleccionado().datos());
+        QVERIFY(iguales(gdf.datos(), arma::conv_to<arma::mat>::from(comoFloat)));
+
+        // Cancelled, unknown format, missing folder: told in Spanish, nothing written.
+        const QStringList antes = f.archivosEnCarpeta();
+        f.mensajes.clear();
+        for (const std::optional<QString>& destino :
+             {std::optional<QString>(), std::optional<QString>("rama.txt"), std::optional<QString>("no/existe/rama.gdf")}) {
+            f.guardarEn = destino;
+            f.ui().guardar_rama_seleccionada->trigger();
+        }
+        QCOMPARE(f.mensajes.size(), 2);
+        QVERIFY(f.mensajes[0].startsWith("No se pudo guardar la rama: formato de salida desconocido"));
+        QVERIFY(f.mensajes[1].startsWith("No se pudo guardar la rama: "));
+        QCOMPARE(f.archivosEnCarpeta(), antes);
     }
 };
 
