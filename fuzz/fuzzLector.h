@@ -1,9 +1,7 @@
 #pragma once
-// The common body of the reader fuzz targets: any bytes as a recording of the
-// reader's format must be refused or read without a crash, a leak or a
-// sanitizer report. The readers write their diagnostic lines (a .dat file's
-// whole header among them) to standard output; a fuzzer runs them millions of
-// times, so it goes to /dev/null.
+// The common body of the reader fuzz targets: any bytes must be refused or read
+// without a crash, a leak or a sanitizer report. The readers' diagnostic lines
+// (a .dat file's whole header among them) would flood standard output: /dev/null.
 
 #include <cstddef>
 #include <cstdint>

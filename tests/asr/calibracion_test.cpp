@@ -107,7 +107,6 @@ TEST(Calibracion, PrimerMinutoDeP300IgualQueOctave) {
     EXPECT_LT(arma::abs(ctx.M - ctx.M.t()).max(), 1e-9 * arma::abs(ctx.M).max());
     EXPECT_GT(arma::eig_sym(arma::symmatu(ctx.M)).min(), 0.0);
     EXPECT_TRUE(ctx.T.is_finite());
-    EXPECT_EQ(ctx.iirstate.n_rows, 8u);
     // Against the Octave transcription, whose shaping filter is the reference
     // design (equal to ours within 1e-9). Rows of V' have unit norm, so the
     // thresholds are the norms of T's rows.
@@ -131,15 +130,6 @@ TEST(Calibracion, PrimerMinutoDeP300IgualQueOctave) {
     const ContextoASR otra = calibrado(eeg);
     EXPECT_TRUE(arma::approx_equal(ctx.M, otra.M, "absdiff", 0.0));
     EXPECT_TRUE(arma::approx_equal(ctx.T, otra.T, "absdiff", 0.0));
-}
-
-TEST(SeleccionVentanas, UmbralesHolgadosConservanTodo) {
-    const EEG eeg = p300(20);
-    ContextoASR holgado(eeg, OpcionesASR{5, 0.075, -1000.0, 1000.0});
-    eliminarDeriva(holgado);
-    seleccionarVentanasLimpias(holgado);
-    EXPECT_TRUE(arma::approx_equal(holgado.calibracion.datos(), holgado.trabajo.datos(), "absdiff", 0.0));
-    EXPECT_DOUBLE_EQ(holgado.calibracion.tiempoFin, 19.0);
 }
 
 TEST(SeleccionVentanas, DatosSinAjustePosibleSeRechazan) {
@@ -175,7 +165,6 @@ TEST(Calibracion, Rechazos) {
     EXPECT_THROW(calibrarASR(datos, 81, 5, ctx), std::invalid_argument);               // below 82 Hz
     EXPECT_THROW(calibrarASR(datos.cols(0, 99), 256, 5, ctx), std::invalid_argument);  // no 128-sample window
     EXPECT_THROW(calibrarASR(arma::mat(4, 0), 256, 5, ctx), std::invalid_argument);
-    EXPECT_NO_THROW(calibrarASR(datos, 256, 5, ctx));
     ContextoASR sinDatos;
     EXPECT_THROW(calibrarASR(sinDatos), std::invalid_argument);
 }

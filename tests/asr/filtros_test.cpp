@@ -28,18 +28,16 @@ TEST(FiltroIIR, IgualQueOctaveConEstadoInicialYFinal) {
 TEST(FiltroIIR, TrozosEncadenadosIgualQueEnteroYRechazos) {
     const arma::vec B = cargarReferencia("iir_B.bin"), A = cargarReferencia("iir_A.bin");
     const arma::mat X = cargarReferencia("iir_X.bin");
-    arma::mat zfEntero, zf1, zf2;
+    arma::mat zfEntero, estado;
     const arma::mat entero = filtrarIIR(B, A, X, arma::mat(), zfEntero);
-    const arma::mat y1 = filtrarIIR(B, A, X.cols(0, 199), arma::mat(), zf1);
-    const arma::mat y2 = filtrarIIR(B, A, X.cols(200, X.n_cols - 1), zf1, zf2);
-    EXPECT_LT(errorRelativo(arma::join_rows(y1, y2), entero), 1e-13);
-    EXPECT_LT(errorRelativo(zf2, zfEntero), 1e-13);
+    const arma::mat y1 = filtrarIIR(B, A, X.cols(0, 199), arma::mat(), estado);
     // The state may be passed as both zi and zf, as processing does chunk after chunk.
-    arma::mat estado = zf1;
-    EXPECT_TRUE(arma::approx_equal(filtrarIIR(B, A, X.cols(200, X.n_cols - 1), estado, estado), y2, "absdiff", 0.0));
-    EXPECT_TRUE(arma::approx_equal(estado, zf2, "absdiff", 0.0));
+    const arma::mat y2 = filtrarIIR(B, A, X.cols(200, X.n_cols - 1), estado, estado);
+    EXPECT_LT(errorRelativo(arma::join_rows(y1, y2), entero), 1e-13);
+    EXPECT_LT(errorRelativo(estado, zfEntero), 1e-13);
     // No samples: the state passes through.
     const arma::mat zi = {{3.0, 4.0}};
+    arma::mat zf1;
     EXPECT_EQ(filtrarIIR({1.0, 0.5}, {1.0, -0.25}, arma::mat(2, 0), zi, zf1).n_cols, 0u);
     EXPECT_TRUE(arma::approx_equal(zf1, zi, "absdiff", 0.0));
     const arma::mat unos(2, 5, arma::fill::ones);
@@ -72,10 +70,8 @@ TEST(Yulewalk, FiltroDeConformacionIgualQueLasReferencias) {
          }) {
         arma::vec B, A;
         filtroConformacion(c.srate, B, A);
-        ASSERT_EQ(B.n_elem, 9u);
-        ASSERT_EQ(A.n_elem, 9u);
-        EXPECT_LT(arma::abs(B - c.B).max(), 1e-9) << c.srate << "\n" << B.t();
-        EXPECT_LT(arma::abs(A - c.A).max(), 1e-9) << c.srate << "\n" << A.t();
+        EXPECT_LT(arma::abs(B - c.B).max(), 1e-9) << c.srate;  // a wrong size throws
+        EXPECT_LT(arma::abs(A - c.A).max(), 1e-9) << c.srate;
     }
 }
 
@@ -93,10 +89,4 @@ TEST(Yulewalk, BordesYRechazos) {
     EXPECT_THROW(yulewalk(2, {0, 0.5, 1}, {1, 1}, B, A), std::invalid_argument);
     EXPECT_THROW(yulewalk(2, {0, 0.6, 0.5, 1}, {1, 1, 1, 1}, B, A), std::invalid_argument);
     EXPECT_THROW(yulewalk(2, {0.1, 1}, {1, 1}, B, A), std::invalid_argument);
-    // A flat magnitude is met by a filter of unit gain everywhere.
-    yulewalk(4, {0, 1}, {1, 1}, B, A);
-    arma::cx_vec Bp(64, arma::fill::zeros), Ap(64, arma::fill::zeros);
-    Bp.head(5) = arma::conv_to<arma::cx_vec>::from(B);
-    Ap.head(5) = arma::conv_to<arma::cx_vec>::from(A);
-    EXPECT_LT(arma::abs(arma::abs(arma::fft(Bp) / arma::fft(Ap)) - 1.0).max(), 1e-6);
 }

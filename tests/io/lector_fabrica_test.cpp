@@ -35,8 +35,7 @@ TEST(RegistrosReales, P300DatYGdfIguales) {
     const EEG g = leerArchivo<GdfFileReader>(datos + "p300_8ch.gdf");
     for (const EEG* e : {&d, &g}) {
         EXPECT_EQ(e->frecuenciaMuestreo, 256);
-        ASSERT_EQ(e->datos().n_rows, 8u);
-        ASSERT_EQ(e->datos().n_cols, 56840u);
+        ASSERT_EQ(arma::size(e->datos()), arma::size(8, 56840));
         const std::vector<std::string> etiquetas = {"Fz", "Cz", "P3", "Pz", "P4", "PO7", "Oz", "PO8"};
         for (size_t c = 0; c < 8; ++c) {
             const std::string& l = (*e->canales)[c].etiqueta;  // the GDF keeps its 16-byte field whole
@@ -70,8 +69,7 @@ TEST(RegistrosReales, P300DatYGdfIguales) {
 TEST(RegistrosReales, MotorSesentaYCuatroCanalesA160Hz) {
     const EEG e = leerArchivo<DatFileReader>(datos + "motor_64ch.dat");
     EXPECT_EQ(e.frecuenciaMuestreo, 160);
-    EXPECT_EQ(e.datos().n_rows, 64u);
-    EXPECT_EQ(e.datos().n_cols, 19696u);
+    EXPECT_EQ(arma::size(e.datos()), arma::size(64, 19696));
     // SubjectRun= comes before SubjectSession= in this header: still session-run.
     EXPECT_EQ(e.identificacionRegistro, "000-03");
 }

@@ -153,18 +153,17 @@ TEST(IcaExtendida, ReglasFijas) {
     EXPECT_TRUE(icaExtendidaInforme(X.cols(0, 5999), W, S, 0.001, 2, 2u).curtosisConTodas);
     EXPECT_FALSE(icaExtendidaInforme(X, W, S, 0.001, 2, 2u).curtosisConTodas);
     // With T = 6001 each draw is 0 with probability 1/6001, so a set of 6000
-    // draws would hold a 0 about 63% of the time: over 40 seeds some certainly would.
-    int repetidas = 0;
-    for (uint32_t semilla = 0; semilla < 40; ++semilla) {
+    // draws would hold a 0 about 63% of the time: over 10 seeds some certainly would.
+    // Drawn with replacement: 6000 draws from 6001 positions always repeat some.
+    for (uint32_t semilla = 0; semilla < 10; ++semilla) {
         icaDetalle::GeneradorICA generador(semilla);
         std::vector<arma::uword> pos;
         icaDetalle::sortearPosicionesCurtosis(6001, generador, pos);
         ASSERT_EQ(pos.size(), 6000u);
         ASSERT_GE(*std::min_element(pos.begin(), pos.end()), 1u);
         ASSERT_LE(*std::max_element(pos.begin(), pos.end()), 6000u);
-        repetidas += std::set<arma::uword>(pos.begin(), pos.end()).size() < pos.size();
+        EXPECT_LT(std::set<arma::uword>(pos.begin(), pos.end()).size(), pos.size());
     }
-    EXPECT_GT(repetidas, 0);  // positions may repeat
 }
 
 TEST(IcaExtendida, EsferaOrdenYSemilla) {
@@ -214,8 +213,4 @@ TEST(IcaExtendida, PasadasReiniciosYCasosLimite) {
     EXPECT_TRUE(icaExtendidaInforme(fuentesConocidas(1, 500, 12), W, S, 0.5, 1, 2u).convergio);
     EXPECT_TRUE(W.is_finite());
     EXPECT_NEAR(S(0, 0), 2.0, 1e-9);
-    // Six samples: B = 2, three blocks per pass.
-    const arma::mat seis = {{1.0, -2.0, 0.5, 3.0, -1.5, 0.2}, {0.3, 1.0, -2.0, 0.7, 0.1, -1.1}};
-    EXPECT_EQ(icaExtendidaInforme(seis, W, S, 0.001, 2, 1u).tamanoBloque, 2);
-    EXPECT_TRUE(W.is_finite());
 }

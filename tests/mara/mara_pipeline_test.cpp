@@ -29,6 +29,7 @@ struct Corrida {
     EEG salida;
     std::vector<std::string> avisos;
     arma::uvec artefactos;
+    arma::mat caracteristicas, entrenamiento;  // the latter adapted to the recording's electrodes
 };
 
 Corrida correr(const EEG& eeg, Entrenamiento tipo) {
@@ -42,6 +43,8 @@ Corrida correr(const EEG& eeg, Entrenamiento tipo) {
     descomposicion(eeg.datos(), W, S);
     c.salida = mara.procesar(W, S);
     c.artefactos = mara.artefactos();
+    c.caracteristicas = mara.caracteristicas();
+    c.entrenamiento = mara.modelo().caracteristicasEntrenamiento;
     return c;
 }
 
@@ -95,19 +98,15 @@ TEST(Mara, AvisosDeEtiquetasYResultadosExtremos) {
 
 TEST(Mara, CaracteristicasEntrenamientoAdaptadoYReconstruccion) {
     const EEG eeg = registroSintetico(8, 8, 200, 200 * 5);
-    DirectorioTemporal dir;
-    const ModeloMara original = modeloSintetico(Entrenamiento::todoArtefacto);
-    guardarModeloMara(original, dir.ruta);
-    Mara mara(eeg, dir.ruta);
-    mara.semilla = 1;
-    arma::mat W, S;
-    descomposicion(eeg.datos(), W, S);
-    mara.procesar(W, S);
-    EXPECT_EQ(arma::size(mara.caracteristicas()), arma::size(6, 8));
+    const Corrida c = correr(eeg, Entrenamiento::todoArtefacto);
+    EXPECT_EQ(arma::size(c.caracteristicas), arma::size(6, 8));
     // The training's spatial rows were recomputed for the 8 matched electrodes.
-    const arma::mat& adaptadas = mara.modelo().caracteristicasEntrenamiento;
-    EXPECT_FALSE(arma::approx_equal(adaptadas.rows(0, 1), original.caracteristicasEntrenamiento.rows(0, 1), "absdiff", 1e-3));
-    EXPECT_TRUE(arma::approx_equal(adaptadas.rows(2, 5), original.caracteristicasEntrenamiento.rows(2, 5), "absdiff", 0.0));
+    const arma::mat original = modeloSintetico(Entrenamiento::todoArtefacto).caracteristicasEntrenamiento;
+    EXPECT_FALSE(arma::approx_equal(c.entrenamiento.rows(0, 1), original.rows(0, 1), "absdiff", 1e-3));
+    EXPECT_TRUE(arma::approx_equal(c.entrenamiento.rows(2, 5), original.rows(2, 5), "absdiff", 0.0));
+    DirectorioTemporal dir;
+    guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
+    Mara mara(eeg, dir.ruta);
     EXPECT_THROW(mara.procesar(arma::eye(7, 8), arma::eye(8, 8)), std::invalid_argument);
     EXPECT_THROW(mara.procesar(arma::eye(8, 8), arma::eye(7, 7)), std::invalid_argument);
 

@@ -3,11 +3,10 @@
 // and the head model behind them, for the tests of the shipped MARA model.
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/leerCED.h"
 #include "mara/modelo/geometriaCabeza.h"
 #include "mara/modelo/simulacionEntrenamiento.h"
 #include "mara/modeloMara.h"
@@ -28,17 +27,12 @@ inline const CabezaSimulada& cabeza() {
     return c;
 }
 
-// Channel labels of a .ced file (second tab-separated column).
-inline std::vector<std::string> etiquetasCED(const std::string& ruta) {
-    std::ifstream f(ruta);
-    std::string linea;
-    std::getline(f, linea);
+// The channel labels of a .ced file with `canales` lines, as the program reads them.
+inline std::vector<std::string> etiquetasCED(const std::string& ruta, uint32_t canales) {
+    EEG eeg(1, canales, 1);
+    if (leerCED(eeg, ruta).canalesLeidos != canales) return {};
     std::vector<std::string> v;
-    while (std::getline(f, linea)) {
-        std::istringstream campos(linea);
-        std::string numero, etiqueta;
-        if (std::getline(campos, numero, '\t') && std::getline(campos, etiqueta, '\t')) v.push_back(etiqueta);
-    }
+    for (const Canal& c : *eeg.canales) v.push_back(c.etiqueta);
     return v;
 }
 

@@ -58,9 +58,7 @@ TEST(DisenoFIR, VentanasYDisenosIgualQueFirwinA1e12) {
     int ejemplo = 0;
     for (const Referencia& r : refs) {
         SCOPED_TRACE(r.tipo + " " + std::to_string(r.orden) + " " + std::to_string(r.f0) + " " + std::to_string(r.f1));
-        const arma::vec b = disenar(r);
-        ASSERT_EQ(b.n_elem, r.valores.n_elem);
-        EXPECT_LE(arma::abs(b - r.valores).max(), 1e-12);
+        EXPECT_LE(arma::abs(disenar(r) - r.valores).max(), 1e-12);  // a wrong length throws
         if (r.f0 != 1.0 / 128.0) continue;
         // The worked example from Hz through the design-and-set-up: 256 Hz, 60 dB, 1 to 40 Hz.
         FiltroFIR f;
@@ -128,8 +126,6 @@ TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
                 c.disenar();
             } catch (const ErrorDisenoFIR& e) {
                 EXPECT_EQ(e.lineaInforme(), esperado);
-                EXPECT_EQ(e.linea(), c.linea);
-                EXPECT_EQ(e.mensaje(), c.mensaje);
                 throw;
             }
         });
