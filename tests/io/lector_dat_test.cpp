@@ -2,6 +2,8 @@
 // read in lector_fabrica_test.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "io/DatFileReader.h"
 #include "tests/io/archivosPrueba.h"
 #include "tests/io/capturas.h"
@@ -18,7 +20,11 @@ Bytes pequeno(const std::vector<std::string>& parametros) {
     return prueba::archivoDat(2, 1, parametros, {{1, -1}, {300, -300}, {32767, -32768}});
 }
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+// The text's bytes, padded with blanks to `largo` (a header of that HeaderLen=).
+Bytes bytes(std::string s, size_t largo = 0) {
+    s.resize(std::max(largo, s.size()), ' ');
+    return Bytes(s.begin(), s.end());
+}
 
 }  // namespace
 
@@ -40,9 +46,7 @@ TEST(LectorDat, FormatosDeDatos) {
 TEST(LectorDat, MuestrasSegunTamanoYVectorDeEstado) {
     // 10000 bytes, header 1000, 8 int16 channels and 3 bytes of state:
     // (10000 - 1000) / 19 = 473 samples; the last 13 bytes are not read.
-    std::string cab = "HeaderLen= 1000 SourceCh= 8 StatevectorLen= 3\r\nx SamplingRate= 256\r\n";
-    cab.resize(1000, ' ');
-    Bytes b = bytes(cab);
+    Bytes b = bytes("HeaderLen= 1000 SourceCh= 8 StatevectorLen= 3\r\nx SamplingRate= 256\r\n", 1000);
     b.resize(10000, 0);
     EXPECT_EQ(leerDat(b).numeroMuestras, 473);
     const EEG e = leerDat(prueba::archivoDat(1, 5, {"x SamplingRate= 10"}, {{7}, {8}, {9}}));
@@ -77,9 +81,7 @@ TEST(LectorDat, ParametrosDeLaCabecera) {
 
 TEST(LectorDat, PrimeraLineaHastaElPrimerCRLF) {
     // A lone LF does not end the first line: HeaderLen= is found after it.
-    std::string cab = "x\nHeaderLen= 0080 SourceCh= 1 StatevectorLen= 0\r\nSamplingRate= 9\r\n";
-    cab.resize(80, ' ');
-    Bytes b = bytes(cab);
+    Bytes b = bytes("x\nHeaderLen= 0080 SourceCh= 1 StatevectorLen= 0\r\nSamplingRate= 9\r\n", 80);
     prueba::anadirValor<int16_t>(b, 5);
     const EEG e = leerDat(b);
     EXPECT_EQ(e.frecuenciaMuestreo, 9);
