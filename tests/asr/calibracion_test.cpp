@@ -36,16 +36,13 @@ ContextoASR calibrado(const EEG& eeg) {
 
 }  // namespace
 
-TEST(AjusteRobusto, PinvYRejillaDeTreceFormas) {
+TEST(AjusteRobusto, RejillaDeTreceFormasYParametrosDeLasVentanasLimpias) {
     EXPECT_NEAR(Pinv(0.5, 1.0), std::log(2.0), 1e-14);  // P(1, x) = 1 - exp(-x)
     for (auto [p, a] : {std::pair{1.5, 1.0}, {-0.1, 1.0}, {0.5, 0.0}, {std::nan(""), 1.0}, {1.0, 1.0}})
         EXPECT_EQ(Pinv(p, a), -1.0) << p << " " << a;
     const EEG eeg(256, 8, 10);
     const ContextoASR ctx(eeg, OpcionesASR{});
     EXPECT_TRUE(arma::approx_equal(ctx.rejillaFormas, arma::regspace(1.7, 0.15, 3.51), "absdiff", 1e-9));
-}
-
-TEST(AjusteRobusto, RecuperaLosParametrosDeLasVentanasLimpias) {
     // RMS of windows of Gaussian noise plus a few loud windows: the fit follows
     // the clean windows' own mean and spread, not the outliers.
     arma::arma_rng::set_seed(42);
@@ -54,8 +51,6 @@ TEST(AjusteRobusto, RecuperaLosParametrosDeLasVentanasLimpias) {
     for (arma::uword w = 0; w < limpias; ++w) rms(w) = std::sqrt(arma::mean(arma::square(10.0 * arma::randn<arma::vec>(256))));
     rms.tail(ruidosas) = 50.0 + 30.0 * arma::randu<arma::vec>(ruidosas);
     const arma::vec propias = rms.head(limpias);
-    const EEG eeg(256, 8, 10);
-    const ContextoASR ctx(eeg, OpcionesASR{});
     double mu = 0, sig = 0;
     ajusteDistribucionRobusta(arma::shuffle(rms), 0.25, 0.1, ctx, mu, sig);
     EXPECT_NEAR(mu, arma::mean(propias), 0.02 * arma::mean(propias));
