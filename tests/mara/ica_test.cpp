@@ -152,9 +152,8 @@ TEST(IcaExtendida, ReglasFijas) {
     const arma::mat X = fuentesConocidas(2, 6001, 8);
     EXPECT_TRUE(icaExtendidaInforme(X.cols(0, 5999), W, S, 0.001, 2, 2u).curtosisConTodas);
     EXPECT_FALSE(icaExtendidaInforme(X, W, S, 0.001, 2, 2u).curtosisConTodas);
-    // With T = 6001 each draw is 0 with probability 1/6001, so a set of 6000
-    // draws would hold a 0 about 63% of the time: over 10 seeds some certainly would.
-    // Drawn with replacement: 6000 draws from 6001 positions always repeat some.
+    // With T = 6001 each draw is 0 with probability 1/6001: 6000 draws would hold a 0
+    // about 63% of the time, so over 10 seeds some would. Drawn with replacement, they repeat.
     for (uint32_t semilla = 0; semilla < 10; ++semilla) {
         icaDetalle::GeneradorICA generador(semilla);
         std::vector<arma::uword> pos;
