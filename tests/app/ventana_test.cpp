@@ -2,9 +2,7 @@
 // removing branches, the loading command and the two auxiliary windows.
 
 #include <QAbstractButton>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QTabWidget>
 #include <QTextEdit>
 
 #include "app/ventanaEmergente.h"
@@ -47,8 +45,6 @@ private slots:
                                                                 "guardar rama seleccionada"}));
         QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales"}));
         QCOMPARE(textosAcciones(v.ui->menureconocimientos), QStringList({"licencia y atribuciones"}));
-        v.show();
-        QVERIFY(v.close());
     }
 
     void selectoresYRamas() {

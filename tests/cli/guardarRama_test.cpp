@@ -40,6 +40,11 @@ std::string gdf(const EEG& e) {
     return s.str();
 }
 
+EEG releido(const EEG& e) {
+    const std::string b = gdf(e);
+    return prueba::leerBytes<GdfFileReader>(prueba::Bytes(b.begin(), b.end()));
+}
+
 template <class T>
 T en(const std::string& b, size_t desplazamiento) {
     T v;
@@ -98,11 +103,7 @@ TEST(GuardarRama, CabeceraGDF) {
 
 TEST(GuardarRama, GDFSeLeeConNuestroLectorIgualAPrecisionFloat) {
     for (int32_t modo : {1, 3}) {
-        const EEG e = rama(modo);
-        const std::string b = gdf(e);
-        GdfFileReader lector;
-        const EEG l = lector.leerMemoria(reinterpret_cast<const uint8_t*>(b.data()), b.size());
-        ASSERT_EQ(lector.motivoFallo(), "");
+        const EEG e = rama(modo), l = releido(e);
         EXPECT_EQ(l.frecuenciaMuestreo, 500);
         const arma::mat comoFloat = arma::conv_to<arma::mat>::from(arma::conv_to<arma::fmat>::from(e.datos()));
         EXPECT_TRUE(arma::approx_equal(l.datos(), comoFloat, "absdiff", 0.0));
@@ -116,9 +117,7 @@ TEST(GuardarRama, GDFSeLeeConNuestroLectorIgualAPrecisionFloat) {
     }
     EEG raro(100, 1, 3);
     raro.matrices[0] = {{std::nan(""), 1e300, -INFINITY}};
-    const std::string b = gdf(raro);
-    GdfFileReader lector;
-    const EEG l = lector.leerMemoria(reinterpret_cast<const uint8_t*>(b.data()), b.size());
+    const EEG l = releido(raro);
     EXPECT_TRUE(std::isnan(l.datos()(0, 0)));
     EXPECT_TRUE(std::isinf(l.datos()(0, 1)));  // beyond float range
 }

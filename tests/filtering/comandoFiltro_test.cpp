@@ -1,12 +1,6 @@
 // The frequency filter dialog and command, from the menu action to the new
 // branch, with the refusals that add nothing.
 
-#include <QDoubleSpinBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-
 #include "filtering/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "tests/comun/ventanaPrueba.h"
@@ -28,6 +22,11 @@ class PruebaComandoFiltro : public QObject {
 private slots:
     void delMenuALaNuevaRama() {
         VentanaPrueba f;
+        f.ui().aplicar_filtro_frecuencial->trigger();  // nothing loaded
+        QTest::mouseClick(abierta<GUIfiltroFrecuencial>()->ui->aceptar, Qt::LeftButton);
+        QCOMPARE(f.mensajes, QStringList{"Se ha producido un error en el proceso de filtrado de datos. Revise que "
+                                         "existen datos sobre los que aplicar el filtro"});
+        f.mensajes.clear();
         const EEG eeg = registro(3, 1000);
         f.anadir(eeg);
         f.ui().aplicar_filtro_frecuencial->trigger();
@@ -76,13 +75,8 @@ private slots:
 
     void rechazosConMensajeYSinRama() {
         VentanaPrueba f;
-        f.ui().aplicar_filtro_frecuencial->trigger();
-        QTest::mouseClick(abierta<GUIfiltroFrecuencial>()->ui->aceptar, Qt::LeftButton);
-        QCOMPARE(f.mensajes, QStringList{"Se ha producido un error en el proceso de filtrado de datos. Revise que "
-                                         "existen datos sobre los que aplicar el filtro"});
         f.anadir(EEG(256, 4, 0));
         f.anadir(registro(2, 400));
-        f.mensajes.clear();
         // The trace text of each type stays when the limits are refused.
         const struct {
             int tipo;
