@@ -15,6 +15,7 @@
 #include "mara/aplicarMara.h"
 #include "mara/modeloMara.h"
 #include "tests/cli/procesoCLI.h"
+#include "tests/io/archivosPrueba.h"
 #include "tests/mara/mara_modelo_prueba.h"
 
 namespace {
@@ -178,14 +179,12 @@ private slots:
     // and no output file nor temporary. "@e/" is a folder of prepared inputs,
     // "@s/" the empty output folder; the runner runs in "@e".
     void entradasMalas() {
-        QTemporaryDir e, s;
-        const auto escribir = [&](const char* nombre, const QByteArray& b) {
-            QFile f(e.filePath(nombre));
-            return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
-        };
-        QVERIFY(escribir("corrupto.gdf", "esto no es un GDF") && escribir("registro.edf", "0       "));
-        QVERIFY(escribir("version2.gdf", "GDF 2.10" + QByteArray(248, '\0')));
-        QVERIFY(escribir("corto.ced", "Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ\n1\tFz\t\t0\t0.25\t60\t0\t60\n"));
+        QTemporaryDir s;
+        const prueba::CarpetaTemporal e;
+        e.escribir("corrupto.gdf", std::string("esto no es un GDF"));
+        e.escribir("registro.edf", std::string("0       "));
+        e.escribir("version2.gdf", "GDF 2.10" + std::string(248, '\0'));
+        e.escribir("corto.ced", std::string("Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ\n1\tFz\t\t0\t0.25\t60\t0\t60\n"));
         const struct {
             const char *argumentos, *contiene;
             int codigo;
@@ -230,12 +229,11 @@ private slots:
         for (const auto& c : casos) {
             QString texto = QString::fromUtf8(c.argumentos);
             texto.replace("$gdf", datos + "p300_8ch.gdf").replace("$dat", datos + "p300_8ch.dat");
-            texto.replace("@e", e.path()).replace("@s", s.path());
-            const ResultadoCLI r = ejecutarCLI(texto.split(' ', Qt::SkipEmptyParts), e.path());
+            texto.replace("@e", QString::fromStdString(e.ruta())).replace("@s", s.path());
+            const ResultadoCLI r = ejecutarCLI(texto.split(' ', Qt::SkipEmptyParts), QString::fromStdString(e.ruta()));
             const QList<QByteArray> lineas = r.lineasError();
             const QByteArray ultima = lineas.value(lineas.size() - 1);
-            QVERIFY2(r.codigo == c.codigo, c.argumentos);
-            QVERIFY2(r.salida.isEmpty(), c.argumentos);
+            QVERIFY2(r.codigo == c.codigo && r.salida.isEmpty(), c.argumentos);
             QVERIFY2(ultima.startsWith("ondelar-cli: error: ") && ultima.contains(c.contiene), ultima.constData());
             for (int i = 0; i + 1 < lineas.size(); ++i)
                 QVERIFY2(lineas[i].startsWith("paso ") || lineas[i].startsWith("ondelar-cli: aviso: "),
