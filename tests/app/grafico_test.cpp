@@ -205,17 +205,14 @@ private slots:
         const arma::rowvec s = arma::regspace<arma::rowvec>(0, 599);
         e.matrices[0].row(0) = 5.0 * arma::sin(s / 30.0) + 5.0;
         e.matrices[0].row(1) = 5.0 * arma::cos(s / 45.0) - 5.0;
+        std::srand(11);
         e.tablaEventos = std::make_shared<TablaEventos>();
-        e.tablaEventos->modo = 1;
-        Evento ev{768, 300, 1};
-        ev.rojo = 230, ev.verde = 120, ev.azul = 0;
-        e.tablaEventos->eventos = e.tablaEventos->tipos = {ev};
-        e.tablaEventos->numeroEventos = e.tablaEventos->numeroTipos = 1;
+        fijarEvento(*e.tablaEventos, Evento{768, 300, 1}, 0);
+        e.tablaEventos->numeroEventos = 1;
 
         VentanaPrueba f;
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
-        std::srand(11);
         f.anadir(e);
         f->dibujarCanales({0, 1}, 12.0, -12.0);
         QChartView* w = vista(*f.v, 0);

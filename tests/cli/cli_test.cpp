@@ -224,6 +224,7 @@ private slots:
             {"run $gdf --step asr:5,0.075 --out @s/x.bin", "asr:BURST,MAXBAD,TOLINF,TOLSUP", 2},
             {"run $gdf --step asr:5.5,0.075,-3.5,5.5 --out @s/x.bin", "\"5.5\"", 2},
             {"run $gdf --step asr:5,1.5,-3.5,5.5 --out @s/x.bin", "maxBadChan = 1.5", 2},
+            {"run $gdf --step asr:5,0.075,-3.5,60 --out @s/x.bin", "tolSup = 60", 2},
             {"run $gdf --seed -1 --out @s/x.bin", "--seed", 2},
         };
         for (const auto& c : casos) {
