@@ -41,13 +41,11 @@ private slots:
             QVERIFY2(b && b->text() == radios[i][1], radios[i][0]);
             QCOMPARE(b->isChecked(), i == 2);
         }
-        QCOMPARE(d->ui->frecInferior->value(), 1.0);
-        QCOMPARE(d->ui->frecSuperior->value(), 40.0);
-        QCOMPARE(d->ui->caidaDecibelios->value(), 60);
+        QVERIFY(std::make_tuple(d->ui->frecInferior->value(), d->ui->frecSuperior->value(),
+                                d->ui->caidaDecibelios->value()) == std::make_tuple(1.0, 40.0, 60));
         QTest::mouseClick(d->ui->aceptar, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(d.isNull());  // the dialog deletes itself once closed
-        QCOMPARE(f.mensajes, QStringList());
         QCOMPARE(f.estado(), QString("eeg 1-2 BANDPASS"));
         QVERIFY(arma::approx_equal(f.rama(0, 1).datos(), filtrarEEG(eeg, OpcionesFiltro{}).datos(), "absdiff", 0.0));
         QVERIFY(arma::approx_equal(f.rama(0, 0).datos(), eeg.datos(), "absdiff", 0.0));
@@ -57,7 +55,6 @@ private slots:
         f.ui().aplicar_filtro_frecuencial->trigger();
         d = abierta<GUIfiltroFrecuencial>();
         d->ui->rbAltos->setChecked(true);
-        QCOMPARE(d->codigoTipo(), 0);
         d->ui->frecInferior->setValue(0.5);
         d->ui->caidaDecibelios->setValue(50);
         QTest::mouseClick(d->ui->aceptar, Qt::LeftButton);
