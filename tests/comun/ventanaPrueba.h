@@ -1,10 +1,7 @@
 #pragma once
-// The set-up every window test shares: a main window whose questions are
-// answered by the test (queued file names, a yes/no answer, collected
-// messages), loading through the answered file chooser, tagged branches and
-// the lookup of the windows a command opens. Everything is undone when the
-// object goes: responders reset, stray windows closed, the working folder
-// restored.
+// The set-up every window test shares: a main window whose questions the test
+// answers, and the lookup of the windows a command opens. Everything is undone
+// when the object goes: responders reset, stray windows closed, folder restored.
 
 #include <algorithm>
 #include <deque>

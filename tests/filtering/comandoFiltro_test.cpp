@@ -1,12 +1,6 @@
 // The frequency filter dialog and command, from the menu action to the new
 // branch, with the refusals that add nothing.
 
-#include <QDoubleSpinBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-
 #include "filtering/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "tests/comun/ventanaPrueba.h"
@@ -28,6 +22,11 @@ class PruebaComandoFiltro : public QObject {
 private slots:
     void delMenuALaNuevaRama() {
         VentanaPrueba f;
+        f.ui().aplicar_filtro_frecuencial->trigger();  // nothing loaded
+        QTest::mouseClick(abierta<GUIfiltroFrecuencial>()->ui->aceptar, Qt::LeftButton);
+        QCOMPARE(f.mensajes, QStringList{"Se ha producido un error en el proceso de filtrado de datos. Revise que "
+                                         "existen datos sobre los que aplicar el filtro"});
+        f.mensajes.clear();
         const EEG eeg = registro(3, 1000);
         f.anadir(eeg);
         f.ui().aplicar_filtro_frecuencial->trigger();
@@ -42,13 +41,11 @@ private slots:
             QVERIFY2(b && b->text() == radios[i][1], radios[i][0]);
             QCOMPARE(b->isChecked(), i == 2);
         }
-        QCOMPARE(d->ui->frecInferior->value(), 1.0);
-        QCOMPARE(d->ui->frecSuperior->value(), 40.0);
-        QCOMPARE(d->ui->caidaDecibelios->value(), 60);
+        QVERIFY(std::make_tuple(d->ui->frecInferior->value(), d->ui->frecSuperior->value(),
+                                d->ui->caidaDecibelios->value()) == std::make_tuple(1.0, 40.0, 60));
         QTest::mouseClick(d->ui->aceptar, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(d.isNull());  // the dialog deletes itself once closed
-        QCOMPARE(f.mensajes, QStringList());
         QCOMPARE(f.estado(), QString("eeg 1-2 BANDPASS"));
         QVERIFY(arma::approx_equal(f.rama(0, 1).datos(), filtrarEEG(eeg, OpcionesFiltro{}).datos(), "absdiff", 0.0));
         QVERIFY(arma::approx_equal(f.rama(0, 0).datos(), eeg.datos(), "absdiff", 0.0));
@@ -58,7 +55,6 @@ private slots:
         f.ui().aplicar_filtro_frecuencial->trigger();
         d = abierta<GUIfiltroFrecuencial>();
         d->ui->rbAltos->setChecked(true);
-        QCOMPARE(d->codigoTipo(), 0);
         d->ui->frecInferior->setValue(0.5);
         d->ui->caidaDecibelios->setValue(50);
         QTest::mouseClick(d->ui->aceptar, Qt::LeftButton);
@@ -76,13 +72,8 @@ private slots:
 
     void rechazosConMensajeYSinRama() {
         VentanaPrueba f;
-        f.ui().aplicar_filtro_frecuencial->trigger();
-        QTest::mouseClick(abierta<GUIfiltroFrecuencial>()->ui->aceptar, Qt::LeftButton);
-        QCOMPARE(f.mensajes, QStringList{"Se ha producido un error en el proceso de filtrado de datos. Revise que "
-                                         "existen datos sobre los que aplicar el filtro"});
         f.anadir(EEG(256, 4, 0));
         f.anadir(registro(2, 400));
-        f.mensajes.clear();
         // The trace text of each type stays when the limits are refused.
         const struct {
             int tipo;

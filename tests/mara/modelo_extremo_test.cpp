@@ -1,20 +1,15 @@
 // End to end with the shipped model: a simulated 32-channel averaged branch
 // (cortical sources with alpha, a blink train and a muscle burst, mixed
 // through the head model) run through "aplicar MARA" in the window.
-#include <QtTest>
-
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
-#include "app/Ondelar.h"
-#include "app/interaccion.h"
 #include "mara/comandoMARA.h"
 #include "mara/modelo/parametrosSimulacion.h"
 #include "mara/modelo/senalesSimuladas.h"
 #include "mara/operadorDensidadCorriente.h"
 #include "modelo_ayuda.h"
-#include "ui_Ondelar.h"
+#include "tests/comun/ventanaPrueba.h"
 
 using namespace prueba_modelo;
 
@@ -97,29 +92,23 @@ class PruebaModeloExtremo : public QObject {
 private slots:
     void aplicarMaraQuitaParpadeoYMusculoYConservaElCerebro() {
         const Mezcla m = simular();
-        auto eeg = std::make_unique<EEG>(256, 32, m.datos.n_cols);
-        for (arma::uword c = 0; c < 32; ++c) (*eeg->canales)[c].etiqueta = kEtiquetas[c];
-        eeg->matrices[0] = m.datos;
-        eeg->historia = " Promediado";
-        QVERIFY(!eeg->tieneEventos());
+        EEG eeg(256, 32, m.datos.n_cols);  // averaged: no event table
+        for (arma::uword c = 0; c < 32; ++c) (*eeg.canales)[c].etiqueta = kEtiquetas[c];
+        eeg.matrices[0] = m.datos;
+        eeg.historia = " Promediado";
 
-        QStringList mensajes;
-        interaccion::fijarRespondedorMensaje([&mensajes](const QString& t) { mensajes << t; });
+        prueba::VentanaPrueba f;
         fijarDirectorioModelosMara(directorioModelos());
         fijarSemillaMara(2024);
-        Ondelar v;
-        v.anadirArchivo(std::move(eeg));
-        v.ui->aplicar_MARA->trigger();
-        interaccion::fijarRespondedorMensaje({});
+        f.anadir(eeg);
+        f.ui().aplicar_MARA->trigger();
         fijarDirectorioModelosMara(std::nullopt);
         fijarSemillaMara(std::nullopt);
 
-        QCOMPARE(mensajes, (QStringList{"patterns 32 32", "32 2"}));
-        QCOMPARE(v.archivosEEG.numeroRamas(0), 2);
-        QCOMPARE(QString::fromStdString(v.eegSeleccionado().historia), QString(" Promediado MARA"));
-        const arma::mat& limpio = v.eegSeleccionado().datos();
-        QCOMPARE(limpio.n_rows, arma::uword{32});
-        QCOMPARE(limpio.n_cols, m.datos.n_cols);
+        QCOMPARE(f.mensajes, (QStringList{"patterns 32 32", "32 2"}));
+        QCOMPARE(f.estado(), QString("eeg 1-2 Promediado MARA"));
+        const arma::mat& limpio = f.rama(0, 1).datos();
+        QCOMPARE(arma::size(limpio), arma::size(m.datos));
 
         const arma::uword fp1 = canal("Fp1"), t7 = canal("T7");
         const double caidaParpadeo =
