@@ -21,15 +21,22 @@
 
 using namespace QtCharts;
 
+namespace {
+
+// Tells the user why the branch cannot be drawn; true when it can.
+bool avisarSiNoDibujable(const EEG& eeg) {
+    const std::string motivo = motivoNoDibujable(eeg);
+    if (!motivo.empty()) Ondelar::pausaDebug(motivo);
+    return motivo.empty();
+}
+
+}  // namespace
+
 void Ondelar::graficoDibujar() {
     ui->labelDatos->setText(QStringLiteral("triger dibujar"));
     try {
         const EEG& eeg = eegSeleccionado();
-        const std::string motivo = motivoNoDibujable(eeg);
-        if (!motivo.empty()) {
-            pausaDebug(motivo);
-            return;
-        }
+        if (!avisarSiNoDibujable(eeg)) return;
         auto elegir = std::make_unique<GuiElegirCanalesDibujar>();
         // Closing only hides a chooser in use; releasing it then frees its
         // copy of the branch, which would otherwise stay for the whole run.
@@ -46,11 +53,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
     const int rama = ui->indiceProcesado->currentIndex();
     try {
         const EEG& eeg = eegSeleccionado();
-        const std::string motivo = motivoNoDibujable(eeg);
-        if (!motivo.empty()) {
-            pausaDebug(motivo);
-            return;
-        }
+        if (!avisarSiNoDibujable(eeg)) return;
         const std::vector<int> elegidos =
             canalesExistentes(std::vector<int>(canales.begin(), canales.end()), eeg.numeroCanales);
         if (elegidos.empty()) {

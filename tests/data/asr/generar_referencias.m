@@ -4,13 +4,6 @@
 % (ARMA_MAT_BIN_FN008), read by the tests with arma::mat::load.
 1;
 
-function guardar(nombre, x)
-  f = fopen(nombre, 'w');
-  fprintf(f, 'ARMA_MAT_BIN_FN008\n%d %d\n', rows(x), columns(x));
-  fwrite(f, double(x), 'double', 0, 'ieee-le');
-  fclose(f);
-end
-
 % derivaLiteral.m (beside this script) evaluates the drift-removal statements.
 
 % Kernel length for a rate, from the same design statement.

@@ -5,13 +5,6 @@
 %   octave-cli --no-gui referencia_calibracion.m
 1;
 
-function guardar(nombre, x)
-  f = fopen(nombre, 'w');
-  fprintf(f, 'ARMA_MAT_BIN_FN008\n%d %d\n', rows(x), columns(x));
-  fwrite(f, double(x), 'double', 0, 'ieee-le');
-  fclose(f);
-end
-
 function [mu, sig] = ajuste(X, c, d, q, s, formas)
   X = sort(X(:)); n = numel(X);
   for f = 1:numel(formas)

@@ -14,12 +14,7 @@
 %   <caso>_<trozos>_param.txt    srate wl N P stepsize maxdims memoria splits
 1;
 
-function guardar(nombre, X)
-  f = fopen(nombre, 'w');
-  fprintf(f, 'ARMA_MAT_BIN_FN008\n%d %d\n', rows(X), columns(X));
-  fwrite(f, double(X), 'double', 0, 'ieee-le');
-  fclose(f);
-end
+addpath('..');  % guardar.m
 
 source('sentencias_asr.m');  % preparacion, bucle, memoriaJava
 
