@@ -1,10 +1,12 @@
 #include "app/Ondelar.h"
 
-#include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/elegirArchivo.h"
 #include "app/leerCED.h"
 #include "io/cargarRegistro.h"
+#include "io/diagnostico.h"
 
 // Recording file, then its .CED channel locations; the record enters the
 // store only when both were chosen and the recording was read. A cancelled
@@ -19,13 +21,14 @@ void Ondelar::cargarEEG() {
     try {
         rutaRegistro = elegirArchivo(QStringLiteral("dat o gdf"), patronesRegistro);
     } catch (const EleccionCancelada& e) {
-        std::cout << e.what() << std::endl;
+        diagnostico(e.what());
         return;
     }
 
     EEG eeg;
+    std::vector<std::string> avisosLectura;
     try {
-        eeg = cargarRegistro(rutaRegistro);
+        eeg = cargarRegistro(rutaRegistro, &avisosLectura);
     } catch (const std::exception& e) {
         pausaDebug(e.what());
         return;
@@ -35,7 +38,7 @@ void Ondelar::cargarEEG() {
     try {
         rutaCED = elegirArchivo(QStringLiteral("archivo ced"), patronesCED);
     } catch (const EleccionCancelada& e) {
-        std::cout << e.what() << std::endl;
+        diagnostico(e.what());
         return;
     }
     const ResultadoCED ced = leerCED(eeg, rutaCED);
@@ -46,6 +49,9 @@ void Ondelar::cargarEEG() {
         pausaDebug(std::string("No se pudo guardar el registro leído: ") + e.what());
         return;
     }
+
+    // What the reader loaded but the user must know (a file cut short, events dropped).
+    for (const std::string& aviso : avisosLectura) pausaDebug(aviso);
 
     if (!ced.abierto)
         pausaDebug("No se pudo abrir el archivo de localizaciones «" + rutaCED +

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <iostream>
 #include <locale>
 #include <sstream>
 #include <vector>
+
+#include "io/diagnostico.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ ResultadoCED leerCED(EEG& eeg, std::string ruta) {
     ResultadoCED resultado;
     std::ifstream archivo(ruta, std::ios::binary);
     if (!archivo) {
-        std::cout << "fallo al abrir el archivo" << std::endl;
+        diagnostico("fallo al abrir el archivo");
         return resultado;
     }
     return leerCED(eeg, archivo);

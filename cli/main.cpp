@@ -2,10 +2,6 @@
 // loading command does, applies processing steps in order and writes the
 // last branch; or reports a recording's contents as JSON.
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +15,7 @@
 #include "cli/informe.h"
 #include "cli/pasos.h"
 #include "io/cargarRegistro.h"
+#include "io/diagnostico.h"
 #include "io/guardarRama.h"
 
 namespace fs = std::filesystem;
@@ -144,32 +141,20 @@ Argumentos interpretar(int argc, char** argv) {
     return a;
 }
 
-// The readers and the processing steps write their diagnostic lines to
-// standard output, as in the window. Standard output is kept for the runner's
-// own report: the diagnostics go to standard error with --detalle, otherwise
-// nowhere, so that a failure reads as one line.
-int salidaReal = -1;
-
-void desviarDiagnosticos(bool detalle) {
-    std::cout.flush();
-    std::fflush(stdout);
-    salidaReal = dup(STDOUT_FILENO);
-    const int destino = detalle ? STDERR_FILENO : open("/dev/null", O_WRONLY);
-    if (destino >= 0) dup2(destino, STDOUT_FILENO);
-    if (!detalle && destino >= 0) close(destino);
+// Diagnostic lines (readers, steps) go to standard error with --detalle and
+// nowhere otherwise, so that a failure reads as one line and standard output
+// holds only the runner's own report.
+void dirigirDiagnosticos(bool detalle) {
+    if (detalle)
+        fijarSumideroDiagnostico([](const std::string& linea) { std::cerr << linea << std::endl; });
+    else
+        fijarSumideroDiagnostico(nullptr);
 }
 
-void escribirSalidaReal(const std::string& texto) {
+void escribirSalida(const std::string& texto) {
+    std::cout << texto;
     std::cout.flush();
-    std::fflush(stdout);
-    const int fd = salidaReal >= 0 ? salidaReal : STDOUT_FILENO;
-    size_t hecho = 0;
-    while (hecho < texto.size()) {
-        const ssize_t n = write(fd, texto.data() + hecho, texto.size() - hecho);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw std::runtime_error("no se pudo escribir en la salida estándar");
-        hecho += static_cast<size_t>(n);
-    }
+    if (!std::cout) throw std::runtime_error("no se pudo escribir en la salida estándar");
 }
 
 // A failing step is named in front of its reason.
@@ -203,9 +188,11 @@ int ejecutar(const Argumentos& a) {
     }
     if (a.salida) comprobarDestino(*a.salida);
 
-    EEG eeg = cargarRegistro(a.registro, a.ced);
+    std::vector<std::string> avisosLectura;
+    EEG eeg = cargarRegistro(a.registro, a.ced, &avisosLectura);
+    for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
     if (a.orden == "info") {
-        escribirSalidaReal(informeJSON(eeg, a.registro));
+        escribirSalida(informeJSON(eeg, a.registro));
         return 0;
     }
     for (const Paso& p : pasos) {
@@ -246,7 +233,7 @@ int main(int argc, char** argv) {
     }
     try {
         const Argumentos a = interpretar(argc, argv);
-        desviarDiagnosticos(a.detalle);
+        dirigirDiagnosticos(a.detalle);
         return ejecutar(a);
     } catch (const ErrorUso& e) {
         error(e.what());

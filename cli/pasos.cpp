@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <iostream>
 #include <stdexcept>
 
 #include "asr/ejecutarASR.h"
@@ -12,6 +11,7 @@
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/opcionesFiltro.h"
+#include "io/diagnostico.h"
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
@@ -113,7 +113,7 @@ Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos&
     o.directorioModelos = opciones.carpetaModelos.empty() ? directorioEjecutable()
                                                           : std::filesystem::path(opciones.carpetaModelos);
     // The pipeline's informational messages are diagnostics here: nobody waits for them.
-    o.avisar = [](const std::string& t) { std::cout << t << std::endl; };
+    o.avisar = [](const std::string& t) { diagnostico(t); };
     return {texto, [o](const EEG& eeg) { return aplicarMara(eeg, o); }};
 }
 

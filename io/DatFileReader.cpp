@@ -1,10 +1,10 @@
 #include "io/DatFileReader.h"
 
 #include <algorithm>
-#include <iostream>
 #include <new>
 #include <stdexcept>
 
+#include "io/diagnostico.h"
 #include "io/reservarEEG.h"
 #include "io/textoNumerico.h"
 #include "io/valoresBinarios.h"
@@ -65,7 +65,7 @@ EEG DatFileReader::decodificar() {
     const std::optional<std::string> primera = leerPrimeraLinea(maximoPrimeraLinea);
     if (!primera)
         return fallar("la primera línea del archivo no termina en CR LF: no es una cabecera BCI2000.");
-    std::cout << *primera << std::endl;
+    diagnostico(*primera);
 
     const std::vector<std::string> tokensPrimera = separarTokens(*primera);
     const auto clave = std::find(tokensPrimera.begin(), tokensPrimera.end(), "HeaderLen=");
@@ -79,7 +79,7 @@ EEG DatFileReader::decodificar() {
 
     irA(0);
     const std::string cabecera = leerTexto(static_cast<size_t>(longitudCabecera));
-    std::cout << cabecera << std::endl;
+    diagnostico(cabecera);
 
     size_t inicio = 0;
     while (inicio <= cabecera.size()) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iostream>
 
 #include <sys/stat.h>
+
+#include "io/diagnostico.h"
 
 FileReader::~FileReader() { cerrar(); }
 
@@ -131,8 +132,13 @@ std::optional<std::string> FileReader::leerPrimeraLinea(size_t maximo) {
 
 EEG FileReader::fallar(const std::string& motivo, const std::string& lineaSalida) {
     motivo_ = motivo;
-    if (!lineaSalida.empty()) std::cout << lineaSalida << std::endl;
+    if (!lineaSalida.empty()) diagnostico(lineaSalida);
     return EEG();
+}
+
+void FileReader::avisar(const std::string& aviso) {
+    avisos_.push_back(aviso);
+    diagnostico(aviso);
 }
 
 EEG FileReader::leerArchivo(const std::string& ruta) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "io/EEG.h"
 
@@ -30,6 +31,10 @@ public:
     // Empty after a successful read; otherwise why the last read gave an empty
     // EEG, a Spanish clause in lower case ("el archivo ...") to follow a prefix.
     const std::string& motivoFallo() const { return motivo_; }
+
+    // What the last read loaded but the user must be told (a file cut short,
+    // events dropped...), one Spanish sentence each; empty when nothing.
+    const std::vector<std::string>& avisos() const { return avisos_; }
 
 protected:
     FileReader() = default;
@@ -69,7 +74,12 @@ protected:
     // Records why the read failed, writes `lineaSalida` (when not empty) to
     // standard output and returns the empty EEG that leer hands back.
     EEG fallar(const std::string& motivo, const std::string& lineaSalida = std::string());
-    void limpiarFallo() { motivo_.clear(); }
+    void limpiarFallo() {
+        motivo_.clear();
+        avisos_.clear();
+    }
+    // Adds a warning for the user (a complete Spanish sentence) and writes it as a diagnostic line.
+    void avisar(const std::string& aviso);
 
     std::string ruta_;
 
@@ -80,4 +90,5 @@ private:
     int64_t posicion_ = 0;
     int64_t posicionGuardada_ = 0;
     std::string motivo_;
+    std::vector<std::string> avisos_;
 };

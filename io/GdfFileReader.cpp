@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <iostream>
 #include <map>
 #include <new>
 #include <optional>
 #include <vector>
 
+#include "io/diagnostico.h"
 #include "io/reservarEEG.h"
 #include "io/textoNumerico.h"
 #include "io/valoresBinarios.h"
@@ -43,12 +43,12 @@ EEG GdfFileReader::decodificar() {
     const std::string numero = blanco == std::string::npos ? version : version.substr(blanco + 1);
     const std::optional<int64_t> mayor = enteroInicial(numero);
     if (!mayor || *mayor < 0) return fallar("no se puede leer la versión del archivo GDF («" + version.substr(0, version.find('\0')) + "»).");
-    std::cout << "detectado el formato: " << *mayor << std::endl;
+    diagnostico("detectado el formato: " + std::to_string(*mayor));
     if (*mayor >= 2)
         return fallar("el archivo es GDF versión " + std::to_string(*mayor) + "; solo se admite la versión 1.",
                       "Version no soportada por ahora");
 
-    std::cout << "Cargando cabeceras..." << std::endl;
+    diagnostico("Cargando cabeceras...");
     const std::string sujeto = leerTexto(80);
     const std::string identificacion = leerTexto(80);
     const std::string fecha = leerTexto(16);
@@ -135,7 +135,7 @@ EEG GdfFileReader::decodificar() {
 
     // Data records start at the header length, which may exceed the
     // 256 x (NS + 1) bytes of the standard headers.
-    std::cout << "Cargando datos..." << std::endl;
+    diagnostico("Cargando datos...");
     irA(longitudCabecera);
     const auto registro = static_cast<size_t>(bytesPorRegistro);
     const size_t registrosPorBloque =
@@ -164,7 +164,7 @@ EEG GdfFileReader::decodificar() {
         b += static_cast<int64_t>(n);
     }
 
-    std::cout << "Cargando eventos..." << std::endl;
+    diagnostico("Cargando eventos...");
     if (!leerEventos(eeg)) return EEG();
     return eeg;
 }

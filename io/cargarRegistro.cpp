@@ -3,7 +3,7 @@
 #include "app/leerCED.h"
 #include "io/crearLector.h"
 
-EEG cargarRegistro(const std::string& ruta) {
+EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
     std::unique_ptr<FileReader> lector = crearLector(ruta);
     if (!lector)
         throw ErrorLectura("No se puede cargar «" + ruta +
@@ -13,11 +13,13 @@ EEG cargarRegistro(const std::string& ruta) {
         throw ErrorLectura("No se puede cargar «" + ruta + "»: " + lector->motivoFallo());
     if (eeg.numeroCanales == 0 || eeg.numeroMuestras <= 0 || eeg.matrices.empty())
         throw ErrorLectura("No se puede cargar «" + ruta + "»: el archivo no contiene muestras.");
+    if (avisos) avisos->insert(avisos->end(), lector->avisos().begin(), lector->avisos().end());
     return eeg;
 }
 
-EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED) {
-    EEG eeg = cargarRegistro(ruta);
+EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED,
+                   std::vector<std::string>* avisos) {
+    EEG eeg = cargarRegistro(ruta, avisos);
     if (!rutaCED) return eeg;
     const ResultadoCED ced = leerCED(eeg, *rutaCED);
     if (!ced.abierto) throw ErrorLectura("No se puede abrir el archivo de localizaciones «" + *rutaCED + "».");

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "io/EEG.h"
 
@@ -17,12 +18,15 @@ public:
 // Reads the .dat or .gdf file at `ruta` (chosen by its extension, see
 // crearLector) and returns the record. Throws ErrorLectura when the file
 // cannot be opened, has another extension, is refused by its reader or holds
-// no samples: an empty record is never returned.
-EEG cargarRegistro(const std::string& ruta);
+// no samples: an empty record is never returned. The reader's warnings (what
+// the user must know about a record that did load) are appended to `avisos`
+// when given.
+EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos = nullptr);
 
 // The same, then the .CED file at `rutaCED` (when given) lays its labels and
 // locations onto the channels, as the window's loading command does. Throws
 // ErrorLectura also when the .CED file cannot be opened or describes fewer
 // channels than the recording has: without a window to warn in, a partial
 // montage is refused rather than kept.
-EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED);
+EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED,
+                   std::vector<std::string>* avisos = nullptr);

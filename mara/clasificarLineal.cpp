@@ -1,11 +1,12 @@
 #include "mara/clasificarLineal.h"
 
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "io/diagnostico.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ ClasificacionLineal clasificarLineal(const arma::mat& muestra, const arma::mat& 
         medias.row(g) = arma::mean(entrenamiento.rows(filas), 0);
     }
     if (n < usados.size()) {
-        std::cout << "error, ntraining too small" << std::endl;
+        diagnostico("error, ntraining too small");
         throw std::runtime_error("Error ICA, hay menos muestras que la cantidad de grupos a clasificar");
     }
     if (n < d)
@@ -60,7 +61,7 @@ ClasificacionLineal clasificarLineal(const arma::mat& muestra, const arma::mat& 
     const arma::vec s = arma::svd(R);
     const double smax = s.max();
     const double tolerancia = static_cast<double>(std::max(n, d)) * std::pow(2.0, std::floor(std::log2(smax)) - 52.0);
-    if (arma::any(s <= tolerancia)) std::cout << "error, bad linear var" << std::endl;
+    if (arma::any(s <= tolerancia)) diagnostico("error, bad linear var");
     const double logDet = 2.0 * arma::accu(arma::log(s));
     const double prior = 1.0 / static_cast<double>(usados.size());
 

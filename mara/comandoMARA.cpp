@@ -1,6 +1,5 @@
 #include "mara/comandoMARA.h"
 
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -9,6 +8,7 @@
 
 #include "app/Ondelar.h"
 #include "app/interaccion.h"
+#include "io/diagnostico.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
 #include "ui_Ondelar.h"
@@ -45,10 +45,10 @@ void Ondelar::graficoMARA() {
         etiquetarRama(*rama, "MARA");
         anadirRama(std::move(rama));
     } catch (const std::exception& e) {
-        std::cout << e.what() << std::endl;
+        diagnostico(e.what());
         pausaDebug("fallo en Mara");
     } catch (const char* texto) {  // the ICA's learning-rate failure is thrown as a bare string
-        std::cout << texto << std::endl;
+        diagnostico(texto);
         pausaDebug("fallo en Mara");
     }
 }

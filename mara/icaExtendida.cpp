@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "io/diagnostico.h"
 #include "mara/icaExtendidaDetalle.h"
 
 namespace icaDetalle {
@@ -30,9 +30,9 @@ constexpr double sesgoSigno = 0.02;
 constexpr double momentoCurtosis = 0.5;
 constexpr int pasadasEstables = 25;
 
-// Every failure leaves one line on standard output before throwing.
+// Every failure leaves one diagnostic line before throwing.
 [[noreturn]] void fallar(const std::string& linea, const std::string& texto) {
-    std::cout << linea << std::endl;
+    diagnostico(linea);
     throw std::runtime_error(texto);
 }
 

@@ -1,6 +1,7 @@
 #include "dsp/fir/ErrorDisenoFIR.h"
 
-#include <iostream>
+#include "io/diagnostico.h"
+
 
 ErrorDisenoFIR::ErrorDisenoFIR(std::string ruta, int linea, std::string mensaje, const std::string& explicacion)
     : std::invalid_argument(explicacion), ruta_(std::move(ruta)), linea_(linea), mensaje_(std::move(mensaje)) {}
@@ -11,8 +12,8 @@ std::string ErrorDisenoFIR::lineaInforme() const {
 
 void informarErrorFIR(const std::string& ruta, int linea, const std::string& mensaje, const std::string& explicacion) {
     ErrorDisenoFIR error(ruta, linea, mensaje, explicacion);
-    // The report line stays on standard output as a diagnostic; nothing is
+    // The report line stays a diagnostic line; nothing is
     // read from standard input and the process goes on.
-    std::cout << error.lineaInforme() << std::endl;
+    diagnostico(error.lineaInforme());
     throw error;
 }
