@@ -203,7 +203,7 @@ private slots:
         VentanaPrueba f;
         for (int i = 0; i < 3; ++i) f.anadir(sintetico(256, {"a"}, 300));
         f.ramaEtiquetada("CAR");  // 3-2
-        for (auto [archivo, rama] : {std::pair{0, 0}, {1, 0}, {2, 0}, {2, 1}}) {
+        for (auto [archivo, rama] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{2, 0}, std::pair{2, 1}}) {
             f.seleccionar(archivo, rama);
             f->dibujarCanales({0}, 1.0, 0.0);
         }
