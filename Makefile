@@ -4,7 +4,8 @@
 #   make bench  builds and runs the benchmarks (figures only, no assertions)
 
 PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
-            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev
+            libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev \
+            qttranslations5-l10n locales
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
@@ -18,6 +19,8 @@ deps:
 	  echo "Instalando:$$faltan"; \
 	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y $$faltan; \
 	fi
+	@# The tests write and read numbers under a Spanish locale, whose decimal comma must not leak into files.
+	@locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$$' || $(SUDO) localedef -i es_ES -f UTF-8 es_ES.UTF-8
 
 build: deps
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF

@@ -6,7 +6,6 @@
 #include <QAbstractItemView>
 
 #include "app/Ondelar.h"
-#include "app/almacenEEG.h"
 #include "app/puntosSerie.h"
 #include "ui_GuiElegirCanalesDibujar.h"
 
@@ -19,8 +18,7 @@ GuiElegirCanalesDibujar::GuiElegirCanalesDibujar(QWidget* parent)
 
 GuiElegirCanalesDibujar::~GuiElegirCanalesDibujar() = default;
 
-void GuiElegirCanalesDibujar::configurar(Ondelar* ventana, const EEG& fuente) {
-    ventanaPrincipal = ventana;
+void GuiElegirCanalesDibujar::configurar(const EEG& fuente) {
     eeg = clonarEEG(fuente);
     ui->listWidget->clear();
     canalesElegidos.clear();
@@ -58,7 +56,7 @@ void GuiElegirCanalesDibujar::onClickAceptar() {
     const double maximo = ui->maxAmpPlot->value();
     const double minimo = ui->minAmpPlot->value();
     const QList<int> canales = canalesElegidos;
-    const QPointer<Ondelar> ventana = ventanaPrincipal;
+    const QPointer<Ondelar> ventana = principal;
     close();
     if (!canales.isEmpty() && ventana) ventana->dibujarCanales(canales, maximo, minimo);
 }

@@ -24,10 +24,13 @@ public:
     explicit GuiElegirCanalesDibujar(QWidget* parent = nullptr);
     ~GuiElegirCanalesDibujar() override;
 
+    // The window that draws the plot on acceptance.
+    void fijarVentanaPrincipal(Ondelar* ventana) { principal = ventana; }
+
     // Keeps a deep copy of eeg (for the list and the suggested range only)
     // and lists its channels as "can <n> - <label>", nothing selected.
     // Throws what clonarEEG throws.
-    void configurar(Ondelar* ventana, const EEG& eeg);
+    void configurar(const EEG& eeg);
 
     const QList<int>& canales() const { return canalesElegidos; }
 
@@ -38,7 +41,7 @@ public slots:
     void onClickAceptar();
 
 private:
-    QPointer<Ondelar> ventanaPrincipal;  // null once the main window is gone
+    QPointer<Ondelar> principal;  // null once the main window is gone
     std::unique_ptr<EEG> eeg;
     QList<int> canalesElegidos;  // ascending
 };

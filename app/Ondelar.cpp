@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QTabWidget>
 
 #include "app/interaccion.h"
 #include "ui_Ondelar.h"
@@ -27,6 +28,8 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->licencia_y_atribuciones, &QAction::triggered, this, &Ondelar::popUpLicenciasAtribuciones);
     connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
+    ui->panelTabs->setTabsClosable(true);
+    connect(ui->panelTabs, &QTabWidget::tabCloseRequested, this, &Ondelar::cerrarPestana);
     // Every numerical step runs natively: there is no outside engine session
     // to open here, so start-up cannot fail for lack of one.
 }
@@ -35,11 +38,46 @@ Ondelar::~Ondelar() = default;
 
 void Ondelar::pausaDebug(std::string cad) { interaccion::mostrarMensaje(QString::fromStdString(cad)); }
 
-void Ondelar::closeEvent(QCloseEvent* evento) { evento->accept(); }
+void Ondelar::closeEvent(QCloseEvent* evento) {
+    const int sinGuardar = archivosEEG.ramasSinGuardar();
+    if (sinGuardar == 0) {
+        evento->accept();
+        return;
+    }
+    const QString texto =
+        (sinGuardar == 1 ? QStringLiteral("Hay 1 rama derivada que no se ha guardado; se perderá al cerrar.")
+                         : QStringLiteral("Hay %1 ramas derivadas que no se han guardado; se perderán al cerrar.")
+                               .arg(sinGuardar)) +
+        QStringLiteral(" ¿Quiere guardarlas antes de cerrar?");
+    switch (interaccion::preguntarCierre(texto)) {
+        case interaccion::RespuestaCierre::descartar: evento->accept(); return;
+        case interaccion::RespuestaCierre::cancelar: evento->ignore(); return;
+        case interaccion::RespuestaCierre::guardar: break;
+    }
+    // One save dialog per branch; giving up on any keeps the window open.
+    for (const auto& [archivo, rama] : archivosEEG.posicionesSinGuardar()) {
+        ui->indiceArchivoEEG->setCurrentIndex(archivo);
+        ui->indiceProcesado->setCurrentIndex(rama);
+        if (!guardarSeleccionada()) {
+            evento->ignore();
+            return;
+        }
+    }
+    evento->accept();
+}
 
 const EEG& Ondelar::eegSeleccionado() const {
     return archivosEEG.rama(ui->indiceArchivoEEG->currentIndex(), ui->indiceProcesado->currentIndex());
 }
+
+std::optional<std::pair<int, int>> Ondelar::seleccion() const {
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int rama = ui->indiceProcesado->currentIndex();
+    if (!archivosEEG.nombraRama(archivo, rama)) return std::nullopt;
+    return std::make_pair(archivo, rama);
+}
+
+void Ondelar::escribirTraza(const QString& texto) { ui->labelDatos->setText(texto); }
 
 void Ondelar::rellenarSelector(QComboBox* selector, int n) {
     selector->clear();
@@ -94,6 +132,7 @@ void Ondelar::borrarDatosSeleccionados() {
     if (!interaccion::preguntarSiNo(pregunta)) return;
 
     archivosEEG.borrarRama(archivo, rama);
+    actualizarPestanas();
     if (rama == 0) {
         const int n = archivosEEG.numeroArchivos();
         rellenarSelector(ui->indiceArchivoEEG, n);

@@ -5,7 +5,9 @@
 // and compute through the core library.
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include <QList>
 #include <QMainWindow>
@@ -14,6 +16,9 @@
 
 class QComboBox;
 class QCloseEvent;
+struct PasoVentana;
+struct ResultadoPaso;
+struct OpcionesASR;
 namespace Ui {
 class OndelarClass;
 }
@@ -30,15 +35,34 @@ public:
 
     // Store operations tied to the selectors.
     const EEG& eegSeleccionado() const;  // throws std::out_of_range
+    // (archivo, rama) named by the two selectors; nullopt when they name no branch.
+    std::optional<std::pair<int, int>> seleccion() const;
+    // A command's trace text in the information label.
+    void escribirTraza(const QString& texto);
     void anadirArchivo(std::unique_ptr<EEG> eeg);
     void anadirRama(std::unique_ptr<EEG> eeg);
     static void rellenarSelector(QComboBox* selector, int n);
 
+    // Runs one processing step on the selected branch: the computation, then
+    // the new branch tagged, added to the recording it came from and
+    // selected; or the failure shown once. True when a branch was added.
+    bool ejecutarPaso(const PasoVentana& paso);
+    // The window's part of a step whose computation has ended (calcularPaso).
+    bool terminarPaso(const PasoVentana& paso, int archivo, ResultadoPaso resultado);
+
     // Commands started from the parameter dialogs.
-    void aplicarASR(int burstCritic, double maxBadChan, double tolInf, double tolSup);
+    void aplicarASR(const OpcionesASR& opciones);
     void aplicarFiltro(int tipo, double frecInferior, double frecSuperior, int caidaDecibelios);
     void aplicarPromediado(QList<int> filas, double msPrev, double msPost);
     void dibujarCanales(QList<int> canales, double maximo, double minimo);
+
+    // Plot tabs: each remembers the branch it was drawn from.
+    void cerrarPestana(int indice);
+    // Closes the tabs whose branch left the store and retitles the others
+    // with their branch's position now.
+    void actualizarPestanas();
+    static QString tituloPestana(int archivo, int rama);
+    static const char* const propiedadRamaDibujada;
 
 public slots:
     void ramaEEGhasChanged(int indice);
@@ -55,6 +79,11 @@ public slots:
     static void pausaDebug(std::string cad);
     void borrarDatosSeleccionados();
     void guardarRamaSeleccionada();
+
+public:
+    // Saves the selected branch through the save dialog and marks it saved;
+    // false when nothing was written (cancelled or failed, the user told why).
+    bool guardarSeleccionada();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;

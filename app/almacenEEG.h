@@ -4,15 +4,12 @@
 // mirrors it in its two selectors.
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/EEG.h"
-
-// Deep copy: own texts, channels (with locations), first matrix and event
-// table. The block copied is fixed by the record's counts; throws
-// std::length_error when the first matrix is smaller than those counts.
-std::unique_ptr<EEG> clonarEEG(const EEG& fuente);
 
 // History becomes: old history, one blank, the tag.
 void etiquetarRama(EEG& eeg, std::string etiqueta);
@@ -32,6 +29,21 @@ public:
     // "eeg r-b" (1-based) followed by the branch's history.
     std::string descripcion(int archivo, int rama) const;
 
+    // Derived branches (every branch but the recording as read, which is on
+    // disk already) exist only here until "guardar rama seleccionada" writes
+    // them; the window asks before they are lost.
+    void marcarGuardada(int archivo, int rama);  // throws std::out_of_range
+    int ramasSinGuardar() const;
+    std::vector<std::pair<int, int>> posicionesSinGuardar() const;  // (archivo, rama), in store order
+
+    // Where a stored record is now, as (archivo, rama); nullopt when it is no
+    // longer in the store. Positions shift when branches are removed.
+    std::optional<std::pair<int, int>> posicion(const EEG* eeg) const;
+
 private:
-    std::vector<std::vector<std::unique_ptr<EEG>>> archivos_;
+    struct Rama {
+        std::unique_ptr<EEG> eeg;
+        bool guardada = false;
+    };
+    std::vector<std::vector<Rama>> archivos_;
 };

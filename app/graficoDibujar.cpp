@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QScrollArea>
+#include <QVariant>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
@@ -32,6 +33,31 @@ bool avisarSiNoDibujable(const EEG& eeg) {
 
 }  // namespace
 
+const char* const Ondelar::propiedadRamaDibujada = "ramaDibujada";
+
+QString Ondelar::tituloPestana(int archivo, int rama) {
+    return QStringLiteral("eeg ") + QString::number(archivo + 1) + QStringLiteral("-") + QString::number(rama + 1);
+}
+
+void Ondelar::cerrarPestana(int indice) {
+    QWidget* pestana = ui->panelTabs->widget(indice);
+    if (!pestana) return;
+    ui->panelTabs->removeTab(indice);
+    delete pestana;  // the scroll area owns the view, which owns the chart
+}
+
+void Ondelar::actualizarPestanas() {
+    for (int i = ui->panelTabs->count() - 1; i >= 0; --i) {
+        const auto* eeg = reinterpret_cast<const EEG*>(
+            ui->panelTabs->widget(i)->property(propiedadRamaDibujada).value<quintptr>());
+        const auto posicion = archivosEEG.posicion(eeg);
+        if (!posicion)
+            cerrarPestana(i);
+        else
+            ui->panelTabs->setTabText(i, tituloPestana(posicion->first, posicion->second));
+    }
+}
+
 void Ondelar::graficoDibujar() {
     ui->labelDatos->setText(QStringLiteral("triger dibujar"));
     try {
@@ -41,7 +67,8 @@ void Ondelar::graficoDibujar() {
         // Closing only hides a chooser in use; releasing it then frees its
         // copy of the branch, which would otherwise stay for the whole run.
         elegir->setAttribute(Qt::WA_DeleteOnClose);
-        elegir->configurar(this, eeg);
+        elegir->fijarVentanaPrincipal(this);
+        elegir->configurar(eeg);
         elegir.release()->show();
     } catch (const std::exception&) {
         pausaDebug("Fallo en los datos, revise que en el EEG seleccionado hay datos");
@@ -113,8 +140,9 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
 
         auto* desplazable = new QScrollArea();
         desplazable->setWidget(vista);
-        ui->panelTabs->addTab(desplazable, QStringLiteral("eeg ") + QString::number(archivo + 1) +
-                                               QStringLiteral("-") + QString::number(rama + 1));
+        // The tab remembers its branch, so that removing the branch closes it.
+        desplazable->setProperty(propiedadRamaDibujada, QVariant::fromValue(reinterpret_cast<quintptr>(&eeg)));
+        ui->panelTabs->addTab(desplazable, tituloPestana(archivo, rama));
     } catch (const std::exception& e) {
         pausaDebug(std::string("No se ha podido dibujar la rama seleccionada: ") + e.what());
     }

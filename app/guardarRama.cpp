@@ -1,26 +1,35 @@
+#include <QComboBox>
 #include <QStatusBar>
 
 #include "app/Ondelar.h"
 #include "app/interaccion.h"
 #include "io/guardarRama.h"
+#include "ui_Ondelar.h"
 
-void Ondelar::guardarRamaSeleccionada() {
+void Ondelar::guardarRamaSeleccionada() { guardarSeleccionada(); }
+
+bool Ondelar::guardarSeleccionada() {
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int indiceRama = ui->indiceProcesado->currentIndex();
     const EEG* rama = nullptr;
     try {
         rama = &eegSeleccionado();
     } catch (const std::exception&) {
         pausaDebug("No hay ningún eeg seleccionado que guardar.");
-        return;
+        return false;
     }
     // The save dialog asks before overwriting an existing file.
     const auto ruta = interaccion::elegirArchivoGuardar(
         QStringLiteral("Guardar la rama seleccionada"),
         QStringLiteral("GDF (*.gdf);;CSV (*.csv);;Matriz de Armadillo (*.bin)"));
-    if (!ruta) return;
+    if (!ruta) return false;
     try {
         guardarRama(*rama, ruta->toStdString());
+        archivosEEG.marcarGuardada(archivo, indiceRama);
         statusBar()->showMessage(QStringLiteral("Rama guardada en %1").arg(*ruta), 10000);
+        return true;
     } catch (const std::exception& e) {
         pausaDebug(std::string("No se pudo guardar la rama: ") + e.what());
+        return false;
     }
 }

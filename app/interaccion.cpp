@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace interaccion {
@@ -10,6 +11,7 @@ RespondedorMensaje respondedorMensaje;
 RespondedorArchivo respondedorAbrir;
 RespondedorArchivo respondedorGuardar;
 RespondedorPregunta respondedorPregunta;
+RespondedorCierre respondedorCierre;
 }  // namespace
 
 void mostrarMensaje(const QString& texto) {
@@ -60,9 +62,27 @@ bool preguntarSiNo(const QString& texto) {
     return caja.exec() == QMessageBox::Yes;
 }
 
+RespuestaCierre preguntarCierre(const QString& texto) {
+    if (respondedorCierre) return respondedorCierre(texto);
+    QMessageBox caja;
+    caja.setText(texto);
+    caja.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    caja.button(QMessageBox::Save)->setText(QStringLiteral("Guardar…"));
+    caja.button(QMessageBox::Discard)->setText(QStringLiteral("Cerrar sin guardar"));
+    caja.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    caja.setDefaultButton(QMessageBox::Cancel);
+    caja.setEscapeButton(QMessageBox::Cancel);
+    switch (caja.exec()) {
+        case QMessageBox::Save: return RespuestaCierre::guardar;
+        case QMessageBox::Discard: return RespuestaCierre::descartar;
+        default: return RespuestaCierre::cancelar;
+    }
+}
+
 void fijarRespondedorMensaje(RespondedorMensaje r) { respondedorMensaje = std::move(r); }
 void fijarRespondedorArchivoAbrir(RespondedorArchivo r) { respondedorAbrir = std::move(r); }
 void fijarRespondedorArchivoGuardar(RespondedorArchivo r) { respondedorGuardar = std::move(r); }
 void fijarRespondedorPregunta(RespondedorPregunta r) { respondedorPregunta = std::move(r); }
+void fijarRespondedorCierre(RespondedorCierre r) { respondedorCierre = std::move(r); }
 
 }  // namespace interaccion

@@ -22,13 +22,19 @@ std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString
 // Modal yes/no question; true for yes.
 bool preguntarSiNo(const QString& texto);
 
+// Modal question before closing with work that would be lost.
+enum class RespuestaCierre { guardar, descartar, cancelar };
+RespuestaCierre preguntarCierre(const QString& texto);
+
 // Test hooks: while set, they answer instead of the real dialogs.
 using RespondedorMensaje = std::function<void(const QString& texto)>;
 using RespondedorArchivo = std::function<std::optional<QString>(const QString& titulo, const QString& filtro)>;
 using RespondedorPregunta = std::function<bool(const QString& texto)>;
+using RespondedorCierre = std::function<RespuestaCierre(const QString& texto)>;
 void fijarRespondedorMensaje(RespondedorMensaje r);
 void fijarRespondedorArchivoAbrir(RespondedorArchivo r);
 void fijarRespondedorArchivoGuardar(RespondedorArchivo r);
 void fijarRespondedorPregunta(RespondedorPregunta r);
+void fijarRespondedorCierre(RespondedorCierre r);
 
 }  // namespace interaccion

@@ -29,9 +29,7 @@ std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double m
 RangoEjes rangoEjes(int64_t columnas, int frecuencia, double tiempoInicio, double maximo, double minimo) {
     comprobarFrecuencia("rangoEjes", frecuencia);
     RangoEjes r;
-    const int64_t segundos = columnas / frecuencia;
-    const double duracion = segundos > 0 ? static_cast<double>(segundos)
-                                         : static_cast<double>(columnas) / frecuencia;
+    const double duracion = static_cast<double>(columnas) / frecuencia;
     r.tMin = -tiempoInicio;
     r.tMax = duracion - tiempoInicio;
     r.vMin = std::min(minimo, maximo);

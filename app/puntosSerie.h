@@ -37,9 +37,8 @@ std::vector<PuntoSerie> puntosCanal(const arma::rowvec& fila, int frecuencia, do
 // seconds (no offset). Throws std::invalid_argument for frecuencia <= 0.
 std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo);
 
-// Horizontal: from -tiempoInicio to (columnas / frecuencia in whole seconds,
-// rounded down) - tiempoInicio; a branch shorter than one second would give
-// an empty range, so it gets its true length columnas / frecuencia instead.
+// Horizontal: from -tiempoInicio to columnas / frecuencia - tiempoInicio
+// seconds, the branch's whole span (641 samples at 256 Hz reach 2.504 s).
 // Vertical: minimo to maximo; a reversed pair is swapped and an empty one
 // (maximo == minimo, a flat channel) is widened by 1 each way so the line
 // stays visible. Throws std::invalid_argument for frecuencia <= 0.

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 ContextoASR::ContextoASR(const EEG& eeg, const OpcionesASR& opciones) : entrada(&eeg) {
-    cutoff = opciones.burstCritic < 0 ? 5 : opciones.burstCritic;
-    fraccionMaxCanalesMalos = opciones.maxBadChan < 0 ? 0.075 : opciones.maxBadChan;
+    // A negative value stands for "the default".
+    const OpcionesASR porDefecto;
+    cutoff = opciones.burstCritic < 0 ? porDefecto.burstCritic : opciones.burstCritic;
+    fraccionMaxCanalesMalos = opciones.maxBadChan < 0 ? porDefecto.maxBadChan : opciones.maxBadChan;
     umbralesZ = {opciones.tolInf, opciones.tolSup};
     const double c = eeg.numeroCanales;
     const double srate = eeg.frecuenciaMuestreo;

@@ -8,7 +8,8 @@
 
 #include "io/EEG.h"
 
-// The four parameters the user chooses, with the dialog's defaults.
+// The four parameters the user chooses. These initialisers are the defaults
+// of the dialog, the runner and the calibration alike.
 struct OpcionesASR {
     int burstCritic = 5;
     double maxBadChan = 0.075;
@@ -16,12 +17,15 @@ struct OpcionesASR {
     double tolSup = 5.5;
 };
 
+// {tolInf, tolSup} of the default options: the z-score limits used when none are given.
+inline arma::vec umbralesZPorDefecto() { return {OpcionesASR{}.tolInf, OpcionesASR{}.tolSup}; }
+
 struct ContextoASR {
     // Parameters (the constructor applies the replacement rules for
     // negative or empty values).
-    int32_t cutoff = 5;
-    double fraccionMaxCanalesMalos = 0.075;
-    arma::vec umbralesZ = {-3.5, 5.5};
+    int32_t cutoff = OpcionesASR{}.burstCritic;
+    double fraccionMaxCanalesMalos = OpcionesASR{}.maxBadChan;
+    arma::vec umbralesZ = umbralesZPorDefecto();
     double solapamientoVentana = 0.66;      // also sent as maxdims to processing
     double longitudVentanaRechazo = 1.0;    // seconds
     double longitudVentanaProcesado = 0.5;  // seconds: max(0.5, 1.5 C / srate)

@@ -1,10 +1,20 @@
 #include "asr/GuiASR.h"
 
 #include "app/Ondelar.h"
+#include "asr/validarOpcionesASR.h"
 #include "ui_GuiASR.h"
 
 GuiASR::GuiASR(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::GuiASR>()) {
     ui->setupUi(this);
+    const OpcionesASR porDefecto;
+    ui->burstCritic->setRange(static_cast<int>(intervaloBurstCritic.minimo), static_cast<int>(intervaloBurstCritic.maximo));
+    ui->maxBadChan->setRange(intervaloMaxBadChan.minimo, intervaloMaxBadChan.maximo);
+    ui->tolInf->setRange(intervaloTolInf.minimo, intervaloTolInf.maximo);
+    ui->tolSup->setRange(intervaloTolSup.minimo, intervaloTolSup.maximo);
+    ui->burstCritic->setValue(porDefecto.burstCritic);
+    ui->maxBadChan->setValue(porDefecto.maxBadChan);
+    ui->tolInf->setValue(porDefecto.tolInf);
+    ui->tolSup->setValue(porDefecto.tolSup);
     connect(ui->aceptar, &QPushButton::clicked, this, &GuiASR::onClickAceptar);
 }
 
@@ -21,8 +31,8 @@ OpcionesASR GuiASR::opciones() const {
 
 void GuiASR::onClickAceptar() {
     const OpcionesASR o = opciones();
-    // With WA_DeleteOnClose the deletion is deferred to the event loop, so the
-    // command below still runs from a live object.
+    // Keep the window pointer: closing may schedule this dialog's deletion.
+    QPointer<Ondelar> ventana = principal;
     close();
-    if (ventanaPrincipal) ventanaPrincipal->aplicarASR(o.burstCritic, o.maxBadChan, o.tolInf, o.tolSup);
+    if (ventana) ventana->aplicarASR(o);
 }

@@ -8,6 +8,7 @@
 #include <boost/math/special_functions/gamma.hpp>
 
 #include "asr/inversaGamma.h"
+#include "io/textoNumero.h"
 
 ParametrosAjuste parametrosAjuste(const ContextoASR& ctx) {
     ParametrosAjuste p;
@@ -25,7 +26,7 @@ double cotaZ(double q, double beta) {
     const double inversa = q < 0.5 ? Pinv(1 - 2 * q, g) : Pinv(2 * q - 1, g);
     if (inversa < 0)
         throw std::runtime_error("ajuste robusto: no se pudo invertir la función gamma incompleta (forma " +
-                                 std::to_string(beta) + ")");
+                                 textoGeneral(beta) + ")");
     const double z = std::pow(inversa, 1.0 / beta);
     return q < 0.5 ? -z : z;
 }

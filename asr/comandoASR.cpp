@@ -1,44 +1,25 @@
-#include <exception>
-#include <memory>
-
-#include <QApplication>
-#include <QCursor>
-
 #include "app/Ondelar.h"
+#include "app/pasoVentana.h"
 #include "asr/GuiASR.h"
 #include "asr/ejecutarASR.h"
-#include "ui_Ondelar.h"
+#include "asr/validarOpcionesASR.h"
 
 void Ondelar::graficoASR() {
-    ui->labelDatos->setText(QStringLiteral("triger ASR"));
+    escribirTraza(QStringLiteral("triger ASR"));
     auto* dialogo = new GuiASR();  // top level, no parent
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
     dialogo->setWindowModality(Qt::ApplicationModal);
-    dialogo->ventanaPrincipal = this;
+    dialogo->fijarVentanaPrincipal(this);
     dialogo->show();
 }
 
-void Ondelar::aplicarASR(int burstCritic, double maxBadChan, double tolInf, double tolSup) {
-    ui->labelDatos->setText(QStringLiteral("triger ASR"));
-    OpcionesASR opciones;
-    opciones.burstCritic = burstCritic;
-    opciones.maxBadChan = maxBadChan;
-    opciones.tolInf = tolInf;
-    opciones.tolSup = tolSup;
-    try {
-        std::unique_ptr<EEG> rama;
-        {
-            // The run blocks the window for a while: show it is busy.
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            struct Restaurar {
-                ~Restaurar() { QApplication::restoreOverrideCursor(); }
-            } restaurar;
-            rama = clonarEEG(ejecutarASR(eegSeleccionado(), opciones));
-        }
-        etiquetarRama(*rama, "ASR");
-        anadirRama(std::move(rama));
-    } catch (const std::exception& e) {
-        pausaDebug("Revise los datos sobre los que esta intentando aplicar ASR.");
-        pausaDebug(e.what());
-    }
+void Ondelar::aplicarASR(const OpcionesASR& opciones) {
+    escribirTraza(QStringLiteral("triger ASR"));
+    ejecutarPaso({"ASR", "Revise los datos sobre los que esta intentando aplicar ASR.",
+                  [opciones](const EEG& eeg, AvisosPaso&) {
+                      // The same check as the runner's: the dialog's ranges
+                      // cannot refuse a lower tolerance above the upper one.
+                      validarOpcionesASR(opciones);
+                      return ejecutarASR(eeg, opciones);
+                  }});
 }

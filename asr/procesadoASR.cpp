@@ -8,6 +8,7 @@
 #include "asr/covarianzaMovil.h"
 #include "asr/filtroIIR.h"
 #include "asr/reconstruccionASR.h"
+#include "io/textoNumero.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
     const double Nd = std::round(wl * srate);
     const double Pd = std::round(wl * 0.5 * srate);
     if (!(Nd >= 1) || !(Pd >= 0))
-        throw std::invalid_argument("procesarASR: la ventana de procesado de " + std::to_string(wl) + " s a " +
+        throw std::invalid_argument("procesarASR: la ventana de procesado de " + textoGeneral(wl) + " s a " +
                                     std::to_string(srate) + " Hz no tiene muestras");
     const arma::uword N = static_cast<arma::uword>(Nd), P = static_cast<arma::uword>(Pd);
     double maxdims = ctx.solapamientoVentana;

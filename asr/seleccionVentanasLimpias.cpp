@@ -9,7 +9,7 @@
 
 arma::uvec ventanasMarcadas(const arma::mat& z, arma::uword b, const arma::vec& umbrales) {
     if (z.has_nan()) throw std::invalid_argument("selección de ventanas: puntuaciones z con NaN");
-    const arma::vec u = umbrales.is_empty() ? arma::vec{-3.5, 5.5} : umbrales;
+    const arma::vec u = umbrales.is_empty() ? umbralesZPorDefecto() : umbrales;
     const double maximo = u.max(), minimo = u.min();
     const arma::uword C = z.n_rows;
     arma::uvec marcadas(z.n_cols, arma::fill::zeros);
@@ -34,7 +34,7 @@ void seleccionarVentanasLimpias(ContextoASR& ctx) {
     if (srate <= 0) throw std::invalid_argument("selección de ventanas: frecuencia de muestreo no válida");
 
     const double solapamiento = ctx.solapamientoVentana > 0 ? ctx.solapamientoVentana : 0.66;
-    const arma::vec umbrales = ctx.umbralesZ.is_empty() ? arma::vec{-3.5, 5.5} : ctx.umbralesZ;
+    const arma::vec umbrales = ctx.umbralesZ.is_empty() ? umbralesZPorDefecto() : ctx.umbralesZ;
     const arma::uword b = canalesMalosPermitidos(C, ctx.fraccionMaxCanalesMalos);
     const arma::uword N =
         static_cast<arma::uword>(srate) *

@@ -1,29 +1,30 @@
 #include "asr/validarOpcionesASR.h"
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
+#include "io/textoNumero.h"
+
 namespace {
 
-void enRango(const char* nombre, double valor, double minimo, double maximo) {
+void enRango(const char* nombre, double valor, IntervaloASR intervalo) {
+    const double minimo = intervalo.minimo, maximo = intervalo.maximo;
     // Negated comparison so that NaN is refused too.
     if (!(valor >= minimo && valor <= maximo)) {
-        char texto[200];
-        std::snprintf(texto, sizeof texto, "ASR: %s = %g fuera del intervalo admitido [%g, %g]", nombre, valor, minimo,
-                      maximo);
-        throw std::invalid_argument(texto);
+        throw std::invalid_argument(std::string("ASR: ") + nombre + " = " + textoGeneral(valor) +
+                                    " fuera del intervalo admitido [" + textoGeneral(minimo) + ", " +
+                                    textoGeneral(maximo) + "]");
     }
 }
 
 }  // namespace
 
 void validarOpcionesASR(const OpcionesASR& o) {
-    enRango("burstCritic", o.burstCritic, 0, 99);
-    enRango("maxBadChan", o.maxBadChan, 0, 1);
-    enRango("tolInf", o.tolInf, -10, 2);
-    enRango("tolSup", o.tolSup, 2, 50);
+    enRango("burstCritic", o.burstCritic, intervaloBurstCritic);
+    enRango("maxBadChan", o.maxBadChan, intervaloMaxBadChan);
+    enRango("tolInf", o.tolInf, intervaloTolInf);
+    enRango("tolSup", o.tolSup, intervaloTolSup);
     if (!(o.tolInf < o.tolSup))
-        throw std::invalid_argument("ASR: tolInf (" + std::to_string(o.tolInf) + ") debe ser menor que tolSup (" +
-                                    std::to_string(o.tolSup) + ")");
+        throw std::invalid_argument("ASR: tolInf (" + textoGeneral(o.tolInf) + ") debe ser menor que tolSup (" +
+                                    textoGeneral(o.tolSup) + ")");
 }

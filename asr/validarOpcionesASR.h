@@ -4,7 +4,15 @@
 
 #include "asr/ContextoASR.h"
 
-// burstCritic 0 to 99, maxBadChan 0 to 1, tolInf -10 to 2, tolSup 2 to 50,
-// with tolInf below tolSup; NaN is refused. Throws std::invalid_argument with
-// a Spanish text naming the value.
+struct IntervaloASR {
+    double minimo, maximo;
+};
+// The dialog's fields take their ranges from here too.
+inline constexpr IntervaloASR intervaloBurstCritic{0, 99};
+inline constexpr IntervaloASR intervaloMaxBadChan{0, 1};
+inline constexpr IntervaloASR intervaloTolInf{-10, 2};
+inline constexpr IntervaloASR intervaloTolSup{2, 50};
+
+// Each value within its interval above, with tolInf below tolSup; NaN is
+// refused. Throws std::invalid_argument with a Spanish text naming the value.
 void validarOpcionesASR(const OpcionesASR& opciones);

@@ -8,8 +8,8 @@
 #include "averaging/promediado.h"
 #include "ui_GuiEventosPromediado.h"
 
-GuiEventosPromediado::GuiEventosPromediado(Ondelar* ventanaPrincipal, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::GuiEventosPromediado>()), ventana(ventanaPrincipal) {
+GuiEventosPromediado::GuiEventosPromediado(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::GuiEventosPromediado>()) {
     ui->setupUi(this);
     connect(ui->aceptar, &QPushButton::clicked, this, &GuiEventosPromediado::onClickAceptar);
 }
@@ -33,7 +33,7 @@ void GuiEventosPromediado::onClickAceptar() {
     const double msPrev = ui->msPrev->value();
     const double msPost = ui->msPost->value();
     // The command may show modal messages; the dialog is gone by then.
-    QPointer<Ondelar> destino = ventana;
+    QPointer<Ondelar> destino = principal;
     close();
     if (destino) destino->aplicarPromediado(filas, msPrev, msPost);
 }

@@ -19,9 +19,11 @@ class GuiEventosPromediado : public QWidget {
     Q_OBJECT
 
 public:
-    // A top-level window; `ventana` runs the command when "aceptar" is pressed.
-    explicit GuiEventosPromediado(Ondelar* ventana, QWidget* parent = nullptr);
+    explicit GuiEventosPromediado(QWidget* parent = nullptr);
     ~GuiEventosPromediado() override;
+
+    // The window whose averaging command runs when "aceptar" is pressed.
+    void fijarVentanaPrincipal(Ondelar* ventana) { principal = ventana; }
 
     // One item per kind, in kind order, reading "tipo.calificador" (768.1).
     void rellenarLista(const TablaEventos& tabla);
@@ -32,5 +34,5 @@ public slots:
     void onClickAceptar();
 
 private:
-    QPointer<Ondelar> ventana;
+    QPointer<Ondelar> principal;  // null once that window is gone
 };

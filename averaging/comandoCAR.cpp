@@ -1,19 +1,9 @@
-#include <exception>
-#include <memory>
-
-#include <QLabel>
-
 #include "app/Ondelar.h"
+#include "app/pasoVentana.h"
 #include "averaging/car.h"
-#include "ui_Ondelar.h"
 
 void Ondelar::lanzarCAR() {
-    ui->labelDatos->setText(QStringLiteral("triger CAR"));
-    try {
-        std::unique_ptr<EEG> rama = clonarEEG(aplicarCAR(eegSeleccionado()));
-        etiquetarRama(*rama, "CAR");
-        anadirRama(std::move(rama));
-    } catch (const std::exception&) {
-        pausaDebug("Problema con CAR. Revisa el EEG seleccionado");
-    }
+    escribirTraza(QStringLiteral("triger CAR"));
+    ejecutarPaso({"CAR", "Problema con CAR. Revisa el EEG seleccionado",
+                  [](const EEG& eeg, AvisosPaso&) { return aplicarCAR(eeg); }});
 }

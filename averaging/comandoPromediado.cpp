@@ -1,17 +1,15 @@
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <QLabel>
 #include <QString>
 
 #include "app/Ondelar.h"
+#include "app/pasoVentana.h"
 #include "averaging/GuiEventosPromediado.h"
 #include "averaging/promediado.h"
-#include "ui_Ondelar.h"
 
 namespace {
 
@@ -34,8 +32,9 @@ void Ondelar::graficoPromediado() {
             pausaDebug(sinEventos);
             return;
         }
-        auto dialogo = std::make_unique<GuiEventosPromediado>(this);
+        auto dialogo = std::make_unique<GuiEventosPromediado>();
         dialogo->setAttribute(Qt::WA_DeleteOnClose);
+        dialogo->fijarVentanaPrincipal(this);
         dialogo->rellenarLista(*eeg.tablaEventos);
         dialogo->show();
         dialogo.release();  // a top-level window that deletes itself when closed
@@ -50,44 +49,33 @@ void Ondelar::aplicarPromediado(QList<int> filas, double msPrev, double msPost) 
         pausaDebug("no se ha detectado ningun evento seleccionado");
         return;
     }
-    ui->labelDatos->setText(QStringLiteral("triger promediado ") + QString::number(filas.size()) + " " +
+    escribirTraza(QStringLiteral("triger promediado ") + QString::number(filas.size()) + " " +
                             QString::number(filas.first()) + "  " + QString::number(msPrev) + "  " +
                             QString::number(msPost));
 
-    ResultadoPromediado resultado;
-    try {
-        // The selectors are read now, not when the dialog was opened: the
-        // rows must name kinds of this branch.
-        const EEG& eeg = eegSeleccionado();
-        if (!tieneTiposDeEvento(eeg)) {
-            pausaDebug(sinEventos);
-            return;
-        }
-        const TablaEventos tabla = *eeg.tablaEventos;
-        const int numeroTipos = numeroTiposDisponibles(tabla);
-        for (int fila : filas) {
-            if (fila < 0 || fila >= numeroTipos) {
-                pausaDebug("Los eventos elegidos no corresponden a la rama seleccionada, que tiene " +
-                           std::to_string(numeroTipos) +
-                           " tipos de evento. Vuelve a abrir el promediado con la rama que quieras usar.");
-                return;
-            }
-        }
-        const ParametrosPromediado parametros =
-            parametrosDeFilas(tabla, std::vector<int>(filas.begin(), filas.end()), milisegundosEnteros(msPrev),
-                              milisegundosEnteros(msPost));
-        DestinoCubo destino;
-        destino.directorio = std::filesystem::current_path();
-        resultado = promediarEventos(eeg, parametros, destino);
-
-        std::unique_ptr<EEG> rama = clonarEEG(resultado.promedio);
-        etiquetarRama(*rama, "Promediado");
-        anadirRama(std::move(rama));
-    } catch (const std::exception&) {
-        pausaDebug("Fallo en el promediado, revisa que existan datos para los tiempos elegidos.");
-        return;
-    }
-    if (resultado.archivoCubo.empty())
-        pausaDebug("El promedio se ha añadido, pero no se pudo guardar el archivo con las épocas "
-                   "(Promediado-….bin) en la carpeta actual. Comprueba que se puede escribir en ella.");
+    // The rows are checked against the branch selected now, not when the
+    // dialog was opened: they must name kinds of this branch.
+    const std::vector<int> elegidas(filas.begin(), filas.end());
+    ejecutarPaso({"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
+                  [elegidas, msPrev, msPost](const EEG& eeg, AvisosPaso& avisos) {
+                      if (!tieneTiposDeEvento(eeg)) throw RechazoPaso(sinEventos);
+                      const TablaEventos& tabla = *eeg.tablaEventos;
+                      const int numeroTipos = numeroTiposDisponibles(tabla);
+                      for (int fila : elegidas)
+                          if (fila < 0 || fila >= numeroTipos)
+                              throw RechazoPaso("Los eventos elegidos no corresponden a la rama seleccionada, que "
+                                                "tiene " + std::to_string(numeroTipos) +
+                                                " tipos de evento. Vuelve a abrir el promediado con la rama que "
+                                                "quieras usar.");
+                      const ParametrosPromediado parametros = parametrosDeFilas(
+                          tabla, elegidas, milisegundosEnteros(msPrev), milisegundosEnteros(msPost));
+                      DestinoCubo destino;
+                      destino.directorio = std::filesystem::current_path();
+                      ResultadoPromediado resultado = promediarEventos(eeg, parametros, destino);
+                      if (resultado.archivoCubo.empty())
+                          avisos.push_back(
+                              "El promedio se ha añadido, pero no se pudo guardar el archivo con las épocas "
+                              "(Promediado-….bin) en la carpeta actual. Comprueba que se puede escribir en ella.");
+                      return std::move(resultado.promedio);
+                  }});
 }

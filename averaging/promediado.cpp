@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "io/textoNumero.h"
+
 namespace {
 
 constexpr int64_t maximo32 = std::numeric_limits<int32_t>::max();
@@ -32,7 +34,7 @@ VentanaEpoca calcularVentana(int32_t frecuencia, int32_t msPrev, int32_t msPost)
 int32_t milisegundosEnteros(double ms) {
     if (!std::isfinite(ms) || ms <= static_cast<double>(std::numeric_limits<int32_t>::min()) - 1.0 ||
         ms >= static_cast<double>(maximo32) + 1.0)
-        throw std::invalid_argument("milisegundosEnteros: valor fuera de rango (" + std::to_string(ms) + ")");
+        throw std::invalid_argument("milisegundosEnteros: valor fuera de rango (" + textoGeneral(ms) + ")");
     return static_cast<int32_t>(ms);
 }
 

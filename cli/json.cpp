@@ -1,8 +1,10 @@
 #include "cli/json.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+
+#include "io/textoNumero.h"
 
 std::string cadenaJSON(const std::string& t) {
     std::string r = "\"";
@@ -37,10 +39,12 @@ std::string cadenaJSON(const std::string& t) {
 std::string numeroJSON(double v) {
     if (!std::isfinite(v)) return "null";
     // The fewest digits that read back to the same double.
-    char b[40];
+    std::string texto;
     for (int digitos = 15; digitos <= 17; ++digitos) {
-        std::snprintf(b, sizeof b, "%.*g", digitos, v);
-        if (std::strtod(b, nullptr) == v) break;
+        texto = textoGeneral(v, digitos);
+        double leido = 0.0;
+        std::from_chars(texto.data(), texto.data() + texto.size(), leido);
+        if (leido == v) break;
     }
-    return b;
+    return texto;
 }

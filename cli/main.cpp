@@ -17,6 +17,7 @@
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 #include "io/guardarRama.h"
+#include "io/textoNumero.h"
 
 namespace fs = std::filesystem;
 
@@ -203,13 +204,9 @@ int ejecutar(const Argumentos& a) {
             throw ErrorPaso("paso \"" + p.texto + "\": no hay memoria suficiente");
         } catch (const std::exception& e) {
             throw ErrorPaso("paso \"" + p.texto + "\": " + e.what());
-        } catch (const char* texto) {
-            throw ErrorPaso("paso \"" + p.texto + "\": " + texto);
         }
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-        char duracion[32];
-        std::snprintf(duracion, sizeof duracion, "%.2f s", s);
-        std::cerr << "paso " << p.texto << ": " << duracion << std::endl;
+        std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
     }
     guardarRama(eeg, *a.salida);
     std::cerr << "guardado " << *a.salida << std::endl;
@@ -243,9 +240,6 @@ int main(int argc, char** argv) {
         return 1;
     } catch (const std::exception& e) {
         error(e.what());
-        return 1;
-    } catch (const char* texto) {
-        error(texto);
         return 1;
     } catch (...) {
         error("error inesperado");

@@ -1,16 +1,15 @@
 #include "app/Ondelar.h"
 
 #include <exception>
-#include <memory>
 
+#include "app/pasoVentana.h"
 #include "dsp/fir/ErrorDisenoFIR.h"
 #include "filtering/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/textoEstadoFiltro.h"
-#include "ui_Ondelar.h"
 
 void Ondelar::graficoFiltro() {
-    ui->labelDatos->setText(QStringLiteral("triger filtro"));
+    escribirTraza(QStringLiteral("triger filtro"));
     // Top-level and application-modal; it deletes itself once closed.
     auto* dialogo = new GUIfiltroFrecuencial();
     dialogo->setAttribute(Qt::WA_DeleteOnClose);
@@ -20,31 +19,35 @@ void Ondelar::graficoFiltro() {
 }
 
 void Ondelar::aplicarFiltro(int tipo, double frecInferior, double frecSuperior, int caidaDecibelios) {
+    const char* const mensajeFallo =
+        "Se ha producido un error en el proceso de filtrado de datos. Revise que existen datos sobre los que "
+        "aplicar el filtro";
+    OpcionesFiltro opciones;
     try {
-        const EEG& seleccionado = eegSeleccionado();
-        OpcionesFiltro opciones;
         opciones.tipo = tipoFiltroDesdeCodigo(tipo);
-        opciones.frecInferior = frecInferior;
-        opciones.frecSuperior = frecSuperior;
-        opciones.caidaDecibelios = caidaDecibelios;
+    } catch (const std::exception& e) {
+        pausaDebug(e.what());
+        return;
+    }
+    opciones.frecInferior = frecInferior;
+    opciones.frecSuperior = frecSuperior;
+    opciones.caidaDecibelios = caidaDecibelios;
 
-        const int archivo = ui->indiceArchivoEEG->currentIndex();
-        ui->labelDatos->setText(QString::fromStdString(
+    if (const auto elegida = seleccion()) {
+        const int archivo = elegida->first;
+        escribirTraza(QString::fromStdString(
             textoEstadoFiltro(opciones.tipo, frecInferior, frecSuperior, archivosEEG.rama(archivo, 0).frecuenciaMuestreo,
                               archivosEEG.numeroArchivos(), archivosEEG.numeroRamas(archivo))));
-
-        const EEG filtrado = filtrarEEG(seleccionado, opciones);
-        std::unique_ptr<EEG> rama = clonarEEG(filtrado);
-        etiquetarRama(*rama, nombreTipoFiltro(opciones.tipo));
-        anadirRama(std::move(rama));
-    } catch (const ParametrosFiltroNoValidos& e) {
-        // Parameters that give no usable filter: say which and why.
-        pausaDebug(e.what());
-    } catch (const ErrorDisenoFIR& e) {
-        pausaDebug(e.what());
-    } catch (const std::exception&) {
-        pausaDebug(
-            "Se ha producido un error en el proceso de filtrado de datos. Revise que existen datos sobre los que "
-            "aplicar el filtro");
     }
+
+    ejecutarPaso({nombreTipoFiltro(opciones.tipo), mensajeFallo, [opciones](const EEG& eeg, AvisosPaso&) {
+                      try {
+                          return filtrarEEG(eeg, opciones);
+                      } catch (const ParametrosFiltroNoValidos& e) {
+                          // Parameters that give no usable filter: the text says which and why.
+                          throw RechazoPaso(e.what());
+                      } catch (const ErrorDisenoFIR& e) {
+                          throw RechazoPaso(e.what());
+                      }
+                  }});
 }

@@ -1,17 +1,13 @@
 #include "filtering/filtroFrecuencial.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "dsp/fir/fir.h"
+#include "io/textoNumero.h"
 
 namespace {
 
-std::string hz(double x) {
-    char texto[64];
-    std::snprintf(texto, sizeof texto, "%g Hz", x);
-    return texto;
-}
+std::string hz(double x) { return textoGeneral(x, 6) + " Hz"; }
 
 [[noreturn]] void rechazar(const std::string& motivo) { throw ParametrosFiltroNoValidos("filtrarEEG: " + motivo); }
 

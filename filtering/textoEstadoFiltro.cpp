@@ -1,13 +1,9 @@
 #include "filtering/textoEstadoFiltro.h"
 
-#include <cstdio>
+#include "io/textoNumero.h"
 
 namespace {
-std::string general(double x) {
-    char texto[64];
-    std::snprintf(texto, sizeof texto, "%g", x);
-    return texto;
-}
+std::string general(double x) { return textoGeneral(x, 6); }
 }  // namespace
 
 std::string textoEstadoFiltro(TipoFiltro tipo, double frecInferior, double frecSuperior,

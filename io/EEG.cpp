@@ -1,5 +1,6 @@
 #include "io/EEG.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -29,26 +30,67 @@ double calcularTiempoFin(int64_t muestras, int32_t frecuencia) {
     return static_cast<double>((muestras - 1) / frecuencia);
 }
 
-EEG derivarEEG(const EEG& fuente, const arma::mat& datos) {
+namespace {
+
+// The header fields and counts that a derived record and a copy share.
+void copiarCampos(const EEG& fuente, EEG& destino) {
+    destino.sujeto = fuente.sujeto;
+    destino.identificacionRegistro = fuente.identificacionRegistro;
+    destino.fechaRegistro = fuente.fechaRegistro;
+    destino.idEquipo = fuente.idEquipo;
+    destino.idLaboratorio = fuente.idLaboratorio;
+    destino.idTecnico = fuente.idTecnico;
+    destino.reservado = fuente.reservado;
+    destino.numeroMuestras = fuente.numeroMuestras;
+    destino.frecuenciaMuestreo = fuente.frecuenciaMuestreo;
+    destino.historia = fuente.historia;
+    destino.tiempoInicio = fuente.tiempoInicio;
+    destino.tiempoFin = fuente.tiempoFin;
+    destino.numeroCanales = fuente.numeroCanales;
+    destino.numeroMatrices = fuente.numeroMatrices;
+}
+
+}  // namespace
+
+EEG derivarEEG(const EEG& fuente, arma::mat datos) {
     EEG r;
-    r.sujeto = fuente.sujeto;
-    r.identificacionRegistro = fuente.identificacionRegistro;
-    r.fechaRegistro = fuente.fechaRegistro;
-    r.idEquipo = fuente.idEquipo;
-    r.idLaboratorio = fuente.idLaboratorio;
-    r.idTecnico = fuente.idTecnico;
-    r.reservado = fuente.reservado;
-    r.numeroMuestras = fuente.numeroMuestras;
-    r.frecuenciaMuestreo = fuente.frecuenciaMuestreo;
-    r.historia = fuente.historia;
-    r.tiempoInicio = fuente.tiempoInicio;
-    r.tiempoFin = fuente.tiempoFin;
-    r.numeroCanales = fuente.numeroCanales;
+    copiarCampos(fuente, r);
     r.canales = fuente.canales;
-    r.numeroMatrices = fuente.numeroMatrices;
-    r.matrices.push_back(datos);
+    r.matrices.push_back(std::move(datos));
     r.tablaEventos = fuente.tablaEventos;
     return r;
+}
+
+std::unique_ptr<EEG> clonarEEG(const EEG& fuente) {
+    auto copia = std::make_unique<EEG>();
+    copiarCampos(fuente, *copia);
+
+    const size_t nCanales = fuente.numeroCanales;
+    if (!fuente.canales || fuente.canales->size() < nCanales)
+        throw std::length_error("clonarEEG: el registro tiene menos canales (" +
+                                std::to_string(fuente.canales ? fuente.canales->size() : 0) +
+                                ") de los que declara (" + std::to_string(nCanales) + ")");
+    copia->canales = std::make_shared<std::vector<Canal>>(fuente.canales->begin(),
+                                                          fuente.canales->begin() + static_cast<long>(nCanales));
+
+    if (!fuente.matrices.empty()) {
+        const arma::mat& origen = fuente.matrices.front();
+        if (fuente.numeroMuestras < 0 || origen.n_rows < nCanales ||
+            origen.n_cols < static_cast<arma::uword>(fuente.numeroMuestras))
+            throw std::length_error("clonarEEG: la matriz de datos (" + std::to_string(origen.n_rows) + " x " +
+                                    std::to_string(origen.n_cols) + ") es menor que " + std::to_string(nCanales) +
+                                    " canales x " + std::to_string(fuente.numeroMuestras) + " muestras");
+        const auto nMuestras = static_cast<arma::uword>(fuente.numeroMuestras);
+        if (origen.n_rows == nCanales && origen.n_cols == nMuestras)
+            copia->matrices.push_back(origen);
+        else
+            copia->matrices.push_back(origen.submat(0, 0, arma::size(nCanales, nMuestras)));
+        // Only the first matrix is kept, whatever the count says.
+        copia->matrices.resize(std::max<size_t>(1, static_cast<size_t>(std::max(fuente.numeroMatrices, 0))),
+                               arma::mat());
+    }
+    if (fuente.tablaEventos) copia->tablaEventos = std::make_shared<TablaEventos>(*fuente.tablaEventos);
+    return copia;
 }
 
 void fijarEvento(TablaEventos& tabla, Evento e, int32_t i) {

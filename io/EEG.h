@@ -82,8 +82,15 @@ struct EEG {
 double calcularTiempoFin(int64_t muestras, int32_t frecuencia);
 
 // New record with the source's metadata, channels and event table (shared)
-// and one matrix, a copy of `datos`. The sample count stays the source's.
-EEG derivarEEG(const EEG& fuente, const arma::mat& datos);
+// and one matrix, `datos`, taken over (callers std::move a result they no
+// longer need). The sample count stays the source's.
+EEG derivarEEG(const EEG& fuente, arma::mat datos);
+
+// Deep copy: own texts, channels (with locations), first matrix and event
+// table, as the store keeps every branch. The block copied is fixed by the
+// record's counts; throws std::length_error when the channels or the first
+// matrix are fewer or smaller than those counts.
+std::unique_ptr<EEG> clonarEEG(const EEG& fuente);
 
 // Sets event e at index i of the table, giving it its kind's colour, or a new
 // colour from the C library generator (draws: blue, green, red) for a new kind.

@@ -1,7 +1,6 @@
 #include "io/guardarRama.h"
 
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -9,6 +8,7 @@
 #include <stdexcept>
 
 #include "io/escritorGDF.h"
+#include "io/textoNumero.h"
 
 namespace fs = std::filesystem;
 
@@ -26,14 +26,12 @@ void escribirCSV(const EEG& eeg, std::ostream& salida) {
         salida << (c ? "," : "") << escapada << '"';
     }
     salida << '\n';
-    char numero[40];
     std::string linea;
     for (arma::uword s = 0; s < datos.n_cols; ++s) {
         linea.clear();
         for (arma::uword c = 0; c < datos.n_rows; ++c) {
-            std::snprintf(numero, sizeof numero, "%.17g", datos(c, s));
             if (c) linea += ',';
-            linea += numero;
+            linea += textoGeneral(datos(c, s), 17);  // reads back to the same double
         }
         linea += '\n';
         salida << linea;

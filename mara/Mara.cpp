@@ -92,6 +92,5 @@ EEG Mara::reconstruirSinArtefactos(const arma::uvec& artefactos, const arma::mat
     const arma::uvec b(buenos);
 
     const arma::mat act = W.rows(b) * S * X0;
-    const arma::mat limpio = mezcla_.cols(b) * act;
-    return derivarEEG(*registro, limpio);
+    return derivarEEG(*registro, mezcla_.cols(b) * act);
 }

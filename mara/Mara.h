@@ -52,7 +52,6 @@ public:
     EEG reconstruirSinArtefactos(const arma::uvec& artefactos, const arma::mat& W, const arma::mat& S);
 
     // Outcome of the last procesar, for inspection.
-    const EmparejamientoCanales& emparejamiento() const { return emparejamiento_; }
     const arma::mat& mezcla() const { return mezcla_; }                  // C x Q
     const arma::mat& caracteristicas() const { return caracteristicas_; }  // 6 x Q
     const arma::uvec& artefactos() const { return artefactos_; }           // ascending

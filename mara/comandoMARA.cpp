@@ -1,17 +1,11 @@
 #include "mara/comandoMARA.h"
 
-#include <memory>
-#include <stdexcept>
 #include <string>
 
-#include <QString>
-
 #include "app/Ondelar.h"
-#include "app/interaccion.h"
-#include "io/diagnostico.h"
+#include "app/pasoVentana.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
-#include "ui_Ondelar.h"
 
 namespace {
 std::optional<std::filesystem::path> directorioFijado;
@@ -29,26 +23,14 @@ void fijarDirectorioModelosMara(std::optional<std::filesystem::path> directorio)
 }
 
 void Ondelar::graficoMARA() {
-    ui->labelDatos->setText(QStringLiteral("triger Mara"));
-    try {
-        const EEG& eeg = eegSeleccionado();
-        if (eeg.tieneEventos()) {
-            pausaDebug(textoMaraSinPromediado);
-            return;
-        }
-        OpcionesMara opciones;
-        opciones.directorioModelos = directorioModelosMara();
-        opciones.semilla = semillaFijada;
-        opciones.avisar = [](const std::string& texto) { interaccion::mostrarMensaje(QString::fromStdString(texto)); };
-        const EEG limpio = aplicarMara(eeg, opciones);
-        std::unique_ptr<EEG> rama = clonarEEG(limpio);
-        etiquetarRama(*rama, "MARA");
-        anadirRama(std::move(rama));
-    } catch (const std::exception& e) {
-        diagnostico(e.what());
-        pausaDebug("fallo en Mara");
-    } catch (const char* texto) {  // the ICA's learning-rate failure is thrown as a bare string
-        diagnostico(texto);
-        pausaDebug("fallo en Mara");
-    }
+    escribirTraza(QStringLiteral("triger Mara"));
+    OpcionesMara opciones;
+    opciones.directorioModelos = directorioModelosMara();
+    opciones.semilla = semillaFijada;
+    ejecutarPaso({"MARA", "fallo en Mara", [opciones](const EEG& eeg, AvisosPaso& avisos) {
+                      if (eeg.tieneEventos()) throw RechazoPaso(textoMaraSinPromediado);
+                      OpcionesMara o = opciones;
+                      o.avisar = [&avisos](const std::string& texto) { avisos.push_back(texto); };
+                      return aplicarMara(eeg, o);
+                  }});
 }

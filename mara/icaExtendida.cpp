@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/diagnostico.h"
+#include "io/textoNumero.h"
 #include "mara/icaExtendidaDetalle.h"
 
 namespace icaDetalle {
@@ -36,11 +37,7 @@ constexpr int pasadasEstables = 25;
     throw std::runtime_error(texto);
 }
 
-std::string formatoF(double valor) {
-    char texto[64];
-    std::snprintf(texto, sizeof texto, "%f", valor);
-    return texto;
-}
+std::string formatoF(double valor) { return textoFijo(valor, 6); }
 
 // Copies the columns `indices[0..n)` of `origen` into the first n columns of
 // `destino` (already sized); columns are contiguous in column-major storage.

@@ -4,17 +4,11 @@
 #include "mara/Mara.h"
 #include "mara/icaExtendida.h"
 
-#include <stdexcept>
-
 EEG Mara::procesar() {
     comprobarEntrada();
     arma::mat Xc = *datos;
     Xc.each_col() -= arma::mean(Xc, 1);
     arma::mat W, S;
-    try {
-        icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla);
-    } catch (const char* texto) {  // the learning-rate failure comes as a bare string
-        throw std::runtime_error(texto);
-    }
+    icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla);
     return procesar(W, S);
 }

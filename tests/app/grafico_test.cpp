@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QPointer>
 #include <QScrollArea>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegendMarker>
@@ -152,7 +153,7 @@ private slots:
         QCOMPARE(s[1]->at(0), QPointF(0.0, 0.0));
         QCOMPARE(s[1]->at(1), QPointF(0.0, 2299.0));
         QCOMPARE(eje(*f.v, Qt::Horizontal)->min(), -0.2);
-        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 3.0 - 0.2);  // 1000 / 256 s, whole seconds
+        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 1000.0 / 256 - 0.2);  // the branch's whole span
         QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 2299.0);
         f->dibujarCanales({7}, 1.0, 0.0);  // no channel of the branch: refused
         QCOMPARE(f.mensajes.size(), 1);
@@ -192,8 +193,39 @@ private slots:
         const auto entradas = vista(*f.v, 0)->chart()->legend()->markers();
         QCOMPARE(std::count_if(entradas.begin(), entradas.end(), [](QLegendMarker* m) { return m->isVisible(); }),
                  8 + 12);  // one legend entry per kind
-        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 222.0);
+        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), double(leido.datos().n_cols) / 256);
         QCOMPARE(eje(*f.v, Qt::Vertical)->min(), minimo);
+    }
+
+    // Tabs can be closed; removing a branch or a recording closes the tabs
+    // drawn from it and the others take the positions their branches have now.
+    void pestanasSiguenASusRamas() {
+        VentanaPrueba f;
+        for (int i = 0; i < 3; ++i) f.anadir(sintetico(256, {"a"}, 300));
+        f.ramaEtiquetada("CAR");  // 3-2
+        for (auto [archivo, rama] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{2, 0}, std::pair{2, 1}}) {
+            f.seleccionar(archivo, rama);
+            f->dibujarCanales({0}, 1.0, 0.0);
+        }
+        const auto titulos = [&] {
+            QStringList r;
+            for (int i = 0; i < f.ui().panelTabs->count(); ++i) r << f.ui().panelTabs->tabText(i);
+            return r;
+        };
+        QCOMPARE(titulos(), QStringList({"eeg 1-1", "eeg 2-1", "eeg 3-1", "eeg 3-2"}));
+        QVERIFY(f.ui().panelTabs->tabsClosable());
+
+        f.seleccionar(1, 0);  // recording 2 goes; recording 3 becomes 2
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(titulos(), QStringList({"eeg 1-1", "eeg 2-1", "eeg 2-2"}));
+        f.seleccionar(1, 1);  // branch 2-2 goes
+        f.ui().borrar_datos_seleccionados->trigger();
+        QCOMPARE(titulos(), QStringList({"eeg 1-1", "eeg 2-1"}));
+
+        QPointer<QWidget> pestana = f.ui().panelTabs->widget(0);
+        emit f.ui().panelTabs->tabCloseRequested(0);
+        QCOMPARE(titulos(), QStringList({"eeg 2-1"}));
+        QVERIFY(!pestana);  // released, not only hidden
     }
 
     void elGraficoSeDibujaDeVerdad() {

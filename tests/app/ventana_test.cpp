@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTextEdit>
 
+#include "app/traducciones.h"
 #include "app/ventanaEmergente.h"
 #include "tests/comun/ventanaPrueba.h"
 
@@ -113,6 +114,51 @@ private slots:
         f.ui().borrar_datos_seleccionados->trigger();  // nothing left: told, nothing asked
         QCOMPARE(f.preguntas.size(), 4);
         QCOMPARE(f.mensajes.size(), 1);
+    }
+
+    // Closing with derived branches never saved asks first and names how
+    // many; "cancelar" keeps the window, a saved branch is not counted.
+    void cerrarConRamasSinGuardarPregunta() {
+        VentanaPrueba f;
+        f.carpetaTemporal();
+        f->show();
+        f.anadir(registro());
+        QVERIFY(f->close());  // only the recording as read: nothing to lose, nothing asked
+        QCOMPARE(f.preguntasCierre, QStringList());
+        f->show();
+        f.ramaEtiquetada("CAR");
+        f.ramaEtiquetada("ASR");
+        f.cierre = interaccion::RespuestaCierre::cancelar;
+        QVERIFY(!f->close());
+        QVERIFY(f->isVisible());
+        QCOMPARE(f.preguntasCierre.size(), 1);
+        QVERIFY2(f.preguntasCierre[0].contains("2 ramas"), qPrintable(f.preguntasCierre[0]));
+
+        f.guardarEn = QString("asr.csv");  // branch 3, selected, is saved
+        f.ui().guardar_rama_seleccionada->trigger();
+        QVERIFY(!f->close());
+        QVERIFY2(f.preguntasCierre[1].contains("1 rama"), qPrintable(f.preguntasCierre[1]));
+
+        // "guardar" saves what is left (branch 2) and then closes.
+        f.cierre = interaccion::RespuestaCierre::guardar;
+        f.guardarEn = QString("car.csv");
+        QVERIFY(f->close());
+        QVERIFY(QFile::exists("car.csv"));
+        QCOMPARE(f->archivosEEG.ramasSinGuardar(), 0);
+        f->show();
+        f.ramaEtiquetada("MARA");
+        f.cierre = interaccion::RespuestaCierre::descartar;
+        QVERIFY(f->close());
+        QCOMPARE(f.preguntasCierre.size(), 4);
+    }
+
+    // Qt's own buttons read in Spanish once its translations are installed.
+    void botonesDeQtEnCastellano() {
+        QVERIFY2(instalarTraduccionesQt(*qApp), "falta qtbase_es.qm (paquete qttranslations5-l10n)");
+        QMessageBox caja;
+        caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(caja.button(QMessageBox::Yes)->text().remove('&'), QString("Sí"));
+        QCOMPARE(caja.button(QMessageBox::Cancel)->text().remove('&'), QString("Cancelar"));
     }
 
     void pausaDebugEsUnaCajaModalConAcentos() {

@@ -23,9 +23,8 @@ class PruebaComandoASR : public QObject {
 private slots:
     void delMenuALaRamaNueva() {
         VentanaPrueba f;
-        f->aplicarASR(5, 0.075, -3.5, 5.5);  // nothing loaded
-        QCOMPARE(f.mensajes.size(), 2);
-        QCOMPARE(f.mensajes[0], revise);
+        f->aplicarASR(OpcionesASR{});  // nothing loaded: one message, the reason after it
+        QCOMPARE(f.mensajes, QStringList{revise + "\n\nMotivo: no hay ningún eeg seleccionado"});
         f.mensajes.clear();
         f.anadir(registro(40 * 128));
         f.ui().aplicar_ASR->trigger();
@@ -52,10 +51,27 @@ private slots:
 
         // 4 channels at 128 Hz: P = 32 samples.
         f.anadir(registro(32));
-        f->aplicarASR(5, 0.075, -3.5, 5.5);
-        QCOMPARE(f.mensajes, QStringList({revise, "El registro es demasiado corto para ASR: tiene 32 muestras por "
-                                                  "canal y necesita más de 32."}));
+        f->aplicarASR(OpcionesASR{});
+        QCOMPARE(f.mensajes, QStringList({revise + "\n\nMotivo: El registro es demasiado corto para ASR: tiene 32 "
+                                                   "muestras por canal y necesita más de 32."}));
         QCOMPARE(f.ramas(1), 1);
+    }
+
+    // The dialog's fields allow both tolerances at 2; the runner refuses that
+    // pair, and the window now refuses it with the same check.
+    void laVentanaValidaComoElEjecutor() {
+        VentanaPrueba f;
+        f.anadir(registro(40 * 128));
+        f.ui().aplicar_ASR->trigger();
+        GuiASR* g = abierta<GuiASR>();
+        QVERIFY(g);
+        g->ui->tolInf->setValue(2.0);
+        g->ui->tolSup->setValue(2.0);
+        QTest::mouseClick(g->ui->aceptar, Qt::LeftButton);
+        QCOMPARE(f.mensajes.size(), 1);
+        QVERIFY2(f.mensajes[0].startsWith(revise + "\n\nMotivo: ASR: tolInf (2) debe ser menor que tolSup (2)"),
+                 qPrintable(f.mensajes[0]));
+        QCOMPARE(f.ramas(0), 1);
     }
 };
 

@@ -92,8 +92,12 @@ private slots:
         f->aplicarPromediado({}, 100, 200);
         f->aplicarPromediado({0}, 100, 200);
         f->aplicarPromediado({1}, 100, 200);
-        QCOMPARE(f.mensajes,
-                 QStringList({"no se ha detectado ningun evento seleccionado", falloPromediado, falloPromediado}));
+        // The fixed message first, then the reason.
+        QCOMPARE(f.mensajes.size(), 3);
+        QCOMPARE(f.mensajes[0], QString("no se ha detectado ningun evento seleccionado"));
+        QVERIFY(f.mensajes[1].startsWith(falloPromediado + "\n\nMotivo: "));
+        QVERIFY2(f.mensajes[1].contains("columnas"), qPrintable(f.mensajes[1]));
+        QVERIFY(f.mensajes[2].startsWith(falloPromediado + "\n\nMotivo: "));
         f->aplicarPromediado({0, 1}, 7000, 10000);
         QCOMPARE(f.estado(), QString("triger promediado 2 0  7000  10000"));
         f->aplicarPromediado({1}, 1234567.0, 0.5);
@@ -132,8 +136,10 @@ private slots:
         f->lanzarCAR();
         f.anadir(EEG(250, 1, 100));
         f->lanzarCAR();
-        const QString falloCar = "Problema con CAR. Revisa el EEG seleccionado";
-        QCOMPARE(f.mensajes, QStringList({falloCar, falloCar}));
+        const QString falloCar = "Problema con CAR. Revisa el EEG seleccionado\n\nMotivo: ";
+        QCOMPARE(f.mensajes.size(), 2);
+        QVERIFY(f.mensajes[0].startsWith(falloCar + "no hay ningún eeg seleccionado"));
+        QVERIFY(f.mensajes[1].startsWith(falloCar));
         QCOMPARE(f.estado(), QString("triger CAR"));
         f.mensajes.clear();
 

@@ -3,6 +3,7 @@
 // parameters, and the results are compared sample for sample. The window's
 // "guardar rama seleccionada" writes the same file as the runner.
 
+#include "asr/ContextoASR.h"
 #include "tests/cli/procesoCLI.h"
 #include "tests/comun/ventanaPrueba.h"
 
@@ -42,7 +43,7 @@ private slots:
         QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60", "filtro:BANDSTOP,8,12,40"}), f->eegSeleccionado().datos()));
 
         f.seleccionar(0, 0);
-        f->aplicarASR(3, 0.2, -4.0, 7.25);
+        f->aplicarASR({3, 0.2, -4.0, 7.25});
         QVERIFY(iguales(ejecutor({"asr:3,0.2,-4,7.25"}), f->eegSeleccionado().datos()));
 
         f.seleccionar(0, 0);

@@ -63,12 +63,18 @@ public:
     std::deque<std::optional<QString>> abrir;  // answers of the open dialogs, in turn; then "cancel"
     std::optional<QString> guardarEn;          // answer of every save dialog
     bool si = true;                            // answer of every yes/no question
+    QStringList preguntasCierre;
+    interaccion::RespuestaCierre cierre = interaccion::RespuestaCierre::cancelar;  // answer before closing
 
     Respuestas() {
         interaccion::fijarRespondedorMensaje([this](const QString& t) { mensajes << t; });
         interaccion::fijarRespondedorPregunta([this](const QString& t) {
             preguntas << t;
             return si;
+        });
+        interaccion::fijarRespondedorCierre([this](const QString& t) {
+            preguntasCierre << t;
+            return cierre;
         });
         interaccion::fijarRespondedorArchivoAbrir([this](const QString& titulo, const QString& filtro) {
             titulosAbrir << titulo;
@@ -91,6 +97,7 @@ public:
             if (!w->parentWidget()) delete w;
         interaccion::fijarRespondedorMensaje({});
         interaccion::fijarRespondedorPregunta({});
+        interaccion::fijarRespondedorCierre({});
         interaccion::fijarRespondedorArchivoAbrir({});
         interaccion::fijarRespondedorArchivoGuardar({});
         if (carpeta) QDir::setCurrent(carpetaPrevia);

@@ -25,7 +25,8 @@ private slots:
         f.ui().aplicar_filtro_frecuencial->trigger();  // nothing loaded
         QTest::mouseClick(abierta<GUIfiltroFrecuencial>()->ui->aceptar, Qt::LeftButton);
         QCOMPARE(f.mensajes, QStringList{"Se ha producido un error en el proceso de filtrado de datos. Revise que "
-                                         "existen datos sobre los que aplicar el filtro"});
+                                         "existen datos sobre los que aplicar el filtro\n\nMotivo: no hay ningún eeg "
+                                         "seleccionado"});
         f.mensajes.clear();
         const EEG eeg = registro(3, 1000);
         f.anadir(eeg);

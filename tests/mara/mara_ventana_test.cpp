@@ -57,10 +57,14 @@ private slots:
         const EEG sinModelos = promediado(), corto = promediado(200);  // 1.6 s
         aplicar(f, &sinModelos, std::nullopt);
         aplicar(f, &corto, Entrenamiento::todoArtefacto);  // refused before the ICA: no "patterns"
-        QCOMPARE(f.mensajes, (QStringList{"fallo en Mara",
-                                          "Parece que todavia no se ha aplicado el promediado sobre los datos, se "
-                                          "suspende la ejecucion de Mara",
-                                          "fallo en Mara", "fallo en Mara"}));
+        QCOMPARE(f.mensajes.size(), 4);
+        QCOMPARE(f.mensajes[1], QString("Parece que todavia no se ha aplicado el promediado sobre los datos, se "
+                                        "suspende la ejecucion de Mara"));
+        // "fallo en Mara" first, then why: nothing selected, no model files, too short.
+        for (int i : {0, 2, 3}) QVERIFY2(f.mensajes[i].startsWith("fallo en Mara\n\nMotivo: "), qPrintable(f.mensajes[i]));
+        QVERIFY(f.mensajes[0].contains("no hay ningún eeg seleccionado"));
+        QVERIFY2(f.mensajes[2].contains("no se encuentra el archivo de modelo"), qPrintable(f.mensajes[2]));
+        QVERIFY2(f.mensajes[3].contains("diezmado"), qPrintable(f.mensajes[3]));
         QCOMPARE(f.estado(), QString("triger Mara"));
         for (int i = 0; i < 3; ++i) QCOMPARE(f.ramas(i), 1);
     }
