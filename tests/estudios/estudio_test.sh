@@ -60,7 +60,10 @@ instantanea() { find "$tmp/$1" -type f -printf '%P %T@\n' | sort; }
 
 estudio() {  # $1 name, then make's extra variables; output in $tmp/$1.salida
     local nombre=$1; shift
-    make -s -C "$raiz" estudio CONFIG="$tmp/$nombre.yaml" CLI="$cli" "$@" >"$tmp/$nombre.salida" 2>&1
+    local t0=$SECONDS r=0
+    make -s -C "$raiz" estudio CONFIG="$tmp/$nombre.yaml" CLI="$cli" "$@" >"$tmp/$nombre.salida" 2>&1 || r=$?
+    echo "   ($nombre: make estudio, $((SECONDS - t0)) s)"
+    return $r
 }
 
 comprobar() {  # $1 name, then make's extra variables
@@ -128,7 +131,7 @@ echo "== en esta máquina"
 comprobar local
 
 echo "== en Slurm"
-slurm=$tmp/slurm
+slurm=$tmp/cluster
 if ! "$raiz/flujo/slurm-local.sh" arrancar "$slurm" >"$tmp/slurm.salida" 2>&1; then
     cat "$tmp/slurm.salida"
     echo "FALLO: no se pudo arrancar Slurm en esta máquina (munged, slurmctld y slurmd como root)," \
