@@ -71,6 +71,20 @@ def cedDe(plantilla, registro):
     return ruta if os.path.isfile(ruta) else None
 
 
+def bytesRegistro(registro):
+    """The recording's size on disk: its file, and for a BrainVision header
+    the files beside it with the same name (its data and markers)."""
+    r = Path(registro)
+    if r.suffix.lower() != ".vhdr":
+        return r.stat().st_size
+    return sum(f.stat().st_size for f in r.parent.glob(glob_escape(r.stem) + ".*")
+               if f.is_file() and f.suffix.lower() != ".ced") or r.stat().st_size
+
+
+def glob_escape(texto):
+    return "".join(f"[{c}]" if c in "*?[" else c for c in texto)
+
+
 def memoriaMB(bytesEntrada, pasos):
     """A job's memory request from the recording's size and its steps."""
     nombres = [p.split(":", 1)[0] for p in pasos]
