@@ -48,6 +48,25 @@ def registros(entrada, patron):
     return encontrados
 
 
+def opcionesEspectro(valor):
+    """The `espectro` setting: empty or false for none, true for the
+    command's defaults, or {segmento: SECONDS, bandas: true|false}."""
+    if not valor:
+        return None
+    if valor is True:
+        return {}
+    if not isinstance(valor, dict) or set(valor) - {"segmento", "bandas"}:
+        raise ErrorConfiguracion("\"espectro\" debe ser vacío, true o {segmento: SEGUNDOS, bandas: true}")
+    return dict(valor)
+
+
+def argumentosEspectro(espectro):
+    if espectro is None:
+        return []
+    return (["--espectro"] + (["--segmento", str(espectro["segmento"])] if "segmento" in espectro else [])
+            + (["--bandas"] if espectro.get("bandas") else []))
+
+
 def rutaSalida(salida, ident, formato):
     return f"{salida}/{ident}.{formato}"
 

@@ -21,6 +21,7 @@ import shlex
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 # "paso filtro:BANDPASS,1,40,60: 0.12 s": the step text itself may hold colons.
@@ -44,6 +45,18 @@ def escribirAtomico(ruta, texto):
     with open(temporal, "w", encoding="utf-8") as f:
         f.write(texto)
     os.replace(temporal, ruta)
+
+
+def motivoDe(lineas):
+    """The runner's one-line reason: its last error line."""
+    errores = [l[len(PREFIJO_ERROR):] for l in lineas if l.startswith(PREFIJO_ERROR)]
+    return errores[-1] if errores else ""
+
+
+def fallaElTrabajo(estado, motivo):
+    """True for an end that says nothing about the recording (a signal, no
+    memory): the job fails and a later run tries again."""
+    return estado != 0 and (estado not in FALLOS_DEL_REGISTRO or SIN_MEMORIA in motivo)
 
 
 def leerInfo(cli, registro, ced, log):
@@ -77,6 +90,9 @@ def main():
     a.add_argument("--procedencia", required=True)
     a.add_argument("--log", required=True)
     a.add_argument("--hilos", type=int, default=1)
+    a.add_argument("--espectro", action="store_true", help="también ondelar-cli espectro")
+    a.add_argument("--segmento", help="segundos de cada segmento del espectro")
+    a.add_argument("--bandas", action="store_true", help="también la tabla de bandas del espectro")
     o = a.parse_args()
     # The runner works in the output's folder (see below): paths are made absolute.
     o.registro = os.path.abspath(o.registro)
@@ -92,16 +108,16 @@ def main():
     # Stale results of an earlier configuration must not survive a failure.
     for viejo in (epocas, trabajo):
         shutil.rmtree(viejo, ignore_errors=True)
-    if os.path.exists(o.salida):
-        os.remove(o.salida)
+    base = os.path.splitext(o.salida)[0]
+    espectro, bandas = base + ".espectro.csv", base + ".bandas.csv"
+    for viejo in (o.salida, espectro, bandas):
+        if os.path.exists(viejo):
+            os.remove(viejo)
     os.makedirs(trabajo)
 
     version = subprocess.run([o.cli, "--version"], stdout=subprocess.PIPE, check=True).stdout
-    orden = [o.cli, "run", o.registro]
-    if o.ced:
-        orden += ["--ced", o.ced]
-    for p in o.step:
-        orden += ["--step", p]
+    comunes = (["--ced", o.ced] if o.ced else []) + [a for p in o.step for a in ("--step", p)]
+    orden = [o.cli, "run", o.registro] + comunes
     if o.seed is not None:
         orden += ["--seed", str(o.seed)]
     orden += ["--out", o.salida]
@@ -114,6 +130,17 @@ def main():
         r = subprocess.run(orden, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=entorno, cwd=trabajo)
         segundos = time.monotonic() - inicio
         log.write(r.stderr)
+        # The spectrum of the last branch: the same steps again, then the
+        # spectrum, in a folder of its own (averaging writes there too).
+        e = None
+        if o.espectro and r.returncode == 0:
+            ordenEspectro = ([o.cli, "espectro", o.registro] + comunes
+                             + (["--segmento", o.segmento] if o.segmento else []) + ["--out", espectro]
+                             + (["--bandas", bandas] if o.bandas else []))
+            with tempfile.TemporaryDirectory(dir=os.path.dirname(o.salida)) as aparte:
+                e = subprocess.run(ordenEspectro, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                   env=entorno, cwd=aparte)
+            log.write(e.stderr)
     if os.listdir(trabajo):
         os.replace(trabajo, epocas)
     else:
@@ -125,17 +152,22 @@ def main():
         m = LINEA_TIEMPO.match(linea)
         if m:
             tiempos.append({"paso": m.group(1), "segundos": float(m.group(2))})
-    errores = [l[len(PREFIJO_ERROR):] for l in lineas if l.startswith(PREFIJO_ERROR)]
-    motivo = errores[-1] if errores else ""
-
-    if r.returncode != 0 and (r.returncode not in FALLOS_DEL_REGISTRO or SIN_MEMORIA in motivo):
-        print(f"registro.py: {o.registro}: ondelar-cli terminó con estado {r.returncode}"
+    estado, motivo = r.returncode, motivoDe(lineas)
+    if e is not None and e.returncode != 0:
+        estado = e.returncode
+        motivo = "espectro: " + motivoDe(e.stderr.decode("utf-8", "replace").splitlines())
+    if fallaElTrabajo(estado, motivo):
+        print(f"registro.py: {o.registro}: ondelar-cli terminó con estado {estado}"
               f"{': ' + motivo if motivo else ''}; vea {o.log}", file=sys.stderr)
         return 1
 
-    completado = r.returncode == 0
-    if not completado and not motivo:
-        motivo = f"ondelar-cli terminó con estado {r.returncode}"
+    completado = estado == 0
+    if not completado:
+        motivo = motivo or f"ondelar-cli terminó con estado {estado}"
+        # A failed recording has no outputs, even when only its spectrum failed.
+        for f in (o.salida, espectro, bandas):
+            if os.path.exists(f):
+                os.remove(f)
     procedencia = {
         "version": version.decode("utf-8").strip(),
         "comando": shlex.join(orden),
@@ -149,11 +181,14 @@ def main():
         "tiempos": tiempos,
         "segundosRun": round(segundos, 3),
         "epocas": sorted(os.listdir(epocas)) if os.path.isdir(epocas) else [],
-        "estadoSalida": r.returncode,
+        "estadoSalida": estado,
         "estado": "completado" if completado else "fallido",
         "motivo": motivo,
         "salida": ({"ruta": o.salida, "bytes": os.path.getsize(o.salida), "sha256": sha256(o.salida)}
                    if completado else None),
+        "espectro": ({"comando": shlex.join(e.args), "estadoSalida": e.returncode,
+                      "salidas": [f for f in (espectro, bandas) if os.path.isfile(f)]}
+                     if e is not None else None),
     }
     escribirAtomico(o.procedencia, json.dumps(procedencia, indent=2, ensure_ascii=False) + "\n")
     return 0
