@@ -1,7 +1,7 @@
 // Writes a synthetic study for the workflow benchmark: N recordings of C
 // channels and M minutes at 256 Hz as GDF files, each with background
 // activity, an alpha rhythm, short high-amplitude bursts (work for ASR) and an
-// event of type 1.0 every two seconds (for averaging). Recording k is drawn
+// event of type 1 every two seconds (for averaging). Recording k is drawn
 // from seed k, so a study is the same on every run.
 //
 //   generar_estudio CARPETA N CANALES MINUTOS
