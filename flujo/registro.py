@@ -97,6 +97,8 @@ def main():
     # The runner works in the output's folder (see below): paths are made absolute.
     o.registro = os.path.abspath(o.registro)
     o.salida = os.path.abspath(o.salida)
+    if os.sep in o.cli:
+        o.cli = os.path.abspath(o.cli)
     if o.ced:
         o.ced = os.path.abspath(o.ced)
 
