@@ -2,14 +2,16 @@
 #   make run    installs what is missing, builds and starts the program
 #   make test   installs what is missing, builds with sanitizers and runs every test
 #   make bench  builds and runs the benchmarks (figures only, no assertions)
+#   make estudio CONFIG=estudio.yaml [PERFIL=flujo/slurm]
+#               runs a whole study through the workflow in flujo/
 
 PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
             libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev \
-            qttranslations5-l10n locales
+            qttranslations5-l10n locales snakemake slurm-wlm munge
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-build fuzz bench clean
+.PHONY: deps build run test test-build fuzz bench clean estudio
 
 deps:
 	@faltan=""; for p in $(PAQUETES); do \
@@ -54,6 +56,16 @@ bench: build
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DONDELAR_TESTS=OFF -DONDELAR_BENCH=ON
 	cmake --build build -j $(JOBS) --target bench_todos
 	@for b in $$(find build/bench -maxdepth 2 -type f -executable -name "bench_*" | sort); do [ -x "$$b" ] && { echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; }; done; true
+
+# A study: Snakemake with this machine's cores, or with PERFIL=flujo/slurm one
+# Slurm job per recording. CLI is the runner the jobs use (built first when it
+# is the default one).
+CLI ?= build/ondelar-cli
+estudio: deps $(if $(filter build/ondelar-cli,$(CLI)),build)
+	@[ -n "$(CONFIG)" ] || { echo "Uso: make estudio CONFIG=estudio.yaml [PERFIL=flujo/slurm] [CLI=ondelar-cli]"; exit 2; }
+	USER=$${USER:-$$(id -un)} snakemake --snakefile flujo/Snakefile --directory $(CURDIR) \
+	  --configfile $(CONFIG) --config ondelar_cli=$(if $(findstring /,$(CLI)),$(abspath $(CLI)),$(CLI)) --cores $(JOBS) \
+	  --keep-going --rerun-incomplete $(if $(PERFIL),--profile $(PERFIL))
 
 clean:
 	rm -rf build build-test build-fuzz

@@ -14,6 +14,7 @@
 
 #include "cli/informe.h"
 #include "cli/pasos.h"
+#include "ondelar_version.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 #include "io/guardarRama.h"
@@ -29,6 +30,7 @@ const char* const AYUDA =
     "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
     "              [--seed N] [--modelos CARPETA] [--detalle]\n"
     "  ondelar-cli --help\n"
+    "  ondelar-cli --version\n"
     "\n"
     "REGISTRO es un archivo BCI2000 (.dat) o GDF 1 (.gdf). --ced pone sobre los canales\n"
     "las etiquetas y posiciones de un archivo .CED, por orden, como en la ventana; si el\n"
@@ -225,6 +227,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || (i == 1 && arg == "ayuda")) {
             std::cout << AYUDA;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "ondelar-cli " ONDELAR_VERSION "\n";
             return 0;
         }
     }

@@ -1,0 +1,165 @@
+"""Helpers of the study workflow (flujo/Snakefile): which recordings a
+configuration names, where each one's output goes, how much memory its job
+asks for, and the study's summary table."""
+
+import csv
+import io
+import json
+import math
+import os
+import sys
+from pathlib import Path
+
+# Memory a step needs, as a multiple of the recording held as doubles. The
+# runner keeps the input and the step's result; ASR adds its calibration
+# windows and covariances, ICA and MARA their unmixing and feature matrices.
+MULTIPLO_PASO = {"car": 3, "filtro": 4, "promediado": 3, "asr": 8, "ica": 6, "mara": 8}
+MULTIPLO_SIN_PASOS = 2
+# A file holds at worst 16-bit samples: as doubles it is at most 4 times larger.
+DOBLES_POR_BYTE = 4
+MEMORIA_BASE_MB = 256
+
+
+class ErrorConfiguracion(Exception):
+    pass
+
+
+def registros(entrada, patron):
+    """{recording id: file} for every file under `entrada` matching the glob
+    `patron` (or any glob of a list). The id is the path below `entrada` without its extension, so
+    outputs mirror the input tree; two files that differ only in their
+    extension would share an output and are refused."""
+    raiz = Path(entrada)
+    if not raiz.is_dir():
+        raise ErrorConfiguracion(f"la carpeta de entrada \"{entrada}\" no existe")
+    patrones = [patron] if isinstance(patron, str) else list(patron)
+    encontrados = {}
+    for ruta in sorted({r for p in patrones for r in raiz.glob(p)}):
+        if not ruta.is_file():
+            continue
+        relativa = ruta.relative_to(raiz)
+        ident = str(relativa.with_suffix(""))
+        if ident in encontrados:
+            raise ErrorConfiguracion(
+                f"\"{encontrados[ident]}\" y \"{ruta}\" darían la misma salida; acote el patrón")
+        encontrados[ident] = str(ruta)
+    if not encontrados:
+        raise ErrorConfiguracion(f"ningún archivo de \"{entrada}\" cumple el patrón {patrones}")
+    return encontrados
+
+
+def opcionesEspectro(valor):
+    """The `espectro` setting: empty or false for none, true for the
+    command's defaults, or {segmento: SECONDS, bandas: true|false}."""
+    if not valor:
+        return None
+    if valor is True:
+        return {}
+    if not isinstance(valor, dict) or set(valor) - {"segmento", "bandas"}:
+        raise ErrorConfiguracion("\"espectro\" debe ser vacío, true o {segmento: SEGUNDOS, bandas: true}")
+    return dict(valor)
+
+
+def argumentosEspectro(espectro):
+    if espectro is None:
+        return []
+    return (["--espectro"] + (["--segmento", str(espectro["segmento"])] if "segmento" in espectro else [])
+            + (["--bandas"] if espectro.get("bandas") else []))
+
+
+def rutaSalida(salida, ident, formato):
+    return f"{salida}/{ident}.{formato}"
+
+
+def rutaProcedencia(salida, ident, formato):
+    return rutaSalida(salida, ident, formato) + ".json"
+
+
+def cedDe(plantilla, registro):
+    """The channel file of a recording: one path for all, or a template with
+    {carpeta} (the recording's folder) and {nombre} (its name without
+    extension), used when that file exists. None when there is none."""
+    if not plantilla:
+        return None
+    r = Path(registro)
+    ruta = plantilla.format(carpeta=str(r.parent), nombre=r.stem)
+    if ruta == plantilla:
+        if not os.path.isfile(ruta):
+            raise ErrorConfiguracion(f"el archivo de canales \"{ruta}\" no existe")
+        return ruta
+    return ruta if os.path.isfile(ruta) else None
+
+
+def bytesRegistro(registro):
+    """The recording's size on disk: its file, and for a BrainVision header
+    the files beside it with the same name (its data and markers)."""
+    r = Path(registro)
+    if r.suffix.lower() != ".vhdr":
+        return r.stat().st_size
+    return sum(f.stat().st_size for f in r.parent.glob(glob_escape(r.stem) + ".*")
+               if f.is_file() and f.suffix.lower() != ".ced") or r.stat().st_size
+
+
+def glob_escape(texto):
+    return "".join(f"[{c}]" if c in "*?[" else c for c in texto)
+
+
+def memoriaMB(bytesEntrada, pasos):
+    """A job's memory request from the recording's size and its steps."""
+    nombres = [p.split(":", 1)[0] for p in pasos]
+    multiplo = max([MULTIPLO_PASO.get(n, MULTIPLO_SIN_PASOS) for n in nombres], default=MULTIPLO_SIN_PASOS)
+    return MEMORIA_BASE_MB + math.ceil(bytesEntrada / 2**20 * DOBLES_POR_BYTE * multiplo)
+
+
+def columnasTiempo(pasos):
+    return [f"t{i} {p} (s)" for i, p in enumerate(pasos, 1)]
+
+
+def resumenCSV(ids, procedencias, pasos):
+    """The study's table, one row per recording in `ids` order. A recording
+    without a provenance file (its job did not finish) is listed as
+    "pendiente"."""
+    texto = io.StringIO()
+    w = csv.writer(texto, lineterminator="\n")
+    w.writerow(["registro", "canales", "frecuencia", "muestras", "eventos"] + columnasTiempo(pasos)
+               + ["estado", "motivo"])
+    for ident, ruta in zip(ids, procedencias):
+        if not os.path.isfile(ruta):
+            w.writerow([ident, "", "", "", ""] + [""] * len(pasos)
+                       + ["pendiente", "el trabajo no terminó; vea su log"])
+            continue
+        with open(ruta, encoding="utf-8") as f:
+            p = json.load(f)
+        info = p.get("info") or {}
+        tiempos = [t["segundos"] for t in p.get("tiempos", [])]
+        tiempos += [""] * (len(pasos) - len(tiempos))
+        w.writerow([ident] + [info.get(k, "") for k in ("canales", "frecuencia", "muestras", "eventos")]
+                   + tiempos[:len(pasos)] + [p["estado"], p.get("motivo", "")])
+    return texto.getvalue()
+
+
+def escribirResumen(ruta, ids, procedencias, pasos):
+    os.makedirs(os.path.dirname(os.path.abspath(ruta)), exist_ok=True)
+    temporal = ruta + ".tmp"
+    with open(temporal, "w", encoding="utf-8") as f:
+        f.write(resumenCSV(ids, procedencias, pasos))
+    os.replace(temporal, ruta)
+
+
+def salidaPerdida(procedencia):
+    """True when a provenance file says "completado" but its output is gone:
+    the recording must be processed again."""
+    try:
+        with open(procedencia, encoding="utf-8") as f:
+            p = json.load(f)
+    except (OSError, ValueError):
+        return False
+    return p.get("estado") == "completado" and not os.path.isfile((p.get("salida") or {}).get("ruta", ""))
+
+
+if __name__ == "__main__":
+    # estudio.py ESTUDIO_JSON RESUMEN_CSV: the table of a study described by
+    # {"entrada", "patron", "salida", "formato", "pasos"}.
+    e = json.loads(sys.argv[1])
+    ids = list(registros(e["entrada"], e["patron"]))
+    escribirResumen(sys.argv[2], ids, [rutaProcedencia(e["salida"], i, e["formato"]) for i in ids], e["pasos"])

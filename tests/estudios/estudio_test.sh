@@ -1,0 +1,161 @@
+#!/bin/bash
+# The study workflow on a small study (the sample recordings under several
+# names, one of them broken), run with `make estudio` on this machine and
+# through a one-node Slurm started for the test. For each way it checks that
+#   - every good output is byte-identical to a direct `ondelar-cli run`,
+#   - the broken recording is in resumen.csv as failed and the others completed,
+#   - a second run does nothing,
+#   - touching one input redoes that recording (and the table) only;
+# and that Slurm saw the jobs and both ways give the same bytes.
+#
+#   tests/estudios/estudio_test.sh ONDELAR_CLI        (from the project root)
+set -u
+
+cli=$(readlink -f "$1")
+raiz=$(pwd)
+datos=$raiz/../shared/data
+[ -x "$cli" ] || { echo "no existe el ejecutable $1"; exit 1; }
+[ -f "$datos/p300_8ch.gdf" ] || { echo "faltan los registros de ejemplo en $datos"; exit 1; }
+# The study's own make must not inherit the options of a make that runs ctest.
+unset MAKEFLAGS MFLAGS MAKELEVEL
+
+tmp=$(mktemp -d /tmp/ondelar-estudio.XXXXXX)
+slurm=""
+fallos=0
+terminar() {
+    [ -n "$slurm" ] && "$raiz/flujo/slurm-local.sh" parar "$slurm"
+    rm -rf "$tmp"
+}
+trap terminar EXIT
+trap "exit 1" INT TERM
+
+falla() { echo "FALLO: $*"; fallos=$((fallos + 1)); }
+ok() { echo "ok: $*"; }
+
+# The study: two formats, a tree of folders, a channel file for one
+# recording only, and a GDF file cut inside its header.
+mkdir -p "$tmp/datos/s1" "$tmp/datos/s2/sesion"
+cp "$datos/p300_8ch.gdf" "$tmp/datos/s1/uno.gdf"
+cp "$datos/p300_8ch.ced" "$tmp/datos/s1/uno.ced"
+cp "$datos/p300_8ch.dat" "$tmp/datos/s1/dos.dat"
+cp "$datos/p300_8ch.gdf" "$tmp/datos/s2/sesion/tres.gdf"
+head -c 1000 "$datos/p300_8ch.gdf" >"$tmp/datos/s2/roto.gdf"
+buenos="s1/uno s1/dos s2/sesion/tres"
+# Cheap steps: the test is about the workflow, not the computation.
+pasos=(car filtro:BANDPASS,1,40,40)
+
+configurar() {  # $1 name: writes $tmp/$1.yaml, outputs in $tmp/$1
+    cat >"$tmp/$1.yaml" <<EOF
+entrada: $tmp/datos
+patron: ["**/*.gdf", "**/*.dat"]
+ced: "{carpeta}/{nombre}.ced"
+pasos: [$(printf '"%s", ' "${pasos[@]}")]
+semilla: 7
+formato: gdf
+salida: $tmp/$1
+hilos: 1
+EOF
+}
+
+# Modification times of every file of a study's output, one "path time" a line.
+instantanea() { find "$tmp/$1" -type f -printf '%P %T@\n' | sort; }
+
+estudio() {  # $1 name, then make's extra variables; output in $tmp/$1.salida
+    local nombre=$1; shift
+    local t0=$SECONDS r=0
+    make -s -C "$raiz" estudio CONFIG="$tmp/$nombre.yaml" CLI="$cli" "$@" >"$tmp/$nombre.salida" 2>&1 || r=$?
+    echo "   ($nombre: make estudio, $((SECONDS - t0)) s)"
+    return $r
+}
+
+comprobar() {  # $1 name, then make's extra variables
+    local n=$1; shift
+    configurar "$n"
+    if ! estudio "$n" "$@"; then
+        falla "$n: make estudio termina con error"; tail -n 40 "$tmp/$n.salida"; return
+    fi
+
+    # 1. Byte-identical to the runner run by hand.
+    mkdir -p "$tmp/directo"
+    for r in $buenos; do
+        local entrada ced=()
+        entrada=$(ls "$tmp/datos/$r".*  | grep -v '\.ced$')
+        [ -f "$tmp/datos/$r.ced" ] && ced=(--ced "$tmp/datos/$r.ced")
+        local directo="$tmp/directo/$(echo "$r" | tr / _).gdf"
+        if [ ! -f "$directo" ]; then
+            "$cli" run "$entrada" "${ced[@]}" $(printf -- '--step %s ' "${pasos[@]}") --seed 7 \
+                --out "$directo" 2>/dev/null || falla "ondelar-cli run $entrada falla"
+        fi
+        if cmp -s "$directo" "$tmp/$n/$r.gdf"; then ok "$n: $r.gdf igual a ondelar-cli run"
+        else falla "$n: $r.gdf no es igual a ondelar-cli run"; fi
+        grep -q '"estado": "completado"' "$tmp/$n/$r.gdf.json" || falla "$n: $r.gdf.json no dice completado"
+        [ -s "$tmp/$n/$r.log" ] || falla "$n: falta el log de $r"
+    done
+    grep -q '"sha256"' "$tmp/$n/s1/uno.gdf.json" && grep -q '"tiempos"' "$tmp/$n/s1/uno.gdf.json" \
+        || falla "$n: la procedencia no tiene suma ni tiempos"
+
+    # 2. The broken one is reported, the others completed.
+    local csv="$tmp/$n/resumen.csv"
+    if [ ! -f "$csv" ]; then falla "$n: no hay resumen.csv"; return; fi
+    grep -q '^s2/roto,.*,fallido,.\+' "$csv" && ok "$n: el registro roto consta como fallido con su motivo" \
+        || { falla "$n: resumen.csv no da el registro roto como fallido"; cat "$csv"; }
+    [ "$(grep -c ',completado,' "$csv")" = 3 ] || { falla "$n: resumen.csv no tiene 3 completados"; cat "$csv"; }
+    grep -q '^s1/uno,8,256,56840,720,[0-9.]\+,"\?[0-9.]\+"\?,completado,$' "$csv" \
+        || { falla "$n: la fila de s1/uno no es la esperada"; cat "$csv"; }
+    [ ! -e "$tmp/$n/s2/roto.gdf" ] || falla "$n: el registro roto dejó una salida"
+
+    # 3. A second run does nothing.
+    local antes despues
+    antes=$(instantanea "$n")
+    estudio "$n" "$@" || falla "$n: la segunda ejecución termina con error"
+    despues=$(instantanea "$n")
+    if [ "$antes" = "$despues" ] && grep -q 'Nothing to be done' "$tmp/$n.salida"; then
+        ok "$n: la segunda ejecución no hace nada"
+    else
+        falla "$n: la segunda ejecución rehace algo"; diff <(echo "$antes") <(echo "$despues"); tail -n 20 "$tmp/$n.salida"
+    fi
+
+    # 4. Touching one input redoes that recording only.
+    touch "$tmp/datos/s1/dos.dat"
+    antes=$despues
+    estudio "$n" "$@" || falla "$n: la ejecución tras touch termina con error"
+    despues=$(instantanea "$n")
+    local cambiados
+    cambiados=$(diff <(echo "$antes") <(echo "$despues") | sed -n 's/^> \([^ ]*\) .*/\1/p' | sort | tr '\n' ' ')
+    if [ "$cambiados" = "resumen.csv s1/dos.gdf s1/dos.gdf.json s1/dos.log " ]; then
+        ok "$n: tocar s1/dos.dat rehace solo ese registro y el resumen"
+    else
+        falla "$n: tocar s1/dos.dat cambia: $cambiados"
+    fi
+}
+
+echo "== en esta máquina"
+comprobar local
+
+echo "== en Slurm"
+slurm=$tmp/cluster
+if ! "$raiz/flujo/slurm-local.sh" arrancar "$slurm" >"$tmp/slurm.salida" 2>&1; then
+    cat "$tmp/slurm.salida"
+    echo "FALLO: no se pudo arrancar Slurm en esta máquina (munged, slurmctld y slurmd como root)," \
+         "así que la ruta del clúster no se ha probado"
+    slurm=""
+    exit 1
+fi
+export SLURM_CONF=$slurm/slurm.conf
+comprobar slurm PERFIL=flujo/slurm
+
+# Slurm ran the jobs: its job completion file lists one job per recording
+# processed (4, and the one redone), all named by Snakemake.
+trabajos=$(sacct -c -n -P -o JobName,State 2>&1)
+if [ "$(echo "$trabajos" | grep -c '^snakejob.*|COMPLETED')" -ge 5 ]; then
+    ok "sacct vio los trabajos: $(echo "$trabajos" | wc -l)"
+else
+    falla "sacct no ve los trabajos del estudio: $trabajos"
+fi
+
+for r in $buenos; do
+    cmp -s "$tmp/local/$r.gdf" "$tmp/slurm/$r.gdf" || falla "$r.gdf difiere entre esta máquina y Slurm"
+done
+
+[ $fallos = 0 ] && echo "todo bien" || echo "$fallos fallos"
+[ $fallos = 0 ]
