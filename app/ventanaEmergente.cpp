@@ -196,7 +196,7 @@ void ventanaEmergente::analizar(const EEG& eeg, const QString& nombre) {
     } else {
         try {
             d.interpolacion = std::make_unique<InterpolacionMapa>(posiciones, ladoMapa);
-            d.avisoMapa->setText(sinPosicion == 0 ? QStringLiteral("Interpolación por splines esféricos.")
+            d.avisoMapa->setText(sinPosicion == 0 ? QStringLiteral("Interpolación por distancia inversa.")
                                                   : QStringLiteral("%1 canales sin posición no aparecen en el mapa.")
                                                         .arg(sinPosicion));
             d.mapa->show();

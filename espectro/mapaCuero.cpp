@@ -26,20 +26,6 @@ arma::vec3 desproyectar(double u, double v) {
 
 }  // namespace
 
-double funcionEsplinaEsferica(double x) {
-    x = std::clamp(x, -1.0, 1.0);
-    // Legendre polynomials by the three-term recurrence.
-    double pAnterior = 1.0, p = x, suma = 0.0;
-    for (int n = 1; n <= 50; ++n) {
-        const double nn = static_cast<double>(n) * (n + 1);
-        suma += (2.0 * n + 1.0) / (nn * nn * nn * nn) * p;
-        const double siguiente = ((2.0 * n + 1.0) * x * p - n * pAnterior) / (n + 1.0);
-        pAnterior = p;
-        p = siguiente;
-    }
-    return suma / (4.0 * pi);
-}
-
 PuntoPlano proyectarPosicion(const std::array<double, 3>& xyz) {
     const arma::vec3 e = unitario(xyz);
     const double theta = std::acos(std::clamp(e[2], -1.0, 1.0));
@@ -71,32 +57,31 @@ InterpolacionMapa::InterpolacionMapa(const std::vector<std::array<double, 3>>& p
     rejilla_.lado = lado;
     rejilla_.radio = std::max(1.1, 1.05 * alcance);
 
-    // Perrin et al.: V(e) = c0 + sum_i c_i g(e . e_i), with G c + c0 = v and
-    // sum c_i = 0. The bordered system gives (c; c0) = A^-1 (v; 0).
-    arma::mat A(C + 1, C + 1, arma::fill::zeros);
-    const arma::mat cosenos = unitarios_.t() * unitarios_;
-    for (arma::uword i = 0; i < C; ++i)
-        for (arma::uword j = 0; j < C; ++j) A(i, j) = funcionEsplinaEsferica(cosenos(i, j));
-    A.submat(0, C, C - 1, C).fill(1.0);
-    A.submat(C, 0, C, C - 1).fill(1.0);
-    arma::mat identidad(C + 1, C, arma::fill::zeros);
-    identidad.submat(0, 0, C - 1, C - 1).eye();
-    if (!arma::solve(inversa_, A, identidad, arma::solve_opts::no_approx) || inversa_.has_nonfinite())
-        throw std::invalid_argument("InterpolacionMapa: el sistema es singular (¿dos electrodos en la misma dirección?)");
-
     std::vector<arma::uword> indices;
     for (arma::uword col = 0; col < lado; ++col)
         for (arma::uword fila = 0; fila < lado; ++fila)
             if (std::hypot(rejilla_.u(col), rejilla_.v(fila)) <= rejilla_.radio) indices.push_back(col * lado + fila);
     dentro_ = arma::uvec(indices);
-    arma::mat basica(dentro_.n_elem, C + 1);
+    pesos_.set_size(dentro_.n_elem, C);
     for (arma::uword k = 0; k < dentro_.n_elem; ++k) {
         const arma::uword col = dentro_[k] / lado, fila = dentro_[k] % lado;
-        const arma::vec3 p = desproyectar(rejilla_.u(col), rejilla_.v(fila));
-        for (arma::uword i = 0; i < C; ++i) basica(k, i) = funcionEsplinaEsferica(arma::dot(p, unitarios_.col(i)));
-        basica(k, C) = 1.0;
+        pesos_.row(k) = pesosEn(desproyectar(rejilla_.u(col), rejilla_.v(fila)));
     }
-    pesos_ = basica * inversa_;
+}
+
+arma::rowvec InterpolacionMapa::pesosEn(const arma::vec3& p) const {
+    const arma::uword C = unitarios_.n_cols;
+    arma::rowvec w(C);
+    for (arma::uword i = 0; i < C; ++i) {
+        const double d = std::acos(std::clamp(arma::dot(p, unitarios_.col(i)), -1.0, 1.0));
+        if (d < 1e-9) {  // on an electrode: its own value
+            w.zeros();
+            w[i] = 1.0;
+            return w;
+        }
+        w[i] = 1.0 / (d * d);
+    }
+    return w / arma::accu(w);
 }
 
 arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
@@ -112,9 +97,5 @@ arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
 double InterpolacionMapa::valorEn(const arma::vec& valores, const std::array<double, 3>& xyz) const {
     if (valores.n_elem != unitarios_.n_cols)
         throw std::invalid_argument("InterpolacionMapa::valorEn: número de valores distinto del de electrodos");
-    const arma::vec3 p = unitario(xyz);
-    arma::rowvec fila(unitarios_.n_cols + 1);
-    for (arma::uword i = 0; i < unitarios_.n_cols; ++i) fila[i] = funcionEsplinaEsferica(arma::dot(p, unitarios_.col(i)));
-    fila[unitarios_.n_cols] = 1.0;
-    return arma::as_scalar(fila * inversa_ * valores);
+    return arma::dot(pesosEn(unitario(xyz)), valores);
 }

@@ -1,7 +1,12 @@
 #pragma once
 // Scalp maps: electrode positions projected onto the head seen from above and
-// a value per electrode interpolated over the head by spherical splines
-// (Perrin, Pernier, Bertrand & Echallier 1989, order m = 4).
+// a value per electrode interpolated over the head by inverse-distance
+// weighting on the sphere (Shepard 1968): the value at a point is the mean of
+// the electrodes' values weighted by 1 / d^2, d being the great-circle angle
+// to each electrode. Every value is a weighted mean, so the map never leaves
+// the electrodes' range (no overshoot on sparse montages, where spherical
+// splines extrapolate far beyond the data) and takes each electrode's own
+// value at its position.
 //
 // Positions are .CED coordinates: x towards the nose, y towards the left ear,
 // z up, from the head's centre (any unit: only directions are used). The
@@ -38,11 +43,10 @@ struct RejillaMapa {
 // costs one matrix-vector product.
 class InterpolacionMapa {
 public:
-    // posiciones: one per electrode, at least 4, no two in the same direction;
-    // the grid reaches 5 % beyond the outermost electrode, or radius 1.1 when
-    // all lie inside the ear-nose circle. Throws std::invalid_argument for
-    // fewer than 4 electrodes, a point at the origin, lado < 2 or > 1024, or
-    // a singular system (electrodes in the same direction).
+    // posiciones: one per electrode, at least 4; the grid reaches 5 % beyond
+    // the outermost electrode, or radius 1.1 when all lie inside the ear-nose
+    // circle. Throws std::invalid_argument for fewer than 4 electrodes, a
+    // point at the origin, or lado < 2 or > 1024.
     InterpolacionMapa(const std::vector<std::array<double, 3>>& posiciones, arma::uword lado);
 
     // lado x lado map of `valores` (one per electrode, in order); points
@@ -57,14 +61,11 @@ public:
     const std::vector<PuntoPlano>& electrodos() const { return plano_; }
 
 private:
+    arma::rowvec pesosEn(const arma::vec3& punto) const;  // normalised weights of one point
+
     arma::mat unitarios_;     // 3 x electrodes, unit vectors
-    arma::mat pesos_;         // grid points inside the circle x electrodes
+    arma::mat pesos_;         // grid points inside the circle x electrodes, rows summing to 1
     arma::uvec dentro_;       // their linear indices in the lado x lado map
-    arma::mat inversa_;       // (C + 1) x C: values -> spline weights and constant
     RejillaMapa rejilla_;
     std::vector<PuntoPlano> plano_;
 };
-
-// g_m(x) = 1 / (4 pi) sum_{n>=1} (2n + 1) / (n (n + 1))^m P_n(x), m = 4, summed
-// to n = 50 (the terms fall as n^-7).
-double funcionEsplinaEsferica(double coseno);

@@ -39,12 +39,14 @@ TEST(MapaCuero, SingleElectrodeWithPowerIsTheMaximum) {
         arma::vec v(p300.size(), arma::fill::zeros);
         v(k) = 1.0;
         const arma::mat mapa = m.interpolar(v);
-        // The spline passes through the data, and nothing on the grid rises
+        // The map takes the electrode's value there, and nothing on the grid rises
         // above the one electrode with power.
         EXPECT_NEAR(m.valorEn(v, p300[k]), 1.0, 1e-9) << k;
         EXPECT_LE(mapa.elem(arma::find_finite(mapa)).max(), 1.0 + 1e-9) << k;
         // The grid's maximum lies within two grid steps of the electrode.
-        const arma::uword i = arma::index_max(arma::vectorise(arma::replace(arma::mat(mapa), arma::datum::nan, -1e300)));
+        arma::mat sinHuecos = mapa;
+        sinHuecos.replace(arma::datum::nan, -1e300);
+        const arma::uword i = sinHuecos.index_max();
         const RejillaMapa& r = m.rejilla();
         const double paso = 2.0 * r.radio / (r.lado - 1);
         const PuntoPlano e = m.electrodos()[k];
