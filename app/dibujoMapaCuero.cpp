@@ -84,9 +84,12 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
         p.restore();
         return;
     }
+    // Grid point k sits at the centre of image pixel k: the image reaches half
+    // a grid step beyond the outermost points.
     const double radio = rejilla_.radio;
-    const QPointF esquina = posicion({-radio, radio}, area);
-    const QPointF opuesta = posicion({radio, -radio}, area);
+    const double medioPaso = rejilla_.lado > 1 ? radio / static_cast<double>(rejilla_.lado - 1) : 0.0;
+    const QPointF esquina = posicion({-radio - medioPaso, radio + medioPaso}, area);
+    const QPointF opuesta = posicion({radio + medioPaso, -radio - medioPaso}, area);
     p.drawImage(QRectF(esquina, opuesta), colores_);
 
     // Head outline (the ear-nose circle), nose and ears.
