@@ -1,9 +1,393 @@
 #include "app/ventanaEmergente.h"
 
+#include <cmath>
+#include <fstream>
+#include <optional>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include "app/dibujoMapaCuero.h"
+#include "app/interaccion.h"
+#include "espectro/bandas.h"
+#include "espectro/csvEspectro.h"
+#include "espectro/mapaCuero.h"
+#include "espectro/welch.h"
 #include "ui_ventanaEmergente.h"
 
-ventanaEmergente::ventanaEmergente(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::ventanaEmergente>()) {
+using namespace QtCharts;
+
+struct ventanaEmergente::Estado {
+    arma::mat datos;
+    double frecuencia = 0.0;
+    std::vector<std::string> etiquetas;
+    std::optional<EspectroPotencia> espectro;
+    std::optional<TablaBandas> bandas;
+    std::vector<arma::uword> conPosicion;  // channels on the map
+    std::unique_ptr<InterpolacionMapa> interpolacion;
+
+    QLabel* titulo = nullptr;
+    QLabel* avisoEspectro = nullptr;
+    QListWidget* canales = nullptr;
+    QDoubleSpinBox* segmento = nullptr;
+    QChartView* vista = nullptr;
+    QLabel* lectura = nullptr;
+    QTableWidget* tabla = nullptr;
+    QComboBox* banda = nullptr;
+    QCheckBox* etiquetasMapa = nullptr;
+    dibujoMapaCuero* mapa = nullptr;
+    QLabel* avisoMapa = nullptr;
+};
+
+namespace {
+
+constexpr arma::uword ladoMapa = 121;
+
+double decibelios(double densidad) { return 10.0 * std::log10(std::max(densidad, 1e-30)); }
+
+}  // namespace
+
+ventanaEmergente::ventanaEmergente(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ventanaEmergente>()), d_(std::make_unique<Estado>()) {
     ui->setupUi(this);
+    construir();
 }
 
 ventanaEmergente::~ventanaEmergente() = default;
+
+void ventanaEmergente::construir() {
+    Estado& d = *d_;
+    d.titulo = new QLabel(QStringLiteral("No hay ninguna rama que analizar"), this);
+    d.titulo->setObjectName(QStringLiteral("tituloAnalisis"));
+    QFont f = d.titulo->font();
+    f.setBold(true);
+    d.titulo->setFont(f);
+    ui->gridLayout->addWidget(d.titulo, 0, 0, 1, 3);
+
+    // Left: channels, segment length, exports.
+    auto* izquierda = new QVBoxLayout();
+    izquierda->addWidget(new QLabel(QStringLiteral("Canales del espectro"), this));
+    d.canales = new QListWidget(this);
+    d.canales->setObjectName(QStringLiteral("listaCanales"));
+    d.canales->setSelectionMode(QAbstractItemView::MultiSelection);
+    d.canales->setMaximumWidth(150);
+    izquierda->addWidget(d.canales, 1);
+    izquierda->addWidget(new QLabel(QStringLiteral("Segmento (s)"), this));
+    d.segmento = new QDoubleSpinBox(this);
+    d.segmento->setObjectName(QStringLiteral("segmentoSegundos"));
+    d.segmento->setDecimals(3);
+    d.segmento->setRange(0.05, 600.0);
+    d.segmento->setSingleStep(0.5);
+    d.segmento->setKeyboardTracking(false);
+    izquierda->addWidget(d.segmento);
+    auto boton = [&](const char* nombre, const QString& texto) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(QString::fromLatin1(nombre));
+        izquierda->addWidget(b);
+        return b;
+    };
+    QPushButton* bEspectro = boton("exportarEspectroCSV", QStringLiteral("Exportar espectro (CSV)"));
+    QPushButton* bBandas = boton("exportarBandasCSV", QStringLiteral("Exportar bandas (CSV)"));
+    QPushButton* bMapa = boton("exportarMapaPNG", QStringLiteral("Exportar mapa (PNG)"));
+    ui->gridLayout->addLayout(izquierda, 1, 0, 2, 1);
+
+    // Centre: the spectrum and the cursor readout, the band table below.
+    auto* centro = new QVBoxLayout();
+    d.vista = new QChartView(new QChart(), this);
+    d.vista->setObjectName(QStringLiteral("vistaEspectro"));
+    d.vista->setRenderHint(QPainter::Antialiasing);
+    d.vista->setMinimumSize(420, 280);
+    d.vista->viewport()->setMouseTracking(true);
+    d.vista->viewport()->installEventFilter(this);
+    centro->addWidget(d.vista, 3);
+    d.lectura = new QLabel(QStringLiteral(" "), this);
+    d.lectura->setObjectName(QStringLiteral("lecturaCursor"));
+    centro->addWidget(d.lectura);
+    d.avisoEspectro = new QLabel(this);
+    d.avisoEspectro->setObjectName(QStringLiteral("avisoEspectro"));
+    d.avisoEspectro->setWordWrap(true);
+    d.avisoEspectro->hide();
+    centro->addWidget(d.avisoEspectro);
+    d.tabla = new QTableWidget(this);
+    d.tabla->setObjectName(QStringLiteral("tablaBandas"));
+    d.tabla->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d.tabla->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    centro->addWidget(d.tabla, 2);
+    ui->gridLayout->addLayout(centro, 1, 1, 2, 1);
+    ui->gridLayout->setColumnStretch(1, 3);
+
+    // Right: the scalp map of one band.
+    auto* derecha = new QVBoxLayout();
+    auto* opciones = new QHBoxLayout();
+    opciones->addWidget(new QLabel(QStringLiteral("Banda"), this));
+    d.banda = new QComboBox(this);
+    d.banda->setObjectName(QStringLiteral("bandaMapa"));
+    opciones->addWidget(d.banda, 1);
+    d.etiquetasMapa = new QCheckBox(QStringLiteral("etiquetas"), this);
+    d.etiquetasMapa->setObjectName(QStringLiteral("etiquetasMapa"));
+    opciones->addWidget(d.etiquetasMapa);
+    derecha->addLayout(opciones);
+    d.mapa = new dibujoMapaCuero(this);
+    d.mapa->setObjectName(QStringLiteral("mapaCuero"));
+    derecha->addWidget(d.mapa, 1);
+    d.avisoMapa = new QLabel(this);
+    d.avisoMapa->setObjectName(QStringLiteral("avisoMapa"));
+    d.avisoMapa->setWordWrap(true);
+    derecha->addWidget(d.avisoMapa);
+    ui->gridLayout->addLayout(derecha, 1, 2, 2, 1);
+    ui->gridLayout->setColumnStretch(2, 2);
+    resize(1180, 680);
+
+    connect(d.canales, &QListWidget::itemSelectionChanged, this, &ventanaEmergente::dibujarEspectro);
+    connect(d.segmento, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &ventanaEmergente::recalcular);
+    connect(d.banda, qOverload<int>(&QComboBox::currentIndexChanged), this, &ventanaEmergente::dibujarMapa);
+    connect(d.etiquetasMapa, &QCheckBox::toggled, d.mapa, &dibujoMapaCuero::mostrarEtiquetas);
+    auto exportar = [this](const QString& titulo, const QString& filtro, bool (ventanaEmergente::*accion)(const QString&)) {
+        if (!d_->espectro) return;
+        if (const auto ruta = interaccion::elegirArchivoGuardar(titulo, filtro)) (this->*accion)(*ruta);
+    };
+    connect(bEspectro, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar espectro"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarEspectro);
+    });
+    connect(bBandas, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar bandas"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarBandas);
+    });
+    connect(bMapa, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar mapa"), QStringLiteral("PNG (*.png)"), &ventanaEmergente::exportarMapa);
+    });
+}
+
+void ventanaEmergente::analizar(const EEG& eeg, const QString& nombre) {
+    Estado& d = *d_;
+    d.datos = eeg.datos();
+    d.frecuencia = eeg.frecuenciaMuestreo;
+    d.etiquetas = etiquetasCanales(eeg);
+    d.titulo->setText(nombre);
+
+    // Channels with a position go on the map; the interpolation is prepared
+    // once per window, each band then costs one product.
+    std::vector<std::array<double, 3>> posiciones;
+    d.conPosicion.clear();
+    d.interpolacion.reset();
+    for (arma::uword c = 0; c < d.datos.n_rows; ++c)
+        if (eeg.canales && c < eeg.canales->size() && (*eeg.canales)[c].localizacion) {
+            posiciones.push_back(*(*eeg.canales)[c].localizacion);
+            d.conPosicion.push_back(c);
+        }
+    const auto sinPosicion = static_cast<int>(d.datos.n_rows - d.conPosicion.size());
+    if (d.conPosicion.size() < 4) {
+        d.avisoMapa->setText(QStringLiteral("No hay mapa: hacen falta al menos 4 canales con posición y esta rama tiene %1.")
+                                 .arg(d.conPosicion.size()));
+        d.mapa->hide();
+    } else {
+        try {
+            d.interpolacion = std::make_unique<InterpolacionMapa>(posiciones, ladoMapa);
+            d.avisoMapa->setText(sinPosicion == 0 ? QStringLiteral("Interpolación por distancia inversa.")
+                                                  : QStringLiteral("%1 canales sin posición no aparecen en el mapa.")
+                                                        .arg(sinPosicion));
+            d.mapa->show();
+        } catch (const std::invalid_argument&) {
+            d.avisoMapa->setText(QStringLiteral("No hay mapa: las posiciones de los canales no permiten interpolar."));
+            d.mapa->hide();
+        }
+    }
+
+    const QSignalBlocker bloqueo(d.canales);
+    d.canales->clear();
+    for (const std::string& e : d.etiquetas) d.canales->addItem(QString::fromStdString(e));
+    for (int i = 0; i < d.canales->count(); ++i) d.canales->item(i)->setSelected(true);
+
+    const arma::uword L = muestrasSegmento(d.frecuencia);
+    const QSignalBlocker bloqueoSegmento(d.segmento);
+    d.segmento->setValue(static_cast<double>(L) / d.frecuencia);
+    d.espectro.reset();
+    d.bandas.reset();
+    OpcionesEspectro o;
+    d.espectro = calcularEspectro(d.datos, d.frecuencia, o);
+    d.bandas = potenciaBandas(*d.espectro);
+    rellenarTabla();
+    dibujarEspectro();
+}
+
+void ventanaEmergente::recalcular() {
+    Estado& d = *d_;
+    if (d.datos.is_empty()) return;
+    try {
+        OpcionesEspectro o;
+        o.segundosSegmento = d.segmento->value();
+        EspectroPotencia e = calcularEspectro(d.datos, d.frecuencia, o);
+        d.bandas = potenciaBandas(e);
+        d.espectro = std::move(e);
+    } catch (const std::exception& e) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1")
+                                        .arg(QString::fromUtf8(e.what())));
+        return;
+    }
+    rellenarTabla();
+    dibujarEspectro();
+}
+
+void ventanaEmergente::rellenarTabla() {
+    Estado& d = *d_;
+    const TablaBandas& t = *d.bandas;
+    d.avisoEspectro->setVisible(d.espectro->segmentoAcortado);
+    d.avisoEspectro->setText(QString::fromStdString("Aviso: " + d.espectro->aviso));
+
+    d.tabla->clear();
+    d.tabla->setRowCount(static_cast<int>(t.absoluta.n_rows));
+    d.tabla->setColumnCount(static_cast<int>(2 * t.bandas.size()));
+    QStringList cabecera;
+    for (const BandaFrecuencia& b : t.bandas) cabecera << QString::fromStdString(b.nombre) + QStringLiteral(" (µV²)");
+    for (const BandaFrecuencia& b : t.bandas) cabecera << QString::fromStdString(b.nombre) + QStringLiteral(" (%)");
+    d.tabla->setHorizontalHeaderLabels(cabecera);
+    QStringList filas;
+    for (const std::string& e : d.etiquetas) filas << QString::fromStdString(e);
+    d.tabla->setVerticalHeaderLabels(filas);
+    const int nb = static_cast<int>(t.bandas.size());
+    for (int c = 0; c < d.tabla->rowCount(); ++c)
+        for (int j = 0; j < nb; ++j) {
+            d.tabla->setItem(c, j, new QTableWidgetItem(QString::number(t.absoluta(c, j), 'g', 4)));
+            d.tabla->setItem(c, nb + j, new QTableWidgetItem(QString::number(100.0 * t.relativa(c, j), 'f', 1)));
+        }
+
+    const QString previa = d.banda->currentText();
+    const QSignalBlocker bloqueo(d.banda);
+    d.banda->clear();
+    for (const BandaFrecuencia& b : t.bandas)
+        d.banda->addItem(QStringLiteral("%1 (%2–%3 Hz)")
+                             .arg(QString::fromStdString(b.nombre))
+                             .arg(b.inferior, 0, 'g', 4)
+                             .arg(b.superior, 0, 'g', 4));
+    const int i = d.banda->findText(previa);
+    d.banda->setCurrentIndex(i >= 0 ? i : std::min(2, d.banda->count() - 1));  // alfa by default
+    dibujarMapa();
+}
+
+void ventanaEmergente::dibujarEspectro() {
+    Estado& d = *d_;
+    if (!d.espectro) return;
+    const EspectroPotencia& e = *d.espectro;
+    auto* grafico = new QChart();
+    grafico->setTitle(QStringLiteral("Densidad espectral de potencia (Welch, segmento de %1 muestras)").arg(e.muestrasSegmento));
+    auto* ejeX = new QValueAxis();
+    ejeX->setTitleText(QStringLiteral("frecuencia (Hz)"));
+    ejeX->setRange(0.0, e.frecuencias.back());
+    auto* ejeY = new QValueAxis();
+    ejeY->setTitleText(QStringLiteral("potencia (dB, 10·log10 µV²/Hz)"));
+    grafico->addAxis(ejeX, Qt::AlignBottom);
+    grafico->addAxis(ejeY, Qt::AlignLeft);
+    double minimo = arma::datum::inf, maximo = -arma::datum::inf;
+    int elegidos = 0;
+    for (int c = 0; c < d.canales->count(); ++c) {
+        if (!d.canales->item(c)->isSelected()) continue;
+        QVector<QPointF> puntos(static_cast<int>(e.frecuencias.n_elem));
+        for (arma::uword k = 0; k < e.frecuencias.n_elem; ++k) {
+            const double y = decibelios(e.densidad(c, k));
+            puntos[int(k)] = QPointF(e.frecuencias[k], y);
+            if (k > 0) minimo = std::min(minimo, y), maximo = std::max(maximo, y);
+        }
+        auto* serie = new QLineSeries();
+        serie->setName(d.canales->item(c)->text());
+        serie->replace(puntos);
+        grafico->addSeries(serie);
+        serie->attachAxis(ejeX);
+        serie->attachAxis(ejeY);
+        ++elegidos;
+    }
+    if (elegidos > 0 && std::isfinite(minimo)) ejeY->setRange(std::floor(minimo / 10) * 10, std::ceil(maximo / 10) * 10);
+    grafico->legend()->setVisible(elegidos > 0 && elegidos <= 16);
+    grafico->legend()->setAlignment(Qt::AlignRight);
+    QChart* anterior = d.vista->chart();
+    d.vista->setChart(grafico);
+    delete anterior;
+}
+
+void ventanaEmergente::dibujarMapa() {
+    Estado& d = *d_;
+    if (!d.bandas || !d.interpolacion || d.banda->currentIndex() < 0) return;
+    const arma::uword j = static_cast<arma::uword>(d.banda->currentIndex());
+    arma::vec valores(d.conPosicion.size());
+    QStringList etiquetas;
+    for (size_t i = 0; i < d.conPosicion.size(); ++i) {
+        valores[i] = d.bandas->absoluta(d.conPosicion[i], j);
+        etiquetas << QString::fromStdString(d.etiquetas[d.conPosicion[i]]);
+    }
+    d.mapa->fijar(d.interpolacion->interpolar(valores), d.interpolacion->rejilla(), d.interpolacion->electrodos(),
+                  etiquetas, QStringLiteral("µV²"));
+}
+
+bool ventanaEmergente::eventFilter(QObject* objeto, QEvent* evento) {
+    Estado& d = *d_;
+    if (objeto == d.vista->viewport() && evento->type() == QEvent::MouseMove && d.espectro) {
+        const QPointF valor = d.vista->chart()->mapToValue(static_cast<QMouseEvent*>(evento)->pos());
+        const EspectroPotencia& e = *d.espectro;
+        const double paso = e.frecuencias.n_elem > 1 ? e.frecuencias[1] : 1.0;
+        const long k = std::lround(valor.x() / paso);
+        if (k >= 0 && k < static_cast<long>(e.frecuencias.n_elem)) {
+            // The chosen channel whose curve passes nearest the cursor.
+            int cercano = -1;
+            double distancia = arma::datum::inf;
+            for (int c = 0; c < d.canales->count(); ++c)
+                if (d.canales->item(c)->isSelected()) {
+                    const double dist = std::abs(decibelios(e.densidad(c, k)) - valor.y());
+                    if (dist < distancia) distancia = dist, cercano = c;
+                }
+            QString texto = QStringLiteral("%1 Hz, %2 dB").arg(e.frecuencias[k], 0, 'f', 2).arg(valor.y(), 0, 'f', 1);
+            if (cercano >= 0)
+                texto += QStringLiteral("  ·  %1: %2 dB")
+                             .arg(d.canales->item(cercano)->text())
+                             .arg(decibelios(e.densidad(cercano, k)), 0, 'f', 2);
+            d.lectura->setText(texto);
+        }
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+bool ventanaEmergente::exportarEspectro(const QString& ruta) {
+    try {
+        guardarTexto(ruta.toStdString(), [&](std::ostream& s) { escribirEspectroCSV(s, *d_->espectro, d_->etiquetas); });
+        return true;
+    } catch (const std::exception& e) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo exportar el espectro: %1").arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+}
+
+bool ventanaEmergente::exportarBandas(const QString& ruta) {
+    try {
+        guardarTexto(ruta.toStdString(), [&](std::ostream& s) { escribirBandasCSV(s, *d_->bandas, d_->etiquetas, true); });
+        return true;
+    } catch (const std::exception& e) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo exportar la tabla de bandas: %1").arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+}
+
+bool ventanaEmergente::exportarMapa(const QString& ruta) {
+    if (!d_->interpolacion) {
+        interaccion::mostrarMensaje(d_->avisoMapa->text());
+        return false;
+    }
+    if (!d_->mapa->imagen(QSize(700, 560)).save(ruta, "PNG")) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo guardar el mapa en «%1».").arg(ruta));
+        return false;
+    }
+    return true;
+}
+
+const EspectroPotencia* ventanaEmergente::espectro() const { return d_->espectro ? &*d_->espectro : nullptr; }
+const TablaBandas* ventanaEmergente::bandas() const { return d_->bandas ? &*d_->bandas : nullptr; }

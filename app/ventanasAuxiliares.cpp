@@ -10,6 +10,15 @@ void Ondelar::lanzarAnalisisFrecuencial() {
     auto* ventana = new ventanaEmergente();
     // A closed window is never shown again; release it instead of keeping it for the run.
     ventana->setAttribute(Qt::WA_DeleteOnClose);
+    const int archivo = ui->indiceArchivoEEG->currentIndex();
+    const int rama = ui->indiceProcesado->currentIndex();
+    if (archivosEEG.nombraRama(archivo, rama)) {
+        try {
+            ventana->analizar(eegSeleccionado(), QString::fromStdString(archivosEEG.descripcion(archivo, rama)));
+        } catch (const std::exception& e) {
+            pausaDebug(std::string("No se pudo analizar la rama seleccionada: ") + e.what());
+        }
+    }
     ventana->show();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/espectro.h"
 #include "cli/informe.h"
 #include "cli/pasos.h"
 #include "ondelar_version.h"
@@ -29,6 +30,8 @@ const char* const AYUDA =
     "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--detalle]\n"
     "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
     "              [--seed N] [--modelos CARPETA] [--detalle]\n"
+    "  ondelar-cli espectro REGISTRO [--ced ARCHIVO] [--step PASO]... [--segmento SEGUNDOS]\n"
+    "              --out ARCHIVO.csv [--bandas ARCHIVO.csv] [--detalle]\n"
     "  ondelar-cli --help\n"
     "  ondelar-cli --version\n"
     "\n"
@@ -226,7 +229,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || (i == 1 && arg == "ayuda")) {
-            std::cout << AYUDA;
+            std::cout << AYUDA << AYUDA_ESPECTRO;
             return 0;
         }
         if (arg == "--version") {
@@ -234,6 +237,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (argc >= 2 && std::string(argv[1]) == "espectro") return ordenEspectro(argc, argv);
     try {
         const Argumentos a = interpretar(argc, argv);
         dirigirDiagnosticos(a.detalle);

@@ -1,0 +1,101 @@
+#include "espectro/mapaCuero.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+arma::vec3 unitario(const std::array<double, 3>& p) {
+    const arma::vec3 v{p[0], p[1], p[2]};
+    const double n = arma::norm(v);
+    if (!(n > 0.0) || !std::isfinite(n)) throw std::invalid_argument("mapaCuero: una posición está en el origen o no es finita");
+    return v / n;
+}
+
+// Inverse of the projection: the unit vector at plane point (u, v).
+arma::vec3 desproyectar(double u, double v) {
+    const double r = std::hypot(u, v);
+    if (r == 0.0) return {0.0, 0.0, 1.0};
+    const double theta = r * pi / 2.0;
+    const double s = std::sin(theta) / r;
+    return {s * v, -s * u, std::cos(theta)};
+}
+
+}  // namespace
+
+PuntoPlano proyectarPosicion(const std::array<double, 3>& xyz) {
+    const arma::vec3 e = unitario(xyz);
+    const double theta = std::acos(std::clamp(e[2], -1.0, 1.0));
+    const double rho = std::hypot(e[0], e[1]);
+    if (rho == 0.0) return {0.0, 0.0};
+    const double r = theta / (pi / 2.0);
+    return {-e[1] / rho * r, e[0] / rho * r};
+}
+
+double RejillaMapa::u(arma::uword columna) const {
+    return -radio + 2.0 * radio * static_cast<double>(columna) / static_cast<double>(lado - 1);
+}
+
+double RejillaMapa::v(arma::uword fila) const {
+    return radio - 2.0 * radio * static_cast<double>(fila) / static_cast<double>(lado - 1);
+}
+
+InterpolacionMapa::InterpolacionMapa(const std::vector<std::array<double, 3>>& posiciones, arma::uword lado) {
+    const arma::uword C = posiciones.size();
+    if (C < 4) throw std::invalid_argument("InterpolacionMapa: hacen falta al menos 4 electrodos con posición");
+    if (lado < 2 || lado > 1024) throw std::invalid_argument("InterpolacionMapa: lado de la rejilla fuera de 2…1024");
+    unitarios_.set_size(3, C);
+    double alcance = 0.0;
+    for (arma::uword i = 0; i < C; ++i) {
+        unitarios_.col(i) = unitario(posiciones[i]);
+        plano_.push_back(proyectarPosicion(posiciones[i]));
+        alcance = std::max(alcance, std::hypot(plano_.back().u, plano_.back().v));
+    }
+    rejilla_.lado = lado;
+    rejilla_.radio = std::max(1.1, 1.05 * alcance);
+
+    std::vector<arma::uword> indices;
+    for (arma::uword col = 0; col < lado; ++col)
+        for (arma::uword fila = 0; fila < lado; ++fila)
+            if (std::hypot(rejilla_.u(col), rejilla_.v(fila)) <= rejilla_.radio) indices.push_back(col * lado + fila);
+    dentro_ = arma::uvec(indices);
+    pesos_.set_size(dentro_.n_elem, C);
+    for (arma::uword k = 0; k < dentro_.n_elem; ++k) {
+        const arma::uword col = dentro_[k] / lado, fila = dentro_[k] % lado;
+        pesos_.row(k) = pesosEn(desproyectar(rejilla_.u(col), rejilla_.v(fila)));
+    }
+}
+
+arma::rowvec InterpolacionMapa::pesosEn(const arma::vec3& p) const {
+    const arma::uword C = unitarios_.n_cols;
+    arma::rowvec w(C);
+    for (arma::uword i = 0; i < C; ++i) {
+        const double d = std::acos(std::clamp(arma::dot(p, unitarios_.col(i)), -1.0, 1.0));
+        if (d < 1e-9) {  // on an electrode: its own value
+            w.zeros();
+            w[i] = 1.0;
+            return w;
+        }
+        w[i] = 1.0 / (d * d);
+    }
+    return w / arma::accu(w);
+}
+
+arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
+    if (valores.n_elem != unitarios_.n_cols)
+        throw std::invalid_argument("InterpolacionMapa::interpolar: hay " + std::to_string(valores.n_elem) +
+                                    " valores para " + std::to_string(unitarios_.n_cols) + " electrodos");
+    arma::mat mapa(rejilla_.lado, rejilla_.lado);
+    mapa.fill(arma::datum::nan);
+    mapa.elem(dentro_) = pesos_ * valores;
+    return mapa;
+}
+
+double InterpolacionMapa::valorEn(const arma::vec& valores, const std::array<double, 3>& xyz) const {
+    if (valores.n_elem != unitarios_.n_cols)
+        throw std::invalid_argument("InterpolacionMapa::valorEn: número de valores distinto del de electrodos");
+    return arma::dot(pesosEn(unitario(xyz)), valores);
+}

@@ -1,0 +1,148 @@
+// The frequency-analysis window opened from the main window on a loaded
+// branch: its contents, band and segment changes, exports, and the scalp
+// map's drawing checked pixel by pixel at the electrodes.
+
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "app/dibujoMapaCuero.h"
+#include "app/ventanaEmergente.h"
+#include "espectro/bandas.h"
+#include "espectro/welch.h"
+#include "tests/comun/ventanaPrueba.h"
+
+using namespace prueba;
+
+namespace {
+
+template <class T>
+T* hijo(QWidget* w, const char* nombre) {
+    return w->findChild<T*>(QString::fromLatin1(nombre));
+}
+
+int distanciaColor(QColor a, QColor b) {
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+}
+
+}  // namespace
+
+class PruebaVentanaEspectro : public QObject {
+    Q_OBJECT
+
+private slots:
+    void abreSobreLaRamaElegidaYNoEsModal() {
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->lanzarAnalisisFrecuencial();
+        f->lanzarAnalisisFrecuencial();
+        QCOMPARE(f.estado(), QStringLiteral("triger analisis"));
+        QCOMPARE(cuantas<ventanaEmergente>(), 2);
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        QCOMPARE(v->windowTitle(), QStringLiteral("ventanaEmergente"));
+        QVERIFY(!v->isModal());
+        QVERIFY(hijo<QLabel>(v, "tituloAnalisis")->text().startsWith("eeg 1-1"));
+        QCOMPARE(hijo<QListWidget>(v, "listaCanales")->count(), 8);
+        QCOMPARE(hijo<QTableWidget>(v, "tablaBandas")->rowCount(), 8);
+        QCOMPARE(hijo<QTableWidget>(v, "tablaBandas")->columnCount(), 10);  // 5 bands, absolute and relative
+        QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(512));
+        QVERIFY(hijo<dibujoMapaCuero>(v, "mapaCuero")->isVisible());
+    }
+
+    void cambiaBandaYSegmentoYExporta() {
+        VentanaPrueba f;
+        const QString carpeta = f.carpetaTemporal();
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        auto* banda = hijo<QComboBox>(v, "bandaMapa");
+        auto* mapa = hijo<dibujoMapaCuero>(v, "mapaCuero");
+        QCOMPARE(banda->count(), 5);
+        QVERIFY(banda->currentText().startsWith("alfa"));
+        const double maximoAlfa = mapa->maximo();
+        banda->setCurrentIndex(0);  // delta carries more power than alfa here
+        QVERIFY(mapa->maximo() != maximoAlfa);
+
+        hijo<QDoubleSpinBox>(v, "segmentoSegundos")->setValue(1.0);
+        QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(256));
+        QCOMPARE(v->espectro()->frecuencias.n_elem, arma::uword(129));
+        QVERIFY(banda->currentText().startsWith("delta"));  // the chosen band stays
+
+        f.guardarEn = carpeta + "/espectro.csv";
+        hijo<QPushButton>(v, "exportarEspectroCSV")->click();
+        f.guardarEn = carpeta + "/bandas.csv";
+        hijo<QPushButton>(v, "exportarBandasCSV")->click();
+        f.guardarEn = carpeta + "/mapa.png";
+        hijo<QPushButton>(v, "exportarMapaPNG")->click();
+        QVERIFY(f.mensajes.isEmpty());
+        QFile e(carpeta + "/espectro.csv");
+        QVERIFY(e.open(QIODevice::ReadOnly));
+        QCOMPARE(e.readLine(), QByteArray("frecuencia,Fz,Cz,P3,Pz,P4,PO7,Oz,PO8\n"));
+        int filas = 1;
+        while (!e.readLine().isEmpty()) ++filas;
+        QCOMPARE(filas, 1 + 129);
+        QFile b(carpeta + "/bandas.csv");
+        QVERIFY(b.open(QIODevice::ReadOnly));
+        QVERIFY(b.readLine().startsWith("canal,delta,theta,alfa,beta,gamma,delta_relativa"));
+        QVERIFY(!QImage(carpeta + "/mapa.png").isNull());
+    }
+
+    void sinCuatroPosicionesElMapaEsUnaFrase() {
+        VentanaPrueba f;
+        EEG e(100, 5, 1000);
+        e.matrices[0] = arma::randn<arma::mat>(5, 1000);
+        for (int c = 0; c < 3; ++c) (*e.canales)[c].localizacion = std::array<double, 3>{double(c), 1.0, 1.0};
+        f.anadir(e);
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        QVERIFY(!hijo<dibujoMapaCuero>(v, "mapaCuero")->isVisible());
+        QVERIFY(hijo<QLabel>(v, "avisoMapa")->text().contains("al menos 4"));
+        QVERIFY(hijo<QLabel>(v, "avisoMapa")->text().contains("3"));
+    }
+
+    void canalesSinPosicionSeCuentan() {
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        auto r = clonarEEG(f->eegSeleccionado());
+        (*r->canales)[2].localizacion.reset();
+        f->anadirRama(std::move(r));
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        QVERIFY(hijo<QLabel>(v, "avisoMapa")->text().startsWith("1 canales sin posición"));
+    }
+
+    void mapaPintadoTieneElColorDeCadaElectrodo() {
+        // One electrode (P3) with power, the rest zero: the pixel under P3
+        // takes the top of the scale, the others the colour of 0.
+        const std::vector<std::array<double, 3>> p = {{58.512, -0.312, 66.462}, {-9.167, -0.401, 100.244},
+                                                      {-78.788, 53.007, 55.940}, {-81.115, -0.325, 82.615},
+                                                      {-78.557, -55.372, 56.561}, {-96.456, 70.116, 15.175}};
+        const InterpolacionMapa m(p, 121);
+        arma::vec v(p.size(), arma::fill::zeros);
+        v(2) = 1.0;
+        dibujoMapaCuero d;
+        d.fijar(m.interpolar(v), m.rejilla(), m.electrodos(), {}, QStringLiteral("µV²"));
+        d.mostrarElectrodos(false);
+        const QImage im = d.imagen(QSize(500, 400));
+        const QRectF area(0, 0, 500, 400);
+        const double rango = d.maximo() - d.minimo();
+        for (size_t k = 0; k < p.size(); ++k) {
+            const QPoint px = d.posicion(m.electrodos()[k], area).toPoint();
+            const QColor esperado = dibujoMapaCuero::color((v(k) - d.minimo()) / rango);
+            QVERIFY2(distanciaColor(im.pixelColor(px), esperado) <= 24, qPrintable(QString::number(k)));
+        }
+        // P3 is on the left of the picture (the head is seen from above, nose up).
+        QVERIFY(d.posicion(m.electrodos()[2], area).x() < d.posicion(m.electrodos()[3], area).x());
+    }
+};
+
+QTEST_MAIN(PruebaVentanaEspectro)
+#include "ventana_espectro_test.moc"
