@@ -8,6 +8,7 @@
 #include <armadillo>
 
 #include "asr/ContextoASR.h"
+#include "io/progreso.h"
 
 struct CalibracionASR {
     arma::mat M;         // C x C
@@ -28,6 +29,19 @@ arma::mat covarianzaBloques(const arma::mat& datos, arma::uword bloque);
 // half-second window; std::runtime_error when the eigen-decomposition fails or
 // a component admits no fit.
 CalibracionASR calibrarASR(const arma::mat& datos, int32_t frecuencia, double cutoff, const ContextoASR& parametros);
+
+// The same, streaming over the clean columns `limpias` (increasing) of
+// `datos` (C x S) and working in its own memory: the clean columns are moved
+// to the front of `datos` and filtered there, the robust covariance is
+// formed block by block at each step of the geometric median and the
+// component RMS window by window, so nothing the size of the data is
+// allocated. On return `datos` holds no useful samples. The results equal
+// those of calibrarASR(datos.cols(limpias), ...) up to rounding (1e-12
+// relative). avance hears the stage "calibración" and the share of its work
+// done. Throws as calibrarASR, and std::invalid_argument for a column outside
+// the data.
+CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, int32_t frecuencia, double cutoff,
+                                  const ContextoASR& parametros, const Avance& avance = Avance());
 
 // On ctx.calibracion: writes ctx.M, ctx.T, ctx.B, ctx.A and ctx.iirstate.
 void calibrarASR(ContextoASR& ctx, int32_t cutoff);

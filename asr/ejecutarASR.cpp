@@ -30,15 +30,26 @@ EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const std::func
     auto avisar = [&](double f) {
         if (progreso) progreso(f);
     };
+    // Memory: besides the input, the working data is the one copy of the
+    // recording. Calibration filters the clean samples inside it, so the
+    // drift-free data is computed again afterwards (cheaper than a second copy);
+    // processing then reconstructs it in place and it becomes the result.
     avisar(0.0);
     eliminarDeriva(ctx);
-    avisar(0.2);
-    seleccionarVentanasLimpias(ctx);
-    avisar(0.35);
-    calibrarASR(ctx, ctx.cutoff);
-    ctx.calibracion = EEG();  // its copy of the clean samples is not needed any more
-    avisar(0.45);
-    EEG resultado = reconstruirASR(ctx, memoriaLibre, [&](double f) { avisar(0.45 + 0.55 * f); });
+    avisar(0.15);
+    const arma::uvec limpias = columnasLimpias(ctx);
+    avisar(0.25);
+    CalibracionASR calibracion =
+        calibrarASREnSitio(ctx.trabajo.matrices[0], limpias, ctx.trabajo.frecuenciaMuestreo, ctx.cutoff, ctx,
+                           Avance([&](double f, const std::string&) { avisar(0.25 + 0.3 * f); }));
+    ctx.M = std::move(calibracion.M);
+    ctx.T = std::move(calibracion.T);
+    ctx.B = std::move(calibracion.B);
+    ctx.A = std::move(calibracion.A);
+    ctx.iirstate = std::move(calibracion.iirstate);
+    eliminarDeriva(entrada.datos(), entrada.frecuenciaMuestreo, ctx.trabajo.matrices[0]);
+    avisar(0.65);
+    EEG resultado = reconstruirASREnSitio(ctx, memoriaLibre, [&](double f) { avisar(0.65 + 0.35 * f); });
     avisar(1.0);
     return resultado;
 }

@@ -77,11 +77,20 @@ void rellenarReflejado(const double* x, arma::uword salto, arma::uword S, arma::
 }  // namespace
 
 arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia, MetodoConvolucion metodo) {
+    arma::mat salida;
+    eliminarDeriva(datos, frecuencia, salida, metodo);
+    return salida;
+}
+
+void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida, MetodoConvolucion metodo) {
     const arma::vec B = nucleoDeriva(frecuencia);
-    if (datos.is_empty()) return datos;
+    if (datos.is_empty()) {
+        salida.set_size(datos.n_rows, datos.n_cols);
+        return;
+    }
     const arma::uword C = datos.n_rows, S = datos.n_cols, w = B.n_elem;
     const arma::uword L = S + 2 * w;
-    arma::mat salida(C, S);
+    salida.set_size(C, S);
     // Forward pass, reversal, second pass, reversal, trimming; one padded
     // channel pair at a time.
     const bool porFFT = metodo == MetodoConvolucion::automatico ? convolucionPorFFT(w, L) : metodo == MetodoConvolucion::fft;
@@ -113,12 +122,14 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia, MetodoConvo
             salida.row(c) = X.rows(w, w + S - 1).t();
         }
     }
-    return salida;
 }
 
 EEG eliminarDeriva(const EEG& eeg) {
     if (eeg.matrices.empty()) throw std::invalid_argument("eliminarDeriva: el registro no tiene datos");
-    return derivarEEG(eeg, eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo));
+    // The filtered matrix moves into the record: no second copy of the data.
+    EEG r = derivarEEG(eeg, arma::mat());
+    eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0]);
+    return r;
 }
 
 void eliminarDeriva(ContextoASR& ctx) {

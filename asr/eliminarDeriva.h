@@ -25,6 +25,11 @@ enum class MetodoConvolucion { automatico, directo, fft };
 arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia,
                          MetodoConvolucion metodo = MetodoConvolucion::automatico);
 
+// The same into `salida`, whose memory is reused when it already holds C x S
+// elements (a second pass over the same recording allocates nothing).
+void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida,
+                    MetodoConvolucion metodo = MetodoConvolucion::automatico);
+
 // The record's first matrix filtered, as a record derived from it.
 // Throws std::invalid_argument for a record without data or as above.
 EEG eliminarDeriva(const EEG& eeg);

@@ -1,5 +1,6 @@
 #include "asr/procesadoASR.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -16,30 +17,31 @@ std::string tam(const arma::mat& m) { return std::to_string(m.n_rows) + "x" + st
 
 double finito(double v) { return std::isfinite(v) ? v : 0.0; }
 
-// The output buffer: the odd reflection of the start (2 x_1 - x_j, j = P+1 down
-// to 2, wrapped modulo S) and then the first S - P input columns, non-finite
-// values as 0. The reconstruction overwrites it in place; the last P input
-// columns are only ever read as look-ahead, so they need no room here.
-arma::mat salidaInicial(const arma::mat& datos, arma::uword P) {
-    const arma::uword C = datos.n_rows, S = datos.n_cols;
-    arma::mat out(C, S);
-    const arma::vec doble = 2 * datos.col(0);
-    for (arma::uword j = 0; j < P && j < S; ++j) out.col(j) = doble - datos.col((P - j) % S);
-    if (S > P) out.cols(P, S - 1) = datos.cols(0, S - P - 1);
-    out.transform(finito);
-    return out;
-}
+// Columns of the sequence that processing reconstructs, [prefix, datos(0 ..
+// S-P-1)], split over two stores: the P reflected prefix columns in `prefijo`
+// and the rest, in place, in `x` (column j of the sequence is x's column j-P).
+struct Secuencia {
+    arma::mat& prefijo;
+    arma::mat& x;
+    arma::uword P;
+    double* columna(arma::uword j) { return j < P ? prefijo.colptr(j) : x.colptr(j - P); }
+};
 
 // Raised-cosine hand-over from the previous reconstruction to the new one over
-// the columns [desde, desde + m) of data.
-void mezclar(arma::mat& data, arma::uword desde, arma::uword m, const arma::mat& R, const arma::mat& anterior) {
-    const arma::mat X = data.cols(desde, desde + m - 1);
+// the columns [desde, desde + m) of the sequence.
+void mezclar(Secuencia& data, arma::uword desde, arma::uword m, const arma::mat& R, const arma::mat& anterior) {
+    const arma::uword C = R.n_rows;
+    arma::mat X(C, m);
+    for (arma::uword t = 0; t < m; ++t) std::copy_n(data.columna(desde + t), C, X.colptr(t));
     const arma::mat nuevo = R * X;
     const arma::mat viejo = anterior * X;
     const double pi = arma::datum::pi;
     for (arma::uword t = 1; t <= m; ++t) {
         const double w = (1 - std::cos(pi * static_cast<double>(t) / static_cast<double>(m))) / 2;
-        data.col(desde + t - 1) = w * nuevo.col(t - 1) + (1 - w) * viejo.col(t - 1);
+        double* destino = data.columna(desde + t - 1);
+        const double* a = nuevo.colptr(t - 1);
+        const double* v = viejo.colptr(t - 1);
+        for (arma::uword c = 0; c < C; ++c) destino[c] = w * a[c] + (1 - w) * v[c];
     }
 }
 
@@ -57,10 +59,13 @@ arma::uword numeroTrozosASR(arma::uword Cu, arma::uword Su, double P, double ste
     return static_cast<arma::uword>(trozos);
 }
 
-arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& ctx, double memoriaLibre,
-                      const std::function<void(double)>& progreso) {
-    const arma::uword C = datos.n_rows, S = datos.n_cols;
-    if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(datos) + ")");
+arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
+                             double memoriaLibre, const std::function<void(double)>& progreso) {
+    const arma::uword C = std::max(x.n_rows, extension.n_rows), P0 = extension.n_cols, S = x.n_cols + P0;
+    if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(x) + ")");
+    if ((extension.n_rows != C && P0 > 0) || (x.n_rows != C && x.n_cols > 0))
+        throw std::invalid_argument("procesarASR: la extensión (" + tam(extension) + ") no casa con los datos (" +
+                                    tam(x) + ")");
     if (stepsize < 1) throw std::invalid_argument("procesarASR: paso de actualización " + std::to_string(stepsize) + " no válido");
     const double wl = ctx.longitudVentanaProcesado;
     const double Nd = std::round(wl * srate);
@@ -69,16 +74,33 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
         throw std::invalid_argument("procesarASR: la ventana de procesado de " + textoGeneral(wl) + " s a " +
                                     std::to_string(srate) + " Hz no tiene muestras");
     const arma::uword N = static_cast<arma::uword>(Nd), P = static_cast<arma::uword>(Pd);
+    const arma::uword Pp = std::min(P, S);  // prefix columns that are part of the output
+    if (Pp != P0)
+        throw std::invalid_argument("procesarASR: la extensión tiene " + std::to_string(P0) + " columnas y se esperaban " +
+                                    std::to_string(Pp));
     double maxdims = ctx.solapamientoVentana;
     if (maxdims < 1) maxdims = std::round(static_cast<double>(C) * maxdims);
     if (ctx.M.n_rows != C || ctx.M.n_cols != C || ctx.T.n_rows != C || ctx.T.n_cols != C)
         throw std::invalid_argument("procesarASR: M (" + tam(ctx.M) + ") y T (" + tam(ctx.T) +
                                     ") deben ser cuadradas del número de canales, " + std::to_string(C));
 
-    // `data` holds the first S samples of the prefixed sequence [reflection,
-    // datos], which are the ones reconstructed; the filter reads its look-ahead
-    // samples P .. S+P-1 straight from `datos`.
-    arma::mat data = salidaInicial(datos, P);
+    // The input sequence datos = [x, extension] (S columns), read only ahead of
+    // what has been written back; non-finite values count as 0.
+    auto entrada = [&](arma::uword j) -> const double* {
+        return j < S - Pp ? x.colptr(j) : extension.colptr(j - (S - Pp));
+    };
+    // The reconstructed sequence [reflection of the start (2 x_1 - x_j, j = P+1
+    // down to 2, wrapped modulo S), datos(0 .. S-P-1)]: the prefix in its own P
+    // columns, the rest over x itself.
+    arma::mat prefijo(C, Pp);
+    for (arma::uword j = 0; j < Pp; ++j) {
+        const double* primera = entrada(0);
+        const double* o = entrada((P - j) % S);
+        for (arma::uword c = 0; c < C; ++c) prefijo(c, j) = 2 * primera[c] - o[c];
+    }
+    prefijo.transform(finito);
+    x.transform(finito);
+    Secuencia data{prefijo, x, P};
     const arma::uword trozos = numeroTrozosASR(C, S, Pd, stepsize, memoriaLibre);
     const arma::uword paso = static_cast<arma::uword>(stepsize);
 
@@ -94,11 +116,14 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
         if (fin < ini) continue;
         const arma::uword L = fin - ini + 1;
 
-        // Look-ahead: the covariance is measured P samples after the samples it corrects.
+        // Look-ahead: the covariance is measured P samples after the samples it
+        // corrects, so these columns are read before any of them is rewritten.
         arma::mat zf;
-        arma::mat adelantados = datos.cols(ini - 1, fin - 1);
+        arma::mat adelantados(C, L);
+        for (arma::uword t = 0; t < L; ++t) std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
         adelantados.transform(finito);
         const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf);
+        adelantados.reset();
         ctx.iirstate = zf;
 
         std::vector<arma::uword> puntos;
@@ -121,5 +146,18 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
         });
         if (progreso) progreso(static_cast<double>(fin) / Sd);
     }
-    return data;
+    // x now holds the sequence's columns P .. S-1.
+    return prefijo;
+}
+
+arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& ctx, double memoriaLibre,
+                      const std::function<void(double)>& progreso) {
+    const arma::uword C = datos.n_rows, S = datos.n_cols;
+    if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(datos) + ")");
+    const double Pd = std::round(ctx.longitudVentanaProcesado * 0.5 * srate);
+    const arma::uword P = Pd >= 0 ? std::min<arma::uword>(static_cast<arma::uword>(Pd), S) : 0;
+    arma::mat x = P < S ? arma::mat(datos.cols(0, S - P - 1)) : arma::mat(C, 0);
+    const arma::mat extension = P > 0 ? arma::mat(datos.cols(S - P, S - 1)) : arma::mat(C, 0);
+    const arma::mat prefijo = procesarASREnSitio(x, extension, srate, stepsize, ctx, memoriaLibre, progreso);
+    return arma::join_rows(prefijo, x);
 }

@@ -32,3 +32,12 @@ arma::uword numeroTrozosASR(arma::uword C, arma::uword S, double P, double steps
 // covariance cannot be decomposed.
 arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& contexto, double memoriaLibre,
                       const std::function<void(double)>& progreso = {});
+
+// The same in place, without a copy of the data: datos = [x, extension], the
+// extension being its last min(P, S) columns (read only as look-ahead). On
+// return x holds the output's last columns (the reconstruction of x itself)
+// and the returned C x min(P, S) matrix its first ones (the reconstructed
+// reflected prefix). Throws as procesarASR, and std::invalid_argument for an
+// extension of another size.
+arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& contexto,
+                             double memoriaLibre, const std::function<void(double)>& progreso = {});

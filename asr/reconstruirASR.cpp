@@ -11,9 +11,10 @@ long long muestrasAnticipacionASR(const ContextoASR& ctx) {
     return std::llround(ctx.longitudVentanaProcesado * 0.5 * ctx.trabajo.frecuenciaMuestreo);
 }
 
-EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const std::function<void(double)>& progreso) {
-    const arma::mat& x = ctx.trabajo.datos();
-    const arma::uword S = x.n_cols;
+namespace {
+
+void comprobarReconstruccion(const ContextoASR& ctx) {
+    const arma::uword S = ctx.trabajo.datos().n_cols;
     const int srate = ctx.trabajo.frecuenciaMuestreo;
     const long long P = muestrasAnticipacionASR(ctx);
     // The end extension reflects P samples before the last one.
@@ -24,19 +25,38 @@ EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const s
     if (!(paso >= 1))
         throw std::invalid_argument("La frecuencia de muestreo (" + std::to_string(srate) +
                                     " Hz) es demasiado baja para ASR.");
+}
 
-    const arma::uword Pu = static_cast<arma::uword>(P);
-    arma::mat salida;
-    {
-        arma::mat extendidos(x.n_rows, S + Pu);
-        extendidos.cols(0, S - 1) = x;
-        const arma::vec doble = 2 * x.col(S - 1);
-        for (arma::uword j = 0; j < Pu; ++j) extendidos.col(S + j) = doble - x.col(S - 2 - j);
-        salida = procesarASR(extendidos, srate, static_cast<int>(paso), ctx,
-                             memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), progreso);
-    }
-    // One copy of the kept columns, straight into the new record.
+// x: the working data (C x S, checked), reconstructed in place and moved into the result.
+EEG reconstruirEnSitio(ContextoASR& ctx, arma::mat& x, std::optional<double> memoriaLibre,
+                       const std::function<void(double)>& progreso) {
+    const arma::uword S = x.n_cols;
+    const int srate = ctx.trabajo.frecuenciaMuestreo;
+    const arma::uword P = static_cast<arma::uword>(muestrasAnticipacionASR(ctx));
+    const double paso = std::floor(srate * ctx.longitudVentanaProcesado * 0.5);
+    // The end extension: 2 x_S - x_j, j = S-1 down to S-P.
+    arma::mat extension(x.n_rows, P);
+    const arma::vec doble = 2 * x.col(S - 1);
+    for (arma::uword j = 0; j < P; ++j) extension.col(j) = doble - x.col(S - 2 - j);
+    procesarASREnSitio(x, extension, srate, static_cast<int>(paso), ctx,
+                       memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), progreso);
     EEG resultado = derivarEEG(ctx.trabajo, arma::mat());
-    resultado.matrices[0] = salida.cols(Pu, S + Pu - 1);
+    resultado.matrices[0] = std::move(x);
     return resultado;
+}
+
+}  // namespace
+
+EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const std::function<void(double)>& progreso) {
+    comprobarReconstruccion(ctx);
+    arma::mat copia = ctx.trabajo.datos();
+    return reconstruirEnSitio(ctx, copia, memoriaLibre, progreso);
+}
+
+EEG reconstruirASREnSitio(ContextoASR& ctx, std::optional<double> memoriaLibre,
+                          const std::function<void(double)>& progreso) {
+    comprobarReconstruccion(ctx);
+    arma::mat x = std::move(ctx.trabajo.matrices[0]);
+    ctx.trabajo.matrices[0].reset();
+    return reconstruirEnSitio(ctx, x, memoriaLibre, progreso);
 }

@@ -22,3 +22,9 @@ long long muestrasAnticipacionASR(const ContextoASR& contexto);
 // working data has no more than P samples or a rate too low to take a step.
 EEG reconstruirASR(ContextoASR& contexto, std::optional<double> memoriaLibre = std::nullopt,
                    const std::function<void(double)>& progreso = {});
+
+// The same without copying the working data: ctx.trabajo's matrix is
+// reconstructed in place and becomes the result's; ctx.trabajo is left
+// without samples.
+EEG reconstruirASREnSitio(ContextoASR& contexto, std::optional<double> memoriaLibre = std::nullopt,
+                          const std::function<void(double)>& progreso = {});

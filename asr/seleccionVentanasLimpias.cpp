@@ -22,7 +22,7 @@ arma::uvec ventanasMarcadas(const arma::mat& z, arma::uword b, const arma::vec& 
     return marcadas;
 }
 
-void seleccionarVentanasLimpias(ContextoASR& ctx) {
+arma::uvec columnasLimpias(const ContextoASR& ctx) {
     const EEG& trabajo = ctx.trabajo;
     if (trabajo.matrices.empty()) throw std::invalid_argument("selección de ventanas: no hay datos de trabajo");
     const arma::mat& datos = trabajo.datos();
@@ -65,11 +65,17 @@ void seleccionarVentanasLimpias(ContextoASR& ctx) {
     arma::uvec conservar(S, arma::fill::ones);
     for (arma::uword w = 0; w < inicios.n_elem; ++w)
         if (marcadas(w)) conservar.subvec(inicios(w), inicios(w) + N - 1).zeros();
-    const arma::uvec columnas = arma::find(conservar);
+    arma::uvec columnas = arma::find(conservar);
     if (columnas.is_empty())
         throw std::invalid_argument("selección de ventanas: ninguna ventana queda limpia; revise los umbrales");
+    return columnas;
+}
 
-    ctx.calibracion = derivarEEG(trabajo, datos.cols(columnas));
+void seleccionarVentanasLimpias(ContextoASR& ctx) {
+    const arma::uvec columnas = columnasLimpias(ctx);
+    const EEG& trabajo = ctx.trabajo;
+    const int32_t srate = trabajo.frecuenciaMuestreo;
+    ctx.calibracion = derivarEEG(trabajo, trabajo.datos().cols(columnas));
     ctx.calibracion.numeroMuestras = static_cast<int64_t>(columnas.n_elem);
     ctx.calibracion.tiempoFin =
         ctx.calibracion.tiempoInicio + static_cast<double>((static_cast<int64_t>(columnas.n_elem) - 1) / srate);

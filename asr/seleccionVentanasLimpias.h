@@ -13,6 +13,11 @@
 // whose row does not exist (b >= C) marks nothing. Returns W flags (1 = remove).
 arma::uvec ventanasMarcadas(const arma::mat& z, arma::uword b, const arma::vec& umbrales);
 
+// The 0-based columns of ctx.trabajo that no marked window covers, in
+// increasing order: the clean samples, found without copying the data. Throws
+// as seleccionarVentanasLimpias.
+arma::uvec columnasLimpias(const ContextoASR& ctx);
+
 // Writes ctx.calibracion: ctx.trabajo restricted to the samples of no marked
 // window (sample count and end time updated). Throws std::invalid_argument
 // for non-finite data, a recording that does not hold one window plus one

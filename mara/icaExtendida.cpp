@@ -1,10 +1,12 @@
 #include "mara/icaExtendida.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dlfcn.h>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "io/diagnostico.h"
 #include "io/textoNumero.h"
+#include "mara/icaExtendidaBloque.h"
 #include "mara/icaExtendidaDetalle.h"
 
 namespace icaDetalle {
@@ -30,6 +33,40 @@ constexpr double factorReinicio = 0.9;
 constexpr double sesgoSigno = 0.02;
 constexpr double momentoCurtosis = 0.5;
 constexpr int pasadasEstables = 25;
+
+// Kurtosis slices: large enough for an efficient product (and for BLAS threads
+// to gain), small enough that a slice's activations stay in cache.
+constexpr arma::uword columnasTramo = 1000;
+
+// OpenBLAS's thread count, looked up at run time so the core links against any
+// BLAS. The block products (Q x C by C x B, B about 50) are far too small to
+// gain from threads, and a product or decomposition split over threads rounds
+// differently, which training then amplifies: sphering and passes run on one
+// thread whatever the caller chose, so a seed gives the same weights on any
+// machine. The kurtosis products, over thousands of samples, get the caller's
+// threads back (only the signs of the kurtosis reach the weights).
+class UnHiloBLAS {
+public:
+    UnHiloBLAS() {
+        fijar_ = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"));
+        const auto leer = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "openblas_get_num_threads"));
+        previos_ = fijar_ && leer ? leer() : 1;
+        fijar();
+    }
+    ~UnHiloBLAS() { liberar(); }
+    UnHiloBLAS(const UnHiloBLAS&) = delete;
+    UnHiloBLAS& operator=(const UnHiloBLAS&) = delete;
+    void fijar() {
+        if (previos_ > 1) fijar_(1);
+    }
+    void liberar() {
+        if (previos_ > 1) fijar_(previos_);
+    }
+
+private:
+    void (*fijar_)(int) = nullptr;
+    int previos_ = 1;
+};
 
 // Every failure leaves one diagnostic line before throwing.
 [[noreturn]] void fallar(const std::string& linea, const std::string& texto) {
@@ -51,26 +88,6 @@ void copiarColumnas(const arma::mat& origen, const arma::uword* indices, arma::u
 // Component type per row: +1 super-Gaussian, -1 sub-Gaussian; the sign of
 // k + 0.02, with exact zero (which would give 0/0) taken as super-Gaussian.
 double signoDe(double s) { return s < 0.0 ? -1.0 : 1.0; }
-
-// y = tanh(u) element by element through exp(-2|u|), which libm computes
-// several times faster than tanh; the absolute error stays within a few
-// units of 1e-16, all that matters beside u itself in (G y + u) u'.
-void tangenteHiperbolica(const arma::mat& u, arma::mat& y) {
-    const double* origen = u.memptr();
-    double* destino = y.memptr();
-    for (arma::uword i = 0; i < u.n_elem; ++i) {
-        const double x = origen[i];
-        const double e = std::exp(-2.0 * std::abs(x));
-        const double t = (1.0 - e) / (1.0 + e);
-        destino[i] = x < 0.0 ? -t : t;
-    }
-}
-
-bool pesosExplotados(const arma::mat& pesos) {
-    // NaN compares false, so non-finite weights count as blown up as well.
-    return std::any_of(pesos.begin(), pesos.end(),
-                       [](double w) { return !(std::abs(w) <= limitePesos); });
-}
 
 [[noreturn]] void fallarPorRango(arma::uword rango, int Q) {
     fallar("no se pueden calcular tantas componentes, los datos no tienen tantas",
@@ -144,7 +161,7 @@ void comprobarReinicio(double eta, arma::uword rango, int Q) {
 }
 
 InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::mat& esferaSalida,
-                               double etaPedido, int Q, std::optional<uint32_t> semilla) {
+                               double etaPedido, int Q, std::optional<uint32_t> semilla, const Avance& avance) {
     // The outputs are written only on success.
     arma::mat pesos, esfera;
     const arma::uword C = datos.n_rows;
@@ -183,6 +200,7 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
                    std::to_string(i % C + 1) + ", muestra " + std::to_string(i / C + 1));
     }
 
+    UnHiloBLAS unHilo;
     datos.each_col() -= arma::mean(datos, 1);
     // Rank-deficient data (a channel that is a combination of others, as after
     // an average reference) have a singular covariance: its inverse square
@@ -225,13 +243,17 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
     bool explotado = false;
     std::optional<arma::uword> rango;  // of the sphered data, computed at the first restart
 
-    // Buffers reused by every block, so the inner loop allocates nothing.
+    // Buffers reused by every block, so no pass allocates anything.
     std::vector<arma::uword> orden(T);
     std::vector<arma::uword> posiciones;
     arma::mat bloque(C, Bu), u(Q, Bu), y(Q, Bu), M(Q, Q), MW(Q, C);
     arma::vec sumaY(Q);
-    arma::mat muestraCurtosis(C, conTodas ? 0 : muestrasCurtosis);
-    arma::mat act(Q, conTodas ? T : muestrasCurtosis), act2(arma::size(act));
+    // Kurtosis works through the samples in slices of columnasTramo: each
+    // slice's activations stay in cache and are reduced at once, instead of
+    // copying the whole sub-sample and squaring full matrices.
+    const arma::uword muestrasEstimacion = conTodas ? T : muestrasCurtosis;
+    const arma::uword anchoTramo = std::min(columnasTramo, muestrasEstimacion);
+    arma::mat tramo(C, conTodas ? 0 : anchoTramo), act(Q, anchoTramo);
     arma::vec m2(Q), m4(Q), k(Q);
 
     auto reiniciar = [&] {
@@ -253,26 +275,61 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
         comprobarReinicio(eta, *rango, Q);
     };
 
-    const double bloqueD = static_cast<double>(B);
+    // Fourth and squared second moments of weights x (the sub-sample).
+    auto estimarCurtosis = [&] {
+        m2.zeros();
+        m4.zeros();
+        if (!conTodas) sortearPosicionesCurtosis(T, generador, posiciones);
+        for (arma::uword inicio = 0; inicio < muestrasEstimacion; inicio += anchoTramo) {
+            const arma::uword n = std::min(anchoTramo, muestrasEstimacion - inicio);
+            // Views over existing memory: the slice of the data itself, or the
+            // gathered columns; the product goes straight into `act`.
+            double* origen = datos.colptr(inicio);
+            if (!conTodas) {
+                copiarColumnas(datos, posiciones.data() + inicio, n, tramo);
+                origen = tramo.memptr();
+            }
+            const arma::mat vista(origen, C, n, false, true);
+            arma::mat destino(act.memptr(), Q, n, false, true);
+            destino = pesos * vista;
+            acumularMomentos(act.memptr(), Q, n, m2.memptr(), m4.memptr());
+        }
+        const double muestrasD = static_cast<double>(muestrasEstimacion);
+        m2 = arma::square(m2 / muestrasD);
+        m4 /= muestrasD;
+        k = m4 / m2 - 3.0;
+        k = momentoCurtosis * k + (1.0 - momentoCurtosis) * kPrev;
+        kPrev = k;
+        for (int i = 0; i < Q; ++i) signos(i) = signoDe(k(i) + sesgoSigno);
+        if (arma::approx_equal(signos, signosPrev, "absdiff", 0.0))
+            ++estabilidad;
+        else
+            estabilidad = 0;
+        signosPrev = signos;
+        if (estabilidad >= pasadasEstables) {
+            intervaloCurtosis *= 2;
+            estabilidad = 0;
+        }
+    };
+
+    const Avance etapa = avance.tramo(0.0, 1.0, "ICA");
+    etapa(0.0);
+    const arma::uword elementosPesos = pesos.n_elem;
     while (p < pasadasMaximas) {
         generador.permutacion(orden);
+        // weights + eta (B I - M) weights, with M = G y u' + u u' = (G y + u) u'
+        // (one product instead of two).
+        const double escalaPasada = 1.0 + eta * static_cast<double>(B);
         for (arma::uword t = 0; t <= ultimoInicio; t += Bu) {
             copiarColumnas(datos, orden.data() + t, Bu, bloque);
             u = pesos * bloque;
-            u.each_col() += sesgo;
-            tangenteHiperbolica(u, y);
-            sumaY = arma::sum(y, 1);
-            // G y u' + u u' = (G y + u) u': one product instead of two.
-            y.each_col() %= signos;
-            y += u;
+            nolinealidadBloque(u.memptr(), sesgo.memptr(), signos.memptr(), Q, Bu, y.memptr(), sumaY.memptr());
             M = y * u.t();
             MW = M * pesos;
-            // weights + eta (B I - M) weights
-            pesos *= 1.0 + eta * bloqueD;
-            pesos -= eta * MW;
+            const bool sano = actualizarPesos(pesos.memptr(), MW.memptr(), elementosPesos, escalaPasada, eta, limitePesos);
             sesgo -= (2.0 * eta) * sumaY;
 
-            if (pesosExplotados(pesos)) {
+            if (!sano) {
                 explotado = true;
                 ++contadorBloques;
                 break;
@@ -280,30 +337,9 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
 
             if (intervaloCurtosis > 0 && contadorBloques % intervaloCurtosis == 0) {
                 ++informe.estimacionesCurtosis;
-                if (conTodas) {
-                    act = pesos * datos;
-                } else {
-                    sortearPosicionesCurtosis(T, generador, posiciones);
-                    copiarColumnas(datos, posiciones.data(), muestrasCurtosis, muestraCurtosis);
-                    act = pesos * muestraCurtosis;
-                }
-                act2 = arma::square(act);
-                m2 = arma::square(arma::mean(act2, 1));
-                act2 = arma::square(act2);
-                m4 = arma::mean(act2, 1);
-                k = m4 / m2 - 3.0;
-                k = momentoCurtosis * k + (1.0 - momentoCurtosis) * kPrev;
-                kPrev = k;
-                for (int i = 0; i < Q; ++i) signos(i) = signoDe(k(i) + sesgoSigno);
-                if (arma::approx_equal(signos, signosPrev, "absdiff", 0.0))
-                    ++estabilidad;
-                else
-                    estabilidad = 0;
-                signosPrev = signos;
-                if (estabilidad >= pasadasEstables) {
-                    intervaloCurtosis *= 2;
-                    estabilidad = 0;
-                }
+                unHilo.liberar();
+                estimarCurtosis();
+                unHilo.fijar();
             }
             ++contadorBloques;
         }
@@ -316,7 +352,8 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
 
         ++p;
         ++informe.pasadasTotales;
-        d = arma::vectorise(pesos - pesosRef);
+        etapa(static_cast<double>(p) / pasadasMaximas);
+        std::transform(pesos.begin(), pesos.end(), pesosRef.begin(), d.begin(), std::minus<double>());
         c = arma::dot(d, d);
         if (!std::isfinite(c)) {
             reiniciar();
@@ -360,6 +397,6 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
 }  // namespace icaDetalle
 
 void icaExtendida(arma::mat datos, arma::mat& pesos, arma::mat& esfera, double eta, int Q,
-                  std::optional<uint32_t> semilla) {
-    icaDetalle::icaExtendidaInforme(std::move(datos), pesos, esfera, eta, Q, semilla);
+                  std::optional<uint32_t> semilla, const Avance& avance) {
+    icaDetalle::icaExtendidaInforme(std::move(datos), pesos, esfera, eta, Q, semilla, avance);
 }

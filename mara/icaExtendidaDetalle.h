@@ -7,6 +7,8 @@
 
 #include <armadillo>
 
+#include "io/progreso.h"
+
 namespace icaDetalle {
 
 constexpr int pasadasMaximas = 512;
@@ -76,6 +78,7 @@ struct InformeICA {
 
 // icaExtendida with the run's report.
 InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesos, arma::mat& esfera, double eta,
-                               int Q, std::optional<uint32_t> semilla = std::nullopt);
+                               int Q, std::optional<uint32_t> semilla = std::nullopt,
+                               const Avance& avance = Avance());
 
 }  // namespace icaDetalle

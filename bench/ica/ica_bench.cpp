@@ -1,6 +1,15 @@
 // Extended infomax ICA: passes, seconds and seconds per pass on the sample
 // recordings and on a synthetic 32-channel minute, with one BLAS thread and
-// with every core.
+// with every core, beside the figures of MNE-Python's extended infomax on the
+// same data (bench/ica/mne_infomax.txt, written once by mne_infomax.py). The
+// weights of each run (seed 1) are compared with the ones committed in
+// bench/ica/referencias/, which the ICA gave before its passes were rewritten.
+//
+//   bench_ica [FILTRO] [--exportar CARPETA] [--guardar-referencias]
+//
+// --exportar writes each case's input as raw float64 (channel-major per
+// sample, C x T column-major) for the MNE script; --guardar-referencias
+// rewrites the committed weights.
 
 #include <dlfcn.h>
 
@@ -11,6 +20,7 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <locale>
 #include <random>
 #include <sstream>
 #include <string>
@@ -82,7 +92,31 @@ arma::mat sinteticos32() {
 
 using FijarHilos = void (*)(int);
 
-void medir(const std::string& nombre, const arma::mat& datos, FijarHilos fijar, int hilos) {
+const std::string carpetaBench = ONDELAR_RAIZ "/bench/ica/";
+
+// The MNE figures of a case, if committed: lines "clave pasos
+// cpu_por_paso cpu_total pared_total".
+std::string figuraMNE(const std::string& clave) {
+    std::ifstream archivo(carpetaBench + "mne_infomax.txt");
+    std::string linea;
+    while (std::getline(archivo, linea)) {
+        std::istringstream campos(linea);
+        std::string caso;
+        long pasos = 0;
+        double porPaso = 0.0, cpu = 0.0, pared = 0.0;
+        campos.imbue(std::locale::classic());
+        if (campos >> caso >> pasos >> porPaso >> cpu >> pared && caso == clave) {
+            char texto[200];
+            std::snprintf(texto, sizeof texto, "MNE (un hilo): %ld pasos, %.2f s (CPU %.2f s, %.4f s/paso)", pasos,
+                          pared, cpu, porPaso);
+            return texto;
+        }
+    }
+    return "MNE: sin cifras (bench/ica/mne_infomax.py)";
+}
+
+void medir(const std::string& nombre, const std::string& clave, const arma::mat& datos, FijarHilos fijar, int hilos,
+           bool guardar) {
     if (fijar) fijar(hilos);
     arma::mat pesos, esfera;
     const std::clock_t cpuInicio = std::clock();
@@ -94,19 +128,36 @@ void medir(const std::string& nombre, const arma::mat& datos, FijarHilos fijar, 
     const double pasadas = static_cast<double>(std::max(1L, informe.pasadasTotales));
     // Wall time is what the user waits; CPU time (all threads) shows the work
     // itself when the machine is shared.
-    std::printf("%-22s %2d hilo(s)  pasadas %4ld (%s, reinicios %d)  %8.2f s  %.4f s/pasada"
+    std::printf("%-22s %2d hilo(s)  pasadas %4ld (%s, reinicios %d, curtosis %ld)  %8.2f s  %.4f s/pasada"
                 "  (CPU %.2f s, %.4f s/pasada)\n",
                 nombre.c_str(), hilos, informe.pasadasTotales,
-                informe.convergio ? "converge" : "sin converger", informe.reinicios, segundos,
-                segundos / pasadas, cpu, cpu / pasadas);
+                informe.convergio ? "converge" : "sin converger", informe.reinicios,
+                informe.estimacionesCurtosis, segundos, segundos / pasadas, cpu, cpu / pasadas);
+    const std::string referencia = carpetaBench + "referencias/" + clave + "_pesos.bin";
+    if (guardar && hilos == 1) {
+        pesos.save(referencia, arma::arma_binary);
+    } else {
+        arma::mat previos;
+        if (previos.load(referencia, arma::arma_binary) && arma::size(previos) == arma::size(pesos))
+            std::printf("%-22s diferencia relativa con los pesos de referencia: %.2e\n", "",
+                        arma::abs(pesos - previos).max() / arma::abs(previos).max());
+        else
+            std::printf("%-22s sin pesos de referencia\n", "");
+    }
     std::fflush(stdout);
 }
 
 }  // namespace
 
-// Optional argument: run only the cases whose name contains it.
 int main(int argc, char** argv) {
-    const std::string filtro = argc > 1 ? argv[1] : "";
+    std::string filtro, exportar;
+    bool guardar = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--exportar" && i + 1 < argc) exportar = argv[++i];
+        else if (a == "--guardar-referencias") guardar = true;
+        else filtro = a;
+    }
     // OpenBLAS is reached through Armadillo's wrapper library; look its
     // thread control up at run time so the benchmark also links without it.
     auto fijar = reinterpret_cast<FijarHilos>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"));
@@ -114,14 +165,14 @@ int main(int argc, char** argv) {
     if (!fijar) std::printf("(openblas_set_num_threads no disponible: hilos según OPENBLAS_NUM_THREADS)\n");
 
     struct Caso {
-        std::string nombre;
+        std::string nombre, clave;
         arma::mat datos;
     };
     std::vector<Caso> casos;
     const std::string raiz = ONDELAR_RAIZ "/../shared/data/";
-    casos.push_back({"p300 8 x 56840", leerDat(raiz + "p300_8ch.dat")});
-    casos.push_back({"sintético 32 x 15360", sinteticos32()});
-    casos.push_back({"motor 64 x 19696", leerDat(raiz + "motor_64ch.dat")});
+    casos.push_back({"p300 8 x 56840", "p300_8", leerDat(raiz + "p300_8ch.dat")});
+    casos.push_back({"sintético 32 x 15360", "sintetico_32", sinteticos32()});
+    casos.push_back({"motor 64 x 19696", "motor_64", leerDat(raiz + "motor_64ch.dat")});
 
     for (const auto& caso : casos) {
         if (caso.nombre.find(filtro) == std::string::npos) continue;
@@ -129,8 +180,13 @@ int main(int argc, char** argv) {
             std::printf("%-22s no se pudo leer\n", caso.nombre.c_str());
             continue;
         }
-        medir(caso.nombre, caso.datos, fijar, 1);
-        if (nucleos > 1) medir(caso.nombre, caso.datos, fijar, nucleos);
+        if (!exportar.empty()) {
+            caso.datos.save(exportar + "/" + caso.clave + ".f64", arma::raw_binary);
+            continue;
+        }
+        std::printf("%-22s %s\n", caso.nombre.c_str(), figuraMNE(caso.clave).c_str());
+        medir(caso.nombre, caso.clave, caso.datos, fijar, 1, guardar);
+        if (nucleos > 1 && !guardar) medir(caso.nombre, caso.clave, caso.datos, fijar, nucleos, false);
     }
     return 0;
 }

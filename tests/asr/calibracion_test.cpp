@@ -1,9 +1,13 @@
 // Robust distribution fit, clean-window selection and calibration: the
 // edge cases worked by hand, and the first minute of p300_8ch.dat against the
 // step-by-step transcription in Octave (tests/data/asr/referencia_calibracion.m).
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -162,4 +166,40 @@ TEST(Calibracion, Rechazos) {
     EXPECT_THROW(calibrarASR(arma::mat(4, 0), 256, 5, ctx), std::invalid_argument);
     ContextoASR sinDatos;
     EXPECT_THROW(calibrarASR(sinDatos), std::invalid_argument);
+}
+
+TEST(Calibracion, EnSitioSobreLasColumnasLimpiasIgualQueSobreSuCopia) {
+    // The working data of the first minute, a third of its columns dropped as if
+    // marked: calibrating in place over the kept columns gives what calibrating
+    // a copy of them gives, and a reporter changes nothing.
+    const EEG eeg = p300(60);
+    ContextoASR ctx(eeg, OpcionesASR{});
+    eliminarDeriva(ctx);
+    const arma::mat& trabajo = ctx.trabajo.datos();
+    std::vector<arma::uword> columnas;
+    for (arma::uword j = 0; j < trabajo.n_cols; ++j)
+        if (j % 3 != 1) columnas.push_back(j);
+    const arma::uvec limpias(columnas);
+    const CalibracionASR copia = calibrarASR(arma::mat(trabajo.cols(limpias)), 256, 5, ctx);
+    std::vector<double> fracciones;
+    std::set<std::string> etapas;
+    arma::mat enSitio = trabajo;
+    const CalibracionASR r = calibrarASREnSitio(enSitio, limpias, 256, 5, ctx, Avance([&](double f, const std::string& e) {
+                                                    fracciones.push_back(f);
+                                                    etapas.insert(e);
+                                                }));
+    EXPECT_LE(errorRelativo(r.M, copia.M), 1e-12);
+    EXPECT_LE(errorRelativo(r.T, copia.T), 1e-12);
+    EXPECT_LE(errorRelativo(r.iirstate, copia.iirstate), 1e-12);
+    EXPECT_EQ(etapas, std::set<std::string>{"calibración"});
+    ASSERT_FALSE(fracciones.empty());
+    EXPECT_TRUE(std::is_sorted(fracciones.begin(), fracciones.end()));
+    EXPECT_EQ(fracciones.back(), 1.0);
+    arma::mat sinAvance = trabajo;
+    const CalibracionASR s = calibrarASREnSitio(sinAvance, limpias, 256, 5, ctx);
+    EXPECT_TRUE(arma::approx_equal(s.M, r.M, "absdiff", 0.0) && arma::approx_equal(s.T, r.T, "absdiff", 0.0));
+    // Columns out of order or past the end are refused.
+    arma::mat otra = trabajo;
+    EXPECT_THROW(calibrarASREnSitio(otra, arma::uvec{5, 3}, 256, 5, ctx), std::invalid_argument);
+    EXPECT_THROW(calibrarASREnSitio(otra, arma::uvec{trabajo.n_cols}, 256, 5, ctx), std::invalid_argument);
 }

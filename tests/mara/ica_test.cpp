@@ -7,12 +7,15 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "mara/icaExtendida.h"
+#include "mara/icaExtendidaBloque.h"
 #include "mara/icaExtendidaDetalle.h"
 #include "tests/io/capturas.h"
+#include "tests/mara/datosReferenciaICA.h"
 
 using icaDetalle::icaExtendidaInforme;
 
@@ -212,4 +215,76 @@ TEST(IcaExtendida, PasadasReiniciosYCasosLimite) {
     EXPECT_TRUE(icaExtendidaInforme(fuentesConocidas(1, 500, 12), W, S, 0.5, 1, 2u).convergio);
     EXPECT_TRUE(W.is_finite());
     EXPECT_NEAR(S(0, 0), 2.0, 1e-9);
+}
+
+TEST(IcaExtendida, MismosPesosQueLasReferenciasGuardadas) {
+    // Written by the ICA before its passes were rewritten for speed
+    // (tests/data/ica/generar_referencias.cpp): sub-sampled kurtosis, restarts,
+    // 33 components and a small case. Only the nonlinearity's last bit may
+    // differ, which training keeps far below 1e-12 on these sizes.
+    auto relativo = [](const arma::mat& a, const arma::mat& b) { return arma::abs(a - b).max() / arma::abs(b).max(); };
+    for (const auto& caso : prueba_ica::casosReferencia()) {
+        const std::string base = ONDELAR_RAIZ "/tests/data/ica/" + caso.nombre;
+        arma::mat pesosRef, esferaRef;
+        arma::vec resumen;
+        ASSERT_TRUE(pesosRef.load(base + "_pesos.bin") && esferaRef.load(base + "_esfera.bin") &&
+                    resumen.load(base + "_informe.bin"))
+            << base;
+        arma::mat W, S;
+        const auto informe = icaExtendidaInforme(prueba_ica::mezclaReferencia(caso.canales, caso.muestras, caso.semillaDatos),
+                                                 W, S, caso.eta, int(caso.canales), caso.semillaICA);
+        EXPECT_EQ(double(informe.pasadasTotales), resumen(0)) << caso.nombre;
+        EXPECT_EQ(double(informe.reinicios), resumen(1)) << caso.nombre;
+        EXPECT_EQ(informe.convergio ? 1.0 : 0.0, resumen(2)) << caso.nombre;
+        EXPECT_LE(relativo(W, pesosRef), 1e-12) << caso.nombre;
+        EXPECT_LE(relativo(S, esferaRef), 1e-12) << caso.nombre;
+    }
+}
+
+TEST(IcaExtendida, AvanceNombraLaEtapaCuentaPasadasYNoCambiaElResultado) {
+    const prueba_ica::CasoReferencia caso = prueba_ica::casosReferencia().back();
+    const arma::mat X = prueba_ica::mezclaReferencia(caso.canales, caso.muestras, caso.semillaDatos);
+    arma::mat W, S, W2, S2;
+    const auto informe = icaExtendidaInforme(X, W, S, caso.eta, int(caso.canales), caso.semillaICA);
+    std::vector<double> fracciones;
+    std::set<std::string> etapas;
+    icaExtendida(X, W2, S2, caso.eta, int(caso.canales), caso.semillaICA,
+                 Avance([&](double f, const std::string& etapa) {
+                     fracciones.push_back(f);
+                     etapas.insert(etapa);
+                 }));
+    EXPECT_TRUE(arma::approx_equal(W, W2, "absdiff", 0.0) && arma::approx_equal(S, S2, "absdiff", 0.0));
+    EXPECT_EQ(etapas, std::set<std::string>{"ICA"});
+    // 0 at the start, then passes out of 512 after each pass.
+    ASSERT_EQ(fracciones.size(), std::size_t(informe.pasadas) + 1);
+    EXPECT_EQ(fracciones.front(), 0.0);
+    EXPECT_DOUBLE_EQ(fracciones.back(), informe.pasadas / 512.0);
+    EXPECT_TRUE(std::is_sorted(fracciones.begin(), fracciones.end()));
+    // A reporter that cancels stops the run and leaves the outputs alone.
+    arma::mat W3(1, 1, arma::fill::value(7.0)), S3;
+    EXPECT_THROW(icaExtendida(X, W3, S3, caso.eta, int(caso.canales), caso.semillaICA,
+                              Avance([](double f, const std::string&) {
+                                  if (f > 0.05) throw Cancelado();
+                              })),
+                 Cancelado);
+    EXPECT_EQ(W3(0, 0), 7.0);
+}
+
+TEST(IcaExtendida, TangenteHiperbolicaVectorialCercaDeLaExacta) {
+    // Absolute error against tanh in long double: below 2^-52 over the range
+    // training meets, exact saturation far out, odd symmetry.
+    arma::vec x = arma::join_cols(arma::linspace(-20.0, 20.0, 4001), arma::linspace(-1e-6, 1e-6, 101));
+    x = arma::join_cols(x, arma::vec{-1e9, -400.0, 400.0, 1e9});
+    arma::vec t(x.n_elem);
+    icaDetalle::tangenteHiperbolica(x.memptr(), t.memptr(), x.n_elem);
+    for (arma::uword i = 0; i < x.n_elem; ++i) {
+        const long double exacta = std::tanh(static_cast<long double>(x(i)));
+        EXPECT_LE(std::abs(static_cast<long double>(t(i)) - exacta), 0x1p-52L) << x(i);
+    }
+    EXPECT_EQ(t(t.n_elem - 1), 1.0);
+    EXPECT_EQ(t(t.n_elem - 4), -1.0);
+    arma::vec menos(x.n_elem);
+    const arma::vec xn = -x;
+    icaDetalle::tangenteHiperbolica(xn.memptr(), menos.memptr(), x.n_elem);
+    EXPECT_TRUE(arma::approx_equal(menos, -t, "absdiff", 0.0));
 }
