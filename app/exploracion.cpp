@@ -60,46 +60,65 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
         t.columnas.assign(static_cast<std::size_t>(pixeles), ColumnaTrazo{});
         t.media = 0.0;
     }
-    std::vector<double> sumas(nFilas, 0.0);
-    std::vector<int64_t> cuentas(nFilas, 0);
-
     const auto n = static_cast<int64_t>(datos.n_cols);
     const int64_t c0 = std::max<int64_t>(inicio, 0);
     const int64_t c1 = std::min<int64_t>(n, inicio + static_cast<int64_t>(std::ceil(muestrasPagina)));
     const double k = pixelesPorColumna(muestrasPagina, pixeles);
     auto pixelDe = [&](int64_t c) { return static_cast<int64_t>(std::floor(static_cast<double>(c - inicio) * k)); };
-    // One pixel column at a time: its rows' extremes gather in small local
-    // arrays, and each sample of the page is read once, in memory order.
-    std::vector<ColumnaTrazo> acumulado(nFilas);
+    // Rows that are consecutive in the matrix (every channel, or a page of
+    // them in order) are read as one run per column, which the compiler
+    // turns into vector minimum and maximum; any other choice goes through
+    // the index list. std::min / std::max keep the running value when the
+    // sample is NaN, so missing samples drop out without a test.
+    bool seguidas = true;
+    for (std::size_t r = 1; r < nFilas; ++r) seguidas = seguidas && filas[r] == filas[0] + static_cast<int>(r);
+    std::vector<double> minimos(nFilas), maximos(nFilas), sumaCentros(nFilas, 0.0);
+    std::vector<int64_t> columnasConCentro(nFilas, 0);
+    const double infinito = std::numeric_limits<double>::infinity();
     for (int64_t c = c0; c < c1;) {
         const int64_t px = pixelDe(c);
         if (px >= pixeles) break;
         int64_t fin = c + 1;
         while (fin < c1 && pixelDe(fin) == px) ++fin;
-        for (ColumnaTrazo& a : acumulado) a.vacia = true;
+        std::fill(minimos.begin(), minimos.end(), infinito);
+        std::fill(maximos.begin(), maximos.end(), -infinito);
+        double* mn = minimos.data();
+        double* mx = maximos.data();
         for (int64_t j = c; j < fin; ++j) {
             const double* columna = datos.colptr(static_cast<arma::uword>(j));
-            for (std::size_t r = 0; r < nFilas; ++r) {
-                const double v = columna[filas[r]];
-                if (!std::isfinite(v)) continue;
-                const auto f = static_cast<float>(v);
-                ColumnaTrazo& a = acumulado[r];
-                if (a.vacia) {
-                    a = {f, f, f, f, false};
-                } else {
-                    a.minimo = std::min(a.minimo, f);
-                    a.maximo = std::max(a.maximo, f);
-                    a.ultimo = f;
+            if (seguidas && nFilas > 0) {
+                const double* v = columna + filas[0];
+                for (std::size_t r = 0; r < nFilas; ++r) {
+                    mn[r] = std::min(mn[r], v[r]);
+                    mx[r] = std::max(mx[r], v[r]);
                 }
-                sumas[r] += v;
-                ++cuentas[r];
+            } else {
+                for (std::size_t r = 0; r < nFilas; ++r) {
+                    const double v = columna[filas[r]];
+                    mn[r] = std::min(mn[r], v);
+                    mx[r] = std::max(mx[r], v);
+                }
             }
         }
-        for (std::size_t r = 0; r < nFilas; ++r) trazos[r].columnas[static_cast<std::size_t>(px)] = acumulado[r];
+        const double* primera = datos.colptr(static_cast<arma::uword>(c));
+        const double* ultima = datos.colptr(static_cast<arma::uword>(fin - 1));
+        for (std::size_t r = 0; r < nFilas; ++r) {
+            if (!(mn[r] <= mx[r])) continue;  // only NaN here
+            const double p = primera[filas[r]], u = ultima[filas[r]];
+            trazos[r].columnas[static_cast<std::size_t>(px)] = {
+                static_cast<float>(mn[r]), static_cast<float>(mx[r]), static_cast<float>(std::isnan(p) ? mn[r] : p),
+                static_cast<float>(std::isnan(u) ? mn[r] : u), false};
+            const double centro = 0.5 * (mn[r] + mx[r]);
+            if (std::isfinite(centro)) {
+                sumaCentros[r] += centro;
+                ++columnasConCentro[r];
+            }
+        }
         c = fin;
     }
     for (std::size_t r = 0; r < nFilas; ++r)
-        if (cuentas[r] > 0) trazos[r].media = sumas[r] / static_cast<double>(cuentas[r]);
+        if (columnasConCentro[r] > 0)
+            trazos[r].media = sumaCentros[r] / static_cast<double>(columnasConCentro[r]);
 }
 
 double escalaInicial(const arma::mat& datos, const std::vector<int>& filas) {

@@ -36,14 +36,18 @@ struct ColumnaTrazo {
 
 struct TrazoFila {
     std::vector<ColumnaTrazo> columnas;  // `pixeles` entries
-    double media = 0.0;                  // mean of the row's samples on the page (0 if none)
+    // The row's level on the page, where the browser centres it: the mean of
+    // its pixel columns' midpoints (the sample mean when each column holds
+    // one sample); 0 when the page has none.
+    double media = 0.0;
 };
 
 // The trace of each of `filas` (matrix rows, in the given order) on the page
 // [inicio, inicio + muestrasPagina) drawn over `pixeles` pixel columns: the
 // cost grows with the page's samples times the rows, and the matrix is read
 // column by column (its memory order). `trazos` is resized and reused, so
-// turning pages allocates nothing new. Non-finite samples are skipped.
+// turning pages allocates nothing new. NaN samples are skipped; infinities
+// count as extremes.
 // Throws std::invalid_argument for pixeles < 1, muestrasPagina <= 0 or a row
 // the matrix lacks.
 void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t inicio, double muestrasPagina,

@@ -28,7 +28,8 @@ TEST(TrazarPagina, SpikeInsideAPixelColumnKeepsItsPeak) {
     EXPECT_EQ(trazos[0].columnas[482].primero, 0.0f);
     EXPECT_EQ(trazos[0].columnas[482].ultimo, 0.0f);
     EXPECT_TRUE(columnasSobre(trazos[1], 1.0).empty());
-    EXPECT_DOUBLE_EQ(trazos[0].media, 1000.0 / 2560.0);
+    // Centred on the mean of the columns' midpoints: 500 in one of 1000.
+    EXPECT_DOUBLE_EQ(trazos[0].media, 0.5);
 }
 
 TEST(TrazarPagina, SparsePageLeavesEmptyColumnsBetweenSamples) {
@@ -56,13 +57,23 @@ TEST(TrazarPagina, RowsComeInTheAskedOrderAndThePageStopsAtTheEnd) {
     EXPECT_THROW(trazarPagina(datos, {0}, 0, 20.0, 0, trazos), std::invalid_argument);
 }
 
-TEST(TrazarPagina, NonFiniteSamplesAreSkipped) {
-    arma::rowvec fila = {1.0, arma::datum::nan, 3.0, arma::datum::inf};
+TEST(TrazarPagina, NaNSamplesAreSkipped) {
+    arma::rowvec fila = {arma::datum::nan, 1.0, arma::datum::nan, 3.0, -2.0, arma::datum::nan};
     std::vector<TrazoFila> trazos;
-    trazarPagina(arma::mat(fila), {0}, 0, 4.0, 1, trazos);
-    EXPECT_EQ(trazos[0].columnas[0].minimo, 1.0f);
-    EXPECT_EQ(trazos[0].columnas[0].maximo, 3.0f);
-    EXPECT_DOUBLE_EQ(trazos[0].media, 2.0);
+    // Rows 0 and 2 hold the same samples: read as a run (0) and through the index list (2, 0).
+    arma::mat datos = arma::join_cols(fila, arma::rowvec(6, arma::fill::zeros), fila);
+    for (const std::vector<int>& filas : {std::vector<int>{0}, std::vector<int>{2, 0}}) {
+        trazarPagina(datos, filas, 0, 6.0, 2, trazos);  // columns 0..2 in pixel 0, 3..5 in pixel 1
+        EXPECT_EQ(trazos[0].columnas[0].minimo, 1.0f);
+        EXPECT_EQ(trazos[0].columnas[0].maximo, 1.0f);
+        EXPECT_EQ(trazos[0].columnas[0].primero, 1.0f);  // a NaN first sample gives way to the minimum
+        EXPECT_EQ(trazos[0].columnas[1].minimo, -2.0f);
+        EXPECT_EQ(trazos[0].columnas[1].maximo, 3.0f);
+        EXPECT_EQ(trazos[0].columnas[1].ultimo, -2.0f);
+        EXPECT_DOUBLE_EQ(trazos[0].media, (1.0 + 0.5) / 2);
+    }
+    trazarPagina(arma::mat(1, 4, arma::fill::value(arma::datum::nan)), {0}, 0, 4.0, 1, trazos);
+    EXPECT_TRUE(trazos[0].columnas[0].vacia);
 }
 
 TEST(PixelDeColumna, ClickAndSampleAgree) {
