@@ -162,11 +162,11 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     // Scale bar: one row spacing tall, beside the last row, with its value.
     if (!filas.empty()) {
         const double centro = centroFila(static_cast<int>(filas.size()) - 1);
-        const int x = area.right() + 8;
+        const int x = area.right() + 4;
         p.setPen(QPen(Qt::black, 2));
         p.drawLine(QPointF(x, centro - alto / 2), QPointF(x, centro + alto / 2));
         p.setPen(Qt::black);
-        p.drawText(QRectF(x + 4, centro - 10, margenDerecho - 14, 20), Qt::AlignLeft | Qt::AlignVCenter,
+        p.drawText(QRectF(x + 3, centro - 10, margenDerecho - 7, 20), Qt::AlignLeft | Qt::AlignVCenter,
                    textoEscala(e.escala()));
     }
 }
