@@ -32,10 +32,10 @@ EEG sintetico(int canales, int muestras = 6000) {
 }
 
 // A browser on `eeg` whose drawing is 1000 pixel columns wide (the margins
-// take 72 + 64) and 400 high; left hidden so its size stays as set.
+// take 72 + 64) and 400 high, fixed so no layout changes it.
 std::unique_ptr<ExploradorRegistro> explorador(const EEG& eeg) {
     auto r = std::make_unique<ExploradorRegistro>([&eeg] { return &eeg; });
-    r->lienzo()->resize(LienzoExplorador::margenIzquierdo + 1000 + LienzoExplorador::margenDerecho, 400);
+    r->lienzo()->setFixedSize(LienzoExplorador::margenIzquierdo + 1000 + LienzoExplorador::margenDerecho, 400);
     return r;
 }
 
