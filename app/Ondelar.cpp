@@ -19,6 +19,7 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
 
     connect(ui->cargar_nuevo_archivo_GDF, &QAction::triggered, this, &Ondelar::cargarEEG);
     connect(ui->elegir_canales, &QAction::triggered, this, &Ondelar::graficoDibujar);
+    connect(ui->explorar_rama, &QAction::triggered, this, &Ondelar::explorarRama);
     connect(ui->aplicar_ASR, &QAction::triggered, this, &Ondelar::graficoASR);
     connect(ui->aplicar_filtro_frecuencial, &QAction::triggered, this, &Ondelar::graficoFiltro);
     connect(ui->aplicar_promediado, &QAction::triggered, this, &Ondelar::graficoPromediado);

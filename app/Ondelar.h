@@ -69,6 +69,7 @@ public slots:
     void selectedEEGhasChanged(int indice);
     void cargarEEG();
     void graficoDibujar();
+    void explorarRama();
     void graficoASR();
     void graficoFiltro();
     void graficoPromediado();

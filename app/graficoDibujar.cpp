@@ -16,6 +16,7 @@
 #include <QtCharts/QValueAxis>
 
 #include "app/GuiElegirCanalesDibujar.h"
+#include "app/exploracion.h"
 #include "app/puntosSerie.h"
 #include "app/seriesGrafico.h"
 #include "ui_Ondelar.h"
@@ -27,6 +28,16 @@ namespace {
 // Tells the user why the branch cannot be drawn; true when it can.
 bool avisarSiNoDibujable(const EEG& eeg) {
     const std::string motivo = motivoNoDibujable(eeg);
+    if (!motivo.empty()) Ondelar::pausaDebug(motivo);
+    return motivo.empty();
+}
+
+// Tells the user when a chart of `canales` channels of the branch would hold
+// too many points; true when it fits.
+bool avisarSiExcesivo(const EEG& eeg, std::size_t canales) {
+    const int64_t eventos = eeg.tieneEventos() ? static_cast<int64_t>(eeg.tablaEventos->eventos.size()) : 1;
+    const std::string motivo = motivoGraficoExcesivo(
+        puntosGrafico(static_cast<int64_t>(canales), static_cast<int64_t>(eeg.datos().n_cols), eventos));
     if (!motivo.empty()) Ondelar::pausaDebug(motivo);
     return motivo.empty();
 }
@@ -62,7 +73,7 @@ void Ondelar::graficoDibujar() {
     ui->labelDatos->setText(QStringLiteral("triger dibujar"));
     try {
         const EEG& eeg = eegSeleccionado();
-        if (!avisarSiNoDibujable(eeg)) return;
+        if (!avisarSiNoDibujable(eeg) || !avisarSiExcesivo(eeg, eeg.numeroCanales)) return;
         auto elegir = std::make_unique<GuiElegirCanalesDibujar>();
         // Closing only hides a chooser in use; releasing it then frees its
         // copy of the branch, which would otherwise stay for the whole run.
@@ -87,6 +98,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
             pausaDebug("Ninguno de los canales elegidos existe en la rama seleccionada; no se dibuja nada.");
             return;
         }
+        if (!avisarSiExcesivo(eeg, elegidos.size())) return;
 
         const arma::mat& datos = eeg.datos();
         const int fs = eeg.frecuenciaMuestreo;

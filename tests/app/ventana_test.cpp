@@ -44,7 +44,7 @@ private slots:
                               "aplicar CAR", "|", "aplicar analisis frecuencial"}));
         QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
                                                                 "guardar rama seleccionada"}));
-        QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales"}));
+        QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales", "explorar rama seleccionada"}));
         QCOMPARE(textosAcciones(v.ui->menureconocimientos), QStringList({"licencia y atribuciones"}));
     }
 

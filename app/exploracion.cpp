@@ -1,0 +1,297 @@
+#include "app/exploracion.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+// Pixels per matrix column; every column-to-pixel mapping multiplies by this
+// same factor so that rounding cannot put a sample and its event line apart.
+double pixelesPorColumna(double muestrasPagina, int pixeles) { return pixeles / muestrasPagina; }
+
+std::string numeroFijo(double v, int decimales) {
+    std::array<char, 64> b{};
+    const auto r = std::to_chars(b.data(), b.data() + b.size(), v, std::chars_format::fixed, decimales);
+    return std::string(b.data(), r.ptr);
+}
+
+// The 1-2-5 ladder as one integer: value = {1, 2, 5}[i mod 3] * 10^(i div 3).
+double valorEscalon(int64_t i) {
+    static constexpr double mantisas[3] = {1.0, 2.0, 5.0};
+    const int64_t decada = i >= 0 ? i / 3 : -((-i + 2) / 3);
+    return mantisas[i - 3 * decada] * std::pow(10.0, static_cast<double>(decada));
+}
+
+// The smallest ladder index whose value is at or above v (v > 0, finite).
+int64_t escalonDesde(double v) {
+    auto i = static_cast<int64_t>(std::floor(std::log10(v))) * 3 - 1;
+    while (valorEscalon(i) < v * (1.0 - 1e-9)) ++i;
+    while (valorEscalon(i - 1) >= v * (1.0 - 1e-9)) --i;
+    return i;
+}
+
+}  // namespace
+
+int64_t pixelDeColumna(double columna, int64_t inicio, double muestrasPagina, int pixeles) {
+    return static_cast<int64_t>(
+        std::floor((columna - static_cast<double>(inicio)) * pixelesPorColumna(muestrasPagina, pixeles)));
+}
+
+int64_t columnaDePixel(int pixel, int64_t inicio, double muestrasPagina, int pixeles) {
+    return inicio + static_cast<int64_t>(std::floor((pixel + 0.5) / pixelesPorColumna(muestrasPagina, pixeles)));
+}
+
+void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t inicio, double muestrasPagina,
+                  int pixeles, std::vector<TrazoFila>& trazos) {
+    if (pixeles < 1 || !(muestrasPagina > 0.0))
+        throw std::invalid_argument("trazarPagina: pagina no valida (" + std::to_string(pixeles) + " pixeles, " +
+                                    numeroFijo(muestrasPagina, 3) + " muestras)");
+    for (int f : filas)
+        if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows)
+            throw std::invalid_argument("trazarPagina: la fila " + std::to_string(f) + " no existe (" +
+                                        std::to_string(datos.n_rows) + " filas)");
+    const std::size_t nFilas = filas.size();
+    trazos.resize(nFilas);
+    for (TrazoFila& t : trazos) {
+        t.columnas.assign(static_cast<std::size_t>(pixeles), ColumnaTrazo{});
+        t.media = 0.0;
+    }
+    const auto n = static_cast<int64_t>(datos.n_cols);
+    const int64_t c0 = std::max<int64_t>(inicio, 0);
+    const int64_t c1 = std::min<int64_t>(n, inicio + static_cast<int64_t>(std::ceil(muestrasPagina)));
+    const double k = pixelesPorColumna(muestrasPagina, pixeles);
+    auto pixelDe = [&](int64_t c) { return static_cast<int64_t>(std::floor(static_cast<double>(c - inicio) * k)); };
+    // Rows that are consecutive in the matrix (every channel, or a page of
+    // them in order) are read as one run per column, which the compiler
+    // turns into vector minimum and maximum; any other choice goes through
+    // the index list. std::min / std::max keep the running value when the
+    // sample is NaN, so missing samples drop out without a test.
+    bool seguidas = true;
+    for (std::size_t r = 1; r < nFilas; ++r) seguidas = seguidas && filas[r] == filas[0] + static_cast<int>(r);
+    std::vector<double> minimos(nFilas), maximos(nFilas), sumaCentros(nFilas, 0.0);
+    std::vector<int64_t> columnasConCentro(nFilas, 0);
+    const double infinito = std::numeric_limits<double>::infinity();
+    for (int64_t c = c0; c < c1;) {
+        const int64_t px = pixelDe(c);
+        if (px >= pixeles) break;
+        int64_t fin = c + 1;
+        while (fin < c1 && pixelDe(fin) == px) ++fin;
+        std::fill(minimos.begin(), minimos.end(), infinito);
+        std::fill(maximos.begin(), maximos.end(), -infinito);
+        double* mn = minimos.data();
+        double* mx = maximos.data();
+        for (int64_t j = c; j < fin; ++j) {
+            const double* columna = datos.colptr(static_cast<arma::uword>(j));
+            if (seguidas && nFilas > 0) {
+                const double* v = columna + filas[0];
+                for (std::size_t r = 0; r < nFilas; ++r) {
+                    mn[r] = std::min(mn[r], v[r]);
+                    mx[r] = std::max(mx[r], v[r]);
+                }
+            } else {
+                for (std::size_t r = 0; r < nFilas; ++r) {
+                    const double v = columna[filas[r]];
+                    mn[r] = std::min(mn[r], v);
+                    mx[r] = std::max(mx[r], v);
+                }
+            }
+        }
+        const double* primera = datos.colptr(static_cast<arma::uword>(c));
+        const double* ultima = datos.colptr(static_cast<arma::uword>(fin - 1));
+        for (std::size_t r = 0; r < nFilas; ++r) {
+            if (!(mn[r] <= mx[r])) continue;  // only NaN here
+            const double p = primera[filas[r]], u = ultima[filas[r]];
+            trazos[r].columnas[static_cast<std::size_t>(px)] = {
+                static_cast<float>(mn[r]), static_cast<float>(mx[r]), static_cast<float>(std::isnan(p) ? mn[r] : p),
+                static_cast<float>(std::isnan(u) ? mn[r] : u), false};
+            const double centro = 0.5 * (mn[r] + mx[r]);
+            if (std::isfinite(centro)) {
+                sumaCentros[r] += centro;
+                ++columnasConCentro[r];
+            }
+        }
+        c = fin;
+    }
+    for (std::size_t r = 0; r < nFilas; ++r)
+        if (columnasConCentro[r] > 0)
+            trazos[r].media = sumaCentros[r] / static_cast<double>(columnasConCentro[r]);
+}
+
+double escalaInicial(const arma::mat& datos, const std::vector<int>& filas) {
+    constexpr arma::uword maximoMuestras = 20000;
+    const arma::uword n = datos.n_cols;
+    if (n == 0) return 1.0;
+    const arma::uword paso = std::max<arma::uword>(1, (n + maximoMuestras - 1) / maximoMuestras);
+    std::vector<double> rangos;
+    std::vector<double> valores;
+    for (int f : filas) {
+        if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows) continue;
+        valores.clear();
+        for (arma::uword j = 0; j < n; j += paso) {
+            const double v = datos(static_cast<arma::uword>(f), j);
+            if (std::isfinite(v)) valores.push_back(v);
+        }
+        if (valores.size() < 2) continue;
+        const auto q1 = static_cast<std::ptrdiff_t>((valores.size() - 1) / 4);
+        const auto q3 = static_cast<std::ptrdiff_t>(3 * (valores.size() - 1) / 4);
+        std::nth_element(valores.begin(), valores.begin() + q3, valores.end());
+        const double v3 = valores[static_cast<std::size_t>(q3)];
+        std::nth_element(valores.begin(), valores.begin() + q1, valores.begin() + q3);
+        rangos.push_back(v3 - valores[static_cast<std::size_t>(q1)]);
+    }
+    if (rangos.empty()) return 1.0;
+    std::sort(rangos.begin(), rangos.end());
+    const std::size_t m = rangos.size();
+    const double mediana = m % 2 ? rangos[m / 2] : 0.5 * (rangos[m / 2 - 1] + rangos[m / 2]);
+    const double escala = 3.0 * mediana;
+    if (!(escala > 0.0) || !std::isfinite(escala)) return 1.0;
+    return valorEscalon(escalonDesde(escala));
+}
+
+double escalonEscala(double escala, int pasos) {
+    if (!(escala > 0.0) || !std::isfinite(escala)) return 1.0;
+    const double r = valorEscalon(escalonDesde(escala) + pasos);
+    return std::isfinite(r) && r > 0.0 ? r : escala;
+}
+
+std::string textoTipoEvento(const Evento& e, const TablaEventos&) {
+    return std::to_string(e.tipo) + "." + std::to_string(e.calificador);
+}
+
+std::vector<MarcaEvento> marcasEventos(const TablaEventos& tabla, int64_t inicio, double muestrasPagina, int pixeles) {
+    std::vector<MarcaEvento> r;
+    if (pixeles < 1 || !(muestrasPagina > 0.0)) return r;
+    for (const Evento& e : tabla.eventos) {
+        if (e.posicion < inicio) continue;
+        const int64_t px = pixelDeColumna(static_cast<double>(e.posicion), inicio, muestrasPagina, pixeles);
+        if (px >= pixeles) continue;
+        r.push_back({px, e.rojo, e.verde, e.azul, textoTipoEvento(e, tabla)});
+    }
+    return r;
+}
+
+std::string textoTiempo(double segundos, int decimales, bool minutos) {
+    if (!minutos) return numeroFijo(segundos, decimales) + " s";
+    // Round once at the shown precision so 59.96 s becomes 1:00.0, not 0:60.0.
+    const double escalaDecimal = std::pow(10.0, decimales);
+    const double absoluto = std::round(std::abs(segundos) * escalaDecimal) / escalaDecimal;
+    const auto m = static_cast<int64_t>(std::floor(absoluto / 60.0));
+    const double s = absoluto - 60.0 * static_cast<double>(m);
+    std::string ss = numeroFijo(s, decimales);
+    if (s < 10.0) ss = "0" + ss;
+    return (segundos < 0 && absoluto > 0 ? "-" : "") + std::to_string(m) + ":" + ss;
+}
+
+std::vector<MarcaTiempo> marcasTiempo(double tInicio, double segundos, int pixeles, int separacionMinima) {
+    std::vector<MarcaTiempo> r;
+    if (pixeles < 1 || !(segundos > 0.0)) return r;
+    static constexpr double largos[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 18000, 36000};
+    const double minimo = segundos * separacionMinima / pixeles;
+    double paso = 0.0;
+    if (minimo <= 1.0) {
+        paso = valorEscalon(escalonDesde(std::max(minimo, 1e-6)));
+    } else {
+        paso = largos[std::size(largos) - 1];
+        for (double l : largos)
+            if (l >= minimo) {
+                paso = l;
+                break;
+            }
+    }
+    const int decimales = paso >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(paso) - 1e-9));
+    const double tFin = tInicio + segundos;
+    const bool minutos = std::max(std::abs(tInicio), std::abs(tFin)) >= 60.0;
+    for (auto k = static_cast<int64_t>(std::ceil(tInicio / paso - 1e-9)); k * paso <= tFin + 1e-9 * paso; ++k) {
+        const double t = static_cast<double>(k) * paso;
+        const auto px = static_cast<int64_t>(std::floor((t - tInicio) / segundos * pixeles + 1e-9));
+        if (px < 0 || px >= pixeles) continue;
+        r.push_back({px, textoTiempo(t, decimales, minutos)});
+    }
+    return r;
+}
+
+int64_t puntosGrafico(int64_t canales, int64_t muestras, int64_t eventos) {
+    const int64_t tope = std::numeric_limits<int64_t>::max() / 4;
+    if (canales > 0 && muestras > tope / canales) return tope;
+    return std::max<int64_t>(canales, 0) * std::max<int64_t>(muestras, 0) + 2 * std::max<int64_t>(eventos, 0);
+}
+
+std::string motivoGraficoExcesivo(int64_t puntos) {
+    if (puntos <= maximoPuntosGrafico) return {};
+    return "Este gráfico necesitaría " + std::to_string(puntos) + " puntos, más de los " +
+           std::to_string(maximoPuntosGrafico) +
+           " que caben en memoria con holgura. Use \"explorar rama seleccionada\" en el menú representar para ver "
+           "esta rama.";
+}
+
+Exploracion::Exploracion(int64_t columnas, int frecuencia, double tiempoPrimeraColumna, int numeroCanales)
+    : columnas_(columnas), frecuencia_(frecuencia), t0_(tiempoPrimeraColumna), numeroCanales_(numeroCanales) {
+    if (frecuencia <= 0 || columnas <= 0 || numeroCanales <= 0)
+        throw std::invalid_argument("Exploracion: rama vacia o sin frecuencia (" + std::to_string(numeroCanales) +
+                                    " canales, " + std::to_string(columnas) + " muestras, " +
+                                    std::to_string(frecuencia) + " Hz)");
+    fijarCanales({});
+    fijarSegundosPagina(10.0);
+}
+
+double Exploracion::tiempoPrimeraColumnaDe(const EEG& eeg) { return eeg.tieneEventos() ? 0.0 : -eeg.tiempoInicio; }
+
+std::vector<int> Exploracion::filasPagina() const {
+    const auto desde = static_cast<std::size_t>(primeraFila_);
+    const std::size_t hasta = std::min(canales_.size(), desde + static_cast<std::size_t>(filasPorPagina_));
+    return {canales_.begin() + static_cast<std::ptrdiff_t>(desde), canales_.begin() + static_cast<std::ptrdiff_t>(hasta)};
+}
+
+int64_t Exploracion::ultimaColumnaInicio() const {
+    const auto ancho = static_cast<int64_t>(std::ceil(muestrasPagina() - 1e-9));
+    return std::max<int64_t>(0, columnas_ - ancho);
+}
+
+void Exploracion::irAColumna(int64_t columna) { inicio_ = std::clamp<int64_t>(columna, 0, ultimaColumnaInicio()); }
+
+void Exploracion::desplazarPaginas(double paginas) {
+    irAColumna(inicio_ + static_cast<int64_t>(std::llround(paginas * muestrasPagina())));
+}
+
+void Exploracion::irATiempo(double segundos) {
+    if (!std::isfinite(segundos)) return;
+    const double columna = std::clamp((segundos - t0_) * frecuencia_, -1.0, static_cast<double>(columnas_));
+    irAColumna(static_cast<int64_t>(std::llround(columna)));
+}
+
+void Exploracion::irAlFinal() { irAColumna(ultimaColumnaInicio()); }
+
+void Exploracion::fijarSegundosPagina(double segundos) {
+    if (!(segundos > 0.0) || !std::isfinite(segundos)) return;
+    // At least two samples wide, at most the whole recording.
+    segundosPagina_ = std::min(std::max(segundos, 2.0 / frecuencia_), duracion());
+    irAColumna(inicio_);
+}
+
+void Exploracion::fijarCanales(const std::vector<int>& canales) {
+    canales_.clear();
+    for (int c : canales)
+        if (c >= 0 && c < numeroCanales_) canales_.push_back(c);
+    if (canales_.empty())
+        for (int c = 0; c < numeroCanales_; ++c) canales_.push_back(c);
+    fijarFilasPorPagina(filasDeseadas_);
+}
+
+void Exploracion::fijarFilasPorPagina(int n) {
+    filasDeseadas_ = std::max(n, 1);
+    filasPorPagina_ = std::min(filasDeseadas_, static_cast<int>(canales_.size()));
+    paginaCanales(0);
+}
+
+void Exploracion::paginaCanales(int paso) {
+    const int ultima = std::max(0, static_cast<int>(canales_.size()) - filasPorPagina_);
+    primeraFila_ = std::clamp(primeraFila_ + paso * filasPorPagina_, 0, ultima);
+}
+
+void Exploracion::fijarEscala(double escala) {
+    if (escala > 0.0 && std::isfinite(escala)) escala_ = escala;
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The recording browser: a branch's channels stacked in rows over a page of
+// seconds, with a time axis, a scale bar, labelled event lines and, for an
+// averaged branch, the zero line. It reads the branch's matrix in place on
+// every paint (app/exploracion.h computes the page), so it never keeps a
+// copy; the branch is looked up through a function each time, and a branch
+// that has since been deleted is simply not drawn.
+//
+// Keys (on the drawing): ← → a page, Shift+← → half a page, Home / End,
+// + / − the scale, PgUp / PgDn the channel pages. Wheel scrolls, Ctrl+wheel
+// scales; a click reads the channel, time and value under the pointer.
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QString>
+#include <QWidget>
+
+#include "app/exploracion.h"
+#include "io/EEG.h"
+
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QScrollBar;
+class QSpinBox;
+class ExploradorRegistro;
+
+// The drawing surface of the browser: paints the page and turns keys, wheel
+// and clicks into navigation of its browser.
+class LienzoExplorador : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int margenIzquierdo = 72;  // channel labels
+    static constexpr int margenDerecho = 64;    // scale bar
+    static constexpr int margenSuperior = 18;   // event labels
+    static constexpr int margenInferior = 26;   // time axis
+
+    explicit LienzoExplorador(ExploradorRegistro* explorador);
+
+    // The rectangle the traces occupy, and its width in pixel columns.
+    QRect areaTrazo() const;
+    int pixelesTrazo() const { return areaTrazo().width(); }
+    // Vertical centre of row `fila` (0 = top row of the page).
+    double centroFila(int fila) const;
+    double altoFila() const;
+
+protected:
+    void paintEvent(QPaintEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    void wheelEvent(QWheelEvent* evento) override;
+    void mousePressEvent(QMouseEvent* evento) override;
+
+private:
+    ExploradorRegistro* explorador_;
+    std::vector<TrazoFila> trazos_;  // reused from page to page
+};
+
+class ExploradorRegistro : public QWidget {
+    Q_OBJECT
+
+public:
+    using FuenteRama = std::function<const EEG*()>;
+
+    // `fuente` gives the branch to show, or null once it is gone. Throws
+    // std::invalid_argument when the branch cannot be drawn (no channels, no
+    // samples or no sampling rate).
+    explicit ExploradorRegistro(FuenteRama fuente, QWidget* parent = nullptr);
+
+    const EEG* rama() const { return fuente_(); }
+    const Exploracion& estado() const { return estado_; }
+    LienzoExplorador* lienzo() const { return lienzo_; }
+    QScrollBar* barra() const { return barra_; }
+    QLineEdit* campoIrA() const { return irA_; }
+    QSpinBox* campoFilas() const { return filas_; }
+    QDoubleSpinBox* campoSegundos() const { return segundos_; }
+    QListWidget* listaCanales() const { return lista_; }
+    QLabel* lectura() const { return lectura_; }
+
+    // The channels' labels as drawn at the left of their rows.
+    QString etiquetaCanal(int canal) const;
+
+    // Every change of the view goes through here: the state is changed,
+    // then the controls and the drawing follow it.
+    void cambiar(const std::function<void(Exploracion&)>& cambio);
+    // Limits the rows to these channels (all when empty) and ticks them in the list.
+    void elegirCanales(const std::vector<int>& canales);
+
+    struct Lectura {
+        int canal;     // row of the matrix
+        double tiempo; // seconds, branch time
+        double valor;
+    };
+    // Reads the sample under pixel column `pixel` of page row `fila`;
+    // nothing when there is no sample there.
+    std::optional<Lectura> leer(int fila, int pixel);
+    const std::optional<Lectura>& ultimaLectura() const { return ultimaLectura_; }
+
+private:
+    void sincronizarControles();
+    void irATextoCampo();
+    void canalesDeLaLista();
+
+    FuenteRama fuente_;
+    Exploracion estado_;
+    LienzoExplorador* lienzo_;
+    QScrollBar* barra_;
+    QLineEdit* irA_;
+    QSpinBox* filas_;
+    QDoubleSpinBox* segundos_;
+    QListWidget* lista_;
+    QLabel* lectura_;
+    int64_t unidadBarra_ = 1;  // columns per scrollbar step, so an int range holds any recording
+    bool sincronizando_ = false;
+    std::optional<Lectura> ultimaLectura_;
+};

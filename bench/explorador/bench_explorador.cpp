@@ -1,0 +1,190 @@
+// The recording browser on a real recording (8 channels of the P300 GDF file,
+// 720 events) and on a generated hour of 64 channels at 256 Hz: time to the
+// first page through the menu command, time of a page turn, of a scale change
+// and of a page showing the whole recording, and how much the resident memory
+// grows over the branch held in the store. Each case runs in its own process.
+// Rendered on the offscreen platform with synchronous repaints.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTabWidget>
+
+#include "app/Ondelar.h"
+#include "app/almacenEEG.h"
+#include "app/exploradorRegistro.h"
+#include "io/cargarRegistro.h"
+#include "ui_Ondelar.h"
+
+namespace {
+
+double segundosDesde(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Resident memory now, from /proc (the peak would hide what the browser adds).
+double residenteMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long paginas = 0, residentes = 0;
+    statm >> paginas >> residentes;
+    return static_cast<double>(residentes) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The readers trace every header line on standard output; keep it for the figures.
+EEG cargarEnSilencio(const char* ruta) {
+    std::fflush(stdout);
+    const int copia = dup(STDOUT_FILENO);
+    const int nulo = open("/dev/null", O_WRONLY);
+    dup2(nulo, STDOUT_FILENO);
+    close(nulo);
+    EEG eeg;
+    try {
+        eeg = cargarRegistro(ruta);
+    } catch (...) {
+        std::fflush(stdout);
+        dup2(copia, STDOUT_FILENO);
+        close(copia);
+        throw;
+    }
+    std::fflush(stdout);
+    dup2(copia, STDOUT_FILENO);
+    close(copia);
+    return eeg;
+}
+
+// An hour of 64 channels at 256 Hz: alpha-band sines over seeded noise, with
+// an event every 2 s.
+EEG horaGenerada() {
+    constexpr int fs = 256, canales = 64;
+    constexpr arma::uword n = 3600 * fs;
+    EEG e(fs, canales, n);
+    arma::arma_rng::set_seed(19);
+    const arma::rowvec t = arma::regspace<arma::rowvec>(0, n - 1) / fs;
+    for (int c = 0; c < canales; ++c) {
+        (*e.canales)[static_cast<std::size_t>(c)].etiqueta = "E" + std::to_string(c + 1);
+        e.matrices[0].row(static_cast<arma::uword>(c)) = 20.0 * arma::sin(2 * arma::datum::pi * (9.0 + 0.05 * c) * t);
+    }
+    e.matrices[0] += 10.0 * arma::randn<arma::mat>(canales, n);
+    e.tablaEventos = std::make_shared<TablaEventos>();
+    for (int32_t p = fs; p < static_cast<int32_t>(n); p += 2 * fs) {
+        Evento ev;
+        ev.tipo = 1 + (p / (2 * fs)) % 4;
+        ev.calificador = 1;
+        ev.posicion = p;
+        ev.rojo = 60 * ev.tipo;
+        fijarEvento(*e.tablaEventos, ev, static_cast<int32_t>(e.tablaEventos->eventos.size()));
+    }
+    return e;
+}
+
+struct Caso {
+    const char* nombre;
+    std::function<EEG()> cargar;
+};
+
+void filtrarMensajes(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+    if (texto.contains(QStringLiteral("propagateSizeHints")) || texto.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(texto));
+    if (tipo == QtFatalMsg) std::abort();
+}
+
+// Median of `veces` timings of `paso` followed by a synchronous repaint.
+double medianaRepintado(LienzoExplorador* lienzo, int veces, const std::function<void(int)>& paso) {
+    std::vector<double> tiempos;
+    for (int i = 0; i < veces; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        paso(i);
+        lienzo->repaint();
+        tiempos.push_back(segundosDesde(t0));
+    }
+    std::sort(tiempos.begin(), tiempos.end());
+    return tiempos[tiempos.size() / 2];
+}
+
+void tecla(QWidget* w, int k) {
+    QKeyEvent evento(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &evento);
+}
+
+int medir(const Caso& caso, int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filtrarMensajes);
+    QApplication app(argc, argv);
+    Ondelar v;
+    v.resize(1280, 800);
+    v.show();
+    QApplication::processEvents();
+
+    {
+        EEG eeg = caso.cargar();
+        v.anadirArchivo(std::make_unique<EEG>(std::move(eeg)));
+    }
+    const EEG& rama = v.eegSeleccionado();
+    const double tamanoMiB = static_cast<double>(rama.datos().n_elem) * sizeof(double) / (1024.0 * 1024.0);
+    QApplication::processEvents();
+    const double memoriaAntes = residenteMiB();
+
+    const auto t0 = std::chrono::steady_clock::now();
+    v.explorarRama();
+    auto* explorador = qobject_cast<ExploradorRegistro*>(v.ui->panelTabs->currentWidget());
+    if (!explorador) {
+        std::printf("%s: no se ha abierto el explorador\n", caso.nombre);
+        return 1;
+    }
+    LienzoExplorador* lienzo = explorador->lienzo();
+    QApplication::processEvents();  // layout and first paint
+    lienzo->repaint();
+    const double primera = segundosDesde(t0);
+
+    const double pasar = medianaRepintado(lienzo, 30, [&](int) { tecla(lienzo, Qt::Key_Right); });
+    const double escala =
+        medianaRepintado(lienzo, 10, [&](int i) { tecla(lienzo, i % 2 ? Qt::Key_Plus : Qt::Key_Minus); });
+    explorador->cambiar([](Exploracion& e) { e.fijarSegundosPagina(e.duracion()); });
+    const double todo = medianaRepintado(lienzo, 5, [](int) {});
+    QApplication::processEvents();
+    const double memoriaDespues = residenteMiB();
+
+    const Exploracion& e = explorador->estado();
+    std::printf("%-30s %2zu filas x %7lld muestras (%.0f MiB, %dx%d px): primera pagina %.3f s, pasar pagina %.1f ms, "
+                "escala %.1f ms, pagina de toda la rama %.1f ms; memoria +%.1f MiB (%.1f %% de la rama)\n",
+                caso.nombre, e.filasPagina().size(), static_cast<long long>(e.columnas()), tamanoMiB, lienzo->width(),
+                lienzo->height(), primera, 1e3 * pasar, 1e3 * escala, 1e3 * todo, memoriaDespues - memoriaAntes,
+                100.0 * (memoriaDespues - memoriaAntes) / tamanoMiB);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Caso casos[] = {
+        {"p300_8ch.gdf (720 eventos)", [] { return cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf"); }},
+        {"64 canales, 1 h, 256 Hz", horaGenerada},
+    };
+    int fallos = 0;
+    for (const Caso& caso : casos) {
+        std::fflush(stdout);
+        const pid_t hijo = fork();
+        if (hijo == 0) {
+            const int r = medir(caso, argc, argv);
+            std::fflush(stdout);
+            std::_Exit(r);
+        }
+        int estado = 0;
+        waitpid(hijo, &estado, 0);
+        if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0) ++fallos;
+    }
+    return fallos == 0 ? 0 : 1;
+}
