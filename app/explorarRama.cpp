@@ -4,10 +4,7 @@
 #include <string>
 
 #include <QPointer>
-#include <QStyle>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 
 #include "app/exploradorRegistro.h"
 #include "app/puntosSerie.h"
@@ -35,20 +32,10 @@ void Ondelar::explorarRama() {
             return nullptr;
         };
         auto* explorador = new ExploradorRegistro(fuente);
-        const int pestana = ui->panelTabs->addTab(
-            explorador, QStringLiteral("eeg ") + QString::number(archivo + 1) + QStringLiteral("-") + QString::number(rama + 1));
-
-        auto* cerrar = new QToolButton();
-        cerrar->setObjectName(QStringLiteral("cerrarExplorador"));
-        cerrar->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-        cerrar->setToolTip(QStringLiteral("cerrar"));
-        cerrar->setAutoRaise(true);
-        QTabWidget* pestanas = ui->panelTabs;
-        connect(cerrar, &QToolButton::clicked, explorador, [pestanas, explorador] {
-            pestanas->removeTab(pestanas->indexOf(explorador));
-            explorador->deleteLater();
-        });
-        ui->panelTabs->tabBar()->setTabButton(pestana, QTabBar::RightSide, cerrar);
+        // Like the plot tabs: closable, retitled when branches move and
+        // closed when its branch is removed.
+        explorador->setProperty(propiedadRamaDibujada, QVariant::fromValue(reinterpret_cast<quintptr>(&eeg)));
+        const int pestana = ui->panelTabs->addTab(explorador, tituloPestana(archivo, rama));
         ui->panelTabs->setCurrentIndex(pestana);
         explorador->setFocus();
     } catch (const std::exception&) {
