@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "dsp/fir/convolucionFFT.h"
+
 namespace {
 
 void comprobarFiltro(const FiltroFIR& f, const char* rutina) {
@@ -52,10 +54,11 @@ void avanzarEstado(FiltroFIR& f, const double* x, arma::uword paso, arma::uword 
     filtrarMuestras(f, x, paso, nullptr, 0, n);
 }
 
-// Outputs n = L-1 ... S-1 of every row of a column-major C x S matrix:
-// y(c, n) = sum_k b[k] x(c, n-k). Channels go in blocks of 8 whose sums stay
-// in registers while k runs; each sum adds its terms from k = 0 up, starting
-// at 0.0, exactly as the sample-by-sample loop does, so the numbers match it.
+// Outputs n = L-1 ... S-1 of rows c0 ... c1-1 of a column-major C x S matrix:
+// y(c, n) = sum_k b[k] x(c, n-k). Channels go in blocks of 8 (one cache line
+// of a column) whose sums stay in registers while k runs; each sum adds its
+// terms from k = 0 up, starting at 0.0, exactly as the sample-by-sample loop
+// does, so the numbers match it.
 // GCC's loop vectoriser is off here: it would vectorise along k (a reduction)
 // with gathers; the straight-line vectorisation of the 8 sums is what we want.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -63,15 +66,18 @@ void avanzarEstado(FiltroFIR& f, const double* x, arma::uword paso, arma::uword 
 #else
 #define ONDELAR_SIN_VECTORIZAR_BUCLES
 #endif
+constexpr arma::uword bloqueCanales = 8;
+
 ONDELAR_SIN_VECTORIZAR_BUCLES void convolucionColumnas(const double* __restrict b, arma::uword l,
                                                        const double* __restrict x, double* __restrict y,
-                                                       arma::uword canales, arma::uword muestras) {
-    constexpr arma::uword bloque = 8;
+                                                       arma::uword canales, arma::uword muestras, arma::uword c0,
+                                                       arma::uword c1) {
+    constexpr arma::uword bloque = bloqueCanales;
     for (arma::uword n = l - 1; n < muestras; ++n) {
         double* yn = y + n * canales;
         const double* xn = x + n * canales;  // x(., n - k) is xn - k * canales
-        arma::uword c = 0;
-        for (; c + bloque <= canales; c += bloque) {
+        arma::uword c = c0;
+        for (; c + bloque <= c1; c += bloque) {
             double acc[bloque] = {};
             for (arma::uword k = 0; k < l; ++k) {
                 const double bk = b[k];
@@ -80,10 +86,68 @@ ONDELAR_SIN_VECTORIZAR_BUCLES void convolucionColumnas(const double* __restrict 
             }
             for (arma::uword i = 0; i < bloque; ++i) yn[c + i] = acc[i];
         }
-        for (; c < canales; ++c) {
+        for (; c < c1; ++c) {
             double acc = 0.0;
             for (arma::uword k = 0; k < l; ++k) acc += b[k] * (xn - k * canales)[c];
             yn[c] = acc;
+        }
+    }
+}
+
+// The direct path: the first L-1 outputs of a row reach back into the
+// previous row (or the state before the first), so they run sample by sample
+// through the state, which then skips to the end of the row, ready for the
+// next one. Every later output needs only its own row: a direct convolution
+// over whole columns, each column contiguous in memory.
+void filtrarDirecto(FiltroFIR& f, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
+    const arma::uword canales = entrada.n_rows;
+    const arma::uword muestras = entrada.n_cols;
+    const arma::uword l = f.numeroCoeficientes;
+    const arma::uword cabeza = std::min<arma::uword>(l - 1, muestras);
+    for (arma::uword c = 0; c < canales; ++c) {
+        const double* fila = entrada.memptr() + c;
+        filtrarMuestras(f, fila, canales, salida.memptr() + c, canales, cabeza);
+        avanzarEstado(f, fila + cabeza * canales, canales, muestras - cabeza);
+    }
+    for (arma::uword c0 = 0; c0 < canales; c0 += bloqueCanales) {
+        const arma::uword c1 = std::min(c0 + bloqueCanales, canales);
+        convolucionColumnas(f.coeficientes.memptr(), l, entrada.memptr(), salida.memptr(), canales, muestras, c0, c1);
+        avance(static_cast<double>(c1) / static_cast<double>(canales));
+    }
+}
+
+// The FFT path. Row c, preceded by the L-1 samples the state holds (the end of
+// row c-1, or of whatever the filter saw before), is one contiguous input
+// whose fully covered outputs are exactly row c's outputs; the state then
+// moves on as on the direct path. Rows are copied out and back 8 at a time so
+// that every cache line of the matrix is read and written once.
+void filtrarFFT(FiltroFIR& f, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
+    const arma::uword canales = entrada.n_rows;
+    const arma::uword muestras = entrada.n_cols;
+    const arma::uword l = f.numeroCoeficientes;
+    const arma::uword prefijo = l - 1;
+    ConvolucionFFT convolucion(f.coeficientes, prefijo + muestras);
+    arma::mat extendidas(prefijo + muestras, bloqueCanales);
+    arma::mat salidas(muestras, bloqueCanales);
+    for (arma::uword c0 = 0; c0 < canales; c0 += bloqueCanales) {
+        const arma::uword g = std::min(bloqueCanales, canales - c0);
+        for (arma::uword n = 0; n < muestras; ++n) {
+            const double* columna = entrada.colptr(n) + c0;
+            for (arma::uword i = 0; i < g; ++i) extendidas(prefijo + n, i) = columna[i];
+        }
+        for (arma::uword i = 0; i < g; ++i) {
+            // With p the next write position, buffer[(p + k) mod L] is the
+            // sample k steps back: the prefix in time order is k = L-1 ... 1.
+            double* e = extendidas.colptr(i);
+            const double* buffer = f.estado.memptr();
+            for (arma::uword j = 0; j < prefijo; ++j) e[j] = buffer[(f.posicion + prefijo - j) % l];
+            convolucion.valida(e, salidas.colptr(i));
+            avanzarEstado(f, entrada.memptr() + c0 + i, canales, muestras);
+            avance(static_cast<double>(c0 + i + 1) / static_cast<double>(canales));
+        }
+        for (arma::uword n = 0; n < muestras; ++n) {
+            double* columna = salida.colptr(n) + c0;
+            for (arma::uword i = 0; i < g; ++i) columna[i] = salidas(n, i);
         }
     }
 }
@@ -104,32 +168,19 @@ arma::vec filtrarFIR(FiltroFIR& filtro, const arma::vec& entrada) {
     return salida;
 }
 
-arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada) {
+arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, const Avance& avance) {
     arma::mat salida;
-    filtrarFilasFIR(filtro, entrada, salida);
+    filtrarFilasFIR(filtro, entrada, salida, avance);
     return salida;
 }
 
-void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida) {
+void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
     comprobarFiltro(filtro, "filtrarFilasFIR");
     if (&salida == &entrada) throw std::invalid_argument("filtrarFilasFIR: la salida no puede ser la entrada");
-    const arma::uword canales = entrada.n_rows;
-    const arma::uword muestras = entrada.n_cols;
-    const arma::uword l = filtro.numeroCoeficientes;
-    salida.set_size(canales, muestras);  // every element is written below
+    salida.set_size(entrada.n_rows, entrada.n_cols);  // every element is written below
     if (salida.n_elem == 0) return;
-
-    // The first L-1 outputs of a row reach back into the previous row (or the
-    // state before the first): they run sample by sample through the state,
-    // which then skips to the end of the row, ready for the next one.
-    const arma::uword cabeza = std::min<arma::uword>(l - 1, muestras);
-    for (arma::uword c = 0; c < canales; ++c) {
-        const double* fila = entrada.memptr() + c;
-        filtrarMuestras(filtro, fila, canales, salida.memptr() + c, canales, cabeza);
-        avanzarEstado(filtro, fila + cabeza * canales, canales, muestras - cabeza);
-    }
-
-    // Every later output needs only its own row: a direct convolution over
-    // whole columns, each column contiguous in memory.
-    convolucionColumnas(filtro.coeficientes.memptr(), l, entrada.memptr(), salida.memptr(), canales, muestras);
+    if (filtro.numeroCoeficientes > coeficientesMaximosDirecto)
+        filtrarFFT(filtro, entrada, salida, avance);
+    else
+        filtrarDirecto(filtro, entrada, salida, avance);
 }
