@@ -34,9 +34,10 @@ constexpr arma::uword coeficientesMaximosDirecto = 64;
 // of row r-1 left. Up to coeficientesMaximosDirecto taps the numbers are those
 // of filtrarFIR row by row, bit for bit; longer filters go by FFT and agree
 // with it to rounding (1e-10 of the output's scale at most), with the same
-// final state. `avance`, when given, hears the fraction of rows done after each
-// row (after each block of 8 rows on the direct path) and may throw Cancelado;
-// it never changes the numbers. Same throws as filtrarFIR.
+// final state. `avance`, when given, hears the fraction done: after each row on
+// the FFT path; on the direct path, where all rows advance together, after
+// each stretch of 65536 samples. It may throw Cancelado and never changes the
+// numbers. Same throws as filtrarFIR.
 arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, const Avance& avance = Avance());
 // The same into `salida`, resized to the input's size (its memory is reused
 // when it already has that size). `salida` must not be `entrada`.
