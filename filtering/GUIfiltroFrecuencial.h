@@ -1,16 +1,24 @@
 #pragma once
 // Parameter dialog of the frequency filter: the filter type, the two limits
-// and the attenuation. It only collects them; the main window's command does
-// the work once the user accepts.
+// and the attenuation, with the magnitude response of the filter those give
+// on the selected branch (or the reason it would be refused). It only
+// collects and draws; the design is the core's and the main window's command
+// does the work once the user accepts.
 
 #include <memory>
+#include <optional>
 
 #include <QPointer>
 #include <QWidget>
 
-#include "filtering/opcionesFiltro.h"
+#include "filtering/filtroFrecuencial.h"
 
 class Ondelar;
+namespace QtCharts {
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+}  // namespace QtCharts
 namespace Ui {
 class GUIfiltroFrecuencial;
 }
@@ -19,18 +27,19 @@ class GUIfiltroFrecuencial : public QWidget {
     Q_OBJECT
 
 public:
-    // Builds the form and connects `aceptar`; top-level when parent is null.
+    // Builds the form with the step's defaults (OpcionesFiltro) and connects
+    // `aceptar`; top-level when parent is null.
     explicit GUIfiltroFrecuencial(QWidget* parent = nullptr);
     ~GUIfiltroFrecuencial() override;
 
-    // The window whose filter command runs on acceptance.
-    void fijarVentanaPrincipal(Ondelar* ventana) { principal = ventana; }
+    // The window whose filter command runs on acceptance; its selected branch
+    // is the one the drawn response is designed for.
+    void fijarVentanaPrincipal(Ondelar* ventana);
     Ondelar* ventanaPrincipal() const { return principal; }
 
-    // The options shown: type 0 high-pass when rbAltos is checked, else 1
-    // low-pass for rbBajos, else 2 band-pass for rbBanda, else 3 band-stop.
+    // The type shown: 0 high-pass when rbAltos is checked, else 1 low-pass for
+    // rbBajos, else 2 band-pass for rbBanda, else 3 band-stop.
     int codigoTipo() const;
-    OpcionesFiltro opciones() const;
 
     std::unique_ptr<Ui::GUIfiltroFrecuencial> ui;
 
@@ -38,6 +47,16 @@ public slots:
     // Reads the options, closes the dialog, then runs the main window's filter command.
     void onClickAceptar();
 
+private slots:
+    // Redraws the response (or shows the refusal) for the fields as they are.
+    void actualizarRespuesta();
+
 private:
-    QPointer<Ondelar> principal;  // null once that window is gone
+    QPointer<Ondelar> principal;         // null once that window is gone
+    std::optional<RamaFiltrable> rama;   // the selected branch, if there is one
+    QtCharts::QChartView* vista = nullptr;
+    QtCharts::QLineSeries* serieRespuesta = nullptr;
+    QtCharts::QLineSeries* serieInferior = nullptr;
+    QtCharts::QLineSeries* serieSuperior = nullptr;
+    QtCharts::QValueAxis* ejeHz = nullptr;
 };

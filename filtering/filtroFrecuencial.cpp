@@ -11,54 +11,100 @@ std::string hz(double x) { return textoGeneral(x, 6) + " Hz"; }
 
 [[noreturn]] void rechazar(const std::string& motivo) { throw ParametrosFiltroNoValidos("filtrarEEG: " + motivo); }
 
+// The advice of a refusal for a filter too long: move the limit that fixes
+// the transition width (a wider transition gives a shorter filter).
+std::string queCambiar(const RamaFiltrable& rama, const OpcionesFiltro& op) {
+    const int fs = rama.frecuenciaMuestreo;
+    const double ancho = anchoTransicionFIR(op.tipo, op.frecInferior, op.frecSuperior, fs);
+    std::string consejo;
+    switch (limiteTransicionFIR(op.tipo, op.frecInferior, op.frecSuperior, fs)) {
+        case LimiteTransicion::separacion:
+            consejo = "separe más el límite inferior (" + hz(op.frecInferior) + ") y el superior (" +
+                      hz(op.frecSuperior) + "), que fijan una transición de " + hz(ancho);
+            break;
+        case LimiteTransicion::inferior:
+            consejo = "suba el límite inferior (" + hz(op.frecInferior) + "), que fija una transición de " + hz(ancho);
+            break;
+        case LimiteTransicion::superior:
+            consejo = "baje el límite superior (" + hz(op.frecSuperior) +
+                      "), que por su cercanía a la mitad de la frecuencia de muestreo fija una transición de " +
+                      hz(ancho);
+            break;
+    }
+    return consejo + ", o reduzca la caída en decibelios";
+}
+
 }  // namespace
 
-void validarOpcionesFiltro(const EEG& eeg, const OpcionesFiltro& op) {
-    const int fs = eeg.frecuenciaMuestreo;
+RamaFiltrable ramaFiltrable(const EEG& eeg) {
+    RamaFiltrable r;
+    r.frecuenciaMuestreo = eeg.frecuenciaMuestreo;
+    const bool hayMuestras = !eeg.matrices.empty() && eeg.matrices.front().n_elem > 0 && eeg.numeroMuestras > 0;
+    r.numeroMuestras = hayMuestras ? eeg.numeroMuestras : 0;
+    return r;
+}
+
+void validarOpcionesFiltro(const RamaFiltrable& rama, const OpcionesFiltro& op) {
+    const int fs = rama.frecuenciaMuestreo;
     if (fs <= 0)
         rechazar("la frecuencia de muestreo de la rama (" + std::to_string(fs) +
                  " Hz) no es válida; debe ser mayor que 0");
-    if (eeg.matrices.empty() || eeg.matrices.front().n_elem == 0 || eeg.numeroMuestras <= 0)
+    if (rama.numeroMuestras <= 0)
         rechazar("la rama seleccionada no tiene muestras; no hay datos sobre los que aplicar el filtro");
+    const int codigo = static_cast<int>(op.tipo);
+    if (codigo < 0 || codigo > 3)
+        rechazar("tipo de filtro desconocido (código " + std::to_string(codigo) + "); los tipos son 0 a 3");
 
     const double nyquist = 0.5 * fs;
     // Negated comparisons so that NaN limits are refused too.
     if (!(op.frecInferior > 0.0)) rechazar("el límite inferior (" + hz(op.frecInferior) + ") debe ser mayor que 0 Hz");
     if (!(op.frecSuperior > op.frecInferior))
         rechazar("el límite superior (" + hz(op.frecSuperior) + ") debe ser mayor que el límite inferior (" +
-                 hz(op.frecInferior) + "): el orden del filtro depende de la separación entre ambos");
+                 hz(op.frecInferior) + "): el orden del filtro depende de ambos");
     if (!(op.frecSuperior < nyquist))
         rechazar("el límite superior (" + hz(op.frecSuperior) +
                  ") debe ser menor que la mitad de la frecuencia de muestreo (" + hz(nyquist) + ")");
 
-    const double orden = ordenBaseFIR(op.frecInferior, op.frecSuperior, fs, op.caidaDecibelios);
+    const double orden = ordenBaseFIR(op.tipo, op.frecInferior, op.frecSuperior, fs, op.caidaDecibelios);
     if (!(orden >= 1.0))
-        rechazar("con una caída de " + std::to_string(op.caidaDecibelios) + " dB y límites separados " +
-                 hz(op.frecSuperior - op.frecInferior) + " el orden del filtro sería " +
-                 std::to_string(static_cast<long long>(orden)) +
-                 " (debe ser al menos 1); aumente la caída en decibelios o acerque los límites");
+        rechazar("con una caída de " + std::to_string(op.caidaDecibelios) + " dB y una transición de " +
+                 hz(anchoTransicionFIR(op.tipo, op.frecInferior, op.frecSuperior, fs)) +
+                 " el orden del filtro sería " + std::to_string(static_cast<long long>(orden)) +
+                 " (debe ser al menos 1); aumente la caída en decibelios");
     if (orden > ordenMaximoFIR - 1)
         rechazar("el filtro tendría orden " + std::to_string(static_cast<long long>(orden)) +
-                 ", mayor que el máximo admitido (" + std::to_string(ordenMaximoFIR - 1) +
-                 "); separe más los límites o reduzca la caída en decibelios");
+                 ", mayor que el máximo admitido (" + std::to_string(ordenMaximoFIR - 1) + "); " +
+                 queCambiar(rama, op));
 }
 
-EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& op) {
-    validarOpcionesFiltro(eeg, op);
+void validarOpcionesFiltro(const EEG& eeg, const OpcionesFiltro& op) { validarOpcionesFiltro(ramaFiltrable(eeg), op); }
 
+FiltroFIR disenarFiltroRama(const RamaFiltrable& rama, const OpcionesFiltro& op) {
+    validarOpcionesFiltro(rama, op);
     FiltroFIR diseno;
-    disenarFiltroFIR(diseno, op.frecInferior, op.frecSuperior, eeg.frecuenciaMuestreo, op.caidaDecibelios,
-                     nombreTipoFiltro(op.tipo));
+    disenarFiltroFIR(diseno, op.frecInferior, op.frecSuperior, rama.frecuenciaMuestreo, op.caidaDecibelios, op.tipo);
     // A filter longer than the signal never reaches its steady state on it,
     // and its cost grows with both: refuse rather than run for hours.
-    if (static_cast<int64_t>(diseno.numeroCoeficientes) > eeg.numeroMuestras)
+    if (static_cast<int64_t>(diseno.numeroCoeficientes) > rama.numeroMuestras)
         rechazar("el filtro necesitaría " + std::to_string(diseno.numeroCoeficientes) +
-                 " coeficientes y la rama solo tiene " + std::to_string(eeg.numeroMuestras) +
-                 " muestras por canal; separe más los límites o reduzca la caída en decibelios");
+                 " coeficientes y la rama solo tiene " + std::to_string(rama.numeroMuestras) +
+                 " muestras por canal; " + queCambiar(rama, op));
+    return diseno;
+}
+
+EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& op, const Avance& avance) {
+    FiltroFIR filtro = disenarFiltroRama(ramaFiltrable(eeg), op);  // one running filter for the whole branch
 
     EEG resultado = derivarEEG(eeg, arma::mat());
     resultado.matrices.clear();
-    FiltroFIR filtro = diseno;  // one running copy for the whole branch
-    for (const arma::mat& datos : eeg.matrices) resultado.matrices.push_back(filtrarFilasFIR(filtro, datos));
+    double filas = 0.0;
+    for (const arma::mat& datos : eeg.matrices) filas += static_cast<double>(datos.n_rows);
+    double hechas = 0.0;
+    for (const arma::mat& datos : eeg.matrices) {
+        const double desde = filas > 0.0 ? hechas / filas : 0.0;
+        hechas += static_cast<double>(datos.n_rows);
+        const double hasta = filas > 0.0 ? hechas / filas : 1.0;
+        resultado.matrices.push_back(filtrarFilasFIR(filtro, datos, avance.tramo(desde, hasta)));
+    }
     return resultado;
 }

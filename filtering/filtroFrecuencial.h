@@ -1,12 +1,16 @@
 #pragma once
 // The frequency filter step: design a window-method FIR from limits in Hz and
-// run it over every channel of a recording or branch.
+// run it over every channel of a recording or branch. The window's dialog, its
+// command and the runner's "filtro" step all design through disenarFiltroRama.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
+#include "dsp/fir/FiltroFIR.h"
 #include "filtering/opcionesFiltro.h"
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // Parameters that give no usable filter, refused before any design.
 class ParametrosFiltroNoValidos : public std::invalid_argument {
@@ -14,18 +18,33 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
+// What the design needs to know of the branch it will filter.
+struct RamaFiltrable {
+    int32_t frecuenciaMuestreo = 0;
+    int64_t numeroMuestras = 0;  // per channel; 0 when the branch holds no samples
+};
+RamaFiltrable ramaFiltrable(const EEG& eeg);
+
 // Throws ParametrosFiltroNoValidos, with a Spanish text naming the bad value,
 // when the branch has a sampling rate of 0 or below or no samples, when a
 // limit is not a positive number below half the sampling rate, when the upper
-// limit is not above the lower one (for every type: the order depends on the
-// gap), or when the order would be below 1 or too large to build.
+// limit is not above the lower one (for every type), when the type is not one
+// of the four, or when the order would be below 1 or too large to build (the
+// text then says which limit to move).
+void validarOpcionesFiltro(const RamaFiltrable& rama, const OpcionesFiltro& opciones);
 void validarOpcionesFiltro(const EEG& eeg, const OpcionesFiltro& opciones);
+
+// The filter the step applies to that branch, fresh (zero state): validates as
+// above, designs (disenarFiltroFIR), and refuses as well a filter with more
+// coefficients than the branch has samples per channel, saying which limit to
+// move.
+FiltroFIR disenarFiltroRama(const RamaFiltrable& rama, const OpcionesFiltro& opciones);
 
 // New record with the metadata, channels and event table of `eeg` (as
 // derivarEEG) and, for each of its matrices (channels x samples, one column per
 // time point), the filtered matrix of the same size. One filter runs over
 // every row of every matrix in order, its state carried from each row into the
-// next (it is never reset between channels). Throws ParametrosFiltroNoValidos
-// as validarOpcionesFiltro, and also when the filter would have more
-// coefficients than the branch has samples per channel.
-EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& opciones);
+// next (it is never reset between channels). `avance` hears the fraction of
+// channels done and may throw Cancelado; the numbers are the same with or
+// without it. Throws ParametrosFiltroNoValidos as disenarFiltroRama.
+EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& opciones, const Avance& avance = Avance());

@@ -1,14 +1,15 @@
 #pragma once
-// Parameters of the frequency filter step, with the dialog's defaults.
+// Parameters of the frequency filter step, with the dialog's defaults: the
+// dialog shows these at start and the runner starts from them.
 
 #include <string>
 
-enum class TipoFiltro { pasaAltos = 0, pasaBajos = 1, pasaBanda = 2, rechazaBanda = 3 };
+#include "dsp/fir/disenoFIR.h"  // TipoFiltro
 
 struct OpcionesFiltro {
     TipoFiltro tipo = TipoFiltro::pasaBanda;
     double frecInferior = 1.0;   // Hz; the cut-off of the single-edge types
-    double frecSuperior = 40.0;  // Hz; with frecInferior it fixes the order of every type
+    double frecSuperior = 40.0;  // Hz; the single-edge types take their transition width from the gap
     int caidaDecibelios = 60;    // stop-band attenuation, dB
 };
 

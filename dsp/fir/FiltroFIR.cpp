@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "dsp/fir/convolucionFFT.h"
+
 namespace {
 
 void comprobarFiltro(const FiltroFIR& f, const char* rutina) {
@@ -52,10 +54,12 @@ void avanzarEstado(FiltroFIR& f, const double* x, arma::uword paso, arma::uword 
     filtrarMuestras(f, x, paso, nullptr, 0, n);
 }
 
-// Outputs n = L-1 ... S-1 of every row of a column-major C x S matrix:
-// y(c, n) = sum_k b[k] x(c, n-k). Channels go in blocks of 8 whose sums stay
-// in registers while k runs; each sum adds its terms from k = 0 up, starting
-// at 0.0, exactly as the sample-by-sample loop does, so the numbers match it.
+// Outputs n = n0 ... n1-1 (n0 >= L-1) of every row of a column-major C x S
+// matrix: y(c, n) = sum_k b[k] x(c, n-k). Channels go in blocks of 8 (one
+// cache line of a column) whose sums stay in registers while k runs; each sum
+// adds its terms from k = 0 up, starting at 0.0, exactly as the sample-by-
+// sample loop does, so the numbers match it. Time runs outermost: the L
+// columns in reach stay in cache for all channels at once.
 // GCC's loop vectoriser is off here: it would vectorise along k (a reduction)
 // with gathers; the straight-line vectorisation of the 8 sums is what we want.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -63,11 +67,17 @@ void avanzarEstado(FiltroFIR& f, const double* x, arma::uword paso, arma::uword 
 #else
 #define ONDELAR_SIN_VECTORIZAR_BUCLES
 #endif
+constexpr arma::uword bloqueCanales = 8;
+
+// The two paths stay out of line: inlined together into filtrarFilasFIR, the
+// direct one compiled to code almost twice as slow (measured, 19 taps).
+#define ONDELAR_FUERA_DE_LINEA __attribute__((noinline))
+
 ONDELAR_SIN_VECTORIZAR_BUCLES void convolucionColumnas(const double* __restrict b, arma::uword l,
                                                        const double* __restrict x, double* __restrict y,
-                                                       arma::uword canales, arma::uword muestras) {
-    constexpr arma::uword bloque = 8;
-    for (arma::uword n = l - 1; n < muestras; ++n) {
+                                                       arma::uword canales, arma::uword n0, arma::uword n1) {
+    constexpr arma::uword bloque = bloqueCanales;
+    for (arma::uword n = n0; n < n1; ++n) {
         double* yn = y + n * canales;
         const double* xn = x + n * canales;  // x(., n - k) is xn - k * canales
         arma::uword c = 0;
@@ -88,6 +98,71 @@ ONDELAR_SIN_VECTORIZAR_BUCLES void convolucionColumnas(const double* __restrict 
     }
 }
 
+// The direct path: the first L-1 outputs of a row reach back into the
+// previous row (or the state before the first), so they run sample by sample
+// through the state, which then skips to the end of the row, ready for the
+// next one. Every later output needs only its own row: a direct convolution
+// over whole columns, each column contiguous in memory. Progress goes by
+// stretches of columns (all channels advance together on this path).
+ONDELAR_FUERA_DE_LINEA void filtrarDirecto(FiltroFIR& f, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
+    const arma::uword canales = entrada.n_rows;
+    const arma::uword muestras = entrada.n_cols;
+    const arma::uword l = f.numeroCoeficientes;
+    const arma::uword cabeza = std::min<arma::uword>(l - 1, muestras);
+    for (arma::uword c = 0; c < canales; ++c) {
+        const double* fila = entrada.memptr() + c;
+        filtrarMuestras(f, fila, canales, salida.memptr() + c, canales, cabeza);
+        avanzarEstado(f, fila + cabeza * canales, canales, muestras - cabeza);
+    }
+    constexpr arma::uword tramo = arma::uword{1} << 16;  // columns between two reports
+    for (arma::uword n0 = l - 1; n0 < muestras; n0 += tramo) {
+        const arma::uword n1 = std::min(n0 + tramo, muestras);
+        convolucionColumnas(f.coeficientes.memptr(), l, entrada.memptr(), salida.memptr(), canales, n0, n1);
+        avance(static_cast<double>(n1) / static_cast<double>(muestras));
+    }
+    avance(1.0);
+}
+
+// The FFT path. Row c, preceded by the L-1 samples the state holds (the end of
+// row c-1, or of whatever the filter saw before), is one contiguous input
+// whose fully covered outputs are exactly row c's outputs; the state then
+// moves on as on the direct path. Rows are copied out and back 8 at a time so
+// that every cache line of the matrix is read and written once.
+ONDELAR_FUERA_DE_LINEA void filtrarFFT(FiltroFIR& f, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
+    const arma::uword canales = entrada.n_rows;
+    const arma::uword muestras = entrada.n_cols;
+    const arma::uword l = f.numeroCoeficientes;
+    const arma::uword prefijo = l - 1;
+    ConvolucionFFT convolucion(f.coeficientes, prefijo + muestras);
+    arma::mat extendidas(prefijo + muestras, bloqueCanales);
+    arma::mat salidas(muestras, bloqueCanales);
+    for (arma::uword c0 = 0; c0 < canales; c0 += bloqueCanales) {
+        const arma::uword g = std::min(bloqueCanales, canales - c0);
+        // Raw pointers: element access would check bounds on every sample.
+        const arma::uword largo = prefijo + muestras;
+        double* ext = extendidas.memptr() + prefijo;
+        for (arma::uword n = 0; n < muestras; ++n) {
+            const double* columna = entrada.memptr() + n * canales + c0;
+            for (arma::uword i = 0; i < g; ++i) ext[i * largo + n] = columna[i];
+        }
+        for (arma::uword i = 0; i < g; ++i) {
+            // With p the next write position, buffer[(p + k) mod L] is the
+            // sample k steps back: the prefix in time order is k = L-1 ... 1.
+            double* e = extendidas.colptr(i);
+            const double* buffer = f.estado.memptr();
+            for (arma::uword j = 0; j < prefijo; ++j) e[j] = buffer[(f.posicion + prefijo - j) % l];
+            convolucion.valida(e, salidas.colptr(i));
+            avanzarEstado(f, entrada.memptr() + c0 + i, canales, muestras);
+            avance(static_cast<double>(c0 + i + 1) / static_cast<double>(canales));
+        }
+        const double* sal = salidas.memptr();
+        for (arma::uword n = 0; n < muestras; ++n) {
+            double* columna = salida.memptr() + n * canales + c0;
+            for (arma::uword i = 0; i < g; ++i) columna[i] = sal[i * muestras + n];
+        }
+    }
+}
+
 }  // namespace
 
 void prepararFiltroFIR(FiltroFIR& filtro, arma::vec coeficientes) {
@@ -104,32 +179,19 @@ arma::vec filtrarFIR(FiltroFIR& filtro, const arma::vec& entrada) {
     return salida;
 }
 
-arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada) {
+arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, const Avance& avance) {
     arma::mat salida;
-    filtrarFilasFIR(filtro, entrada, salida);
+    filtrarFilasFIR(filtro, entrada, salida, avance);
     return salida;
 }
 
-void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida) {
+void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
     comprobarFiltro(filtro, "filtrarFilasFIR");
     if (&salida == &entrada) throw std::invalid_argument("filtrarFilasFIR: la salida no puede ser la entrada");
-    const arma::uword canales = entrada.n_rows;
-    const arma::uword muestras = entrada.n_cols;
-    const arma::uword l = filtro.numeroCoeficientes;
-    salida.set_size(canales, muestras);  // every element is written below
+    salida.set_size(entrada.n_rows, entrada.n_cols);  // every element is written below
     if (salida.n_elem == 0) return;
-
-    // The first L-1 outputs of a row reach back into the previous row (or the
-    // state before the first): they run sample by sample through the state,
-    // which then skips to the end of the row, ready for the next one.
-    const arma::uword cabeza = std::min<arma::uword>(l - 1, muestras);
-    for (arma::uword c = 0; c < canales; ++c) {
-        const double* fila = entrada.memptr() + c;
-        filtrarMuestras(filtro, fila, canales, salida.memptr() + c, canales, cabeza);
-        avanzarEstado(filtro, fila + cabeza * canales, canales, muestras - cabeza);
-    }
-
-    // Every later output needs only its own row: a direct convolution over
-    // whole columns, each column contiguous in memory.
-    convolucionColumnas(filtro.coeficientes.memptr(), l, entrada.memptr(), salida.memptr(), canales, muestras);
+    if (filtro.numeroCoeficientes > coeficientesMaximosDirecto)
+        filtrarFFT(filtro, entrada, salida, avance);
+    else
+        filtrarDirecto(filtro, entrada, salida, avance);
 }

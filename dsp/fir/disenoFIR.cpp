@@ -1,6 +1,6 @@
 #include "dsp/fir/disenoFIR.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <sstream>
@@ -125,19 +125,58 @@ arma::vec disenoRechazaBanda(int orden, double f0, double f1) {
     return normalizar(std::move(b), g, "disenoRechazaBanda");
 }
 
-double ordenBaseFIR(double frecInferior, double frecSuperior, int frecuenciaMuestreo, int atenuacionDb) {
+namespace {
+
+void comprobarTipo(TipoFiltro tipo, const char* rutina) {
+    switch (tipo) {
+        case TipoFiltro::pasaAltos:
+        case TipoFiltro::pasaBajos:
+        case TipoFiltro::pasaBanda:
+        case TipoFiltro::rechazaBanda: return;
+    }
+    throw std::invalid_argument(std::string(rutina) + ": tipo de filtro desconocido (" +
+                                std::to_string(static_cast<int>(tipo)) + "); los tipos son 0 a 3");
+}
+
+bool dosBordes(TipoFiltro tipo) { return tipo == TipoFiltro::pasaBanda || tipo == TipoFiltro::rechazaBanda; }
+
+double anchoBorde(double f, double holgura) { return std::min(std::max(0.25 * f, 2.0), holgura); }
+
+}  // namespace
+
+double anchoTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo) {
+    comprobarTipo(tipo, "anchoTransicionFIR");
+    const double separacion = frecSuperior - frecInferior;
+    if (!dosBordes(tipo)) return separacion;
+    const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
+    return std::min({separacion, anchoBorde(frecInferior, frecInferior), anchoBorde(frecSuperior, nyquist - frecSuperior)});
+}
+
+LimiteTransicion limiteTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo) {
+    comprobarTipo(tipo, "limiteTransicionFIR");
+    const double separacion = frecSuperior - frecInferior;
+    if (!dosBordes(tipo)) return LimiteTransicion::separacion;
+    const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
+    const double inferior = anchoBorde(frecInferior, frecInferior);
+    const double superior = anchoBorde(frecSuperior, nyquist - frecSuperior);
+    if (separacion <= inferior && separacion <= superior) return LimiteTransicion::separacion;
+    return superior < inferior ? LimiteTransicion::superior : LimiteTransicion::inferior;
+}
+
+double ordenBaseFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo,
+                    int atenuacionDb) {
     // In doubles: fs * A can overflow 32 bits for high rates.
     const double m0 = static_cast<double>(frecuenciaMuestreo) * static_cast<double>(atenuacionDb) /
-                      (22.0 * (frecSuperior - frecInferior));
+                      (22.0 * anchoTransicionFIR(tipo, frecInferior, frecSuperior, frecuenciaMuestreo));
     return std::trunc(m0);
 }
 
 void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperior, int frecuenciaMuestreo,
-                      int atenuacionDb, std::string tipo) {
+                      int atenuacionDb, TipoFiltro tipo) {
+    comprobarTipo(tipo, "disenarFiltroFIR");
     if (frecuenciaMuestreo <= 0)
         throw std::invalid_argument("disenarFiltroFIR: frecuencia de muestreo no válida (" +
                                     std::to_string(frecuenciaMuestreo) + " Hz)");
-    for (char& c : tipo) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 
     // Normalised to Nyquist; fs / 2 in floating point so odd rates are not
     // rounded down.
@@ -147,10 +186,10 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
 
     // Band edges out of order make the gap zero or negative, and with it the
     // order; report them as the band designers would before converting it.
-    if (tipo == "BANDPASS") comprobarBordes(wInferior, wSuperior, lineaBordesPasaBanda);
-    if (tipo == "BANDSTOP") comprobarBordes(wInferior, wSuperior, lineaBordesRechazaBanda);
+    if (tipo == TipoFiltro::pasaBanda) comprobarBordes(wInferior, wSuperior, lineaBordesPasaBanda);
+    if (tipo == TipoFiltro::rechazaBanda) comprobarBordes(wInferior, wSuperior, lineaBordesRechazaBanda);
 
-    const double m0Real = ordenBaseFIR(frecInferior, frecSuperior, frecuenciaMuestreo, atenuacionDb);
+    const double m0Real = ordenBaseFIR(tipo, frecInferior, frecSuperior, frecuenciaMuestreo, atenuacionDb);
     if (!std::isfinite(m0Real) || std::abs(m0Real) > ordenMaximoFIR)
         throw std::invalid_argument("disenarFiltroFIR: el orden del filtro (" + numero(m0Real) +
                                     ") no es representable; revise los límites y la atenuación");
@@ -159,13 +198,37 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
     const int ordenImpar = (m0 % 2 == 0) ? m0 - 1 : m0;
 
     arma::vec b;
-    if (tipo == "HIGH")
-        b = disenoPasaAltos(ordenPar, wInferior);
-    else if (tipo == "LOW")
-        b = disenoPasaBajos(ordenImpar, wInferior);
-    else if (tipo == "BANDPASS")
-        b = disenoPasaBanda(ordenPar, wInferior, wSuperior);
-    else if (tipo == "BANDSTOP")
-        b = disenoRechazaBanda(ordenPar, wInferior, wSuperior);
+    switch (tipo) {
+        case TipoFiltro::pasaAltos: b = disenoPasaAltos(ordenPar, wInferior); break;
+        case TipoFiltro::pasaBajos: b = disenoPasaBajos(ordenImpar, wInferior); break;
+        case TipoFiltro::pasaBanda: b = disenoPasaBanda(ordenPar, wInferior, wSuperior); break;
+        case TipoFiltro::rechazaBanda: b = disenoRechazaBanda(ordenPar, wInferior, wSuperior); break;
+    }
     prepararFiltroFIR(filtro, std::move(b));
+}
+
+RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo, arma::uword puntos) {
+    if (coeficientes.is_empty()) throw std::invalid_argument("respuestaFIR: el filtro no tiene coeficientes");
+    if (frecuenciaMuestreo <= 0)
+        throw std::invalid_argument("respuestaFIR: frecuencia de muestreo no válida (" +
+                                    std::to_string(frecuenciaMuestreo) + " Hz)");
+    if (puntos < 2) throw std::invalid_argument("respuestaFIR: hacen falta al menos 2 puntos");
+    RespuestaFIR r;
+    r.frecuenciasHz = arma::linspace(0.0, 0.5 * static_cast<double>(frecuenciaMuestreo), puntos);
+    arma::vec magnitud(puntos);
+    const arma::uword intervalos = puntos - 1;
+    if (coeficientes.n_elem * puntos <= (arma::uword{1} << 22)) {
+        for (arma::uword j = 0; j < puntos; ++j)  // normalised to Nyquist: j / (puntos - 1)
+            magnitud(j) = gananciaEn(coeficientes, static_cast<double>(j) / static_cast<double>(intervalos));
+    } else {
+        // Long filters: one zero-padded FFT whose bins fall on the grid, so the
+        // dialog stays responsive up to the largest order (a power-of-two
+        // multiple of the grid keeps the transform fast).
+        arma::uword paso = 1;
+        while (2 * intervalos * paso < coeficientes.n_elem) paso *= 2;
+        const arma::cx_vec espectro = arma::fft(coeficientes, 2 * intervalos * paso);
+        for (arma::uword j = 0; j < puntos; ++j) magnitud(j) = std::abs(espectro(j * paso));
+    }
+    r.magnitudDb = 20.0 * arma::log10(arma::clamp(magnitud, 1e-15, arma::datum::inf));
+    return r;
 }

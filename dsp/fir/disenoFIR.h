@@ -6,8 +6,6 @@
 // (1.0 = half the sampling rate). sinc(x) = sin(pi x) / (pi x), sinc(0) = 1;
 // coefficient m (0 ... M) uses t_m = m - M/2 and the window w of length M+1.
 
-#include <string>
-
 #include <armadillo>
 
 #include "dsp/fir/FiltroFIR.h"
@@ -31,18 +29,50 @@ arma::vec disenoPasaBanda(int orden, double f0, double f1);
 // Even order only; needs f0 < f1.
 arma::vec disenoRechazaBanda(int orden, double f0, double f1);
 
-// Base order of a design: the integer part (toward zero) of fs A / (22 (fHi - fLo)),
-// a rule of thumb for the Hamming window's transition width. Returned as a
-// double so a zero gap (infinite order) can be told apart before converting.
-double ordenBaseFIR(double frecInferior, double frecSuperior, int frecuenciaMuestreo, int atenuacionDb);
+// The four designs, down to the designers. The values are the dialog's type
+// codes; a value outside them is refused, never turned into an empty filter.
+enum class TipoFiltro { pasaAltos = 0, pasaBajos = 1, pasaBanda = 2, rechazaBanda = 3 };
 
-// Design and set up a filter from limits in Hz. The type name is compared in
-// upper case: "HIGH" (even order, cut-off frecInferior), "LOW" (odd order,
-// cut-off frecInferior), "BANDPASS" and "BANDSTOP" (even order, edges
-// frecInferior and frecSuperior). Any other name leaves an empty filter (no
-// coefficients). The order comes from ordenBaseFIR for every type.
+// Transition width (Hz) the order formula uses. For the single-edge types it
+// is the gap fHi - fLo: there the second limit exists to set the transition.
+// For band-pass and band-stop it is the narrowest of the band and what each
+// edge allows, min(fHi - fLo, d(fLo), d(fHi)):
+//   lower edge f: d(f) = min(max(0.25 f, 2 Hz), f)
+//   upper edge f: d(f) = min(max(0.25 f, 2 Hz), fs/2 - f)
+// so an edge at 1 Hz gets a 1 Hz transition instead of the width of the band;
+// when the band is the narrowest it equals the gap, as for narrow notches.
+// Throws std::invalid_argument for a type outside TipoFiltro.
+double anchoTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo);
+
+// Which limit fixes anchoTransicionFIR: the gap between both, the lower edge or
+// the upper edge. The refusals use it to say which limit to move.
+enum class LimiteTransicion { separacion, inferior, superior };
+LimiteTransicion limiteTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo);
+
+// Base order of a design: the integer part (toward zero) of fs A / (22 d),
+// d = anchoTransicionFIR, a rule of thumb for the Hamming window's transition
+// width. Returned as a double so a zero width (infinite order) can be told
+// apart before converting.
+double ordenBaseFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo,
+                    int atenuacionDb);
+
+// Design and set up a filter from limits in Hz: pasaAltos (even order, cut-off
+// frecInferior), pasaBajos (odd order, cut-off frecInferior), pasaBanda and
+// rechazaBanda (even order, edges frecInferior and frecSuperior); the order
+// from ordenBaseFIR.
 // Throws ErrorDisenoFIR from the designers' checks (band edges out of order are
-// caught before the order is worked out) and std::invalid_argument for a
-// sampling rate of 0 or below or an order that cannot be represented.
+// caught before the order is worked out) and std::invalid_argument for a type
+// outside TipoFiltro, a sampling rate of 0 or below or an order that cannot be
+// represented.
 void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperior, int frecuenciaMuestreo,
-                      int atenuacionDb, std::string tipo);
+                      int atenuacionDb, TipoFiltro tipo);
+
+// Magnitude response |sum_n b[n] e^(-i 2 pi f n / fs)| in dB at `puntos`
+// frequencies evenly spread from 0 to fs/2 (both included): one column of
+// frequencies in Hz, one of dB. Magnitudes below 1e-15 are drawn as -300 dB.
+// Throws std::invalid_argument for no coefficients, fs <= 0 or fewer than 2 points.
+struct RespuestaFIR {
+    arma::vec frecuenciasHz;
+    arma::vec magnitudDb;
+};
+RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo, arma::uword puntos);

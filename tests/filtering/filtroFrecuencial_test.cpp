@@ -23,21 +23,24 @@ EEG registro(uint32_t canales, int64_t muestras) {
 }  // namespace
 
 TEST(FiltrarEEG, CadaCanalContinuaElEstadoDelAnterior) {
-    // Every row of every matrix runs through one 19-tap band-pass filter in
-    // turn, as one long signal.
-    EEG eeg = registro(3, 200);
-    eeg.matrices.push_back(arma::randn(3, 200));
+    // Every row of every matrix runs through one filter in turn, as one long
+    // signal: the default band-pass (699 taps, by FFT) against the sample-by-
+    // sample filter, to rounding.
+    EEG eeg = registro(3, 1500);
+    eeg.matrices.push_back(arma::randn(3, 1500));
     eeg.numeroMatrices = 2;
     const EEG r = filtrarEEG(eeg, OpcionesFiltro{});
     EXPECT_EQ(r.historia, " CAR");  // the command adds the tag
     EXPECT_EQ(r.canales, eeg.canales);
     EXPECT_EQ(r.tablaEventos, eeg.tablaEventos);
     FiltroFIR f;
-    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "BANDPASS");
+    disenarFiltroFIR(f, 1.0, 40.0, 256, 60, TipoFiltro::pasaBanda);
+    ASSERT_EQ(f.numeroCoeficientes, 699u);
     for (arma::uword m = 0; m < 2; ++m)
-        for (arma::uword c = 0; c < 3; ++c)
-            EXPECT_TRUE(arma::approx_equal(r.matrices[m].row(c).t(), filtrarFIR(f, eeg.matrices[m].row(c).t()),
-                                           "absdiff", 0.0));
+        for (arma::uword c = 0; c < 3; ++c) {
+            const arma::vec esperado = filtrarFIR(f, eeg.matrices[m].row(c).t());
+            EXPECT_LE(arma::abs(r.matrices[m].row(c).t() - esperado).max(), 1e-10 * arma::abs(esperado).max());
+        }
 
     // A step still "on" at the end of channel 0, then zeros: channel 1 alone
     // would give zeros; carrying the state, output k is b[k+1] + ... + b[L-1].
@@ -45,7 +48,7 @@ TEST(FiltrarEEG, CadaCanalContinuaElEstadoDelAnterior) {
     escalon.matrices[0].row(0).fill(1.0);
     const EEG s = filtrarEEG(escalon, OpcionesFiltro{TipoFiltro::pasaBajos, 1.0, 40.0, 60});
     FiltroFIR bajos;
-    disenarFiltroFIR(bajos, 1.0, 40.0, 256, 60, "LOW");
+    disenarFiltroFIR(bajos, 1.0, 40.0, 256, 60, TipoFiltro::pasaBajos);
     const arma::vec b = bajos.coeficientes;
     for (arma::uword k = 0; k + 1 < b.n_elem; ++k)
         EXPECT_NEAR(s.datos()(1, k), arma::accu(b.tail(b.n_elem - k - 1)), 1e-15);
@@ -91,7 +94,8 @@ TEST(FiltrarEEG, ParametrosSinFiltroUtilSeRechazanAntesDelDiseno) {
         {eeg, pasaBanda(std::nan(""), 40, 60), "mayor que 0 Hz"},
         {eeg, pasaBanda(1, std::nan(""), 60), "límite superior"},
         {eeg, OpcionesFiltro{TipoFiltro::pasaBajos, 1, 40, 1}, "el orden del filtro sería 0"},  // trunc(256 / 858)
-        {eeg, pasaBanda(1, 40, -60), "el orden del filtro sería -17"},
+        {eeg, pasaBanda(1, 40, -60), "el orden del filtro sería -698"},
+        {eeg, OpcionesFiltro{static_cast<TipoFiltro>(5), 1, 40, 60}, "tipo de filtro desconocido (código 5)"},
         {EEG(), OpcionesFiltro{}, "frecuencia de muestreo"},
         {EEG(256, 4, 0), OpcionesFiltro{}, "no tiene muestras"},
         {EEG(256, 0, 100), OpcionesFiltro{}, "no tiene muestras"},
@@ -107,7 +111,47 @@ TEST(FiltrarEEG, ParametrosSinFiltroUtilSeRechazanAntesDelDiseno) {
         }
     }
     // Just inside the limits: below Nyquist, order 1, as many samples as taps.
-    EXPECT_NO_THROW(filtrarEEG(registro(2, 3000), pasaBanda(100, 127.99, 60)));
+    EXPECT_NO_THROW(filtrarEEG(registro(2, 3000), OpcionesFiltro{TipoFiltro::pasaBajos, 100, 127.99, 60}));
     EXPECT_NO_THROW(filtrarEEG(eeg, OpcionesFiltro{TipoFiltro::pasaBajos, 1, 40, 4}));
     EXPECT_NO_THROW(filtrarEEG(registro(2, 1397), pasaBanda(1, 1.5, 60)));
+}
+
+TEST(FiltrarEEG, FiltroDemasiadoLargoDiceQueLimiteMover) {
+    // 1000 samples at 256 Hz, 60 dB: each band below needs more taps than that.
+    const EEG eeg = registro(2, 1000);
+    const struct {
+        OpcionesFiltro opciones;
+        const char* texto;
+    } casos[] = {
+        // Lower edge 0.1 Hz allows a 0.1 Hz transition: 6983 taps.
+        {{TipoFiltro::pasaBanda, 0.1, 40, 60}, "6983 coeficientes y la rama solo tiene 1000 muestras por canal; suba el "
+                                              "límite inferior (0.1 Hz), que fija una transición de 0.1 Hz"},
+        // 127.9 Hz is 0.1 Hz from Nyquist.
+        {{TipoFiltro::pasaBanda, 100, 127.9, 60}, "baje el límite superior (127.9 Hz)"},
+        // A band of 0.5 Hz is narrower than what either edge allows.
+        {{TipoFiltro::rechazaBanda, 10, 10.5, 60}, "separe más el límite inferior (10 Hz) y el superior (10.5 Hz)"},
+        {{TipoFiltro::pasaAltos, 10, 10.5, 60}, "separe más el límite inferior (10 Hz)"},
+    };
+    for (const auto& c : casos) {
+        try {
+            filtrarEEG(eeg, c.opciones);
+            ADD_FAILURE() << "no se rechazó: " << c.texto;
+        } catch (const ParametrosFiltroNoValidos& e) {
+            EXPECT_NE(std::string(e.what()).find(c.texto), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("o reduzca la caída en decibelios"), std::string::npos);
+        }
+    }
+}
+
+TEST(FiltrarEEG, AplicaElDisenoDeLaRama) {
+    // An impulse on the first channel comes out as the coefficients that
+    // disenarFiltroRama gives (the design the dialog draws and the runner uses).
+    EEG eeg(256, 1, 2000);
+    eeg.matrices[0](0, 0) = 1.0;
+    for (const OpcionesFiltro& o : {OpcionesFiltro{}, OpcionesFiltro{TipoFiltro::rechazaBanda, 48, 52, 60}}) {
+        const FiltroFIR d = disenarFiltroRama(ramaFiltrable(eeg), o);
+        const arma::rowvec y = filtrarEEG(eeg, o).datos().row(0);
+        EXPECT_LE(arma::abs(y.head(d.numeroCoeficientes).t() - d.coeficientes).max(), 1e-13);
+        EXPECT_LE(arma::abs(y.tail(2000 - d.numeroCoeficientes)).max(), 1e-13);
+    }
 }

@@ -61,44 +61,130 @@ TEST(DisenoFIR, VentanasYDisenosIgualQueFirwinA1e12) {
         EXPECT_LE(arma::abs(disenar(r) - r.valores).max(), 1e-12);  // a wrong length throws
         if (r.f0 != 1.0 / 128.0) continue;
         // The worked example from Hz through the design-and-set-up: 256 Hz, 60 dB, 1 to 40 Hz.
+        // Single-edge types from Hz keep the gap as their width: 256 Hz, 60 dB, 1 to 40 Hz.
+        if (r.tipo == "BANDPASS" || r.tipo == "BANDSTOP") continue;
         FiltroFIR f;
-        disenarFiltroFIR(f, 1.0, 40.0, 256, 60, r.tipo);
+        disenarFiltroFIR(f, 1.0, 40.0, 256, 60, r.tipo == "LOW" ? TipoFiltro::pasaBajos : TipoFiltro::pasaAltos);
         EXPECT_LE(arma::abs(f.coeficientes - r.valores).max(), 1e-12);
         ++ejemplo;
     }
-    EXPECT_EQ(ejemplo, 4);
+    EXPECT_EQ(ejemplo, 2);
+}
+
+namespace {
+
+TipoFiltro tipoDe(const std::string& nombre) {
+    if (nombre == "LOW") return TipoFiltro::pasaBajos;
+    if (nombre == "HIGH") return TipoFiltro::pasaAltos;
+    if (nombre == "BANDPASS") return TipoFiltro::pasaBanda;
+    return TipoFiltro::rechazaBanda;
+}
+
+}  // namespace
+
+TEST(DisenarFiltroFIR, DesdeHzIgualQueFirwinConElAnchoDeTransicion) {
+    // tests/data/fir/disenos_hz.txt: type, fs, A, limits, the order the rule
+    // gives (worked out in Python), firwin's coefficients.
+    std::ifstream entrada(ONDELAR_RAIZ "/tests/data/fir/disenos_hz.txt");
+    int casos = 0;
+    for (std::string linea; std::getline(entrada, linea);) {
+        if (linea.empty() || linea[0] == '#') continue;
+        std::istringstream campos(linea);
+        std::string tipo;
+        int fs = 0, a = 0, orden = 0;
+        double fInf = 0.0, fSup = 0.0;
+        campos >> tipo >> fs >> a >> fInf >> fSup >> orden;
+        std::vector<double> b;
+        for (double x; campos >> x;) b.push_back(x);
+        SCOPED_TRACE(linea.substr(0, 40));
+        FiltroFIR f;
+        disenarFiltroFIR(f, fInf, fSup, fs, a, tipoDe(tipo));
+        ASSERT_EQ(f.numeroCoeficientes, static_cast<uint32_t>(orden + 1));
+        EXPECT_LE(arma::abs(f.coeficientes - arma::vec(b)).max(), 1e-12);
+        ++casos;
+    }
+    EXPECT_EQ(casos, 10);
+}
+
+TEST(DisenarFiltroFIR, RespuestaEnFrecuenciasElegidasIgualQueLaReferencia) {
+    // tests/data/fir/respuestas_hz.txt (the README's table): |H| in dB at DC,
+    // half the lower edge, the edges, the centre and beyond the upper edge.
+    std::ifstream entrada(ONDELAR_RAIZ "/tests/data/fir/respuestas_hz.txt");
+    int casos = 0;
+    for (std::string linea; std::getline(entrada, linea);) {
+        if (linea.empty() || linea[0] == '#') continue;
+        std::istringstream campos(linea);
+        std::string tipo;
+        int fs = 0, a = 0;
+        double fInf = 0.0, fSup = 0.0, hz = 0.0, db = 0.0;
+        campos >> tipo >> fs >> a >> fInf >> fSup >> hz >> db;
+        FiltroFIR f;
+        disenarFiltroFIR(f, fInf, fSup, fs, a, tipoDe(tipo));
+        // 513 points from 0 to 128 Hz: 0.25 Hz steps, on which every chosen
+        // frequency falls.
+        const RespuestaFIR r = respuestaFIR(f.coeficientes, fs, 513);
+        const arma::uvec i = arma::find(arma::abs(r.frecuenciasHz - hz) < 1e-9);
+        ASSERT_EQ(i.n_elem, 1u) << hz;
+        EXPECT_NEAR(r.magnitudDb(i(0)), db, 1e-8) << linea;
+        ++casos;
+    }
+    EXPECT_EQ(casos, 24);
+}
+
+TEST(AnchoTransicionFIR, CadaBordeLimitaSegunSuRegla) {
+    // 256 Hz: 1-40 -> the lower edge allows 1 Hz; 8-13 -> 2 Hz (max(2, 0.25*8));
+    // 48-52 -> the band, 4 Hz; 100-120 -> the upper edge, 128 - 120 = 8 Hz;
+    // single-edge types take the gap.
+    EXPECT_EQ(anchoTransicionFIR(TipoFiltro::pasaBanda, 1, 40, 256), 1.0);
+    EXPECT_EQ(anchoTransicionFIR(TipoFiltro::rechazaBanda, 8, 13, 256), 2.0);
+    EXPECT_EQ(anchoTransicionFIR(TipoFiltro::pasaBanda, 48, 52, 256), 4.0);
+    EXPECT_EQ(anchoTransicionFIR(TipoFiltro::pasaBanda, 100, 120, 256), 8.0);
+    EXPECT_EQ(anchoTransicionFIR(TipoFiltro::pasaAltos, 1, 40, 256), 39.0);
+    EXPECT_EQ(limiteTransicionFIR(TipoFiltro::pasaBanda, 1, 40, 256), LimiteTransicion::inferior);
+    EXPECT_EQ(limiteTransicionFIR(TipoFiltro::pasaBanda, 48, 52, 256), LimiteTransicion::separacion);
+    EXPECT_EQ(limiteTransicionFIR(TipoFiltro::pasaBanda, 100, 120, 256), LimiteTransicion::superior);
+    EXPECT_EQ(limiteTransicionFIR(TipoFiltro::pasaBajos, 1, 40, 256), LimiteTransicion::separacion);
+    // The worked example: trunc(256 * 60 / 22) = 698, already even: 699 taps.
+    EXPECT_EQ(ordenBaseFIR(TipoFiltro::pasaBanda, 1, 40, 256, 60), 698.0);
 }
 
 TEST(DisenarFiltroFIR, OrdenYCoeficientesSegunElTipo) {
-    // M0 = trunc(fs A / (22 gap)); band filters make it even, low-pass odd; 256 Hz and 60 dB:
-    // gap 39: 17 (the worked example); gap 40: 17; gap 36: 19; gap 38: 18.
-    EXPECT_EQ(ordenBaseFIR(1.0, 40.0, 256, 60), 17.0);
+    // Single-edge types: M0 = trunc(fs A / (22 gap)), low-pass made odd, high-pass even;
+    // 256 Hz and 60 dB: gap 39: 17; gap 40: 17. Band types: 2-38 Hz has edges
+    // allowing 2 and 9.5 Hz, so width 2: trunc(15360 / 44) = 349, made even;
+    // 48-52 Hz keeps its band, 4 Hz: trunc(15360 / 88) = 174.
+    EXPECT_EQ(ordenBaseFIR(TipoFiltro::pasaBajos, 1.0, 40.0, 256, 60), 17.0);
     struct Caso {
         double f1, f2;
         int32_t fs;
-        const char* tipo;
+        TipoFiltro tipo;
         arma::uword coeficientes;
         arma::vec esperado;
     };
     for (const Caso& c : std::vector<Caso>{
-             {1, 40, 256, "BANDPASS", 19, disenoPasaBanda(18, 1.0 / 128, 40.0 / 128)},
-             {1, 40, 256, "LOW", 18, disenoPasaBajos(17, 1.0 / 128)},  // cut-off at the lower limit
-             {1, 40, 256, "high", 19, disenoPasaAltos(18, 1.0 / 128)},  // the name in any case
-             {2, 42, 256, "Low", 18, disenoPasaBajos(17, 2.0 / 128)},
-             {2, 38, 256, "bandstop", 21, disenoRechazaBanda(20, 2.0 / 128, 38.0 / 128)},
-             {2, 40, 256, "LOW", 18, disenoPasaBajos(17, 2.0 / 128)},
-             {1, 40, 255, "BANDPASS", 19, disenoPasaBanda(18, 1.0 / 127.5, 40.0 / 127.5)},  // Nyquist 127.5, not 127
-             {1, 40, 256, "BANDPASS ", 0, arma::vec()},  // an unknown name gives an empty filter
-             {1, 40, 256, "", 0, arma::vec()},
+             {1, 40, 256, TipoFiltro::pasaBajos, 18, disenoPasaBajos(17, 1.0 / 128)},  // cut-off at the lower limit
+             {1, 40, 256, TipoFiltro::pasaAltos, 19, disenoPasaAltos(18, 1.0 / 128)},
+             {2, 42, 256, TipoFiltro::pasaBajos, 18, disenoPasaBajos(17, 2.0 / 128)},
+             {2, 38, 256, TipoFiltro::rechazaBanda, 351, disenoRechazaBanda(350, 2.0 / 128, 38.0 / 128)},
+             {48, 52, 256, TipoFiltro::rechazaBanda, 175, disenoRechazaBanda(174, 48.0 / 128, 52.0 / 128)},
+             {1, 40, 255, TipoFiltro::pasaBanda, 697, disenoPasaBanda(696, 1.0 / 127.5, 40.0 / 127.5)},  // Nyquist 127.5
          }) {
         FiltroFIR f;
         disenarFiltroFIR(f, c.f1, c.f2, c.fs, 60, c.tipo);
-        EXPECT_EQ(f.numeroCoeficientes, c.coeficientes) << c.tipo << " " << c.f1 << " " << c.f2;
-        EXPECT_TRUE(arma::approx_equal(f.coeficientes, c.esperado, "absdiff", 0.0)) << c.tipo;
+        EXPECT_EQ(f.numeroCoeficientes, c.coeficientes) << static_cast<int>(c.tipo) << " " << c.f1 << " " << c.f2;
+        EXPECT_TRUE(arma::approx_equal(f.coeficientes, c.esperado, "absdiff", 0.0)) << static_cast<int>(c.tipo);
     }
     EXPECT_TRUE(arma::approx_equal(disenoPasaBajos(0, 0.3), arma::vec{1.0}, "absdiff", 0.0));  // order 0: one tap
     EXPECT_TRUE(ventanaHamming(0).is_empty());
     EXPECT_TRUE(arma::approx_equal(ventanaHamming(1), arma::vec{1.0}, "absdiff", 0.0));  // not 0 / 0
+}
+
+TEST(DisenarFiltroFIR, TipoDesconocidoSeRechazaSinFiltroVacio) {
+    FiltroFIR f;
+    prepararFiltroFIR(f, arma::vec{1.0, 2.0});
+    EXPECT_THROW(disenarFiltroFIR(f, 1.0, 40.0, 256, 60, static_cast<TipoFiltro>(7)), std::invalid_argument);
+    EXPECT_EQ(f.numeroCoeficientes, 2u);  // left as it was
+    EXPECT_THROW(anchoTransicionFIR(static_cast<TipoFiltro>(-1), 1.0, 40.0, 256), std::invalid_argument);
 }
 
 TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
@@ -114,11 +200,11 @@ TEST(DisenarFiltroFIR, ErroresDeDisenoSeInformanYLanzan) {
              {[] { disenoPasaBanda(18, 0.4, 0.3); }, 659, bordes},
              {[] { disenoRechazaBanda(17, 0.4, 0.3); }, 690, ordenPar},  // the order is checked first
              {[] { disenoRechazaBanda(18, 0.4, 0.3); }, 692, bordes},
-             {[&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "BANDPASS"); }, 659, bordes},
-             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "bandpass"); }, 659, bordes},
-             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "BANDSTOP"); }, 692, bordes},
+             {[&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, TipoFiltro::pasaBanda); }, 659, bordes},
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, TipoFiltro::pasaBanda); }, 659, bordes},
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, TipoFiltro::rechazaBanda); }, 692, bordes},
              // gap -39: trunc(-17.9) = -17, odd; "made even" leaves it (remainder -1).
-             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "HIGH"); }, 630, ordenPar},
+             {[&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, TipoFiltro::pasaAltos); }, 630, ordenPar},
          }) {
         const std::string esperado = "FIR Error [dsp/fir/disenoFIR.cpp@" + std::to_string(c.linea) + "]: " + c.mensaje;
         const prueba::Captura r = prueba::capturar([&] {
@@ -142,13 +228,14 @@ TEST(DisenarFiltroFIR, ParametrosSinFiltroPosibleSeRechazan) {
     for (const auto& disenar : std::vector<std::function<void()>>{
              [] { disenoPasaBajos(-1, 0.2); }, [] { disenoPasaBanda(-2, 0.1, 0.2); }, [] { disenoPasaBajos(ordenMaximoFIR + 1, 0.2); },
              [] { disenoPasaBajos(17, 0.0); },  // every coefficient 0: no gain to normalise by
-             [&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, "LOW"); },          // infinite order
-             [&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, "LOW"); },           // negative order
-             [&] { disenarFiltroFIR(f, 1.0, 1.001, 1 << 20, 99, "HIGH"); },     // huge order
-             [&] { disenarFiltroFIR(f, 1.0, 40.0, 0, 60, "LOW"); }, [&] { disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, "LOW"); },
+             [&] { disenarFiltroFIR(f, 10.0, 10.0, 256, 60, TipoFiltro::pasaBajos); },       // infinite order
+             [&] { disenarFiltroFIR(f, 40.0, 1.0, 256, 60, TipoFiltro::pasaBajos); },        // negative order
+             [&] { disenarFiltroFIR(f, 1.0, 1.001, 1 << 20, 99, TipoFiltro::pasaAltos); },  // huge order
+             [&] { disenarFiltroFIR(f, 1.0, 40.0, 0, 60, TipoFiltro::pasaBajos); },
+             [&] { disenarFiltroFIR(f, std::nan(""), 40.0, 256, 60, TipoFiltro::pasaBajos); },
              [&] {  // an empty filter says so instead of writing past its state
-                 disenarFiltroFIR(f, 1.0, 40.0, 256, 60, "");
-                 filtrarFIR(f, arma::vec{1.0, 2.0});
+                 FiltroFIR vacio;
+                 filtrarFIR(vacio, arma::vec{1.0, 2.0});
              },
          })
         EXPECT_THROW(disenar(), std::invalid_argument);

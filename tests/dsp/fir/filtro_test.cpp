@@ -1,5 +1,9 @@
 // The filter object: impulse response, state kept between calls and rows,
 // and the row-by-row matrix filtering.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "dsp/fir/fir.h"
@@ -12,7 +16,9 @@ FiltroFIR filtroDe(const arma::vec& b) {
     return f;
 }
 
-FiltroFIR disenado(const char* tipo) {
+// 256 Hz, 1 to 40 Hz, 60 dB: 19 taps for the high-pass, 18 for the low-pass
+// (direct path), 699 for the band-pass (FFT path).
+FiltroFIR disenado(TipoFiltro tipo) {
     FiltroFIR f;
     disenarFiltroFIR(f, 1.0, 40.0, 256, 60, tipo);
     return f;
@@ -21,7 +27,7 @@ FiltroFIR disenado(const char* tipo) {
 }  // namespace
 
 TEST(FiltroFIR, RespuestaAlImpulsoEstadoEntreLlamadasYEntreFilas) {
-    FiltroFIR f = disenado("BANDPASS");
+    FiltroFIR f = disenado(TipoFiltro::pasaAltos);
     arma::vec impulso(30, arma::fill::zeros);
     impulso(0) = 1.0;
     const arma::vec y = filtrarFIR(f, impulso);
@@ -43,7 +49,7 @@ TEST(FiltroFIR, RespuestaAlImpulsoEstadoEntreLlamadasYEntreFilas) {
     // A long stream in pieces equals the convolution of the whole.
     arma::arma_rng::set_seed(7);
     const arma::vec x = arma::randn(200);
-    FiltroFIR h = disenado("LOW");
+    FiltroFIR h = disenado(TipoFiltro::pasaBajos);
     arma::vec partes = filtrarFIR(h, x.head(5));  // one call per statement: they must run in this order
     partes = arma::join_cols(partes, filtrarFIR(h, x.tail(195)));
     EXPECT_LE(arma::abs(partes - arma::vec(arma::conv(x, h.coeficientes)).head(200)).max(), 1e-14);
@@ -51,7 +57,7 @@ TEST(FiltroFIR, RespuestaAlImpulsoEstadoEntreLlamadasYEntreFilas) {
 
 TEST(FiltrarFilasFIR, IgualQueFilaAFilaConElEstadoArrastrado) {
     arma::arma_rng::set_seed(11);
-    const FiltroFIR diseno = disenado("BANDPASS");
+    const FiltroFIR diseno = disenado(TipoFiltro::pasaAltos);
     // Long rows, rows shorter than the filter, a single sample, one channel, none.
     for (const auto& [canales, muestras] : std::vector<std::pair<arma::uword, arma::uword>>{
              {5, 300}, {7, 10}, {3, 18}, {4, 19}, {6, 1}, {1, 50}, {64, 40}, {0, 10}, {3, 0}}) {
@@ -81,4 +87,51 @@ TEST(FiltrarFilasFIR, SalidaReutilizadaYRechazos) {
     f = filtroDe({1.0, 1.0});
     f.estado.zeros(1);
     EXPECT_THROW(filtrarFilasFIR(f, arma::mat(2, 2, arma::fill::ones)), std::invalid_argument);
+}
+
+TEST(FiltrarFilasFIR, SolapamientoFFTIgualQueConvolucionDirectaEntreCanales) {
+    arma::arma_rng::set_seed(13);
+    const FiltroFIR diseno = disenado(TipoFiltro::pasaBanda);
+    ASSERT_GT(diseno.numeroCoeficientes, coeficientesMaximosDirecto);
+    // Several blocks per row, rows shorter than the filter (each reaches back
+    // over several rows), 8-row groups with a remainder, a single sample.
+    for (const auto& [canales, muestras] : std::vector<std::pair<arma::uword, arma::uword>>{
+             {3, 20000}, {11, 300}, {9, 1500}, {2, 1}, {1, 699}}) {
+        // An offset keeps the scale away from zero so the relative bound bites.
+        const arma::mat x = 5.0 + arma::randn(canales, muestras);
+        FiltroFIR directo = diseno;  // runs the state over a first matrix too
+        FiltroFIR fft = diseno;
+        const arma::mat previa = arma::randn(2, 50);
+        arma::mat esperadoPrevia(2, 50), esperado(canales, muestras);
+        for (arma::uword c = 0; c < 2; ++c) esperadoPrevia.row(c) = filtrarFIR(directo, previa.row(c).t()).t();
+        for (arma::uword c = 0; c < canales; ++c) esperado.row(c) = filtrarFIR(directo, x.row(c).t()).t();
+        const arma::mat yPrevia = filtrarFilasFIR(fft, previa);
+        const arma::mat y = filtrarFilasFIR(fft, x);
+        const double escala = arma::abs(esperado).max();
+        EXPECT_LE(arma::abs(y - esperado).max(), 1e-10 * escala) << canales << " x " << muestras;
+        EXPECT_LE(arma::abs(yPrevia - esperadoPrevia).max(), 1e-10 * arma::abs(esperadoPrevia).max());
+        EXPECT_EQ(fft.posicion, directo.posicion);
+        EXPECT_TRUE(arma::approx_equal(fft.estado, directo.estado, "absdiff", 0.0));
+    }
+}
+
+TEST(FiltrarFilasFIR, AvanceNoCambiaLosNumeros) {
+    arma::arma_rng::set_seed(17);
+    const arma::mat x = arma::randn(10, 3000);
+    for (TipoFiltro tipo : {TipoFiltro::pasaBanda, TipoFiltro::pasaAltos}) {  // FFT and direct paths
+        FiltroFIR sin = disenado(tipo), con = disenado(tipo);
+        std::vector<double> fracciones;
+        const arma::mat a = filtrarFilasFIR(sin, x);
+        const arma::mat b =
+            filtrarFilasFIR(con, x, Avance([&](double f, const std::string&) { fracciones.push_back(f); }));
+        EXPECT_TRUE(arma::approx_equal(a, b, "absdiff", 0.0));
+        ASSERT_FALSE(fracciones.empty());
+        EXPECT_TRUE(std::is_sorted(fracciones.begin(), fracciones.end()));
+        EXPECT_EQ(fracciones.back(), 1.0);
+        // One call per channel by FFT.
+        if (tipo == TipoFiltro::pasaBanda) EXPECT_EQ(fracciones.size(), 10u);
+    }
+    // A reporter that cancels stops the filtering.
+    FiltroFIR f = disenado(TipoFiltro::pasaBanda);
+    EXPECT_THROW(filtrarFilasFIR(f, x, Avance([](double, const std::string&) { throw Cancelado(); })), Cancelado);
 }

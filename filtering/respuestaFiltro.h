@@ -1,0 +1,22 @@
+#pragma once
+// What the filter dialog draws: the magnitude response of the filter the step
+// would apply to the selected branch, worked out here so the dialog only draws.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "filtering/filtroFrecuencial.h"
+
+struct RespuestaFiltro {
+    std::vector<double> frecuenciasHz;  // 0 ... fs/2, evenly spread
+    std::vector<double> magnitudDb;     // 20 log10 |H(f)|; -300 where |H| < 1e-15
+    int numeroCoeficientes = 0;
+    double duracionSegundos = 0.0;      // coefficients / fs
+    std::string resumen;                // "699 coeficientes (2.73 s)"
+};
+
+// The response of disenarFiltroRama(rama, opciones) at `puntos` frequencies.
+// Throws what disenarFiltroRama throws (ParametrosFiltroNoValidos,
+// ErrorDisenoFIR): its text is the reason to show instead of the plot.
+RespuestaFiltro respuestaFiltro(const RamaFiltrable& rama, const OpcionesFiltro& opciones, std::size_t puntos = 1025);
