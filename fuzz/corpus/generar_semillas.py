@@ -80,3 +80,14 @@ escribir('fuzz_ced', 'p300', ced)
 lineas = ced.split(b'\n')
 escribir('fuzz_ced', 'con_tipo_crlf', b'\r\n'.join(l.replace(b'\t\t', b'\tEEG\t', 1) for l in lineas[:5]))
 escribir('fuzz_ced', 'coordenada_mala', b'\n'.join(lineas[:3] + [b'3\tP3\t\t0\t0\tx\t1\t2']))
+
+
+def pasos(texto, *enteros):
+    return texto.encode() + b'\n' + b''.join(struct.pack('<i', v) for v in enteros)
+
+
+escribir('fuzz_pasos', 'promediado', pasos('promediado:1.1+2.1,100,600', 256, 100, 600, 56840, 2312, 2400, 56800))
+escribir('fuzz_pasos', 'promediado_fuera', pasos('promediado:1.1,100,1000000', 1000000000, 0, 20000, 1000, 500))
+escribir('fuzz_pasos', 'asr', pasos('asr:5,0.075,-3.5,5.5', 256, 7000, 10000, 99999, 1792))
+escribir('fuzz_pasos', 'filtro', pasos('filtro:BANDPASS,1,40,60'))
+escribir('fuzz_pasos', 'car', pasos('car', 250, 100, 200, 200, 25, 149))
