@@ -181,7 +181,7 @@ EEG DatFileReader::decodificar() {
     // refused, unless it is too short for the states the header defines:
     // then the parameter is stale (BCI2000 files exist with such headers) and
     // the data are read as the first line lays them out.
-    if (errorCabecera.empty() && longitudEstadoParametro && *longitudEstadoParametro != *longitudVectorEstado) {
+    if (errorCabecera.empty() && longitudEstadoParametro) {
         const std::string ambos = "el parámetro StateVectorLength= " + std::to_string(*longitudEstadoParametro) +
                                   " no coincide con StatevectorLen= " + std::to_string(*longitudVectorEstado) +
                                   " de la primera línea";
@@ -209,13 +209,6 @@ EEG DatFileReader::decodificar() {
                         std::to_string(canales) + ": se usan los " + std::to_string(canales) + " primeros nombres.");
         etiquetas.resize(static_cast<size_t>(canales));
     }
-    if (codigoEstimulo && (codigoEstimulo->longitud < 1 || codigoEstimulo->longitud > 32 || codigoEstimulo->byte < 0 ||
-                           codigoEstimulo->bit < 0 || codigoEstimulo->bit > 7 ||
-                           codigoEstimulo->byte * 8 + codigoEstimulo->bit + codigoEstimulo->longitud > vectorEstado * 8)) {
-        notas.push_back("El estado StimulusCode no cabe en el vector de estado de " + std::to_string(vectorEstado) +
-                        " bytes: el registro queda sin eventos.");
-        codigoEstimulo.reset();
-    }
 
     const std::string formato = formatoDatos.value_or("int16");  // the format's default
     const TipoValor tipo = formato == "int16" ? TipoValor::int16 : formato == "int32" ? TipoValor::int32 : TipoValor::float32;
@@ -228,6 +221,13 @@ EEG DatFileReader::decodificar() {
     if (canales > datos || vectorEstado > datos)
         return fallar("la cabecera declara " + std::to_string(canales) + " canales y " + std::to_string(vectorEstado) +
                       " bytes de estado, más de lo que cabe en los " + std::to_string(datos) + " bytes de datos del archivo.");
+    if (codigoEstimulo && (codigoEstimulo->longitud < 1 || codigoEstimulo->longitud > 32 || codigoEstimulo->byte < 0 ||
+                           codigoEstimulo->byte > vectorEstado || codigoEstimulo->bit < 0 || codigoEstimulo->bit > 7 ||
+                           codigoEstimulo->byte * 8 + codigoEstimulo->bit + codigoEstimulo->longitud > vectorEstado * 8)) {
+        notas.push_back("El estado StimulusCode no cabe en el vector de estado de " + std::to_string(vectorEstado) +
+                        " bytes: el registro queda sin eventos.");
+        codigoEstimulo.reset();
+    }
     const int64_t bytesPorMuestra = canales * bytesValor + vectorEstado;
     numeroMuestras = datos / bytesPorMuestra;
     if (numeroMuestras == 0)
@@ -372,7 +372,8 @@ void DatFileReader::analizarLinea(const std::string& linea) {
                 continue;
             }
             if (clave == "SourceCh=") comprobarIgual(clave, "SourceCh=", *v, numeroCanales);
-            else longitudEstadoParametro = *v;  // checked once the state definitions are known
+            // The first value that disagrees, checked once the state definitions are known.
+            else if (*v != *longitudVectorEstado && !longitudEstadoParametro) longitudEstadoParametro = *v;
         } else if (clave == "DataFormat=") {
             if (siguiente(token)) fijarFormato(token, "parámetro");
         } else if (clave == "SamplingRate=") {

@@ -59,7 +59,7 @@ private:
     std::string sujeto, sesion, ejecuciones, fechaRegistro;
     int64_t numeroEnsayos = -1;  // -1: no NumberOfTrials= key
     std::optional<Estado> codigoEstimulo;  // the StimulusCode state, when defined
-    std::optional<int64_t> longitudEstadoParametro;  // StateVectorLength= (or StatevectorLen=) of a parameter line
+    std::optional<int64_t> longitudEstadoParametro;  // a StateVectorLength= parameter unlike the first line's
     int64_t bytesEstados = 0;  // bytes that the defined states reach into the state vector
     std::string errorCabecera;
     std::vector<std::string> notas;  // warnings gathered while parsing

@@ -36,6 +36,14 @@ escribir('fuzz_dat', 'float32', dat(3, 0, ['x string DataFormat= float32', 'x in
                                           'x string SubjectName= PXB', 'x string StorageTime= %'],
                                     [[1.5, 2.5, -3.0]] * 4, '<f'))
 
+# Version 1.1 first line (data format there) and a StimulusCode state whose
+# onsets become events.
+resto = ('[ State Vector Definition ]\r\nStimulusCode 5 0 0 3\r\n[ Parameter Definition ]\r\n'
+         'x int SamplingRate= 1kHz // r\r\nx int NumberOfTrials= % // t\r\nx list ChannelNames= 1 F%20z\r\n\r\n')
+primera = lambda n: 'BCI2000V= 1.1 HeaderLen= %6d SourceCh= 1 StatevectorLen= 2 DataFormat= float32\r\n' % n
+cab = (primera(len(primera(0)) + len(resto)) + resto).encode()
+escribir('fuzz_dat', 'v11_estimulos', cab + b''.join(struct.pack('<fH', 0.5, c << 3) for c in [0, 3, 3, 0, 5]))
+
 
 def gdf_p300(registros, eventos):
     g = open(os.path.join(datos, 'p300_8ch.gdf'), 'rb').read()
