@@ -38,7 +38,8 @@ test-build: deps
 test: test-build fuzz
 	ctest --test-dir build-test --output-on-failure -j $(JOBS)
 
-# Each fuzz target runs for a bounded time on its seed corpus.
+# Each fuzz target runs for a bounded time on its seed corpus, with its
+# dictionary of header keys and values when it has one.
 FUZZ_SEGUNDOS ?= 30
 fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDELAR_FUZZ=ON \
@@ -47,7 +48,8 @@ fuzz: deps
 	@for f in build-fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; \
 	  echo "== $$n ($(FUZZ_SEGUNDOS) s)"; \
-	  $$f -max_total_time=$(FUZZ_SEGUNDOS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+	  dic=""; [ -f fuzz/diccionarios/$$n.dict ] && dic="-dict=fuzz/diccionarios/$$n.dict"; \
+	  $$f -max_total_time=$(FUZZ_SEGUNDOS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 $$dic \
 	    build-fuzz/corpus/$$n fuzz/corpus/$$n > build-fuzz/$$n.log 2>&1; rc=$$?; \
 	  tail -n 12 build-fuzz/$$n.log; [ $$rc = 0 ] || { echo "$$n: fallo"; exit 1; }; \
 	done

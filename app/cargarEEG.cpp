@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/elegirArchivo.h"
-#include "app/leerCED.h"
+#include "io/leerCED.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 
@@ -53,6 +53,9 @@ void Ondelar::cargarEEG() {
     // What the reader loaded but the user must know (a file cut short, events dropped).
     for (const std::string& aviso : avisosLectura) pausaDebug(aviso);
 
+    for (const std::string& aviso : ced.avisos) pausaDebug(aviso);
+    if (!ced.error.empty())
+        pausaDebug("No se pudo leer todo el archivo de localizaciones «" + rutaCED + "»: " + ced.error);
     if (!ced.abierto)
         pausaDebug("No se pudo abrir el archivo de localizaciones «" + rutaCED +
                    "». El registro se ha cargado con las etiquetas de sus canales y sin localizaciones.");

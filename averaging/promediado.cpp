@@ -78,20 +78,29 @@ std::vector<int32_t> posicionesSeleccionadas(const TablaEventos& tabla, const st
     return posiciones;
 }
 
-arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana) {
-    if (X.n_rows == 0) throw std::out_of_range("extraerEpocas: la rama no tiene canales");
-    if (ventana.pre < 0 || ventana.post < 0 || ventana.ancho != ventana.pre + 1 + ventana.post)
+void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana) {
+    if (ventana.pre < 0 || ventana.post < 0 || static_cast<int64_t>(ventana.ancho) != int64_t{ventana.pre} + 1 + ventana.post)
         throw std::invalid_argument("extraerEpocas: ventana no valida");
-    arma::cube cubo(X.n_rows, static_cast<arma::uword>(ventana.ancho), posiciones.size());
     for (size_t i = 0; i < posiciones.size(); ++i) {
         const int64_t primera = static_cast<int64_t>(posiciones[i]) - ventana.pre;
         const int64_t ultima = static_cast<int64_t>(posiciones[i]) + ventana.post;
-        if (primera < 0 || primera > ultima || ultima >= static_cast<int64_t>(X.n_cols))
+        if (primera < 0 || primera > ultima || ultima >= static_cast<int64_t>(muestras))
             throw std::out_of_range("extraerEpocas: el evento " + std::to_string(i + 1) + " (muestra " +
                                     std::to_string(posiciones[i]) + ") necesita las columnas " +
                                     std::to_string(primera) + " a " + std::to_string(ultima) +
-                                    ", fuera de las " + std::to_string(X.n_cols) + " muestras");
-        cubo.slice(i) = X.cols(static_cast<arma::uword>(primera), static_cast<arma::uword>(ultima));
+                                    ", fuera de las " + std::to_string(muestras) + " muestras");
+    }
+}
+
+arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana) {
+    if (X.n_rows == 0) throw std::out_of_range("extraerEpocas: la rama no tiene canales");
+    // Every window is checked before the cube is allocated: a window that
+    // cannot fit is refused without reserving memory for all the epochs.
+    comprobarVentanas(X.n_cols, posiciones, ventana);
+    arma::cube cubo(X.n_rows, static_cast<arma::uword>(ventana.ancho), posiciones.size());
+    for (size_t i = 0; i < posiciones.size(); ++i) {
+        const auto primera = static_cast<arma::uword>(static_cast<int64_t>(posiciones[i]) - ventana.pre);
+        cubo.slice(i) = X.cols(primera, primera + static_cast<arma::uword>(ventana.ancho) - 1);
     }
     return cubo;
 }

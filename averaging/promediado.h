@@ -51,6 +51,11 @@ ParametrosPromediado parametrosDeFilas(const TablaEventos& tabla, const std::vec
 std::vector<int32_t> posicionesSeleccionadas(const TablaEventos& tabla, const std::vector<double>& tipos,
                                              const std::vector<double>& calificadores);
 
+// Throws as extraerEpocas when a window of `posiciones` does not lie within
+// `muestras` columns; allocates nothing, so a window can be checked before
+// any memory is reserved for the epochs.
+void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana);
+
 // Cube of channels x W x E: slice i holds every row of X (channels x
 // samples), columns posiciones[i] - pre to posiciones[i] + post.
 // Throws std::out_of_range when any epoch reaches before the first or past

@@ -1,22 +1,28 @@
 #include "io/DatFileReader.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <memory>
 #include <new>
-#include <stdexcept>
 
 #include "io/diagnostico.h"
 #include "io/reservarEEG.h"
+#include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
 #include "io/valoresBinarios.h"
 
 namespace {
 
-// The first line of a BCI2000 file holds three keys; a longer one is not a
+// The first line of a BCI2000 file holds a few keys; a longer one is not a
 // BCI2000 header.
 constexpr size_t maximoPrimeraLinea = 64 * 1024;
 constexpr size_t bytesPorBloque = 256 * 1024;  // stays in the L2 cache while decoded
 // Far beyond any amplifier; bounds the channel records a header can ask for.
 constexpr int64_t maximoCanales = 65536;
+// Above this a "recording" is not EEG.
+constexpr double frecuenciaMaxima = 1e6;
 
 bool esBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -32,30 +38,111 @@ std::vector<std::string> separarTokens(const std::string& linea) {
     return tokens;
 }
 
-std::string textoOVacio(const std::string& t) { return t == "%" ? std::string() : t; }
+// A value as the record keeps it: "%" is BCI2000's empty value, %XX escapes
+// (blanks are written %20) are decoded.
+std::string textoDeValor(const std::string& t) { return t == "%" ? std::string() : utf8Saneado(decodificarPorciento(t)); }
+
+// The whole token as an integer, nothing else around it.
+std::optional<int64_t> enteroExacto(const std::string& t) {
+    int64_t v = 0;
+    const char* fin = t.data() + t.size();
+    const auto [p, error] = std::from_chars(t.data(), fin, v);
+    if (error != std::errc() || p != fin || t.empty()) return std::nullopt;
+    return v;
+}
+
+std::string valorVisible(const std::string& t) { return utf8Saneado(t); }
 
 }  // namespace
 
 EEG DatFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
 
 void DatFileReader::reiniciar() {
-    longitudCabecera = tamanoArchivo = longitudVectorEstado = 0;
-    tipoDato = 3;
-    bytesPorValor = 2;
+    longitudCabecera = tamanoArchivo = 0;
+    longitudVectorEstado.reset();
+    formatoDatos.reset();
+    formatoEnPrimeraLinea = false;
     token.clear();
-    frecuenciaMuestreo = numeroCanales = numeroMuestras = 0;
+    frecuenciaMuestreo.reset();
+    numeroCanales.reset();
+    numeroMuestras = 0;
     etiquetas.clear();
-    etiquetasDeclaradas = 0;
     sujeto.clear();
     sesion.clear();
     ejecuciones.clear();
     fechaRegistro.clear();
     numeroEnsayos = -1;
+    codigoEstimulo.reset();
+    longitudEstadoParametro.reset();
+    bytesEstados = 0;
     errorCabecera.clear();
+    notas.clear();
 }
 
 void DatFileReader::errorDeCabecera(const std::string& texto) {
     if (errorCabecera.empty()) errorCabecera = texto;
+}
+
+void DatFileReader::comprobarIgual(const std::string& clave, const std::string& claveLinea, int64_t valor,
+                                   std::optional<int64_t> primeraLinea) {
+    if (primeraLinea && valor != *primeraLinea)
+        errorDeCabecera("el parámetro " + clave + " " + std::to_string(valor) + " no coincide con " + claveLinea + " " +
+                        std::to_string(*primeraLinea) + " de la primera línea.");
+}
+
+void DatFileReader::fijarFormato(const std::string& valor, const std::string& origen) {
+    if (valor != "int16" && valor != "int32" && valor != "float32") {
+        errorDeCabecera("el formato de datos «" + valorVisible(valor) + "» de DataFormat= (" + origen +
+                        ") no se admite: solo int16, int32 o float32.");
+        return;
+    }
+    if (formatoDatos && *formatoDatos != valor) {
+        errorDeCabecera("el parámetro DataFormat= " + valor + " no coincide con DataFormat= " + *formatoDatos +
+                        " de la primera línea.");
+        return;
+    }
+    formatoDatos = valor;
+}
+
+bool DatFileReader::analizarPrimeraLinea(const std::string& linea) {
+    const std::vector<std::string> t = separarTokens(linea);
+    std::optional<std::string> cabecera, canales, estado;
+    for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i] == "HeaderLen=") cabecera = t[++i];
+        else if (t[i] == "SourceCh=") canales = t[++i];
+        else if (t[i] == "StatevectorLen=") estado = t[++i];
+        else if (t[i] == "DataFormat=") {
+            fijarFormato(t[++i], "primera línea");
+            formatoEnPrimeraLinea = true;
+        }
+    }
+    if (!cabecera) {
+        fallar("la primera línea no indica la longitud de la cabecera (HeaderLen=): no es un archivo BCI2000.");
+        return false;
+    }
+    const std::optional<int64_t> longitud = enteroExacto(*cabecera);
+    if (!longitud || *longitud <= 0 || *longitud > tamanoArchivo) {
+        fallar("la longitud de cabecera HeaderLen= " + valorVisible(*cabecera) + " no es válida para un archivo de " +
+               std::to_string(tamanoArchivo) + " bytes.");
+        return false;
+    }
+    longitudCabecera = *longitud;
+    // The first line lays out the data: without these two the bytes of a
+    // sample are unknown.
+    if (!canales || !estado) {
+        fallar(std::string("la primera línea no indica ") +
+               (!canales ? "el número de canales (SourceCh=)" : "la longitud del vector de estado (StatevectorLen=)") +
+               ": no se sabe cómo están guardadas las muestras.");
+        return false;
+    }
+    numeroCanales = enteroExacto(*canales);
+    longitudVectorEstado = enteroExacto(*estado);
+    if (!numeroCanales || !longitudVectorEstado) {
+        fallar("la primera línea tiene un valor que no es un número entero (SourceCh= " + valorVisible(*canales) +
+               ", StatevectorLen= " + valorVisible(*estado) + ").");
+        return false;
+    }
+    return true;
 }
 
 EEG DatFileReader::decodificar() {
@@ -66,95 +153,202 @@ EEG DatFileReader::decodificar() {
     if (!primera)
         return fallar("la primera línea del archivo no termina en CR LF: no es una cabecera BCI2000.");
     diagnostico(*primera);
-
-    const std::vector<std::string> tokensPrimera = separarTokens(*primera);
-    const auto clave = std::find(tokensPrimera.begin(), tokensPrimera.end(), "HeaderLen=");
-    if (clave == tokensPrimera.end() || clave + 1 == tokensPrimera.end())
-        return fallar("la primera línea no indica la longitud de la cabecera (HeaderLen=): no es un archivo BCI2000.");
-    const std::optional<int64_t> longitud = enteroInicial(*(clave + 1));
-    if (!longitud || *longitud <= 0 || *longitud > tamanoArchivo)
-        return fallar("la longitud de cabecera HeaderLen= " + *(clave + 1) + " no es válida para un archivo de " +
-                      std::to_string(tamanoArchivo) + " bytes.");
-    longitudCabecera = *longitud;
+    if (!analizarPrimeraLinea(*primera)) return EEG();
 
     irA(0);
     const std::string cabecera = leerTexto(static_cast<size_t>(longitudCabecera));
     diagnostico(cabecera);
 
-    size_t inicio = 0;
+    // Lines after the first: "[ Section ]" headings, the state definitions
+    // under "[ State Vector Definition ]", parameter lines elsewhere.
+    bool enEstados = false;
+    size_t inicio = std::min(primera->size() + 2, cabecera.size() + 1);
     while (inicio <= cabecera.size()) {
         size_t fin = cabecera.find('\n', inicio);
         if (fin == std::string::npos) fin = cabecera.size();
         const std::string linea = cabecera.substr(inicio, fin - inicio);
-        if (linea != "[ State Vector Definition ]") analizarLinea(linea);
+        const std::vector<std::string> t = separarTokens(linea);
+        if (!t.empty() && t.front().front() == '[' && t.back().back() == ']') {
+            enEstados = linea.find("State Vector Definition") != std::string::npos;
+        } else if (enEstados) {
+            analizarEstado(linea);
+        } else {
+            analizarLinea(linea);
+        }
         inicio = fin + 1;
+    }
+    // A StateVectorLength= parameter that disagrees with the first line is
+    // refused, unless it is too short for the states the header defines:
+    // then the parameter is stale (BCI2000 files exist with such headers) and
+    // the data are read as the first line lays them out.
+    if (errorCabecera.empty() && longitudEstadoParametro) {
+        const std::string ambos = "el parámetro StateVectorLength= " + std::to_string(*longitudEstadoParametro) +
+                                  " no coincide con StatevectorLen= " + std::to_string(*longitudVectorEstado) +
+                                  " de la primera línea";
+        if (*longitudEstadoParametro < bytesEstados && *longitudVectorEstado >= bytesEstados)
+            diagnostico("En la cabecera, " + ambos + "; los estados definidos ocupan " +
+                        std::to_string(bytesEstados) + " bytes, así que se usa la primera línea.");
+        else
+            errorDeCabecera(ambos + ".");
     }
     if (!errorCabecera.empty()) return fallar(errorCabecera);
 
-    if (numeroCanales <= 0)
-        return fallar("la cabecera no declara canales (SourceCh= " + std::to_string(numeroCanales) + ").");
-    if (numeroCanales > maximoCanales)
-        return fallar("la cabecera declara " + std::to_string(numeroCanales) + " canales (SourceCh=); se admiten " +
+    const int64_t canales = *numeroCanales;
+    const int64_t vectorEstado = *longitudVectorEstado;
+    if (canales <= 0) return fallar("la cabecera no declara canales (SourceCh= " + std::to_string(canales) + ").");
+    if (canales > maximoCanales)
+        return fallar("la cabecera declara " + std::to_string(canales) + " canales (SourceCh=); se admiten " +
                       std::to_string(maximoCanales) + " como mucho.");
-    if (frecuenciaMuestreo <= 0 || frecuenciaMuestreo > INT32_MAX)
-        return fallar("la frecuencia de muestreo de la cabecera (SamplingRate= " +
-                      std::to_string(frecuenciaMuestreo) + ") no es válida: debe ser mayor que 0 Hz.");
-    if (longitudVectorEstado < 0)
-        return fallar("la longitud del vector de estado (StatevectorLen= " + std::to_string(longitudVectorEstado) +
+    if (!frecuenciaMuestreo)
+        return fallar("la cabecera no indica la frecuencia de muestreo (SamplingRate=).");
+    if (vectorEstado < 0)
+        return fallar("la longitud del vector de estado (StatevectorLen= " + std::to_string(vectorEstado) +
                       ") es negativa.");
-    if (etiquetasDeclaradas > numeroCanales)
-        return fallar("ChannelNames= nombra " + std::to_string(etiquetasDeclaradas) + " canales, pero el archivo tiene " +
-                      std::to_string(numeroCanales) + ".");
+    if (etiquetas.size() > static_cast<size_t>(canales)) {
+        notas.push_back("ChannelNames= nombra " + std::to_string(etiquetas.size()) + " canales, pero el archivo tiene " +
+                        std::to_string(canales) + ": se usan los " + std::to_string(canales) + " primeros nombres.");
+        etiquetas.resize(static_cast<size_t>(canales));
+    }
+
+    const std::string formato = formatoDatos.value_or("int16");  // the format's default
+    const TipoValor tipo = formato == "int16" ? TipoValor::int16 : formato == "int32" ? TipoValor::int32 : TipoValor::float32;
+    const int32_t tipoDato = formato == "int16" ? 3 : formato == "int32" ? 5 : 16;
+    const int64_t bytesValor = static_cast<int64_t>(bytesPorValor(tipo));
 
     // One sample: every channel's value and the state vector. Counts beyond
     // the file size cannot give a whole sample, so the product cannot overflow.
     const int64_t datos = tamanoArchivo - longitudCabecera;
-    if (numeroCanales > datos || longitudVectorEstado > datos)
-        return fallar("la cabecera declara " + std::to_string(numeroCanales) + " canales y " +
-                      std::to_string(longitudVectorEstado) + " bytes de estado, más de lo que cabe en los " +
-                      std::to_string(datos) + " bytes de datos del archivo.");
-    const int64_t bytesPorMuestra = numeroCanales * bytesPorValor + longitudVectorEstado;
+    if (canales > datos || vectorEstado > datos)
+        return fallar("la cabecera declara " + std::to_string(canales) + " canales y " + std::to_string(vectorEstado) +
+                      " bytes de estado, más de lo que cabe en los " + std::to_string(datos) + " bytes de datos del archivo.");
+    if (codigoEstimulo && (codigoEstimulo->longitud < 1 || codigoEstimulo->longitud > 32 || codigoEstimulo->byte < 0 ||
+                           codigoEstimulo->byte > vectorEstado || codigoEstimulo->bit < 0 || codigoEstimulo->bit > 7 ||
+                           codigoEstimulo->byte * 8 + codigoEstimulo->bit + codigoEstimulo->longitud > vectorEstado * 8)) {
+        notas.push_back("El estado StimulusCode no cabe en el vector de estado de " + std::to_string(vectorEstado) +
+                        " bytes: el registro queda sin eventos.");
+        codigoEstimulo.reset();
+    }
+    const int64_t bytesPorMuestra = canales * bytesValor + vectorEstado;
     numeroMuestras = datos / bytesPorMuestra;
     if (numeroMuestras == 0)
         return fallar("el archivo no contiene ninguna muestra completa tras la cabecera.");
+    // A file cut inside a sample keeps the complete ones before the cut.
+    const int64_t sobrantes = datos % bytesPorMuestra;
+    if (sobrantes > 0)
+        notas.insert(notas.begin(), "El archivo está incompleto: se leyeron " + std::to_string(numeroMuestras) +
+                                        " de las " + std::to_string(numeroMuestras + 1) +
+                                        " muestras por canal; a la última le faltan " +
+                                        std::to_string(bytesPorMuestra - sobrantes) + " de sus " +
+                                        std::to_string(bytesPorMuestra) + " bytes.");
 
     EEG eeg;
     try {
-        eeg = reservarEEG(static_cast<int32_t>(frecuenciaMuestreo), static_cast<uint32_t>(numeroCanales),
-                          numeroMuestras);
+        eeg = reservarEEG(static_cast<int32_t>(*frecuenciaMuestreo), static_cast<uint32_t>(canales), numeroMuestras);
     } catch (const std::bad_alloc&) {
-        return fallar("no hay memoria para " + std::to_string(numeroCanales) + " canales x " +
-                      std::to_string(numeroMuestras) + " muestras.");
+        return fallar("no hay memoria para " + std::to_string(canales) + " canales x " + std::to_string(numeroMuestras) +
+                      " muestras.");
     }
     eeg.sujeto = sujeto;
     eeg.identificacionRegistro = sesion + ejecuciones;
     eeg.fechaRegistro = fechaRegistro;
-    std::vector<Canal>& canales = *eeg.canales;
-    for (size_t c = 0; c < etiquetas.size(); ++c) canales[c].etiqueta = etiquetas[c];
+    std::vector<Canal>& registroCanales = *eeg.canales;
+    for (size_t c = 0; c < etiquetas.size(); ++c) registroCanales[c].etiqueta = etiquetas[c];
     if (numeroEnsayos >= 0) {
-        for (Canal& canal : canales) {
+        for (Canal& canal : registroCanales) {
             canal.muestrasPorRegistro = static_cast<uint32_t>(numeroEnsayos);
             canal.tipoDato = static_cast<uint32_t>(tipoDato);
             canal.unidad = "uV.";
         }
     }
 
-    const TipoValor tipo =
-        tipoDato == 3 ? TipoValor::int16 : tipoDato == 5 ? TipoValor::int32 : TipoValor::float32;
-    const auto nCanales = static_cast<size_t>(numeroCanales);
+    const auto nCanales = static_cast<size_t>(canales);
     const auto paso = static_cast<size_t>(bytesPorMuestra);
+    const size_t desplazamientoEstado = nCanales * static_cast<size_t>(bytesValor);
     const size_t muestrasPorBloque =
         std::min(std::max<size_t>(1, bytesPorBloque / paso), static_cast<size_t>(numeroMuestras));
     std::vector<uint8_t> bloque(muestrasPorBloque * paso);
     double* destino = eeg.matrices.front().memptr();
+    std::vector<std::pair<int64_t, uint32_t>> inicios;  // (sample, StimulusCode) where the code turns on
+    uint32_t codigoPrevio = 0;
+    // The code's bits, little-endian from its first bit in the state vector.
+    const auto codigoEn = [&](const uint8_t* estado) {
+        uint32_t v = 0;
+        const int64_t primerBit = codigoEstimulo->byte * 8 + codigoEstimulo->bit;
+        for (int64_t k = 0; k < codigoEstimulo->longitud; ++k) {
+            const int64_t b = primerBit + k;
+            v |= static_cast<uint32_t>((estado[b / 8] >> (b % 8)) & 1u) << k;
+        }
+        return v;
+    };
     irA(longitudCabecera);
     for (int64_t s = 0; s < numeroMuestras;) {
         const size_t n = static_cast<size_t>(std::min<int64_t>(numeroMuestras - s, static_cast<int64_t>(muestrasPorBloque)));
         leerBloque(bloque.data(), n * paso);
-        for (size_t j = 0; j < n; ++j) convertirValores(tipo, bloque.data() + j * paso, nCanales, destino + (static_cast<size_t>(s) + j) * nCanales, 1);
+        for (size_t j = 0; j < n; ++j) {
+            const uint8_t* muestra = bloque.data() + j * paso;
+            convertirValores(tipo, muestra, nCanales, destino + (static_cast<size_t>(s) + j) * nCanales, 1);
+            if (!codigoEstimulo) continue;
+            const uint32_t codigo = codigoEn(muestra + desplazamientoEstado);
+            if (codigo != 0 && codigoPrevio == 0) inicios.emplace_back(s + static_cast<int64_t>(j), codigo);
+            codigoPrevio = codigo;
+        }
         s += static_cast<int64_t>(n);
     }
+
+    if (codigoEstimulo) {
+        auto tabla = std::make_shared<TablaEventos>();
+        tabla->modo = 1;
+        tabla->eventos.reserve(inicios.size());
+        std::map<int32_t, Evento> colorPorTipo;
+        uint32_t fuera = 0;
+        for (const auto& [muestra, codigo] : inicios) {
+            if (muestra > INT32_MAX || codigo > static_cast<uint32_t>(INT32_MAX)) {
+                ++fuera;  // a column or a type that an Evento cannot hold
+                continue;
+            }
+            Evento e;
+            e.tipo = static_cast<int32_t>(codigo);
+            e.posicion = static_cast<int32_t>(muestra);
+            e.calificador = 1;
+            const auto conocido = colorPorTipo.find(e.tipo);
+            if (conocido == colorPorTipo.end()) {
+                fijarEvento(*tabla, e, static_cast<int32_t>(tabla->eventos.size()));
+                colorPorTipo.emplace(e.tipo, tabla->tipos.back());
+            } else {
+                e.rojo = conocido->second.rojo;
+                e.verde = conocido->second.verde;
+                e.azul = conocido->second.azul;
+                tabla->eventos.push_back(e);
+            }
+        }
+        tabla->numeroEventos = static_cast<int32_t>(tabla->eventos.size());
+        if (fuera > 0)
+            notas.push_back("Se descartaron " + std::to_string(fuera) + " eventos de StimulusCode que el registro no puede guardar.");
+        eeg.tablaEventos = std::move(tabla);
+    }
+
+    if (!notas.empty()) {
+        std::string aviso;
+        for (const std::string& n : notas) aviso += (aviso.empty() ? "" : " ") + n;
+        avisar(aviso);
+    }
     return eeg;
+}
+
+void DatFileReader::analizarEstado(const std::string& linea) {
+    // Name, length in bits, initial value, byte and bit of its first bit.
+    const std::vector<std::string> t = separarTokens(linea);
+    if (t.size() < 5) return;
+    const std::optional<int64_t> longitud = enteroExacto(t[1]), byte = enteroExacto(t[3]), bit = enteroExacto(t[4]);
+    if (longitud && byte && bit && *longitud > 0 && *longitud <= 64 && *byte >= 0 && *byte < (int64_t{1} << 32) &&
+        *bit >= 0 && *bit < 8)
+        bytesEstados = std::max(bytesEstados, (*byte * 8 + *bit + *longitud + 7) / 8);
+    if (t[0] != "StimulusCode") return;
+    if (!longitud || !byte || !bit) {
+        notas.push_back("La definición del estado StimulusCode no se puede leer: el registro queda sin eventos.");
+        return;
+    }
+    codigoEstimulo = Estado{*longitud, *byte, *bit};
 }
 
 void DatFileReader::analizarLinea(const std::string& linea) {
@@ -166,75 +360,69 @@ void DatFileReader::analizarLinea(const std::string& linea) {
         destino = tokens[i++];
         return true;
     };
-    auto entero = [&](const std::string& claveLeida, int64_t& destino) {
-        if (!siguiente(token)) return false;
-        const std::optional<int64_t> v = enteroInicial(token);
-        if (!v) {
-            errorDeCabecera("el valor «" + token + "» de " + claveLeida + " no es un número entero.");
-            return false;
-        }
-        destino = *v;
-        return true;
-    };
 
     while (i < fin) {
         const std::string clave = tokens[i++];
-        if (clave == "SourceCh=") {
-            entero(clave, numeroCanales);
-        } else if (clave == "StatevectorLen=") {
-            entero(clave, longitudVectorEstado);
-        } else if (clave == "DataFormat=") {
+        if (clave == "SourceCh=" || clave == "StateVectorLength=" || clave == "StatevectorLen=") {
+            // Repeats of the first line's layout: they must agree with it.
             if (!siguiente(token)) continue;
-            if (token == "int16") {
-                tipoDato = 3;
-                bytesPorValor = 2;
-            } else if (token == "int32") {
-                tipoDato = 5;
-                bytesPorValor = 4;
-            } else {
-                tipoDato = 16;
-                bytesPorValor = 4;
+            const std::optional<int64_t> v = enteroExacto(token);
+            if (!v) {
+                errorDeCabecera("el valor «" + valorVisible(token) + "» de " + clave + " no es un número entero.");
+                continue;
             }
+            if (clave == "SourceCh=") comprobarIgual(clave, "SourceCh=", *v, numeroCanales);
+            // The first value that disagrees, checked once the state definitions are known.
+            else if (*v != *longitudVectorEstado && !longitudEstadoParametro) longitudEstadoParametro = *v;
+        } else if (clave == "DataFormat=") {
+            if (siguiente(token)) fijarFormato(token, "parámetro");
         } else if (clave == "SamplingRate=") {
             if (!siguiente(token)) continue;
             if (token == "%" && !siguiente(token)) continue;
-            // "256Hz", "256.0Hz" and "256" all mean 256 samples per second.
-            const size_t h = token.rfind('H');
-            const std::string numero = h == std::string::npos ? token : token.substr(0, h);
-            const std::optional<int64_t> v = enteroInicial(numero);
-            if (!v)
-                errorDeCabecera("la frecuencia de muestreo «" + token + "» de SamplingRate= no es un número.");
-            else
-                frecuenciaMuestreo = *v;
-        } else if (clave == "ChannelNames=") {
-            int64_t n = 0;
-            if (!entero(clave, n)) continue;
-            if (n < 0) {
-                errorDeCabecera("ChannelNames= declara un número negativo de canales (" + std::to_string(n) + ").");
+            // A real number with an optional unit: "256", "256Hz", "256.0Hz", "2.56e2", "1kHz".
+            double v = 0.0;
+            const char* fin = token.data() + token.size();
+            const auto [resto, error] = std::from_chars(token.data(), fin, v);
+            const std::string unidad(resto, fin);
+            if (error != std::errc() || resto == token.data() || (unidad != "" && unidad != "Hz" && unidad != "kHz")) {
+                errorDeCabecera("la frecuencia de muestreo «" + valorVisible(token) +
+                                "» de SamplingRate= no es un número de Hz (por ejemplo 256, 256Hz o 1kHz).");
                 continue;
             }
-            etiquetasDeclaradas = n;
+            if (unidad == "kHz") v *= 1000.0;
+            if (!std::isfinite(v) || v <= 0.0) {
+                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
+                                ") no es válida: debe ser mayor que 0 Hz.");
+            } else if (v > frecuenciaMaxima) {
+                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
+                                ") es demasiado grande: más de 1 MHz no es un registro de EEG.");
+            } else if (v != std::floor(v)) {
+                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
+                                ") no es un número entero de Hz.");
+            } else {
+                frecuenciaMuestreo = static_cast<int64_t>(v);
+            }
+        } else if (clave == "ChannelNames=") {
+            if (!siguiente(token)) continue;
+            const std::optional<int64_t> n = enteroExacto(token);
+            if (!n || *n < 0) continue;  // not a list the record can use
             etiquetas.clear();
-            for (int64_t k = 0; k < n && siguiente(token); ++k) etiquetas.push_back(token);
+            for (int64_t k = 0; k < *n && siguiente(token); ++k) etiquetas.push_back(textoDeValor(token));
         } else if (clave == "SubjectName=") {
-            if (siguiente(token)) sujeto = textoOVacio(token);
+            if (siguiente(token)) sujeto = textoDeValor(token);
         } else if (clave == "SubjectSession=") {
-            if (siguiente(token)) sesion = textoOVacio(token);
+            if (siguiente(token)) sesion = textoDeValor(token);
         } else if (clave == "SubjectRun=") {
             // Kept apart from the session so that "session-run" does not
             // depend on which of the two keys the header lists first.
-            if (siguiente(token)) ejecuciones += "-" + textoOVacio(token);
+            if (siguiente(token)) ejecuciones += "-" + textoDeValor(token);
         } else if (clave == "StorageTime=") {
-            if (siguiente(token)) fechaRegistro = textoOVacio(token);
+            if (siguiente(token)) fechaRegistro = textoDeValor(token);
         } else if (clave == "NumberOfTrials=") {
-            int64_t n = 0;
-            if (!entero(clave, n)) continue;
-            if (n < 0 || n > UINT32_MAX) {
-                errorDeCabecera("NumberOfTrials= " + std::to_string(n) + " no es un número de ensayos válido.");
-                continue;
-            }
-            numeroEnsayos = n;
-            for (int64_t k = 0; k < numeroCanales && siguiente(token); ++k) {
+            if (!siguiente(token)) continue;
+            const std::optional<int64_t> n = enteroExacto(token);
+            numeroEnsayos = n && *n >= 0 && *n <= UINT32_MAX ? *n : 0;  // "%" or unreadable: no count
+            for (int64_t k = 0; k < numeroCanales.value_or(0) && siguiente(token); ++k) {
             }
         }
     }

@@ -1,10 +1,14 @@
 #pragma once
-// Reader of BCI2000 .dat recordings: a text header of "Key= value" parameter
-// lines, then, per sample, one value per channel followed by the state vector.
-// The state vector is skipped; no events are derived from it.
+// Reader of BCI2000 .dat recordings: a first line that gives the data layout
+// (HeaderLen=, SourceCh=, StatevectorLen= and, in version 1.1, BCI2000V= and
+// DataFormat=), a state vector definition, "Key= value" parameter lines, then
+// per sample one value per channel followed by the state vector. When the
+// state vector defines StimulusCode, each sample where it turns from 0 to k
+// becomes an event of type k (qualifier 1, table mode 1).
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,31 +18,49 @@ class DatFileReader : public FileReader {
 public:
     DatFileReader() = default;
 
-    // Refused (empty EEG, motivoFallo() set): unopenable file, no CR LF or no
-    // "HeaderLen=" on the first line, a header length beyond the file, a
-    // malformed number after a key, no channels, a sampling rate below 1 Hz,
-    // more ChannelNames= than channels, no complete sample in the file.
+    // Only the fields that lay out the data may refuse a file (empty EEG,
+    // motivoFallo() set): no CR LF or no HeaderLen=, SourceCh= or
+    // StatevectorLen= on the first line, a header length beyond the file, a
+    // SourceCh= or DataFormat= parameter that disagrees with the first line,
+    // a StateVectorLength= that does (unless it is too short for the states
+    // defined: then the first line wins), a DataFormat= other than int16, int32 and float32,
+    // a SamplingRate= that is missing, not a whole number of Hz (an optional
+    // Hz or kHz unit), below 1 Hz or above 1 MHz, no channels, no complete
+    // sample in the file. Other parameters that do not parse are ignored;
+    // "%" is an empty value and %XX escapes are decoded in texts.
     EEG leer(std::string ruta) override;
 
 private:
+    struct Estado {  // one state of the state vector definition
+        int64_t longitud = 0, byte = 0, bit = 0;
+    };
+
     EEG decodificar() override;
     void reiniciar();
+    bool analizarPrimeraLinea(const std::string& linea);
     void analizarLinea(const std::string& linea);
+    void analizarEstado(const std::string& linea);
     void errorDeCabecera(const std::string& texto);
+    void comprobarIgual(const std::string& clave, const std::string& claveLinea, int64_t valor,
+                        std::optional<int64_t> primeraLinea);
+    void fijarFormato(const std::string& valor, const std::string& origen);
 
     int64_t longitudCabecera = 0;
     int64_t tamanoArchivo = 0;
-    int64_t longitudVectorEstado = 0;
-    int32_t tipoDato = 3;  // no DataFormat= key: int16, the format's default
-    int32_t bytesPorValor = 2;
+    std::optional<int64_t> longitudVectorEstado;
+    std::optional<std::string> formatoDatos;  // "int16", "int32" or "float32"
+    bool formatoEnPrimeraLinea = false;
     std::string token;
-    int64_t frecuenciaMuestreo = 0;
-    int64_t numeroCanales = 0;
+    std::optional<int64_t> frecuenciaMuestreo;
+    std::optional<int64_t> numeroCanales;
     int64_t numeroMuestras = 0;
 
     std::vector<std::string> etiquetas;
-    int64_t etiquetasDeclaradas = 0;
     std::string sujeto, sesion, ejecuciones, fechaRegistro;
     int64_t numeroEnsayos = -1;  // -1: no NumberOfTrials= key
+    std::optional<Estado> codigoEstimulo;  // the StimulusCode state, when defined
+    std::optional<int64_t> longitudEstadoParametro;  // a StateVectorLength= parameter unlike the first line's
+    int64_t bytesEstados = 0;  // bytes that the defined states reach into the state vector
     std::string errorCabecera;
+    std::vector<std::string> notas;  // warnings gathered while parsing
 };

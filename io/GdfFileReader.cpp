@@ -10,26 +10,41 @@
 
 #include "io/diagnostico.h"
 #include "io/reservarEEG.h"
+#include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
 #include "io/valoresBinarios.h"
 
 namespace {
 
 constexpr size_t bytesPorBloque = 256 * 1024;  // stays in the L2 cache while decoded
-
-// A header may promise more than a truncated file holds (the missing bytes
-// read as zeros), but not absurdly more: past twice the bytes present plus
-// this margin the file is corrupt and nothing is allocated for it.
-constexpr int64_t margenTruncado = 1 << 20;
-
-bool excedeArchivo(int64_t prometidos, int64_t presentes) {
-    return prometidos > 2 * presentes + margenTruncado;
-}
+// Above this a "recording" is not EEG: a damaged record duration, not data.
+constexpr double frecuenciaMaxima = 1e6;
 
 struct CanalGdf {
     uint32_t muestrasPorRegistro = 0;
     TipoValor tipo = TipoValor::int16;
 };
+
+// "GDF d.dd", the only form the version field takes; the major digit, or
+// nullopt for any other text ("GDF 1.xx", "GDF 1.2\0").
+// a x b for counts whose product may not fit in 64 bits.
+std::string textoProducto(int64_t a, uint32_t b) {
+    unsigned __int128 v = static_cast<unsigned __int128>(a) * b;
+    std::string t;
+    do {
+        t.insert(t.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
+        v /= 10;
+    } while (v > 0);
+    return t;
+}
+
+std::optional<int> versionMayor(const std::string& campo) {
+    const auto digito = [&](size_t i) { return campo[i] >= '0' && campo[i] <= '9'; };
+    if (campo.size() != 8 || campo.compare(0, 4, "GDF ") != 0 || !digito(4) || campo[5] != '.' || !digito(6) ||
+        !digito(7))
+        return std::nullopt;
+    return campo[4] - '0';
+}
 
 }  // namespace
 
@@ -39,14 +54,14 @@ EEG GdfFileReader::decodificar() {
     const int64_t tamanoArchivo = tamano();
     const std::string version = leerTexto(8);
     if (version.compare(0, 3, "GDF") != 0) return fallar("el archivo no empieza por «GDF»: no es un archivo GDF.");
-    const size_t blanco = version.rfind(' ');
-    const std::string numero = blanco == std::string::npos ? version : version.substr(blanco + 1);
-    const std::optional<int64_t> mayor = enteroInicial(numero);
-    if (!mayor || *mayor < 0) return fallar("no se puede leer la versión del archivo GDF («" + version.substr(0, version.find('\0')) + "»).");
+    const std::optional<int> mayor = versionMayor(version);
+    const std::string versionVisible = utf8Saneado(version.substr(0, version.find('\0')));
+    if (!mayor) return fallar("no se puede leer la versión del archivo GDF («" + versionVisible + "»).");
     diagnostico("detectado el formato: " + std::to_string(*mayor));
     if (*mayor >= 2)
         return fallar("el archivo es GDF versión " + std::to_string(*mayor) + "; solo se admite la versión 1.",
                       "Version no soportada por ahora");
+    if (*mayor != 1) return fallar("la versión «" + versionVisible + "» del archivo GDF no existe; solo se admite la versión 1.");
 
     diagnostico("Cargando cabeceras...");
     const std::string sujeto = leerTexto(80);
@@ -76,17 +91,19 @@ EEG GdfFileReader::decodificar() {
 
     // Channel headers: each field is an array over the channels.
     std::vector<Canal> canales(ns);
-    for (Canal& c : canales) c.etiqueta = leerTexto(16);
-    for (Canal& c : canales) c.transductor = leerTexto(80);
-    for (Canal& c : canales) c.unidad = leerTexto(8);
+    // Labels and units lose the padding of their fields: "Fz" matches "Fz".
+    for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
+    for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
+    for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(8));
     for (Canal& c : canales) c.minimoFisico = leerDoubleEscalado();
     for (Canal& c : canales) c.maximoFisico = leerDoubleEscalado();
     for (Canal& c : canales) c.minimoDigital = static_cast<int64_t>(leer64());
     for (Canal& c : canales) c.maximoDigital = static_cast<int64_t>(leer64());
-    for (Canal& c : canales) c.prefiltrado = leerTexto(80);
+    for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(80));
     for (Canal& c : canales) c.muestrasPorRegistro = leer32();
     for (Canal& c : canales) c.tipoDato = leer32();
 
+    const int64_t presentes = tamanoArchivo - longitudCabecera;
     std::vector<CanalGdf> formato(ns);
     int64_t bytesPorRegistro = 0;
     const uint32_t spr = canales[0].muestrasPorRegistro;
@@ -101,21 +118,35 @@ EEG GdfFileReader::decodificar() {
             return fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
                           std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16 o 17).");
         formato[c] = {spr, *tipo};
-        bytesPorRegistro += static_cast<int64_t>(spr) * static_cast<int64_t>(bytesPorValor(*tipo));
+        // Past the bytes present the sum only needs to say "too long" (and
+        // must not overflow on the way).
+        if (bytesPorRegistro <= presentes)
+            bytesPorRegistro += static_cast<int64_t>(spr) * static_cast<int64_t>(bytesPorValor(*tipo));
     }
 
-    // spr / (numerator / denominator), truncated toward zero.
-    const double frecuencia = static_cast<double>(spr) / (static_cast<double>(numerador) / denominador);
-    if (!(frecuencia >= 1.0) || frecuencia > INT32_MAX)
+    // spr / (numerator / denominator), truncated toward zero; formed as
+    // spr x denominator / numerator so that whole rates stay exact.
+    const double frecuencia = static_cast<double>(spr) * denominador / numerador;
+    if (!(frecuencia >= 1.0))
         return fallar("la frecuencia de muestreo del archivo GDF (" + std::to_string(spr) + " muestras cada " +
                       std::to_string(numerador) + "/" + std::to_string(denominador) + " s) no es válida.");
+    if (frecuencia > frecuenciaMaxima)
+        return fallar("la frecuencia de muestreo del archivo GDF (" + textoReal(frecuencia) +
+                      " Hz) es mayor que 1 MHz: no es un registro de EEG.");
 
-    const int64_t presentes = tamanoArchivo - longitudCabecera;
-    if (numeroRegistros > INT64_MAX / bytesPorRegistro || excedeArchivo(numeroRegistros * bytesPorRegistro, presentes))
-        return fallar("la cabecera GDF promete " + std::to_string(numeroRegistros) + " registros de " +
-                      std::to_string(bytesPorRegistro) + " bytes, mucho más de lo que contiene el archivo (" +
-                      std::to_string(presentes) + " bytes de datos).");
-    const int64_t numeroMuestras = numeroRegistros * spr;
+    // Only the complete records the file holds are read: a file cut short
+    // loses its tail, never gains zeros that no one recorded.
+    const int64_t completos = presentes / bytesPorRegistro;
+    if (completos == 0)
+        return fallar("el archivo no contiene ninguna muestra completa: tras la cabecera hay " +
+                      std::to_string(presentes) + " bytes y cada registro de datos ocupa " +
+                      (bytesPorRegistro > presentes ? "más" : std::to_string(bytesPorRegistro)) + ".");
+    const int64_t registrosLeidos = std::min(numeroRegistros, completos);
+    const int64_t numeroMuestras = registrosLeidos * spr;
+    std::vector<std::string> notas;
+    if (registrosLeidos < numeroRegistros)
+        notas.push_back("El archivo está incompleto: se leyeron " + std::to_string(numeroMuestras) + " de las " +
+                        textoProducto(numeroRegistros, spr) + " muestras por canal que declara su cabecera.");
 
     EEG eeg;
     try {
@@ -124,13 +155,14 @@ EEG GdfFileReader::decodificar() {
         return fallar("no hay memoria para " + std::to_string(ns) + " canales x " + std::to_string(numeroMuestras) +
                       " muestras.");
     }
-    eeg.sujeto = sujeto;
-    eeg.identificacionRegistro = identificacion;
-    eeg.fechaRegistro = fecha;
+    // Texts stay whole (padding included) but valid UTF-8.
+    eeg.sujeto = utf8Saneado(sujeto);
+    eeg.identificacionRegistro = utf8Saneado(identificacion);
+    eeg.fechaRegistro = utf8Saneado(fecha);
     eeg.idEquipo = idEquipo;
     eeg.idLaboratorio = idLaboratorio;
     eeg.idTecnico = idTecnico;
-    eeg.reservado = reservado;
+    eeg.reservado = utf8Saneado(reservado);
     *eeg.canales = std::move(canales);
 
     // Data records start at the header length, which may exceed the
@@ -139,14 +171,14 @@ EEG GdfFileReader::decodificar() {
     irA(longitudCabecera);
     const auto registro = static_cast<size_t>(bytesPorRegistro);
     const size_t registrosPorBloque =
-        std::min(std::max<size_t>(1, bytesPorBloque / registro), static_cast<size_t>(numeroRegistros));
+        std::min(std::max<size_t>(1, bytesPorBloque / registro), static_cast<size_t>(registrosLeidos));
     std::vector<uint8_t> bloque(registrosPorBloque * registro);
     double* destino = eeg.matrices.front().memptr();
     const size_t nCanales = ns;
     const bool uniforme = spr == 1 && std::all_of(formato.begin(), formato.end(),
                                                   [&](const CanalGdf& f) { return f.tipo == formato[0].tipo; });
-    for (int64_t b = 0; b < numeroRegistros;) {
-        const size_t n = static_cast<size_t>(std::min<int64_t>(numeroRegistros - b, static_cast<int64_t>(registrosPorBloque)));
+    for (int64_t b = 0; b < registrosLeidos;) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(registrosLeidos - b, static_cast<int64_t>(registrosPorBloque)));
         leerBloque(bloque.data(), n * registro);
         for (size_t j = 0; j < n; ++j) {
             const uint8_t* origen = bloque.data() + j * registro;
@@ -165,23 +197,65 @@ EEG GdfFileReader::decodificar() {
     }
 
     diagnostico("Cargando eventos...");
-    if (!leerEventos(eeg)) return EEG();
+    if (registrosLeidos < numeroRegistros) {
+        // The table lies after the declared records: a short file has lost it.
+        eeg.tablaEventos = tablaVacia();
+        notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
+    } else {
+        leerEventos(eeg, notas);
+    }
+    if (!notas.empty()) {
+        std::string aviso;
+        for (const std::string& n : notas) aviso += (aviso.empty() ? "" : " ") + n;
+        avisar(aviso);
+    }
     return eeg;
 }
 
-bool GdfFileReader::leerEventos(EEG& eeg) {
-    auto tabla = std::make_shared<TablaEventos>();
-    tabla->modo = leerByte();
+std::shared_ptr<TablaEventos> GdfFileReader::tablaVacia() {
+    auto t = std::make_shared<TablaEventos>();
+    t->modo = 1;
+    return t;
+}
+
+void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas) {
+    eeg.tablaEventos = tablaVacia();
+    const int64_t disponibles = bytesRestantes();
+    if (disponibles == 0) return;  // a recording without events
+    if (disponibles < 8) {
+        notas.push_back("La tabla de eventos está cortada (" + std::to_string(disponibles) +
+                        " bytes): el registro queda sin eventos.");
+        return;
+    }
+    uint8_t modo = leerByte();
     uint8_t saltar[3];
     leerBloque(saltar, 3);  // event sampling rate, not used
-    const uint32_t n = leer32();
-    const int64_t bytesPorEvento = tabla->modo == 1 ? 6 : 12;
-    if (n > static_cast<uint32_t>(INT32_MAX) || excedeArchivo(static_cast<int64_t>(n) * bytesPorEvento, bytesRestantes())) {
-        fallar("la tabla de eventos declara " + std::to_string(n) + " eventos, mucho más de lo que contiene el archivo.");
-        return false;
+    const uint32_t declarados = leer32();
+    if (modo != 1 && modo != 3) {
+        notas.push_back("La tabla de eventos tiene un modo desconocido (" + std::to_string(modo) +
+                        "): el registro queda sin eventos.");
+        return;
     }
-    // Positions, then types, then (modes other than 1) channels and durations,
-    // each an array over the events.
+    // Positions, then types, then (mode 3) channels and durations, each an
+    // array over the events. A count beyond the bytes that follow is cut to
+    // the events whose arrays fit: nothing is read from bytes past the table.
+    const int64_t resto = bytesRestantes();
+    if (modo == 3 && 12 * int64_t{declarados} > resto && 6 * int64_t{declarados} <= resto) {
+        // Positions and types are all there, channels and durations are not:
+        // the mode byte is what is wrong.
+        modo = 1;
+        notas.push_back("La tabla de eventos dice ser de modo 3, pero el archivo no contiene sus canales ni "
+                        "duraciones: se leyó como modo 1.");
+    }
+    const int64_t bytesPorEvento = modo == 1 ? 6 : 12;
+    // The arrays' offsets depend on the count; with a count too large for the
+    // bytes, the count the bytes hold lays them out.
+    const auto n = static_cast<uint32_t>(std::min<int64_t>(declarados, resto / bytesPorEvento));
+    if (n < declarados)
+        notas.push_back("La tabla de eventos declara " + std::to_string(declarados) +
+                        " eventos, pero el archivo solo tiene sitio para " + std::to_string(n) + "; se leyeron " +
+                        std::to_string(n) + ".");
+
     std::vector<uint8_t> bytes(static_cast<size_t>(n) * static_cast<size_t>(bytesPorEvento));
     leerBloque(bytes.data(), bytes.size());
     const uint8_t* posiciones = bytes.data();
@@ -194,16 +268,25 @@ bool GdfFileReader::leerEventos(EEG& eeg) {
                (static_cast<uint32_t>(p[3]) << 24);
     };
 
-    tabla->numeroEventos = static_cast<int32_t>(n);
-    tabla->eventos.reserve(n);
+    TablaEventos& tabla = *eeg.tablaEventos;
+    tabla.modo = modo;
+    tabla.eventos.reserve(n);
+    // An event must mark a sample of the record: GDF position k (from 1) is
+    // column k - 1, so 0 and anything past the last sample are dropped.
+    const int64_t ultima = std::min<int64_t>(eeg.numeroMuestras, INT32_MAX);
+    uint32_t fuera = 0;
     std::map<std::pair<int32_t, int32_t>, Evento> colorPorTipo;
     for (uint32_t i = 0; i < n; ++i) {
+        const int64_t posicionGdf = u32(posiciones + 4 * size_t{i});
+        if (posicionGdf < 1 || posicionGdf > ultima) {
+            ++fuera;
+            continue;
+        }
         Evento e;
         e.tipo = u16(tipos + 2 * size_t{i});
-        const int64_t posicionGdf = u32(posiciones + 4 * size_t{i});
-        e.posicion = static_cast<int32_t>(std::min<int64_t>(posicionGdf - 1, INT32_MAX));
+        e.posicion = static_cast<int32_t>(posicionGdf - 1);
         e.calificador = 1;
-        if (tabla->modo != 1) {
+        if (modo == 3) {
             e.canal = u16(canales + 2 * size_t{i});
             e.duracion = static_cast<int32_t>(std::min<int64_t>(u32(duraciones + 4 * size_t{i}), INT32_MAX));
         }
@@ -212,15 +295,17 @@ bool GdfFileReader::leerEventos(EEG& eeg) {
         const auto clave = std::make_pair(e.tipo, e.calificador);
         const auto conocido = colorPorTipo.find(clave);
         if (conocido == colorPorTipo.end()) {
-            fijarEvento(*tabla, e, static_cast<int32_t>(i));
-            colorPorTipo.emplace(clave, tabla->tipos.back());
+            fijarEvento(tabla, e, static_cast<int32_t>(tabla.eventos.size()));
+            colorPorTipo.emplace(clave, tabla.tipos.back());
         } else {
             e.rojo = conocido->second.rojo;
             e.verde = conocido->second.verde;
             e.azul = conocido->second.azul;
-            tabla->eventos.push_back(e);
+            tabla.eventos.push_back(e);
         }
     }
-    eeg.tablaEventos = std::move(tabla);
-    return true;
+    tabla.numeroEventos = static_cast<int32_t>(tabla.eventos.size());
+    if (fuera > 0)
+        notas.push_back("Se descartaron " + std::to_string(fuera) + " de los " + std::to_string(n) +
+                        " eventos por caer fuera de las " + std::to_string(eeg.numeroMuestras) + " muestras del registro.");
 }

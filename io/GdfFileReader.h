@@ -4,13 +4,17 @@
 //
 // Event positions: GDF counts samples from 1 (position k is the k-th sample),
 // while an Evento's posicion is a column of the sample matrix, counted from 0,
-// so the reader stores the file's position minus one. A position 0 (before the
-// first sample) becomes -1, a position past 2^31 becomes INT32_MAX: both lie
-// outside the matrix and users of the table must check the range.
+// so the reader stores the file's position minus one. Events at position 0 or
+// past the last sample read are dropped, and the user is told how many.
+//
+// A file shorter than its header promises keeps only its complete records;
+// the user is told how many samples of how many were read (avisos()).
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "io/FileReader.h"
 
@@ -19,15 +23,20 @@ public:
     GdfFileReader() = default;
 
     // Refused (empty EEG, motivoFallo() set): unopenable file, not a GDF file,
-    // version 2 or later, unreadable version, a header length below
+    // a version field other than "GDF 1.dd", a header length below
     // 256 x (NS + 1) or past the end of the file, no channels, a negative or
-    // zero record count, a zero record duration, a sampling rate below 1 Hz,
-    // channels with no samples per record or with different ones, a data type
-    // other than 1-7, 16 and 17, data or an event table far larger than the
-    // file can hold (checked before anything is allocated).
+    // zero record count, a zero record duration, a sampling rate below 1 Hz
+    // or above 1 MHz, channels with no samples per record or with different
+    // ones, a data type other than 1-7, 16 and 17, no complete record in the
+    // file. Nothing is allocated beyond what the file's bytes can fill.
+    // Warned about: a short file, an event table that is cut, of an unknown
+    // mode (only 1 and 3 are read) or with events outside the samples.
     EEG leer(std::string ruta) override;
 
 private:
     EEG decodificar() override;
-    bool leerEventos(EEG& eeg);
+    // Reads the table at the current position into eeg.tablaEventos (always
+    // set, mode 1 or 3); what the user must know goes into `notas`.
+    void leerEventos(EEG& eeg, std::vector<std::string>& notas);
+    static std::shared_ptr<TablaEventos> tablaVacia();
 };

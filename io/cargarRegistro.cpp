@@ -1,6 +1,6 @@
 #include "io/cargarRegistro.h"
 
-#include "app/leerCED.h"
+#include "io/leerCED.h"
 #include "io/crearLector.h"
 
 EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
@@ -23,6 +23,9 @@ EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& ru
     if (!rutaCED) return eeg;
     const ResultadoCED ced = leerCED(eeg, *rutaCED);
     if (!ced.abierto) throw ErrorLectura("No se puede abrir el archivo de localizaciones «" + *rutaCED + "».");
+    if (!ced.error.empty())
+        throw ErrorLectura("No se puede leer el archivo de localizaciones «" + *rutaCED + "»: " + ced.error);
+    if (avisos) avisos->insert(avisos->end(), ced.avisos.begin(), ced.avisos.end());
     if (ced.canalesLeidos < eeg.numeroCanales)
         throw ErrorLectura("El archivo de localizaciones «" + *rutaCED + "» solo describe " +
                            std::to_string(ced.canalesLeidos) + " de los " + std::to_string(eeg.numeroCanales) +

@@ -36,6 +36,14 @@ escribir('fuzz_dat', 'float32', dat(3, 0, ['x string DataFormat= float32', 'x in
                                           'x string SubjectName= PXB', 'x string StorageTime= %'],
                                     [[1.5, 2.5, -3.0]] * 4, '<f'))
 
+# Version 1.1 first line (data format there) and a StimulusCode state whose
+# onsets become events.
+resto = ('[ State Vector Definition ]\r\nStimulusCode 5 0 0 3\r\n[ Parameter Definition ]\r\n'
+         'x int SamplingRate= 1kHz // r\r\nx int NumberOfTrials= % // t\r\nx list ChannelNames= 1 F%20z\r\n\r\n')
+primera = lambda n: 'BCI2000V= 1.1 HeaderLen= %6d SourceCh= 1 StatevectorLen= 2 DataFormat= float32\r\n' % n
+cab = (primera(len(primera(0)) + len(resto)) + resto).encode()
+escribir('fuzz_dat', 'v11_estimulos', cab + b''.join(struct.pack('<fH', 0.5, c << 3) for c in [0, 3, 3, 0, 5]))
+
 
 def gdf_p300(registros, eventos):
     g = open(os.path.join(datos, 'p300_8ch.gdf'), 'rb').read()
@@ -80,3 +88,14 @@ escribir('fuzz_ced', 'p300', ced)
 lineas = ced.split(b'\n')
 escribir('fuzz_ced', 'con_tipo_crlf', b'\r\n'.join(l.replace(b'\t\t', b'\tEEG\t', 1) for l in lineas[:5]))
 escribir('fuzz_ced', 'coordenada_mala', b'\n'.join(lineas[:3] + [b'3\tP3\t\t0\t0\tx\t1\t2']))
+
+
+def pasos(texto, *enteros):
+    return texto.encode() + b'\n' + b''.join(struct.pack('<i', v) for v in enteros)
+
+
+escribir('fuzz_pasos', 'promediado', pasos('promediado:1.1+2.1,100,600', 256, 100, 600, 56840, 2312, 2400, 56800))
+escribir('fuzz_pasos', 'promediado_fuera', pasos('promediado:1.1,100,1000000', 1000000000, 0, 20000, 1000, 500))
+escribir('fuzz_pasos', 'asr', pasos('asr:5,0.075,-3.5,5.5', 256, 7000, 10000, 99999, 1792))
+escribir('fuzz_pasos', 'filtro', pasos('filtro:BANDPASS,1,40,60'))
+escribir('fuzz_pasos', 'car', pasos('car', 250, 100, 200, 200, 25, 149))

@@ -112,6 +112,21 @@ TEST(Promediado, EpocasEnLosBordes) {
     EXPECT_THROW(extraerEpocas(arma::mat(0, 100), {50}, calcularVentana(250, 0, 0)), std::out_of_range);
 }
 
+TEST(Promediado, VentanaFueraSeRechazaAntesDeReservarLasEpocas) {
+    // At 10^8 Hz, 20000 ms after the event are 2e9 samples: 60 epochs of 8
+    // channels would take 7.7 TB, so the check must come before the cube.
+    EEG eeg = eegRampa(100000000, 8, 1000);
+    for (int32_t i = 0; i < 60; ++i) anadirEventos(eeg, 1, {500});
+    ParametrosPromediado p;
+    p.tipos = {1};
+    p.calificadores = {1};
+    p.msPrev = 0;
+    p.msPost = 20000;
+    EXPECT_THROW(promediarEventos(eeg, p, DestinoCubo{"/no/existe"}), std::out_of_range);
+    EXPECT_NO_THROW(comprobarVentanas(1000, {25}, calcularVentana(250, 100, 200)));
+    EXPECT_THROW(comprobarVentanas(1000, {25, 24}, calcularVentana(250, 100, 200)), std::out_of_range);
+}
+
 TEST(Promediado, RamaPromediadaYCuboDeEpocas) {
     EEG eeg = eegRampa(250, 3, 1000);
     eeg.historia = " CAR";

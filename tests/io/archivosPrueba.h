@@ -5,10 +5,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "io/EEG.h"
 
@@ -54,13 +58,24 @@ private:
     std::string ruta_;
 };
 
-// Reads the bytes with a fresh reader of type L; *motivo gets its failure text.
+// Reads the bytes with a fresh reader of type L; *motivo gets its failure
+// text, *avisos its warnings joined by "|".
 template <class L>
-EEG leerBytes(const Bytes& b, std::string* motivo = nullptr) {
+EEG leerBytes(const Bytes& b, std::string* motivo = nullptr, std::string* avisos = nullptr) {
     L lector;
     EEG e = lector.leerMemoria(b.data(), b.size());
     if (motivo) *motivo = lector.motivoFallo();
+    if (avisos) {
+        avisos->clear();
+        for (const std::string& a : lector.avisos()) *avisos += (avisos->empty() ? "" : "|") + a;
+    }
     return e;
+}
+
+// The bytes of a file, to change before reading them.
+inline Bytes bytesDeArchivo(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
@@ -149,6 +164,39 @@ inline Bytes tablaEventos(uint8_t modo, const std::vector<EventoPrueba>& ev) {
         for (const auto& e : ev) anadirValor(b, e.canal);
         for (const auto& e : ev) anadirValor(b, e.duracion);
     }
+    return b;
+}
+
+// A BCI2000 file with `viejo` replaced by `nuevo` in its header (first
+// occurrence; the test fails when absent), HeaderLen= rewritten to the new
+// length and the samples kept.
+inline Bytes cambiarCabeceraDat(const Bytes& dat, const std::string& viejo, const std::string& nuevo) {
+    const std::string inicio(dat.begin(), dat.begin() + std::min<size_t>(dat.size(), 256));
+    const size_t clave = inicio.find("HeaderLen=");
+    const size_t numero = inicio.find_first_not_of(' ', clave + 10);
+    const size_t finNumero = inicio.find_first_of(" \r", numero);
+    const size_t longitud = std::stoul(inicio.substr(numero, finNumero - numero));
+    std::string cabecera(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(longitud));
+    const size_t donde = cabecera.find(viejo);
+    if (donde == std::string::npos) {
+        ADD_FAILURE() << "no está en la cabecera: " << viejo;
+        return dat;
+    }
+    cabecera.replace(donde, viejo.size(), nuevo);
+    // The new length, written where the old one was; its digits count too.
+    const size_t sinNumero = cabecera.size() - (finNumero - numero);
+    size_t nueva = cabecera.size();
+    while (sinNumero + std::to_string(nueva).size() != nueva) nueva = sinNumero + std::to_string(nueva).size();
+    const std::string conLongitud = cabecera.substr(0, numero) + std::to_string(nueva) + cabecera.substr(finNumero);
+    Bytes r(conLongitud.begin(), conLongitud.end());
+    r.insert(r.end(), dat.begin() + static_cast<std::ptrdiff_t>(longitud), dat.end());
+    return r;
+}
+
+// `b` with `valor` written little-endian at byte `desde` of the file.
+template <typename T>
+Bytes conValor(Bytes b, size_t desde, T valor) {
+    std::memcpy(b.data() + desde, &valor, sizeof valor);
     return b;
 }
 

@@ -32,7 +32,7 @@ TEST(LectorDat, FormatosDeDatos) {
     // Without DataFormat= the samples are int16, the format's default.
     const EEG e = leerDat(pequeno({"x int SamplingRate= 256Hz"}));
     EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{1, 300, 32767}, {-1, -300, -32768}}, "absdiff", 0.0));
-    for (const std::string formato : {"int32", "float32", "double"}) {  // "double" also means 32-bit floats
+    for (const std::string formato : {"int32", "float32"}) {
         Bytes b = bytes(cabeceraDat(1, 2, {"x string DataFormat= " + formato, "x int SamplingRate= 100"}));
         if (formato == "int32") prueba::anadirValor<int32_t>(b, -70000);
         else prueba::anadirValor<float>(b, 2500.5f);
@@ -48,7 +48,9 @@ TEST(LectorDat, MuestrasSegunTamanoYVectorDeEstado) {
     // (10000 - 1000) / 19 = 473 samples; the last 13 bytes are not read.
     Bytes b = bytes("HeaderLen= 1000 SourceCh= 8 StatevectorLen= 3\r\nx SamplingRate= 256\r\n", 1000);
     b.resize(10000, 0);
-    EXPECT_EQ(leerDat(b).numeroMuestras, 473);
+    std::string avisos;
+    EXPECT_EQ(prueba::leerBytes<DatFileReader>(b, nullptr, &avisos).numeroMuestras, 473);
+    EXPECT_NE(avisos.find("se leyeron 473 de las 474 muestras"), std::string::npos) << avisos;
     const EEG e = leerDat(prueba::archivoDat(1, 5, {"x SamplingRate= 10"}, {{7}, {8}, {9}}));
     EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{7, 8, 9}}, "absdiff", 0.0));
 }
@@ -100,7 +102,6 @@ TEST(LectorDat, CabecerasMalasSeRechazanSinReservar) {
         std::string fragmento;
     };
     std::vector<Caso> casos = {
-        {pequeno({"x SamplingRate= 1", "x list ChannelNames= 3 A B C"}), "ChannelNames="},
         {bytes("HeaderLen= 40 SourceCh= 1 StatevectorLen= 0\nSamplingRate= 1\n"), "CR LF"},
         {Bytes(), ""},
         {prueba::archivoDat(0, 0, {"x SamplingRate= 1"}, {}), ""},
@@ -121,4 +122,61 @@ TEST(LectorDat, CabecerasMalasSeRechazanSinReservar) {
         EXPECT_FALSE(motivo.empty());
         EXPECT_NE(motivo.find(c.fragmento), std::string::npos) << motivo;
     }
+}
+
+TEST(LectorDat, ParametrosIlegiblesQueNoOrdenanLosDatosSeIgnoran) {
+    // "%" is BCI2000's empty value; ChannelNames= naming more channels than
+    // there are keeps the first ones and says so.
+    std::string avisos;
+    const EEG e = prueba::leerBytes<DatFileReader>(
+        pequeno({"x SamplingRate= 1", "x int NumberOfTrials= %", "x list ChannelNames= 3 A B C",
+                 "x int SampleBlockSize= abc", "x list ChannelNames= x", "x string SubjectName= %"}),
+        nullptr, &avisos);
+    ASSERT_EQ(e.numeroCanales, 2u);
+    EXPECT_EQ((*e.canales)[1].etiqueta, "B");
+    EXPECT_EQ((*e.canales)[0].muestrasPorRegistro, 0u);
+    EXPECT_NE(avisos.find("ChannelNames= nombra 3 canales"), std::string::npos) << avisos;
+}
+
+TEST(LectorDat, PrimeraLineaDeLaVersion1_1) {
+    // "BCI2000V= 1.1" first, and the data format on the first line.
+    std::string resto = "[ State Vector Definition ]\r\nRunning 1 0 0 0\r\n[ Parameter Definition ]\r\n"
+                        "x int SamplingRate= 256Hz // r\r\nx int NumberOfTrials= % // t\r\n\r\n";
+    const std::string primera = "BCI2000V= 1.1 HeaderLen= 0000 SourceCh= 1 StatevectorLen= 1 DataFormat= float32\r\n";
+    std::string cabecera = primera + resto;
+    cabecera.replace(cabecera.find("0000"), 4, std::to_string(cabecera.size()).insert(0, 4 - std::to_string(cabecera.size()).size(), '0'));
+    Bytes b(cabecera.begin(), cabecera.end());
+    prueba::anadirValor<float>(b, 1.5f);
+    b.push_back(0);
+    std::string motivo;
+    const EEG e = leerDat(b, &motivo);
+    EXPECT_EQ(motivo, "");
+    ASSERT_EQ(e.numeroMuestras, 1);
+    EXPECT_EQ(e.datos()(0, 0), 1.5);
+    EXPECT_EQ(e.frecuenciaMuestreo, 256);
+}
+
+TEST(LectorDat, EventosDelEstadoStimulusCode) {
+    // A 5-bit StimulusCode from bit 3 of byte 0 of a 2-byte state vector:
+    // codes 0 3 3 0 5 7 0 give events of type 3 at sample 1 and 5 at 4.
+    std::string resto = "[ State Vector Definition ]\r\nStimulusCode 5 0 0 3\r\n[ Parameter Definition ]\r\n"
+                        "x int SamplingRate= 10\r\n\r\n";
+    std::string cabecera = "HeaderLen= 0000 SourceCh= 1 StatevectorLen= 2\r\n" + resto;
+    cabecera.replace(cabecera.find("0000"), 4, std::to_string(cabecera.size()).insert(0, 4 - std::to_string(cabecera.size()).size(), '0'));
+    Bytes b(cabecera.begin(), cabecera.end());
+    for (uint16_t codigo : {0, 3, 3, 0, 5, 7, 0}) {
+        prueba::anadirValor<int16_t>(b, 1);
+        prueba::anadirValor<uint16_t>(b, static_cast<uint16_t>(codigo << 3 | 0x7));  // the bits around it are set
+    }
+    const EEG e = leerDat(b);
+    ASSERT_TRUE(e.tieneEventos());
+    const TablaEventos& t = *e.tablaEventos;
+    EXPECT_EQ(t.modo, 1);
+    ASSERT_EQ(t.eventos.size(), 2u);
+    EXPECT_EQ(t.eventos[0].tipo, 3);
+    EXPECT_EQ(t.eventos[0].posicion, 1);
+    EXPECT_EQ(t.eventos[1].tipo, 5);
+    EXPECT_EQ(t.eventos[1].posicion, 4);
+    EXPECT_EQ(t.eventos[1].calificador, 1);
+    EXPECT_FALSE(leerDat(pequeno({"x SamplingRate= 1"})).tieneEventos());  // no StimulusCode state
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/leerCED.h"
+#include "io/leerCED.h"
 #include "mara/modelo/geometriaCabeza.h"
 #include "mara/modelo/simulacionEntrenamiento.h"
 #include "mara/modeloMara.h"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/leerCED.h"
+#include <sstream>
+
+#include "io/leerCED.h"
 #include "io/DatFileReader.h"
 #include "tests/io/archivosPrueba.h"
 
@@ -19,10 +21,8 @@ TEST(LeerCED, ColumnaDeTipoLineasDeMenosYMalas) {
                     "3\tC\t\t0\t0\t7\t8\t9\n",
          2},
         {cabecera + "1\tFp1\tEEG\t-17.9\t0.51\t80.8\t26.1\t-4.0\t17.9\t-2.5\t85\r\n", 1},
-        {cabecera + "1\tFp1\t\t0\t0\t80.8\t26.1\t-4.0\n2\tB\t\t0\t0\tx\t5\t6\n", 1},  // stops at a bad coordinate
         {cabecera, 0},
         {"", 0},
-        {cabecera + "1\tA", 0},
     };
     for (const auto& c : casos) {
         EEG e(256, 2, 4);
@@ -39,6 +39,43 @@ TEST(LeerCED, ColumnaDeTipoLineasDeMenosYMalas) {
     testing::internal::CaptureStdout();
     EXPECT_FALSE(leerCED(e, "/no/existe.ced").abierto);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "fallo al abrir el archivo\n");
+}
+
+TEST(LeerCED, CampoVacioNoDesplazaLasColumnas) {
+    // The first line of p300_8ch.ced with its X emptied, then with its label emptied.
+    const std::string fz = "1\tFz\t\t0.306\t0.230\t58.512\t-0.312\t66.462\t-0.306\t48.639\t88.5\t1\t\t1\n";
+    std::string sinX = fz, sinEtiqueta = fz;
+    sinX.replace(sinX.find("58.512"), 6, "");
+    sinEtiqueta.replace(2, 2, "");
+    EEG e(256, 1, 4);
+    (*e.canales)[0].etiqueta = "propia";
+    std::istringstream a(cabecera + sinX);
+    const ResultadoCED r = leerCED(e, a);
+    EXPECT_EQ(r.canalesLeidos, 1u);
+    EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");
+    EXPECT_FALSE((*e.canales)[0].localizacion.has_value());  // not (-0.312, 66.462, -0.306)
+    ASSERT_EQ(r.avisos.size(), 1u);
+    EXPECT_NE(r.avisos[0].find("«Fz»"), std::string::npos) << r.avisos[0];
+    std::istringstream b(cabecera + sinEtiqueta);
+    leerCED(e, b);
+    EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");  // kept, never "0.306"
+    EXPECT_EQ(*(*e.canales)[0].localizacion, (Punto{58.512, -0.312, 66.462}));
+}
+
+TEST(LeerCED, NumeroIlegibleNombraLineaYColumna) {
+    std::string texto = cabecera + "1\tFz\t\t0\t0\t1\t2\t3\n\n2\tCz\t\t0\t0\t4\t5,5\t6\n";
+    EEG e(256, 2, 4);
+    std::istringstream t(texto);
+    const ResultadoCED r = leerCED(e, t);
+    EXPECT_EQ(r.canalesLeidos, 1u);
+    EXPECT_EQ(r.error, "línea 4, columna 7 (Y): «5,5» no es un número.");
+}
+
+TEST(LeerCED, EtiquetaSinRellenoNiBlancos) {
+    EEG e(256, 1, 4);
+    std::istringstream t(cabecera + std::string("1\t Fp1 \0\0\t\t0\t0\t1\t2\t3\n", 21));
+    leerCED(e, t);
+    EXPECT_EQ((*e.canales)[0].etiqueta, "Fp1");
 }
 
 TEST(LeerCED, ArchivosReales) {

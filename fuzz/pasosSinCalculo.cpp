@@ -1,0 +1,17 @@
+// The computations that the runner's steps call when they run. fuzz_pasos
+// parses steps and never runs them, so it links these stand-ins instead of
+// the whole core; a call would be a fault of the target and aborts.
+
+#include <cstdlib>
+
+#include "asr/ejecutarASR.h"
+#include "filtering/filtroFrecuencial.h"
+#include "mara/activacionesICA.h"
+#include "mara/aplicarMara.h"
+#include "mara/directorioEjecutable.h"
+
+EEG filtrarEEG(const EEG&, const OpcionesFiltro&) { std::abort(); }
+EEG ejecutarASR(const EEG&, const OpcionesASR&, const std::function<void(double)>&, std::optional<double>) { std::abort(); }
+EEG activacionesICA(const EEG&, std::optional<uint32_t>) { std::abort(); }
+EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }
+std::filesystem::path directorioEjecutable() { return "/no/existe"; }

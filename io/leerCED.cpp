@@ -1,0 +1,122 @@
+#include "io/leerCED.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "io/diagnostico.h"
+#include "io/textoCabecera.h"
+
+namespace {
+
+bool esBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string sinBlancos(const std::string& t) {
+    size_t a = 0, b = t.size();
+    while (a < b && esBlanco(t[a])) ++a;
+    while (b > a && esBlanco(t[b - 1])) --b;
+    return t.substr(a, b - a);
+}
+
+// Tab-separated fields, empty ones kept in place; a line without any tab is
+// split at runs of blanks instead.
+std::vector<std::string> campos(const std::string& linea) {
+    std::vector<std::string> r;
+    if (linea.find('\t') != std::string::npos) {
+        size_t inicio = 0;
+        while (true) {
+            const size_t tab = linea.find('\t', inicio);
+            r.push_back(sinBlancos(linea.substr(inicio, tab == std::string::npos ? std::string::npos : tab - inicio)));
+            if (tab == std::string::npos) break;
+            inicio = tab + 1;
+        }
+        return r;
+    }
+    size_t i = 0;
+    while (i < linea.size()) {
+        while (i < linea.size() && esBlanco(linea[i])) ++i;
+        const size_t inicio = i;
+        while (i < linea.size() && !esBlanco(linea[i])) ++i;
+        if (i > inicio) r.push_back(linea.substr(inicio, i - inicio));
+    }
+    return r;
+}
+
+// The whole field as a decimal number (the same under any locale).
+std::optional<double> numero(const std::string& t) {
+    const size_t desde = !t.empty() && t[0] == '+' ? 1 : 0;
+    double v = 0.0;
+    const char* fin = t.data() + t.size();
+    const auto [p, error] = std::from_chars(t.data() + desde, fin, v);
+    if (error != std::errc() || p != fin || desde == t.size()) return std::nullopt;
+    return v;
+}
+
+constexpr size_t columnaX = 5;  // number, label, type, theta, radius, X, Y, Z
+const char* const nombresXYZ[] = {"X", "Y", "Z"};
+
+}  // namespace
+
+ResultadoCED leerCED(EEG& eeg, std::string ruta) {
+    ResultadoCED resultado;
+    std::ifstream archivo(ruta, std::ios::binary);
+    if (!archivo) {
+        diagnostico("fallo al abrir el archivo");
+        return resultado;
+    }
+    return leerCED(eeg, archivo);
+}
+
+ResultadoCED leerCED(EEG& eeg, std::istream& archivo) {
+    ResultadoCED resultado;
+    resultado.abierto = true;
+    std::string linea;
+    std::getline(archivo, linea);  // header
+    size_t numeroLinea = 1;
+
+    std::vector<Canal>& canales = *eeg.canales;
+    const size_t n = std::min<size_t>(eeg.numeroCanales, canales.size());
+    for (size_t i = 0; i < n; ++i) {
+        bool hayLinea = false;
+        while (std::getline(archivo, linea)) {
+            ++numeroLinea;
+            if (!sinBlancos(linea).empty()) {
+                hayLinea = true;
+                break;
+            }
+        }
+        if (!hayLinea) break;
+        const std::vector<std::string> c = campos(linea);
+        std::array<double, 3> xyz{};
+        bool completa = true;
+        for (size_t k = 0; k < 3; ++k) {
+            const size_t col = columnaX + k;
+            if (col >= c.size() || c[col].empty()) {
+                completa = false;
+                continue;
+            }
+            const std::optional<double> v = numero(c[col]);
+            if (!v) {
+                resultado.error = "línea " + std::to_string(numeroLinea) + ", columna " + std::to_string(col + 1) +
+                                  " (" + nombresXYZ[k] + "): «" + utf8Saneado(c[col]) + "» no es un número.";
+                return resultado;
+            }
+            xyz[k] = *v;
+        }
+        const std::string etiqueta = c.size() > 1 ? textoDeCabecera(c[1]) : std::string();
+        if (!etiqueta.empty()) canales[i].etiqueta = etiqueta;
+        if (completa) {
+            canales[i].localizacion = xyz;
+        } else {
+            canales[i].localizacion.reset();
+            resultado.avisos.push_back("El canal " + std::to_string(i + 1) + " («" + canales[i].etiqueta +
+                                       "») no tiene coordenadas X, Y, Z en la línea " + std::to_string(numeroLinea) +
+                                       " del archivo de localizaciones: queda sin localización.");
+        }
+        ++resultado.canalesLeidos;
+    }
+    return resultado;
+}

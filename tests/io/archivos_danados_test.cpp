@@ -1,0 +1,201 @@
+// Damaged sample recordings, each built from p300_8ch.gdf or p300_8ch.dat by
+// a few byte changes: what is refused, what is read with a warning.
+// p300_8ch.gdf: 8 channels, header 2304 bytes, 56840 one-sample records of
+// int16 (16 bytes each), event table at byte 911744 (720 events, mode 1).
+#include <gtest/gtest.h>
+
+#include "io/DatFileReader.h"
+#include "io/GdfFileReader.h"
+#include "io/textoCabecera.h"
+#include "tests/io/archivosPrueba.h"
+
+using prueba::Bytes;
+using prueba::conValor;
+
+namespace {
+
+const std::string datos = ONDELAR_RAIZ "/../shared/data/";
+constexpr size_t tablaGdf = 911744;
+constexpr size_t muestrasPorRegistroGdf = 1984, tipoDatoGdf = 2016;  // per-channel header arrays
+
+const Bytes& gdf() {
+    static const Bytes b = prueba::bytesDeArchivo(datos + "p300_8ch.gdf");
+    return b;
+}
+const Bytes& dat() {
+    static const Bytes b = prueba::bytesDeArchivo(datos + "p300_8ch.dat");
+    return b;
+}
+
+struct Lectura {
+    EEG eeg;
+    std::string motivo, avisos;
+    bool rechazado() const { return eeg.matrices.empty() && !motivo.empty(); }
+    size_t eventos() const { return eeg.tablaEventos ? eeg.tablaEventos->eventos.size() : 0; }
+};
+
+template <class L>
+Lectura leer(const Bytes& b) {
+    Lectura r;
+    r.eeg = prueba::leerBytes<L>(b, &r.motivo, &r.avisos);
+    return r;
+}
+Lectura leerGdf(const Bytes& b) { return leer<GdfFileReader>(b); }
+Lectura leerDat(const Bytes& b) { return leer<DatFileReader>(b); }
+
+template <typename T>
+Bytes todosLosCanales(Bytes b, size_t arreglo, T valor) {
+    for (size_t c = 0; c < 8; ++c) b = conValor(b, arreglo + c * sizeof(T), valor);
+    return b;
+}
+
+bool contiene(const std::string& texto, const std::string& parte) { return texto.find(parte) != std::string::npos; }
+
+}  // namespace
+
+TEST(ArchivosDanados, GdfSinDatosSeRechaza) {
+    const Lectura r = leerGdf(Bytes(gdf().begin(), gdf().begin() + 2304));
+    EXPECT_TRUE(r.rechazado());
+    EXPECT_TRUE(contiene(r.motivo, "ninguna muestra completa")) << r.motivo;
+}
+
+TEST(ArchivosDanados, GdfConDosMuestrasPorRegistroLeeSoloLoQueHay) {
+    // 32-byte records: 913768 / 32 = 28555 whole records of 2 samples.
+    const Lectura r = leerGdf(todosLosCanales<uint32_t>(gdf(), muestrasPorRegistroGdf, 2));
+    EXPECT_EQ(r.eeg.numeroMuestras, 57110);
+    EXPECT_TRUE(contiene(r.avisos, "se leyeron 57110 de las 113680 muestras")) << r.avisos;
+    EXPECT_EQ(r.eventos(), 0u);
+}
+
+TEST(ArchivosDanados, GdfConTipoFloat32LeeLaMitadYAvisa) {
+    const Lectura r = leerGdf(todosLosCanales<uint32_t>(gdf(), tipoDatoGdf, 16));
+    EXPECT_EQ(r.eeg.numeroMuestras, 28555);
+    EXPECT_TRUE(contiene(r.avisos, "se leyeron 28555 de las 56840 muestras")) << r.avisos;
+    EXPECT_TRUE(contiene(r.avisos, "Falta la tabla de eventos")) << r.avisos;
+    EXPECT_EQ(r.eventos(), 0u);
+}
+
+TEST(ArchivosDanados, GdfConUnRegistroDeMasNoLeeEventosDeLasMuestras) {
+    // The table is then looked for 16 bytes into itself, where byte 0 is 137.
+    const Lectura r = leerGdf(conValor<int64_t>(gdf(), 236, 56841));
+    EXPECT_EQ(r.eventos(), 0u);
+    EXPECT_EQ(r.eeg.tablaEventos->modo, 1);
+    EXPECT_TRUE(contiene(r.avisos, "modo desconocido (137)")) << r.avisos;
+}
+
+TEST(ArchivosDanados, GdfSoloConLaCabeceraDeLaTablaNoTieneEventos) {
+    const Lectura r = leerGdf(Bytes(gdf().begin(), gdf().begin() + tablaGdf + 8));
+    EXPECT_EQ(r.eeg.numeroMuestras, 56840);
+    EXPECT_EQ(r.eventos(), 0u);  // not 720 events of type 0 at position -1
+    EXPECT_TRUE(contiene(r.avisos, "declara 720 eventos, pero el archivo solo tiene sitio para 0")) << r.avisos;
+}
+
+TEST(ArchivosDanados, GdfCuentaDeEventosExcesivaSeCortaALoQueCabe) {
+    const Lectura real = leerGdf(gdf());
+    for (uint32_t cuenta : {50000u, 721u}) {
+        const Lectura r = leerGdf(conValor<uint32_t>(gdf(), tablaGdf + 4, cuenta));
+        ASSERT_EQ(r.eventos(), 720u) << cuenta;
+        EXPECT_EQ(r.eeg.tablaEventos->eventos[719].posicion, real.eeg.tablaEventos->eventos[719].posicion);
+        EXPECT_EQ(r.eeg.tablaEventos->eventos[719].tipo, real.eeg.tablaEventos->eventos[719].tipo);
+        EXPECT_TRUE(contiene(r.avisos, "declara " + std::to_string(cuenta) + " eventos")) << r.avisos;
+    }
+}
+
+TEST(ArchivosDanados, GdfModoDesconocidoNoSeLee) {
+    const Lectura r = leerGdf(conValor<uint8_t>(gdf(), tablaGdf, 255));
+    EXPECT_EQ(r.eventos(), 0u);
+    EXPECT_EQ(r.eeg.tablaEventos->modo, 1);
+    EXPECT_TRUE(contiene(r.avisos, "modo desconocido (255)")) << r.avisos;
+}
+
+TEST(ArchivosDanados, GdfModo3SinCanalesNiDuracionesSeLeeComoModo1) {
+    const Lectura r = leerGdf(conValor<uint8_t>(gdf(), tablaGdf, 3));
+    ASSERT_EQ(r.eventos(), 720u);
+    EXPECT_EQ(r.eeg.tablaEventos->modo, 1);
+    EXPECT_EQ(r.eeg.tablaEventos->eventos[0].posicion, 2312);
+    EXPECT_EQ(r.eeg.tablaEventos->eventos[0].tipo, 6);
+    EXPECT_EQ(r.eeg.tablaEventos->eventos[0].duracion, 0);
+    EXPECT_TRUE(contiene(r.avisos, "modo 3")) << r.avisos;
+}
+
+TEST(ArchivosDanados, GdfVersionMalFormadaSeRechaza) {
+    for (const std::string& version : {std::string("GDF 0.00"), std::string("GDF 1.xx"), std::string("GDF 1.2\0", 8)}) {
+        Bytes b = gdf();
+        std::copy(version.begin(), version.end(), b.begin());
+        const Lectura r = leerGdf(b);
+        EXPECT_TRUE(r.rechazado()) << version;
+        EXPECT_TRUE(contiene(r.motivo, "versión")) << r.motivo;
+    }
+}
+
+TEST(ArchivosDanados, EtiquetaConUTF8InvalidoSeSanea) {
+    // Label bytes 2-4 of channel 1 ("Fz" + blanks) replaced by a surrogate,
+    // an overlong "/" and a code point above U+10FFFF.
+    for (const std::string malo : {"\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
+        Bytes b = gdf();
+        std::copy(malo.begin(), malo.end(), b.begin() + 256 + 2);
+        const std::string etiqueta = (*leerGdf(b).eeg.canales)[0].etiqueta;
+        EXPECT_TRUE(esUTF8Valido(etiqueta));
+        EXPECT_EQ(etiqueta.substr(0, 5), "Fz\xEF\xBF\xBD");
+    }
+    EXPECT_EQ(utf8Saneado("a\xC0\xAF" "b\xC3\xA9"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b\xC3\xA9");
+    EXPECT_EQ(utf8Saneado("\xE2\x82"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // cut at the end
+    EXPECT_TRUE(esUTF8Valido("\xF4\x8F\xBF\xBF"));  // U+10FFFF itself
+}
+
+TEST(ArchivosDanados, DatFormatoDeDatosDesconocidoSeRechazaNombrandoLo) {
+    for (const std::string formato : {"foo", "float64", "Int16", "%"}) {
+        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
+                                                             "[ Parameter Definition ] \r\nx string DataFormat= " + formato + "\r\n"));
+        EXPECT_TRUE(r.rechazado()) << formato;
+        EXPECT_TRUE(contiene(r.motivo, "«" + formato + "»")) << r.motivo;
+    }
+}
+
+TEST(ArchivosDanados, DatFrecuenciaConUnidadesYExponentes) {
+    for (auto [valor, hz] : {std::pair{"1kHz", 1000}, {"1e3", 1000}, {"2.56e2", 256}, {"512Hz", 512}}) {
+        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SamplingRate= 256 ", std::string("SamplingRate= ") + valor + " "));
+        EXPECT_EQ(r.eeg.frecuenciaMuestreo, hz) << valor << ": " << r.motivo;
+    }
+    for (auto [valor, fragmento] : {std::pair{"256.5", "entero"}, {"256abc", "no es un número"},
+                                    {"2147483648", "demasiado grande"}, {"0", "mayor que 0"}}) {
+        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SamplingRate= 256 ", std::string("SamplingRate= ") + valor + " "));
+        EXPECT_TRUE(r.rechazado()) << valor;
+        EXPECT_TRUE(contiene(r.motivo, fragmento)) << r.motivo;
+    }
+}
+
+TEST(ArchivosDanados, DatEscapesPorcientoSeDecodifican) {
+    Bytes b = prueba::cambiarCabeceraDat(dat(), "ChannelNames= 8 Fz ", "ChannelNames= 8 F%20z ");
+    b = prueba::cambiarCabeceraDat(b, "SubjectName= PXB ", "SubjectName= P%C3%A9rez%20X ");
+    const Lectura r = leerDat(b);
+    EXPECT_EQ((*r.eeg.canales)[0].etiqueta, "F z");
+    EXPECT_EQ(r.eeg.sujeto, "Pérez X");
+}
+
+TEST(ArchivosDanados, DatPrimeraLineaContraSusParametros) {
+    // SourceCh= 8 on the first line, 4 in the parameter.
+    Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SourceCh= 8 16", "SourceCh= 4 16"));
+    EXPECT_TRUE(r.rechazado());
+    EXPECT_TRUE(contiene(r.motivo, "SourceCh= 4") && contiene(r.motivo, "SourceCh= 8")) << r.motivo;
+    r = leerDat(prueba::cambiarCabeceraDat(dat(), " StatevectorLen= 36", ""));
+    EXPECT_TRUE(r.rechazado());
+    EXPECT_TRUE(contiene(r.motivo, "StatevectorLen=")) << r.motivo;
+    r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
+                                           "[ Parameter Definition ] \r\nSystem int StateVectorLength= 40 16 % % //\r\n"));
+    EXPECT_TRUE(r.rechazado());
+    EXPECT_TRUE(contiene(r.motivo, "StateVectorLength= 40") && contiene(r.motivo, "StatevectorLen= 36")) << r.motivo;
+    // A parameter too short for the defined states (they reach byte 36) is
+    // the stale one, as in motor_64ch.dat: read with the first line's.
+    r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
+                                           "[ Parameter Definition ] \r\nSystem int StateVectorLength= 30 16 % % //\r\n"));
+    EXPECT_EQ(r.eeg.numeroMuestras, 56840);
+}
+
+TEST(ArchivosDanados, GdfFrecuenciaDeMasDeUnMegahercioSeRechaza) {
+    for (auto [denominador, texto] : {std::pair{8600000u, "8600000 Hz"}, {1000000000u, "1000000000 Hz"}}) {
+        const Lectura r = leerGdf(conValor<uint32_t>(gdf(), 248, denominador));
+        EXPECT_TRUE(r.rechazado());
+        EXPECT_TRUE(contiene(r.motivo, texto) && contiene(r.motivo, "1 MHz")) << r.motivo;
+    }
+}
