@@ -3,7 +3,8 @@
 //
 // - The signals at the recording's most common rate become the channels, in
 //   file order; signals at other rates are left out and a warning names them.
-// - Physical values as EDFlib gives them; voltages in V, mV or nV are
+// - Physical values as EDFlib gives them (it limits each sample to the
+//   digital range its header declares); voltages in V, mV or nV are
 //   converted to µV (unit "uV"), other units are kept with their text.
 // - EDF+/BDF+ annotations become events: each distinct text is one kind
 //   (tipo numbered by first appearance, calificador 1, the text kept in the
@@ -17,8 +18,9 @@
 // EDFlib wants a whole, well-formed file. Before handing it over, the reader
 // checks the fixed header itself, so that an impossible header is refused
 // before anything is allocated; a file cut short (or with a record count of
-// -1) is passed on as a copy holding only its complete data records, with a
-// warning. Discontinuous EDF+D/BDF+D files are refused.
+// -1), or one with bytes after its last record, is passed on as a copy
+// holding only its complete data records, with a warning. Discontinuous
+// EDF+D/BDF+D files are refused.
 
 #include <string>
 

@@ -127,6 +127,29 @@ private slots:
         // The CSV's layout and precision: guardarRama_test and the window's save.
     }
 
+    // EDF+, BDF and BrainVision in, EDF+ and BDF+ out: the kinds keep their
+    // texts in `info`, and a branch written as EDF+/BDF+ reads back with its events.
+    void otrosFormatos() {
+        const QJsonObject edf = informe("formatos/edfplus_139ch.edf");
+        QCOMPARE(edf["frecuenciaMuestreo"].toInt(), 512);
+        QCOMPARE(edf["eventos"].toObject()["tipos"].toArray()[1].toObject()["nombre"].toString(),
+                 QString("2.1 (type A)"));
+        QCOMPARE(informe("formatos/bdf_4ch_status.bdf")["numeroCanales"].toInt(), 3);
+        QCOMPARE(informe("formatos/test_NO.vhdr")["numeroCanales"].toInt(), 65);
+        const EEG leido = cargar("p300_8ch.gdf");
+        for (const char* ext : {"edf", "bdf"}) {
+            const QString salida = t.filePath(QString("p300.") + ext);
+            QCOMPARE(ejecutarCLI({"run", datos + "p300_8ch.gdf", "--ced", datos + "p300_8ch.ced", "--out", salida}).codigo, 0);
+            const EEG releido = cargarRegistro(salida.toStdString());
+            QCOMPARE(releido.numeroMuestras, leido.numeroMuestras);
+            QCOMPARE(releido.tablaEventos->eventos.size(), size_t{720});
+            for (size_t i = 0; i < 720; ++i)
+                QCOMPARE(releido.tablaEventos->eventos[i].posicion, leido.tablaEventos->eventos[i].posicion);
+            QCOMPARE(QString::fromStdString(nombreTipo(*releido.tablaEventos, releido.tablaEventos->tipos[0])),
+                     QString("1.1 (6.1)"));
+        }
+    }
+
     void pasosComoEnElNucleo() {
         const EEG dat = cargar("p300_8ch.dat"), gdf = cargar("p300_8ch.gdf");
         const ResultadoCLI car =
