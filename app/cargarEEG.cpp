@@ -7,19 +7,22 @@
 #include "io/leerCED.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
+#include "io/posicionesEstandar.h"
 
 // Recording file, then its .CED channel locations; the record enters the
-// store only when both were chosen and the recording was read. A cancelled
-// dialog ends the command silently; a file that cannot be read is reported
-// and leaves the store as it was.
+// store when the recording was read. Cancelling the first dialog ends the
+// command silently; cancelling the second loads the recording with its own
+// labels (and standard positions where they have one) and says so. A file
+// that cannot be read is reported and leaves the store as it was.
 void Ondelar::cargarEEG() {
     // Both letter cases, for the dialogs that filter case-sensitively.
-    const QString patronesRegistro = QStringLiteral("*.dat *.DAT *.gdf *.GDF");
+    const QString patronesRegistro =
+        QStringLiteral("*.dat *.DAT *.gdf *.GDF *.edf *.EDF *.bdf *.BDF *.vhdr *.VHDR");
     const QString patronesCED = QStringLiteral("*.CED *.ced");
 
     std::string rutaRegistro;
     try {
-        rutaRegistro = elegirArchivo(QStringLiteral("dat o gdf"), patronesRegistro);
+        rutaRegistro = elegirArchivo(QStringLiteral("BCI2000, GDF, EDF, BDF o BrainVision"), patronesRegistro);
     } catch (const EleccionCancelada& e) {
         diagnostico(e.what());
         return;
@@ -39,9 +42,9 @@ void Ondelar::cargarEEG() {
         rutaCED = elegirArchivo(QStringLiteral("archivo ced"), patronesCED);
     } catch (const EleccionCancelada& e) {
         diagnostico(e.what());
-        return;
+        avisosLectura.push_back(cargarSinCED(eeg));
     }
-    const ResultadoCED ced = leerCED(eeg, rutaCED);
+    const ResultadoCED ced = rutaCED.empty() ? ResultadoCED{true, eeg.numeroCanales} : leerCED(eeg, rutaCED);
 
     try {
         anadirArchivo(clonarEEG(eeg));

@@ -21,7 +21,7 @@ void GuiEventosPromediado::rellenarLista(const TablaEventos& tabla) {
     const int32_t numeroTipos = numeroTiposDisponibles(tabla);
     for (int32_t k = 0; k < numeroTipos; ++k) {
         const Evento& tipo = tabla.tipos[static_cast<size_t>(k)];
-        ui->listWidget->addItem(QString::number(tipo.tipo) + "." + QString::number(tipo.calificador));
+        ui->listWidget->addItem(QString::fromStdString(nombreTipo(tabla, tipo)));
     }
     ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
 }

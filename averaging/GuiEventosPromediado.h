@@ -25,7 +25,8 @@ public:
     // The window whose averaging command runs when "aceptar" is pressed.
     void fijarVentanaPrincipal(Ondelar* ventana) { principal = ventana; }
 
-    // One item per kind, in kind order, reading "tipo.calificador" (768.1).
+    // One item per kind, in kind order, reading "tipo.calificador" (768.1),
+    // with the kind's text when the file names it ("1.1 (type A)").
     void rellenarLista(const TablaEventos& tabla);
 
     std::unique_ptr<Ui::GuiEventosPromediado> ui;

@@ -56,8 +56,8 @@ std::string informeJSON(const EEG& eeg, const std::string& ruta) {
             for (const Evento& e : t.eventos)
                 if (e.tipo == t.tipos[k].tipo && e.calificador == t.tipos[k].calificador) ++cuenta;
             j << (k ? ",\n" : "\n") << "      {\"tipo\": " << t.tipos[k].tipo
-              << ", \"calificador\": " << t.tipos[k].calificador << ", \"nombre\": \"" << t.tipos[k].tipo << "."
-              << t.tipos[k].calificador << "\", \"cuenta\": " << cuenta << "}";
+              << ", \"calificador\": " << t.tipos[k].calificador
+              << ", \"nombre\": " << cadenaJSON(nombreTipo(t, t.tipos[k])) << ", \"cuenta\": " << cuenta << "}";
         }
         j << (t.tipos.empty() ? "]\n  }\n" : "\n    ]\n  }\n");
     }

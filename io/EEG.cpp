@@ -115,3 +115,10 @@ void fijarEvento(TablaEventos& tabla, Evento e, int32_t i) {
     if (static_cast<size_t>(i) >= tabla.eventos.size()) tabla.eventos.resize(static_cast<size_t>(i) + 1);
     tabla.eventos[static_cast<size_t>(i)] = e;
 }
+
+std::string nombreTipo(const TablaEventos& tabla, const Evento& tipo) {
+    std::string nombre = std::to_string(tipo.tipo) + "." + std::to_string(tipo.calificador);
+    const auto texto = tabla.textos.find({tipo.tipo, tipo.calificador});
+    if (texto != tabla.textos.end() && !texto->second.empty()) nombre += " (" + texto->second + ")";
+    return nombre;
+}

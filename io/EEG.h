@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,7 +30,13 @@ struct TablaEventos {
     std::vector<Evento> eventos;      // numeroEventos entries, in file order
     int32_t numeroTipos = 0;
     std::vector<Evento> tipos;        // one representative per kind, first-appearance order
+    // Text of the kinds a file names rather than numbers (an EDF+ annotation,
+    // a BrainVision marker description), by (tipo, calificador).
+    std::map<std::pair<int32_t, int32_t>, std::string> textos;
 };
+
+// "tipo.calificador" of a kind, followed by " (text)" when the table names it: "1.1 (type A)".
+std::string nombreTipo(const TablaEventos& tabla, const Evento& tipo);
 
 struct Canal {
     std::string etiqueta;

@@ -2,12 +2,13 @@
 
 #include "io/leerCED.h"
 #include "io/crearLector.h"
+#include "io/posicionesEstandar.h"
 
 EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
     std::unique_ptr<FileReader> lector = crearLector(ruta);
     if (!lector)
         throw ErrorLectura("No se puede cargar «" + ruta +
-                           "»: la extensión no es de un registro conocido (se esperaba .dat o .gdf).");
+                           "»: la extensión no es de un registro conocido (se esperaba .dat, .gdf, .edf, .bdf o .vhdr).");
     EEG eeg = lector->leer(ruta);
     if (!lector->motivoFallo().empty())
         throw ErrorLectura("No se puede cargar «" + ruta + "»: " + lector->motivoFallo());
@@ -20,7 +21,11 @@ EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
 EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED,
                    std::vector<std::string>* avisos) {
     EEG eeg = cargarRegistro(ruta, avisos);
-    if (!rutaCED) return eeg;
+    if (!rutaCED) {
+        const std::string aviso = cargarSinCED(eeg);
+        if (avisos) avisos->push_back(aviso);
+        return eeg;
+    }
     const ResultadoCED ced = leerCED(eeg, *rutaCED);
     if (!ced.abierto) throw ErrorLectura("No se puede abrir el archivo de localizaciones «" + *rutaCED + "».");
     if (!ced.error.empty())

@@ -15,7 +15,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads the .dat or .gdf file at `ruta` (chosen by its extension, see
+// Reads the recording at `ruta` (its reader chosen by its extension, see
 // crearLector) and returns the record. Throws ErrorLectura when the file
 // cannot be opened, has another extension, is refused by its reader or holds
 // no samples: an empty record is never returned. The reader's warnings (what
@@ -24,7 +24,10 @@ public:
 EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos = nullptr);
 
 // The same, then the .CED file at `rutaCED` (when given) lays its labels and
-// locations onto the channels, as the window's loading command does. Throws
+// locations onto the channels, as the window's loading command does. Without
+// one, the channels keep their labels and get the standard 10-05 positions
+// of the labels that have one (cargarSinCED), and `avisos` gets a sentence
+// that says so. Throws
 // ErrorLectura also when the .CED file cannot be opened or describes fewer
 // channels than the recording has: without a window to warn in, a partial
 // montage is refused rather than kept.

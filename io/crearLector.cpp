@@ -1,7 +1,9 @@
 #include "io/crearLector.h"
 
 
+#include "io/BrainVisionFileReader.h"
 #include "io/DatFileReader.h"
+#include "io/EdfFileReader.h"
 #include "io/GdfFileReader.h"
 #include "io/diagnostico.h"
 
@@ -19,6 +21,14 @@ std::unique_ptr<FileReader> crearLector(std::string ruta) {
     if (extension == "DAT") {
         diagnostico("detectado tipo DAT");
         return std::make_unique<DatFileReader>();
+    }
+    if (extension == "EDF" || extension == "BDF") {
+        diagnostico("detectado tipo " + extension);
+        return std::make_unique<EdfFileReader>();
+    }
+    if (extension == "VHDR") {
+        diagnostico("detectado tipo BrainVision");
+        return std::make_unique<BrainVisionFileReader>();
     }
     return nullptr;
 }

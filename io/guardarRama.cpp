@@ -7,6 +7,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "io/escritorEDF.h"
 #include "io/escritorGDF.h"
 #include "io/textoNumero.h"
 
@@ -46,8 +47,10 @@ FormatoSalida formatoPorExtension(const std::string& ruta) {
     if (ext == ".gdf") return FormatoSalida::GDF;
     if (ext == ".csv") return FormatoSalida::CSV;
     if (ext == ".bin") return FormatoSalida::BIN;
+    if (ext == ".edf") return FormatoSalida::EDF;
+    if (ext == ".bdf") return FormatoSalida::BDF;
     throw std::invalid_argument("formato de salida desconocido para \"" + ruta +
-                                "\": use la extension .gdf, .csv o .bin");
+                                "\": use la extension .gdf, .csv, .bin, .edf o .bdf");
 }
 
 void guardarRama(const EEG& eeg, const std::string& ruta) {
@@ -60,12 +63,17 @@ void guardarRama(const EEG& eeg, const std::string& ruta) {
     const fs::path temporal =
         destino.parent_path() / (destino.filename().string() + ".tmp-" + std::to_string(azar()));
     try {
-        {
+        if (formato == FormatoSalida::EDF || formato == FormatoSalida::BDF) {
+            // EDFlib writes to a path of its own.
+            escribirEDF(eeg, temporal.string(), formato == FormatoSalida::EDF ? FormatoEDF::EDF : FormatoEDF::BDF);
+        } else {
             std::ofstream salida(temporal, std::ios::binary | std::ios::trunc);
             if (!salida) throw std::runtime_error("no se puede crear el archivo \"" + ruta + "\"");
             switch (formato) {
                 case FormatoSalida::GDF: escribirGDF(eeg, salida); break;
                 case FormatoSalida::CSV: escribirCSV(eeg, salida); break;
+                case FormatoSalida::EDF:
+                case FormatoSalida::BDF: break;
                 case FormatoSalida::BIN:
                     if (!eeg.datos().save(salida, arma::arma_binary))
                         throw std::runtime_error("no se pudo escribir la matriz en \"" + ruta + "\"");

@@ -1,13 +1,14 @@
 #pragma once
 // Saving a branch to a file whose extension chooses the format:
 // .gdf (GDF 1.25, float samples), .csv (one column per channel, one row per
-// sample) or .bin (the sample matrix in Armadillo's binary format).
+// sample), .bin (the sample matrix in Armadillo's binary format), .edf (EDF+,
+// 16 bits) or .bdf (BDF+, 24 bits), both with the events as annotations.
 
 #include <string>
 
 #include "io/EEG.h"
 
-enum class FormatoSalida { GDF, CSV, BIN };
+enum class FormatoSalida { GDF, CSV, BIN, EDF, BDF };
 
 // Throws std::invalid_argument with a Spanish text for any other extension.
 FormatoSalida formatoPorExtension(const std::string& ruta);

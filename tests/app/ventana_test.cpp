@@ -180,7 +180,10 @@ private slots:
         VentanaPrueba f;
         f.abrir = {t.filePath("señal_ñandú.gdf"), muestra("p300_8ch.ced")};
         f->cargarEEG();
-        QCOMPARE(f.filtrosAbrir, QStringList({"dat o gdf (*.dat *.DAT *.gdf *.GDF)", "archivo ced (*.CED *.ced)"}));
+        QCOMPARE(f.filtrosAbrir,
+                 QStringList({"BCI2000, GDF, EDF, BDF o BrainVision (*.dat *.DAT *.gdf *.GDF *.edf *.EDF *.bdf *.BDF "
+                              "*.vhdr *.VHDR)",
+                              "archivo ced (*.CED *.ced)"}));
         QCOMPARE(f.titulosAbrir.front(), QString("Seleccione el archivo de bioseñales"));
         QCOMPARE((*f->eegSeleccionado().canales)[7].etiqueta, std::string("PO8"));
         QVERIFY((*f->eegSeleccionado().canales)[7].localizacion.has_value());
@@ -195,13 +198,19 @@ private slots:
         QVERIFY2(f.mensajes[1].contains("8 de los 64 canales"), qPrintable(f.mensajes[1]));
         QVERIFY(!(*f->eegSeleccionado().canales)[8].localizacion.has_value());
 
+        // No .CED chosen: the recording is stored with its own labels (and
+        // their standard positions), and the user is told.
+        f.abrir = {muestra("p300_8ch.dat"), std::nullopt};
+        f->cargarEEG();
+        QCOMPARE(f->archivosEEG.numeroArchivos(), 5);
+        QVERIFY2(f.mensajes.back().startsWith("Sin archivo de localizaciones"), qPrintable(f.mensajes.back()));
+        QVERIFY((*f->eegSeleccionado().canales)[0].localizacion.has_value());
+
         // Cancelled or unreadable: nothing stored, the .CED not asked for.
         QFile corto(t.filePath("corto.dat"));
         QVERIFY(corto.open(QIODevice::WriteOnly) && corto.write("HeaderLen= 4\r\n") > 0);
         corto.close();
         f.abrir = {std::nullopt};
-        f->cargarEEG();
-        f.abrir = {muestra("p300_8ch.dat"), std::nullopt};
         f->cargarEEG();
         for (const QString& ruta : {QString("/no/existe.gdf"), corto.fileName(), muestra("p300_8ch.ced")}) {
             f.abrir = {ruta, muestra("p300_8ch.ced")};
@@ -209,8 +218,8 @@ private slots:
             QVERIFY2(f.mensajes.back().startsWith("No se puede cargar «" + ruta + "»: "), qPrintable(f.mensajes.back()));
             QCOMPARE(f.abrir.size(), size_t(1));
         }
-        QCOMPARE(f.mensajes.size(), 5);
-        QCOMPARE(f->archivosEEG.numeroArchivos(), 4);
+        QCOMPARE(f.mensajes.size(), 6);
+        QCOMPARE(f->archivosEEG.numeroArchivos(), 5);
     }
 
     void ventanasAuxiliares() {

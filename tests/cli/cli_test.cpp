@@ -32,7 +32,9 @@ QJsonObject informe(const QString& registro, const QString& ced = {}) {
     QStringList a = {"info", datos + registro};
     if (!ced.isEmpty()) a << "--ced" << datos + ced;
     const ResultadoCLI r = ejecutarCLI(a);
-    if (r.codigo != 0 || !r.errores.isEmpty()) return {};
+    if (r.codigo != 0) return {};
+    for (const QByteArray& l : r.lineasError())
+        if (!l.startsWith("ondelar-cli: aviso: ")) return {};
     return QJsonDocument::fromJson(r.salida).object();
 }
 
@@ -87,7 +89,12 @@ private slots:
             QCOMPARE(k.toObject()["nombre"].toString(), QString("%1.1").arg(k.toObject()["tipo"].toInt()));
         }
         QCOMPARE(eventos["tipos"].toArray()[0].toObject()["tipo"].toInt(), 6);  // in order of appearance
-        QVERIFY(informe("p300_8ch.gdf")["canales"].toArray()[0].toObject()["localizacion"].isNull());
+        // Without --ced, labels of the 10-05 table get its positions: those of the .ced file.
+        const QJsonObject sinCED = informe("p300_8ch.gdf");
+        for (int c = 0; c < 8; ++c)
+            for (int k = 0; k < 3; ++k)
+                QCOMPARE(sinCED["canales"].toArray()[c].toObject()["localizacion"].toArray()[k].toDouble(),
+                         gdf["canales"].toArray()[c].toObject()["localizacion"].toArray()[k].toDouble());
 
         // The .dat file's StimulusCode state gives the GDF's 720 events.
         QCOMPARE(informe("p300_8ch.dat")["eventos"].toObject()["total"].toInt(), 720);
@@ -121,11 +128,36 @@ private slots:
         // The CSV's layout and precision: guardarRama_test and the window's save.
     }
 
+    // EDF+, BDF and BrainVision in, EDF+ and BDF+ out: the kinds keep their
+    // texts in `info`, and a branch written as EDF+/BDF+ reads back with its events.
+    void otrosFormatos() {
+        const QJsonObject edf = informe("formatos/edfplus_139ch.edf");
+        QCOMPARE(edf["frecuenciaMuestreo"].toInt(), 512);
+        QCOMPARE(edf["eventos"].toObject()["tipos"].toArray()[1].toObject()["nombre"].toString(),
+                 QString("2.1 (type A)"));
+        QCOMPARE(informe("formatos/bdf_4ch_status.bdf")["numeroCanales"].toInt(), 3);
+        QCOMPARE(informe("formatos/test_NO.vhdr")["numeroCanales"].toInt(), 65);
+        const EEG leido = cargar("p300_8ch.gdf");
+        for (const char* ext : {"edf", "bdf"}) {
+            const QString salida = t.filePath(QString("p300.") + ext);
+            QCOMPARE(ejecutarCLI({"run", datos + "p300_8ch.gdf", "--ced", datos + "p300_8ch.ced", "--out", salida}).codigo, 0);
+            const EEG releido = cargarRegistro(salida.toStdString());
+            QCOMPARE(releido.numeroMuestras, leido.numeroMuestras);
+            QCOMPARE(releido.tablaEventos->eventos.size(), size_t{720});
+            for (size_t i = 0; i < 720; ++i)
+                QCOMPARE(releido.tablaEventos->eventos[i].posicion, leido.tablaEventos->eventos[i].posicion);
+            QCOMPARE(QString::fromStdString(nombreTipo(*releido.tablaEventos, releido.tablaEventos->tipos[0])),
+                     QString("1.1 (6.1)"));
+        }
+    }
+
     void pasosComoEnElNucleo() {
         const EEG dat = cargar("p300_8ch.dat"), gdf = cargar("p300_8ch.gdf");
         const ResultadoCLI car =
             ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "car", "--out", t.filePath("c.bin")});
-        QVERIFY(car.lineasError()[0].startsWith("paso car: ") && car.lineasError()[0].endsWith(" s"));
+        // Without --ced the runner says the recording keeps its own labels.
+        QVERIFY(car.lineasError()[0].startsWith("ondelar-cli: aviso: Sin archivo de localizaciones"));
+        QVERIFY(car.lineasError()[1].startsWith("paso car: ") && car.lineasError()[1].endsWith(" s"));
         QVERIFY(iguales(leerBin(t.filePath("c.bin")), aplicarCAR(gdf).datos()));
 
         // Steps chain in order; the filter type in any letter case.
@@ -184,6 +216,7 @@ private slots:
         const prueba::CarpetaTemporal e;
         e.escribir("corrupto.gdf", std::string("esto no es un GDF"));
         e.escribir("registro.edf", std::string("0       "));
+        e.escribir("registro.vmrk", std::string("Brain Vision"));
         e.escribir("version2.gdf", "GDF 2.10" + std::string(248, '\0'));
         e.escribir("corto.ced", std::string("Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ\n1\tFz\t\t0\t0.25\t60\t0\t60\n"));
         const struct {
@@ -198,10 +231,11 @@ private slots:
             {"run $gdf --step car", "falta --out", 2},
             {"run $gdf --out", "falta el valor de --out", 2},
             {"info $gdf --step car", "--step", 2},
-            {"run $gdf --out @s/x.txt", ".gdf, .csv o .bin", 2},
+            {"run $gdf --out @s/x.txt", ".gdf, .csv, .bin, .edf o .bdf", 2},
             {"run $gdf --out @s/no/existe/x.bin", "no existe la carpeta", 1},
             {"info @e/nada.gdf", "no existe o no se puede abrir", 1},
-            {"info @e/registro.edf", "extensión", 1},
+            {"info @e/registro.vmrk", "extensión", 1},
+            {"info @e/registro.edf", "demasiado corto", 1},
             {"run @e/corrupto.gdf --out @s/x.bin", "no es un archivo GDF", 1},
             {"info @e/version2.gdf", "versión 2", 1},
             {"info $gdf --ced @e/nada.ced", "localizaciones", 1},

@@ -8,6 +8,7 @@
 #include "io/GdfFileReader.h"
 #include "io/cargarRegistro.h"
 #include "io/crearLector.h"
+#include "io/posicionesEstandar.h"
 #include "tests/io/archivosPrueba.h"
 #include "tests/io/capturas.h"
 
@@ -140,7 +141,7 @@ TEST(CrearLector, SoloCuentaLaUltimaExtension) {
     EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("/datos/sesion.GdF").get()), nullptr);
     EXPECT_NE(dynamic_cast<DatFileReader*>(crearCallado("x.gdf.dat").get()), nullptr);
     EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("gdf").get()), nullptr);  // no "." at all: the whole path
-    for (const char* ruta : {"/datos.gdf/archivo", "registro.edf", "registro.gdff", "registro.", ""})
+    for (const char* ruta : {"/datos.gdf/archivo", "registro.vmrk", "registro.gdff", "registro.", ""})
         EXPECT_EQ(crearCallado(ruta), nullptr) << ruta;
 }
 
@@ -150,7 +151,7 @@ TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
          {std::pair<std::string, std::string>{"/no/existe.gdf", "no existe"},
           {carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
           {carpeta.escribir("vacio.dat", std::string()), "CR LF"},
-          {carpeta.escribir("registro.edf", std::string("0       ")), "extensión"}}) {
+          {carpeta.escribir("registro.eeg", std::string("0       ")), "extensión"}}) {
         const std::string motivo = prueba::capturar([&] {
             EXPECT_THROW(cargarRegistro(ruta), ErrorLectura);
             cargarRegistro(ruta);
@@ -171,5 +172,6 @@ TEST(CargarRegistro, ConCedPoneEtiquetasYLocalizaciones) {
     EXPECT_EQ((*e.canales)[0].etiqueta, "Fz");
     EXPECT_TRUE((*e.canales)[7].localizacion.has_value());
     EXPECT_EQ(sinCed.numeroCanales, 8u);
-    EXPECT_FALSE((*sinCed.canales)[0].localizacion.has_value());
+    // Without a .CED a 10-05 label gets its standard position.
+    EXPECT_EQ((*sinCed.canales)[0].localizacion, posicionEstandar("Fz"));
 }

@@ -1,0 +1,502 @@
+#include "io/BrainVisionFileReader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <new>
+
+#include <sys/stat.h>
+
+#include "io/diagnostico.h"
+#include "io/eventosLeidos.h"
+#include "io/reservarEEG.h"
+
+namespace {
+
+constexpr int64_t maximoTexto = int64_t{64} << 20;  // a header or marker file past this is not one
+constexpr size_t bytesPorBloque = size_t{1} << 20;
+
+std::string minusculas(std::string_view t) {
+    std::string r(t);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+std::string_view recortar(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r' || t.back() == '\0'))
+        t.remove_suffix(1);
+    return t;
+}
+
+std::optional<int64_t> entero(std::string_view t) {
+    t = recortar(t);
+    int64_t v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> real(std::string_view t) {
+    t = recortar(t);
+    double v = 0.0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+bool esUtf8(std::string_view t) {
+    for (size_t i = 0; i < t.size();) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        const size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > t.size()) return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string latin1AUtf8(std::string_view t) {
+    std::string r;
+    r.reserve(t.size());
+    for (char ch : t) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            r += ch;
+        } else {
+            r += static_cast<char>(0xC0 | (c >> 6));
+            r += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return r;
+}
+
+// The text in UTF-8, without a byte-order mark: as the codepage line says,
+// or by its bytes when there is none.
+std::string textoUtf8(std::string_view texto) {
+    if (texto.substr(0, 3) == "\xEF\xBB\xBF") texto.remove_prefix(3);
+    std::optional<bool> latin1;
+    for (size_t inicio = 0; inicio < texto.size();) {
+        size_t fin = texto.find('\n', inicio);
+        if (fin == std::string_view::npos) fin = texto.size();
+        const std::string linea = minusculas(recortar(texto.substr(inicio, fin - inicio)));
+        if (linea.rfind("codepage=", 0) == 0) {
+            latin1 = linea.substr(9) != "utf-8" && linea.substr(9) != "utf8";
+            break;
+        }
+        inicio = fin + 1;
+    }
+    if (!latin1) latin1 = !esUtf8(texto);
+    return *latin1 ? latin1AUtf8(texto) : std::string(texto);
+}
+
+// BrainVision writes a comma inside a name as "\1".
+std::string sinEscapes(std::string_view t) {
+    std::string r;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '\\' && i + 1 < t.size() && t[i + 1] == '1') {
+            r += ',';
+            ++i;
+        } else {
+            r += t[i];
+        }
+    }
+    return r;
+}
+
+std::vector<std::string_view> campos(std::string_view t) {
+    std::vector<std::string_view> r;
+    for (size_t inicio = 0;;) {
+        const size_t coma = t.find(',', inicio);
+        r.push_back(t.substr(inicio, coma == std::string_view::npos ? std::string_view::npos : coma - inicio));
+        if (coma == std::string_view::npos) return r;
+        inicio = coma + 1;
+    }
+}
+
+// Walks the lines of an INI-like text: calls f(section, key, value) for each
+// "key=value" line, section and key in lower case; stops at [Comment].
+template <class F>
+void recorrerIni(const std::string& texto, F&& f) {
+    std::string seccion;
+    for (size_t inicio = 0; inicio < texto.size();) {
+        size_t fin = texto.find('\n', inicio);
+        if (fin == std::string::npos) fin = texto.size();
+        const std::string_view linea = recortar(std::string_view(texto).substr(inicio, fin - inicio));
+        inicio = fin + 1;
+        if (linea.empty() || linea.front() == ';') continue;
+        if (linea.front() == '[') {
+            seccion = minusculas(recortar(linea.substr(1, linea.find(']') - 1)));
+            if (seccion == "comment") return;
+            continue;
+        }
+        const size_t igual = linea.find('=');
+        if (igual == std::string_view::npos) continue;
+        f(seccion, minusculas(recortar(linea.substr(0, igual))), recortar(linea.substr(igual + 1)));
+    }
+}
+
+bool primeraLineaContiene(const std::string& texto, std::string_view marca) {
+    const size_t fin = texto.find('\n');
+    return minusculas(texto.substr(0, fin)).find(marca) != std::string::npos;
+}
+
+// Unit factor to µV, or nullopt when the unit is not a voltage.
+std::optional<double> factorUnidad(std::string_view unidad) {
+    if (unidad.empty() || unidad == "\xC2\xB5V" || unidad == "\xCE\xBCV" || unidad == "uV" || unidad == "UV")
+        return 1.0;
+    if (unidad == "nV") return 1e-3;
+    if (unidad == "mV") return 1e3;
+    if (unidad == "V") return 1e6;
+    return std::nullopt;
+}
+
+uint32_t codigoGDF(TipoValor t) {
+    switch (t) {
+        case TipoValor::int32: return 5;
+        case TipoValor::float32: return 16;
+        default: return 3;
+    }
+}
+
+// Reverses the bytes of each `ancho`-byte value.
+void invertirBytes(uint8_t* p, size_t n, size_t ancho) {
+    for (size_t i = 0; i < n; ++i) std::reverse(p + i * ancho, p + (i + 1) * ancho);
+}
+
+std::string textoNumero(double v) {
+    char b[32];
+    const auto r = std::to_chars(b, b + sizeof b, v);
+    return std::string(b, r.ptr);
+}
+
+struct Archivo {
+    std::FILE* f = nullptr;
+    ~Archivo() {
+        if (f) std::fclose(f);
+    }
+};
+
+// Opens `ruta` as a regular file and gives its size; nullopt when it cannot.
+std::optional<int64_t> abrirRegular(const std::string& ruta, Archivo& a) {
+    a.f = std::fopen(ruta.c_str(), "rb");
+    if (!a.f) return std::nullopt;
+    struct stat st {};
+    if (fstat(fileno(a.f), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
+}
+
+}  // namespace
+
+CabeceraBrainVision interpretarCabeceraBrainVision(std::string_view bytes) {
+    const std::string texto = textoUtf8(bytes);
+    if (!primeraLineaContiene(texto, "data exchange header file"))
+        throw ErrorBrainVision("el archivo no empieza como una cabecera BrainVision («Brain Vision Data Exchange "
+                               "Header File»).");
+    CabeceraBrainVision c;
+    std::string formatoDatos = "binary", orientacion = "multiplexed", tipoDatos = "timedomain", formatoBinario;
+    std::optional<int64_t> numeroCanales;
+    std::optional<double> intervalo;
+    std::map<int64_t, std::string> lineasCanal;
+    std::string error;
+    recorrerIni(texto, [&](const std::string& seccion, const std::string& clave, std::string_view valor) {
+        if (seccion == "common infos") {
+            if (clave == "datafile") c.archivoDatos = valor;
+            else if (clave == "markerfile") c.archivoMarcas = valor;
+            else if (clave == "dataformat") formatoDatos = minusculas(valor);
+            else if (clave == "dataorientation") orientacion = minusculas(valor);
+            else if (clave == "datatype") tipoDatos = minusculas(valor);
+            else if (clave == "numberofchannels") {
+                numeroCanales = entero(valor);
+                if (!numeroCanales) error = "el número de canales «" + std::string(valor) + "» no es un entero.";
+            } else if (clave == "samplinginterval") {
+                intervalo = real(valor);
+                if (!intervalo) error = "el intervalo de muestreo «" + std::string(valor) + "» no es un número.";
+            } else if (clave == "datapoints") {
+                c.puntos = entero(valor);
+                if (!c.puntos || *c.puntos < 0)
+                    error = "el número de muestras «" + std::string(valor) + "» no es un entero válido.";
+            }
+        } else if (seccion == "binary infos") {
+            if (clave == "binaryformat") formatoBinario = valor;
+            else if (clave == "usebigendianorder") c.bigEndian = minusculas(valor) == "yes";
+        } else if (seccion == "channel infos" && clave.size() > 2 && clave.compare(0, 2, "ch") == 0) {
+            const std::optional<int64_t> n = entero(std::string_view(clave).substr(2));
+            if (n && *n >= 1) lineasCanal[*n] = valor;
+        }
+    });
+    if (!error.empty()) throw ErrorBrainVision(error);
+    if (formatoDatos != "binary")
+        throw ErrorBrainVision("los datos están escritos como texto (" + formatoDatos +
+                               "); solo se admiten datos binarios.");
+    if (tipoDatos != "timedomain")
+        throw ErrorBrainVision("los datos no son del dominio del tiempo (" + tipoDatos + ").");
+    if (orientacion != "multiplexed" && orientacion != "vectorized")
+        throw ErrorBrainVision("la orientación de los datos «" + orientacion +
+                               "» no se conoce (MULTIPLEXED o VECTORIZED).");
+    c.multiplexado = orientacion == "multiplexed";
+    const std::string binario = minusculas(formatoBinario);
+    if (binario == "int_16") c.tipo = TipoValor::int16;
+    else if (binario == "int_32") c.tipo = TipoValor::int32;
+    else if (binario == "ieee_float_32") c.tipo = TipoValor::float32;
+    else
+        throw ErrorBrainVision("el formato binario «" + formatoBinario +
+                               "» no se admite (INT_16, INT_32 o IEEE_FLOAT_32).");
+    if (c.archivoDatos.empty()) throw ErrorBrainVision("la cabecera no nombra su archivo de datos (DataFile=).");
+    if (!intervalo || !(*intervalo > 0.0))
+        throw ErrorBrainVision("la cabecera no declara un intervalo de muestreo positivo (SamplingInterval=).");
+    c.intervaloMicrosegundos = *intervalo;
+    // Every channel needs its own line: a count beyond the lines present is
+    // refused before anything is sized by it.
+    if (!numeroCanales || *numeroCanales < 1 || *numeroCanales > static_cast<int64_t>(lineasCanal.size()))
+        throw ErrorBrainVision("la cabecera declara " +
+                               (numeroCanales ? std::to_string(*numeroCanales) : std::string("un número no válido de")) +
+                               " canales y describe " + std::to_string(lineasCanal.size()) + ".");
+    c.canales.resize(static_cast<size_t>(*numeroCanales));
+    for (int64_t i = 1; i <= *numeroCanales; ++i) {
+        const auto linea = lineasCanal.find(i);
+        if (linea == lineasCanal.end())
+            throw ErrorBrainVision("falta la línea del canal " + std::to_string(i) + " (Ch" + std::to_string(i) + "=).");
+        const std::vector<std::string_view> f = campos(linea->second);
+        CanalBrainVision& canal = c.canales[static_cast<size_t>(i - 1)];
+        canal.etiqueta = sinEscapes(recortar(f[0]));
+        double resolucion = 1.0;
+        if (f.size() > 2 && !recortar(f[2]).empty()) {
+            const std::optional<double> r = real(f[2]);
+            if (!r) throw ErrorBrainVision("la resolución del canal " + std::to_string(i) + " («" + std::string(f[2]) +
+                                           "») no es un número.");
+            resolucion = *r;
+        }
+        const std::string_view unidad = f.size() > 3 ? recortar(f[3]) : std::string_view();
+        const std::optional<double> factor = factorUnidad(unidad);
+        canal.factor = resolucion * factor.value_or(1.0);
+        canal.unidad = factor ? "uV" : std::string(unidad);
+    }
+    return c;
+}
+
+std::vector<MarcaBrainVision> interpretarMarcasBrainVision(std::string_view bytes) {
+    const std::string texto = textoUtf8(bytes);
+    if (!primeraLineaContiene(texto, "data exchange marker file"))
+        throw ErrorBrainVision("el archivo de marcas no empieza como uno de BrainVision («Brain Vision Data "
+                               "Exchange Marker File»).");
+    std::vector<MarcaBrainVision> marcas;
+    recorrerIni(texto, [&](const std::string& seccion, const std::string& clave, std::string_view valor) {
+        if (seccion != "marker infos" || clave.compare(0, 2, "mk") != 0) return;
+        const std::vector<std::string_view> f = campos(valor);
+        if (f.size() < 3) return;
+        MarcaBrainVision m;
+        m.tipo = sinEscapes(recortar(f[0]));
+        m.descripcion = sinEscapes(recortar(f[1]));
+        const std::optional<int64_t> posicion = entero(f[2]);
+        if (!posicion) return;
+        m.posicion = *posicion;
+        if (f.size() > 3) m.puntos = entero(f[3]).value_or(0);
+        if (f.size() > 4) m.canal = entero(f[4]).value_or(0);
+        marcas.push_back(std::move(m));
+    });
+    return marcas;
+}
+
+namespace {
+
+// "S  1" of a Stimulus marker or "R 12" of a Response one: the letter, blanks, the number.
+std::optional<int32_t> numeroMarca(const MarcaBrainVision& m, char letra) {
+    const std::string_view d = m.descripcion;
+    if (d.size() < 2 || d[0] != letra) return std::nullopt;
+    const std::optional<int64_t> n = entero(d.substr(1));
+    if (!n || *n < 0 || *n > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(*n);
+}
+
+int32_t acotar(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+}  // namespace
+
+std::shared_ptr<TablaEventos> eventosBrainVision(const std::vector<MarcaBrainVision>& marcas, int64_t muestras,
+                                                 uint32_t canales, size_t* descartados) {
+    std::vector<Evento> eventos;
+    eventos.reserve(marcas.size());
+    NumeracionTextos numeracion;
+    std::map<std::pair<int32_t, int32_t>, std::string> textos;
+    for (const MarcaBrainVision& m : marcas) {
+        Evento e;
+        e.posicion = acotar(m.posicion - 1);
+        e.duracion = acotar(std::max<int64_t>(m.puntos, 0));
+        e.canal = m.canal >= 0 && m.canal <= canales ? static_cast<int32_t>(m.canal) : 0;
+        const std::string tipo = minusculas(m.tipo);
+        const std::optional<int32_t> estimulo = tipo == "stimulus" ? numeroMarca(m, 'S') : std::nullopt;
+        const std::optional<int32_t> respuesta = tipo == "response" ? numeroMarca(m, 'R') : std::nullopt;
+        if (estimulo) {
+            e.tipo = *estimulo;
+            e.calificador = 1;
+        } else if (respuesta) {
+            e.tipo = *respuesta;
+            e.calificador = 2;
+            textos[{e.tipo, 2}] = m.descripcion;
+        } else {
+            const std::string texto = m.descripcion.empty() ? m.tipo : m.descripcion;
+            e.tipo = numeracion.numero(texto);
+            e.calificador = 3;
+            textos[{e.tipo, 3}] = texto;
+        }
+        eventos.push_back(e);
+    }
+    auto tabla = construirTablaEventos(std::move(eventos), muestras, descartados);
+    tabla->textos = std::move(textos);
+    return tabla;
+}
+
+EEG BrainVisionFileReader::leer(std::string ruta) {
+    const size_t barra = ruta.rfind('/');
+    carpeta_ = barra == std::string::npos ? "." : ruta.substr(0, barra);
+    EEG eeg = leerArchivo(ruta);
+    carpeta_.clear();
+    return eeg;
+}
+
+EEG BrainVisionFileReader::decodificar() {
+    if (tamano() > maximoTexto)
+        return fallar("la cabecera BrainVision ocupa " + std::to_string(tamano()) + " bytes: no es una cabecera.");
+    const std::string bytesCabecera = leerTexto(static_cast<size_t>(tamano()));
+    CabeceraBrainVision cab;
+    try {
+        cab = interpretarCabeceraBrainVision(bytesCabecera);
+    } catch (const ErrorBrainVision& e) {
+        return fallar(e.what());
+    }
+    diagnostico("detectado el formato: BrainVision");
+    if (carpeta_.empty())
+        return fallar("una cabecera BrainVision leída de memoria no tiene carpeta donde buscar sus archivos de datos "
+                      "y de marcas.");
+    auto rutaVecina = [&](const std::string& nombre) {
+        return !nombre.empty() && nombre.front() == '/' ? nombre : carpeta_ + "/" + nombre;
+    };
+
+    const double frecuencia = 1e6 / cab.intervaloMicrosegundos;
+    if (!(frecuencia >= 0.5) || frecuencia > INT32_MAX)
+        return fallar("la frecuencia de muestreo (" + textoNumero(frecuencia) + " Hz, intervalo de " +
+                      textoNumero(cab.intervaloMicrosegundos) + " µs) no es válida.");
+    const auto frecuenciaEntera = static_cast<int32_t>(std::lround(frecuencia));
+
+    // Markers first: a missing marker file refuses the recording before its
+    // data are read.
+    if (cab.archivoMarcas.empty()) return fallar("la cabecera no nombra su archivo de marcas (MarkerFile=).");
+    std::vector<MarcaBrainVision> marcas;
+    {
+        Archivo a;
+        const std::optional<int64_t> t = abrirRegular(rutaVecina(cab.archivoMarcas), a);
+        if (!t) return fallar("no se encuentra el archivo de marcas «" + cab.archivoMarcas + "» que nombra la cabecera.");
+        if (*t > maximoTexto)
+            return fallar("el archivo de marcas «" + cab.archivoMarcas + "» ocupa " + std::to_string(*t) +
+                          " bytes: no es un archivo de marcas.");
+        std::string texto(static_cast<size_t>(*t), '\0');
+        if (std::fread(texto.data(), 1, texto.size(), a.f) != texto.size())
+            return fallar("error de lectura en el archivo de marcas «" + cab.archivoMarcas + "».");
+        try {
+            marcas = interpretarMarcasBrainVision(texto);
+        } catch (const ErrorBrainVision& e) {
+            return fallar(e.what());
+        }
+    }
+
+    Archivo datos;
+    const std::optional<int64_t> tamanoDatos = abrirRegular(rutaVecina(cab.archivoDatos), datos);
+    if (!tamanoDatos)
+        return fallar("no se encuentra el archivo de datos «" + cab.archivoDatos + "» que nombra la cabecera.");
+    const auto nCanales = static_cast<uint32_t>(cab.canales.size());
+    const size_t ancho = bytesPorValor(cab.tipo);
+    const int64_t bytesPorMuestra = static_cast<int64_t>(ancho) * nCanales;
+    const int64_t completas = *tamanoDatos / bytesPorMuestra;
+    const bool sobran = *tamanoDatos % bytesPorMuestra != 0;
+    int64_t muestras = completas;
+    std::string avisoCorte;
+    if (cab.multiplexado) {
+        if (cab.puntos && *cab.puntos < completas)
+            return fallar("el archivo de datos contiene " + std::to_string(completas) + " muestras y la cabecera declara " +
+                          std::to_string(*cab.puntos) + ".");
+        if (sobran || (cab.puntos && *cab.puntos > completas))
+            avisoCorte = "El archivo de datos está incompleto: se han leído " + std::to_string(completas) +
+                         (cab.puntos ? " de las " + std::to_string(*cab.puntos) + " muestras que declara la cabecera."
+                                     : " muestras completas; sobran " +
+                                           std::to_string(*tamanoDatos % bytesPorMuestra) + " bytes.");
+    } else if (sobran || (cab.puntos && *cab.puntos != completas)) {
+        return fallar("el tamaño del archivo de datos (" + std::to_string(*tamanoDatos) + " bytes) no corresponde a " +
+                      std::to_string(nCanales) + " canales" +
+                      (cab.puntos ? " de " + std::to_string(*cab.puntos) + " muestras" : std::string()) +
+                      " en orden vectorizado.");
+    }
+    if (muestras == 0) return fallar("el archivo de datos no contiene ninguna muestra completa.");
+    if (std::abs(frecuencia - frecuenciaEntera) > 1e-6 * frecuencia)
+        avisar("La frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es entera; se toma " +
+               std::to_string(frecuenciaEntera) + " Hz.");
+
+    EEG eeg;
+    try {
+        eeg = reservarEEG(frecuenciaEntera, nCanales, muestras);
+    } catch (const std::bad_alloc&) {
+        return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " + std::to_string(muestras) +
+                      " muestras.");
+    }
+    std::vector<double> factores(nCanales);
+    for (uint32_t c = 0; c < nCanales; ++c) {
+        Canal& canal = (*eeg.canales)[c];
+        canal.etiqueta = cab.canales[c].etiqueta;
+        canal.unidad = cab.canales[c].unidad;
+        canal.tipoDato = codigoGDF(cab.tipo);
+        factores[c] = cab.canales[c].factor;
+    }
+
+    diagnostico("Cargando datos...");
+    double* destino = eeg.matrices.front().memptr();
+    std::vector<uint8_t> bloque(bytesPorBloque - bytesPorBloque % static_cast<size_t>(bytesPorMuestra) +
+                                static_cast<size_t>(bytesPorMuestra));
+    auto leerValores = [&](size_t n) {
+        const size_t bytes = n * ancho;
+        if (std::fread(bloque.data(), 1, bytes, datos.f) != bytes) return false;
+        if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n, ancho);
+        return true;
+    };
+    const bool sinEscala = std::all_of(factores.begin(), factores.end(), [](double f) { return f == 1.0; });
+    if (cab.multiplexado) {
+        // Multiplexed values are already in the matrix's column order.
+        const size_t porBloque = bloque.size() / static_cast<size_t>(bytesPorMuestra);
+        for (int64_t s = 0; s < muestras;) {
+            const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
+            if (!leerValores(n * nCanales)) return fallar("error de lectura en el archivo de datos.");
+            double* columna = destino + static_cast<size_t>(s) * nCanales;
+            convertirValores(cab.tipo, bloque.data(), n * nCanales, columna, 1);
+            if (!sinEscala)
+                for (size_t j = 0; j < n; ++j)
+                    for (uint32_t c = 0; c < nCanales; ++c) columna[j * nCanales + c] *= factores[c];
+            s += static_cast<int64_t>(n);
+        }
+    } else {
+        const size_t porBloque = bloque.size() / ancho;
+        for (uint32_t c = 0; c < nCanales; ++c) {
+            for (int64_t s = 0; s < muestras;) {
+                const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
+                if (!leerValores(n)) return fallar("error de lectura en el archivo de datos.");
+                double* fila = destino + c + static_cast<size_t>(s) * nCanales;
+                convertirValores(cab.tipo, bloque.data(), n, fila, nCanales);
+                if (factores[c] != 1.0)
+                    for (size_t j = 0; j < n; ++j) fila[j * nCanales] *= factores[c];
+                s += static_cast<int64_t>(n);
+            }
+        }
+    }
+
+    diagnostico("Cargando eventos...");
+    size_t descartados = 0;
+    if (!marcas.empty()) eeg.tablaEventos = eventosBrainVision(marcas, muestras, nCanales, &descartados);
+    if (descartados > 0)
+        avisoCorte += (avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
+                      (descartados == 1 ? " marca cae fuera del registro y se ha descartado."
+                                        : " marcas caen fuera del registro y se han descartado.");
+    if (!avisoCorte.empty()) avisar(avisoCorte);
+    return eeg;
+}

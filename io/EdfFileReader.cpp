@@ -1,0 +1,387 @@
+#include "io/EdfFileReader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include <edflib.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "io/diagnostico.h"
+#include "io/eventosLeidos.h"
+#include "io/reservarEEG.h"
+#include "io/textoNumerico.h"
+
+namespace {
+
+// Offsets of the fixed header fields (ASCII, blank padded).
+constexpr int64_t bytesCabeceraFija = 256;
+constexpr size_t posicionReservado = 192;
+constexpr size_t posicionLongitud = 184;
+constexpr size_t posicionRegistros = 236;
+constexpr size_t posicionSenales = 252;
+// The per-signal "samples per record" fields start after label (16),
+// transducer (80), dimension (8), four ranges (4 x 8) and prefilter (80).
+constexpr int64_t desplazamientoMuestrasPorRegistro = 16 + 80 + 8 + 4 * 8 + 80;
+
+constexpr int64_t unidadesTiempo = EDFLIB_TIME_DIMENSION;  // EDFlib's times are in 100 ns units
+constexpr size_t muestrasPorBloque = size_t{1} << 18;     // per signal and read call
+
+std::string recortar(const std::string& t) {
+    const size_t inicio = t.find_first_not_of(std::string(" \0", 2));
+    if (inicio == std::string::npos) return std::string();
+    const size_t fin = t.find_last_not_of(std::string(" \0", 2));
+    return t.substr(inicio, fin - inicio + 1);
+}
+
+std::optional<int64_t> campoEntero(const std::string& t) {
+    const std::string r = recortar(t);
+    const std::optional<int64_t> v = enteroInicial(r);
+    // The whole field must be the number: "12x" or "1.5" is not a count.
+    if (!v || r.find_first_not_of("+-0123456789") != std::string::npos) return std::nullopt;
+    return v;
+}
+
+std::string textoNumero(double v) {
+    char b[32];
+    const auto r = std::to_chars(b, b + sizeof b, v);
+    return std::string(b, r.ptr);
+}
+
+std::string mayusculas(std::string t) {
+    for (char& c : t)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return t;
+}
+
+// Factor from the file's unit to µV, or nullopt when it is not a voltage.
+std::optional<double> factorMicrovoltios(const std::string& unidad) {
+    if (unidad == "uV" || unidad == "UV" || unidad == "\xC2\xB5V" || unidad == "\xB5V") return 1.0;
+    if (unidad == "mV") return 1e3;
+    if (unidad == "nV") return 1e-3;
+    if (unidad == "V") return 1e6;
+    return std::nullopt;
+}
+
+std::string motivoEdflib(int codigo) {
+    switch (codigo) {
+        case EDFLIB_MALLOC_ERROR: return "no hay memoria para leer la cabecera.";
+        case EDFLIB_NO_SUCH_FILE_OR_DIRECTORY: return "el archivo no existe o no se puede abrir.";
+        case EDFLIB_FILE_CONTAINS_FORMAT_ERRORS:
+            return "la cabecera EDF o BDF tiene errores de formato (un campo fuera de rango o mal escrito).";
+        case EDFLIB_MAXFILES_REACHED: return "hay demasiados archivos EDF o BDF abiertos a la vez.";
+        case EDFLIB_FILE_READ_ERROR: return "error de lectura del archivo.";
+        case EDFLIB_FILE_ALREADY_OPENED: return "el archivo ya está abierto.";
+        case EDFLIB_FILE_IS_DISCONTINUOUS:
+            return "el registro es discontinuo (EDF+D o BDF+D): sus registros de datos no son seguidos y no se admite.";
+        default: return "EDFlib no puede leer el archivo (código " + std::to_string(codigo) + ").";
+    }
+}
+
+// A file in memory (memfd) that EDFlib can open by path: the copy of a file
+// cut short, or the bytes of leerMemoria.
+class ArchivoEnMemoria {
+public:
+    ArchivoEnMemoria() : fd_(memfd_create("ondelar-edf", MFD_CLOEXEC)) {}
+    ~ArchivoEnMemoria() {
+        if (fd_ >= 0) close(fd_);
+    }
+    ArchivoEnMemoria(const ArchivoEnMemoria&) = delete;
+    ArchivoEnMemoria& operator=(const ArchivoEnMemoria&) = delete;
+    bool valido() const { return fd_ >= 0; }
+    bool escribir(const void* datos, size_t n) {
+        const auto* p = static_cast<const char*>(datos);
+        while (n > 0) {
+            const ssize_t w = write(fd_, p, n);
+            if (w <= 0) return false;
+            p += w;
+            n -= static_cast<size_t>(w);
+        }
+        return true;
+    }
+    std::string ruta() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+class ArchivoEdf {
+public:
+    ArchivoEdf() : cabecera(std::make_unique<edf_hdr_struct>()) {}
+    ~ArchivoEdf() {
+        if (abierto) edfclose_file(cabecera->handle);
+    }
+    ArchivoEdf(const ArchivoEdf&) = delete;
+    ArchivoEdf& operator=(const ArchivoEdf&) = delete;
+    int abrir(const std::string& ruta) {
+        std::memset(cabecera.get(), 0, sizeof(edf_hdr_struct));
+        const int r = edfopen_file_readonly(ruta.c_str(), cabecera.get(), EDFLIB_READ_ALL_ANNOTATIONS);
+        abierto = r == 0;
+        return abierto ? 0 : cabecera->filetype;
+    }
+    std::unique_ptr<edf_hdr_struct> cabecera;  // about 200 kB: not on the stack
+    bool abierto = false;
+};
+
+std::string fechaGdf(const edf_hdr_struct& h) {
+    // yyyymmddhhmmss00, the form the GDF reader keeps.
+    char b[32];
+    std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d%02d00", h.startdate_year, h.startdate_month, h.startdate_day,
+                  h.starttime_hour, h.starttime_minute, h.starttime_second);
+    return b;
+}
+
+}  // namespace
+
+EEG EdfFileReader::leer(std::string ruta) {
+    rutaArchivo_ = ruta;
+    EEG eeg = leerArchivo(ruta);
+    rutaArchivo_.clear();
+    return eeg;
+}
+
+EEG EdfFileReader::decodificar() {
+    const int64_t tamanoArchivo = tamano();
+    if (tamanoArchivo < bytesCabeceraFija)
+        return fallar("el archivo es demasiado corto para una cabecera EDF o BDF (" + std::to_string(tamanoArchivo) +
+                      " bytes).");
+    irA(0);
+    std::string fija = leerTexto(bytesCabeceraFija);
+    const bool bdf = fija[0] == '\xFF' && fija.compare(1, 7, "BIOSEMI") == 0;
+    if (!bdf && fija.compare(0, 8, "0       ") != 0)
+        return fallar("el archivo no empieza como un archivo EDF («0») ni BDF («BIOSEMI»).");
+    const std::string formato = bdf ? "BDF" : "EDF";
+    diagnostico("detectado el formato: " + formato);
+    const std::string reservado = fija.substr(posicionReservado, 5);
+    if (reservado == "EDF+D" || reservado == "BDF+D")
+        return fallar(motivoEdflib(EDFLIB_FILE_IS_DISCONTINUOUS));
+
+    const std::optional<int64_t> ns = campoEntero(fija.substr(posicionSenales, 4));
+    if (!ns || *ns < 1 || *ns > EDFLIB_MAXSIGNALS)
+        return fallar("la cabecera " + formato + " declara «" + recortar(fija.substr(posicionSenales, 4)) +
+                      "» señales; se admiten de 1 a " + std::to_string(EDFLIB_MAXSIGNALS) + ".");
+    const std::optional<int64_t> longitud = campoEntero(fija.substr(posicionLongitud, 8));
+    const int64_t longitudEsperada = bytesCabeceraFija * (*ns + 1);
+    if (!longitud || *longitud != longitudEsperada)
+        return fallar("la longitud de cabecera «" + recortar(fija.substr(posicionLongitud, 8)) + "» no corresponde a " +
+                      std::to_string(*ns) + " señales (" + std::to_string(longitudEsperada) + " bytes).");
+    if (longitudEsperada > tamanoArchivo)
+        return fallar("el archivo termina dentro de su cabecera (" + std::to_string(tamanoArchivo) + " de " +
+                      std::to_string(longitudEsperada) + " bytes).");
+    const std::optional<int64_t> registros = campoEntero(fija.substr(posicionRegistros, 8));
+    if (!registros || *registros == 0 || *registros < -1)
+        return fallar("la cabecera " + formato + " declara «" + recortar(fija.substr(posicionRegistros, 8)) +
+                      "» registros de datos.");
+
+    // Samples per record of every signal give the record's size.
+    const int64_t bytesPorMuestra = bdf ? 3 : 2;
+    int64_t bytesPorRegistro = 0;
+    irA(bytesCabeceraFija + *ns * desplazamientoMuestrasPorRegistro);
+    for (int64_t s = 0; s < *ns; ++s) {
+        const std::string campo = leerTexto(8);
+        const std::optional<int64_t> spr = campoEntero(campo);
+        if (!spr || *spr < 1 || *spr > INT32_MAX)
+            return fallar("la señal " + std::to_string(s + 1) + " declara «" + recortar(campo) +
+                          "» muestras por registro de datos.");
+        bytesPorRegistro += *spr * bytesPorMuestra;
+    }
+
+    // Only complete records are read: EDFlib refuses a file cut short, so it
+    // gets a copy that holds the complete ones and says so in its header.
+    const int64_t completos = (tamanoArchivo - longitudEsperada) / bytesPorRegistro;
+    int64_t usados = *registros;
+    if (*registros == -1 || completos < *registros) {
+        if (completos == 0)
+            return fallar("el archivo no contiene ningún registro de datos completo (" +
+                          std::to_string(tamanoArchivo - longitudEsperada) + " bytes de datos, " +
+                          std::to_string(bytesPorRegistro) + " por registro).");
+        usados = completos;
+    }
+    std::string avisoCorte;
+    if (usados != *registros)
+        avisoCorte = *registros == -1
+                         ? "El archivo no declara su número de registros de datos: se han leído los " +
+                               std::to_string(usados) + " registros completos que contiene."
+                         : "El archivo está incompleto: se han leído " + std::to_string(usados) + " de los " +
+                               std::to_string(*registros) + " registros de datos que declara.";
+
+    // Bytes past the last record: EDFlib would refuse the file, so they are left out too.
+    const int64_t sobrantes = tamanoArchivo - longitudEsperada - usados * bytesPorRegistro;
+    if (usados == *registros && sobrantes > 0)
+        avisoCorte = "El archivo tiene " + std::to_string(sobrantes) +
+                     " bytes después de su último registro de datos, que no se han leído.";
+
+    ArchivoEnMemoria copia;
+    std::string ruta = rutaArchivo_;
+    if (ruta.empty() || usados != *registros || sobrantes > 0) {
+        if (!copia.valido()) return fallar("no se puede crear una copia en memoria del archivo.");
+        char campo[9];
+        std::snprintf(campo, sizeof campo, "%-8lld", static_cast<long long>(usados));
+        std::memcpy(fija.data() + posicionRegistros, campo, 8);
+        bool escrito = copia.escribir(fija.data(), fija.size());
+        irA(bytesCabeceraFija);
+        std::vector<char> bloque(1 << 20);
+        for (int64_t resto = longitudEsperada - bytesCabeceraFija + usados * bytesPorRegistro; escrito && resto > 0;) {
+            const size_t n = static_cast<size_t>(std::min<int64_t>(resto, static_cast<int64_t>(bloque.size())));
+            leerBloque(bloque.data(), n);
+            escrito = copia.escribir(bloque.data(), n);
+            resto -= static_cast<int64_t>(n);
+        }
+        if (!escrito) return fallar("no se puede crear una copia en memoria del archivo.");
+        ruta = copia.ruta();
+    }
+
+    ArchivoEdf archivo;
+    if (const int codigo = archivo.abrir(ruta); codigo != 0) return fallar(motivoEdflib(codigo));
+    const edf_hdr_struct& h = *archivo.cabecera;
+    const int handle = h.handle;
+    if (h.edfsignals < 1 || h.datarecord_duration <= 0) return fallar("la cabecera " + formato + " no declara señales.");
+
+    // The trigger channel of BDF files, and the signals at the most common
+    // rate (ties: the higher rate).
+    int estado = -1;
+    std::map<int, int> cuentaPorTasa;
+    for (int s = 0; s < h.edfsignals; ++s) {
+        if (bdf && estado < 0 && mayusculas(recortar(h.signalparam[s].label)) == "STATUS") {
+            estado = s;
+            continue;
+        }
+        ++cuentaPorTasa[h.signalparam[s].smp_in_datarecord];
+    }
+    if (cuentaPorTasa.empty()) return fallar("el archivo no tiene más señal que el canal de disparo «Status».");
+    int spr = 0, mejor = 0;
+    for (const auto& [tasa, cuenta] : cuentaPorTasa)
+        if (cuenta >= mejor) spr = tasa, mejor = cuenta;
+    auto frecuenciaDe = [&](int muestras) {
+        return static_cast<double>(muestras) * static_cast<double>(unidadesTiempo) /
+               static_cast<double>(h.datarecord_duration);
+    };
+    const double frecuencia = frecuenciaDe(spr);
+    if (!(frecuencia >= 0.5) || frecuencia > INT32_MAX)
+        return fallar("la frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es válida.");
+    const auto frecuenciaEntera = static_cast<int32_t>(std::lround(frecuencia));
+    if (std::abs(frecuencia - frecuenciaEntera) > 1e-6 * frecuencia)
+        avisar("La frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es entera; se toma " +
+               std::to_string(frecuenciaEntera) + " Hz.");
+
+    std::vector<int> elegidas;
+    std::string fuera;
+    int numeroFuera = 0;
+    for (int s = 0; s < h.edfsignals; ++s) {
+        if (s == estado) continue;
+        if (h.signalparam[s].smp_in_datarecord == spr) {
+            elegidas.push_back(s);
+        } else {
+            fuera += (numeroFuera++ ? ", " : "") + recortar(h.signalparam[s].label) + " (" +
+                     textoNumero(frecuenciaDe(h.signalparam[s].smp_in_datarecord)) + " Hz)";
+        }
+    }
+    if (numeroFuera > 0)
+        avisar("Se han dejado fuera " + std::to_string(numeroFuera) +
+               (numeroFuera == 1 ? " señal cuya frecuencia de muestreo" : " señales cuya frecuencia de muestreo") +
+               " no es la más común del registro (" + textoNumero(frecuencia) + " Hz): " + fuera + ".");
+
+    const int64_t numeroMuestras = h.signalparam[elegidas.front()].smp_in_file;
+    const auto nCanales = static_cast<uint32_t>(elegidas.size());
+    EEG eeg;
+    try {
+        eeg = reservarEEG(frecuenciaEntera, nCanales, numeroMuestras);
+    } catch (const std::bad_alloc&) {
+        return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " +
+                      std::to_string(numeroMuestras) + " muestras.");
+    }
+    eeg.sujeto = recortar(h.patient[0] ? h.patient : h.patient_name[0] ? h.patient_name : h.patientcode);
+    eeg.identificacionRegistro = recortar(h.recording[0] ? h.recording : h.equipment);
+    eeg.fechaRegistro = fechaGdf(h);
+
+    diagnostico("Cargando datos...");
+    std::vector<double> bloque(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(numeroMuestras)));
+    double* destino = eeg.matrices.front().memptr();
+    for (uint32_t c = 0; c < nCanales; ++c) {
+        const edf_param_struct& p = h.signalparam[elegidas[c]];
+        Canal& canal = (*eeg.canales)[c];
+        canal.etiqueta = recortar(p.label);
+        canal.transductor = recortar(p.transducer);
+        canal.prefiltrado = recortar(p.prefilter);
+        canal.minimoDigital = p.dig_min;
+        canal.maximoDigital = p.dig_max;
+        canal.muestrasPorRegistro = static_cast<uint32_t>(p.smp_in_datarecord);
+        canal.tipoDato = bdf ? 279 : 3;  // GDF codes of int24 and int16
+        const std::string unidad = recortar(p.physdimension);
+        const std::optional<double> factor = factorMicrovoltios(unidad);
+        const double escala = factor.value_or(1.0);
+        canal.unidad = factor ? "uV" : unidad;
+        canal.minimoFisico = p.phys_min * escala;
+        canal.maximoFisico = p.phys_max * escala;
+
+        for (int64_t hecho = 0; hecho < numeroMuestras;) {
+            const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, static_cast<int64_t>(bloque.size())));
+            if (edfread_physical_samples(handle, elegidas[c], n, bloque.data()) != n)
+                return fallar("error de lectura en la señal " + std::to_string(elegidas[c] + 1) + " del archivo.");
+            double* fila = destino + c + static_cast<size_t>(hecho) * nCanales;
+            for (int i = 0; i < n; ++i) fila[static_cast<size_t>(i) * nCanales] = bloque[static_cast<size_t>(i)] * escala;
+            hecho += n;
+        }
+    }
+
+    diagnostico("Cargando eventos...");
+    std::vector<Evento> eventos;
+    int32_t mayorDisparo = 0;
+    if (estado >= 0) {
+        // Events at the changes of the low 16 bits to a non-zero value, at
+        // the column of the channels' rate.
+        const int64_t muestrasEstado = h.signalparam[estado].smp_in_file;
+        const double razon = static_cast<double>(spr) / h.signalparam[estado].smp_in_datarecord;
+        std::vector<int> digitales(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(muestrasEstado)));
+        int anterior = 0;
+        for (int64_t hecho = 0; hecho < muestrasEstado;) {
+            const int n = static_cast<int>(std::min<int64_t>(muestrasEstado - hecho, static_cast<int64_t>(digitales.size())));
+            if (edfread_digital_samples(handle, estado, n, digitales.data()) != n)
+                return fallar("error de lectura en el canal de disparo «Status» del archivo.");
+            for (int i = 0; i < n; ++i) {
+                const int valor = digitales[static_cast<size_t>(i)] & 0xFFFF;
+                if (valor != anterior && valor != 0) {
+                    Evento e;
+                    e.tipo = valor;
+                    e.calificador = 1;
+                    e.posicion = columnaDeTiempo(static_cast<double>(hecho + i), razon);
+                    eventos.push_back(e);
+                    mayorDisparo = std::max(mayorDisparo, valor);
+                }
+                anterior = valor;
+            }
+            hecho += n;
+        }
+    }
+    NumeracionTextos numeracion(mayorDisparo + 1);
+    for (long long k = 0; k < h.annotations_in_file; ++k) {
+        edf_annotation_struct a{};
+        if (edf_get_annotation(handle, static_cast<int>(k), &a) != 0) break;
+        Evento e;
+        const std::string texto = recortar(a.annotation);
+        e.tipo = numeracion.numero(texto);
+        e.calificador = 1;
+        e.posicion = columnaDeTiempo(static_cast<double>(a.onset) / unidadesTiempo, frecuenciaEntera);
+        if (a.duration_l > 0)
+            e.duracion = std::max(0, columnaDeTiempo(static_cast<double>(a.duration_l) / unidadesTiempo, frecuenciaEntera));
+        eventos.push_back(e);
+    }
+    size_t descartados = 0;
+    if (!eventos.empty()) {
+        eeg.tablaEventos = construirTablaEventos(std::move(eventos), numeroMuestras, &descartados);
+        for (const auto& [texto, numero] : numeracion.numeros()) eeg.tablaEventos->textos[{numero, 1}] = texto;
+    }
+    if (descartados > 0)
+        avisoCorte += (avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
+                      (descartados == 1 ? " evento cae fuera del registro y se ha descartado."
+                                        : " eventos caen fuera del registro y se han descartado.");
+    if (!avisoCorte.empty()) avisar(avisoCorte);
+    return eeg;
+}

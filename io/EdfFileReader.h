@@ -1,0 +1,44 @@
+#pragma once
+// Reader of EDF, EDF+, BDF and BDF+ recordings through EDFlib.
+//
+// - The signals at the recording's most common rate become the channels, in
+//   file order; signals at other rates are left out and a warning names them.
+// - Physical values as EDFlib gives them (it limits each sample to the
+//   digital range its header declares); voltages in V, mV or nV are
+//   converted to µV (unit "uV"), other units are kept with their text.
+// - EDF+/BDF+ annotations become events: each distinct text is one kind
+//   (tipo numbered by first appearance, calificador 1, the text kept in the
+//   table's textos); the onset becomes the nearest column, the duration a
+//   count of samples.
+// - In BDF and BDF+, a signal labelled "Status" is the trigger channel: it
+//   becomes events (one at each change of its low 16 bits to a non-zero value
+//   k: tipo k, calificador 1) and is not a channel. Annotation kinds are then
+//   numbered after the largest trigger value, so the two never share a kind.
+//
+// EDFlib wants a whole, well-formed file. Before handing it over, the reader
+// checks the fixed header itself, so that an impossible header is refused
+// before anything is allocated; a file cut short (or with a record count of
+// -1), or one with bytes after its last record, is passed on as a copy
+// holding only its complete data records, with a warning. Discontinuous
+// EDF+D/BDF+D files are refused.
+
+#include <string>
+
+#include "io/FileReader.h"
+
+class EdfFileReader : public FileReader {
+public:
+    EdfFileReader() = default;
+
+    // Refused (empty EEG, motivoFallo() set): unopenable file, not EDF or BDF,
+    // a header whose signal count, header length, record count, record
+    // duration or samples per record are impossible, no complete data
+    // record, a discontinuous file, a file EDFlib refuses, no signal that is
+    // not the trigger channel, a most common rate below 1 Hz.
+    EEG leer(std::string ruta) override;
+
+private:
+    EEG decodificar() override;
+
+    std::string rutaArchivo_;  // the file being read by leer; empty when reading memory
+};

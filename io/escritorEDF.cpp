@@ -1,0 +1,178 @@
+#include "io/escritorEDF.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include <edflib.h>
+
+namespace {
+
+constexpr int64_t unidadesDuracion = 100000;  // EDFlib's record durations are in 10 µs units
+constexpr int64_t bytesMaximosRegistro = int64_t{8} << 20;
+
+// The value the header's 8-character field will hold, rounded outwards
+// (up for a maximum, down for a minimum) so that every sample stays inside.
+std::optional<double> valorCabecera(double v, bool haciaArriba) {
+    for (int decimales = 7; decimales >= 0; --decimales) {
+        const double paso = std::pow(10.0, -decimales);
+        double r = std::round(v / paso) * paso;
+        if (haciaArriba && r < v) r += paso;
+        if (!haciaArriba && r > v) r -= paso;
+        char texto[64];
+        const auto fin = std::to_chars(texto, texto + sizeof texto, r, std::chars_format::fixed, decimales);
+        if (fin.ec != std::errc() || fin.ptr - texto > 8) continue;
+        double leido = 0.0;
+        std::from_chars(texto, fin.ptr, leido);
+        if (haciaArriba ? leido >= v : leido <= v) return leido;
+    }
+    return std::nullopt;
+}
+
+// Printable ASCII only, as the header wants; at most `n` characters.
+std::string ascii(const std::string& t, size_t n) {
+    std::string r;
+    for (char c : t) {
+        if (r.size() == n) break;
+        const auto u = static_cast<unsigned char>(c);
+        if (u == 0) continue;
+        r += (u >= 32 && u < 127) ? c : '_';
+    }
+    while (!r.empty() && r.back() == ' ') r.pop_back();
+    return r;
+}
+
+// Samples per data record (see the header).
+int64_t muestrasPorRegistro(int64_t muestras, int32_t frecuencia, uint32_t canales, int64_t bytesPorMuestra) {
+    const int64_t maximo = std::max<int64_t>(1, std::min<int64_t>(frecuencia, bytesMaximosRegistro /
+                                                                                  (canales * bytesPorMuestra)));
+    for (int64_t l = maximo; l >= 1; --l) {
+        if (muestras % l != 0 || (l * unidadesDuracion) % frecuencia != 0) continue;
+        const int64_t duracion = l * unidadesDuracion / frecuencia;
+        if (duracion >= 100 && duracion <= 60 * unidadesDuracion) return l;  // EDFlib: 1 ms to 60 s
+    }
+    return 0;
+}
+
+class Escritura {
+public:
+    explicit Escritura(int h) : handle(h) {}
+    ~Escritura() {
+        if (handle >= 0) edfclose_file(handle);
+    }
+    Escritura(const Escritura&) = delete;
+    Escritura& operator=(const Escritura&) = delete;
+    int cerrar() {
+        const int r = edfclose_file(handle);
+        handle = -1;
+        return r;
+    }
+    int handle;
+};
+
+}  // namespace
+
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato) {
+    if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");
+    const arma::mat& datos = eeg.datos();
+    const bool bdf = formato == FormatoEDF::BDF;
+    const char* nombre = bdf ? "BDF+" : "EDF+";
+    if (eeg.frecuenciaMuestreo <= 0)
+        throw std::runtime_error(std::string("no se puede guardar como ") + nombre + " una rama con frecuencia de muestreo " +
+                                 std::to_string(eeg.frecuenciaMuestreo) + " Hz");
+    // One signal is taken by the annotations.
+    const int maximoCanales = EDFLIB_MAXSIGNALS - 64;
+    if (datos.n_rows > static_cast<arma::uword>(maximoCanales))
+        throw std::runtime_error(std::string(nombre) + " admite como mucho " + std::to_string(maximoCanales) +
+                                 " canales y la rama tiene " + std::to_string(datos.n_rows));
+    if (!datos.is_finite()) throw std::runtime_error("la rama contiene valores no finitos (NaN o infinito)");
+
+    const auto canales = static_cast<uint32_t>(datos.n_rows);
+    const auto muestras = static_cast<int64_t>(datos.n_cols);
+    const int32_t fs = eeg.frecuenciaMuestreo;
+    const int64_t bytesPorMuestra = bdf ? 3 : 2;
+    int64_t l = muestrasPorRegistro(muestras, fs, canales, bytesPorMuestra);
+    if (l == 0) l = std::max<int64_t>(1, std::min<int64_t>(fs, bytesMaximosRegistro / (canales * bytesPorMuestra)));
+    const int64_t registros = (muestras + l - 1) / l;
+
+    // Annotation space: each annotation signal holds about one annotation per record.
+    std::vector<const Evento*> eventos;
+    if (eeg.tablaEventos)
+        for (const Evento& e : eeg.tablaEventos->eventos)
+            if (e.posicion >= 0 && e.posicion < muestras) eventos.push_back(&e);
+    const int64_t senalesAnotacion = std::max<int64_t>(1, (static_cast<int64_t>(eventos.size()) + registros - 1) / registros + 1);
+    if (senalesAnotacion > 64)
+        throw std::runtime_error("la rama tiene " + std::to_string(eventos.size()) + " eventos en " +
+                                 std::to_string(registros) + " registros de datos: no caben como anotaciones " + nombre);
+
+    Escritura w(edfopen_file_writeonly(ruta.c_str(), bdf ? EDFLIB_FILETYPE_BDFPLUS : EDFLIB_FILETYPE_EDFPLUS,
+                                       static_cast<int>(canales)));
+    if (w.handle < 0)
+        throw std::runtime_error("EDFlib no puede crear \"" + ruta + "\" (código " + std::to_string(w.handle) + ")");
+    const int h = w.handle;
+    auto comprobar = [&](int r, const std::string& que) {
+        if (r != 0) throw std::runtime_error("EDFlib rechaza " + que + " al escribir \"" + ruta + "\"");
+    };
+    if (l != fs)
+        comprobar(edf_set_datarecord_duration(h, static_cast<int>(l * unidadesDuracion / fs)), "la duración de registro");
+    comprobar(edf_set_number_of_annotation_signals(h, static_cast<int>(senalesAnotacion)), "el número de anotaciones");
+    comprobar(edf_set_startdatetime(h, 1985, 1, 1, 0, 0, 0), "la fecha");
+    const int digitalMaximo = bdf ? 8388607 : 32767;
+    std::vector<std::pair<double, double>> fisicos(canales);
+    for (uint32_t c = 0; c < canales; ++c) {
+        const int s = static_cast<int>(c);
+        double minimo = datos.row(c).min(), maximo = datos.row(c).max();
+        if (maximo - minimo < 1e-6) {
+            minimo -= 1.0;
+            maximo += 1.0;
+        }
+        const std::optional<double> fisicoMinimo = valorCabecera(minimo, false);
+        const std::optional<double> fisicoMaximo = valorCabecera(maximo, true);
+        if (!fisicoMinimo || !fisicoMaximo)
+            throw std::runtime_error("los valores del canal " + std::to_string(c + 1) + " no caben en los campos de " +
+                                     nombre + " (más de 8 cifras)");
+        fisicos[c] = {*fisicoMinimo, *fisicoMaximo};
+        const Canal* canal = eeg.canales && c < eeg.canales->size() ? &(*eeg.canales)[c] : nullptr;
+        std::string etiqueta = canal ? ascii(canal->etiqueta, 16) : std::string();
+        if (etiqueta.empty()) etiqueta = "canal" + std::to_string(c + 1);
+        comprobar(edf_set_samplefrequency(h, s, static_cast<int>(l)), "la frecuencia de muestreo");
+        // EDFlib writes these fields by truncating digits: a value a hair
+        // farther from zero keeps the digits chosen above.
+        comprobar(edf_set_physical_minimum(h, s, *fisicoMinimo * (1.0 + 1e-12)), "el mínimo físico");
+        comprobar(edf_set_physical_maximum(h, s, *fisicoMaximo * (1.0 + 1e-12)), "el máximo físico");
+        comprobar(edf_set_digital_minimum(h, s, -digitalMaximo - 1), "el mínimo digital");
+        comprobar(edf_set_digital_maximum(h, s, digitalMaximo), "el máximo digital");
+        comprobar(edf_set_label(h, s, etiqueta.c_str()), "la etiqueta");
+        comprobar(edf_set_physical_dimension(h, s, canal ? ascii(canal->unidad, 8).c_str() : ""), "la unidad");
+    }
+
+    // Digital values rounded here to the nearest step of the header's own
+    // range, so that a reader's physical value is within half a step.
+    std::vector<int> bloque(static_cast<size_t>(l));
+    for (int64_t r = 0; r < registros; ++r) {
+        for (uint32_t c = 0; c < canales; ++c) {
+            const double pmin = fisicos[c].first, paso = (fisicos[c].second - pmin) / (2.0 * digitalMaximo + 1.0);
+            for (int64_t j = 0; j < l; ++j) {
+                const int64_t s = std::min(r * l + j, muestras - 1);  // the padding repeats the last sample
+                const double d = std::round((datos(c, static_cast<arma::uword>(s)) - pmin) / paso) - digitalMaximo - 1;
+                bloque[static_cast<size_t>(j)] = static_cast<int>(std::clamp(d, -digitalMaximo - 1.0, 1.0 * digitalMaximo));
+            }
+            comprobar(edfwrite_digital_samples(h, bloque.data()), "las muestras");
+        }
+    }
+    // Annotation times are in 100 µs units.
+    const TablaEventos* tabla = eeg.tablaEventos.get();
+    for (const Evento* e : eventos) {
+        const auto inicio = static_cast<long long>(std::llround(e->posicion * 1e4 / fs));
+        const long long duracion = e->duracion > 0 ? std::llround(e->duracion * 1e4 / fs) : -1;
+        const auto nombrado = tabla->textos.find({e->tipo, e->calificador});
+        const std::string texto = nombrado != tabla->textos.end() && !nombrado->second.empty()
+                                      ? nombrado->second
+                                      : std::to_string(e->tipo) + "." + std::to_string(e->calificador);
+        comprobar(edfwrite_annotation_utf8(h, inicio, duracion, texto.c_str()), "una anotación");
+    }
+    if (w.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + ruta + "\"");
+}

@@ -1,0 +1,29 @@
+#pragma once
+// EDF+ and BDF+ writer through EDFlib: the record's first matrix, one signal
+// per channel, and its events as annotations.
+//
+// - Each channel is scaled on its own: its physical range is the channel's
+//   minimum and maximum (widened outwards to what the header's 8-character
+//   fields can hold), mapped onto the whole digital range (16 bits for EDF+,
+//   24 for BDF+). A read-back value is within half a step of the written one.
+// - Data records of L samples, L the largest length up to one second that
+//   divides the sample count and whose duration the header can state; when
+//   there is none, one-second records and the last one padded with the last
+//   sample (the file then holds up to a second more than the branch).
+// - Each event becomes an annotation at its column's time (to 100 µs), with
+//   its duration when it has one; the text is the kind's text when the table
+//   names it, "tipo.calificador" otherwise, so that the kinds read back in
+//   the same order of first appearance.
+
+#include <string>
+
+#include "io/EEG.h"
+
+enum class FormatoEDF { EDF, BDF };
+
+// Writes `eeg` to the file at `ruta` (overwritten). Throws std::runtime_error
+// with a Spanish text when the record has no data, more channels than the
+// format holds, a non-positive rate, non-finite values or values beyond the
+// header's fields, more events than the annotation space can hold, or when
+// EDFlib fails.
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato);

@@ -1,0 +1,442 @@
+// EDF/EDF+, BDF and BrainVision: the sample recordings against the committed
+// references, the refusals, files cut short, EDF+/BDF+ writing read back,
+// and standard positions for recordings loaded without a .CED file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include "io/BrainVisionFileReader.h"
+#include "io/EdfFileReader.h"
+#include "io/cargarRegistro.h"
+#include "io/crearLector.h"
+#include "io/guardarRama.h"
+#include "io/posicionesEstandar.h"
+#include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
+#include "tests/io/referenciasFormatos.h"
+
+namespace {
+
+const std::string formatos = ONDELAR_RAIZ "/../shared/data/formatos/";
+const std::string referencias = ONDELAR_RAIZ "/tests/data/formatos/";
+
+template <class L>
+EEG leerCon(const std::string& ruta, std::string* motivo = nullptr, std::vector<std::string>* avisos = nullptr) {
+    L lector;
+    EEG e;
+    prueba::capturar([&] { e = lector.leer(ruta); });
+    if (motivo) *motivo = lector.motivoFallo();
+    else EXPECT_EQ(lector.motivoFallo(), "") << ruta;
+    if (avisos) *avisos = lector.avisos();
+    return e;
+}
+
+prueba::Bytes bytesDe(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    return prueba::Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+// Every channel of `eeg` is in the reference with the same values at its
+// columns, within `tolerancia`. EDFlib limits a sample to the physical range
+// of its channel's header (the reference reader does not): a reference value
+// outside it is expected as the limit.
+void compararValores(const EEG& eeg, const prueba::ReferenciaFormato& ref, double tolerancia) {
+    for (uint32_t c = 0; c < eeg.numeroCanales; ++c) {
+        const Canal& canal = (*eeg.canales)[c];
+        const std::string& etiqueta = canal.etiqueta;
+        const bool acotado = canal.maximoFisico > canal.minimoFisico;
+        const auto r = ref.canales.find(etiqueta);
+        EXPECT_NE(r, ref.canales.end()) << etiqueta;
+        if (r == ref.canales.end()) continue;
+        for (size_t k = 0; k < ref.columnas.size(); ++k) {
+            const double esperado =
+                acotado ? std::clamp(r->second[k], canal.minimoFisico, canal.maximoFisico) : r->second[k];
+            EXPECT_NEAR(eeg.datos()(c, static_cast<arma::uword>(ref.columnas[k])), esperado, tolerancia)
+                << etiqueta << " columna " << ref.columnas[k];
+        }
+    }
+}
+
+std::string nombreDe(const EEG& eeg, const Evento& e) {
+    for (const Evento& k : eeg.tablaEventos->tipos)
+        if (k.tipo == e.tipo && k.calificador == e.calificador) return nombreTipo(*eeg.tablaEventos, k);
+    return "?";
+}
+
+}  // namespace
+
+TEST(FormatosReales, EdfMantieneLaFrecuenciaMasComunYDejaFueraLasDemas) {
+    const prueba::ReferenciaFormato ref = prueba::leerReferencia(referencias + "edfplus_139ch.tsv");
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<EdfFileReader>(formatos + "edfplus_139ch.edf", nullptr, &avisos);
+    EXPECT_EQ(e.frecuenciaMuestreo, ref.frecuencia);
+    EXPECT_EQ(e.numeroMuestras, ref.muestras);
+    EXPECT_EQ(e.numeroCanales, 126u);  // 139 signals, 13 of them at other rates
+    // Physical range 0..100 over digital 0..100: one µV per step.
+    compararValores(e, ref, 1e-9);
+    EXPECT_EQ((*e.canales)[0].unidad, "uV");
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_NE(avisos[0].find("13 señales"), std::string::npos) << avisos[0];
+    EXPECT_NE(avisos[0].find("A1 (1 Hz)"), std::string::npos) << avisos[0];
+}
+
+TEST(FormatosReales, EdfAnotacionesSonTiposPorOrdenDeAparicion) {
+    const prueba::ReferenciaFormato ref = prueba::leerReferencia(referencias + "edfplus_139ch.tsv");
+    const EEG e = leerCon<EdfFileReader>(formatos + "edfplus_139ch.edf");
+    ASSERT_TRUE(e.tieneEventos());
+    const TablaEventos& t = *e.tablaEventos;
+    ASSERT_EQ(t.eventos.size(), ref.eventos.size());
+    // "start" 1, "type A" 2, "type B" 3.
+    const std::map<std::string, std::string> nombres = {
+        {"start", "1.1 (start)"}, {"type A", "2.1 (type A)"}, {"type B", "3.1 (type B)"}};
+    for (size_t i = 0; i < t.eventos.size(); ++i) {
+        EXPECT_EQ(t.eventos[i].posicion, ref.eventos[i].columna);
+        EXPECT_EQ(t.eventos[i].duracion, ref.eventos[i].duracion);
+        EXPECT_EQ(nombreDe(e, t.eventos[i]), nombres.at(ref.eventos[i].texto));
+    }
+    EXPECT_EQ(t.numeroTipos, 3);
+}
+
+TEST(FormatosReales, BdfStatusSeVuelveEventosYNoCanal) {
+    const prueba::ReferenciaFormato ref = prueba::leerReferencia(referencias + "bdf_4ch_status.tsv");
+    const EEG e = leerCon<EdfFileReader>(formatos + "bdf_4ch_status.bdf");
+    EXPECT_EQ(e.frecuenciaMuestreo, ref.frecuencia);
+    EXPECT_EQ(e.numeroMuestras, ref.muestras);
+    ASSERT_EQ(e.numeroCanales, 3u);
+    for (uint32_t c = 0; c < 3; ++c) EXPECT_EQ((*e.canales)[c].etiqueta, ref.orden[c]);
+    // 24 bits over +-187470 µV: 0.022 µV per step.
+    compararValores(e, ref, 1e-6);
+    ASSERT_TRUE(e.tieneEventos());
+    ASSERT_EQ(e.tablaEventos->eventos.size(), ref.eventos.size());
+    for (size_t i = 0; i < ref.eventos.size(); ++i) {
+        EXPECT_EQ(e.tablaEventos->eventos[i].posicion, ref.eventos[i].columna);
+        EXPECT_EQ(std::to_string(e.tablaEventos->eventos[i].tipo), ref.eventos[i].texto);
+        EXPECT_EQ(e.tablaEventos->eventos[i].calificador, 1);
+    }
+}
+
+TEST(FormatosReales, BrainVisionFloat32IgualALaReferencia) {
+    const prueba::ReferenciaFormato ref = prueba::leerReferencia(referencias + "test_NO.tsv");
+    const EEG e = leerCon<BrainVisionFileReader>(formatos + "test_NO.vhdr");
+    EXPECT_EQ(e.frecuenciaMuestreo, ref.frecuencia);
+    EXPECT_EQ(e.numeroMuestras, ref.muestras);
+    ASSERT_EQ(e.numeroCanales, 65u);
+    EXPECT_EQ((*e.canales)[64].etiqueta, "EMGleft");
+    EXPECT_EQ((*e.canales)[0].unidad, "uV");
+    compararValores(e, ref, 1e-6);  // float32 x 1 µV: exact in double
+    ASSERT_TRUE(e.tieneEventos());
+    ASSERT_EQ(e.tablaEventos->eventos.size(), 1u);
+    EXPECT_EQ(e.tablaEventos->eventos[0].posicion, ref.eventos[0].columna);
+    EXPECT_EQ(e.tablaEventos->eventos[0].duracion, ref.eventos[0].duracion);
+    EXPECT_EQ(nombreDe(e, e.tablaEventos->eventos[0]), "1.3 (New Segment)");
+}
+
+TEST(FormatosReales, ExtensionesEnCualquierCasoEligenSuLector) {
+    for (const char* r : {"a.edf", "a.EDF", "a.bdf", "a.Bdf"}) {
+        std::unique_ptr<FileReader> l;
+        prueba::capturar([&] { l = crearLector(r); });
+        EXPECT_NE(dynamic_cast<EdfFileReader*>(l.get()), nullptr) << r;
+    }
+    for (const char* r : {"a.vhdr", "a.VHDR"}) {
+        std::unique_ptr<FileReader> l;
+        prueba::capturar([&] { l = crearLector(r); });
+        EXPECT_NE(dynamic_cast<BrainVisionFileReader*>(l.get()), nullptr) << r;
+    }
+}
+
+// The EDF+ sample with one fixed-header field replaced.
+std::string edfCambiado(const prueba::CarpetaTemporal& t, size_t posicion, const std::string& campo) {
+    prueba::Bytes b = bytesDe(formatos + "edfplus_139ch.edf");
+    std::copy(campo.begin(), campo.end(), b.begin() + static_cast<long>(posicion));
+    return t.escribir("cambiado.edf", b);
+}
+
+TEST(EdfRechazos, DiscontinuoSeRechaza) {
+    const prueba::CarpetaTemporal t;
+    std::string motivo;
+    const EEG e = leerCon<EdfFileReader>(edfCambiado(t, 192, "EDF+D"), &motivo);
+    EXPECT_EQ(e.numeroCanales, 0u);
+    EXPECT_NE(motivo.find("discontinuo"), std::string::npos) << motivo;
+}
+
+TEST(EdfRechazos, CabeceraImposibleSeRechazaAntesDeLeer) {
+    const prueba::CarpetaTemporal t;
+    const struct {
+        size_t posicion;
+        const char *campo, *contiene;
+    } casos[] = {
+        {252, "9999", "señales"},           // more signals than EDFlib handles
+        {184, "999999  ", "longitud de cabecera"},
+        {236, "0       ", "registros de datos"},
+        {236, "12x     ", "registros de datos"},
+        {256 + 140 * 216, "-5      ", "muestras por registro"},  // first signal's samples per record
+    };
+    for (const auto& c : casos) {
+        std::string motivo;
+        const EEG e = leerCon<EdfFileReader>(edfCambiado(t, c.posicion, c.campo), &motivo);
+        EXPECT_EQ(e.numeroCanales, 0u) << c.campo;
+        EXPECT_NE(motivo.find(c.contiene), std::string::npos) << motivo;
+    }
+    std::string motivo;
+    leerCon<EdfFileReader>(t.escribir("corto.edf", std::string("0       ")), &motivo);
+    EXPECT_NE(motivo.find("demasiado corto"), std::string::npos) << motivo;
+}
+
+TEST(EdfCortado, GuardaLosRegistrosCompletosYAvisa) {
+    // 6 records of 1 s (512 samples at the common rate); the file cut in the
+    // middle of the third keeps two. Annotations live in the records: those
+    // of the lost records go with them.
+    const prueba::CarpetaTemporal t;
+    prueba::Bytes b = bytesDe(formatos + "edfplus_139ch.edf");
+    const size_t cabecera = 256 * 141, registro = (b.size() - cabecera) / 6;
+    b.resize(cabecera + 2 * registro + registro / 2);
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<EdfFileReader>(t.escribir("cortado.edf", b), nullptr, &avisos);
+    EXPECT_EQ(e.numeroMuestras, 1024);
+    const EEG entero = leerCon<EdfFileReader>(formatos + "edfplus_139ch.edf");
+    EXPECT_TRUE(arma::approx_equal(e.datos(), entero.datos().cols(0, 1023), "absdiff", 0.0));
+    ASSERT_TRUE(e.tieneEventos());
+    for (const Evento& ev : e.tablaEventos->eventos) EXPECT_LT(ev.posicion, 1024);
+    ASSERT_FALSE(avisos.empty());
+    EXPECT_NE(avisos.back().find("2 de los 6 registros"), std::string::npos) << avisos.back();
+}
+
+TEST(EdfCortado, BytesSobrantesSeDejanFueraYSeAvisa) {
+    const prueba::CarpetaTemporal t;
+    prueba::Bytes b = bytesDe(formatos + "bdf_4ch_status.bdf");
+    b.resize(b.size() + 100, 0xAB);
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<EdfFileReader>(t.escribir("largo.bdf", b), nullptr, &avisos);
+    EXPECT_EQ(e.numeroMuestras, 5000);
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_NE(avisos[0].find("100 bytes"), std::string::npos) << avisos[0];
+}
+
+// BrainVision files built here: header, markers and data in one folder.
+struct BrainVisionPrueba {
+    std::string formato = "INT_16", orientacion = "MULTIPLEXED", dataFormat = "BINARY", codepage = "UTF-8";
+    bool bigEndian = false;
+    std::vector<std::string> canales = {"Fp1,,0.5,nV", "Cz,,2,mV"};
+    std::string numeroCanales = "2";
+    std::string extraCabecera;
+    std::vector<std::string> marcas;
+    bool conMarcas = true, conDatos = true;
+};
+
+std::string escribirBrainVision(const prueba::CarpetaTemporal& t, const BrainVisionPrueba& p, const prueba::Bytes& datos) {
+    std::string h = "Brain Vision Data Exchange Header File Version 1.0\r\n; comentario\r\n\r\n[Common Infos]\r\n";
+    h += "Codepage=" + p.codepage + "\r\nDataFile=d.eeg\r\nMarkerFile=d.vmrk\r\nDataFormat=" + p.dataFormat +
+         "\r\nDataOrientation=" + p.orientacion + "\r\nNumberOfChannels=" + p.numeroCanales +
+         "\r\nSamplingInterval=4000\r\n" + p.extraCabecera + "\r\n[Binary Infos]\r\nBinaryFormat=" + p.formato +
+         "\r\nUseBigEndianOrder=" + (p.bigEndian ? "YES" : "NO") + "\r\n\r\n[Channel Infos]\r\n";
+    for (size_t i = 0; i < p.canales.size(); ++i) h += "Ch" + std::to_string(i + 1) + "=" + p.canales[i] + "\r\n";
+    h += "\r\n[Comment]\r\nCh9=no es un canal\r\n";
+    std::string m = "Brain Vision Data Exchange Marker File, Version 1.0\r\n[Common Infos]\r\nCodepage=" + p.codepage +
+                    "\r\nDataFile=d.eeg\r\n\r\n[Marker Infos]\r\n";
+    for (size_t i = 0; i < p.marcas.size(); ++i) m += "Mk" + std::to_string(i + 1) + "=" + p.marcas[i] + "\r\n";
+    if (p.conMarcas) t.escribir("d.vmrk", m);
+    if (p.conDatos) t.escribir("d.eeg", datos);
+    return t.escribir("d.vhdr", h);
+}
+
+template <typename T>
+prueba::Bytes valores(const std::vector<T>& v, bool bigEndian = false) {
+    prueba::Bytes b;
+    for (T x : v) {
+        prueba::Bytes uno;
+        prueba::anadirValor(uno, x);
+        if (bigEndian) std::reverse(uno.begin(), uno.end());
+        b.insert(b.end(), uno.begin(), uno.end());
+    }
+    return b;
+}
+
+TEST(BrainVision, VectorizadoBigEndianConResolucionYUnidadEnMicrovoltios) {
+    const prueba::CarpetaTemporal t;
+    BrainVisionPrueba p;
+    p.orientacion = "VECTORIZED";
+    p.bigEndian = true;
+    // Channel 1 (0.5 nV per count): 1000, -2000, 4000; channel 2 (2 mV per count): 1, 2, -3.
+    const EEG e = leerCon<BrainVisionFileReader>(
+        escribirBrainVision(t, p, valores<int16_t>({1000, -2000, 4000, 1, 2, -3}, true)));
+    ASSERT_EQ(arma::size(e.datos()), arma::size(2, 3));
+    EXPECT_EQ(e.frecuenciaMuestreo, 250);  // 4000 µs
+    const arma::mat esperado = {{0.5, -1.0, 2.0}, {2000.0, 4000.0, -6000.0}};
+    EXPECT_TRUE(arma::approx_equal(e.datos(), esperado, "absdiff", 1e-12));
+    EXPECT_EQ((*e.canales)[1].unidad, "uV");
+}
+
+TEST(BrainVision, Int32YFloat32Multiplexados) {
+    const prueba::CarpetaTemporal t;
+    BrainVisionPrueba p;
+    p.canales = {"A,,1", "B,,0.1,µV"};
+    p.formato = "INT_32";
+    EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<int32_t>({100000, -10, 7, 30})));
+    EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{100000.0, 7.0}, {-1.0, 3.0}}, "absdiff", 1e-9));
+    p.formato = "IEEE_FLOAT_32";
+    e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<float>({1.5f, -10.f, 0.25f, 30.f})));
+    EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{1.5, 0.25}, {-1.0, 3.0}}, "absdiff", 1e-6));
+}
+
+TEST(BrainVision, MarcasDeEstimuloRespuestaYTexto) {
+    const prueba::CarpetaTemporal t;
+    BrainVisionPrueba p;
+    p.codepage = "ANSI";
+    p.canales = {"Fp\\1\xE9,,1", "Cz,,1"};  // "\1" is a comma; é in Latin-1
+    p.marcas = {"New Segment,,1,1,0,20200101000000000000", "Stimulus,S  1,2,1,0", "Response,R 12,3,1,2",
+                "Comment,se\xF1" "al,4,2,0", "Stimulus,S  1,4,1,0", "Stimulus,S  1,9,1,0"};
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<int16_t>(std::vector<int16_t>(8, 1))),
+                                                 nullptr, &avisos);
+    EXPECT_EQ((*e.canales)[0].etiqueta, "Fp,\xC3\xA9");
+    ASSERT_TRUE(e.tieneEventos());
+    const auto& ev = e.tablaEventos->eventos;
+    ASSERT_EQ(ev.size(), 5u);  // the marker at position 9 lies past the 4 samples
+    const std::vector<std::pair<int32_t, std::string>> esperado = {
+        {0, "1.3 (New Segment)"}, {1, "1.1"}, {2, "12.2 (R 12)"}, {3, "2.3 (se\xC3\xB1" "al)"}, {3, "1.1"}};
+    for (size_t i = 0; i < esperado.size(); ++i) {
+        EXPECT_EQ(ev[i].posicion, esperado[i].first) << i;
+        EXPECT_EQ(nombreDe(e, ev[i]), esperado[i].second) << i;
+    }
+    EXPECT_EQ(ev[2].canal, 2);
+    EXPECT_EQ(ev[3].duracion, 2);
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_NE(avisos[0].find("1 marca cae fuera"), std::string::npos) << avisos[0];
+}
+
+TEST(BrainVision, MultiplexadoCortadoGuardaLasMuestrasCompletas) {
+    const prueba::CarpetaTemporal t;
+    BrainVisionPrueba p;
+    p.canales = {"A,,1", "B,,1"};
+    p.extraCabecera = "DataPoints=4";
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<int16_t>({1, 2, 3, 4, 5})), nullptr,
+                                                 &avisos);
+    EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{1.0, 3.0}, {2.0, 4.0}}, "absdiff", 0.0));
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_NE(avisos[0].find("2 de las 4 muestras"), std::string::npos) << avisos[0];
+}
+
+TEST(BrainVision, CabecerasYArchivosMalosSeRechazan) {
+    const prueba::Bytes cuatro = valores<int16_t>({1, 2, 3, 4});
+    const struct {
+        const char* caso;
+        std::function<void(BrainVisionPrueba&)> cambiar;
+        prueba::Bytes datos;
+        const char* contiene;
+    } casos[] = {
+        {"ascii", [](BrainVisionPrueba& p) { p.dataFormat = "ASCII"; }, cuatro, "texto"},
+        {"sin datos", [](BrainVisionPrueba& p) { p.conDatos = false; }, cuatro, "archivo de datos «d.eeg»"},
+        {"sin marcas", [](BrainVisionPrueba& p) { p.conMarcas = false; }, cuatro, "archivo de marcas «d.vmrk»"},
+        {"vectorizado de otro tamaño", [](BrainVisionPrueba& p) { p.orientacion = "VECTORIZED"; },
+         valores<int16_t>({1, 2, 3}), "no corresponde"},
+        {"más muestras que las declaradas", [](BrainVisionPrueba& p) { p.extraCabecera = "DataPoints=1"; }, cuatro,
+         "declara 1"},
+        {"canales sin línea", [](BrainVisionPrueba& p) { p.numeroCanales = "1000000000"; }, cuatro, "describe 2"},
+        {"formato binario", [](BrainVisionPrueba& p) { p.formato = "INT_64"; }, cuatro, "INT_64"},
+        {"resolución", [](BrainVisionPrueba& p) { p.canales[1] = "Cz,,x"; }, cuatro, "resolución del canal 2"},
+    };
+    for (const auto& c : casos) {
+        const prueba::CarpetaTemporal t;
+        BrainVisionPrueba p;
+        c.cambiar(p);
+        std::string motivo;
+        const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, c.datos), &motivo);
+        EXPECT_EQ(e.numeroCanales, 0u) << c.caso;
+        EXPECT_NE(motivo.find(c.contiene), std::string::npos) << c.caso << ": " << motivo;
+    }
+    std::string motivo;
+    const prueba::CarpetaTemporal t;
+    leerCon<BrainVisionFileReader>(t.escribir("x.vhdr", std::string("[Common Infos]\nDataFile=x.eeg\n")), &motivo);
+    EXPECT_NE(motivo.find("no empieza como una cabecera BrainVision"), std::string::npos) << motivo;
+}
+
+// A branch of 3 channels at 256 Hz, 1000 samples (no whole second: records of
+// 200 samples), with named and numbered kinds.
+EEG ramaDePrueba() {
+    EEG e(256, 3, 1000);
+    const arma::rowvec n = arma::linspace<arma::rowvec>(0, 999, 1000);
+    e.matrices[0].row(0) = 50.0 * arma::sin(n / 10.0);
+    e.matrices[0].row(1) = 0.001 * n - 3.0;
+    e.matrices[0].row(2).fill(7.25);  // constant: a range is made around it
+    for (uint32_t c = 0; c < 3; ++c) {
+        (*e.canales)[c].etiqueta = std::string(1, static_cast<char>('A' + c)) + "z";
+        (*e.canales)[c].unidad = "uV";
+    }
+    e.tablaEventos = std::make_shared<TablaEventos>();
+    const Evento ev[] = {{7, 10, 1, 0, 0}, {1, 300, 1, 0, 26}, {7, 517, 1, 0, 0}, {1, 999, 1, 0, 0}};
+    for (int i = 0; i < 4; ++i) fijarEvento(*e.tablaEventos, ev[i], i);
+    e.tablaEventos->numeroEventos = 4;
+    e.tablaEventos->textos[{1, 1}] = "type A";
+    return e;
+}
+
+TEST(EscritorEDF, EdfYBdfSeRreleenConSusEventos) {
+    const EEG rama = ramaDePrueba();
+    const prueba::CarpetaTemporal t;
+    for (const auto& [nombre, pasos] : {std::pair<std::string, double>{"r.edf", 65535.0}, {"r.BDF", 16777215.0}}) {
+        const std::string ruta = t.ruta() + "/" + nombre;
+        guardarRama(rama, ruta);
+        std::string motivo;
+        const EEG e = leerCon<EdfFileReader>(ruta, &motivo);
+        ASSERT_EQ(motivo, "") << nombre;
+        EXPECT_EQ(e.frecuenciaMuestreo, 256);
+        ASSERT_EQ(arma::size(e.datos()), arma::size(rama.datos()));
+        for (uint32_t c = 0; c < 3; ++c) {
+            EXPECT_EQ((*e.canales)[c].etiqueta, (*rama.canales)[c].etiqueta);
+            // Half a step of the channel's range (header rounding widens it a little).
+            const double rango = std::max(rama.datos().row(c).max() - rama.datos().row(c).min(), 2.0);
+            EXPECT_LT(arma::abs(e.datos().row(c) - rama.datos().row(c)).max(), 0.51 * rango * 1.001 / pasos) << nombre;
+        }
+        ASSERT_TRUE(e.tieneEventos());
+        const auto& ev = e.tablaEventos->eventos;
+        ASSERT_EQ(ev.size(), 4u);
+        const std::vector<std::pair<int32_t, std::string>> esperado = {
+            {10, "1.1 (7.1)"}, {300, "2.1 (type A)"}, {517, "1.1 (7.1)"}, {999, "2.1 (type A)"}};
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(ev[i].posicion, esperado[i].first) << nombre << " " << i;
+            EXPECT_EQ(nombreDe(e, ev[i]), esperado[i].second) << nombre << " " << i;
+        }
+        EXPECT_EQ(ev[1].duracion, 26);
+    }
+}
+
+TEST(EscritorEDF, SinLongitudDeRegistroExactaRellenaElUltimo) {
+    // 1001 = 7 x 11 x 13 samples at 256 Hz: no record length up to a second
+    // divides it with a duration the header can state.
+    EEG rama(256, 1, 1001);
+    rama.matrices[0].row(0) = arma::linspace<arma::rowvec>(-1, 1, 1001);
+    const prueba::CarpetaTemporal t;
+    guardarRama(rama, t.ruta() + "/r.edf");
+    const EEG e = leerCon<EdfFileReader>(t.ruta() + "/r.edf");
+    ASSERT_EQ(e.numeroMuestras, 1024);
+    EXPECT_LT(arma::abs(e.datos().cols(0, 1000) - rama.datos()).max(), 2.0 / 65535);
+    EXPECT_NEAR(e.datos()(0, 1023), 1.0, 2.0 / 65535);
+}
+
+TEST(PosicionesEstandar, EtiquetasDeLaTablaYSusNombres1005) {
+    // Fz as p300_8ch.ced gives it (mm, x to the nose, y to the left ear).
+    const auto fz = posicionEstandar("Fz");
+    ASSERT_TRUE(fz.has_value());
+    EXPECT_NEAR((*fz)[0], 58.512, 1e-9);
+    EXPECT_NEAR((*fz)[1], -0.312, 1e-9);
+    EXPECT_NEAR((*fz)[2], 66.462, 1e-9);
+    EXPECT_EQ(posicionEstandar(" eeg FZ  "), fz);
+    ASSERT_TRUE(posicionEstandar("AFF1").has_value());
+    EXPECT_EQ(posicionEstandar("AFF1"), posicionEstandar("FAF1"));
+    EXPECT_FALSE(posicionEstandar("EMGleft").has_value());
+}
+
+TEST(PosicionesEstandar, SinCEDSeCargaConSusEtiquetasYLoDice) {
+    std::vector<std::string> avisos;
+    EEG e;
+    prueba::capturar([&] { e = cargarRegistro(formatos + "bdf_4ch_status.bdf", std::nullopt, &avisos); });
+    for (uint32_t c = 0; c < 3; ++c) {
+        ASSERT_TRUE((*e.canales)[c].localizacion.has_value());
+        EXPECT_EQ((*e.canales)[c].localizacion, posicionEstandar((*e.canales)[c].etiqueta));
+    }
+    ASSERT_FALSE(avisos.empty());
+    EXPECT_NE(avisos.back().find("3 de 3 canales tienen la posición estándar"), std::string::npos) << avisos.back();
+}
