@@ -9,13 +9,14 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Shortest round-trip decimal text of v ("nan", "inf" for those).
 std::string textoReal(double v) {
     char b[32];
     const auto r = std::to_chars(b, b + sizeof b, v);
     return std::string(b, r.ptr);
 }
-
-namespace {
 
 std::string campo(const std::string& t) {
     if (t.find_first_of(",\"\n\r") == std::string::npos) return t;

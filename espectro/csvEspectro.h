@@ -25,9 +25,6 @@ void escribirBandasCSV(std::ostream& salida, const TablaBandas& tabla, const std
 // it only when everything was written. Throws std::runtime_error in Spanish.
 void guardarTexto(const std::string& ruta, const std::function<void(std::ostream&)>& escribir);
 
-// Shortest round-trip decimal text of v ("nan", "inf" for those).
-std::string textoReal(double v);
-
 // The channel labels of a branch as its CSV headers: stored padding removed,
 // "canalN" (1-based) for a channel without one.
 std::vector<std::string> etiquetasCanales(const EEG& eeg);

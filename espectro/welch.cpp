@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
+#include <limits>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
 #include <armadillo>
+#include <fftw3.h>
+
+#include "dsp/fir/cerrojoFFTW.h"
 
 arma::vec ventanaHann(arma::uword L) {
     if (L == 0) throw std::invalid_argument("ventanaHann: la longitud es 0");
@@ -18,11 +23,60 @@ arma::vec frecuenciasWelch(arma::uword nfft, double frecuencia) {
     return arma::regspace<arma::vec>(0, static_cast<double>(nfft / 2)) * frecuencia / static_cast<double>(nfft);
 }
 
+struct TrabajoWelch::Planes {
+    arma::uword nfft = 0;
+    arma::uword lote = 0;         // segments per transform
+    double* tiempo = nullptr;     // lote x nfft windowed samples
+    fftw_complex* frecuencia = nullptr;  // lote x (nfft / 2 + 1) bins
+    fftw_plan plan = nullptr;
+
+    Planes(arma::uword n, arma::uword segmentos) : nfft(n), lote(segmentos) {
+        const arma::uword bins = n / 2 + 1;
+        tiempo = fftw_alloc_real(lote * n);
+        frecuencia = fftw_alloc_complex(lote * bins);
+        if (!tiempo || !frecuencia) {
+            liberar();
+            throw std::bad_alloc();
+        }
+        const int tamano = static_cast<int>(n);
+        {
+            // FFTW_ESTIMATE: the plan depends on the sizes only, never on
+            // timings, so the same input always gives the same bits.
+            std::lock_guard<std::mutex> guarda(cerrojoFFTW());
+            plan = fftw_plan_many_dft_r2c(1, &tamano, static_cast<int>(lote), tiempo, nullptr, 1, tamano,
+                                          frecuencia, nullptr, 1, static_cast<int>(bins), FFTW_ESTIMATE);
+        }
+        if (!plan) {
+            liberar();
+            throw std::runtime_error("densidadWelch: FFTW no pudo preparar la transformada");
+        }
+    }
+    ~Planes() { liberar(); }
+    Planes(const Planes&) = delete;
+    Planes& operator=(const Planes&) = delete;
+
+    void liberar() {
+        if (plan) {
+            std::lock_guard<std::mutex> guarda(cerrojoFFTW());
+            fftw_destroy_plan(plan);
+            plan = nullptr;
+        }
+        fftw_free(tiempo);
+        fftw_free(frecuencia);
+        tiempo = nullptr;
+        frecuencia = nullptr;
+    }
+};
+
+TrabajoWelch::TrabajoWelch() = default;
+TrabajoWelch::~TrabajoWelch() = default;
+
 arma::vec densidadWelch(const double* x, arma::uword n, const PlanWelch& plan, TrabajoWelch& trabajo) {
     const arma::vec& w = plan.ventana;
     const arma::uword L = w.n_elem;
     const arma::uword nfft = plan.nfft;
-    if (L == 0 || nfft < 1 || !(plan.frecuencia > 0.0))
+    if (L == 0 || nfft < 1 || nfft > static_cast<arma::uword>(std::numeric_limits<int>::max()) ||
+        !(plan.frecuencia > 0.0))
         throw std::invalid_argument("densidadWelch: ventana vacía, nfft o frecuencia de muestreo no válidos");
     if (n < L)
         throw std::invalid_argument("densidadWelch: la señal (" + std::to_string(n) +
@@ -30,46 +84,48 @@ arma::vec densidadWelch(const double* x, arma::uword n, const PlanWelch& plan, T
     const arma::uword solape = L / 2;
     const arma::uword paso = L - solape;
     const arma::uword K = (n - solape) / paso;
-    const arma::uword columnas = (K + 1) / 2;
     const arma::uword copiar = std::min(L, nfft);
+    const arma::uword bins = nfft / 2 + 1;
 
-    auto media = [&](arma::uword k) {
-        if (!plan.quitarMedia) return 0.0;
-        const double* s = x + k * paso;
-        double suma = 0.0;
-        for (arma::uword i = 0; i < L; ++i) suma += s[i];
-        return suma / static_cast<double>(L);
-    };
-    arma::cx_mat& pares = trabajo.pares;
-    pares.set_size(nfft, columnas);
-    for (arma::uword j = 0; j < columnas; ++j) {
-        std::complex<double>* col = pares.colptr(j);
-        const arma::uword a = 2 * j, b = 2 * j + 1;
-        const double* sa = x + a * paso;
-        const double ma = media(a);
-        if (b < K) {
-            const double* sb = x + b * paso;
-            const double mb = media(b);
-            for (arma::uword i = 0; i < copiar; ++i) col[i] = {(sa[i] - ma) * w[i], (sb[i] - mb) * w[i]};
-        } else {
-            for (arma::uword i = 0; i < copiar; ++i) col[i] = {(sa[i] - ma) * w[i], 0.0};
-        }
-        std::fill(col + copiar, col + nfft, std::complex<double>(0.0, 0.0));
+    // About 256 KiB of samples per batch: enough segments to amortise the
+    // plan's overhead, few enough for the batch to stay in cache.
+    constexpr arma::uword muestrasLote = arma::uword{1} << 15;
+    const arma::uword lote = std::max<arma::uword>(1, std::min(K, muestrasLote / nfft));
+    if (!trabajo.planes || trabajo.planes->nfft != nfft || trabajo.planes->lote != lote) {
+        trabajo.planes.reset();
+        trabajo.planes = std::make_unique<TrabajoWelch::Planes>(nfft, lote);
     }
-    pares = arma::fft(pares);
+    TrabajoWelch::Planes& planes = *trabajo.planes;
+    const double* ventana = w.memptr();
 
     arma::vec& p = trabajo.potencia;
-    p.zeros(nfft);
-    for (arma::uword j = 0; j < columnas; ++j) {
-        const std::complex<double>* col = pares.colptr(j);
-        for (arma::uword k = 0; k < nfft; ++k) p[k] += std::norm(col[k]);
+    p.zeros(bins);
+    for (arma::uword primero = 0; primero < K; primero += lote) {
+        const arma::uword m = std::min(lote, K - primero);
+        for (arma::uword j = 0; j < m; ++j) {
+            const double* s = x + (primero + j) * paso;
+            double media = 0.0;
+            if (plan.quitarMedia) {
+                for (arma::uword i = 0; i < L; ++i) media += s[i];
+                media /= static_cast<double>(L);
+            }
+            double* t = planes.tiempo + j * nfft;
+            for (arma::uword i = 0; i < copiar; ++i) t[i] = (s[i] - media) * ventana[i];
+            std::fill(t + copiar, t + nfft, 0.0);
+        }
+        // A short last batch: the spare segments are zeros and are not summed.
+        if (m < lote) std::fill(planes.tiempo + m * nfft, planes.tiempo + lote * nfft, 0.0);
+        fftw_execute(planes.plan);
+        for (arma::uword j = 0; j < m; ++j) {
+            const fftw_complex* f = planes.frecuencia + j * bins;
+            for (arma::uword k = 0; k < bins; ++k) p[k] += f[k][0] * f[k][0] + f[k][1] * f[k][1];
+        }
     }
-    // Bin k of the one-sided density gathers bins k and nfft - k of the
-    // two-sided one; DC and the Nyquist bin of an even nfft stand alone.
-    const arma::uword ultimo = nfft / 2;
-    arma::vec d(ultimo + 1);
+    // The one-sided density doubles every bin but DC and, for an even nfft,
+    // Nyquist: their mirror images nfft - k carry the same power.
+    arma::vec d(bins);
     d[0] = p[0];
-    for (arma::uword k = 1; k <= ultimo; ++k) d[k] = (2 * k == nfft) ? p[k] : p[k] + p[nfft - k];
+    for (arma::uword k = 1; k < bins; ++k) d[k] = (2 * k == nfft) ? p[k] : 2.0 * p[k];
     const double U = arma::accu(arma::square(w));
     d /= static_cast<double>(K) * U * plan.frecuencia;
     return d;

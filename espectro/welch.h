@@ -9,6 +9,7 @@
 // for even nfft, Nyquist doubled) and divided by the sampling rate, giving a
 // density in (signal unit)^2 / Hz. K = (n - floor(L/2)) div (L - floor(L/2)).
 
+#include <memory>
 #include <string>
 
 #include <armadillo>
@@ -27,18 +28,25 @@ struct PlanWelch {
     bool quitarMedia = false;   // subtract each segment's mean before windowing
 };
 
-// Buffers reused from one signal to the next, so that a whole branch needs no
-// allocation per segment or per channel.
+// Transform plan and buffers reused from one signal to the next, so that a
+// whole branch needs no allocation per segment or per channel. They are
+// rebuilt only when the DFT length or the batch size changes.
 struct TrabajoWelch {
-    arma::cx_mat pares;   // nfft x ceil(K/2): two real segments per complex column
-    arma::vec potencia;   // nfft
+    TrabajoWelch();
+    ~TrabajoWelch();
+    TrabajoWelch(const TrabajoWelch&) = delete;
+    TrabajoWelch& operator=(const TrabajoWelch&) = delete;
+
+    struct Planes;                  // FFTW plan over a batch of segments
+    std::unique_ptr<Planes> planes;
+    arma::vec potencia;             // nfft / 2 + 1: sum of the segments' |DFT|^2
 };
 
-// One-sided density of the n samples at x (nfft / 2 + 1 bins). Two real
-// segments travel as the real and imaginary parts of one complex transform:
-// for Z = X + iY, |X_k|^2 + |Y_k|^2 = (|Z_k|^2 + |Z_(N-k)|^2) / 2, and the fold
-// to one side needs exactly that sum. Throws std::invalid_argument for an
-// empty window, nfft < 1, a rate <= 0 or fewer samples than the window.
+// One-sided density of the n samples at x (nfft / 2 + 1 bins). The segments
+// go through real-to-complex transforms in batches: one FFTW plan transforms
+// many windowed segments laid end to end. Throws std::invalid_argument for
+// an empty window, nfft < 1 or above 2^31 - 1, a rate <= 0 or fewer samples
+// than the window.
 arma::vec densidadWelch(const double* x, arma::uword n, const PlanWelch& plan, TrabajoWelch& trabajo);
 
 // Bin frequencies j * frecuencia / nfft, j = 0 ... nfft / 2.

@@ -6,6 +6,8 @@
 
 #include <fftw3.h>
 
+#include "dsp/fir/cerrojoFFTW.h"
+
 struct ConvolucionFFT::Planes {
     double* tiempo = nullptr;
     fftw_complex* frecuencia = nullptr;
@@ -19,11 +21,13 @@ struct ConvolucionFFT::Planes {
         // FFTW_ESTIMATE: the plan depends only on the size, never on timings
         // taken at run time, so the same input always gives the same bits.
         const int tamano = static_cast<int>(n);
+        std::lock_guard<std::mutex> guarda(cerrojoFFTW());
         directo = fftw_plan_dft_r2c_1d(tamano, tiempo, frecuencia, FFTW_ESTIMATE);
         inverso = fftw_plan_dft_c2r_1d(tamano, frecuencia, tiempo, FFTW_ESTIMATE);
         if (!directo || !inverso) throw std::runtime_error("ConvolucionFFT: FFTW no pudo preparar la transformada");
     }
     ~Planes() {
+        std::lock_guard<std::mutex> guarda(cerrojoFFTW());
         if (directo) fftw_destroy_plan(directo);
         if (inverso) fftw_destroy_plan(inverso);
         fftw_free(tiempo);
