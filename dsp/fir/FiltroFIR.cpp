@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "dsp/fir/convolucionFFT.h"
+#include "dsp/fir/convolucionSolapada.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ ONDELAR_FUERA_DE_LINEA void filtrarFFT(FiltroFIR& f, const arma::mat& entrada, a
     const arma::uword muestras = entrada.n_cols;
     const arma::uword l = f.numeroCoeficientes;
     const arma::uword prefijo = l - 1;
-    ConvolucionFFT convolucion(f.coeficientes, prefijo + muestras);
+    ConvolucionSolapada convolucion(f.coeficientes, prefijo + muestras);
     arma::mat extendidas(prefijo + muestras, bloqueCanales);
     arma::mat salidas(muestras, bloqueCanales);
     for (arma::uword c0 = 0; c0 < canales; c0 += bloqueCanales) {

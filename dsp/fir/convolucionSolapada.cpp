@@ -1,4 +1,4 @@
-#include "dsp/fir/convolucionFFT.h"
+#include "dsp/fir/convolucionSolapada.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "dsp/fir/cerrojoFFTW.h"
 
-struct ConvolucionFFT::Planes {
+struct ConvolucionSolapada::Planes {
     double* tiempo = nullptr;
     fftw_complex* frecuencia = nullptr;
     fftw_plan directo = nullptr;
@@ -24,7 +24,7 @@ struct ConvolucionFFT::Planes {
         std::lock_guard<std::mutex> guarda(cerrojoFFTW());
         directo = fftw_plan_dft_r2c_1d(tamano, tiempo, frecuencia, FFTW_ESTIMATE);
         inverso = fftw_plan_dft_c2r_1d(tamano, frecuencia, tiempo, FFTW_ESTIMATE);
-        if (!directo || !inverso) throw std::runtime_error("ConvolucionFFT: FFTW no pudo preparar la transformada");
+        if (!directo || !inverso) throw std::runtime_error("ConvolucionSolapada: FFTW no pudo preparar la transformada");
     }
     ~Planes() {
         std::lock_guard<std::mutex> guarda(cerrojoFFTW());
@@ -60,11 +60,11 @@ arma::uword tamanoTransformada(arma::uword l, arma::uword e) {
 
 }  // namespace
 
-ConvolucionFFT::ConvolucionFFT(const arma::vec& b, arma::uword longitudEntrada)
+ConvolucionSolapada::ConvolucionSolapada(const arma::vec& b, arma::uword longitudEntrada)
     : l_(b.n_elem), e_(longitudEntrada) {
-    if (b.is_empty()) throw std::invalid_argument("ConvolucionFFT: la respuesta al impulso está vacía");
+    if (b.is_empty()) throw std::invalid_argument("ConvolucionSolapada: la respuesta al impulso está vacía");
     if (e_ < l_)
-        throw std::invalid_argument("ConvolucionFFT: la entrada (" + std::to_string(e_) +
+        throw std::invalid_argument("ConvolucionSolapada: la entrada (" + std::to_string(e_) +
                                     " muestras) es más corta que el filtro (" + std::to_string(l_) + ")");
     n_ = tamanoTransformada(l_, e_);
     bloque_ = n_ - l_ + 1;
@@ -79,9 +79,9 @@ ConvolucionFFT::ConvolucionFFT(const arma::vec& b, arma::uword longitudEntrada)
         respuesta_[j] = std::complex<double>(planes_->frecuencia[j][0], planes_->frecuencia[j][1]) * escala;
 }
 
-ConvolucionFFT::~ConvolucionFFT() = default;
+ConvolucionSolapada::~ConvolucionSolapada() = default;
 
-void ConvolucionFFT::valida(const double* x, double* y) {
+void ConvolucionSolapada::valida(const double* x, double* y) {
     const arma::uword salidas = e_ - l_ + 1;
     std::fill(y, y + salidas, 0.0);
     double* t = planes_->tiempo;

@@ -9,15 +9,15 @@
 
 #include <armadillo>
 
-class ConvolucionFFT {
+class ConvolucionSolapada {
 public:
     // b: the impulse response (L > 0 coefficients); longitudEntrada: the
     // number of input samples a call to valida() takes (prefix included),
     // which sets the block size. Throws std::invalid_argument for an empty b.
-    ConvolucionFFT(const arma::vec& b, arma::uword longitudEntrada);
-    ~ConvolucionFFT();
-    ConvolucionFFT(const ConvolucionFFT&) = delete;
-    ConvolucionFFT& operator=(const ConvolucionFFT&) = delete;
+    ConvolucionSolapada(const arma::vec& b, arma::uword longitudEntrada);
+    ~ConvolucionSolapada();
+    ConvolucionSolapada(const ConvolucionSolapada&) = delete;
+    ConvolucionSolapada& operator=(const ConvolucionSolapada&) = delete;
 
     // The outputs that x covers entirely: y[n] = sum_k b[k] x[n + L-1 - k] for
     // n = 0 ... E-L, where x holds E = longitudEntrada >= L samples
