@@ -7,6 +7,7 @@
 #include "io/leerCED.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
+#include "io/progreso.h"
 
 // Recording file, then its .CED channel locations; the record enters the
 // store only when both were chosen and the recording was read. A cancelled
@@ -28,7 +29,12 @@ void Ondelar::cargarEEG() {
     EEG eeg;
     std::vector<std::string> avisosLectura;
     try {
-        eeg = cargarRegistro(rutaRegistro, &avisosLectura);
+        // Read on the worker; "Cancelar" takes effect once the reader returns.
+        const bool leido = enSegundoPlano(QStringLiteral("Cargando registro"), [&](const Avance& avance) {
+            eeg = cargarRegistro(rutaRegistro, &avisosLectura);
+            avance(1.0);
+        });
+        if (!leido) return;
     } catch (const std::exception& e) {
         pausaDebug(e.what());
         return;

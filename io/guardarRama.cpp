@@ -50,7 +50,7 @@ FormatoSalida formatoPorExtension(const std::string& ruta) {
                                 "\": use la extension .gdf, .csv o .bin");
 }
 
-void guardarRama(const EEG& eeg, const std::string& ruta) {
+void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) {
     const FormatoSalida formato = formatoPorExtension(ruta);
     if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
     const fs::path destino(ruta);
@@ -60,6 +60,7 @@ void guardarRama(const EEG& eeg, const std::string& ruta) {
     const fs::path temporal =
         destino.parent_path() / (destino.filename().string() + ".tmp-" + std::to_string(azar()));
     try {
+        avance(0.0);
         {
             std::ofstream salida(temporal, std::ios::binary | std::ios::trunc);
             if (!salida) throw std::runtime_error("no se puede crear el archivo \"" + ruta + "\"");
@@ -74,6 +75,7 @@ void guardarRama(const EEG& eeg, const std::string& ruta) {
             salida.flush();
             if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");
         }
+        avance(1.0);
         std::error_code error;
         fs::rename(temporal, destino, error);
         if (error) throw std::runtime_error("no se pudo guardar \"" + ruta + "\": " + error.message());
