@@ -40,7 +40,7 @@ void Ondelar::aplicarFiltro(int tipo, double frecInferior, double frecSuperior, 
                               archivosEEG.numeroArchivos(), archivosEEG.numeroRamas(archivo))));
     }
 
-    ejecutarPaso({nombreTipoFiltro(opciones.tipo), mensajeFallo, [opciones](const EEG& eeg, AvisosPaso&) {
+    ejecutarPaso({nombreTipoFiltro(opciones.tipo), mensajeFallo, [opciones](const EEG& eeg, AvisosPaso&, const Avance&) {
                       try {
                           return filtrarEEG(eeg, opciones);
                       } catch (const ParametrosFiltroNoValidos& e) {
