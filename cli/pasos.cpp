@@ -50,7 +50,7 @@ Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
     o.caidaDecibelios = leerEntero(p[3], "la caída en decibelios del filtro");
     // The limits are checked against the branch's rate when the step runs,
     // by the same validation the window's command goes through.
-    return {texto, [o](const EEG& eeg, const Avance&) { return filtrarEEG(eeg, o); }};
+    return {texto, [o](const EEG& eeg, const Avance& avance) { return filtrarEEG(eeg, o, avance); }};
 }
 
 Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
