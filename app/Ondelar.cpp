@@ -40,6 +40,17 @@ Ondelar::~Ondelar() = default;
 void Ondelar::pausaDebug(std::string cad) { interaccion::mostrarMensaje(QString::fromStdString(cad)); }
 
 void Ondelar::closeEvent(QCloseEvent* evento) {
+    if (ocupado()) {
+        // The step is stopped and waited for first; the window then closes
+        // through the usual path (unsaved branches are still asked about).
+        evento->ignore();
+        if (interaccion::preguntarSiNo(
+                QStringLiteral("Hay un paso en curso. ¿Quiere cancelarlo y cerrar la ventana?"))) {
+            cerrarAlTerminar = true;
+            cancelarTrabajo();
+        }
+        return;
+    }
     const int sinGuardar = archivosEEG.ramasSinGuardar();
     if (sinGuardar == 0) {
         evento->accept();

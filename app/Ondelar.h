@@ -4,6 +4,7 @@
 // commands live beside their subsystem (asr/, filtering/, averaging/, mara/)
 // and compute through the core library.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "app/almacenEEG.h"
 
+class Avance;
 class QComboBox;
 class QCloseEvent;
 struct PasoVentana;
@@ -49,6 +51,17 @@ public:
     bool ejecutarPaso(const PasoVentana& paso);
     // The window's part of a step whose computation has ended (calcularPaso).
     bool terminarPaso(const PasoVentana& paso, int archivo, ResultadoPaso resultado);
+
+    // Runs tarea on a worker thread while the window keeps painting, with the
+    // commands off and, after retardoDialogoProgreso ms, a modal progress
+    // dialog named `nombre` whose "Cancelar" makes the Avance throw
+    // Cancelado. Returns false when cancelled; rethrows any other exception
+    // of tarea here, on the GUI thread. Nothing of the window is touched from
+    // the worker: tarea must only compute.
+    bool enSegundoPlano(const QString& nombre, const std::function<void(const Avance&)>& tarea);
+    bool ocupado() const;     // a step is running on the worker
+    void cancelarTrabajo();   // the same as "Cancelar" in the progress dialog
+    static int retardoDialogoProgreso;
 
     // Commands started from the parameter dialogs.
     void aplicarASR(const OpcionesASR& opciones);
@@ -88,4 +101,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+
+private:
+    struct TrabajoEnCurso;
+    std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
+    bool cerrarAlTerminar = false;            // close confirmed during a step
 };

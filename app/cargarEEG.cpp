@@ -8,6 +8,7 @@
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 #include "io/posicionesEstandar.h"
+#include "io/progreso.h"
 
 // Recording file, then its .CED channel locations; the record enters the
 // store when the recording was read. Cancelling the first dialog ends the
@@ -31,7 +32,12 @@ void Ondelar::cargarEEG() {
     EEG eeg;
     std::vector<std::string> avisosLectura;
     try {
-        eeg = cargarRegistro(rutaRegistro, &avisosLectura);
+        // Read on the worker; "Cancelar" takes effect once the reader returns.
+        const bool leido = enSegundoPlano(QStringLiteral("Cargando registro"), [&](const Avance& avance) {
+            eeg = cargarRegistro(rutaRegistro, &avisosLectura);
+            avance(1.0);
+        });
+        if (!leido) return;
     } catch (const std::exception& e) {
         pausaDebug(e.what());
         return;

@@ -4,6 +4,7 @@
 #include "app/Ondelar.h"
 #include "app/interaccion.h"
 #include "io/guardarRama.h"
+#include "io/progreso.h"
 #include "ui_Ondelar.h"
 
 void Ondelar::guardarRamaSeleccionada() { guardarSeleccionada(); }
@@ -24,7 +25,10 @@ bool Ondelar::guardarSeleccionada() {
         QStringLiteral("GDF (*.gdf);;CSV (*.csv);;Matriz de Armadillo (*.bin)"));
     if (!ruta) return false;
     try {
-        guardarRama(*rama, ruta->toStdString());
+        const std::string destino = ruta->toStdString();
+        if (!enSegundoPlano(QStringLiteral("Guardando la rama"),
+                            [&](const Avance& avance) { guardarRama(*rama, destino, avance); }))
+            return false;  // cancelled: the temporary file is gone, nothing was written
         archivosEEG.marcarGuardada(archivo, indiceRama);
         statusBar()->showMessage(QStringLiteral("Rama guardada en %1").arg(*ruta), 10000);
         return true;

@@ -1,11 +1,29 @@
 #include "app/pasoVentana.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <exception>
+#include <limits>
+#include <mutex>
 #include <new>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "app/Ondelar.h"
 #include "ui_Ondelar.h"
@@ -15,10 +33,15 @@ std::string mensajeConMotivo(const std::string& mensajeFallo, const std::string&
     return mensajeFallo + "\n\nMotivo: " + motivo;
 }
 
-ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada) {
+ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada, const Avance& avance) {
     ResultadoPaso r;
     try {
-        r.rama = clonarEEG(paso.calcular(entrada, r.avisos));
+        r.rama = clonarEEG(paso.calcular(entrada, r.avisos, avance));
+    } catch (const Cancelado&) {
+        r.rama.reset();
+        r.avisos.clear();
+        r.cancelado = true;
+        return r;
     } catch (const RechazoPaso& e) {
         r.fallo = e.what();
     } catch (const std::bad_alloc&) {
@@ -32,17 +55,149 @@ ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada) {
     return r;
 }
 
+// What the worker and the GUI thread share while a step runs: nothing else
+// crosses between them.
+struct Ondelar::TrabajoEnCurso {
+    std::atomic<bool> cancelar{false};
+    std::atomic<bool> terminado{false};
+    std::atomic<double> fraccion{0.0};
+    std::mutex mutexEtapa;
+    std::string etapa;
+};
+
+int Ondelar::retardoDialogoProgreso = 400;
+
+bool Ondelar::ocupado() const { return static_cast<bool>(trabajo); }
+
+void Ondelar::cancelarTrabajo() {
+    if (trabajo) trabajo->cancelar = true;
+}
+
+
+bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(const Avance&)>& tarea) {
+    if (trabajo) return false;  // commands are off while a step runs; a stray call does nothing
+    trabajo = std::make_shared<TrabajoEnCurso>();
+    const std::shared_ptr<TrabajoEnCurso> estado = trabajo;
+    std::exception_ptr fallo;
+
+    const Avance avance([estado](double fraccion, const std::string& etapa) {
+        if (estado->cancelar.load(std::memory_order_relaxed)) throw Cancelado();
+        estado->fraccion.store(fraccion, std::memory_order_relaxed);
+        std::lock_guard<std::mutex> cerrojo(estado->mutexEtapa);
+        if (etapa != estado->etapa) estado->etapa = etapa;
+    });
+
+    // Commands and selectors off; only what was on comes back on.
+    QList<QPointer<QObject>> apagados;
+    for (QAction* accion : findChildren<QAction*>())
+        if (accion->isEnabled()) {
+            accion->setEnabled(false);
+            apagados << accion;
+        }
+    for (QWidget* w : {static_cast<QWidget*>(ui->menuBar), static_cast<QWidget*>(ui->indiceArchivoEEG),
+                       static_cast<QWidget*>(ui->indiceProcesado)})
+        if (w->isEnabled()) {
+            w->setEnabled(false);
+            apagados << w;
+        }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    // Shown only if the step outlasts the delay, so quick steps do not flash it.
+    QProgressDialog dialogo(nombre, QStringLiteral("Cancelar"), 0, 1000, this);
+    dialogo.setObjectName(QStringLiteral("dialogoProgreso"));
+    dialogo.setWindowTitle(nombre);
+    dialogo.setWindowModality(Qt::WindowModal);
+    dialogo.setAutoReset(false);
+    dialogo.setAutoClose(false);
+    dialogo.setMinimumDuration(std::numeric_limits<int>::max());
+    dialogo.setValue(0);
+    dialogo.hide();
+    QObject::connect(&dialogo, &QProgressDialog::canceled, [estado, &dialogo, nombre] {
+        estado->cancelar = true;
+        dialogo.setLabelText(nombre + QStringLiteral(": cancelando…"));
+    });
+
+    QEventLoop bucle;
+    QThread* hilo = QThread::create([&tarea, &avance, &fallo, estado] {
+        // A little nicer than the GUI thread, so that on a busy machine the
+        // window still gets the processor first (Linux lets one thread be niced).
+        const pid_t hiloId = static_cast<pid_t>(syscall(SYS_gettid));
+        errno = 0;
+        const int actual = getpriority(PRIO_PROCESS, static_cast<id_t>(hiloId));
+        if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(hiloId), std::min(actual + 5, 19));
+        try {
+            tarea(avance);
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+        estado->terminado = true;
+    });
+    QObject::connect(hilo, &QThread::finished, &bucle, &QEventLoop::quit);
+
+    QElapsedTimer reloj;
+    reloj.start();
+    QTimer sondeo;
+    sondeo.setInterval(50);
+    QObject::connect(&sondeo, &QTimer::timeout, [&] {
+        if (estado->cancelar) return;
+        if (!dialogo.isVisible() && reloj.elapsed() >= retardoDialogoProgreso) dialogo.show();
+        QString texto = nombre;
+        {
+            std::lock_guard<std::mutex> cerrojo(estado->mutexEtapa);
+            if (!estado->etapa.empty()) texto += QStringLiteral(": ") + QString::fromStdString(estado->etapa);
+        }
+        if (dialogo.labelText() != texto) dialogo.setLabelText(texto);
+        const int valor = static_cast<int>(estado->fraccion.load(std::memory_order_relaxed) * 1000.0);
+        if (valor > dialogo.value()) dialogo.setValue(valor);
+    });
+    sondeo.start();
+    hilo->start();
+    if (!estado->terminado) bucle.exec();
+    // The loop may also end because the application is quitting: the worker
+    // is then told to stop and waited for, since it reads the store.
+    if (!hilo->isFinished()) {
+        estado->cancelar = true;
+        hilo->wait();
+    }
+    delete hilo;
+    sondeo.stop();
+    dialogo.hide();
+
+    QApplication::restoreOverrideCursor();
+    for (const QPointer<QObject>& o : apagados) {
+        if (auto* accion = qobject_cast<QAction*>(o)) accion->setEnabled(true);
+        else if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(true);
+    }
+    trabajo.reset();
+    if (cerrarAlTerminar) {
+        cerrarAlTerminar = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+    if (fallo) {
+        try {
+            std::rethrow_exception(fallo);
+        } catch (const Cancelado&) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Ondelar::ejecutarPaso(const PasoVentana& paso) {
+    if (ocupado()) return false;
     const auto elegida = seleccion();
     if (!elegida) {
         pausaDebug(mensajeConMotivo(paso.mensajeFallo, "no hay ningún eeg seleccionado"));
         return false;
     }
     const auto [archivo, rama] = *elegida;
-    // The computation blocks the window for a while: show it is busy.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ResultadoPaso resultado = calcularPaso(paso, archivosEEG.rama(archivo, rama));
-    QApplication::restoreOverrideCursor();
+    // The worker reads the branch in place: the store cannot change meanwhile,
+    // since every command (delete included) is off until the step ends.
+    const EEG& entrada = archivosEEG.rama(archivo, rama);
+    ResultadoPaso resultado;
+    enSegundoPlano(QString::fromStdString(paso.etiqueta),
+                   [&](const Avance& avance) { resultado = calcularPaso(paso, entrada, avance); });
+    if (resultado.cancelado) return false;
     return terminarPaso(paso, archivo, std::move(resultado));
 }
 

@@ -2,7 +2,8 @@
 // One processing step as the window runs it, in two phases: the computation
 // (calcularPaso: no widget, no store, nothing shared, so it can run away from
 // the GUI thread) and the window's part (Ondelar::terminarPaso: tag, store,
-// selectors, messages). Ondelar::ejecutarPaso runs both in turn.
+// selectors, messages). Ondelar::ejecutarPaso runs the first on a worker
+// thread while the window stays live, then the second on the GUI thread.
 
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // A failure whose text is the whole message for the user (a refusal that
 // already says what to do), not a reason to put after the step's own message.
@@ -23,8 +25,9 @@ public:
 using AvisosPaso = std::vector<std::string>;
 
 // The computation over the input branch: the new record (typically by
-// derivarEEG), or an exception.
-using CalculoPaso = std::function<EEG(const EEG& entrada, AvisosPaso& avisos)>;
+// derivarEEG), or an exception. avance takes the progress and may throw
+// Cancelado.
+using CalculoPaso = std::function<EEG(const EEG& entrada, AvisosPaso& avisos, const Avance& avance)>;
 
 struct PasoVentana {
     std::string etiqueta;      // appended to the new branch's history
@@ -36,6 +39,7 @@ struct ResultadoPaso {
     std::unique_ptr<EEG> rama;  // the store's own deep copy; null when the step failed
     std::string fallo;          // the message for the user when it failed
     AvisosPaso avisos;
+    bool cancelado = false;     // stopped by the user: nothing to add, nothing to say
 };
 
 // The step's fixed message followed by the reason, as the user reads it.
@@ -43,4 +47,4 @@ std::string mensajeConMotivo(const std::string& mensajeFallo, const std::string&
 
 // Runs paso.calcular on entrada and makes the deep copy the store keeps.
 // Never throws: a failure becomes resultado.fallo.
-ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada);
+ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada, const Avance& avance = {});

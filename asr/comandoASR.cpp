@@ -16,10 +16,10 @@ void Ondelar::graficoASR() {
 void Ondelar::aplicarASR(const OpcionesASR& opciones) {
     escribirTraza(QStringLiteral("triger ASR"));
     ejecutarPaso({"ASR", "Revise los datos sobre los que esta intentando aplicar ASR.",
-                  [opciones](const EEG& eeg, AvisosPaso&) {
+                  [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
                       // The same check as the runner's: the dialog's ranges
                       // cannot refuse a lower tolerance above the upper one.
                       validarOpcionesASR(opciones);
-                      return ejecutarASR(eeg, opciones);
+                      return ejecutarASR(eeg, opciones, [&avance](double f) { avance(f); });
                   }});
 }

@@ -15,7 +15,7 @@ inline void sumaExacta(double a, double b, double& s, double& e) {
 
 }  // namespace
 
-arma::mat referenciaPromedioComun(const arma::mat& X) {
+arma::mat referenciaPromedioComun(const arma::mat& X, const Avance& avance) {
     const arma::uword n = X.n_rows;
     if (n == 1)
         throw std::invalid_argument("referenciaPromedioComun: un solo canal; hacen falta al menos dos para "
@@ -31,6 +31,8 @@ arma::mat referenciaPromedioComun(const arma::mat& X) {
     // a plain sum would lose the other channels to cancellation.
     const double divisor = static_cast<double>(n - 1);
     for (arma::uword t = 0; t < X.n_cols; ++t) {
+        // A block of 4096 samples is well under a millisecond of work.
+        if (t % 4096 == 0) avance(static_cast<double>(t) / static_cast<double>(X.n_cols));
         const double* x = X.colptr(t);
         double hi = 0.0, lo = 0.0;
         for (arma::uword i = 0; i < n; ++i) {
@@ -41,11 +43,12 @@ arma::mat referenciaPromedioComun(const arma::mat& X) {
         double* y = Y.colptr(t);
         for (arma::uword i = 0; i < n; ++i) y[i] = x[i] - ((hi - x[i]) + lo) / divisor;
     }
+    avance(1.0);
     return Y;
 }
 
-EEG aplicarCAR(const EEG& eeg) {
-    arma::mat Y = referenciaPromedioComun(eeg.datos());
+EEG aplicarCAR(const EEG& eeg, const Avance& avance) {
+    arma::mat Y = referenciaPromedioComun(eeg.datos(), avance);
     // Derive with an empty matrix and move Y in: a one-hour, 64-channel
     // branch is half a gigabyte, not worth a second copy.
     EEG resultado = derivarEEG(eeg, arma::mat());

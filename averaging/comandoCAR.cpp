@@ -5,5 +5,5 @@
 void Ondelar::lanzarCAR() {
     escribirTraza(QStringLiteral("triger CAR"));
     ejecutarPaso({"CAR", "Problema con CAR. Revisa el EEG seleccionado",
-                  [](const EEG& eeg, AvisosPaso&) { return aplicarCAR(eeg); }});
+                  [](const EEG& eeg, AvisosPaso&, const Avance& avance) { return aplicarCAR(eeg, avance); }});
 }

@@ -57,7 +57,7 @@ void Ondelar::aplicarPromediado(QList<int> filas, double msPrev, double msPost) 
     // dialog was opened: they must name kinds of this branch.
     const std::vector<int> elegidas(filas.begin(), filas.end());
     ejecutarPaso({"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
-                  [elegidas, msPrev, msPost](const EEG& eeg, AvisosPaso& avisos) {
+                  [elegidas, msPrev, msPost](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
                       if (!tieneTiposDeEvento(eeg)) throw RechazoPaso(sinEventos);
                       const TablaEventos& tabla = *eeg.tablaEventos;
                       const int numeroTipos = numeroTiposDisponibles(tabla);
@@ -71,7 +71,7 @@ void Ondelar::aplicarPromediado(QList<int> filas, double msPrev, double msPost) 
                           tabla, elegidas, milisegundosEnteros(msPrev), milisegundosEnteros(msPost));
                       DestinoCubo destino;
                       destino.directorio = std::filesystem::current_path();
-                      ResultadoPromediado resultado = promediarEventos(eeg, parametros, destino);
+                      ResultadoPromediado resultado = promediarEventos(eeg, parametros, destino, avance);
                       if (resultado.archivoCubo.empty())
                           avisos.push_back(
                               "El promedio se ha añadido, pero no se pudo guardar el archivo con las épocas "

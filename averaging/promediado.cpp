@@ -92,13 +92,15 @@ void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posicio
     }
 }
 
-arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana) {
+arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana,
+                         const Avance& avance) {
     if (X.n_rows == 0) throw std::out_of_range("extraerEpocas: la rama no tiene canales");
     // Every window is checked before the cube is allocated: a window that
     // cannot fit is refused without reserving memory for all the epochs.
     comprobarVentanas(X.n_cols, posiciones, ventana);
     arma::cube cubo(X.n_rows, static_cast<arma::uword>(ventana.ancho), posiciones.size());
     for (size_t i = 0; i < posiciones.size(); ++i) {
+        avance(static_cast<double>(i) / static_cast<double>(posiciones.size()));
         const auto primera = static_cast<arma::uword>(static_cast<int64_t>(posiciones[i]) - ventana.pre);
         cubo.slice(i) = X.cols(primera, primera + static_cast<arma::uword>(ventana.ancho) - 1);
     }
@@ -106,14 +108,14 @@ arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posicio
 }
 
 ResultadoPromediado promediarEventos(const EEG& fuente, const ParametrosPromediado& parametros,
-                                     const DestinoCubo& destino) {
+                                     const DestinoCubo& destino, const Avance& avance) {
     if (!fuente.tablaEventos)
         throw std::invalid_argument("promediarEventos: la rama no tiene tabla de eventos");
     const VentanaEpoca ventana = calcularVentana(fuente.frecuenciaMuestreo, parametros.msPrev, parametros.msPost);
     const std::vector<int32_t> posiciones =
         posicionesSeleccionadas(*fuente.tablaEventos, parametros.tipos, parametros.calificadores);
     const arma::mat& X = fuente.datos();
-    arma::cube epocas = extraerEpocas(X, posiciones, ventana);
+    arma::cube epocas = extraerEpocas(X, posiciones, ventana, avance.tramo(0.0, 0.6));
     // With no epoch there is nothing to average; an empty cube file would
     // only look like a result.
     if (epocas.n_slices == 0)
@@ -121,7 +123,16 @@ ResultadoPromediado promediarEventos(const EEG& fuente, const ParametrosPromedia
 
     ResultadoPromediado resultado;
     resultado.numeroEpocas = epocas.n_slices;
+    avance(0.6);
     resultado.archivoCubo = guardarCuboPromediado(epocas, destino);
+    // Past this point a cancellation must take the cube file with it.
+    try {
+        avance(1.0);
+    } catch (...) {
+        std::error_code ignorado;
+        if (!resultado.archivoCubo.empty()) std::filesystem::remove(resultado.archivoCubo, ignorado);
+        throw;
+    }
 
     arma::cube mediaCubo = arma::mean(epocas, 2);
     arma::mat media = mediaCubo.slice(0);

@@ -11,6 +11,7 @@
 
 #include "averaging/archivoCubo.h"
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // Samples before and after the event and the epoch width W = pre + 1 + post.
 struct VentanaEpoca {
@@ -60,7 +61,8 @@ void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posicio
 // samples), columns posiciones[i] - pre to posiciones[i] + post.
 // Throws std::out_of_range when any epoch reaches before the first or past
 // the last column, or X has no rows: no epoch is skipped, clipped or padded.
-arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana);
+arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana,
+                         const Avance& avance = {});
 
 struct ResultadoPromediado {
     EEG promedio;                          // the averaged branch, no event table
@@ -77,5 +79,6 @@ struct ResultadoPromediado {
 // std::out_of_range for an epoch outside the samples or a branch without
 // samples. A cube that cannot be written does not stop the average; the
 // result then carries an empty path.
+// avance hears the epochs cut; a cancellation never leaves the cube file behind.
 ResultadoPromediado promediarEventos(const EEG& fuente, const ParametrosPromediado& parametros,
-                                     const DestinoCubo& destino = {});
+                                     const DestinoCubo& destino = {}, const Avance& avance = {});

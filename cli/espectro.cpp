@@ -135,7 +135,7 @@ int ejecutar(const ArgumentosEspectro& a) {
     for (const std::string& aviso : avisos) opciones.aviso(aviso);
     for (const Paso& p : pasos) {
         try {
-            eeg = p.aplicar(eeg);
+            eeg = p.aplicar(eeg, Avance());
         } catch (const std::exception& e) {
             throw std::runtime_error("paso \"" + p.texto + "\": " + e.what());
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/espectro.h"
+#include "cli/barraProgreso.h"
 #include "cli/informe.h"
 #include "cli/pasos.h"
 #include "ondelar_version.h"
@@ -77,6 +78,9 @@ const char* const AYUDA =
     "todo va bien; 2 si la orden, una opción o un paso están mal escritos (se comprueba\n"
     "antes de leer nada); 1 si falla la lectura, un paso o la escritura. Al fallar, la\n"
     "última línea de la salida de errores, \"ondelar-cli: error: ...\", dice por qué.\n"
+    "Si la salida de errores es un terminal, cada paso dibuja en ella una barra de\n"
+    "progreso. Ctrl-C o SIGTERM detienen el paso en curso en su siguiente comprobación,\n"
+    "borran el archivo temporal y terminan con el código 130.\n"
     "\n"
     "Ejemplo (filtro pasa banda de 1 a 40 Hz, promedio de los eventos 1.1, GDF):\n"
     "  ondelar-cli run p300_8ch.gdf --ced p300_8ch.ced --step filtro:BANDPASS,1,40,60 \\\n"
@@ -202,6 +206,7 @@ int ejecutar(const Argumentos& a) {
     std::vector<std::string> avisosLectura;
     EEG eeg = cargarRegistro(a.registro, a.ced, &avisosLectura);
     for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
+    comprobarInterrupcion();
     if (a.orden == "info") {
         escribirSalida(informeJSON(eeg, a.registro));
         return 0;
@@ -209,7 +214,10 @@ int ejecutar(const Argumentos& a) {
     for (const Paso& p : pasos) {
         const auto inicio = std::chrono::steady_clock::now();
         try {
-            eeg = p.aplicar(eeg);
+            BarraProgreso barra("paso " + p.texto, errorEsTerminal());
+            eeg = p.aplicar(eeg, barra.avance());
+        } catch (const Cancelado&) {
+            throw;
         } catch (const std::bad_alloc&) {
             throw ErrorPaso("paso \"" + p.texto + "\": no hay memoria suficiente");
         } catch (const std::exception& e) {
@@ -218,7 +226,10 @@ int ejecutar(const Argumentos& a) {
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
         std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
     }
-    guardarRama(eeg, *a.salida);
+    {
+        BarraProgreso barra("guardando " + *a.salida, errorEsTerminal());
+        guardarRama(eeg, *a.salida, barra.avance());
+    }
     std::cerr << "guardado " << *a.salida << std::endl;
     return 0;
 }
@@ -246,7 +257,11 @@ int main(int argc, char** argv) {
     try {
         const Argumentos a = interpretar(argc, argv);
         dirigirDiagnosticos(a.detalle);
+        instalarInterrupcion();
         return ejecutar(a);
+    } catch (const Cancelado&) {
+        error("interrumpido por una señal; no se ha escrito ningún archivo de salida");
+        return 130;
     } catch (const ErrorUso& e) {
         error(e.what());
         return 2;

@@ -38,7 +38,7 @@ std::string nombreTipo(const Evento& e) { return std::to_string(e.tipo) + "." + 
 
 Paso pasoCAR(const std::string& texto, bool hayParametros) {
     sinParametros("car", hayParametros);
-    return {texto, [](const EEG& eeg) { return aplicarCAR(eeg); }};
+    return {texto, [](const EEG& eeg, const Avance& avance) { return aplicarCAR(eeg, avance); }};
 }
 
 Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
@@ -50,7 +50,7 @@ Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
     o.caidaDecibelios = leerEntero(p[3], "la caída en decibelios del filtro");
     // The limits are checked against the branch's rate when the step runs,
     // by the same validation the window's command goes through.
-    return {texto, [o](const EEG& eeg) { return filtrarEEG(eeg, o); }};
+    return {texto, [o](const EEG& eeg, const Avance& avance) { return filtrarEEG(eeg, o, avance); }};
 }
 
 Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
@@ -65,7 +65,7 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
     const std::string carpeta = opciones.carpetaCubos;
     const auto aviso = opciones.aviso;
 
-    return {texto, [=](const EEG& eeg) {
+    return {texto, [=](const EEG& eeg, const Avance& avance) {
         if (!eeg.tieneEventos() || eeg.tablaEventos->tipos.empty())
             rechazar("la rama no tiene eventos, así que no se puede promediar (¿un registro .dat o una "
                             "rama ya promediada?)");
@@ -88,7 +88,8 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
         }
         DestinoCubo destino;
         destino.directorio = carpeta;
-        ResultadoPromediado r = promediarEventos(eeg, parametrosDeFilas(tabla, filas, msPrev, msPost), destino);
+        ResultadoPromediado r =
+            promediarEventos(eeg, parametrosDeFilas(tabla, filas, msPrev, msPost), destino, avance);
         if (aviso) {
             if (r.archivoCubo.empty())
                 aviso("no se pudo guardar el archivo con las épocas (Promediado-….bin) en \"" + carpeta +
@@ -103,7 +104,7 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
 Paso pasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
     sinParametros("ica", hayParametros);
     const auto semilla = opciones.semilla;
-    return {texto, [semilla](const EEG& eeg) { return activacionesICA(eeg, semilla); }};
+    return {texto, [semilla](const EEG& eeg, const Avance&) { return activacionesICA(eeg, semilla); }};
 }
 
 Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
@@ -114,7 +115,11 @@ Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos&
                                                           : std::filesystem::path(opciones.carpetaModelos);
     // The pipeline's informational messages are diagnostics here: nobody waits for them.
     o.avisar = [](const std::string& t) { diagnostico(t); };
-    return {texto, [o](const EEG& eeg) { return aplicarMara(eeg, o); }};
+    return {texto, [o](const EEG& eeg, const Avance& avance) {
+        OpcionesMara conAvance = o;
+        conAvance.avance = avance;
+        return aplicarMara(eeg, conAvance);
+    }};
 }
 
 Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
@@ -128,7 +133,9 @@ Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
         o.tolSup = leerReal(p[3], "TOLSUP (tolSup)");
     }
     validarOpcionesASR(o);
-    return {texto, [o](const EEG& eeg) { return ejecutarASR(eeg, o); }};
+    return {texto, [o](const EEG& eeg, const Avance& avance) {
+        return ejecutarASR(eeg, o, [&avance](double f) { avance(f); });
+    }};
 }
 
 }  // namespace

@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 struct Paso {
     std::string texto;                          // as given on the command line
-    std::function<EEG(const EEG&)> aplicar;     // throws with a Spanish text on failure
+    // Throws with a Spanish text on failure; the Avance hears the progress
+    // and may throw Cancelado.
+    std::function<EEG(const EEG&, const Avance&)> aplicar;
 };
 
 struct OpcionesPasos {

@@ -40,9 +40,9 @@ void Ondelar::aplicarFiltro(int tipo, double frecInferior, double frecSuperior, 
                               archivosEEG.numeroArchivos(), archivosEEG.numeroRamas(archivo))));
     }
 
-    ejecutarPaso({nombreTipoFiltro(opciones.tipo), mensajeFallo, [opciones](const EEG& eeg, AvisosPaso&) {
+    ejecutarPaso({nombreTipoFiltro(opciones.tipo), mensajeFallo, [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
                       try {
-                          return filtrarEEG(eeg, opciones);
+                          return filtrarEEG(eeg, opciones, avance);
                       } catch (const ParametrosFiltroNoValidos& e) {
                           // Parameters that give no usable filter: the text says which and why.
                           throw RechazoPaso(e.what());

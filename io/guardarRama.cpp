@@ -53,7 +53,7 @@ FormatoSalida formatoPorExtension(const std::string& ruta) {
                                 "\": use la extension .gdf, .csv, .bin, .edf o .bdf");
 }
 
-void guardarRama(const EEG& eeg, const std::string& ruta) {
+void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) {
     const FormatoSalida formato = formatoPorExtension(ruta);
     if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
     const fs::path destino(ruta);
@@ -63,6 +63,7 @@ void guardarRama(const EEG& eeg, const std::string& ruta) {
     const fs::path temporal =
         destino.parent_path() / (destino.filename().string() + ".tmp-" + std::to_string(azar()));
     try {
+        avance(0.0);
         if (formato == FormatoSalida::EDF || formato == FormatoSalida::BDF) {
             // EDFlib writes to a path of its own.
             escribirEDF(eeg, temporal.string(), formato == FormatoSalida::EDF ? FormatoEDF::EDF : FormatoEDF::BDF);
@@ -82,6 +83,7 @@ void guardarRama(const EEG& eeg, const std::string& ruta) {
             salida.flush();
             if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");
         }
+        avance(1.0);
         std::error_code error;
         fs::rename(temporal, destino, error);
         if (error) throw std::runtime_error("no se pudo guardar \"" + ruta + "\": " + error.message());

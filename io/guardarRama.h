@@ -7,6 +7,7 @@
 #include <string>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 enum class FormatoSalida { GDF, CSV, BIN, EDF, BDF };
 
@@ -15,5 +16,6 @@ FormatoSalida formatoPorExtension(const std::string& ruta);
 
 // Writes into a temporary file beside `ruta` and renames it over `ruta` only
 // when everything was written, so a failure never leaves a partial file.
-// Throws std::runtime_error with a Spanish text on failure.
-void guardarRama(const EEG& eeg, const std::string& ruta);
+// Throws std::runtime_error with a Spanish text on failure. A cancellation
+// by avance (before the rename) leaves no file either.
+void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance = {});

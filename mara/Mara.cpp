@@ -58,6 +58,7 @@ EEG Mara::procesar(const arma::mat& W, const arma::mat& S) {
     const arma::uword Q = W.n_rows;
     if (avisar) avisar("patterns " + std::to_string(Q) + " " + std::to_string(P.n_rows));
 
+    avance.tramo(fraccionICA, 0.95, "características")(0.0);
     std::mt19937 generador(semilla ? *semilla : static_cast<uint32_t>(std::time(nullptr)));
     const arma::mat espaciales = caracteristicasEspaciales(P, M);
     const arma::mat tiempoFrecuencia =
@@ -65,12 +66,15 @@ EEG Mara::procesar(const arma::mat& W, const arma::mat& S) {
     if (avisar) avisar(std::to_string(espaciales.n_cols) + " " + std::to_string(espaciales.n_rows));
     caracteristicas_ = arma::join_cols(espaciales, tiempoFrecuencia);
 
+    avance.tramo(fraccionICA, 0.95, "características")(1.0);
+    avance.tramo(0.95, 1.0, "clasificador")(0.0);
     adaptarEntrenamiento(modelo_.patronesEntrenamiento, emparejamiento_.indicesEtiqueta, M,
                          modelo_.caracteristicasEntrenamiento);
     const ClasificacionLineal clasificacion =
         clasificarLineal(caracteristicas_.t(), modelo_.caracteristicasEntrenamiento.t(),
                          modelo_.etiquetasEntrenamiento.row(0));
     artefactos_ = arma::find(clasificacion.clases == 0);
+    avance.tramo(0.95, 1.0, "clasificador")(1.0);
 
     if (artefactos_.is_empty()) return derivarEEG(*registro, X);
     return reconstruirSinArtefactos(artefactos_, W, S);

@@ -12,11 +12,14 @@
 #include <armadillo>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 #include "mara/emparejamientoCanales.h"
 #include "mara/modeloMara.h"
 
 class Mara {
 public:
+    // The share of the whole run the ICA takes in the reported fraction.
+    static constexpr double fraccionICA = 0.8;
     using Aviso = std::function<void(const std::string& texto)>;
 
     // Load the model files from the running executable's directory, or from
@@ -31,6 +34,8 @@ public:
     Aviso avisar;
     // Seeds the ICA and the curve fits' random starts; the clock when empty.
     std::optional<uint32_t> semilla;
+    // Hears the stages: ICA, features, classifier.
+    Avance avance;
 
     // Checks that need no decomposition, so a doomed input is refused before
     // the ICA: matrix and channel records of one size, at least 2 channels

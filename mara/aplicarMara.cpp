@@ -12,5 +12,6 @@ EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
     Mara mara(eeg, opciones.directorioModelos);
     mara.avisar = opciones.avisar;
     mara.semilla = opciones.semilla;
+    mara.avance = opciones.avance;
     return mara.procesar();
 }

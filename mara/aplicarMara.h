@@ -8,11 +8,13 @@
 #include <string>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 struct OpcionesMara {
     std::filesystem::path directorioModelos;  // holds maraL.bin, marapattern.bin, marax.bin, maralabels.bin
     std::optional<uint32_t> semilla;          // ICA and curve-fit starts; the clock when empty
     std::function<void(const std::string&)> avisar;  // the pipeline's two informational messages
+    Avance avance;                                   // the stages' progress; may cancel
 };
 
 // Text of the refusal of a record that still holds its event table.

@@ -27,10 +27,11 @@ void Ondelar::graficoMARA() {
     OpcionesMara opciones;
     opciones.directorioModelos = directorioModelosMara();
     opciones.semilla = semillaFijada;
-    ejecutarPaso({"MARA", "fallo en Mara", [opciones](const EEG& eeg, AvisosPaso& avisos) {
+    ejecutarPaso({"MARA", "fallo en Mara", [opciones](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
                       if (eeg.tieneEventos()) throw RechazoPaso(textoMaraSinPromediado);
                       OpcionesMara o = opciones;
                       o.avisar = [&avisos](const std::string& texto) { avisos.push_back(texto); };
+                      o.avance = avance;
                       return aplicarMara(eeg, o);
                   }});
 }

@@ -9,6 +9,9 @@ EEG Mara::procesar() {
     arma::mat Xc = *datos;
     Xc.each_col() -= arma::mean(Xc, 1);
     arma::mat W, S;
-    icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla);
+    const Avance avanceICA = avance.tramo(0.0, fraccionICA, "ICA");
+    avanceICA(0.0);
+    icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla, avanceICA);
+    avanceICA(1.0);
     return procesar(W, S);
 }

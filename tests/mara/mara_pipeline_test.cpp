@@ -32,10 +32,11 @@ struct Corrida {
     arma::mat caracteristicas, entrenamiento;  // the latter adapted to the recording's electrodes
 };
 
-Corrida correr(const EEG& eeg, Entrenamiento tipo) {
+Corrida correr(const EEG& eeg, Entrenamiento tipo, const Avance& avance = {}) {
     DirectorioTemporal dir;
     guardarModeloMara(modeloSintetico(tipo), dir.ruta);
     Mara mara(eeg, dir.ruta);
+    mara.avance = avance;
     Corrida c;
     mara.avisar = [&c](const std::string& t) { c.avisos.push_back(t); };
     mara.semilla = 42;
@@ -94,6 +95,27 @@ TEST(Mara, AvisosDeEtiquetasYResultadosExtremos) {
     EXPECT_TRUE(nada.artefactos.is_empty());
     EXPECT_TRUE(arma::approx_equal(nada.salida.datos(), eeg.datos(), "absdiff", 0.0));
     EXPECT_EQ(nada.salida.frecuenciaMuestreo, 250);
+}
+
+// The stages after the ICA report in order, up to 1, and change nothing.
+TEST(Mara, ElAvanceNombraLasEtapasYNoCambiaElResultado) {
+    const EEG eeg = registroSintetico(12, 10, 250, 250 * 20);
+    std::vector<std::pair<double, std::string>> informes;
+    const Corrida con = correr(eeg, Entrenamiento::nadaArtefacto, Avance([&](double f, const std::string& etapa) {
+                                   informes.emplace_back(f, etapa);
+                               }));
+    const Corrida sin = correr(eeg, Entrenamiento::nadaArtefacto);
+    EXPECT_TRUE(arma::approx_equal(con.salida.datos(), sin.salida.datos(), "absdiff", 0.0));
+    ASSERT_EQ(informes.size(), 4u);
+    EXPECT_EQ(informes.front(), std::make_pair(Mara::fraccionICA, std::string("características")));
+    EXPECT_EQ(informes.back(), std::make_pair(1.0, std::string("clasificador")));
+    for (size_t i = 1; i < informes.size(); ++i) EXPECT_LE(informes[i - 1].first, informes[i].first);
+    // A cancellation at the classifier stops the run.
+    int llamadas = 0;
+    EXPECT_THROW(correr(eeg, Entrenamiento::nadaArtefacto, Avance([&](double, const std::string&) {
+                            if (++llamadas == 3) throw Cancelado();
+                        })),
+                 Cancelado);
 }
 
 TEST(Mara, CaracteristicasEntrenamientoAdaptadoYReconstruccion) {
