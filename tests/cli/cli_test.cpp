@@ -125,7 +125,7 @@ private slots:
             QCOMPARE(gdf.tablaEventos->eventos[i].posicion, leido.tablaEventos->eventos[i].posicion);
             QCOMPARE(gdf.tablaEventos->eventos[i].tipo, leido.tablaEventos->eventos[i].tipo);
         }
-        // The CSV's layout and precision: guardarRama_test and the window's save.
+        // The CSV's layout and precision: tests/io/guardar_rama_test and the window's save.
     }
 
     // EDF+, BDF and BrainVision in, EDF+ and BDF+ out: the kinds keep their

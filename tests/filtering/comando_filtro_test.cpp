@@ -112,4 +112,4 @@ private slots:
 };
 
 QTEST_MAIN(PruebaComandoFiltro)
-#include "comandoFiltro_test.moc"
+#include "comando_filtro_test.moc"

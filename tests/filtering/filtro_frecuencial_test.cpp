@@ -74,7 +74,7 @@ TEST(FiltrarEEG, CadaTipoDejaPasarSuBanda) {
 }
 
 // The window's command shows inverted limits, Nyquist, order 0 and a filter
-// longer than the branch (comandoFiltro_test); these are the other refusals.
+// longer than the branch (comando_filtro_test); these are the other refusals.
 TEST(FiltrarEEG, ParametrosSinFiltroUtilSeRechazanAntesDelDiseno) {
     const EEG eeg = registro(2, 1000);
     EEG frecuenciaNula = eeg, sinMatriz = eeg;

@@ -100,4 +100,4 @@ private slots:
 };
 
 QTEST_MAIN(PruebaDialogoFiltro)
-#include "GUIfiltroFrecuencial_test.moc"
+#include "dialogo_filtro_test.moc"
