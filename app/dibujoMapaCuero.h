@@ -13,7 +13,7 @@
 
 #include <armadillo>
 
-#include "espectro/mapaCuero.h"
+#include "frecuencial/mapaCuero.h"
 
 class QPainter;
 

@@ -23,10 +23,10 @@
 
 #include "app/dibujoMapaCuero.h"
 #include "app/interaccion.h"
-#include "espectro/bandas.h"
-#include "espectro/csvEspectro.h"
-#include "espectro/mapaCuero.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/csvDensidad.h"
+#include "frecuencial/mapaCuero.h"
+#include "frecuencial/welch.h"
 #include "ui_ventanaEmergente.h"
 
 using namespace QtCharts;

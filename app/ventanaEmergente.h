@@ -2,7 +2,7 @@
 // The frequency-analysis window: the Welch spectrum of one branch (plot with
 // a channel list, a cursor readout and the segment length), its band powers
 // per channel, and a scalp map of one band. Everything is computed by the
-// core (espectro/); the window keeps its own copy of the branch's samples,
+// core (frecuencial/); the window keeps its own copy of the branch's samples,
 // so a branch deleted from the store later does not affect it.
 
 #include <memory>

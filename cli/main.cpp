@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/espectro.h"
+#include "cli/analisisFrecuencial.h"
 #include "cli/barraProgreso.h"
 #include "cli/informe.h"
 #include "cli/pasos.h"

@@ -1,7 +1,8 @@
 #pragma once
 // Numbers written as text, the same under any locale. Qt sets the C library's
-// locale from the environment, so printf("%g") would write "1,5" under a
-// Spanish locale; these go through std::to_chars, which never reads it.
+// locale from the environment, so the C formatting functions would write
+// "1,5" under a Spanish locale; these go through std::to_chars, which never
+// reads it.
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "mara/periodogramaWelch.h"
 
-#include "espectro/welch.h"
+#include "frecuencial/welch.h"
 
 EspectroWelch espectroWelch(const arma::vec& x, const arma::vec& ventana, arma::uword nfft, double rate) {
     // MARA's segments enter as they are: no mean removed.

@@ -14,7 +14,7 @@ struct EspectroWelch {
 // |DFT(segment .* window)|^2 / sum(window^2); the average over the
 // (n - floor(L/2)) div (L - floor(L/2)) segments is folded to one side
 // (doubling all but DC and, for even nfft, Nyquist) and divided by rate.
-// Computed by densidadWelch (espectro/welch.h) without mean removal.
+// Computed by densidadWelch (frecuencial/welch.h) without mean removal.
 // Throws std::invalid_argument for an empty window, nfft < 1, rate <= 0 or a
 // signal shorter than the window (no segment).
 EspectroWelch espectroWelch(const arma::vec& x, const arma::vec& ventana, arma::uword nfft, double rate);

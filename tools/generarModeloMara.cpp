@@ -8,6 +8,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iomanip>
+#include <iostream>
+#include <locale>
+#include <sstream>
 #include <exception>
 #include <string>
 
@@ -31,13 +35,14 @@ int main(int argc, char** argv) {
         const ModeloMara modelo = modeloEntrenamiento(cabeza);
         guardarModeloMara(modelo, argv[1]);
         const arma::rowvec etiquetas = modelo.etiquetasEntrenamiento.row(0);
-        std::printf("modelo MARA: campo conductor %llu x %llu x 3 en %.2f s; %llu componentes de entrenamiento "
-                    "(%llu artefactos, %llu cerebrales); total %.2f s\n",
-                    static_cast<unsigned long long>(cabeza.leadfield.n_rows),
-                    static_cast<unsigned long long>(cabeza.leadfield.n_cols), tCampo,
-                    static_cast<unsigned long long>(etiquetas.n_elem),
-                    static_cast<unsigned long long>(arma::accu(etiquetas == 1.0)),
-                    static_cast<unsigned long long>(arma::accu(etiquetas == 2.0)), segundos(inicio));
+        // A stream in the classic locale: the figures read the same anywhere.
+        std::ostringstream informe;
+        informe.imbue(std::locale::classic());
+        informe << std::fixed << std::setprecision(2) << "modelo MARA: campo conductor " << cabeza.leadfield.n_rows
+                << " x " << cabeza.leadfield.n_cols << " x 3 en " << tCampo << " s; " << etiquetas.n_elem
+                << " componentes de entrenamiento (" << arma::accu(etiquetas == 1.0) << " artefactos, "
+                << arma::accu(etiquetas == 2.0) << " cerebrales); total " << segundos(inicio) << " s\n";
+        std::cout << informe.str();
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "generar_modelo_mara: %s\n", e.what());

@@ -1,5 +1,5 @@
 // Welch spectra and band powers against scipy.signal.welch reference outputs
-// (tests/data/espectro, made by referencias_welch.py) and hand calculations.
+// (tests/data/welch, made by referencias_welch.py) and hand calculations.
 
 #include <gtest/gtest.h>
 
@@ -7,16 +7,16 @@
 #include <sstream>
 #include <string>
 
-#include "espectro/bandas.h"
-#include "espectro/csvEspectro.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/csvDensidad.h"
+#include "frecuencial/welch.h"
 #include "io/cargarRegistro.h"
 #include "mara/periodogramaWelch.h"
-#include "tests/espectro/referenciasEspectro.h"
+#include "tests/frecuencial/referenciasWelch.h"
 
 namespace {
 
-const std::string refs = "tests/data/espectro/";
+const std::string refs = "tests/data/welch/";
 const double pi = arma::datum::pi;
 
 arma::mat senal(arma::uword n, const std::function<double(double)>& f) {

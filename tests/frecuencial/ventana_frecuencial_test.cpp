@@ -16,8 +16,8 @@
 
 #include "app/dibujoMapaCuero.h"
 #include "app/ventanaEmergente.h"
-#include "espectro/bandas.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/welch.h"
 #include "tests/comun/ventanaPrueba.h"
 
 using namespace prueba;
@@ -145,4 +145,4 @@ private slots:
 };
 
 QTEST_MAIN(PruebaVentanaEspectro)
-#include "ventana_espectro_test.moc"
+#include "ventana_frecuencial_test.moc"

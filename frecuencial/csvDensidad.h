@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "espectro/bandas.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/welch.h"
 #include "io/EEG.h"
 
 // Header "frecuencia,<label 1>,<label 2>,…", then one row per frequency bin:

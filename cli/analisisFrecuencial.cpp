@@ -1,4 +1,4 @@
-#include "cli/espectro.h"
+#include "cli/analisisFrecuencial.h"
 
 #include <charconv>
 #include <filesystem>
@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "cli/pasos.h"
-#include "espectro/bandas.h"
-#include "espectro/csvEspectro.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/csvDensidad.h"
+#include "frecuencial/welch.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 

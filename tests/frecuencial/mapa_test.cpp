@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "espectro/mapaCuero.h"
+#include "frecuencial/mapaCuero.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <QImage>
 
 #include "app/ventanaEmergente.h"
-#include "espectro/bandas.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/welch.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 

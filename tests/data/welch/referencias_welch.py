@@ -3,7 +3,7 @@
 
 Run once from the project root, after building ondelar-cli:
     build-test/ondelar-cli run ../shared/data/p300_8ch.gdf --out /tmp/p300_8ch.csv
-    /usr/bin/python3 tests/data/espectro/referencias_welch.py /tmp/p300_8ch.csv tests/data/espectro
+    /usr/bin/python3 tests/data/welch/referencias_welch.py /tmp/p300_8ch.csv tests/data/welch
 The synthetic signals are closed formulas that the C++ test rebuilds.
 """
 import sys

@@ -1,4 +1,4 @@
-#include "espectro/welch.h"
+#include "frecuencial/welch.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "espectro/csvEspectro.h"
+#include "frecuencial/csvDensidad.h"
 
 #include <charconv>
 #include <filesystem>

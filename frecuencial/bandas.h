@@ -7,7 +7,7 @@
 
 #include <armadillo>
 
-#include "espectro/welch.h"
+#include "frecuencial/welch.h"
 
 struct BandaFrecuencia {
     std::string nombre;

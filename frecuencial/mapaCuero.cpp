@@ -1,4 +1,4 @@
-#include "espectro/mapaCuero.h"
+#include "frecuencial/mapaCuero.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "espectro/bandas.h"
+#include "frecuencial/bandas.h"
 
 #include <algorithm>
 #include <stdexcept>

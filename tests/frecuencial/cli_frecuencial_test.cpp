@@ -5,11 +5,11 @@
 
 #include <charconv>
 
-#include "espectro/bandas.h"
-#include "espectro/welch.h"
+#include "frecuencial/bandas.h"
+#include "frecuencial/welch.h"
 #include "io/cargarRegistro.h"
 #include "tests/cli/procesoCLI.h"
-#include "tests/espectro/referenciasEspectro.h"
+#include "tests/frecuencial/referenciasWelch.h"
 
 namespace {
 const QString datos = QStringLiteral(ONDELAR_RAIZ "/../shared/data/");
@@ -75,4 +75,4 @@ private slots:
 };
 
 QTEST_MAIN(PruebaCLIEspectro)
-#include "cli_espectro_test.moc"
+#include "cli_frecuencial_test.moc"
