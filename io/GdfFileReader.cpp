@@ -58,24 +58,58 @@ EEG GdfFileReader::decodificar() {
     const std::string versionVisible = utf8Saneado(version.substr(0, version.find('\0')));
     if (!mayor) return fallar("no se puede leer la versión del archivo GDF («" + versionVisible + "»).");
     diagnostico("detectado el formato: " + std::to_string(*mayor));
-    if (*mayor >= 2)
-        return fallar("el archivo es GDF versión " + std::to_string(*mayor) + "; solo se admite la versión 1.",
+    const int menor = (version[6] - '0') * 10 + (version[7] - '0');
+    if (*mayor > 2 || (*mayor == 2 && (menor < 10 || menor > 51)))
+        return fallar("el archivo GDF es de la versión " + versionVisible.substr(4) +
+                          "; solo se admiten la versión 1 y de la 2.10 a la 2.51.",
                       "Version no soportada por ahora");
-    if (*mayor != 1) return fallar("la versión «" + versionVisible + "» del archivo GDF no existe; solo se admite la versión 1.");
+    if (*mayor != 1 && *mayor != 2)
+        return fallar("la versión «" + versionVisible + "» del archivo GDF no existe; solo se admiten la versión 1 y la 2.");
+    const bool v2 = *mayor == 2;
 
     diagnostico("Cargando cabeceras...");
-    const std::string sujeto = leerTexto(80);
-    const std::string identificacion = leerTexto(80);
-    const std::string fecha = leerTexto(16);
-    const auto longitudCabecera = static_cast<int64_t>(leer64());
-    const uint64_t idEquipo = leer64();
-    const uint64_t idLaboratorio = leer64();
-    const uint64_t idTecnico = leer64();
-    const std::string reservado = leerTexto(20);
-    const auto numeroRegistros = static_cast<int64_t>(leer64());
-    const uint32_t numerador = leer32();
-    const uint32_t denominador = leer32();
-    const uint32_t ns = leer32();
+    std::string sujeto, identificacion, fecha, reservado;
+    int64_t longitudCabecera = 0;
+    uint64_t idEquipo = 0, idLaboratorio = 0, idTecnico = 0;
+    int64_t numeroRegistros = 0;
+    uint32_t numerador = 0, denominador = 0, ns = 0;
+    double duracionReal = 0.0;  // record duration when written as a float64 (numerator field 0)
+    if (!v2) {
+        sujeto = leerTexto(80);
+        identificacion = leerTexto(80);
+        fecha = leerTexto(16);
+        longitudCabecera = static_cast<int64_t>(leer64());
+        idEquipo = leer64();
+        idLaboratorio = leer64();
+        idTecnico = leer64();
+        reservado = leerTexto(20);
+        numeroRegistros = static_cast<int64_t>(leer64());
+        numerador = leer32();
+        denominador = leer32();
+        ns = leer32();
+    } else {
+        // Byte offsets of the 256-byte fixed header of version 2.
+        sujeto = leerTexto(66);  // 8
+        irA(88);
+        identificacion = leerTexto(64);
+        irA(184);
+        longitudCabecera = 256 * static_cast<int64_t>(leer16());
+        irA(192);
+        idEquipo = leer64();
+        irA(236);
+        numeroRegistros = static_cast<int64_t>(leer64());
+        numerador = leer32();
+        denominador = leer32();
+        ns = leer16();
+        if (numerador == 0 && denominador != 0) {
+            // Some writers store the duration as a float64 in seconds: 1.0 s
+            // reads as the pair 0 / 0x3FF00000, an impossible fraction.
+            const uint64_t bits = static_cast<uint64_t>(denominador) << 32;
+            double d;
+            std::memcpy(&d, &bits, sizeof d);
+            if (std::isfinite(d) && d > 0.0) duracionReal = d;
+        }
+    }
 
     if (ns == 0) return fallar("la cabecera GDF no declara ningún canal.");
     const int64_t cabeceraMinima = 256 * (static_cast<int64_t>(ns) + 1);
@@ -85,51 +119,88 @@ EEG GdfFileReader::decodificar() {
     if (numeroRegistros <= 0)
         return fallar("el archivo GDF no declara registros de datos (número de registros " +
                       std::to_string(numeroRegistros) + ").");
-    if (numerador == 0 || denominador == 0)
+    if ((numerador == 0 || denominador == 0) && duracionReal == 0.0)
         return fallar("la duración de registro del archivo GDF (" + std::to_string(numerador) + "/" +
                       std::to_string(denominador) + " s) no es válida.");
 
     // Channel headers: each field is an array over the channels.
     std::vector<Canal> canales(ns);
     // Labels and units lose the padding of their fields: "Fz" matches "Fz".
-    for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
-    for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
-    for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(8));
-    for (Canal& c : canales) c.minimoFisico = leerDoubleEscalado();
-    for (Canal& c : canales) c.maximoFisico = leerDoubleEscalado();
-    for (Canal& c : canales) c.minimoDigital = static_cast<int64_t>(leer64());
-    for (Canal& c : canales) c.maximoDigital = static_cast<int64_t>(leer64());
-    for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(80));
-    for (Canal& c : canales) c.muestrasPorRegistro = leer32();
-    for (Canal& c : canales) c.tipoDato = leer32();
+    if (!v2) {
+        for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
+        for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
+        for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(8));
+        for (Canal& c : canales) c.minimoFisico = leerDoubleEscalado();
+        for (Canal& c : canales) c.maximoFisico = leerDoubleEscalado();
+        for (Canal& c : canales) c.minimoDigital = static_cast<int64_t>(leer64());
+        for (Canal& c : canales) c.maximoDigital = static_cast<int64_t>(leer64());
+        for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(80));
+        for (Canal& c : canales) c.muestrasPorRegistro = leer32();
+        for (Canal& c : canales) c.tipoDato = leer32();
+    } else {
+        const auto real64 = [this] {
+            const uint64_t bits = leer64();
+            double d;
+            std::memcpy(&d, &bits, sizeof d);
+            return d;
+        };
+        // Digital limits are float64 here; a value no int64 holds keeps 0.
+        const auto entero = [](double d) {
+            return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(std::llround(d)) : int64_t{0};
+        };
+        irA(256);
+        for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
+        for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
+        for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(6));
+        irA(posicion() + 2 * int64_t{ns});  // unit code: the text above says the same
+        for (Canal& c : canales) c.minimoFisico = real64();
+        for (Canal& c : canales) c.maximoFisico = real64();
+        for (Canal& c : canales) c.minimoDigital = entero(real64());
+        for (Canal& c : canales) c.maximoDigital = entero(real64());
+        for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(68));
+        // Low-pass, high-pass and notch (float32 each) are not used.
+        irA(posicion() + 12 * int64_t{ns});
+        for (Canal& c : canales) c.muestrasPorRegistro = leer32();
+        for (Canal& c : canales) c.tipoDato = leer32();
+        // Sensor positions, impedances and the header extension that may
+        // follow are skipped: the data start at the header length.
+    }
 
     const int64_t presentes = tamanoArchivo - longitudCabecera;
     std::vector<CanalGdf> formato(ns);
     int64_t bytesPorRegistro = 0;
-    const uint32_t spr = canales[0].muestrasPorRegistro;
+    // Version 2 lets a channel hold fewer samples per record than the
+    // fastest one, if it divides it: each of its values is held over the
+    // columns it spans. Version 1 needs one count for all.
+    uint32_t spr = canales[0].muestrasPorRegistro;
+    if (v2)
+        for (const Canal& c : canales) spr = std::max(spr, c.muestrasPorRegistro);
     if (spr == 0) return fallar("el primer canal del archivo GDF tiene 0 muestras por registro.");
     for (uint32_t c = 0; c < ns; ++c) {
-        if (canales[c].muestrasPorRegistro != spr)
+        const uint32_t propias = canales[c].muestrasPorRegistro;
+        if (propias != spr && (!v2 || propias == 0 || spr % propias != 0))
             return fallar("los canales del archivo GDF tienen distinto número de muestras por registro (canal 1: " +
-                          std::to_string(spr) + ", canal " + std::to_string(c + 1) + ": " +
-                          std::to_string(canales[c].muestrasPorRegistro) + "); no se admite.");
+                          std::to_string(canales[0].muestrasPorRegistro) + ", canal " + std::to_string(c + 1) + ": " +
+                          std::to_string(propias) + "); no se admite.");
         const std::optional<TipoValor> tipo = tipoValorGDF(canales[c].tipoDato);
         if (!tipo)
             return fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
                           std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16 o 17).");
-        formato[c] = {spr, *tipo};
+        formato[c] = {propias, *tipo};
         // Past the bytes present the sum only needs to say "too long" (and
         // must not overflow on the way).
         if (bytesPorRegistro <= presentes)
-            bytesPorRegistro += static_cast<int64_t>(spr) * static_cast<int64_t>(bytesPorValor(*tipo));
+            bytesPorRegistro += static_cast<int64_t>(propias) * static_cast<int64_t>(bytesPorValor(*tipo));
     }
 
     // spr / (numerator / denominator), truncated toward zero; formed as
     // spr x denominator / numerator so that whole rates stay exact.
-    const double frecuencia = static_cast<double>(spr) * denominador / numerador;
+    const double frecuencia = duracionReal > 0.0 ? spr / duracionReal : static_cast<double>(spr) * denominador / numerador;
     if (!(frecuencia >= 1.0))
         return fallar("la frecuencia de muestreo del archivo GDF (" + std::to_string(spr) + " muestras cada " +
-                      std::to_string(numerador) + "/" + std::to_string(denominador) + " s) no es válida.");
+                      (duracionReal > 0.0 ? textoReal(duracionReal)
+                                          : std::to_string(numerador) + "/" + std::to_string(denominador)) +
+                      " s) no es válida.");
     if (frecuencia > frecuenciaMaxima)
         return fallar("la frecuencia de muestreo del archivo GDF (" + textoReal(frecuencia) +
                       " Hz) es mayor que 1 MHz: no es un registro de EEG.");
@@ -175,6 +246,7 @@ EEG GdfFileReader::decodificar() {
     std::vector<uint8_t> bloque(registrosPorBloque * registro);
     double* destino = eeg.matrices.front().memptr();
     const size_t nCanales = ns;
+    std::vector<double> retenidos(spr);
     const bool uniforme = spr == 1 && std::all_of(formato.begin(), formato.end(),
                                                   [&](const CanalGdf& f) { return f.tipo == formato[0].tipo; });
     for (int64_t b = 0; b < registrosLeidos;) {
@@ -189,8 +261,15 @@ EEG GdfFileReader::decodificar() {
                 continue;
             }
             for (size_t c = 0; c < nCanales; ++c) {
-                convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales);
-                origen += spr * bytesPorValor(formato[c].tipo);
+                const uint32_t propias = formato[c].muestrasPorRegistro;
+                if (propias == spr) {
+                    convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales);
+                } else {
+                    convertirValores(formato[c].tipo, origen, propias, retenidos.data(), 1);
+                    const uint32_t factor = spr / propias;
+                    for (uint32_t k = 0; k < spr; ++k) columna[c + size_t{k} * nCanales] = retenidos[k / factor];
+                }
+                origen += propias * bytesPorValor(formato[c].tipo);
             }
         }
         b += static_cast<int64_t>(n);
@@ -202,7 +281,7 @@ EEG GdfFileReader::decodificar() {
         eeg.tablaEventos = tablaVacia();
         notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
     } else {
-        leerEventos(eeg, notas);
+        leerEventos(eeg, notas, v2, frecuencia);
     }
     if (!notas.empty()) {
         std::string aviso;
@@ -218,7 +297,7 @@ std::shared_ptr<TablaEventos> GdfFileReader::tablaVacia() {
     return t;
 }
 
-void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas) {
+void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia) {
     eeg.tablaEventos = tablaVacia();
     const int64_t disponibles = bytesRestantes();
     if (disponibles == 0) return;  // a recording without events
@@ -228,9 +307,26 @@ void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas) {
         return;
     }
     uint8_t modo = leerByte();
-    uint8_t saltar[3];
-    leerBloque(saltar, 3);  // event sampling rate, not used
-    const uint32_t declarados = leer32();
+    uint32_t declarados = 0;
+    // Positions counted at this rate become columns at the signal's rate.
+    double escala = 1.0;
+    if (!v2) {
+        uint8_t saltar[3];
+        leerBloque(saltar, 3);  // event sampling rate, not used
+        declarados = leer32();
+    } else {
+        uint8_t cuenta[3];
+        leerBloque(cuenta, 3);  // 24-bit event count
+        declarados = cuenta[0] | (uint32_t{cuenta[1]} << 8) | (uint32_t{cuenta[2]} << 16);
+        const uint32_t bits = leer32();
+        float tasa;
+        std::memcpy(&tasa, &bits, sizeof tasa);
+        if (std::isfinite(tasa) && tasa > 0.0F && tasa != static_cast<float>(frecuencia))
+            escala = frecuencia / static_cast<double>(tasa);
+        // Bit 4 of the mode announces a time stamp per event after the other
+        // arrays; they are not used, and the layout before them is mode 1's or 3's.
+        if ((modo & 4) != 0) modo = static_cast<uint8_t>(modo & ~4);
+    }
     if (modo != 1 && modo != 3) {
         notas.push_back("La tabla de eventos tiene un modo desconocido (" + std::to_string(modo) +
                         "): el registro queda sin eventos.");
@@ -277,7 +373,10 @@ void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas) {
     uint32_t fuera = 0;
     std::map<std::pair<int32_t, int32_t>, Evento> colorPorTipo;
     for (uint32_t i = 0; i < n; ++i) {
-        const int64_t posicionGdf = u32(posiciones + 4 * size_t{i});
+        int64_t posicionGdf = u32(posiciones + 4 * size_t{i});
+        // Position 1 is the first sample at either rate.
+        if (escala != 1.0 && posicionGdf >= 1)
+            posicionGdf = 1 + std::llround(static_cast<double>(posicionGdf - 1) * escala);
         if (posicionGdf < 1 || posicionGdf > ultima) {
             ++fuera;
             continue;
@@ -288,7 +387,8 @@ void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas) {
         e.calificador = 1;
         if (modo == 3) {
             e.canal = u16(canales + 2 * size_t{i});
-            e.duracion = static_cast<int32_t>(std::min<int64_t>(u32(duraciones + 4 * size_t{i}), INT32_MAX));
+            e.duracion = static_cast<int32_t>(
+                std::min<double>(std::round(u32(duraciones + 4 * size_t{i}) * escala), double{INT32_MAX}));
         }
         // fijarEvento scans the kinds; a kind already met takes its colour from
         // the index, so a long table with many kinds stays linear.

@@ -1,6 +1,11 @@
 #pragma once
-// Reader of GDF version 1 recordings (fixed header, channel headers, data
-// records, event table). Version 2 and later are recognised and refused.
+// Reader of GDF recordings of version 1 and 2.10 to 2.51 (fixed header,
+// channel headers, data records, event table); values are the stored digital
+// ones in both. Other versions are recognised and refused. In version 2 the
+// header extension is skipped through the header length, a channel with
+// fewer samples per record than the fastest (a divisor of it) has each value
+// held over the columns it spans, and event positions and durations given at
+// another rate than the signal's are rescaled to its columns.
 //
 // Event positions: GDF counts samples from 1 (position k is the k-th sample),
 // while an Evento's posicion is a column of the sample matrix, counted from 0,
@@ -23,12 +28,13 @@ public:
     GdfFileReader() = default;
 
     // Refused (empty EEG, motivoFallo() set): unopenable file, not a GDF file,
-    // a version field other than "GDF 1.dd", a header length below
-    // 256 x (NS + 1) or past the end of the file, no channels, a negative or
-    // zero record count, a zero record duration, a sampling rate below 1 Hz
-    // or above 1 MHz, channels with no samples per record or with different
-    // ones, a data type other than 1-7, 16 and 17, no complete record in the
-    // file. Nothing is allocated beyond what the file's bytes can fill.
+    // a version field other than "GDF 1.dd" or "GDF 2.10" to "GDF 2.51", a
+    // header length below 256 x (NS + 1) or past the end of the file, no
+    // channels, a negative or zero record count, a zero record duration, a
+    // sampling rate below 1 Hz or above 1 MHz, channels with no samples per
+    // record or with different ones (in version 2, ones that do not divide
+    // the largest), a data type other than 1-7, 16 and 17, no complete record
+    // in the file. Nothing is allocated beyond what the file's bytes can fill.
     // Warned about: a short file, an event table that is cut, of an unknown
     // mode (only 1 and 3 are read) or with events outside the samples.
     EEG leer(std::string ruta) override;
@@ -37,6 +43,6 @@ private:
     EEG decodificar() override;
     // Reads the table at the current position into eeg.tablaEventos (always
     // set, mode 1 or 3); what the user must know goes into `notas`.
-    void leerEventos(EEG& eeg, std::vector<std::string>& notas);
+    void leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia);
     static std::shared_ptr<TablaEventos> tablaVacia();
 };

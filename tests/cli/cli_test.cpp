@@ -217,7 +217,7 @@ private slots:
         e.escribir("corrupto.gdf", std::string("esto no es un GDF"));
         e.escribir("registro.edf", std::string("0       "));
         e.escribir("registro.vmrk", std::string("Brain Vision"));
-        e.escribir("version2.gdf", "GDF 2.10" + std::string(248, '\0'));
+        e.escribir("version2.gdf", "GDF 2.60" + std::string(248, '\0'));
         e.escribir("corto.ced", std::string("Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ\n1\tFz\t\t0\t0.25\t60\t0\t60\n"));
         const struct {
             const char *argumentos, *contiene;

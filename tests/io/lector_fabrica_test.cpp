@@ -149,7 +149,7 @@ TEST(CargarRegistro, FallosLanzanErrorLecturaConRutaYMotivo) {
     prueba::CarpetaTemporal carpeta;
     for (const auto& [ruta, fragmento] :
          {std::pair<std::string, std::string>{"/no/existe.gdf", "no existe"},
-          {carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.20"})), "versión 2"},
+          {carpeta.escribir("v2.gdf", prueba::archivoGdf({"GDF 2.60"})), "versión 2"},
           {carpeta.escribir("vacio.dat", std::string()), "CR LF"},
           {carpeta.escribir("registro.eeg", std::string("0       ")), "extensión"}}) {
         const std::string motivo = prueba::capturar([&] {

@@ -34,11 +34,11 @@ TEST(LectorGdf, VersionesYSalida) {
     EXPECT_EQ(prueba::capturar([] { EXPECT_EQ(leerGdf(unCanal(3)).numeroMuestras, 3); }).salida,
               "detectado el formato: 1\nCargando cabeceras...\nCargando datos...\nCargando eventos...\n");
     GdfPrueba g = unCanal(3);
-    g.version = "GDF 2.10";
+    g.version = "GDF 2.60";
     std::string motivo;
     EXPECT_EQ(prueba::capturar([&] { EXPECT_TRUE(leerGdf(g, &motivo).matrices.empty()); }).salida,
               "detectado el formato: 2\nVersion no soportada por ahora\n");
-    EXPECT_NE(motivo.find("versión 2"), std::string::npos);
+    EXPECT_NE(motivo.find("versión 2.60"), std::string::npos);
 }
 
 TEST(LectorGdf, CabecerasFijaYDeCanales) {

@@ -1,0 +1,165 @@
+// Version 2 GDF files against reference values written once by
+// tests/data/gdf2/hacer_referencias.py (MNE-Python where it opens the file,
+// digital values reconstructed through each channel's header ranges).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <locale>
+#include <sstream>
+
+#include "io/GdfFileReader.h"
+#include "tests/io/archivosPrueba.h"
+
+using prueba::Bytes;
+using prueba::conValor;
+
+namespace {
+
+const std::string formatos = ONDELAR_RAIZ "/../shared/data/formatos/";
+
+struct Referencia {
+    int64_t canales = 0, muestras = 0;
+    double frecuencia = 0;
+    std::vector<std::string> etiquetas;
+    struct Muestra {
+        size_t canal, columna;
+        double valor;
+    };
+    std::vector<Muestra> valores;
+    struct Ev {
+        int32_t columna, tipo, duracion, canal;
+    };
+    std::vector<Ev> eventos;
+};
+
+Referencia leerReferencia(const std::string& nombre) {
+    std::ifstream f(ONDELAR_RAIZ "/tests/data/gdf2/referencia_" + nombre + ".txt");
+    Referencia r;
+    std::string linea;
+    while (std::getline(f, linea)) {
+        std::istringstream l(linea);
+        l.imbue(std::locale::classic());
+        std::string clave;
+        l >> clave;
+        if (clave == "forma") l >> r.canales >> r.muestras;
+        if (clave == "frecuencia") l >> r.frecuencia;
+        if (clave == "etiqueta") {
+            size_t c;
+            std::string e;
+            l >> c >> e;
+            r.etiquetas.push_back(e);
+        }
+        if (clave == "muestra") {
+            Referencia::Muestra m{};
+            l >> m.canal >> m.columna >> m.valor;
+            r.valores.push_back(m);
+        }
+        if (clave == "evento") {
+            Referencia::Ev e{};
+            l >> e.columna >> e.tipo >> e.duracion >> e.canal;
+            r.eventos.push_back(e);
+        }
+    }
+    return r;
+}
+
+struct Lectura {
+    EEG eeg;
+    std::string motivo, avisos;
+};
+
+Lectura leer(const Bytes& b) {
+    Lectura r;
+    r.eeg = prueba::leerBytes<GdfFileReader>(b, &r.motivo, &r.avisos);
+    return r;
+}
+
+void compararConReferencia(const std::string& nombre) {
+    const Referencia ref = leerReferencia(nombre);
+    ASSERT_GT(ref.canales, 0) << nombre;
+    const Lectura r = leer(prueba::bytesDeArchivo(formatos + nombre + ".gdf"));
+    ASSERT_FALSE(r.eeg.matrices.empty()) << r.motivo;
+    EXPECT_EQ(r.avisos, "");
+    EXPECT_EQ(r.eeg.numeroCanales, ref.canales);
+    EXPECT_EQ(r.eeg.numeroMuestras, ref.muestras);
+    EXPECT_EQ(r.eeg.frecuenciaMuestreo, ref.frecuencia);
+    ASSERT_EQ(r.eeg.canales->size(), ref.etiquetas.size());
+    for (size_t c = 0; c < ref.etiquetas.size(); ++c) EXPECT_EQ((*r.eeg.canales)[c].etiqueta, ref.etiquetas[c]);
+    const arma::mat& m = r.eeg.matrices.front();
+    // The reference went through float64 volts and back: a few units of the
+    // ninth digit apart.
+    for (const auto& v : ref.valores)
+        EXPECT_NEAR(m(v.canal, v.columna), v.valor, 1e-7 * std::max(1.0, std::fabs(v.valor)))
+            << nombre << " canal " << v.canal << " columna " << v.columna;
+    ASSERT_TRUE(r.eeg.tablaEventos);
+    const auto& eventos = r.eeg.tablaEventos->eventos;
+    ASSERT_EQ(eventos.size(), ref.eventos.size());
+    for (size_t i = 0; i < eventos.size(); ++i) {
+        EXPECT_EQ(eventos[i].posicion, ref.eventos[i].columna) << i;
+        EXPECT_EQ(eventos[i].tipo, ref.eventos[i].tipo) << i;
+        EXPECT_EQ(eventos[i].duracion, ref.eventos[i].duracion) << i;
+        EXPECT_EQ(eventos[i].canal, ref.eventos[i].canal) << i;
+    }
+}
+
+// The 2.10 file: 1 channel of float32, one sample per record, no events.
+const Bytes& version210() {
+    static const Bytes b = prueba::bytesDeArchivo(formatos + "gdf2_10_1ch.gdf");
+    return b;
+}
+
+}  // namespace
+
+TEST(LectorGdf2, Version210IgualALaReferencia) { compararConReferencia("gdf2_10_1ch"); }
+
+// Header extension, channels at lower rates held, mode 3 events with
+// durations and time stamps.
+TEST(LectorGdf2, Version251IgualALaReferencia) {
+    compararConReferencia("gdf2_51_139ch");
+    const Lectura r = leer(prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf"));
+    ASSERT_TRUE(r.eeg.tablaEventos);
+    EXPECT_EQ(r.eeg.tablaEventos->modo, 3);
+}
+
+TEST(LectorGdf2, PosicionesAOtraFrecuenciaPasanAColumnas) {
+    // Events at 300 Hz on a 150 Hz signal: position 201 (t = 2/3 s) is column 100.
+    Bytes b = version210();
+    b.resize(512 + 4 * 400);
+    b = conValor(b, 236, int64_t{400});
+    const uint8_t cabecera[8] = {3, 2, 0, 0, 0, 0, 0, 0};
+    b.insert(b.end(), cabecera, cabecera + 8);
+    b = conValor(b, b.size() - 4, 300.0F);
+    for (uint32_t p : {1U, 201U}) prueba::anadirValor(b, p);
+    for (uint16_t t : {7, 9}) prueba::anadirValor(b, t);
+    for (uint16_t c : {0, 1}) prueba::anadirValor(b, c);
+    for (uint32_t d : {0U, 30U}) prueba::anadirValor(b, d);
+    const Lectura r = leer(b);
+    ASSERT_FALSE(r.eeg.matrices.empty()) << r.motivo;
+    const auto& ev = r.eeg.tablaEventos->eventos;
+    ASSERT_EQ(ev.size(), 2U) << r.avisos;
+    EXPECT_EQ(ev[0].posicion, 0);
+    EXPECT_EQ(ev[1].posicion, 100);
+    EXPECT_EQ(ev[1].duracion, 15);
+    EXPECT_EQ(ev[1].canal, 1);
+    EXPECT_EQ(ev[1].tipo, 9);
+}
+
+TEST(LectorGdf2, CabeceraImposibleSeRechaza) {
+    const Lectura sinCanales = leer(conValor(version210(), 252, uint16_t{0}));
+    EXPECT_TRUE(sinCanales.eeg.matrices.empty());
+    EXPECT_NE(sinCanales.motivo.find("ningún canal"), std::string::npos) << sinCanales.motivo;
+    // 0xFFFF blocks of 256 bytes: far past the 18512-byte file.
+    const Lectura larga = leer(conValor(version210(), 184, uint16_t{0xFFFF}));
+    EXPECT_TRUE(larga.eeg.matrices.empty());
+    EXPECT_NE(larga.motivo.find("longitud de cabecera"), std::string::npos) << larga.motivo;
+}
+
+TEST(LectorGdf2, CanalesQueNoDividenLaFrecuenciaSeRechazan) {
+    // Two channels of 2 and 3 samples per record: neither holds the other.
+    Bytes b = prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf");
+    b = conValor(b, 256 + 139 * 216 + 4, uint32_t{3});
+    const Lectura r = leer(b);
+    EXPECT_TRUE(r.eeg.matrices.empty());
+    EXPECT_NE(r.motivo.find("distinto número de muestras"), std::string::npos) << r.motivo;
+}
