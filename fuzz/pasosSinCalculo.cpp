@@ -10,7 +10,7 @@
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
 
-EEG filtrarEEG(const EEG&, const OpcionesFiltro&) { std::abort(); }
+EEG filtrarEEG(const EEG&, const OpcionesFiltro&, const Avance&) { std::abort(); }
 EEG ejecutarASR(const EEG&, const OpcionesASR&, const std::function<void(double)>&, std::optional<double>) { std::abort(); }
 EEG activacionesICA(const EEG&, std::optional<uint32_t>) { std::abort(); }
 EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }
