@@ -70,7 +70,7 @@ private slots:
             QVERIFY2(r.codigo == 1, qPrintable(a.join(' ')));
             // One error line, last; before it only warnings (a recording
             // read without a .CED file says so).
-            const QStringList lineas = r.lineasError();
+            const auto lineas = r.lineasError();
             QVERIFY(!lineas.isEmpty());
             QVERIFY(lineas.last().startsWith("ondelar-cli: error: "));
             for (int i = 0; i + 1 < lineas.size(); ++i) QVERIFY(lineas[i].startsWith("ondelar-cli: aviso: "));
