@@ -33,7 +33,8 @@ void Ondelar::cargarEEG() {
     }
 
     // The store's deep copy is made on the worker too: for a long recording
-    // it is as slow as the reading. The record read stays only if it failed.
+    // it is as slow as the reading. The record as read is kept only when the
+    // copy fails.
     std::unique_ptr<EEG> copia;
     EEG leido;
     std::string falloCopia;

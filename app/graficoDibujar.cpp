@@ -112,8 +112,9 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // Channels of a branch with events are drawn from time 0; without
         // events the branch's start time shifts them (an averaged epoch).
         const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
-        // The points, one sample each, are the long part: they are made on a
-        // worker while the window stays live; the chart only takes them here.
+        // The points, one per sample, are made on a worker while the window
+        // stays live; the chart only takes them here. (Its own layout of the
+        // lines, when the tab is shown, stays on this thread.)
         std::vector<QVector<QPointF>> puntos(elegidos.size());
         const bool hecho = enSegundoPlano(QStringLiteral("Dibujando la rama"), [&](const Avance& avance) {
             for (std::size_t i = 0; i < elegidos.size(); ++i) {
