@@ -1,6 +1,9 @@
 #include "app/Ondelar.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/elegirArchivo.h"
@@ -29,19 +32,31 @@ void Ondelar::cargarEEG() {
         return;
     }
 
-    EEG eeg;
+    // The store's deep copy is made on the worker too: for a long recording
+    // it is as slow as the reading. The record as read is kept only when the
+    // copy fails.
+    std::unique_ptr<EEG> copia;
+    EEG leido;
+    std::string falloCopia;
     std::vector<std::string> avisosLectura;
     try {
         // Read on the worker; "Cancelar" takes effect once the reader returns.
-        const bool leido = enSegundoPlano(QStringLiteral("Cargando registro"), [&](const Avance& avance) {
-            eeg = cargarRegistro(rutaRegistro, &avisosLectura);
+        const bool hecho = enSegundoPlano(QStringLiteral("Cargando registro"), [&](const Avance& avance) {
+            EEG registro = cargarRegistro(rutaRegistro, &avisosLectura);
+            try {
+                copia = clonarEEG(registro);
+            } catch (const std::exception& e) {
+                falloCopia = e.what();
+                leido = std::move(registro);
+            }
             avance(1.0);
         });
-        if (!leido) return;
+        if (!hecho) return;
     } catch (const std::exception& e) {
         pausaDebug(e.what());
         return;
     }
+    EEG& eeg = copia ? *copia : leido;
 
     std::string rutaCED;
     try {
@@ -52,12 +67,12 @@ void Ondelar::cargarEEG() {
     }
     const ResultadoCED ced = rutaCED.empty() ? ResultadoCED{true, eeg.numeroCanales} : leerCED(eeg, rutaCED);
 
-    try {
-        anadirArchivo(clonarEEG(eeg));
-    } catch (const std::exception& e) {
-        pausaDebug(std::string("No se pudo guardar el registro leído: ") + e.what());
+    if (!copia) {
+        pausaDebug("No se pudo guardar el registro leído: " + falloCopia);
         return;
     }
+    const uint32_t canales = eeg.numeroCanales;
+    anadirArchivo(std::move(copia));
 
     // What the reader loaded but the user must know (a file cut short, events dropped).
     for (const std::string& aviso : avisosLectura) pausaDebug(aviso);
@@ -68,8 +83,8 @@ void Ondelar::cargarEEG() {
     if (!ced.abierto)
         pausaDebug("No se pudo abrir el archivo de localizaciones «" + rutaCED +
                    "». El registro se ha cargado con las etiquetas de sus canales y sin localizaciones.");
-    else if (ced.canalesLeidos < eeg.numeroCanales)
+    else if (ced.canalesLeidos < canales)
         pausaDebug("El archivo de localizaciones «" + rutaCED + "» solo da etiqueta y localización a " +
-                   std::to_string(ced.canalesLeidos) + " de los " + std::to_string(eeg.numeroCanales) +
+                   std::to_string(ced.canalesLeidos) + " de los " + std::to_string(canales) +
                    " canales; los demás conservan su etiqueta y no tienen localización.");
 }

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include <QPainter>
+#include <QPointF>
 #include <QScrollArea>
 #include <QVariant>
+#include <QVector>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
@@ -19,6 +21,7 @@
 #include "app/exploracion.h"
 #include "app/puntosSerie.h"
 #include "app/seriesGrafico.h"
+#include "io/progreso.h"
 #include "ui_Ondelar.h"
 
 using namespace QtCharts;
@@ -87,6 +90,7 @@ void Ondelar::graficoDibujar() {
 }
 
 void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
+    if (ocupado()) return;
     const int archivo = ui->indiceArchivoEEG->currentIndex();
     const int rama = ui->indiceProcesado->currentIndex();
     try {
@@ -105,13 +109,28 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         const auto n = static_cast<int64_t>(datos.n_cols);
         const RangoEjes rango = rangoEjes(n, fs, eeg.tiempoInicio, maximo, minimo);
 
-        auto grafico = std::make_unique<QChart>();
         // Channels of a branch with events are drawn from time 0; without
         // events the branch's start time shifts them (an averaged epoch).
         const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
-        for (int c : elegidos) {
-            const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(c)].etiqueta));
-            grafico->addSeries(serieCanal(datos.row(static_cast<arma::uword>(c)), fs, desfase, etiqueta));
+        // The points, one per sample, are made on a worker while the window
+        // stays live; the chart only takes them here. (Its own layout of the
+        // lines, when the tab is shown, stays on this thread.)
+        std::vector<QVector<QPointF>> puntos(elegidos.size());
+        const bool hecho = enSegundoPlano(QStringLiteral("Dibujando la rama"), [&](const Avance& avance) {
+            for (std::size_t i = 0; i < elegidos.size(); ++i) {
+                avance(static_cast<double>(i) / static_cast<double>(elegidos.size()));
+                puntos[i] = puntosSerieCanal(datos.row(static_cast<arma::uword>(elegidos[i])), fs, desfase);
+            }
+            avance(1.0);
+        });
+        if (!hecho) return;  // cancelled: no tab
+
+        auto grafico = std::make_unique<QChart>();
+        for (std::size_t i = 0; i < elegidos.size(); ++i) {
+            const QString etiqueta = QString::fromStdString(
+                etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(elegidos[i])].etiqueta));
+            grafico->addSeries(serieCanal(puntos[i], etiqueta));
+            puntos[i] = QVector<QPointF>();  // the series holds the only reference now
         }
 
         // One series per marker; the legend keeps only the first of each kind,

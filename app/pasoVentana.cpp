@@ -141,12 +141,15 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
     QObject::connect(&sondeo, &QTimer::timeout, [&] {
         if (estado->cancelar) return;
         if (!dialogo.isVisible() && reloj.elapsed() >= retardoDialogoProgreso) dialogo.show();
-        QString texto = nombre;
-        {
-            std::lock_guard<std::mutex> cerrojo(estado->mutexEtapa);
+        // Never wait for the worker: if it holds the stage's name (it may be
+        // preempted meanwhile, being the nicer thread), the label waits a tick.
+        std::unique_lock<std::mutex> cerrojo(estado->mutexEtapa, std::try_to_lock);
+        if (cerrojo.owns_lock()) {
+            QString texto = nombre;
             if (!estado->etapa.empty()) texto += QStringLiteral(": ") + QString::fromStdString(estado->etapa);
+            cerrojo.unlock();
+            if (dialogo.labelText() != texto) dialogo.setLabelText(texto);
         }
-        if (dialogo.labelText() != texto) dialogo.setLabelText(texto);
         const int valor = static_cast<int>(estado->fraccion.load(std::memory_order_relaxed) * 1000.0);
         if (valor > dialogo.value()) dialogo.setValue(valor);
     });

@@ -12,13 +12,10 @@
 using QtCharts::QLineSeries;
 
 namespace {
-QLineSeries* serieConPuntos(const PuntoSerie* puntos, std::size_t n, const QString& nombre, const QColor& color) {
-    QVector<QPointF> qpuntos;
-    qpuntos.reserve(static_cast<int>(n));
-    for (std::size_t i = 0; i < n; ++i) qpuntos.append(QPointF(puntos[i].t, puntos[i].v));
+QLineSeries* serieConPuntos(const QVector<QPointF>& puntos, const QString& nombre, const QColor& color) {
     auto* serie = new QLineSeries();
     serie->setName(nombre);
-    serie->replace(qpuntos);
+    serie->replace(puntos);
     QPen pluma(color);
     pluma.setWidth(1);
     serie->setPen(pluma);
@@ -28,14 +25,21 @@ QLineSeries* serieConPuntos(const PuntoSerie* puntos, std::size_t n, const QStri
 int canalColor(int32_t v) { return std::clamp<int32_t>(v, 0, 255); }
 }  // namespace
 
-QLineSeries* serieCanal(const arma::rowvec& fila, int frecuencia, double desfase, const QString& nombre) {
+QVector<QPointF> puntosSerieCanal(const arma::rowvec& fila, int frecuencia, double desfase) {
     const std::vector<PuntoSerie> puntos = puntosCanal(fila, frecuencia, desfase);
+    QVector<QPointF> r;
+    r.reserve(static_cast<int>(puntos.size()));
+    for (const PuntoSerie& p : puntos) r.append(QPointF(p.t, p.v));
+    return r;
+}
+
+QLineSeries* serieCanal(const QVector<QPointF>& puntos, const QString& nombre) {
     const ColorRGB c = colorAleatorioCanal();
-    return serieConPuntos(puntos.data(), puntos.size(), nombre, QColor(c.rojo, c.verde, c.azul, 255));
+    return serieConPuntos(puntos, nombre, QColor(c.rojo, c.verde, c.azul, 255));
 }
 
 QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double minimo, const QString& nombre) {
-    const std::array<PuntoSerie, 2> puntos = puntosEvento(evento, frecuencia, maximo, minimo);
-    return serieConPuntos(puntos.data(), puntos.size(), nombre,
+    const std::array<PuntoSerie, 2> p = puntosEvento(evento, frecuencia, maximo, minimo);
+    return serieConPuntos({QPointF(p[0].t, p[0].v), QPointF(p[1].t, p[1].v)}, nombre,
                           QColor(canalColor(evento.rojo), canalColor(evento.verde), canalColor(evento.azul), 255));
 }

@@ -5,7 +5,9 @@
 
 #include <armadillo>
 
+#include <QPointF>
 #include <QString>
+#include <QVector>
 
 #include "io/EEG.h"
 
@@ -13,10 +15,15 @@ namespace QtCharts {
 class QLineSeries;
 }
 
-// A channel's line: points (i / frecuencia - desfase, fila(i)); pen width 1
-// in a colour drawn from the shared C generator (blue, green, red). The
-// caller owns the series until it is added to a chart.
-QtCharts::QLineSeries* serieCanal(const arma::rowvec& fila, int frecuencia, double desfase, const QString& nombre);
+// A channel's points as the chart takes them: (i / frecuencia - desfase,
+// fila(i)). Creates no QObject, so the window computes them on a worker
+// thread. Throws std::invalid_argument for frecuencia <= 0.
+QVector<QPointF> puntosSerieCanal(const arma::rowvec& fila, int frecuencia, double desfase);
+
+// A channel's line over puntos (shared, not copied); pen width 1 in a colour
+// drawn from the shared C generator (blue, green, red). The caller owns the
+// series until it is added to a chart.
+QtCharts::QLineSeries* serieCanal(const QVector<QPointF>& puntos, const QString& nombre);
 
 // An event's vertical marker from (t, minimo) to (t, maximo), t = posicion /
 // frecuencia; pen width 1 in the event's colour.

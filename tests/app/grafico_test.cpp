@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QPointer>
+#include <QTimer>
 #include <QScrollArea>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegendMarker>
@@ -226,6 +227,35 @@ private slots:
         emit f.ui().panelTabs->tabCloseRequested(0);
         QCOMPARE(titulos(), QStringList({"eeg 2-1"}));
         QVERIFY(!pestana);  // released, not only hidden
+    }
+
+    // The points are made on a worker: "Cancelar" leaves no tab and the
+    // window as it was; the next plot is drawn as usual.
+    void cancelarElDibujoNoDejaPestana() {
+        VentanaPrueba f;
+        std::vector<std::string> etiquetas;
+        for (int c = 0; c < 64; ++c) etiquetas.push_back("E" + std::to_string(c + 1));
+        f.anadir(sintetico(256, etiquetas, 256 * 240));  // 3.9 million points: long enough to stop
+        QList<int> todos;
+        for (int c = 0; c < 64; ++c) todos << c;
+        bool apagados = false;
+        QTimer::singleShot(0, [&] {
+            apagados = !f.ui().aplicar_ASR->isEnabled() && f->ocupado();
+            f->cancelarTrabajo();
+        });
+        f->dibujarCanales(todos, 1.0, 0.0);
+        QVERIFY(apagados);
+        QCOMPARE(f.ui().panelTabs->count(), 0);
+        QCOMPARE(f.mensajes, QStringList());
+        QVERIFY(!f->ocupado());
+        QVERIFY(f.ui().aplicar_ASR->isEnabled());
+
+        f->dibujarCanales({63}, 1.0, 0.0);
+        QCOMPARE(f.ui().panelTabs->count(), 1);
+        const auto s = series(*f.v);
+        QCOMPARE(s[0]->name(), QString("E64"));
+        QCOMPARE(s[0]->count(), 256 * 240);
+        QCOMPARE(s[0]->at(256 * 240 - 1), QPointF((256.0 * 240 - 1) / 256, 63000.0 + 256 * 240 - 1));
     }
 
     void elGraficoSeDibujaDeVerdad() {

@@ -1,6 +1,8 @@
 // Long steps run away from the GUI thread: the window keeps painting, shows
 // a progress dialog, and "Cancelar" leaves everything as it was.
 
+#include <time.h>
+
 #include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QTimer>
@@ -26,19 +28,36 @@ EEG registroLargo(int64_t muestras = 250 * 120) {
     return eeg;
 }
 
-// Ticks of a 10 ms timer on the GUI thread while a step runs.
+qint64 msCpuHilo() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Ticks of a 10 ms timer on the GUI thread while a step runs, and beside each
+// gap between ticks the processor time the GUI thread used in it. A loaded
+// machine may wake a sleeping thread late (on two cores shared by eight
+// builds, a 10 ms poll() of an idle process was seen to return after 130 ms):
+// that lateness lengthens the gap but uses no time of the thread, while work
+// done on the GUI thread does.
 struct Pulso {
     QTimer timer;
     QElapsedTimer reloj;
-    qint64 ultimo = -1, mayorHueco = 0;
+    qint64 ultimo = -1, mayorHueco = 0;     // ms of wall clock
+    qint64 cpuUltimo = 0, mayorTrabajo = 0;  // ms of the thread's processor time
     int ticks = 0;
     std::function<void()> enCadaTick;
     Pulso() {
         timer.setInterval(10);
+        timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 ahora = reloj.elapsed();
-            if (ultimo >= 0) mayorHueco = std::max(mayorHueco, ahora - ultimo);
+            const qint64 ahora = reloj.elapsed(), cpu = msCpuHilo();
+            if (ultimo >= 0) {
+                mayorHueco = std::max(mayorHueco, ahora - ultimo);
+                mayorTrabajo = std::max(mayorTrabajo, cpu - cpuUltimo);
+            }
             ultimo = ahora;
+            cpuUltimo = cpu;
             ++ticks;
             if (enCadaTick) enCadaTick();
         });
@@ -73,12 +92,15 @@ private slots:
                                      return ejecutarASR(e, OpcionesASR{}, [&a](double x) { a(x); });
                                  }}));
         QCOMPARE(f.ramas(), 2);
-        // The step lasts seconds; the GUI thread never stops for more than a
-        // moment. The 100 ms figure of a quiet machine is measured in bench/:
-        // here, under the sanitizers on two shared cores, the scheduler alone
-        // can hold a thread for over 100 ms, so the bound is looser.
+        // The step lasts seconds; the GUI thread never works for 100 ms at a
+        // stretch. The whole gap also holds the machine's lateness in waking
+        // the thread, so here, under the sanitizers on two shared cores, its
+        // bound is looser; bench/app measures it on a quiet machine.
         QVERIFY(pulso.ticks > 10);
-        QVERIFY2(pulso.mayorHueco < 500, qPrintable(QString::number(pulso.mayorHueco)));
+        const QString huecos = QString("hueco %1 ms, trabajo %2 ms").arg(pulso.mayorHueco).arg(pulso.mayorTrabajo);
+        QVERIFY2(pulso.mayorTrabajo < 100, qPrintable(huecos));
+        QVERIFY2(pulso.mayorHueco < 500, qPrintable(huecos));
+        qInfo("%s", qPrintable(huecos));
         // The dialog appeared and its value only grew.
         QVERIFY(visible);
         QVERIFY(valores.size() >= 2);

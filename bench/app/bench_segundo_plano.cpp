@@ -1,0 +1,173 @@
+// How live the window stays during a long step: ASR and MARA on the 64
+// channels of motor_64ch.dat (MARA without its events), each run through the window's own command on
+// the offscreen platform while a 10 ms timer ticks on the GUI thread. Prints
+// the step's time, the largest gap between two ticks and the GUI thread's
+// processor time in its busiest gap. Beside them, the largest gap of the same
+// timer with no step running: what the machine alone adds (a sleeping thread
+// woken late on a loaded machine), to be read with the load average printed.
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "app/Ondelar.h"
+#include "app/interaccion.h"
+#include "asr/ContextoASR.h"
+#include "io/cargarRegistro.h"
+#include "io/leerCED.h"
+#include "mara/comandoMARA.h"
+
+namespace {
+
+// Numbers as text without the C library's locale, which Qt sets from the environment.
+std::string fijo(double x, int decimales) {
+    std::array<char, 64> b{};
+    const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed, decimales);
+    return std::string(b.data(), r.ptr);
+}
+
+qint64 msCpuHilo() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// A 10 ms timer on the GUI thread: the largest gap between ticks (wall clock)
+// and the most processor time the thread used within one gap.
+struct Pulso {
+    QTimer timer;
+    QElapsedTimer reloj;
+    qint64 ultimo = -1, mayorHueco = 0, cpuUltimo = 0, mayorTrabajo = 0;
+    int ticks = 0;
+    Pulso() {
+        timer.setInterval(10);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 ahora = reloj.elapsed(), cpu = msCpuHilo();
+            if (ultimo >= 0) {
+                mayorHueco = std::max(mayorHueco, ahora - ultimo);
+                mayorTrabajo = std::max(mayorTrabajo, cpu - cpuUltimo);
+            }
+            ultimo = ahora;
+            cpuUltimo = cpu;
+            ++ticks;
+        });
+        reloj.start();
+        timer.start();
+    }
+};
+
+// The readers trace every header line on standard output; keep it for the figures.
+EEG cargarEnSilencio(const std::string& ruta, const std::string& rutaCED) {
+    std::fflush(stdout);
+    const int copia = dup(STDOUT_FILENO);
+    const int nulo = open("/dev/null", O_WRONLY);
+    dup2(nulo, STDOUT_FILENO);
+    close(nulo);
+    EEG eeg;
+    try {
+        eeg = cargarRegistro(ruta);
+        leerCED(eeg, rutaCED);  // MARA matches the channels by their labels
+    } catch (...) {
+        std::fflush(stdout);
+        dup2(copia, STDOUT_FILENO);
+        close(copia);
+        throw;
+    }
+    std::fflush(stdout);
+    dup2(copia, STDOUT_FILENO);
+    close(copia);
+    return eeg;
+}
+
+std::string cargaMaquina() {
+    std::ifstream f("/proc/loadavg");
+    std::string a, b, c;
+    f >> a >> b >> c;
+    return a + " " + b + " " + c;
+}
+
+void filtrarMensajes(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+    if (texto.contains(QStringLiteral("propagateSizeHints")) || texto.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(texto));
+    if (tipo == QtFatalMsg) std::abort();
+}
+
+void medir(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso) {
+    Ondelar v;
+    v.resize(929, 477);
+    v.show();
+    v.anadirArchivo(clonarEEG(eeg));
+    QApplication::processEvents();
+
+    Pulso pulso;
+    const auto t0 = std::chrono::steady_clock::now();
+    paso(v);
+    const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const bool hecho = v.archivosEEG.numeroRamas(0) == 2;
+    std::printf("%-5s %u canales x %lld muestras: paso %s s%s; %d ticks, mayor hueco %lld ms, "
+                "trabajo del hilo de la ventana en un hueco %lld ms como mucho\n",
+                nombre, eeg.numeroCanales, static_cast<long long>(eeg.numeroMuestras), fijo(segundos, 2).c_str(),
+                hecho ? "" : " (SIN RAMA NUEVA)", pulso.ticks, static_cast<long long>(pulso.mayorHueco),
+                static_cast<long long>(pulso.mayorTrabajo));
+    std::fflush(stdout);
+}
+
+// The same timer for `ms` with nothing else running: the machine's own lateness.
+void medirEnReposo(int ms) {
+    Pulso pulso;
+    QEventLoop bucle;
+    QTimer::singleShot(ms, &bucle, &QEventLoop::quit);
+    bucle.exec();
+    std::printf("en reposo %d s: %d ticks, mayor hueco %lld ms\n", ms / 1000, pulso.ticks,
+                static_cast<long long>(pulso.mayorHueco));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filtrarMensajes);
+    QApplication app(argc, argv);
+    // MARA's two message boxes would wait for a click: print them instead.
+    int mensajes = 0;
+    interaccion::fijarRespondedorMensaje([&mensajes](const QString& texto) {
+        ++mensajes;
+        std::printf("  mensaje: %s\n", qPrintable(texto));
+    });
+
+    const EEG eeg = cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/motor_64ch.dat",
+                                     ONDELAR_RAIZ "/../shared/data/motor_64ch.ced");
+    const char* hilos = std::getenv("OPENBLAS_NUM_THREADS");
+    std::printf("carga de la maquina (1, 5, 15 min): %s; OPENBLAS_NUM_THREADS=%s\n", cargaMaquina().c_str(),
+                hilos ? hilos : "(sin fijar)");
+    medirEnReposo(5000);
+    medir("ASR", eeg, [](Ondelar& v) { v.aplicarASR(OpcionesASR{}); });
+    fijarDirectorioModelosMara(std::filesystem::path(ONDELAR_MODELOS));
+    fijarSemillaMara(1);
+    // MARA takes a branch without events (an averaged one): the recording's
+    // event table is dropped, the 64 channels and their labels stay.
+    EEG sinEventos = eeg;
+    sinEventos.tablaEventos.reset();
+    medir("MARA", sinEventos, [](Ondelar& v) { v.graficoMARA(); });
+    std::printf("mensajes mostrados: %d; carga al terminar: %s\n", mensajes, cargaMaquina().c_str());
+    return 0;
+}
