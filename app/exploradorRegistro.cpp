@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -80,7 +81,8 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     const double alto = altoFila();
     const double porUnidad = alto / e.escala();
 
-    trazarPagina(datos, filas, e.columnaInicio(), e.muestrasPagina(), pixeles, trazos_);
+    trazarPagina(datos, filas, e.columnaInicio(), e.muestrasPagina(), pixeles, trazos_, explorador_->piramide());
+    explorador_->prepararPiramide();
 
     // Channel labels, right-aligned in the left margin.
     p.setPen(Qt::black);
@@ -224,6 +226,9 @@ ExploradorRegistro::ExploradorRegistro(FuenteRama fuente, QWidget* parent)
     lista_->setMaximumWidth(150);
     lectura_ = new QLabel(this);
     lectura_->setObjectName(QStringLiteral("lectura"));
+    temporizadorPiramide_ = new QTimer(this);
+    temporizadorPiramide_->setInterval(0);
+    connect(temporizadorPiramide_, &QTimer::timeout, this, &ExploradorRegistro::avanzarPiramide);
 
     auto* controles = new QHBoxLayout;
     controles->addWidget(new QLabel(QStringLiteral("ir a (s):"), this));
@@ -279,6 +284,38 @@ QString ExploradorRegistro::etiquetaCanal(int canal) const {
     if (!eeg || canal < 0 || static_cast<std::size_t>(canal) >= eeg->canales->size()) return {};
     const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg->canales)[canal].etiqueta));
     return etiqueta.isEmpty() ? QStringLiteral("can ") + QString::number(canal + 1) : etiqueta;
+}
+
+const PiramideExtremos* ExploradorRegistro::piramide() const {
+    const EEG* eeg = rama();
+    return eeg && !eeg->matrices.empty() && piramide_.sirvePara(eeg->datos()) ? &piramide_ : nullptr;
+}
+
+void ExploradorRegistro::prepararPiramide() {
+    const EEG* eeg = rama();
+    if (!eeg || eeg->matrices.empty() || piramide() || temporizadorPiramide_->isActive()) return;
+    piramide_.empezar(eeg->datos());
+    temporizadorPiramide_->start();
+}
+
+void ExploradorRegistro::avanzarPiramide() {
+    const EEG* eeg = rama();
+    if (!eeg || eeg->matrices.empty()) {
+        temporizadorPiramide_->stop();
+        return;
+    }
+    // About a million samples a step: a few milliseconds, so keys and
+    // paints wait little behind it.
+    const arma::mat& datos = eeg->datos();
+    const arma::uword columnas = std::max<arma::uword>(1, (arma::uword{1} << 20) / std::max<arma::uword>(1, datos.n_rows));
+    try {
+        if (!piramide_.avanzar(datos, columnas)) return;
+    } catch (const std::logic_error&) {
+        piramide_.empezar(datos);  // the branch's matrix was replaced under the build
+        return;
+    }
+    temporizadorPiramide_->stop();
+    lienzo_->update();
 }
 
 void ExploradorRegistro::cambiar(const std::function<void(Exploracion&)>& cambio) {

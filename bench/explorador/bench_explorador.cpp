@@ -1,8 +1,10 @@
 // The recording browser on a real recording (8 channels of the P300 GDF file,
 // 720 events) and on a generated hour of 64 channels at 256 Hz: time to the
 // first page through the menu command, time of a page turn, of a scale change
-// and of a page showing the whole recording, and how much the resident memory
-// grows over the branch held in the store. Each case runs in its own process.
+// and of a page showing the whole recording (from the samples and from the
+// min/max pyramid), how long the pyramid takes to build while the event loop
+// idles, and how much the resident memory grows over the branch held in the
+// store. Each case runs in its own process.
 // Rendered on the offscreen platform with synchronous repaints.
 
 #include <fcntl.h>
@@ -152,17 +154,28 @@ int medir(const Caso& caso, int argc, char** argv) {
     const double pasar = medianaRepintado(lienzo, 30, [&](int) { tecla(lienzo, Qt::Key_Right); });
     const double escala =
         medianaRepintado(lienzo, 10, [&](int i) { tecla(lienzo, i % 2 ? Qt::Key_Plus : Qt::Key_Minus); });
+    // The whole recording on one page: once from the samples (the min/max
+    // pyramid is built while the event loop idles, and none has run yet),
+    // then from the pyramid once the idle steps have built it.
     explorador->cambiar([](Exploracion& e) { e.fijarSegundosPagina(e.duracion()); });
+    const double todoSinResumen = medianaRepintado(lienzo, 1, [](int) {});
+    const auto tResumen = std::chrono::steady_clock::now();
+    while (!explorador->piramide()) QApplication::processEvents();
+    const double resumen = segundosDesde(tResumen);
     const double todo = medianaRepintado(lienzo, 5, [](int) {});
     QApplication::processEvents();
     const double memoriaDespues = residenteMiB();
 
     const Exploracion& e = explorador->estado();
-    std::printf("%-30s %2zu filas x %7lld muestras (%.0f MiB, %dx%d px): primera pagina %.3f s, pasar pagina %.1f ms, "
-                "escala %.1f ms, pagina de toda la rama %.1f ms; memoria +%.1f MiB (%.1f %% de la rama)\n",
+    std::printf("%-30s %2zu filas x %7lld muestras (%.0f MiB, %dx%d px):\n"
+                "    primera pagina %.3f s, pasar pagina %.1f ms, escala %.1f ms,\n"
+                "    pagina de toda la rama %.1f ms (%.1f ms antes del resumen min/max, construido en %.3f s "
+                "en segundo plano),\n"
+                "    memoria +%.1f MiB (%.1f %% de la rama; el resumen ocupa %.2f MiB)\n",
                 caso.nombre, e.filasPagina().size(), static_cast<long long>(e.columnas()), tamanoMiB, lienzo->width(),
-                lienzo->height(), primera, 1e3 * pasar, 1e3 * escala, 1e3 * todo, memoriaDespues - memoriaAntes,
-                100.0 * (memoriaDespues - memoriaAntes) / tamanoMiB);
+                lienzo->height(), primera, 1e3 * pasar, 1e3 * escala, 1e3 * todo, 1e3 * todoSinResumen, resumen,
+                memoriaDespues - memoriaAntes, 100.0 * (memoriaDespues - memoriaAntes) / tamanoMiB,
+                static_cast<double>(explorador->piramide()->bytes()) / (1024.0 * 1024.0));
     return 0;
 }
 
