@@ -59,6 +59,8 @@ void PiramideExtremos::empezar(const arma::mat& datos) {
         completa_ = true;  // nothing a block could summarise
         return;
     }
+    minimos_.reserve(64);
+    maximos_.reserve(64);
     minimos_.emplace_back(filas_, bloques, arma::fill::none);
     maximos_.emplace_back(filas_, bloques, arma::fill::none);
 }
@@ -89,17 +91,26 @@ bool PiramideExtremos::avanzar(const arma::mat& datos, arma::uword columnas) {
     }
     hecho_ = ultimo * largo;
     if (ultimo < bloques) return false;
-    // Coarser levels, each from pairs of the previous one.
+    // Coarser levels, each from pairs of the previous one, written in place
+    // (temporaries of this size would stay in the heap once freed).
     while (minimos_.back().n_cols >= 2) {
-        const arma::fmat& mnPrevio = minimos_.back();
-        const arma::fmat& mxPrevio = maximos_.back();
-        const arma::uword n = mnPrevio.n_cols / 2;
-        arma::fmat mn = arma::min(mnPrevio.cols(arma::regspace<arma::uvec>(0, 2, 2 * n - 2)),
-                                  mnPrevio.cols(arma::regspace<arma::uvec>(1, 2, 2 * n - 1)));
-        arma::fmat mx = arma::max(mxPrevio.cols(arma::regspace<arma::uvec>(0, 2, 2 * n - 2)),
-                                  mxPrevio.cols(arma::regspace<arma::uvec>(1, 2, 2 * n - 1)));
-        minimos_.push_back(std::move(mn));
-        maximos_.push_back(std::move(mx));
+        const arma::uword n = minimos_.back().n_cols / 2;
+        minimos_.emplace_back(filas_, n, arma::fill::none);
+        maximos_.emplace_back(filas_, n, arma::fill::none);
+        const arma::fmat& mnPrevio = minimos_[minimos_.size() - 2];
+        const arma::fmat& mxPrevio = maximos_[maximos_.size() - 2];
+        for (arma::uword bl = 0; bl < n; ++bl) {
+            const float* a = mnPrevio.colptr(2 * bl);
+            const float* b = mnPrevio.colptr(2 * bl + 1);
+            const float* c = mxPrevio.colptr(2 * bl);
+            const float* d = mxPrevio.colptr(2 * bl + 1);
+            float* mn = minimos_.back().colptr(bl);
+            float* mx = maximos_.back().colptr(bl);
+            for (arma::uword r = 0; r < filas_; ++r) {
+                mn[r] = std::min(a[r], b[r]);
+                mx[r] = std::max(c[r], d[r]);
+            }
+        }
     }
     completa_ = true;
     return true;
@@ -239,7 +250,7 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
 }
 
 double escalaInicial(const arma::mat& datos, const std::vector<int>& filas) {
-    constexpr arma::uword tramos = 64, largoTramo = 256;
+    constexpr arma::uword tramos = 32, largoTramo = 256;
     const arma::uword n = datos.n_cols;
     if (n == 0) return 1.0;
     // Starting columns of the runs: evenly spaced, the last ending at the
@@ -254,26 +265,36 @@ double escalaInicial(const arma::mat& datos, const std::vector<int>& filas) {
             tramosLeidos.emplace_back(desde, desde + largoTramo);
         }
     }
+    const arma::uword porFila = std::min(n, tramos * largoTramo);
     std::vector<int> validas;
     for (int f : filas)
         if (f >= 0 && static_cast<arma::uword>(f) < datos.n_rows) validas.push_back(f);
-    std::vector<std::vector<double>> valores(validas.size());
-    for (std::vector<double>& v : valores) v.reserve(std::min<arma::uword>(n, tramos * largoTramo));
-    for (auto [desde, hasta] : tramosLeidos)
-        for (arma::uword j = desde; j < hasta; ++j) {
-            const double* columna = datos.colptr(j);
-            for (std::size_t i = 0; i < validas.size(); ++i)
-                if (const double v = columna[validas[i]]; std::isfinite(v)) valores[i].push_back(v);
-        }
+    // Rows go in groups of eight, the doubles of one cache line when they
+    // are neighbours, through one small reused buffer: fresh memory costs
+    // more to fault in than these reads.
+    constexpr std::size_t grupo = 8;
+    std::vector<double> valores(grupo * porFila);
+    std::array<std::size_t, grupo> cuantos{};
     std::vector<double> rangos;
-    for (std::vector<double>& v : valores) {
-        if (v.size() < 2) continue;
-        const auto q1 = static_cast<std::ptrdiff_t>((v.size() - 1) / 4);
-        const auto q3 = static_cast<std::ptrdiff_t>(3 * (v.size() - 1) / 4);
-        std::nth_element(v.begin(), v.begin() + q3, v.end());
-        const double v3 = v[static_cast<std::size_t>(q3)];
-        std::nth_element(v.begin(), v.begin() + q1, v.begin() + q3);
-        rangos.push_back(v3 - v[static_cast<std::size_t>(q1)]);
+    for (std::size_t g = 0; g < validas.size(); g += grupo) {
+        const std::size_t enGrupo = std::min(grupo, validas.size() - g);
+        cuantos.fill(0);
+        for (auto [desde, hasta] : tramosLeidos)
+            for (arma::uword j = desde; j < hasta; ++j) {
+                const double* columna = datos.colptr(j);
+                for (std::size_t i = 0; i < enGrupo; ++i)
+                    if (const double v = columna[validas[g + i]]; std::isfinite(v))
+                        valores[i * porFila + cuantos[i]++] = v;
+            }
+        for (std::size_t i = 0; i < enGrupo; ++i) {
+            if (cuantos[i] < 2) continue;
+            const auto v = valores.begin() + static_cast<std::ptrdiff_t>(i * porFila);
+            const auto q1 = static_cast<std::ptrdiff_t>((cuantos[i] - 1) / 4);
+            const auto q3 = static_cast<std::ptrdiff_t>(3 * (cuantos[i] - 1) / 4);
+            std::nth_element(v, v + q3, v + static_cast<std::ptrdiff_t>(cuantos[i]));
+            std::nth_element(v, v + q1, v + q3);
+            rangos.push_back(v[q3] - v[q1]);
+        }
     }
     if (rangos.empty()) return 1.0;
     std::sort(rangos.begin(), rangos.end());

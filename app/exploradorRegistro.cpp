@@ -102,9 +102,12 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
         lineas.clear();
         const double centro = centroFila(static_cast<int>(i));
         const double media = trazos_[i].media;
+        // Held just outside the drawing, where the clip cuts it anyway, so
+        // a trace far off its row costs no more pixels than the area holds.
+        const double yMinimo = area.top() - 1.0, yMaximo = area.bottom() + 1.0;
         auto y = [&](float v) {
             const double r = centro - (static_cast<double>(v) - media) * porUnidad;
-            return static_cast<int>(std::lround(std::clamp(r, -1e6, 1e6)));
+            return static_cast<int>(std::lround(std::clamp(r, yMinimo, yMaximo)));
         };
         bool hayPrevio = false;
         QPoint previo;
