@@ -137,17 +137,29 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     }
 
     // Event lines in their kind's colour, the kind written at the top; a
-    // label that would overlap the previous one is left out.
+    // label that would overlap the previous one is left out. Of the events
+    // sharing a pixel column only the last line is drawn, the one that would
+    // cover the others: a whole hour puts thousands of them on a page.
     if (eeg->tieneEventos()) {
+        const std::vector<MarcaEvento> marcas =
+            marcasEventos(*eeg->tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles);
+        std::vector<int> ultimaEnColumna(static_cast<std::size_t>(pixeles), -1);
+        for (std::size_t i = 0; i < marcas.size(); ++i)
+            if (marcas[i].pixel >= 0) ultimaEnColumna[static_cast<std::size_t>(marcas[i].pixel)] = static_cast<int>(i);
+        for (int x = 0; x < pixeles; ++x) {
+            const int i = ultimaEnColumna[static_cast<std::size_t>(x)];
+            if (i < 0) continue;
+            const MarcaEvento& m = marcas[static_cast<std::size_t>(i)];
+            p.setPen(QPen(QColor(m.rojo, m.verde, m.azul), 0));
+            p.drawLine(area.left() + x, area.top(), area.left() + x, area.bottom());
+        }
         const QFontMetrics metrica(font());
         int finEtiqueta = -1;
-        for (const MarcaEvento& m : marcasEventos(*eeg->tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles)) {
-            const QColor color(m.rojo, m.verde, m.azul);
+        for (const MarcaEvento& m : marcas) {
             const int x = area.left() + static_cast<int>(m.pixel);
-            p.setPen(QPen(color, 0));
-            p.drawLine(x, area.top(), x, area.bottom());
-            const QString texto = QString::fromStdString(m.texto);
             if (x >= finEtiqueta) {
+                const QString texto = QString::fromStdString(m.texto);
+                p.setPen(QColor(m.rojo, m.verde, m.azul));
                 p.drawText(x + 2, margenSuperior - 4, texto);
                 finEtiqueta = x + 2 + metrica.horizontalAdvance(texto) + 4;
             }

@@ -147,6 +147,25 @@ private slots:
         }
     }
 
+    void enUnaColumnaConVariosEventosSeVeElUltimo() {
+        // Columns 300 and 301 share pixel 117 (2.56 columns a pixel): the
+        // later event's line covers the earlier one, as if both were drawn.
+        EEG eeg = ceros(256, {"Fz"}, 60 * 256);
+        eeg.tablaEventos = std::make_shared<TablaEventos>();
+        Evento a;
+        a.posicion = 300;
+        a.rojo = 200;
+        Evento b = a;
+        b.posicion = 301;
+        b.rojo = 0;
+        b.verde = 150;
+        eeg.tablaEventos->eventos = {a, b};
+        Vista v = vista(eeg);
+        const QImage imagen = v.pintar();
+        const QRect area = v.area();
+        QCOMPARE(pixelesDeColor(imagen, area.left() + 117, area.top(), area.bottom(), qRgb(0, 150, 0)), area.height());
+    }
+
     void laLineaCeroDeUnPromedio() {
         // An average from -0.2 s to 0.6 s at 250 Hz (200 columns): the page is
         // the whole epoch, so time 0 (column 50) is pixel 50 * 1000 / 200 = 250.
