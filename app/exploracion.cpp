@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -45,8 +46,94 @@ int64_t columnaDePixel(int pixel, int64_t inicio, double muestrasPagina, int pix
     return inicio + static_cast<int64_t>(std::floor((pixel + 0.5) / pixelesPorColumna(muestrasPagina, pixeles)));
 }
 
+void PiramideExtremos::empezar(const arma::mat& datos) {
+    memoria_ = datos.memptr();
+    filas_ = datos.n_rows;
+    columnas_ = datos.n_cols;
+    hecho_ = 0;
+    completa_ = false;
+    minimos_.clear();
+    maximos_.clear();
+    const arma::uword bloques = columnas_ >> nivelMinimo;
+    if (bloques == 0 || filas_ == 0) {
+        completa_ = true;  // nothing a block could summarise
+        return;
+    }
+    minimos_.reserve(64);
+    maximos_.reserve(64);
+    minimos_.emplace_back(filas_, bloques, arma::fill::none);
+    maximos_.emplace_back(filas_, bloques, arma::fill::none);
+}
+
+bool PiramideExtremos::avanzar(const arma::mat& datos, arma::uword columnas) {
+    if (datos.memptr() != memoria_ || datos.n_rows != filas_ || datos.n_cols != columnas_)
+        throw std::logic_error("PiramideExtremos::avanzar: no es la matriz con la que se empezo");
+    if (completa_) return true;
+    constexpr arma::uword largo = arma::uword{1} << nivelMinimo;
+    const arma::uword bloques = minimos_[0].n_cols;
+    const arma::uword primero = hecho_ / largo;
+    const arma::uword ultimo = std::min(bloques, primero + std::max<arma::uword>(1, columnas / largo));
+    const float infinito = std::numeric_limits<float>::infinity();
+    for (arma::uword bl = primero; bl < ultimo; ++bl) {
+        float* mn = minimos_[0].colptr(bl);
+        float* mx = maximos_[0].colptr(bl);
+        std::fill(mn, mn + filas_, infinito);
+        std::fill(mx, mx + filas_, -infinito);
+        // std::min / std::max keep the running value against NaN.
+        for (arma::uword j = bl * largo; j < (bl + 1) * largo; ++j) {
+            const double* v = datos.colptr(j);
+            for (arma::uword r = 0; r < filas_; ++r) {
+                const auto f = static_cast<float>(v[r]);
+                mn[r] = std::min(mn[r], f);
+                mx[r] = std::max(mx[r], f);
+            }
+        }
+    }
+    hecho_ = ultimo * largo;
+    if (ultimo < bloques) return false;
+    // Coarser levels, each from pairs of the previous one, written in place
+    // (temporaries of this size would stay in the heap once freed).
+    while (minimos_.back().n_cols >= 2) {
+        const arma::uword n = minimos_.back().n_cols / 2;
+        minimos_.emplace_back(filas_, n, arma::fill::none);
+        maximos_.emplace_back(filas_, n, arma::fill::none);
+        const arma::fmat& mnPrevio = minimos_[minimos_.size() - 2];
+        const arma::fmat& mxPrevio = maximos_[maximos_.size() - 2];
+        for (arma::uword bl = 0; bl < n; ++bl) {
+            const float* a = mnPrevio.colptr(2 * bl);
+            const float* b = mnPrevio.colptr(2 * bl + 1);
+            const float* c = mxPrevio.colptr(2 * bl);
+            const float* d = mxPrevio.colptr(2 * bl + 1);
+            float* mn = minimos_.back().colptr(bl);
+            float* mx = maximos_.back().colptr(bl);
+            for (arma::uword r = 0; r < filas_; ++r) {
+                mn[r] = std::min(a[r], b[r]);
+                mx[r] = std::max(c[r], d[r]);
+            }
+        }
+    }
+    completa_ = true;
+    return true;
+}
+
+void PiramideExtremos::construir(const arma::mat& datos) {
+    empezar(datos);
+    while (!avanzar(datos, arma::uword{1} << 20)) {
+    }
+}
+
+bool PiramideExtremos::sirvePara(const arma::mat& datos) const {
+    return completa_ && datos.memptr() == memoria_ && datos.n_rows == filas_ && datos.n_cols == columnas_;
+}
+
+std::size_t PiramideExtremos::bytes() const {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < minimos_.size(); ++i) n += (minimos_[i].n_elem + maximos_[i].n_elem) * sizeof(float);
+    return n;
+}
+
 void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t inicio, double muestrasPagina,
-                  int pixeles, std::vector<TrazoFila>& trazos) {
+                  int pixeles, std::vector<TrazoFila>& trazos, const PiramideExtremos* piramide) {
     if (pixeles < 1 || !(muestrasPagina > 0.0))
         throw std::invalid_argument("trazarPagina: pagina no valida (" + std::to_string(pixeles) + " pixeles, " +
                                     numeroFijo(muestrasPagina, 3) + " muestras)");
@@ -54,6 +141,7 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
         if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows)
             throw std::invalid_argument("trazarPagina: la fila " + std::to_string(f) + " no existe (" +
                                         std::to_string(datos.n_rows) + " filas)");
+    if (piramide && (!piramide->sirvePara(datos) || piramide->niveles() == 0)) piramide = nullptr;
     const std::size_t nFilas = filas.size();
     trazos.resize(nFilas);
     for (TrazoFila& t : trazos) {
@@ -75,40 +163,80 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
     std::vector<double> minimos(nFilas), maximos(nFilas), sumaCentros(nFilas, 0.0);
     std::vector<int64_t> columnasConCentro(nFilas, 0);
     const double infinito = std::numeric_limits<double>::infinity();
+    double* mn = minimos.data();
+    double* mx = maximos.data();
+    // Folds one column of extremes (raw samples, or a block's float
+    // extremes) into the running ones.
+    auto acumular = [&](const auto* columnaMin, const auto* columnaMax) {
+        if (seguidas && nFilas > 0) {
+            const auto* a = columnaMin + filas[0];
+            const auto* b = columnaMax + filas[0];
+            for (std::size_t r = 0; r < nFilas; ++r) {
+                mn[r] = std::min(mn[r], static_cast<double>(a[r]));
+                mx[r] = std::max(mx[r], static_cast<double>(b[r]));
+            }
+        } else {
+            for (std::size_t r = 0; r < nFilas; ++r) {
+                mn[r] = std::min(mn[r], static_cast<double>(columnaMin[filas[r]]));
+                mx[r] = std::max(mx[r], static_cast<double>(columnaMax[filas[r]]));
+            }
+        }
+    };
+    auto acumularMuestras = [&](int64_t desde, int64_t hasta) {
+        for (int64_t j = desde; j < hasta; ++j) {
+            const double* columna = datos.colptr(static_cast<arma::uword>(j));
+            acumular(columna, columna);
+        }
+    };
+    constexpr int64_t largoMinimo = int64_t{1} << PiramideExtremos::nivelMinimo;
+    const int nivelMaximo = piramide ? PiramideExtremos::nivelMinimo + piramide->niveles() - 1 : 0;
+    // [desde, hasta) as raw samples up to the first block boundary, then the
+    // longest aligned blocks that fit, then raw samples after the last one.
+    auto acumularTramo = [&](int64_t desde, int64_t hasta) {
+        if (!piramide) {
+            acumularMuestras(desde, hasta);
+            return;
+        }
+        int64_t s = desde;
+        while (s < hasta) {
+            if ((s & (largoMinimo - 1)) != 0 || s + largoMinimo > hasta) {
+                const int64_t fin = std::min(hasta, (s | (largoMinimo - 1)) + 1);
+                acumularMuestras(s, fin);
+                s = fin;
+                continue;
+            }
+            int nivel = PiramideExtremos::nivelMinimo;
+            while (nivel < nivelMaximo && (s & ((int64_t{2} << nivel) - 1)) == 0 && s + (int64_t{2} << nivel) <= hasta)
+                ++nivel;
+            const auto bloque = static_cast<arma::uword>(s >> nivel);
+            acumular(piramide->minimos(nivel).colptr(bloque), piramide->maximos(nivel).colptr(bloque));
+            s += int64_t{1} << nivel;
+        }
+    };
     for (int64_t c = c0; c < c1;) {
         const int64_t px = pixelDe(c);
         if (px >= pixeles) break;
-        int64_t fin = c + 1;
-        while (fin < c1 && pixelDe(fin) == px) ++fin;
+        // First column of a later pixel column: estimated, then settled
+        // with pixelDe itself so that it agrees with every other mapping.
+        int64_t fin = std::clamp<int64_t>(
+            inicio + static_cast<int64_t>(std::ceil(static_cast<double>(px + 1) / k)), c + 1, c1);
+        while (fin > c + 1 && pixelDe(fin - 1) > px) --fin;
+        while (fin < c1 && pixelDe(fin) <= px) ++fin;
         std::fill(minimos.begin(), minimos.end(), infinito);
         std::fill(maximos.begin(), maximos.end(), -infinito);
-        double* mn = minimos.data();
-        double* mx = maximos.data();
-        for (int64_t j = c; j < fin; ++j) {
-            const double* columna = datos.colptr(static_cast<arma::uword>(j));
-            if (seguidas && nFilas > 0) {
-                const double* v = columna + filas[0];
-                for (std::size_t r = 0; r < nFilas; ++r) {
-                    mn[r] = std::min(mn[r], v[r]);
-                    mx[r] = std::max(mx[r], v[r]);
-                }
-            } else {
-                for (std::size_t r = 0; r < nFilas; ++r) {
-                    const double v = columna[filas[r]];
-                    mn[r] = std::min(mn[r], v);
-                    mx[r] = std::max(mx[r], v);
-                }
-            }
-        }
+        acumularTramo(c, fin);
         const double* primera = datos.colptr(static_cast<arma::uword>(c));
         const double* ultima = datos.colptr(static_cast<arma::uword>(fin - 1));
         for (std::size_t r = 0; r < nFilas; ++r) {
             if (!(mn[r] <= mx[r])) continue;  // only NaN here
             const double p = primera[filas[r]], u = ultima[filas[r]];
+            const auto minimo = static_cast<float>(mn[r]), maximo = static_cast<float>(mx[r]);
             trazos[r].columnas[static_cast<std::size_t>(px)] = {
-                static_cast<float>(mn[r]), static_cast<float>(mx[r]), static_cast<float>(std::isnan(p) ? mn[r] : p),
-                static_cast<float>(std::isnan(u) ? mn[r] : u), false};
-            const double centro = 0.5 * (mn[r] + mx[r]);
+                minimo, maximo, std::isnan(p) ? minimo : static_cast<float>(p),
+                std::isnan(u) ? minimo : static_cast<float>(u), false};
+            // From the float extremes, which are the same with or without a
+            // pyramid, so a row keeps its level once the pyramid is there.
+            const double centro = 0.5 * (static_cast<double>(minimo) + static_cast<double>(maximo));
             if (std::isfinite(centro)) {
                 sumaCentros[r] += centro;
                 ++columnasConCentro[r];
@@ -122,26 +250,51 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
 }
 
 double escalaInicial(const arma::mat& datos, const std::vector<int>& filas) {
-    constexpr arma::uword maximoMuestras = 20000;
+    constexpr arma::uword tramos = 32, largoTramo = 256;
     const arma::uword n = datos.n_cols;
     if (n == 0) return 1.0;
-    const arma::uword paso = std::max<arma::uword>(1, (n + maximoMuestras - 1) / maximoMuestras);
-    std::vector<double> rangos;
-    std::vector<double> valores;
-    for (int f : filas) {
-        if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows) continue;
-        valores.clear();
-        for (arma::uword j = 0; j < n; j += paso) {
-            const double v = datos(static_cast<arma::uword>(f), j);
-            if (std::isfinite(v)) valores.push_back(v);
+    // Starting columns of the runs: evenly spaced, the last ending at the
+    // recording's end; one run covering everything when it is short.
+    std::vector<std::pair<arma::uword, arma::uword>> tramosLeidos;
+    if (n <= tramos * largoTramo) {
+        tramosLeidos.emplace_back(0, n);
+    } else {
+        const double separacion = static_cast<double>(n - largoTramo) / static_cast<double>(tramos - 1);
+        for (arma::uword t = 0; t < tramos; ++t) {
+            const auto desde = static_cast<arma::uword>(std::llround(separacion * static_cast<double>(t)));
+            tramosLeidos.emplace_back(desde, desde + largoTramo);
         }
-        if (valores.size() < 2) continue;
-        const auto q1 = static_cast<std::ptrdiff_t>((valores.size() - 1) / 4);
-        const auto q3 = static_cast<std::ptrdiff_t>(3 * (valores.size() - 1) / 4);
-        std::nth_element(valores.begin(), valores.begin() + q3, valores.end());
-        const double v3 = valores[static_cast<std::size_t>(q3)];
-        std::nth_element(valores.begin(), valores.begin() + q1, valores.begin() + q3);
-        rangos.push_back(v3 - valores[static_cast<std::size_t>(q1)]);
+    }
+    const arma::uword porFila = std::min(n, tramos * largoTramo);
+    std::vector<int> validas;
+    for (int f : filas)
+        if (f >= 0 && static_cast<arma::uword>(f) < datos.n_rows) validas.push_back(f);
+    // Rows go in groups of eight, the doubles of one cache line when they
+    // are neighbours, through one small reused buffer: fresh memory costs
+    // more to fault in than these reads.
+    constexpr std::size_t grupo = 8;
+    std::vector<double> valores(grupo * porFila);
+    std::array<std::size_t, grupo> cuantos{};
+    std::vector<double> rangos;
+    for (std::size_t g = 0; g < validas.size(); g += grupo) {
+        const std::size_t enGrupo = std::min(grupo, validas.size() - g);
+        cuantos.fill(0);
+        for (auto [desde, hasta] : tramosLeidos)
+            for (arma::uword j = desde; j < hasta; ++j) {
+                const double* columna = datos.colptr(j);
+                for (std::size_t i = 0; i < enGrupo; ++i)
+                    if (const double v = columna[validas[g + i]]; std::isfinite(v))
+                        valores[i * porFila + cuantos[i]++] = v;
+            }
+        for (std::size_t i = 0; i < enGrupo; ++i) {
+            if (cuantos[i] < 2) continue;
+            const auto v = valores.begin() + static_cast<std::ptrdiff_t>(i * porFila);
+            const auto q1 = static_cast<std::ptrdiff_t>((cuantos[i] - 1) / 4);
+            const auto q3 = static_cast<std::ptrdiff_t>(3 * (cuantos[i] - 1) / 4);
+            std::nth_element(v, v + q3, v + static_cast<std::ptrdiff_t>(cuantos[i]));
+            std::nth_element(v, v + q1, v + q3);
+            rangos.push_back(v[q3] - v[q1]);
+        }
     }
     if (rangos.empty()) return 1.0;
     std::sort(rangos.begin(), rangos.end());

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -80,7 +81,8 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     const double alto = altoFila();
     const double porUnidad = alto / e.escala();
 
-    trazarPagina(datos, filas, e.columnaInicio(), e.muestrasPagina(), pixeles, trazos_);
+    trazarPagina(datos, filas, e.columnaInicio(), e.muestrasPagina(), pixeles, trazos_, explorador_->piramide());
+    explorador_->prepararPiramide();
 
     // Channel labels, right-aligned in the left margin.
     p.setPen(Qt::black);
@@ -100,9 +102,12 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
         lineas.clear();
         const double centro = centroFila(static_cast<int>(i));
         const double media = trazos_[i].media;
+        // Held just outside the drawing, where the clip cuts it anyway, so
+        // a trace far off its row costs no more pixels than the area holds.
+        const double yMinimo = area.top() - 1.0, yMaximo = area.bottom() + 1.0;
         auto y = [&](float v) {
             const double r = centro - (static_cast<double>(v) - media) * porUnidad;
-            return static_cast<int>(std::lround(std::clamp(r, -1e6, 1e6)));
+            return static_cast<int>(std::lround(std::clamp(r, yMinimo, yMaximo)));
         };
         bool hayPrevio = false;
         QPoint previo;
@@ -132,17 +137,29 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     }
 
     // Event lines in their kind's colour, the kind written at the top; a
-    // label that would overlap the previous one is left out.
+    // label that would overlap the previous one is left out. Of the events
+    // sharing a pixel column only the last line is drawn, the one that would
+    // cover the others: a whole hour puts thousands of them on a page.
     if (eeg->tieneEventos()) {
+        const std::vector<MarcaEvento> marcas =
+            marcasEventos(*eeg->tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles);
+        std::vector<int> ultimaEnColumna(static_cast<std::size_t>(pixeles), -1);
+        for (std::size_t i = 0; i < marcas.size(); ++i)
+            if (marcas[i].pixel >= 0) ultimaEnColumna[static_cast<std::size_t>(marcas[i].pixel)] = static_cast<int>(i);
+        for (int x = 0; x < pixeles; ++x) {
+            const int i = ultimaEnColumna[static_cast<std::size_t>(x)];
+            if (i < 0) continue;
+            const MarcaEvento& m = marcas[static_cast<std::size_t>(i)];
+            p.setPen(QPen(QColor(m.rojo, m.verde, m.azul), 0));
+            p.drawLine(area.left() + x, area.top(), area.left() + x, area.bottom());
+        }
         const QFontMetrics metrica(font());
         int finEtiqueta = -1;
-        for (const MarcaEvento& m : marcasEventos(*eeg->tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles)) {
-            const QColor color(m.rojo, m.verde, m.azul);
+        for (const MarcaEvento& m : marcas) {
             const int x = area.left() + static_cast<int>(m.pixel);
-            p.setPen(QPen(color, 0));
-            p.drawLine(x, area.top(), x, area.bottom());
-            const QString texto = QString::fromStdString(m.texto);
             if (x >= finEtiqueta) {
+                const QString texto = QString::fromStdString(m.texto);
+                p.setPen(QColor(m.rojo, m.verde, m.azul));
                 p.drawText(x + 2, margenSuperior - 4, texto);
                 finEtiqueta = x + 2 + metrica.horizontalAdvance(texto) + 4;
             }
@@ -224,6 +241,9 @@ ExploradorRegistro::ExploradorRegistro(FuenteRama fuente, QWidget* parent)
     lista_->setMaximumWidth(150);
     lectura_ = new QLabel(this);
     lectura_->setObjectName(QStringLiteral("lectura"));
+    temporizadorPiramide_ = new QTimer(this);
+    temporizadorPiramide_->setInterval(0);
+    connect(temporizadorPiramide_, &QTimer::timeout, this, &ExploradorRegistro::avanzarPiramide);
 
     auto* controles = new QHBoxLayout;
     controles->addWidget(new QLabel(QStringLiteral("ir a (s):"), this));
@@ -279,6 +299,38 @@ QString ExploradorRegistro::etiquetaCanal(int canal) const {
     if (!eeg || canal < 0 || static_cast<std::size_t>(canal) >= eeg->canales->size()) return {};
     const QString etiqueta = QString::fromStdString(etiquetaVisible((*eeg->canales)[canal].etiqueta));
     return etiqueta.isEmpty() ? QStringLiteral("can ") + QString::number(canal + 1) : etiqueta;
+}
+
+const PiramideExtremos* ExploradorRegistro::piramide() const {
+    const EEG* eeg = rama();
+    return eeg && !eeg->matrices.empty() && piramide_.sirvePara(eeg->datos()) ? &piramide_ : nullptr;
+}
+
+void ExploradorRegistro::prepararPiramide() {
+    const EEG* eeg = rama();
+    if (!eeg || eeg->matrices.empty() || piramide() || temporizadorPiramide_->isActive()) return;
+    piramide_.empezar(eeg->datos());
+    temporizadorPiramide_->start();
+}
+
+void ExploradorRegistro::avanzarPiramide() {
+    const EEG* eeg = rama();
+    if (!eeg || eeg->matrices.empty()) {
+        temporizadorPiramide_->stop();
+        return;
+    }
+    // About a million samples a step: a few milliseconds, so keys and
+    // paints wait little behind it.
+    const arma::mat& datos = eeg->datos();
+    const arma::uword columnas = std::max<arma::uword>(1, (arma::uword{1} << 20) / std::max<arma::uword>(1, datos.n_rows));
+    try {
+        if (!piramide_.avanzar(datos, columnas)) return;
+    } catch (const std::logic_error&) {
+        piramide_.empezar(datos);  // the branch's matrix was replaced under the build
+        return;
+    }
+    temporizadorPiramide_->stop();
+    lienzo_->update();
 }
 
 void ExploradorRegistro::cambiar(const std::function<void(Exploracion&)>& cambio) {

@@ -4,7 +4,9 @@
 // averaged branch, the zero line. It reads the branch's matrix in place on
 // every paint (app/exploracion.h computes the page), so it never keeps a
 // copy; the branch is looked up through a function each time, and a branch
-// that has since been deleted is simply not drawn.
+// that has since been deleted is simply not drawn. After the first paint it
+// builds the branch's min/max pyramid in small chunks while the event loop
+// is idle, so long pages draw from it; until then they read the samples.
 //
 // Keys (on the drawing): ← → a page, Shift+← → half a page, Home / End,
 // + / − the scale, PgUp / PgDn the channel pages. Wheel scrolls, Ctrl+wheel
@@ -26,6 +28,7 @@ class QLineEdit;
 class QListWidget;
 class QScrollBar;
 class QSpinBox;
+class QTimer;
 class ExploradorRegistro;
 
 // The drawing surface of the browser: paints the page and turns keys, wheel
@@ -79,6 +82,8 @@ public:
     QDoubleSpinBox* campoSegundos() const { return segundos_; }
     QListWidget* listaCanales() const { return lista_; }
     QLabel* lectura() const { return lectura_; }
+    // The pyramid for the branch shown, or null while it is being built.
+    const PiramideExtremos* piramide() const;
 
     // The channels' labels as drawn at the left of their rows.
     QString etiquetaCanal(int canal) const;
@@ -99,7 +104,12 @@ public:
     std::optional<Lectura> leer(int fila, int pixel);
     const std::optional<Lectura>& ultimaLectura() const { return ultimaLectura_; }
 
+    // Starts (or restarts, when the branch's matrix changed) building the
+    // pyramid in the background of the event loop.
+    void prepararPiramide();
+
 private:
+    void avanzarPiramide();
     void sincronizarControles();
     void irATextoCampo();
     void canalesDeLaLista();
@@ -116,4 +126,6 @@ private:
     int64_t unidadBarra_ = 1;  // columns per scrollbar step, so an int range holds any recording
     bool sincronizando_ = false;
     std::optional<Lectura> ultimaLectura_;
+    PiramideExtremos piramide_;
+    QTimer* temporizadorPiramide_;
 };

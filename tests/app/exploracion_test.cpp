@@ -2,6 +2,9 @@
 // scale, event and tick placement, and navigation state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/exploracion.h"
 
 namespace {
@@ -76,6 +79,98 @@ TEST(TrazarPagina, NaNSamplesAreSkipped) {
     EXPECT_TRUE(trazos[0].columnas[0].vacia);
 }
 
+// Extremes of each pixel column straight from the samples, by the same
+// sample-to-pixel rule the browser uses everywhere.
+struct Extremos {
+    std::vector<double> minimo, maximo;
+};
+Extremos extremosDirectos(const arma::mat& datos, int fila, int64_t inicio, double muestrasPagina, int pixeles) {
+    Extremos r{std::vector<double>(pixeles, arma::datum::inf), std::vector<double>(pixeles, -arma::datum::inf)};
+    for (int64_t j = std::max<int64_t>(inicio, 0); j < static_cast<int64_t>(datos.n_cols); ++j) {
+        const int64_t px = pixelDeColumna(static_cast<double>(j), inicio, muestrasPagina, pixeles);
+        if (px >= pixeles) break;
+        const double v = datos(fila, j);
+        if (std::isnan(v)) continue;
+        r.minimo[px] = std::min(r.minimo[px], v);
+        r.maximo[px] = std::max(r.maximo[px], v);
+    }
+    return r;
+}
+
+TEST(PiramideExtremos, PagesDrawnFromItKeepEveryColumnsExtremes) {
+    // Noise with a one-sample spike and dip, a NaN run, an odd length (the
+    // last blocks are partial) and pages that start off any block boundary.
+    arma::arma_rng::set_seed(7);
+    arma::mat datos = arma::randn<arma::mat>(5, 200'003);
+    datos(3, 123'457) = 50.0;
+    datos(1, 77) = -40.0;
+    datos.submat(2, 1000, 2, 1100).fill(arma::datum::nan);
+    PiramideExtremos piramide;
+    piramide.construir(datos);
+    ASSERT_TRUE(piramide.sirvePara(datos));
+    const std::vector<int> filas = {3, 1, 2, 0};
+    struct Pagina {
+        int64_t inicio;
+        double muestras;
+        int pixeles;
+    };
+    std::vector<TrazoFila> conPiramide, sinPiramide;
+    for (const Pagina& p : {Pagina{0, 200'003.0, 997}, Pagina{13, 150'000.0, 1000}, Pagina{100'001, 99'000.5, 333},
+                            Pagina{123'000, 2000.0, 640}, Pagina{5, 40.0, 1000}}) {
+        trazarPagina(datos, filas, p.inicio, p.muestras, p.pixeles, conPiramide, &piramide);
+        trazarPagina(datos, filas, p.inicio, p.muestras, p.pixeles, sinPiramide);
+        for (std::size_t i = 0; i < filas.size(); ++i) {
+            const Extremos e = extremosDirectos(datos, filas[i], p.inicio, p.muestras, p.pixeles);
+            for (int x = 0; x < p.pixeles; ++x) {
+                const ColumnaTrazo& c = conPiramide[i].columnas[x];
+                ASSERT_EQ(c.vacia, !(e.minimo[x] <= e.maximo[x])) << p.inicio << " " << x;
+                if (c.vacia) continue;
+                ASSERT_EQ(c.minimo, static_cast<float>(e.minimo[x])) << p.inicio << " " << i << " " << x;
+                ASSERT_EQ(c.maximo, static_cast<float>(e.maximo[x])) << p.inicio << " " << i << " " << x;
+                ASSERT_EQ(c.primero, sinPiramide[i].columnas[x].primero);
+                ASSERT_EQ(c.ultimo, sinPiramide[i].columnas[x].ultimo);
+            }
+            EXPECT_DOUBLE_EQ(conPiramide[i].media, sinPiramide[i].media);
+        }
+    }
+    // The spike and the dip each stand alone in their pixel column of the whole recording.
+    trazarPagina(datos, {3, 1}, 0, 200'003.0, 997, conPiramide, &piramide);
+    EXPECT_EQ(columnasSobre(conPiramide[0], 10.0f),
+              std::vector<int>{static_cast<int>(pixelDeColumna(123'457, 0, 200'003.0, 997))});
+    EXPECT_EQ(conPiramide[1].columnas[0].minimo, -40.0f);
+}
+
+TEST(PiramideExtremos, StaysUnderATenthOfTheSamples) {
+    const arma::mat datos(4, 3600 * 256, arma::fill::zeros);  // an hour at 256 Hz
+    PiramideExtremos piramide;
+    piramide.construir(datos);
+    // 2 floats per 32 samples, halving per level: at most 1/16 of the doubles' bytes.
+    EXPECT_LE(piramide.bytes(), datos.n_elem * sizeof(double) / 16);
+    EXPECT_EQ(piramide.niveles(), 15);  // blocks of 2^5 .. 2^19 samples
+    EXPECT_EQ(piramide.minimos(PiramideExtremos::nivelMinimo).n_cols, 28'800u);
+}
+
+TEST(PiramideExtremos, BuiltInChunksAndNotUsedForAnotherMatrix) {
+    arma::mat datos(2, 1000, arma::fill::zeros);
+    datos(0, 500) = 9.0;
+    PiramideExtremos piramide;
+    piramide.empezar(datos);
+    EXPECT_FALSE(piramide.avanzar(datos, 320));  // 10 of 31 blocks
+    EXPECT_FALSE(piramide.sirvePara(datos));
+    EXPECT_FALSE(piramide.avanzar(datos, 320));
+    EXPECT_TRUE(piramide.avanzar(datos, 1'000'000));
+    EXPECT_TRUE(piramide.sirvePara(datos));
+    EXPECT_EQ(piramide.maximos(PiramideExtremos::nivelMinimo)(0, 15), 9.0f);  // 500 / 32
+    EXPECT_EQ(piramide.maximos(PiramideExtremos::nivelMinimo + 4)(0, 0), 9.0f);
+
+    const arma::mat otra(2, 1000, arma::fill::ones);
+    EXPECT_FALSE(piramide.sirvePara(otra));
+    EXPECT_THROW(piramide.avanzar(otra, 32), std::logic_error);
+    std::vector<TrazoFila> trazos;
+    trazarPagina(otra, {0}, 0, 1000.0, 10, trazos, &piramide);  // its own samples, not the pyramid's
+    EXPECT_EQ(trazos[0].columnas[5].maximo, 1.0f);
+}
+
 TEST(PixelDeColumna, ClickAndSampleAgree) {
     // 1000 columns over 1000 pixels from column 1000: pixel 250 is column 1250.
     EXPECT_EQ(pixelDeColumna(1250, 1000, 1000.0, 1000), 250);
@@ -94,6 +189,24 @@ TEST(EscalaInicial, ThreeMediansOfInterquartileRangesRoundedUp) {
     // Only row 0 counts: 150 up to 200.
     EXPECT_EQ(escalaInicial(datos, {0}), 200.0);
     EXPECT_EQ(escalaInicial(arma::mat(2, 10, arma::fill::zeros), {0, 1}), 1.0);
+}
+
+TEST(EscalaInicial, LongRecordingsAreEstimatedFromEvenlySpacedRuns) {
+    // Samples j mod 100 over 10^6 columns: every run of 256 consecutive
+    // columns sees each value two or three times, so the quartiles stay
+    // near 25 and 75, the range near 50 and the scale 3 x 50 up to 200.
+    // One row that is 1000 times larger only in its second half would put
+    // the median range of three rows at 50 too.
+    const arma::uword n = 1'000'000;
+    arma::mat datos(3, n);
+    for (arma::uword j = 0; j < n; ++j) {
+        datos(0, j) = static_cast<double>(j % 100);
+        datos(1, j) = static_cast<double>((j * 7) % 100);
+        datos(2, j) = static_cast<double>(j % 100) * (j < n / 2 ? 1.0 : 1000.0);
+    }
+    EXPECT_EQ(escalaInicial(datos, {0, 1, 2}), 200.0);
+    // Row 2 alone: half its runs are 1000 times larger, its range tens of thousands.
+    EXPECT_GE(escalaInicial(datos, {2}), 10'000.0);
 }
 
 TEST(EscalonEscala, StepsAlongOneTwoFive) {

@@ -5,6 +5,7 @@
 // The drawing is 1000 pixel columns wide and 356 high (400 minus the top and
 // bottom margins); traces are dark blue (0, 0, 139) without antialiasing.
 
+#include <QListWidget>
 #include <QPainter>
 #include <QtTest>
 
@@ -91,6 +92,26 @@ private slots:
         QVERIFY(columnasConPico(v, v.pintar(), 0, 20).isEmpty());
     }
 
+    void laPaginaDeTodaLaRamaSaleIgualDelResumen() {
+        // An hour at 256 Hz over 1000 pixels: 921.6 columns a pixel. The
+        // spike at column 500000 falls in pixel floor(500000 / 921.6) = 542,
+        // away from both its edges.
+        EEG eeg = ceros(256, {"Fz", "Cz"}, 3600 * 256);
+        eeg.matrices[0](1, 500'000) = 1000.0;
+        Vista v = vista(eeg);
+        v.e->cambiar([](Exploracion& e) {
+            e.fijarSegundosPagina(e.duracion());
+            e.fijarEscala(2000.0);
+        });
+        QVERIFY(!v.e->piramide());
+        const QImage directa = v.pintar();
+        QTRY_VERIFY(v.e->piramide() != nullptr);  // built while the event loop idles
+        const QImage resumida = v.pintar();
+        QCOMPARE(columnasConPico(v, resumida, 1, 20), QList<int>{v.area().left() + 542});
+        QVERIFY(columnasConPico(v, resumida, 0, 20).isEmpty());
+        QCOMPARE(resumida, directa);
+    }
+
     void lasLineasDeEventoVanEnSuColumnaConSuTipo() {
         EEG eeg = ceros(256, {"Fz", "Cz"}, 60 * 256);
         eeg.tablaEventos = std::make_shared<TablaEventos>();
@@ -124,6 +145,25 @@ private slots:
             for (int x = caja.left(); x <= caja.right(); ++x) enColor += pixelesDeColor(imagen, x, 0, caja.bottom(), m.color);
             QVERIFY2(enColor > 0, qPrintable(m.texto));
         }
+    }
+
+    void enUnaColumnaConVariosEventosSeVeElUltimo() {
+        // Columns 300 and 301 share pixel 117 (2.56 columns a pixel): the
+        // later event's line covers the earlier one, as if both were drawn.
+        EEG eeg = ceros(256, {"Fz"}, 60 * 256);
+        eeg.tablaEventos = std::make_shared<TablaEventos>();
+        Evento a;
+        a.posicion = 300;
+        a.rojo = 200;
+        Evento b = a;
+        b.posicion = 301;
+        b.rojo = 0;
+        b.verde = 150;
+        eeg.tablaEventos->eventos = {a, b};
+        Vista v = vista(eeg);
+        const QImage imagen = v.pintar();
+        const QRect area = v.area();
+        QCOMPARE(pixelesDeColor(imagen, area.left() + 117, area.top(), area.bottom(), qRgb(0, 150, 0)), area.height());
     }
 
     void laLineaCeroDeUnPromedio() {
@@ -174,6 +214,10 @@ private slots:
         comprobar({0, 1, 2, 3});
         v.e->elegirCanales({2, 0});
         comprobar({2, 0});
+        // Three ticked in the browser's channel list: three rows, in the list's order.
+        for (int c = 0; c < 4; ++c) v.e->listaCanales()->item(c)->setCheckState(c == 1 ? Qt::Unchecked : Qt::Checked);
+        QCOMPARE(v.e->estado().filasPagina(), (std::vector<int>{0, 2, 3}));
+        comprobar({0, 2, 3});
     }
 };
 
