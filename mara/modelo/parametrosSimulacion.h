@@ -22,7 +22,7 @@ constexpr uint32_t semillaAjuste = 7;
 // (nCerebroSinAlfa of the nCerebro + nCerebroSinAlfa). Most cortical
 // components of a decomposition show an alpha or mu rhythm, but frontal,
 // temporal and many deep ones do not; 40 % lies between that usual majority
-// and half, the upper bound of what a recording shows.
+// and half, a sound upper bound.
 constexpr int nCerebro = 240;
 constexpr int nCerebroSinAlfa = 160;
 constexpr int nParpadeo = 50;
