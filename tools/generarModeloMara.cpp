@@ -16,6 +16,7 @@
 #include <string>
 
 #include "mara/modelo/geometriaCabeza.h"
+#include "mara/modelo/parametrosSimulacion.h"
 #include "mara/modelo/simulacionEntrenamiento.h"
 #include "mara/modeloMara.h"
 
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
         informe << std::fixed << std::setprecision(2) << "modelo MARA: campo conductor " << cabeza.leadfield.n_rows
                 << " x " << cabeza.leadfield.n_cols << " x 3 en " << tCampo << " s; " << etiquetas.n_elem
                 << " componentes de entrenamiento (" << arma::accu(etiquetas == 1.0) << " artefactos, "
-                << arma::accu(etiquetas == 2.0) << " cerebrales); total " << segundos(inicio) << " s\n";
+                << arma::accu(etiquetas == 2.0) << " cerebrales, " << parametrosSimulacion::nCerebroSinAlfa
+                << " de ellas sin alfa); total " << segundos(inicio) << " s\n";
         std::cout << informe.str();
         return 0;
     } catch (const std::exception& e) {

@@ -17,32 +17,56 @@ constexpr double duracion = 17.0;
 constexpr uint32_t semillaEntrenamiento = 20240601;
 constexpr uint32_t semillaAjuste = 7;
 
-// Components of each class in the shipped training set.
-constexpr int nCerebro = 320;
+// Components of each class in the shipped training set. Brain components
+// come in two classes, with and without an alpha peak; 40 % are without
+// (nCerebroSinAlfa of the nCerebro + nCerebroSinAlfa). Most cortical
+// components of a decomposition show an alpha or mu rhythm, but frontal,
+// temporal and many deep ones do not; 40 % lies between that usual majority
+// and half, a sound upper bound.
+constexpr int nCerebro = 240;
+constexpr int nCerebroSinAlfa = 160;
 constexpr int nParpadeo = 50;
 constexpr int nMovimientoOcular = 60;
 constexpr int nMusculo = 90;
 constexpr int nCanalMalo = 200;
 constexpr int nCorazon = 110;
 
-// Brain: one dipole of the source shell, or (with this probability) two
+// Brain maps: one dipole of the source shell, or (with this probability) two
 // whose sources lie within `distanciaPareja` metres; orientations random.
 constexpr double probabilidadDosDipolos = 0.5;
 constexpr double distanciaPareja = 0.02;
-// Background 1/f^beta, beta uniform in [betaMinima, betaMaxima].
+// Background of every brain component: power 1/(fr^beta + f^beta), beta
+// uniform in [betaMinima, betaMaxima], the knee fr uniform in
+// [rodillaMinima, rodillaMaxima] Hz. Cortical spectra fall as 1/f^beta over
+// the EEG bands and flatten below a few hertz; without the knee a steep
+// background would put nearly all of a component's power below 0.5 Hz,
+// where the eye movements' steps are.
 constexpr double betaMinima = 1.0;
 constexpr double betaMaxima = 2.0;
-// Alpha rhythm: present with this probability (most cortical components
-// show an alpha or mu peak; without one a brain component looks like an
-// artefact to the features, as it does to MARA on real data); centre uniform in 8–13 Hz,
-// band of +-anchoAlfa/2 around it; its standard deviation relative to the
-// background's, uniform in [alfaRelativaMinima, alfaRelativaMaxima].
-constexpr double probabilidadAlfa = 0.93;
+constexpr double rodillaMinima = 1.0;
+constexpr double rodillaMaxima = 3.0;
+// Alpha rhythm of the brain components with alpha: centre uniform in
+// 8–13 Hz, band of +-anchoAlfa/2 around it; its standard deviation relative
+// to the background's, uniform in [alfaRelativaMinima, alfaRelativaMaxima].
 constexpr double alfaMinima = 8.0;
 constexpr double alfaMaxima = 13.0;
 constexpr double anchoAlfa = 1.5;
 constexpr double alfaRelativaMinima = 0.3;
 constexpr double alfaRelativaMaxima = 3.0;
+// Brain components without alpha: the background alone, or (with
+// probabilidadOndulacion) plus a weak theta or beta rhythm, never in 8–13 Hz:
+// theta centred uniform in thetaMinima–Maxima, +-anchoTheta/2 wide; beta
+// centred in betaRitmoMinima–Maxima, +-anchoBeta/2 wide; standard deviation
+// relative to the background's uniform in [ondulacionMinima, ondulacionMaxima].
+constexpr double probabilidadOndulacion = 0.5;
+constexpr double thetaMinima = 4.5;
+constexpr double thetaMaxima = 6.5;
+constexpr double anchoTheta = 1.5;
+constexpr double betaRitmoMinima = 16.0;
+constexpr double betaRitmoMaxima = 24.0;
+constexpr double anchoBeta = 4.0;
+constexpr double ondulacionMinima = 0.1;
+constexpr double ondulacionMaxima = 0.5;
 
 // Dipoles outside the source shell stay within 0.85 R, a margin inside the
 // innermost sphere (0.90 R): the series holds only there, and converges

@@ -43,8 +43,10 @@ std::vector<double> instantes(AzarSimulacion& azar, arma::uword muestras, double
 
 }  // namespace
 
-arma::rowvec ruidoPotencia(AzarSimulacion& azar, arma::uword muestras, double fs, double beta) {
-    return ruidoFiltrado(azar, muestras, fs, [beta](double f) { return f > 0.0 ? std::pow(f, -beta / 2.0) : 0.0; });
+arma::rowvec ruidoPotencia(AzarSimulacion& azar, arma::uword muestras, double fs, double beta, double rodilla) {
+    const double r = std::pow(rodilla, beta);
+    return ruidoFiltrado(azar, muestras, fs,
+                         [beta, r](double f) { return f > 0.0 ? 1.0 / std::sqrt(r + std::pow(f, beta)) : 0.0; });
 }
 
 arma::rowvec ruidoBanda(AzarSimulacion& azar, arma::uword muestras, double fs, double fInferior, double fSuperior) {
@@ -52,12 +54,36 @@ arma::rowvec ruidoBanda(AzarSimulacion& azar, arma::uword muestras, double fs, d
                          [=](double f) { return f >= fInferior && f <= fSuperior ? 1.0 : 0.0; });
 }
 
+namespace {
+
+arma::rowvec fondoCortical(AzarSimulacion& azar, arma::uword muestras, double fs) {
+    const double beta = azar.uniforme(P::betaMinima, P::betaMaxima);
+    return ruidoPotencia(azar, muestras, fs, beta, azar.uniforme(P::rodillaMinima, P::rodillaMaxima));
+}
+
+// A rhythm of `fuerza` times unit standard deviation in a band around `centro`.
+arma::rowvec ritmo(AzarSimulacion& azar, arma::uword muestras, double fs, double centro, double ancho, double fuerza) {
+    return fuerza * ruidoBanda(azar, muestras, fs, centro - ancho / 2.0, centro + ancho / 2.0);
+}
+
+}  // namespace
+
 arma::rowvec actividadCerebral(AzarSimulacion& azar, arma::uword muestras, double fs) {
-    arma::rowvec x = ruidoPotencia(azar, muestras, fs, azar.uniforme(P::betaMinima, P::betaMaxima));
-    if (azar.probabilidad(P::probabilidadAlfa)) {
-        const double centro = azar.uniforme(P::alfaMinima, P::alfaMaxima);
-        const double fuerza = azar.uniforme(P::alfaRelativaMinima, P::alfaRelativaMaxima);
-        x += fuerza * ruidoBanda(azar, muestras, fs, centro - P::anchoAlfa / 2.0, centro + P::anchoAlfa / 2.0);
+    arma::rowvec x = fondoCortical(azar, muestras, fs);
+    const double centro = azar.uniforme(P::alfaMinima, P::alfaMaxima);
+    const double fuerza = azar.uniforme(P::alfaRelativaMinima, P::alfaRelativaMaxima);
+    x += ritmo(azar, muestras, fs, centro, P::anchoAlfa, fuerza);
+    return normalizada(x);
+}
+
+arma::rowvec actividadCerebralSinAlfa(AzarSimulacion& azar, arma::uword muestras, double fs) {
+    arma::rowvec x = fondoCortical(azar, muestras, fs);
+    if (azar.probabilidad(P::probabilidadOndulacion)) {
+        const bool theta = azar.probabilidad(0.5);
+        const double centro = theta ? azar.uniforme(P::thetaMinima, P::thetaMaxima)
+                                    : azar.uniforme(P::betaRitmoMinima, P::betaRitmoMaxima);
+        const double fuerza = azar.uniforme(P::ondulacionMinima, P::ondulacionMaxima);
+        x += ritmo(azar, muestras, fs, centro, theta ? P::anchoTheta : P::anchoBeta, fuerza);
     }
     return normalizada(x);
 }

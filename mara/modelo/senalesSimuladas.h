@@ -6,16 +6,21 @@
 
 #include "mara/modelo/azarSimulacion.h"
 
-// Gaussian noise with power spectrum 1/f^beta (no DC), unit standard deviation.
-arma::rowvec ruidoPotencia(AzarSimulacion& azar, arma::uword muestras, double fs, double beta);
+// Gaussian noise with power spectrum 1/(rodilla^beta + f^beta) (no DC), unit
+// standard deviation; rodilla = 0 gives a plain 1/f^beta.
+arma::rowvec ruidoPotencia(AzarSimulacion& azar, arma::uword muestras, double fs, double beta, double rodilla);
 
 // Gaussian noise with a flat spectrum between fInferior and fSuperior Hz and
 // nothing elsewhere, unit standard deviation.
 arma::rowvec ruidoBanda(AzarSimulacion& azar, arma::uword muestras, double fs, double fInferior, double fSuperior);
 
-// Background activity of a cortical source: 1/f^beta noise, for most sources
-// plus an 8–13 Hz rhythm of random strength.
+// Activity of a cortical source: a 1/f^beta background with a knee plus an
+// 8–13 Hz rhythm of random strength.
 arma::rowvec actividadCerebral(AzarSimulacion& azar, arma::uword muestras, double fs);
+
+// Activity of a cortical source without alpha: the same background, for some
+// sources plus a weak theta or beta rhythm.
+arma::rowvec actividadCerebralSinAlfa(AzarSimulacion& azar, arma::uword muestras, double fs);
 
 // A train of sparse blinks: skewed pulses of one polarity.
 arma::rowvec trenParpadeos(AzarSimulacion& azar, arma::uword muestras, double fs);

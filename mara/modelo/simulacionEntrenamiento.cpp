@@ -88,7 +88,9 @@ arma::vec mapaCardiaco(const CabezaSimulada& cabeza, AzarSimulacion& azar) {
 
 }  // namespace
 
-double etiquetaMara(ClaseSimulada clase) { return clase == ClaseSimulada::cerebro ? 2.0 : 1.0; }
+double etiquetaMara(ClaseSimulada clase) {
+    return clase == ClaseSimulada::cerebro || clase == ClaseSimulada::cerebroSinAlfa ? 2.0 : 1.0;
+}
 
 namespace {
 
@@ -152,6 +154,10 @@ ComponentesSimuladas simularComponentes(const CabezaSimulada& cabeza, ClaseSimul
                 c.mapas.col(k) = mapaCerebral(cabeza, azar);
                 c.cursos.row(k) = actividadCerebral(azar, T, fs);
                 break;
+            case ClaseSimulada::cerebroSinAlfa:
+                c.mapas.col(k) = mapaCerebral(cabeza, azar);
+                c.cursos.row(k) = actividadCerebralSinAlfa(azar, T, fs);
+                break;
             case ClaseSimulada::parpadeo:
                 c.mapas.col(k) = mapaOcular(cabeza, azar, true);
                 c.cursos.row(k) = trenParpadeos(azar, T, fs);
@@ -181,7 +187,8 @@ ComponentesSimuladas simularComponentes(const CabezaSimulada& cabeza, ClaseSimul
 }
 
 RecuentoClases recuentoEntrenamiento() {
-    return {P::nCerebro, P::nParpadeo, P::nMovimientoOcular, P::nMusculo, P::nCanalMalo, P::nCorazon};
+    return {P::nCerebro, P::nParpadeo, P::nMovimientoOcular, P::nMusculo, P::nCanalMalo, P::nCorazon,
+            P::nCerebroSinAlfa};
 }
 
 ComponentesSimuladas simularConjunto(const CabezaSimulada& cabeza, const RecuentoClases& recuento, uint32_t semilla) {

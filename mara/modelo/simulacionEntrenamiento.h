@@ -15,10 +15,13 @@
 #include "mara/modelo/geometriaCabeza.h"
 #include "mara/modeloMara.h"
 
-enum class ClaseSimulada { cerebro, parpadeo, movimientoOcular, musculo, canalMalo, corazon };
-constexpr int kClasesSimuladas = 6;
+// Brain components without alpha come last, so that every other class keeps
+// the seed it has always drawn from.
+enum class ClaseSimulada { cerebro, parpadeo, movimientoOcular, musculo, canalMalo, corazon, cerebroSinAlfa };
+constexpr int kClasesSimuladas = 7;
 
-// Training label of a class: 2 (kept) for brain, 1 (removed) otherwise.
+// Training label of a class: 2 (kept) for brain, with or without alpha, 1
+// (removed) otherwise.
 double etiquetaMara(ClaseSimulada clase);
 
 // The head model with its electrodes in the order of etiquetasLeadfield().

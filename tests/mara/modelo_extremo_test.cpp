@@ -1,6 +1,7 @@
 // End to end with the shipped model: a simulated 32-channel averaged branch
-// (cortical sources with alpha, a blink train and a muscle burst, mixed
-// through the head model) run through "aplicar MARA" in the window.
+// (cortical sources, half of them with little alpha, a blink train and a
+// muscle burst, mixed through the head model) run through "aplicar MARA" in
+// the window.
 #include <cmath>
 #include <cstdio>
 
@@ -38,15 +39,19 @@ Mezcla simular() {
     const arma::uvec filas = filasLeadfield(kEtiquetas);
     const auto T = static_cast<arma::uword>(P::duracion * P::frecuenciaMuestreo);
     Mezcla m;
-    // 30 cortical sources, each with an alpha rhythm on its 1/f background.
-    const ComponentesSimuladas cerebro = simularComponentes(cabeza(), ClaseSimulada::cerebro, 30, 4242);
+    // 30 cortical sources: 15 with an alpha rhythm, 15 without one, to which
+    // a trace of alpha (5–20 % of the background's standard deviation) is added.
+    const ComponentesSimuladas conAlfa = simularComponentes(cabeza(), ClaseSimulada::cerebro, 15, 4242);
+    const ComponentesSimuladas sinAlfa = simularComponentes(cabeza(), ClaseSimulada::cerebroSinAlfa, 15, 4343);
     AzarSimulacion azar(77);
-    arma::mat cursos = cerebro.cursos;
+    arma::mat cursos = sinAlfa.cursos;
     for (arma::uword k = 0; k < cursos.n_rows; ++k) {
         const double f = azar.uniforme(8.5, 12.5);
-        cursos.row(k) += azar.uniforme(0.5, 1.5) * ruidoBanda(azar, T, P::frecuenciaMuestreo, f - 0.75, f + 0.75);
+        cursos.row(k) += azar.uniforme(0.05, 0.2) * ruidoBanda(azar, T, P::frecuenciaMuestreo, f - 0.75, f + 0.75);
     }
-    m.cerebro = arma::mat(cerebro.mapas.rows(filas)) * cursos;
+    const arma::mat mapas = arma::join_rows(conAlfa.mapas, sinAlfa.mapas);
+    cursos = arma::join_cols(conAlfa.cursos, cursos);
+    m.cerebro = arma::mat(mapas.rows(filas)) * cursos;
     m.cerebro *= 10.0 / arma::stddev(arma::vectorise(m.cerebro));  // 10 µV RMS
 
     // Blinks: both eyes, vertical; 4 times the brain RMS at Fp1.
@@ -115,16 +120,18 @@ private slots:
             10.0 * std::log10(potenciaDe(m.datos.row(fp1), m.parpadeo) / potenciaDe(limpio.row(fp1), m.parpadeo));
         const double caidaMusculo =
             10.0 * std::log10(potenciaDe(m.datos.row(t7), m.musculo) / potenciaDe(limpio.row(t7), m.musculo));
-        double peor = 1.0;
-        for (arma::uword c = 0; c < 32; ++c) peor = std::min(peor, correlacion(limpio.row(c), m.cerebro.row(c)));
-        const double global = correlacion(arma::vectorise(limpio).t(), arma::vectorise(m.cerebro).t());
-        std::printf("  parpadeo en Fp1: -%.1f dB; musculo en T7: -%.1f dB; correlacion con el cerebro: %.3f "
+        arma::vec r(32);
+        for (arma::uword c = 0; c < 32; ++c) r(c) = correlacion(limpio.row(c), m.cerebro.row(c));
+        std::printf("  parpadeo en Fp1: -%.1f dB; musculo en T7: -%.1f dB; correlacion con el cerebro: media %.3f "
                     "(peor canal %.3f)\n",
-                    caidaParpadeo, caidaMusculo, global, peor);
+                    caidaParpadeo, caidaMusculo, arma::mean(r), r.min());
         QVERIFY(caidaParpadeo >= 10.0);
         QVERIFY(caidaMusculo >= 10.0);
-        QVERIFY(global >= 0.9);
-        QVERIFY(peor >= 0.9);
+        QVERIFY(arma::mean(r) >= 0.93);
+        // A brain component lost shows first on the channels under it: the
+        // model trained without no-alpha brain kept the mean at 0.97 here but
+        // let one channel fall to 0.81.
+        QVERIFY(r.min() >= 0.9);
     }
 };
 
