@@ -77,6 +77,7 @@ void ventanaEmergente::construir() {
     Estado& d = *d_;
     d.titulo = new QLabel(QStringLiteral("No hay ninguna rama que analizar"), this);
     d.titulo->setObjectName(QStringLiteral("tituloAnalisis"));
+    d.titulo->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     QFont f = d.titulo->font();
     f.setBold(true);
     d.titulo->setFont(f);
@@ -109,7 +110,8 @@ void ventanaEmergente::construir() {
     QPushButton* bMapa = boton("exportarMapaPNG", QStringLiteral("Exportar mapa (PNG)"));
     ui->gridLayout->addLayout(izquierda, 1, 0, 2, 1);
 
-    // Centre: the spectrum and the cursor readout, the band table below.
+    // Centre: the spectrum and the cursor readout; the band table below it
+    // and the map, as wide as both, so that its ten columns show whole.
     auto* centro = new QVBoxLayout();
     // One chart for the window's life: a new spectrum replaces the points of
     // its series, a new choice of channels shows or hides them.
@@ -136,15 +138,17 @@ void ventanaEmergente::construir() {
     d.avisoEspectro->setWordWrap(true);
     d.avisoEspectro->hide();
     centro->addWidget(d.avisoEspectro);
+    ui->gridLayout->addLayout(centro, 1, 1);
     d.tabla = new QTableWidget(this);
     d.tabla->setObjectName(QStringLiteral("tablaBandas"));
     d.tabla->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Columns sized once per filling: ResizeToContents would measure every
     // cell again on each change.
     d.tabla->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    centro->addWidget(d.tabla, 2);
-    ui->gridLayout->addLayout(centro, 1, 1, 2, 1);
+    ui->gridLayout->addWidget(d.tabla, 2, 1, 1, 2);
     ui->gridLayout->setColumnStretch(1, 3);
+    ui->gridLayout->setRowStretch(1, 3);
+    ui->gridLayout->setRowStretch(2, 2);
 
     // Right: the scalp map of one band.
     auto* derecha = new QVBoxLayout();
@@ -164,9 +168,9 @@ void ventanaEmergente::construir() {
     d.avisoMapa->setObjectName(QStringLiteral("avisoMapa"));
     d.avisoMapa->setWordWrap(true);
     derecha->addWidget(d.avisoMapa);
-    ui->gridLayout->addLayout(derecha, 1, 2, 2, 1);
+    ui->gridLayout->addLayout(derecha, 1, 2);
     ui->gridLayout->setColumnStretch(2, 2);
-    resize(1180, 680);
+    resize(1360, 860);
 
     connect(d.canales, &QListWidget::itemSelectionChanged, this, &ventanaEmergente::dibujarEspectro);
     connect(d.segmento, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &ventanaEmergente::recalcular);
@@ -324,7 +328,7 @@ void ventanaEmergente::prepararSeries() {
     Estado& d = *d_;
     const EspectroPotencia& e = *d.espectro;
     QChart* grafico = d.vista->chart();
-    grafico->setTitle(QStringLiteral("Densidad espectral de potencia (Welch, segmento de %1 muestras)").arg(e.muestrasSegmento));
+    grafico->setTitle(QStringLiteral("Espectro de Welch, segmentos de %1 muestras").arg(e.muestrasSegmento));
     const auto canales = static_cast<size_t>(e.densidad.n_rows);
     if (d.series.size() != canales) {
         grafico->removeAllSeries();

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
                                         std::string(ONDELAR_RAIZ "/../shared/data/p300_8ch.ced"));
         ventanaEmergente v;
         v.analizar(p300, QStringLiteral("eeg 1-1"), [&p300] { return &p300; });
-        v.resize(1180, 680);
+        v.resize(1360, 860);
         v.show();
         return v.grab().save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
     }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     double mejorVentana = 1e300, cpuVentana = 1e300;
     for (int r = 0; r < 3; ++r) {
         ventanaEmergente v;
-        v.resize(1180, 680);
+        v.resize(1360, 860);
         const auto t0 = std::chrono::steady_clock::now();
         const double c0 = cpu();
         v.mostrar(eeg, QStringLiteral("eeg 1-1"), espectro, [&eeg] { return &eeg; });
