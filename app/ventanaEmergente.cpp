@@ -214,7 +214,10 @@ void ventanaEmergente::mostrar(const EEG& eeg, const QString& nombre, EspectroPo
         d.canales->setUpdatesEnabled(true);
     }
     const QSignalBlocker bloqueoSegmento(d.segmento);
-    d.segmento->setValue(static_cast<double>(espectro.muestrasSegmento) / d.frecuencia);
+    // A branch shorter than one segment was analysed in one piece; the
+    // control keeps the length asked for.
+    const arma::uword L = espectro.segmentoAcortado ? muestrasSegmento(d.frecuencia) : espectro.muestrasSegmento;
+    d.segmento->setValue(static_cast<double>(L) / d.frecuencia);
     d.bandas = potenciaBandas(espectro);
     d.espectro = std::move(espectro);
     prepararSeries();
@@ -263,20 +266,25 @@ void ventanaEmergente::recalcular() {
             QStringLiteral("La rama analizada ya no está en el almacén: no se puede recalcular el espectro."));
         return;
     }
+    std::optional<EspectroPotencia> nuevo;
+    std::optional<TablaBandas> bandas;
+    QString fallo;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         OpcionesEspectro o;
         o.segundosSegmento = d.segmento->value();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        EspectroPotencia e = calcularEspectro(rama->datos(), d.frecuencia, o);
-        QApplication::restoreOverrideCursor();
-        d.bandas = potenciaBandas(e);
-        d.espectro = std::move(e);
+        nuevo = calcularEspectro(rama->datos(), d.frecuencia, o);
+        bandas = potenciaBandas(*nuevo);
     } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1")
-                                        .arg(QString::fromUtf8(e.what())));
+        fallo = QString::fromUtf8(e.what());
+    }
+    QApplication::restoreOverrideCursor();
+    if (!bandas) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1").arg(fallo));
         return;
     }
+    d.espectro = std::move(nuevo);
+    d.bandas = std::move(bandas);
     prepararSeries();
     rellenarTabla();
     dibujarEspectro();
