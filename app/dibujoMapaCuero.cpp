@@ -14,7 +14,7 @@ namespace {
 constexpr std::array<std::array<int, 3>, 5> escala = {
     {{68, 1, 84}, {59, 82, 139}, {33, 145, 140}, {94, 201, 98}, {253, 231, 37}}};
 
-constexpr double anchoBarra = 0.16;  // fraction of the width kept for the colour bar
+constexpr double anchoBarra = 0.22;  // fraction of the width kept for the colour bar
 
 }  // namespace
 
@@ -90,7 +90,18 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
     const double medioPaso = rejilla_.lado > 1 ? radio / static_cast<double>(rejilla_.lado - 1) : 0.0;
     const QPointF esquina = posicion({-radio - medioPaso, radio + medioPaso}, area);
     const QPointF opuesta = posicion({radio + medioPaso, -radio - medioPaso}, area);
-    p.drawImage(QRectF(esquina, opuesta), colores_);
+    // Clipped to the grid's circle, so the map ends in a smooth edge rather
+    // than in the steps of its pixels.
+    {
+        const QPointF centroRejilla = posicion({0.0, 0.0}, area);
+        const double radioPx = posicion({radio, 0.0}, area).x() - centroRejilla.x();
+        QPainterPath borde;
+        borde.addEllipse(centroRejilla, radioPx, radioPx);
+        p.save();
+        p.setClipPath(borde);
+        p.drawImage(QRectF(esquina, opuesta), colores_);
+        p.restore();
+    }
 
     // Head outline (the ear-nose circle), nose and ears.
     const QPointF centro = posicion({0.0, 0.0}, area);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -32,7 +33,7 @@
 using namespace QtCharts;
 
 struct ventanaEmergente::Estado {
-    arma::mat datos;
+    FuenteRama fuente;
     double frecuencia = 0.0;
     std::vector<std::string> etiquetas;
     std::optional<EspectroPotencia> espectro;
@@ -45,6 +46,9 @@ struct ventanaEmergente::Estado {
     QListWidget* canales = nullptr;
     QDoubleSpinBox* segmento = nullptr;
     QChartView* vista = nullptr;
+    QValueAxis* ejeX = nullptr;
+    QValueAxis* ejeY = nullptr;
+    std::vector<QLineSeries*> series;  // one per channel, hidden when not chosen
     QLabel* lectura = nullptr;
     QTableWidget* tabla = nullptr;
     QComboBox* banda = nullptr;
@@ -73,6 +77,7 @@ void ventanaEmergente::construir() {
     Estado& d = *d_;
     d.titulo = new QLabel(QStringLiteral("No hay ninguna rama que analizar"), this);
     d.titulo->setObjectName(QStringLiteral("tituloAnalisis"));
+    d.titulo->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     QFont f = d.titulo->font();
     f.setBold(true);
     d.titulo->setFont(f);
@@ -105,9 +110,20 @@ void ventanaEmergente::construir() {
     QPushButton* bMapa = boton("exportarMapaPNG", QStringLiteral("Exportar mapa (PNG)"));
     ui->gridLayout->addLayout(izquierda, 1, 0, 2, 1);
 
-    // Centre: the spectrum and the cursor readout, the band table below.
+    // Centre: the spectrum and the cursor readout; the band table below it
+    // and the map, as wide as both, so that its ten columns show whole.
     auto* centro = new QVBoxLayout();
-    d.vista = new QChartView(new QChart(), this);
+    // One chart for the window's life: a new spectrum replaces the points of
+    // its series, a new choice of channels shows or hides them.
+    auto* grafico = new QChart();
+    d.ejeX = new QValueAxis(grafico);
+    d.ejeX->setTitleText(QStringLiteral("frecuencia (Hz)"));
+    d.ejeY = new QValueAxis(grafico);
+    d.ejeY->setTitleText(QStringLiteral("potencia (dB, 10·log10 µV²/Hz)"));
+    grafico->addAxis(d.ejeX, Qt::AlignBottom);
+    grafico->addAxis(d.ejeY, Qt::AlignLeft);
+    grafico->legend()->setAlignment(Qt::AlignRight);
+    d.vista = new QChartView(grafico, this);
     d.vista->setObjectName(QStringLiteral("vistaEspectro"));
     d.vista->setRenderHint(QPainter::Antialiasing);
     d.vista->setMinimumSize(420, 280);
@@ -122,13 +138,17 @@ void ventanaEmergente::construir() {
     d.avisoEspectro->setWordWrap(true);
     d.avisoEspectro->hide();
     centro->addWidget(d.avisoEspectro);
+    ui->gridLayout->addLayout(centro, 1, 1);
     d.tabla = new QTableWidget(this);
     d.tabla->setObjectName(QStringLiteral("tablaBandas"));
     d.tabla->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    d.tabla->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    centro->addWidget(d.tabla, 2);
-    ui->gridLayout->addLayout(centro, 1, 1, 2, 1);
+    // Columns sized once per filling: ResizeToContents would measure every
+    // cell again on each change.
+    d.tabla->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui->gridLayout->addWidget(d.tabla, 2, 1, 1, 2);
     ui->gridLayout->setColumnStretch(1, 3);
+    ui->gridLayout->setRowStretch(1, 3);
+    ui->gridLayout->setRowStretch(2, 2);
 
     // Right: the scalp map of one band.
     auto* derecha = new QVBoxLayout();
@@ -148,9 +168,9 @@ void ventanaEmergente::construir() {
     d.avisoMapa->setObjectName(QStringLiteral("avisoMapa"));
     d.avisoMapa->setWordWrap(true);
     derecha->addWidget(d.avisoMapa);
-    ui->gridLayout->addLayout(derecha, 1, 2, 2, 1);
+    ui->gridLayout->addLayout(derecha, 1, 2);
     ui->gridLayout->setColumnStretch(2, 2);
-    resize(1180, 680);
+    resize(1360, 860);
 
     connect(d.canales, &QListWidget::itemSelectionChanged, this, &ventanaEmergente::dibujarEspectro);
     connect(d.segmento, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &ventanaEmergente::recalcular);
@@ -171,72 +191,101 @@ void ventanaEmergente::construir() {
     });
 }
 
-void ventanaEmergente::analizar(const EEG& eeg, const QString& nombre) {
+void ventanaEmergente::analizar(const EEG& eeg, const QString& nombre, FuenteRama fuente) {
+    mostrar(eeg, nombre, calcularEspectro(eeg.datos(), eeg.frecuenciaMuestreo), std::move(fuente));
+}
+
+void ventanaEmergente::mostrar(const EEG& eeg, const QString& nombre, EspectroPotencia espectro, FuenteRama fuente) {
     Estado& d = *d_;
-    d.datos = eeg.datos();
+    d.fuente = std::move(fuente);
     d.frecuencia = eeg.frecuenciaMuestreo;
     d.etiquetas = etiquetasCanales(eeg);
     d.titulo->setText(nombre);
+    prepararMapa(eeg);
 
-    // Channels with a position go on the map; the interpolation is prepared
-    // once per window, each band then costs one product.
-    std::vector<std::array<double, 3>> posiciones;
-    d.conPosicion.clear();
-    d.interpolacion.reset();
-    for (arma::uword c = 0; c < d.datos.n_rows; ++c)
-        if (eeg.canales && c < eeg.canales->size() && (*eeg.canales)[c].localizacion) {
-            posiciones.push_back(*(*eeg.canales)[c].localizacion);
-            d.conPosicion.push_back(c);
-        }
-    const auto sinPosicion = static_cast<int>(d.datos.n_rows - d.conPosicion.size());
-    if (d.conPosicion.size() < 4) {
-        d.avisoMapa->setText(QStringLiteral("No hay mapa: hacen falta al menos 4 canales con posición y esta rama tiene %1.")
-                                 .arg(d.conPosicion.size()));
-        d.mapa->hide();
-    } else {
-        try {
-            d.interpolacion = std::make_unique<InterpolacionMapa>(posiciones, ladoMapa);
-            d.avisoMapa->setText(sinPosicion == 0 ? QStringLiteral("Interpolación por distancia inversa.")
-                                                  : QStringLiteral("%1 canales sin posición no aparecen en el mapa.")
-                                                        .arg(sinPosicion));
-            d.mapa->show();
-        } catch (const std::invalid_argument&) {
-            d.avisoMapa->setText(QStringLiteral("No hay mapa: las posiciones de los canales no permiten interpolar."));
-            d.mapa->hide();
-        }
+    {
+        const QSignalBlocker bloqueo(d.canales);
+        d.canales->setUpdatesEnabled(false);
+        d.canales->clear();
+        QStringList etiquetas;
+        for (const std::string& e : d.etiquetas) etiquetas << QString::fromStdString(e);
+        d.canales->addItems(etiquetas);
+        d.canales->selectAll();
+        d.canales->setUpdatesEnabled(true);
     }
-
-    const QSignalBlocker bloqueo(d.canales);
-    d.canales->clear();
-    for (const std::string& e : d.etiquetas) d.canales->addItem(QString::fromStdString(e));
-    for (int i = 0; i < d.canales->count(); ++i) d.canales->item(i)->setSelected(true);
-
-    const arma::uword L = muestrasSegmento(d.frecuencia);
     const QSignalBlocker bloqueoSegmento(d.segmento);
+    // A branch shorter than one segment was analysed in one piece; the
+    // control keeps the length asked for.
+    const arma::uword L = espectro.segmentoAcortado ? muestrasSegmento(d.frecuencia) : espectro.muestrasSegmento;
     d.segmento->setValue(static_cast<double>(L) / d.frecuencia);
-    d.espectro.reset();
-    d.bandas.reset();
-    OpcionesEspectro o;
-    d.espectro = calcularEspectro(d.datos, d.frecuencia, o);
-    d.bandas = potenciaBandas(*d.espectro);
+    d.bandas = potenciaBandas(espectro);
+    d.espectro = std::move(espectro);
+    prepararSeries();
     rellenarTabla();
     dibujarEspectro();
 }
 
+void ventanaEmergente::prepararMapa(const EEG& eeg) {
+    // Channels with a position go on the map; the interpolation is prepared
+    // once per branch, each band then costs one product.
+    Estado& d = *d_;
+    std::vector<std::array<double, 3>> posiciones;
+    d.conPosicion.clear();
+    d.interpolacion.reset();
+    const arma::uword canales = d.etiquetas.size();
+    for (arma::uword c = 0; c < canales; ++c)
+        if (eeg.canales && c < eeg.canales->size() && (*eeg.canales)[c].localizacion) {
+            posiciones.push_back(*(*eeg.canales)[c].localizacion);
+            d.conPosicion.push_back(c);
+        }
+    const auto sinPosicion = static_cast<int>(canales - d.conPosicion.size());
+    if (d.conPosicion.size() < 4) {
+        d.avisoMapa->setText(QStringLiteral("No hay mapa: hacen falta al menos 4 canales con posición y esta rama tiene %1.")
+                                 .arg(d.conPosicion.size()));
+        d.mapa->hide();
+        return;
+    }
+    try {
+        d.interpolacion = std::make_unique<InterpolacionMapa>(posiciones, ladoMapa);
+        d.avisoMapa->setText(sinPosicion == 0 ? QStringLiteral("Interpolación por distancia inversa.")
+                                              : QStringLiteral("%1 canales sin posición no aparecen en el mapa.")
+                                                    .arg(sinPosicion));
+        d.mapa->show();
+    } catch (const std::invalid_argument&) {
+        d.avisoMapa->setText(QStringLiteral("No hay mapa: las posiciones de los canales no permiten interpolar."));
+        d.mapa->hide();
+    }
+}
+
 void ventanaEmergente::recalcular() {
     Estado& d = *d_;
-    if (d.datos.is_empty()) return;
+    if (!d.espectro) return;
+    const EEG* rama = d.fuente ? d.fuente() : nullptr;
+    if (!rama) {
+        interaccion::mostrarMensaje(
+            QStringLiteral("La rama analizada ya no está en el almacén: no se puede recalcular el espectro."));
+        return;
+    }
+    std::optional<EspectroPotencia> nuevo;
+    std::optional<TablaBandas> bandas;
+    QString fallo;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         OpcionesEspectro o;
         o.segundosSegmento = d.segmento->value();
-        EspectroPotencia e = calcularEspectro(d.datos, d.frecuencia, o);
-        d.bandas = potenciaBandas(e);
-        d.espectro = std::move(e);
+        nuevo = calcularEspectro(rama->datos(), d.frecuencia, o);
+        bandas = potenciaBandas(*nuevo);
     } catch (const std::exception& e) {
-        interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1")
-                                        .arg(QString::fromUtf8(e.what())));
+        fallo = QString::fromUtf8(e.what());
+    }
+    QApplication::restoreOverrideCursor();
+    if (!bandas) {
+        interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1").arg(fallo));
         return;
     }
+    d.espectro = std::move(nuevo);
+    d.bandas = std::move(bandas);
+    prepararSeries();
     rellenarTabla();
     dibujarEspectro();
 }
@@ -247,6 +296,8 @@ void ventanaEmergente::rellenarTabla() {
     d.avisoEspectro->setVisible(d.espectro->segmentoAcortado);
     d.avisoEspectro->setText(QString::fromStdString("Aviso: " + d.espectro->aviso));
 
+    // Filled in one go: no repaint or relayout per cell.
+    d.tabla->setUpdatesEnabled(false);
     d.tabla->clear();
     d.tabla->setRowCount(static_cast<int>(t.absoluta.n_rows));
     d.tabla->setColumnCount(static_cast<int>(2 * t.bandas.size()));
@@ -263,6 +314,8 @@ void ventanaEmergente::rellenarTabla() {
             d.tabla->setItem(c, j, new QTableWidgetItem(QString::number(t.absoluta(c, j), 'g', 4)));
             d.tabla->setItem(c, nb + j, new QTableWidgetItem(QString::number(100.0 * t.relativa(c, j), 'f', 1)));
         }
+    d.tabla->resizeColumnsToContents();
+    d.tabla->setUpdatesEnabled(true);
 
     const QString previa = d.banda->currentText();
     const QSignalBlocker bloqueo(d.banda);
@@ -277,43 +330,56 @@ void ventanaEmergente::rellenarTabla() {
     dibujarMapa();
 }
 
+void ventanaEmergente::prepararSeries() {
+    // The points of every channel in dB, each series' whole list replaced at
+    // once: appending point by point would update the chart per point.
+    Estado& d = *d_;
+    const EspectroPotencia& e = *d.espectro;
+    QChart* grafico = d.vista->chart();
+    grafico->setTitle(QStringLiteral("Espectro de Welch, segmentos de %1 muestras").arg(e.muestrasSegmento));
+    const auto canales = static_cast<size_t>(e.densidad.n_rows);
+    if (d.series.size() != canales) {
+        grafico->removeAllSeries();
+        d.series.clear();
+        for (size_t c = 0; c < canales; ++c) {
+            auto* serie = new QLineSeries();
+            grafico->addSeries(serie);
+            serie->attachAxis(d.ejeX);
+            serie->attachAxis(d.ejeY);
+            d.series.push_back(serie);
+        }
+    }
+    QVector<QPointF> puntos(static_cast<int>(e.frecuencias.n_elem));
+    for (size_t c = 0; c < canales; ++c) {
+        for (arma::uword k = 0; k < e.frecuencias.n_elem; ++k)
+            puntos[int(k)] = QPointF(e.frecuencias[k], decibelios(e.densidad(c, k)));
+        if (c < d.etiquetas.size()) d.series[c]->setName(QString::fromStdString(d.etiquetas[c]));
+        d.series[c]->replace(puntos);
+    }
+    d.ejeX->setRange(0.0, e.frecuencias.back());
+}
+
 void ventanaEmergente::dibujarEspectro() {
     Estado& d = *d_;
     if (!d.espectro) return;
     const EspectroPotencia& e = *d.espectro;
-    auto* grafico = new QChart();
-    grafico->setTitle(QStringLiteral("Densidad espectral de potencia (Welch, segmento de %1 muestras)").arg(e.muestrasSegmento));
-    auto* ejeX = new QValueAxis();
-    ejeX->setTitleText(QStringLiteral("frecuencia (Hz)"));
-    ejeX->setRange(0.0, e.frecuencias.back());
-    auto* ejeY = new QValueAxis();
-    ejeY->setTitleText(QStringLiteral("potencia (dB, 10·log10 µV²/Hz)"));
-    grafico->addAxis(ejeX, Qt::AlignBottom);
-    grafico->addAxis(ejeY, Qt::AlignLeft);
     double minimo = arma::datum::inf, maximo = -arma::datum::inf;
     int elegidos = 0;
-    for (int c = 0; c < d.canales->count(); ++c) {
-        if (!d.canales->item(c)->isSelected()) continue;
-        QVector<QPointF> puntos(static_cast<int>(e.frecuencias.n_elem));
-        for (arma::uword k = 0; k < e.frecuencias.n_elem; ++k) {
-            const double y = decibelios(e.densidad(c, k));
-            puntos[int(k)] = QPointF(e.frecuencias[k], y);
-            if (k > 0) minimo = std::min(minimo, y), maximo = std::max(maximo, y);
-        }
-        auto* serie = new QLineSeries();
-        serie->setName(d.canales->item(c)->text());
-        serie->replace(puntos);
-        grafico->addSeries(serie);
-        serie->attachAxis(ejeX);
-        serie->attachAxis(ejeY);
+    for (size_t c = 0; c < d.series.size(); ++c) {
+        const bool elegido = d.canales->item(static_cast<int>(c))->isSelected();
+        d.series[c]->setVisible(elegido);
+        if (!elegido) continue;
         ++elegidos;
+        // DC is left out of the range: the mean removed leaves it near zero power.
+        for (arma::uword k = 1; k < e.frecuencias.n_elem; ++k) {
+            const double y = decibelios(e.densidad(c, k));
+            minimo = std::min(minimo, y);
+            maximo = std::max(maximo, y);
+        }
     }
-    if (elegidos > 0 && std::isfinite(minimo)) ejeY->setRange(std::floor(minimo / 10) * 10, std::ceil(maximo / 10) * 10);
-    grafico->legend()->setVisible(elegidos > 0 && elegidos <= 16);
-    grafico->legend()->setAlignment(Qt::AlignRight);
-    QChart* anterior = d.vista->chart();
-    d.vista->setChart(grafico);
-    delete anterior;
+    if (elegidos > 0 && std::isfinite(minimo) && std::isfinite(maximo))
+        d.ejeY->setRange(std::floor(minimo / 10) * 10, std::max(std::ceil(maximo / 10) * 10, std::floor(minimo / 10) * 10 + 10));
+    d.vista->chart()->legend()->setVisible(elegidos > 0 && elegidos <= 16);
 }
 
 void ventanaEmergente::dibujarMapa() {

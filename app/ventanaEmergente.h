@@ -2,9 +2,10 @@
 // The frequency-analysis window: the Welch spectrum of one branch (plot with
 // a channel list, a cursor readout and the segment length), its band powers
 // per channel, and a scalp map of one band. Everything is computed by the
-// core (frecuencial/); the window keeps its own copy of the branch's samples,
-// so a branch deleted from the store later does not affect it.
+// core (frecuencial/). The window copies no samples: it reads the branch in
+// place, through a FuenteRama, again only when the segment length changes.
 
+#include <functional>
 #include <memory>
 
 #include <QString>
@@ -18,6 +19,9 @@ class ventanaEmergente;
 struct EspectroPotencia;
 struct TablaBandas;
 
+// The analysed branch as it is now, or null once it has left the store.
+using FuenteRama = std::function<const EEG*()>;
+
 class ventanaEmergente : public QWidget {
     Q_OBJECT
 
@@ -25,9 +29,14 @@ public:
     explicit ventanaEmergente(QWidget* parent = nullptr);
     ~ventanaEmergente() override;
 
-    // Analyses `eeg`, named `nombre` ("eeg 1-3 …") in the title of the contents.
-    // Throws std::exception (from the core) when the branch cannot be analysed.
-    void analizar(const EEG& eeg, const QString& nombre);
+    // Analyses `eeg`, named `nombre` ("eeg 1-3 …") in the title of the
+    // contents, with the default segment length. `fuente` gives the branch
+    // again for another segment length; null or returning null, the spectrum
+    // shown stays and a new length is refused. Throws std::exception (from
+    // the core) when the branch cannot be analysed.
+    void analizar(const EEG& eeg, const QString& nombre, FuenteRama fuente);
+    // The same with the spectrum of `eeg` already computed (on a worker).
+    void mostrar(const EEG& eeg, const QString& nombre, EspectroPotencia espectro, FuenteRama fuente);
 
     // Exports; false (with a message to the user) when writing fails.
     bool exportarEspectro(const QString& ruta);
@@ -52,4 +61,6 @@ private:
     std::unique_ptr<Estado> d_;
     void construir();
     void rellenarTabla();
+    void prepararMapa(const EEG& eeg);
+    void prepararSeries();
 };

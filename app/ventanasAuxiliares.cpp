@@ -1,8 +1,12 @@
 #include "app/Ondelar.h"
 
+#include <optional>
+
+#include <QPointer>
 #include <QTextEdit>
 
 #include "app/ventanaEmergente.h"
+#include "frecuencial/welch.h"
 #include "ui_Ondelar.h"
 
 void Ondelar::lanzarAnalisisFrecuencial() {
@@ -10,11 +14,26 @@ void Ondelar::lanzarAnalisisFrecuencial() {
     auto* ventana = new ventanaEmergente();
     // A closed window is never shown again; release it instead of keeping it for the run.
     ventana->setAttribute(Qt::WA_DeleteOnClose);
-    const int archivo = ui->indiceArchivoEEG->currentIndex();
-    const int rama = ui->indiceProcesado->currentIndex();
-    if (archivosEEG.nombraRama(archivo, rama)) {
+    if (const auto elegida = seleccion()) {
+        const auto [archivo, indice] = *elegida;
+        const EEG* rama = &archivosEEG.rama(archivo, indice);
         try {
-            ventana->analizar(eegSeleccionado(), QString::fromStdString(archivosEEG.descripcion(archivo, rama)));
+            // The spectrum is computed on the worker, which reads the stored
+            // branch in place (the store cannot change meanwhile); the window
+            // finds the branch again only while it stays in the store.
+            std::optional<EspectroPotencia> espectro;
+            const bool hecho = enSegundoPlano(QStringLiteral("Análisis frecuencial"), [&](const Avance& avance) {
+                espectro = calcularEspectro(rama->datos(), rama->frecuenciaMuestreo, {}, avance);
+            });
+            if (!hecho || !espectro) {
+                delete ventana;
+                return;
+            }
+            const QPointer<Ondelar> principal(this);
+            ventana->mostrar(*rama, QString::fromStdString(archivosEEG.descripcion(archivo, indice)), std::move(*espectro),
+                             [principal, rama]() -> const EEG* {
+                                 return principal && principal->archivosEEG.posicion(rama) ? rama : nullptr;
+                             });
         } catch (const std::exception& e) {
             pausaDebug(std::string("No se pudo analizar la rama seleccionada: ") + e.what());
         }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/codigosSalida.h"
 #include "cli/pasos.h"
 #include "frecuencial/bandas.h"
 #include "frecuencial/csvDensidad.h"
@@ -33,10 +34,6 @@ const char* const AYUDA_ESPECTRO =
     "      --out espectro.csv --bandas bandas.csv\n";
 
 namespace {
-
-struct ErrorUso : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 struct ArgumentosEspectro {
     std::string registro;
@@ -156,32 +153,15 @@ int ejecutar(const ArgumentosEspectro& a) {
     return 0;
 }
 
-void error(const std::string& texto) {
-    std::cout.flush();
-    std::cerr << "ondelar-cli: error: " << texto << std::endl;
-}
-
 }  // namespace
 
 int ordenEspectro(int argc, char** argv) {
-    try {
+    return ejecutarConCodigos([&] {
         const ArgumentosEspectro a = interpretar(argc, argv);
         if (a.detalle)
             fijarSumideroDiagnostico([](const std::string& linea) { std::cerr << linea << std::endl; });
         else
             fijarSumideroDiagnostico(nullptr);
         return ejecutar(a);
-    } catch (const ErrorUso& e) {
-        error(e.what());
-        return 2;
-    } catch (const std::bad_alloc&) {
-        error("no hay memoria suficiente");
-        return 1;
-    } catch (const std::exception& e) {
-        error(e.what());
-        return 1;
-    } catch (...) {
-        error("error inesperado");
-        return 1;
-    }
+    });
 }

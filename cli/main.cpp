@@ -14,6 +14,7 @@
 
 #include "cli/analisisFrecuencial.h"
 #include "cli/barraProgreso.h"
+#include "cli/codigosSalida.h"
 #include "cli/informe.h"
 #include "cli/pasos.h"
 #include "ondelar_version.h"
@@ -85,10 +86,6 @@ const char* const AYUDA =
     "Ejemplo (filtro pasa banda de 1 a 40 Hz, promedio de los eventos 1.1, GDF):\n"
     "  ondelar-cli run p300_8ch.gdf --ced p300_8ch.ced --step filtro:BANDPASS,1,40,60 \\\n"
     "      --step promediado:1.1,100,600 --out promedio.gdf\n";
-
-struct ErrorUso : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 struct Argumentos {
     std::string orden;
@@ -234,11 +231,6 @@ int ejecutar(const Argumentos& a) {
     return 0;
 }
 
-void error(const std::string& texto) {
-    std::cout.flush();
-    std::cerr << "ondelar-cli: error: " << texto << std::endl;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -254,25 +246,10 @@ int main(int argc, char** argv) {
         }
     }
     if (argc >= 2 && std::string(argv[1]) == "espectro") return ordenEspectro(argc, argv);
-    try {
+    return ejecutarConCodigos([&] {
         const Argumentos a = interpretar(argc, argv);
         dirigirDiagnosticos(a.detalle);
         instalarInterrupcion();
         return ejecutar(a);
-    } catch (const Cancelado&) {
-        error("interrumpido por una señal; no se ha escrito ningún archivo de salida");
-        return 130;
-    } catch (const ErrorUso& e) {
-        error(e.what());
-        return 2;
-    } catch (const std::bad_alloc&) {
-        error("no hay memoria suficiente");
-        return 1;
-    } catch (const std::exception& e) {
-        error(e.what());
-        return 1;
-    } catch (...) {
-        error("error inesperado");
-        return 1;
-    }
+    });
 }

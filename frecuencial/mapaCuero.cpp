@@ -62,26 +62,28 @@ InterpolacionMapa::InterpolacionMapa(const std::vector<std::array<double, 3>>& p
         for (arma::uword fila = 0; fila < lado; ++fila)
             if (std::hypot(rejilla_.u(col), rejilla_.v(fila)) <= rejilla_.radio) indices.push_back(col * lado + fila);
     dentro_ = arma::uvec(indices);
-    pesos_.set_size(dentro_.n_elem, C);
-    for (arma::uword k = 0; k < dentro_.n_elem; ++k) {
-        const arma::uword col = dentro_[k] / lado, fila = dentro_[k] % lado;
-        pesos_.row(k) = pesosEn(desproyectar(rejilla_.u(col), rejilla_.v(fila)));
-    }
+    arma::mat puntos(3, dentro_.n_elem);
+    for (arma::uword k = 0; k < dentro_.n_elem; ++k)
+        puntos.col(k) = desproyectar(rejilla_.u(dentro_[k] / lado), rejilla_.v(dentro_[k] % lado));
+    pesos_ = pesosEntre(puntos);
 }
 
-arma::rowvec InterpolacionMapa::pesosEn(const arma::vec3& p) const {
-    const arma::uword C = unitarios_.n_cols;
-    arma::rowvec w(C);
-    for (arma::uword i = 0; i < C; ++i) {
-        const double d = std::acos(std::clamp(arma::dot(p, unitarios_.col(i)), -1.0, 1.0));
-        if (d < 1e-9) {  // on an electrode: its own value
-            w.zeros();
-            w[i] = 1.0;
-            return w;
-        }
-        w[i] = 1.0 / (d * d);
+// One row of normalised weights per column of `puntos` (unit vectors): the
+// angles to every electrode come from one product, so the whole grid is
+// weighted at once.
+arma::mat InterpolacionMapa::pesosEntre(const arma::mat& puntos) const {
+    arma::mat d = arma::acos(arma::clamp(puntos.t() * unitarios_, -1.0, 1.0));
+    arma::mat w = 1.0 / arma::square(d);
+    // A point on an electrode takes that electrode's own value (the first
+    // one's, should two electrodes share the point: hence the reverse order).
+    const arma::uvec encima = arma::find(d < 1e-9);
+    for (arma::uword k = encima.n_elem; k-- > 0;) {
+        const arma::uword fila = encima[k] % d.n_rows, electrodo = encima[k] / d.n_rows;
+        w.row(fila).zeros();
+        w(fila, electrodo) = 1.0;
     }
-    return w / arma::accu(w);
+    w.each_col() /= arma::sum(w, 1);
+    return w;
 }
 
 arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
@@ -97,5 +99,5 @@ arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
 double InterpolacionMapa::valorEn(const arma::vec& valores, const std::array<double, 3>& xyz) const {
     if (valores.n_elem != unitarios_.n_cols)
         throw std::invalid_argument("InterpolacionMapa::valorEn: número de valores distinto del de electrodos");
-    return arma::dot(pesosEn(unitario(xyz)), valores);
+    return arma::as_scalar(pesosEntre(arma::mat(unitario(xyz))) * valores);
 }

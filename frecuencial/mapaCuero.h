@@ -61,7 +61,7 @@ public:
     const std::vector<PuntoPlano>& electrodos() const { return plano_; }
 
 private:
-    arma::rowvec pesosEn(const arma::vec3& punto) const;  // normalised weights of one point
+    arma::mat pesosEntre(const arma::mat& puntos) const;  // 3 x n unit vectors -> n x electrodes
 
     arma::mat unitarios_;     // 3 x electrodes, unit vectors
     arma::mat pesos_;         // grid points inside the circle x electrodes, rows summing to 1

@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
 
 #include "app/dibujoMapaCuero.h"
 #include "app/ventanaEmergente.h"
@@ -21,6 +23,7 @@
 #include "tests/comun/ventanaPrueba.h"
 
 using namespace prueba;
+using namespace QtCharts;
 
 namespace {
 
@@ -93,6 +96,38 @@ private slots:
         QVERIFY(b.open(QIODevice::ReadOnly));
         QVERIFY(b.readLine().startsWith("canal,delta,theta,alfa,beta,gamma,delta_relativa"));
         QVERIFY(!QImage(carpeta + "/mapa.png").isNull());
+    }
+
+    void ramaBorradaNoSeRecalculaYElEspectroSeQueda() {
+        // The window reads the stored branch in place: once the branch has
+        // left the store, a new segment length is refused, not read from
+        // freed memory.
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->anadirRama(clonarEEG(f->eegSeleccionado()));
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        f->borrarDatosSeleccionados();
+        QCOMPARE(f->archivosEEG.numeroRamas(0), 1);
+        hijo<QDoubleSpinBox>(v, "segmentoSegundos")->setValue(1.0);
+        QCOMPARE(f.mensajes.size(), 1);
+        QVERIFY(f.mensajes.front().contains("ya no está"));
+        QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(512));
+    }
+
+    void canalesNoElegidosNoSeDibujan() {
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        const QList<QAbstractSeries*> series = hijo<QChartView>(v, "vistaEspectro")->chart()->series();
+        QCOMPARE(series.size(), 8);
+        hijo<QListWidget>(v, "listaCanales")->item(3)->setSelected(false);
+        for (int c = 0; c < 8; ++c) QCOMPARE(series[c]->isVisible(), c != 3);
+        // Every point of a series is the density in dB at its bin.
+        const auto* pz = static_cast<QLineSeries*>(series[3]);
+        QCOMPARE(pz->count(), 257);
+        QCOMPARE(pz->at(20).y(), 10.0 * std::log10(v->espectro()->densidad(3, 20)));
     }
 
     void sinCuatroPosicionesElMapaEsUnaFrase() {

@@ -107,6 +107,22 @@ TEST(EspectroWelch, ProgressReporterLeavesResultUnchanged) {
     EXPECT_TRUE(arma::approx_equal(con.densidad, sin.densidad, "absdiff", 0.0));
 }
 
+TEST(EspectroWelch, EveryChannelOfAPartialBlockIsItsOwnRow) {
+    // Channels are read in blocks of eight; 11 rows leave a block of three.
+    // Each row must equal the density of that channel alone.
+    arma::arma_rng::set_seed(7);
+    const arma::mat x = arma::randn<arma::mat>(11, 1000);
+    const EspectroPotencia e = calcularEspectro(x, 100.0);
+    const arma::uword L = e.muestrasSegmento;
+    const PlanWelch plan{ventanaHann(L), L, 100.0, true};
+    TrabajoWelch trabajo;
+    for (arma::uword c = 0; c < x.n_rows; ++c) {
+        const arma::vec fila = x.row(c).t();
+        const arma::vec esperada = densidadWelch(fila.memptr(), fila.n_elem, plan, trabajo);
+        EXPECT_TRUE(arma::approx_equal(e.densidad.row(c).t(), esperada, "reldiff", 1e-14)) << "canal " << c;
+    }
+}
+
 TEST(EspectroWelch, MaraPeriodogramKeepsBoxcarWithoutMeanRemoval) {
     // A constant signal keeps all its power at DC with a boxcar and no mean
     // removal: every segment's DFT is L at bin 0, so pxx(0) = L^2 / (L rate).
