@@ -442,13 +442,13 @@ EEG BrainVisionFileReader::decodificar() {
         return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " + std::to_string(muestras) +
                       " muestras.");
     }
-    std::vector<double> factores(nCanales);
+    std::vector<Escala> escalas(nCanales);
     for (uint32_t c = 0; c < nCanales; ++c) {
         Canal& canal = (*eeg.canales)[c];
         canal.etiqueta = cab.canales[c].etiqueta;
         canal.unidad = cab.canales[c].unidad;
         canal.tipoDato = codigoGDF(cab.tipo);
-        factores[c] = cab.canales[c].factor;
+        escalas[c].ganancia = cab.canales[c].factor;
     }
 
     diagnostico("Cargando datos...");
@@ -461,7 +461,7 @@ EEG BrainVisionFileReader::decodificar() {
         if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n, ancho);
         return true;
     };
-    const bool sinEscala = std::all_of(factores.begin(), factores.end(), [](double f) { return f == 1.0; });
+    const bool sinEscala = std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
     if (cab.multiplexado) {
         // Multiplexed values are already in the matrix's column order.
         const size_t porBloque = bloque.size() / static_cast<size_t>(bytesPorMuestra);
@@ -469,10 +469,8 @@ EEG BrainVisionFileReader::decodificar() {
             const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
             if (!leerValores(n * nCanales)) return fallar("error de lectura en el archivo de datos.");
             double* columna = destino + static_cast<size_t>(s) * nCanales;
-            convertirValores(cab.tipo, bloque.data(), n * nCanales, columna, 1);
-            if (!sinEscala)
-                for (size_t j = 0; j < n; ++j)
-                    for (uint32_t c = 0; c < nCanales; ++c) columna[j * nCanales + c] *= factores[c];
+            convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
+                                  sinEscala ? nullptr : escalas.data(), columna);
             s += static_cast<int64_t>(n);
         }
     } else {
@@ -482,9 +480,7 @@ EEG BrainVisionFileReader::decodificar() {
                 const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
                 if (!leerValores(n)) return fallar("error de lectura en el archivo de datos.");
                 double* fila = destino + c + static_cast<size_t>(s) * nCanales;
-                convertirValores(cab.tipo, bloque.data(), n, fila, nCanales);
-                if (factores[c] != 1.0)
-                    for (size_t j = 0; j < n; ++j) fila[j * nCanales] *= factores[c];
+                convertirValores(cab.tipo, bloque.data(), n, fila, nCanales, escalas[c]);
                 s += static_cast<int64_t>(n);
             }
         }

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
+#include <initializer_list>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "io/diagnostico.h"
+#include "io/eventosLeidos.h"
 #include "io/reservarEEG.h"
 #include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
@@ -53,6 +55,20 @@ std::optional<int64_t> enteroExacto(const std::string& t) {
 
 std::string valorVisible(const std::string& t) { return utf8Saneado(t); }
 
+// The whole token as a finite real number followed by one of `unidades`
+// (text and factor); nullopt for anything else ("%" included).
+std::optional<double> realConUnidad(const std::string& t,
+                                    std::initializer_list<std::pair<std::string_view, double>> unidades) {
+    double v = 0.0;
+    const char* fin = t.data() + t.size();
+    const auto [resto, error] = std::from_chars(t.data(), fin, v);
+    if (error != std::errc() || resto == t.data() || !std::isfinite(v)) return std::nullopt;
+    const std::string_view unidad(resto, static_cast<size_t>(fin - resto));
+    for (const auto& [texto, factor] : unidades)
+        if (unidad == texto) return v * factor;
+    return std::nullopt;
+}
+
 }  // namespace
 
 EEG DatFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
@@ -72,6 +88,8 @@ void DatFileReader::reiniciar() {
     ejecuciones.clear();
     fechaRegistro.clear();
     numeroEnsayos = -1;
+    ganancias.reset();
+    desplazamientos.reset();
     codigoEstimulo.reset();
     longitudEstadoParametro.reset();
     bytesEstados = 0;
@@ -252,16 +270,31 @@ EEG DatFileReader::decodificar() {
     eeg.identificacionRegistro = sesion + ejecuciones;
     eeg.fechaRegistro = fechaRegistro;
     std::vector<Canal>& registroCanales = *eeg.canales;
+    const auto nCanales = static_cast<size_t>(canales);
     for (size_t c = 0; c < etiquetas.size(); ++c) registroCanales[c].etiqueta = etiquetas[c];
     if (numeroEnsayos >= 0) {
         for (Canal& canal : registroCanales) {
             canal.muestrasPorRegistro = static_cast<uint32_t>(numeroEnsayos);
             canal.tipoDato = static_cast<uint32_t>(tipoDato);
-            canal.unidad = "uV.";
         }
     }
+    // (raw - SourceChOffset) x SourceChGain gives µV, when both lists hold one
+    // number per channel; otherwise the values stay in A/D units.
+    std::vector<Escala> escalas;
+    if (ganancias && desplazamientos && ganancias->size() == nCanales && desplazamientos->size() == nCanales) {
+        escalas.resize(nCanales);
+        for (size_t c = 0; c < nCanales; ++c) {
+            escalas[c] = {(*ganancias)[c], -(*desplazamientos)[c] * (*ganancias)[c]};
+            registroCanales[c].unidad = "uV";
+        }
+        if (std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); }))
+            escalas.clear();
+    } else {
+        notas.push_back("La cabecera no da SourceChGain= y SourceChOffset= con un número para cada uno de los " +
+                        std::to_string(nCanales) +
+                        " canales: los valores quedan en unidades del conversor A/D, sin pasar a µV.");
+    }
 
-    const auto nCanales = static_cast<size_t>(canales);
     const auto paso = static_cast<size_t>(bytesPorMuestra);
     const size_t desplazamientoEstado = nCanales * static_cast<size_t>(bytesValor);
     const size_t muestrasPorBloque =
@@ -284,11 +317,10 @@ EEG DatFileReader::decodificar() {
     for (int64_t s = 0; s < numeroMuestras;) {
         const size_t n = static_cast<size_t>(std::min<int64_t>(numeroMuestras - s, static_cast<int64_t>(muestrasPorBloque)));
         leerBloque(bloque.data(), n * paso);
-        for (size_t j = 0; j < n; ++j) {
-            const uint8_t* muestra = bloque.data() + j * paso;
-            convertirValores(tipo, muestra, nCanales, destino + (static_cast<size_t>(s) + j) * nCanales, 1);
-            if (!codigoEstimulo) continue;
-            const uint32_t codigo = codigoEn(muestra + desplazamientoEstado);
+        convertirMultiplexado(tipo, bloque.data(), paso, nCanales, n, escalas.empty() ? nullptr : escalas.data(),
+                              destino + static_cast<size_t>(s) * nCanales);
+        for (size_t j = 0; codigoEstimulo && j < n; ++j) {
+            const uint32_t codigo = codigoEn(bloque.data() + j * paso + desplazamientoEstado);
             if (codigo != 0 && codigoPrevio == 0) inicios.emplace_back(s + static_cast<int64_t>(j), codigo);
             codigoPrevio = codigo;
         }
@@ -296,11 +328,9 @@ EEG DatFileReader::decodificar() {
     }
 
     if (codigoEstimulo) {
-        auto tabla = std::make_shared<TablaEventos>();
-        tabla->modo = 1;
-        tabla->eventos.reserve(inicios.size());
-        std::map<int32_t, Evento> colorPorTipo;
-        uint32_t fuera = 0;
+        std::vector<Evento> eventos;
+        eventos.reserve(inicios.size());
+        size_t fuera = 0;
         for (const auto& [muestra, codigo] : inicios) {
             if (muestra > INT32_MAX || codigo > static_cast<uint32_t>(INT32_MAX)) {
                 ++fuera;  // a column or a type that an Evento cannot hold
@@ -310,21 +340,13 @@ EEG DatFileReader::decodificar() {
             e.tipo = static_cast<int32_t>(codigo);
             e.posicion = static_cast<int32_t>(muestra);
             e.calificador = 1;
-            const auto conocido = colorPorTipo.find(e.tipo);
-            if (conocido == colorPorTipo.end()) {
-                fijarEvento(*tabla, e, static_cast<int32_t>(tabla->eventos.size()));
-                colorPorTipo.emplace(e.tipo, tabla->tipos.back());
-            } else {
-                e.rojo = conocido->second.rojo;
-                e.verde = conocido->second.verde;
-                e.azul = conocido->second.azul;
-                tabla->eventos.push_back(e);
-            }
+            eventos.push_back(e);
         }
-        tabla->numeroEventos = static_cast<int32_t>(tabla->eventos.size());
+        size_t descartados = 0;  // none: every onset is a sample that was read
+        eeg.tablaEventos = construirTablaEventos(std::move(eventos), numeroMuestras, &descartados);
+        fuera += descartados;
         if (fuera > 0)
             notas.push_back("Se descartaron " + std::to_string(fuera) + " eventos de StimulusCode que el registro no puede guardar.");
-        eeg.tablaEventos = std::move(tabla);
     }
 
     if (!notas.empty()) {
@@ -418,6 +440,25 @@ void DatFileReader::analizarLinea(const std::string& linea) {
             if (siguiente(token)) ejecuciones += "-" + textoDeValor(token);
         } else if (clave == "StorageTime=") {
             if (siguiente(token)) fechaRegistro = textoDeValor(token);
+        } else if (clave == "SourceChGain=" || clave == "SourceChOffset=") {
+            // A count, then one number per channel: gains in µV per A/D unit
+            // (a unit may follow, as in "0.019muV"), offsets in A/D units.
+            std::optional<std::vector<double>>& lista = clave == "SourceChGain=" ? ganancias : desplazamientos;
+            lista.emplace();
+            if (!siguiente(token)) continue;
+            const std::optional<int64_t> n = enteroExacto(token);
+            if (!n || *n <= 0 || *n > maximoCanales) continue;  // stays empty: not usable
+            std::vector<double> valores;
+            for (int64_t k = 0; k < *n && siguiente(token); ++k) {
+                const std::optional<double> v =
+                    clave == "SourceChGain="
+                        ? realConUnidad(token, {{"", 1.0}, {"muV", 1.0}, {"uV", 1.0}, {"µV", 1.0}, {"nV", 1e-3},
+                                                {"mV", 1e3}, {"V", 1e6}})
+                        : realConUnidad(token, {{"", 1.0}});
+                if (!v) break;
+                valores.push_back(*v);
+            }
+            if (valores.size() == static_cast<size_t>(*n)) lista = std::move(valores);
         } else if (clave == "NumberOfTrials=") {
             if (!siguiente(token)) continue;
             const std::optional<int64_t> n = enteroExacto(token);

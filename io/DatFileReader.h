@@ -4,7 +4,9 @@
 // DataFormat=), a state vector definition, "Key= value" parameter lines, then
 // per sample one value per channel followed by the state vector. When the
 // state vector defines StimulusCode, each sample where it turns from 0 to k
-// becomes an event of type k (qualifier 1, table mode 1).
+// becomes an event of type k (qualifier 1, table mode 1). Values are in µV,
+// (raw - SourceChOffset) x SourceChGain, when both lists give a number per
+// channel; otherwise they stay in A/D units and the user is told.
 
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +60,8 @@ private:
     std::vector<std::string> etiquetas;
     std::string sujeto, sesion, ejecuciones, fechaRegistro;
     int64_t numeroEnsayos = -1;  // -1: no NumberOfTrials= key
+    // SourceChGain= and SourceChOffset=: empty when present but not a list of numbers.
+    std::optional<std::vector<double>> ganancias, desplazamientos;
     std::optional<Estado> codigoEstimulo;  // the StimulusCode state, when defined
     std::optional<int64_t> longitudEstadoParametro;  // a StateVectorLength= parameter unlike the first line's
     int64_t bytesEstados = 0;  // bytes that the defined states reach into the state vector

@@ -93,11 +93,11 @@ uint64_t FileReader::leer64() {
     return bajo | (alto << 32);
 }
 
-double FileReader::leerDoubleEscalado() {
+double FileReader::leerReal64() {
     const uint64_t bits = leer64();
     double v;
     std::memcpy(&v, &bits, sizeof v);
-    return v / 1000.0;
+    return v;
 }
 
 std::string FileReader::leerTexto(size_t n) {

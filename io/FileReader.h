@@ -65,7 +65,7 @@ protected:
     uint16_t leer16();
     uint32_t leer32();
     uint64_t leer64();
-    double leerDoubleEscalado();  // IEEE double divided by 1000
+    double leerReal64();  // IEEE double, as stored
     std::string leerTexto(size_t n);  // exactly n bytes, NULs past the end
     // Bytes up to the first CR LF pair, without it. nullopt when the file ends,
     // or `maximo` bytes go by, before a CR LF.

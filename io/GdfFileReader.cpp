@@ -38,6 +38,17 @@ std::string textoProducto(int64_t a, uint32_t b) {
     return t;
 }
 
+// physmin + (d - digmin) x (physmax - physmin) / (digmax - digmin), written
+// as d x ganancia + desplazamiento; nullopt when the ranges define no scale
+// (equal or non-finite limits).
+std::optional<Escala> escalaFisica(double fisicoMinimo, double fisicoMaximo, double digitalMinimo,
+                                   double digitalMaximo) {
+    const double ganancia = (fisicoMaximo - fisicoMinimo) / (digitalMaximo - digitalMinimo);
+    const double desplazamiento = fisicoMinimo - digitalMinimo * ganancia;
+    if (!std::isfinite(ganancia) || ganancia == 0.0 || !std::isfinite(desplazamiento)) return std::nullopt;
+    return Escala{ganancia, desplazamiento};
+}
+
 std::optional<int> versionMayor(const std::string& campo) {
     const auto digito = [&](size_t i) { return campo[i] >= '0' && campo[i] <= '9'; };
     if (campo.size() != 8 || campo.compare(0, 4, "GDF ") != 0 || !digito(4) || campo[5] != '.' || !digito(6) ||
@@ -125,25 +136,25 @@ EEG GdfFileReader::decodificar() {
 
     // Channel headers: each field is an array over the channels.
     std::vector<Canal> canales(ns);
+    // Digital limits as stored (float64 in version 2), for the physical scale.
+    std::vector<double> digitalMinimo(ns), digitalMaximo(ns);
     // Labels and units lose the padding of their fields: "Fz" matches "Fz".
     if (!v2) {
         for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
         for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
         for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(8));
-        for (Canal& c : canales) c.minimoFisico = leerDoubleEscalado();
-        for (Canal& c : canales) c.maximoFisico = leerDoubleEscalado();
+        for (Canal& c : canales) c.minimoFisico = leerReal64();
+        for (Canal& c : canales) c.maximoFisico = leerReal64();
         for (Canal& c : canales) c.minimoDigital = static_cast<int64_t>(leer64());
         for (Canal& c : canales) c.maximoDigital = static_cast<int64_t>(leer64());
+        for (uint32_t c = 0; c < ns; ++c) {
+            digitalMinimo[c] = static_cast<double>(canales[c].minimoDigital);
+            digitalMaximo[c] = static_cast<double>(canales[c].maximoDigital);
+        }
         for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(80));
         for (Canal& c : canales) c.muestrasPorRegistro = leer32();
         for (Canal& c : canales) c.tipoDato = leer32();
     } else {
-        const auto real64 = [this] {
-            const uint64_t bits = leer64();
-            double d;
-            std::memcpy(&d, &bits, sizeof d);
-            return d;
-        };
         // Digital limits are float64 here; a value no int64 holds keeps 0.
         const auto entero = [](double d) {
             return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(std::llround(d)) : int64_t{0};
@@ -153,18 +164,24 @@ EEG GdfFileReader::decodificar() {
         for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
         for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(6));
         irA(posicion() + 2 * int64_t{ns});  // unit code: the text above says the same
-        for (Canal& c : canales) c.minimoFisico = real64();
-        for (Canal& c : canales) c.maximoFisico = real64();
-        for (Canal& c : canales) c.minimoDigital = entero(real64());
-        for (Canal& c : canales) c.maximoDigital = entero(real64());
+        for (Canal& c : canales) c.minimoFisico = leerReal64();
+        for (Canal& c : canales) c.maximoFisico = leerReal64();
+        for (double& d : digitalMinimo) d = leerReal64();
+        for (double& d : digitalMaximo) d = leerReal64();
+        for (uint32_t c = 0; c < ns; ++c) {
+            canales[c].minimoDigital = entero(digitalMinimo[c]);
+            canales[c].maximoDigital = entero(digitalMaximo[c]);
+        }
         for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(68));
         // Low-pass, high-pass and notch (float32 each) are not used.
         irA(posicion() + 12 * int64_t{ns});
         for (Canal& c : canales) c.muestrasPorRegistro = leer32();
         for (Canal& c : canales) c.tipoDato = leer32();
-        // Sensor positions, impedances and the header extension that may
-        // follow are skipped: the data start at the header length.
+        // Sensor positions and impedances are not used; the header
+        // extension may name the event types.
     }
+    const std::map<int32_t, std::string> descripciones =
+        v2 ? leerDescripcionesEventos(256 * (int64_t{ns} + 1), longitudCabecera) : std::map<int32_t, std::string>();
 
     const int64_t presentes = tamanoArchivo - longitudCabecera;
     std::vector<CanalGdf> formato(ns);
@@ -193,6 +210,23 @@ EEG GdfFileReader::decodificar() {
             bytesPorRegistro += static_cast<int64_t>(propias) * static_cast<int64_t>(bytesPorValor(*tipo));
     }
 
+    // Values become physical through each channel's ranges; a channel whose
+    // ranges define no scale keeps its stored values, and the user is told.
+    std::vector<Escala> escalas(ns);
+    std::string sinEscala;
+    size_t canalesSinEscala = 0;
+    for (uint32_t c = 0; c < ns; ++c) {
+        const std::optional<Escala> e =
+            escalaFisica(canales[c].minimoFisico, canales[c].maximoFisico, digitalMinimo[c], digitalMaximo[c]);
+        if (e) {
+            escalas[c] = *e;
+        } else if (++canalesSinEscala <= 10) {
+            sinEscala += (sinEscala.empty() ? "" : ", ") + std::to_string(c + 1);
+        }
+    }
+    const bool todasIdentidad =
+        std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
+
     // spr / (numerator / denominator), truncated toward zero; formed as
     // spr x denominator / numerator so that whole rates stay exact.
     const double frecuencia = duracionReal > 0.0 ? spr / duracionReal : static_cast<double>(spr) * denominador / numerador;
@@ -215,6 +249,12 @@ EEG GdfFileReader::decodificar() {
     const int64_t registrosLeidos = std::min(numeroRegistros, completos);
     const int64_t numeroMuestras = registrosLeidos * spr;
     std::vector<std::string> notas;
+    if (canalesSinEscala > 0)
+        notas.push_back("Los rangos físico y digital de la cabecera no definen una escala para " +
+                        (canalesSinEscala == 1 ? "el canal " + sinEscala
+                                               : std::to_string(canalesSinEscala) + " canales (" + sinEscala +
+                                                     (canalesSinEscala > 10 ? ", ..." : "") + ")") +
+                        ": sus valores quedan como se guardaron.");
     if (registrosLeidos < numeroRegistros)
         notas.push_back("El archivo está incompleto: se leyeron " + std::to_string(numeroMuestras) + " de las " +
                         textoProducto(numeroRegistros, spr) + " muestras por canal que declara su cabecera.");
@@ -252,20 +292,24 @@ EEG GdfFileReader::decodificar() {
     for (int64_t b = 0; b < registrosLeidos;) {
         const size_t n = static_cast<size_t>(std::min<int64_t>(registrosLeidos - b, static_cast<int64_t>(registrosPorBloque)));
         leerBloque(bloque.data(), n * registro);
+        if (uniforme) {
+            // One sample per record and one type: the block is n multiplexed columns.
+            convertirMultiplexado(formato[0].tipo, bloque.data(), registro, nCanales, n,
+                                  todasIdentidad ? nullptr : escalas.data(),
+                                  destino + static_cast<size_t>(b) * nCanales);
+            b += static_cast<int64_t>(n);
+            continue;
+        }
         for (size_t j = 0; j < n; ++j) {
             const uint8_t* origen = bloque.data() + j * registro;
             // Column of the record's first value: record b holds samples b*spr ... b*spr + spr-1.
             double* columna = destino + (static_cast<size_t>(b) + j) * spr * nCanales;
-            if (uniforme) {
-                convertirValores(formato[0].tipo, origen, nCanales, columna, 1);
-                continue;
-            }
             for (size_t c = 0; c < nCanales; ++c) {
                 const uint32_t propias = formato[c].muestrasPorRegistro;
                 if (propias == spr) {
-                    convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales);
+                    convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales, escalas[c]);
                 } else {
-                    convertirValores(formato[c].tipo, origen, propias, retenidos.data(), 1);
+                    convertirValores(formato[c].tipo, origen, propias, retenidos.data(), 1, escalas[c]);
                     const uint32_t factor = spr / propias;
                     for (uint32_t k = 0; k < spr; ++k) columna[c + size_t{k} * nCanales] = retenidos[k / factor];
                 }
@@ -282,6 +326,11 @@ EEG GdfFileReader::decodificar() {
         notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
     } else {
         leerEventos(eeg, notas, v2, frecuencia);
+        TablaEventos& tabla = *eeg.tablaEventos;
+        for (const Evento& k : tabla.tipos) {
+            const auto d = descripciones.find(k.tipo);
+            if (d != descripciones.end()) tabla.textos[{k.tipo, k.calificador}] = d->second;
+        }
     }
     if (!notas.empty()) {
         std::string aviso;
@@ -289,6 +338,34 @@ EEG GdfFileReader::decodificar() {
         avisar(aviso);
     }
     return eeg;
+}
+
+std::map<int32_t, std::string> GdfFileReader::leerDescripcionesEventos(int64_t desde, int64_t hasta) {
+    std::map<int32_t, std::string> textos;
+    // Tag, 3-byte length of the value, value; tag 0 ends the extension.
+    for (int64_t p = desde; p + 4 <= hasta;) {
+        irA(p);
+        uint8_t cabecera[4];
+        leerBloque(cabecera, 4);
+        const int64_t largo = cabecera[1] | (int64_t{cabecera[2]} << 8) | (int64_t{cabecera[3]} << 16);
+        if (cabecera[0] == 0) break;
+        if (cabecera[0] != 1) {
+            p += 4 + largo;
+            continue;
+        }
+        const std::string valor = leerTexto(static_cast<size_t>(std::min(largo, hasta - p - 4)));
+        size_t inicio = 0;
+        for (int32_t tipo = 0; inicio < valor.size() && tipo <= 255; ++tipo) {
+            const size_t fin = std::min(valor.find('\0', inicio), valor.size());
+            if (tipo > 0) {
+                if (fin == inicio) break;  // an empty string after the first ends the list
+                textos[tipo] = utf8Saneado(valor.substr(inicio, fin - inicio));
+            }
+            inicio = fin + 1;
+        }
+        break;
+    }
+    return textos;
 }
 
 std::shared_ptr<TablaEventos> GdfFileReader::tablaVacia() {

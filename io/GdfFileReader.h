@@ -1,10 +1,14 @@
 #pragma once
 // Reader of GDF recordings of version 1 and 2.10 to 2.51 (fixed header,
-// channel headers, data records, event table); values are the stored digital
-// ones in both. Other versions are recognised and refused. In version 2 the
-// header extension is skipped through the header length, a channel with
+// channel headers, data records, event table). Values are physical, in the
+// channel's unit: physmin + (digital - digmin) x (physmax - physmin) /
+// (digmax - digmin), for every data type (64-bit floats included, as other
+// GDF readers do; header ranges are taken as stored). A channel whose ranges
+// define no scale keeps its stored values, with a warning. Other versions are recognised and refused. In version 2 the
+// data start at the header length, past the header extension; a channel with
 // fewer samples per record than the fastest (a divisor of it) has each value
-// held over the columns it spans, and event positions and durations given at
+// held over the columns it spans, the event types that the header extension
+// describes take its texts (as EDF+ annotations do), and event positions and durations given at
 // another rate than the signal's are rescaled to its columns.
 //
 // Event positions: GDF counts samples from 1 (position k is the k-th sample),
@@ -17,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,8 +40,9 @@ public:
     // record or with different ones (in version 2, ones that do not divide
     // the largest), a data type other than 1-7, 16 and 17, no complete record
     // in the file. Nothing is allocated beyond what the file's bytes can fill.
-    // Warned about: a short file, an event table that is cut, of an unknown
-    // mode (only 1 and 3 are read) or with events outside the samples.
+    // Warned about: a short file, channels without a physical scale, an event
+    // table that is cut, of an unknown mode (only 1 and 3 are read) or with
+    // events outside the samples.
     EEG leer(std::string ruta) override;
 
 private:
@@ -45,4 +51,9 @@ private:
     // set, mode 1 or 3); what the user must know goes into `notas`.
     void leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia);
     static std::shared_ptr<TablaEventos> tablaVacia();
+    // Texts of the user event types (1-255) that a version-2 header
+    // extension between bytes `desde` and `hasta` describes in its tag 1: a
+    // list of NUL-terminated strings, string k describing type k (string 0,
+    // type 0, is empty). Empty when there is no such tag.
+    std::map<int32_t, std::string> leerDescripcionesEventos(int64_t desde, int64_t hasta);
 };

@@ -1,20 +1,37 @@
 #pragma once
 // Stored sample values of the recording formats (little-endian) and their
 // block conversion to doubles. Readers decode whole blocks of the data area
-// through these loops instead of reading value by value.
+// through these loops instead of reading value by value, and map the stored
+// values to physical ones on the way, while the block is still in cache.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 
-enum class TipoValor { int8, uint8, int16, uint16, int32, uint32, int64, float32, float64Milesimas };
+enum class TipoValor { int8, uint8, int16, uint16, int32, uint32, int64, float32, float64 };
 
-// GDF 1 data type code (1-7, 16, 17) to its value type; nullopt for the others.
+// Stored value to physical value: valor * ganancia + desplazamiento. The
+// identity (1, 0) leaves every value exactly as stored.
+struct Escala {
+    double ganancia = 1.0;
+    double desplazamiento = 0.0;
+    bool identidad() const { return ganancia == 1.0 && desplazamiento == 0.0; }
+};
+
+// GDF data type code (1-7, 16, 17) to its value type; nullopt for the others.
 std::optional<TipoValor> tipoValorGDF(uint32_t codigo);
 
 size_t bytesPorValor(TipoValor tipo);
 
 // Converts `n` consecutive values starting at `origen` into doubles written
-// `pasoDestino` doubles apart from `destino` onwards. 64-bit floats are
-// divided by 1000 (float64Milesimas), every other type converts as is.
-void convertirValores(TipoValor tipo, const uint8_t* origen, size_t n, double* destino, size_t pasoDestino);
+// `pasoDestino` doubles apart from `destino` onwards, each mapped by `escala`.
+void convertirValores(TipoValor tipo, const uint8_t* origen, size_t n, double* destino, size_t pasoDestino,
+                      Escala escala = {});
+
+// Multiplexed samples: `nMuestras` groups of `nCanales` consecutive values,
+// group s starting at origen + s x pasoOrigen bytes (anything stored between
+// groups, such as a BCI2000 state vector, is skipped), into the columns
+// destino[s x nCanales + c]. Value c of a group is mapped by escalas[c];
+// with escalas null the values are kept as stored.
+void convertirMultiplexado(TipoValor tipo, const uint8_t* origen, size_t pasoOrigen, size_t nCanales,
+                           size_t nMuestras, const Escala* escalas, double* destino);

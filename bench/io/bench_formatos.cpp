@@ -4,32 +4,20 @@
 // vectorised), beside the memory floor that the readers benchmark prints
 // (allocating and writing the 64 x 921600 matrix of doubles once).
 
-#include <algorithm>
-#include <cmath>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "bench/io/medicionLectura.h"
 #include "io/BrainVisionFileReader.h"
 #include "io/EdfFileReader.h"
-#include "io/reservarEEG.h"
 
 namespace {
 
-constexpr uint32_t canales = 64;
-constexpr uint32_t frecuencia = 256;
-constexpr int64_t segundos = 3600;
-constexpr int64_t muestras = int64_t{frecuencia} * segundos;
-
-int32_t valor(int64_t s, uint32_t c) { return static_cast<int32_t>((s * 7 + c * 131) % 4001 - 2000); }
+using namespace medicion;
 
 std::string campo(const std::string& v, size_t n) {
     std::string r = v.substr(0, n);
@@ -103,62 +91,6 @@ void escribirBrainVision(const std::string& carpeta, const std::string& nombre, 
     vaciar();
 }
 
-double mejorTiempo(const std::function<void()>& f) {
-    double mejor = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        mejor = std::min(mejor, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return mejor;
-}
-
-// The readers' diagnostic lines go to /dev/null while they are timed.
-class SalidaCallada {
-public:
-    SalidaCallada() : guardada_(dup(fileno(stdout))), nulo_(open("/dev/null", O_WRONLY)) {
-        std::fflush(stdout);
-        dup2(nulo_, fileno(stdout));
-    }
-    ~SalidaCallada() {
-        std::fflush(stdout);
-        dup2(guardada_, fileno(stdout));
-        close(guardada_);
-        close(nulo_);
-    }
-
-private:
-    int guardada_, nulo_;
-};
-
-void suelo() {
-    EEG e = reservarEEG(static_cast<int32_t>(frecuencia), canales, muestras);
-    e.matrices.front().fill(1.0);
-}
-
-uint64_t bytesArchivos(const std::vector<std::string>& rutas) {
-    uint64_t t = 0;
-    for (const std::string& r : rutas) t += std::filesystem::file_size(r);
-    return t;
-}
-
-void medir(const char* nombre, const std::vector<std::string>& archivos, FileReader& lector, double tiempoSuelo,
-           const std::function<double(int32_t)>& fisico) {
-    const double mb = static_cast<double>(bytesArchivos(archivos)) / 1e6;
-    bool bien = true;
-    const double t = mejorTiempo([&] {
-        SalidaCallada callada;
-        const EEG e = lector.leer(archivos.front());
-        bien = bien && lector.motivoFallo().empty() && e.numeroMuestras == muestras && e.numeroCanales == canales &&
-               std::abs(e.datos()(5, static_cast<arma::uword>(muestras - 1)) - fisico(valor(muestras - 1, 5))) < 1e-3;
-    });
-    // The floor is the same matrix whatever the format: as a rate over this
-    // format's bytes, and the reader's time against it.
-    std::printf("%-22s %7.1f MB  lector %7.1f MB/s   suelo de memoria %7.1f MB/s (suelo/lector %.2f)%s\n", nombre, mb,
-                mb / t, mb / tiempoSuelo, tiempoSuelo / t, bien ? "" : "  (¡DATOS INCORRECTOS!)");
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 int main() {
@@ -171,20 +103,20 @@ int main() {
     escribirBrainVision(plantilla, "vectorizado", true);
     std::printf("Lectura de %u canales x %lld muestras (una hora a %u Hz), desde la caché de páginas\n", canales,
                 static_cast<long long>(muestras), frecuencia);
-    const double tiempoSuelo = mejorTiempo(suelo);
-    std::printf("suelo de memoria: %.3f s para la matriz de %.0f MB\n", tiempoSuelo,
+    const double suelo = tiempoSuelo();
+    std::printf("suelo de memoria: %.3f s para la matriz de %.0f MB\n", suelo,
                 canales * static_cast<double>(muestras) * 8 / 1e6);
     std::fflush(stdout);
     EdfFileReader lectorEdf;
     BrainVisionFileReader lectorBv;
     // EDF: -3276.8..3276.7 over int16, 0.1 µV per step; BDF: the same range over 24 bits.
-    const auto decimas = [](int32_t v) { return 0.1 * v; };
-    medir("EDF int16", {edf}, lectorEdf, tiempoSuelo, decimas);
-    medir("BDF int24 + Status", {bdf}, lectorEdf, tiempoSuelo,
-          [](int32_t v) { return -3276.8 + (v + 8388608.0) * 6553.5 / 16777215.0; });
+    const auto decimas = [](int16_t v) { return 0.1 * v; };
+    medir("EDF int16", {edf}, lectorEdf, suelo, decimas);
+    medir("BDF int24 + Status", {bdf}, lectorEdf, suelo,
+          [](int16_t v) { return -3276.8 + (v + 8388608.0) * 6553.5 / 16777215.0; });
     const std::string mul = plantilla + "/multiplexado", vec = plantilla + "/vectorizado";
-    medir("BrainVision int16 mux", {mul + ".vhdr", mul + ".eeg", mul + ".vmrk"}, lectorBv, tiempoSuelo, decimas);
-    medir("BrainVision float32 vec", {vec + ".vhdr", vec + ".eeg", vec + ".vmrk"}, lectorBv, tiempoSuelo, decimas);
+    medir("BrainVision int16 mux", {mul + ".vhdr", mul + ".eeg", mul + ".vmrk"}, lectorBv, suelo, decimas);
+    medir("BrainVision float32 vec", {vec + ".vhdr", vec + ".eeg", vec + ".vmrk"}, lectorBv, suelo, decimas);
     std::filesystem::remove_all(plantilla);
     return 0;
 }

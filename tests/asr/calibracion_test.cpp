@@ -22,11 +22,13 @@
 
 namespace {
 
-// The first `segundos` seconds of p300_8ch.dat as the program reads it.
+// The first `segundos` seconds of p300_8ch.dat as the file's A/D counts,
+// which the Octave transcription reads: the reader gives count x 0.019 µV,
+// and rounding µV / 0.019 gives back each integer count exactly.
 EEG p300(int segundos) {
     EEG todo, e(256, 8, segundos * 256);
     prueba::capturar([&] { todo = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.dat"); });
-    e.matrices[0] = todo.datos().cols(0, segundos * 256 - 1);
+    e.matrices[0] = arma::round(todo.datos().cols(0, segundos * 256 - 1) / 0.019);
     return e;
 }
 

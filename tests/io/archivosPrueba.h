@@ -114,12 +114,15 @@ struct GdfPrueba {
     int64_t longitudCabecera = -1;  // -1: the real length
     int64_t registros = 0;
     uint32_t numerador = 1, denominador = 256;
+    // Ranges of every channel; equal physical and digital ones keep the stored values.
+    double fisicoMinimo = -32768, fisicoMaximo = 32767;
+    int64_t digitalMinimo = -32768, digitalMaximo = 32767;
     std::vector<CanalGdfPrueba> canales;
     Bytes datos;    // the data records as stored
     Bytes eventos;  // the event table as stored
 };
 
-// Physical range +-1000 (stored x 1000), digital range of int16, for every channel.
+// The ranges of `g` for every channel.
 inline Bytes archivoGdf(const GdfPrueba& g) {
     Bytes b;
     const auto ns = static_cast<uint32_t>(g.canales.size());
@@ -136,9 +139,9 @@ inline Bytes archivoGdf(const GdfPrueba& g) {
     for (const auto& c : g.canales) anadirTexto(b, c.etiqueta, 16);
     for (auto [texto, ancho] : {std::pair<const char*, size_t>{"transductor", 80}, {"uV", 8}})
         for (size_t i = 0; i < ns; ++i) anadirTexto(b, texto, ancho);
-    for (double v : {-1000.0, 1000.0})
+    for (double v : {g.fisicoMinimo, g.fisicoMaximo})
         for (size_t i = 0; i < ns; ++i) anadirValor(b, v);
-    for (int64_t v : {-32768, 32767})
+    for (int64_t v : {g.digitalMinimo, g.digitalMaximo})
         for (size_t i = 0; i < ns; ++i) anadirValor(b, v);
     for (size_t i = 0; i < ns; ++i) anadirTexto(b, "HP:0.1Hz", 80);
     for (const auto& c : g.canales) anadirValor(b, c.muestrasPorRegistro);

@@ -74,11 +74,40 @@ TEST(LectorDat, ParametrosDeLaCabecera) {
     EXPECT_EQ((*e.canales)[0].etiqueta, "Cz");
     EXPECT_EQ((*e.canales)[1].etiqueta, "");
     for (const Canal& c : *e.canales) {
-        EXPECT_EQ(c.unidad, "uV.");
+        EXPECT_EQ(c.unidad, "");  // A/D units: the header gives no gains
         EXPECT_EQ(c.muestrasPorRegistro, 4u);
         EXPECT_EQ(c.tipoDato, 3u);
     }
     EXPECT_EQ((*leerDat(pequeno({r})).canales)[0].unidad, "");
+}
+
+TEST(LectorDat, GananciasYDesplazamientosDanMicrovoltios) {
+    // (raw - offset) x gain: (1 - 1) x 0.5 = 0, (300 - 1) x 0.5 = 149.5; channel 2: (-1 + 2) x 0.25 = 0.25 ...
+    std::string avisos;
+    const EEG e = prueba::leerBytes<DatFileReader>(
+        pequeno({"x SamplingRate= 1", "x floatlist SourceChGain= 2 0.5 250e-3muV 0 % % // A/D -> muV",
+                 "x floatlist SourceChOffset= 2 1 -2"}),
+        nullptr, &avisos);
+    EXPECT_EQ(avisos, "");
+    EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{0, 149.5, 16383}, {0.25, -74.5, -8191.5}}, "absdiff", 0.0))
+        << e.datos();
+    EXPECT_EQ((*e.canales)[1].unidad, "uV");
+}
+
+TEST(LectorDat, SinGananciasValidasQuedaEnUnidadesDelConversorYAvisa) {
+    for (const std::vector<std::string>& lineas :
+         {std::vector<std::string>{}, {"x SourceChGain= 2 0.5 0.5"}, {"x SourceChGain= 1 0.5", "x SourceChOffset= 1 0"},
+          {"x SourceChGain= 2 0.5 %", "x SourceChOffset= 2 0 0"}, {"x SourceChGain= 2 0.5 1furlong", "x SourceChOffset= 2 0 0"},
+          {"x SourceChGain= 2 0.5 0.5", "x SourceChOffset= 3 0 0 0"}}) {
+        std::vector<std::string> parametros = lineas;
+        parametros.push_back("x SamplingRate= 1");
+        std::string avisos;
+        const EEG e = prueba::leerBytes<DatFileReader>(pequeno(parametros), nullptr, &avisos);
+        EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{1, 300, 32767}, {-1, -300, -32768}}, "absdiff", 0.0))
+            << parametros[0];
+        EXPECT_NE(avisos.find("unidades del conversor A/D"), std::string::npos) << avisos;
+        EXPECT_EQ((*e.canales)[0].unidad, "");
+    }
 }
 
 TEST(LectorDat, PrimeraLineaHastaElPrimerCRLF) {
@@ -89,8 +118,9 @@ TEST(LectorDat, PrimeraLineaHastaElPrimerCRLF) {
     EXPECT_EQ(e.frecuenciaMuestreo, 9);
     EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat(1, 1, arma::fill::value(5.0)), "absdiff", 0.0));
     // The first line, then the whole header, go to standard output.
-    const std::string c2 = cabeceraDat(2, 1, {"x SamplingRate= 1"});
-    EXPECT_EQ(prueba::capturar([] { leerDat(pequeno({"x SamplingRate= 1"})); }).salida,
+    const std::vector<std::string> parametros = {"x SamplingRate= 1", "x SourceChGain= 2 1 1", "x SourceChOffset= 2 0 0"};
+    const std::string c2 = cabeceraDat(2, 1, parametros);
+    EXPECT_EQ(prueba::capturar([&] { leerDat(pequeno(parametros)); }).salida,
               c2.substr(0, c2.find("\r\n")) + "\n" + c2 + "\n");
 }
 

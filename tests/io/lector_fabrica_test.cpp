@@ -42,7 +42,16 @@ TEST(RegistrosReales, P300DatYGdfIguales) {
         const std::vector<std::string> etiquetas = {"Fz", "Cz", "P3", "Pz", "P4", "PO7", "Oz", "PO8"};
         for (size_t c = 0; c < 8; ++c) EXPECT_EQ((*e->canales)[c].etiqueta, etiquetas[c]);  // no field padding
     }
+    // Both in µV, 0.019 µV per count: the .dat as count x SourceChGain, the
+    // GDF through its ranges. Its gain 1245.165 / 65535 rounds to the same
+    // double as 0.019 and its offset -622.592 + 32768 x gain to exactly 0, so
+    // both readers compute count x 0.019 with one rounding: equal to the bit.
     EXPECT_TRUE(arma::approx_equal(g.datos(), d.datos(), "absdiff", 0.0));
+    EXPECT_LT(arma::abs(d.datos()).max(), 623.0);
+    // MNE-Python reads 7.581, 1.672, -5.206 µV for Fz (tests/data/formatos/escala_gdf_mne.txt).
+    EXPECT_NEAR(d.datos()(0, 0), 7.581, 1e-12);
+    EXPECT_NEAR(g.datos()(0, 2), -5.206, 1e-12);
+    for (const EEG* e : {&d, &g}) EXPECT_EQ((*e->canales)[0].unidad, "uV");
     EXPECT_EQ(d.sujeto, "PXB");
     EXPECT_EQ(d.identificacionRegistro, "001-02");
     EXPECT_DOUBLE_EQ(d.tiempoFin, 222.0);  // 56839 / 256 in integer division
@@ -116,7 +125,8 @@ TEST(RegistrosReales, MotorSesentaYCuatroCanalesA160Hz) {
 
 TEST(RegistrosReales, RutasConAcentosYArchivosQueNoSeAbren) {
     prueba::CarpetaTemporal carpeta;
-    const prueba::Bytes dat = prueba::archivoDat(1, 0, {"x SamplingRate= 1"}, {{1}, {2}, {3}});
+    const prueba::Bytes dat =
+        prueba::archivoDat(1, 0, {"x SamplingRate= 1", "x SourceChGain= 1 1", "x SourceChOffset= 1 0"}, {{1}, {2}, {3}});
     prueba::GdfPrueba g;
     g.canales.resize(1);
     g.registros = 3;

@@ -1,8 +1,10 @@
 // Version 2 GDF files against reference values written once by
-// tests/data/gdf2/hacer_referencias.py (MNE-Python where it opens the file,
-// digital values reconstructed through each channel's header ranges).
+// tests/data/gdf2/hacer_referencias.py (MNE-Python where it opens the file),
+// physical values in each channel's unit. Both files store equal physical and
+// digital ranges, so the values are also the stored ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <locale>
@@ -10,6 +12,7 @@
 
 #include "io/GdfFileReader.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/referenciasFormatos.h"
 
 using prueba::Bytes;
 using prueba::conValor;
@@ -162,4 +165,34 @@ TEST(LectorGdf2, CanalesQueNoDividenLaFrecuenciaSeRechazan) {
     const Lectura r = leer(b);
     EXPECT_TRUE(r.eeg.matrices.empty());
     EXPECT_NE(r.motivo.find("distinto número de muestras"), std::string::npos) << r.motivo;
+}
+
+// The 2.51 file names types 1 and 2 in its header extension. It was written
+// from edfplus_139ch.edf: each event with a text must carry the text of the
+// EDF+ annotation at the same column (MNE-Python's reading of that file).
+TEST(LectorGdf2, TiposNombradosEnLaExtensionTomanSuTexto) {
+    const Lectura r = leer(prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf"));
+    ASSERT_TRUE(r.eeg.tablaEventos);
+    const TablaEventos& t = *r.eeg.tablaEventos;
+    EXPECT_EQ(t.textos.size(), 2U);
+    const prueba::ReferenciaFormato edf =
+        prueba::leerReferencia(ONDELAR_RAIZ "/tests/data/formatos/edfplus_139ch.tsv");
+    size_t conTexto = 0;
+    for (const Evento& e : t.eventos) {
+        const auto texto = t.textos.find({e.tipo, e.calificador});
+        if (texto == t.textos.end()) continue;
+        ++conTexto;
+        const auto igual = std::find_if(edf.eventos.begin(), edf.eventos.end(),
+                                        [&](const auto& a) { return a.columna == e.posicion; });
+        ASSERT_NE(igual, edf.eventos.end()) << e.posicion;
+        EXPECT_EQ(texto->second, igual->texto) << e.posicion;
+    }
+    EXPECT_EQ(conTexto, 4U);  // three "type A", one "type B"; "start" is type 1408, not a user type
+    EXPECT_EQ(nombreTipo(t, t.tipos[1]), "1.1 (type A)");
+}
+
+TEST(LectorGdf2, SinExtensionNoHayTextos) {
+    const Lectura r = leer(version210());
+    ASSERT_TRUE(r.eeg.tablaEventos);
+    EXPECT_TRUE(r.eeg.tablaEventos->textos.empty());
 }

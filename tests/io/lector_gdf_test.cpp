@@ -50,7 +50,7 @@ TEST(LectorGdf, CabecerasFijaYDeCanales) {
     EXPECT_EQ(e.identificacionRegistro.size(), 80u);  // fixed-width fields kept whole
     EXPECT_EQ(e.idTecnico, 33u);
     const Canal& c = (*e.canales)[0];
-    EXPECT_DOUBLE_EQ(c.minimoFisico, -1.0);  // stored value / 1000
+    EXPECT_DOUBLE_EQ(c.minimoFisico, -32768.0);  // as stored
     EXPECT_EQ(c.minimoDigital, -32768);
 }
 
@@ -81,7 +81,7 @@ TEST(LectorGdf, TiposDeDato1a17) {
              {1, {0xFF}, -1.0}, {2, {0xFF}, 255.0}, {3, {0xFF, 0xFF}, -1.0}, {4, {0xFF, 0xFF}, 65535.0},
              {5, bytesDe(int32_t{-70000}), -70000.0}, {6, bytesDe(uint32_t{4000000000u}), 4000000000.0},
              {7, bytesDe(int64_t{-(int64_t{1} << 53) - 1}), -9007199254740992.0},  // nearest double
-             {16, bytesDe(2500.0f), 2500.0}, {17, bytesDe(2500.0), 2.5},  // 64-bit floats are stored / 1000
+             {16, bytesDe(2500.0f), 2500.0}, {17, bytesDe(2500.0), 2500.0},
          }) {
         GdfPrueba g;
         g.canales.resize(2);
@@ -91,6 +91,37 @@ TEST(LectorGdf, TiposDeDato1a17) {
         anadirValor<int16_t>(g.datos, 1234);
         EXPECT_TRUE(arma::approx_equal(leerGdf(g).datos(), arma::vec{c.esperado, 1234.0}, "absdiff", 0.0)) << c.codigo;
     }
+}
+
+// Ranges -100..100 uV over -1000..1000: 0.1 uV per step, for integer and
+// 64-bit float samples alike, as MNE-Python reads the same two files
+// (tests/data/formatos/escala_gdf_mne.txt).
+TEST(LectorGdf, ValoresFisicosPorLosRangosDelCanal) {
+    for (const bool real : {false, true}) {
+        GdfPrueba g;
+        g.canales.resize(1);
+        g.canales[0].tipo = real ? 17 : 3;
+        g.fisicoMinimo = -100, g.fisicoMaximo = 100, g.digitalMinimo = -1000, g.digitalMaximo = 1000;
+        g.registros = 3;
+        for (const double v : {real ? 1.5 : 1.0, -2.0, 1000.0}) {
+            if (real) anadirValor(g.datos, v);
+            else anadirValor(g.datos, static_cast<int16_t>(v));
+        }
+        std::string avisos;
+        const EEG e = leerGdf(g, nullptr, &avisos);
+        EXPECT_TRUE(arma::approx_equal(e.datos(), arma::mat{{real ? 0.15 : 0.1, -0.2, 100.0}}, "absdiff", 1e-12))
+            << e.datos();
+        EXPECT_EQ(avisos, "");
+        EXPECT_EQ((*e.canales)[0].unidad, "uV");
+    }
+}
+
+TEST(LectorGdf, RangosSinEscalaDejanLosValoresGuardadosYAvisan) {
+    GdfPrueba g = unCanal(3);
+    g.digitalMaximo = g.digitalMinimo;
+    std::string avisos;
+    EXPECT_TRUE(arma::approx_equal(leerGdf(g, nullptr, &avisos).datos(), arma::mat{{0, 1, 2}}, "absdiff", 0.0));
+    EXPECT_NE(avisos.find("no definen una escala para el canal 1"), std::string::npos) << avisos;
 }
 
 TEST(LectorGdf, DatosDesdeLaLongitudDeCabeceraYVariasMuestrasPorRegistro) {

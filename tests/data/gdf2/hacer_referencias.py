@@ -7,14 +7,15 @@ Each file gives referencia_<name>.txt with lines
   forma <channels> <samples>
   frecuencia <Hz>
   etiqueta <channel> <label>
-  muestra <channel> <column> <digital value>
+  muestra <channel> <column> <physical value, in the channel's unit>
   evento <column> <type> <duration in columns> <channel>
 
-MNE-Python returns physical values in volts; the digital values are
-reconstructed through each channel's own header ranges and unit. Where MNE
-cannot open a file, a plain numpy decoding of the byte layout is used instead
-(the line "fuente numpy" says so); lower-rate channels are then held over the
-columns of the fastest one.
+MNE-Python returns physical values in volts; they are written in each
+channel's own unit (its header's physical dimension). Where MNE cannot open a
+file, a plain numpy decoding of the byte layout is used instead (the line
+"fuente numpy" says so): physmin + (digital - digmin) x (physmax - physmin) /
+(digmax - digmin) per channel, lower-rate channels held over the columns of
+the fastest one.
 """
 import os
 import struct
@@ -59,7 +60,7 @@ def eventos_numpy(b, inicio, frecuencia):
     return [(int(round((p - 1) * escala)), int(t), int(round(d * escala)), int(c)) for p, t, d, c in zip(pos, typ, dur, chn)]
 
 
-def escribir(nombre, fuente, forma, frecuencia, etiquetas, digital, eventos):
+def escribir(nombre, fuente, forma, frecuencia, etiquetas, fisico, eventos):
     with open(os.path.join(SALIDA, "referencia_" + nombre + ".txt"), "w") as f:
         f.write(f"fuente {fuente}\nforma {forma[0]} {forma[1]}\nfrecuencia {frecuencia:g}\n")
         for c, e in enumerate(etiquetas):
@@ -68,7 +69,7 @@ def escribir(nombre, fuente, forma, frecuencia, etiquetas, digital, eventos):
         columnas = [0, 1, 2, 37, forma[1] // 2, forma[1] - 1]
         for c in canales:
             for k in columnas:
-                f.write(f"muestra {c} {k} {digital[c, k]:.9g}\n")
+                f.write(f"muestra {c} {k} {fisico[c, k]:.9g}\n")
         for ev in eventos:
             f.write("evento %d %d %d %d\n" % ev)
 
@@ -76,20 +77,19 @@ def escribir(nombre, fuente, forma, frecuencia, etiquetas, digital, eventos):
 def con_mne(nombre):
     import mne
     ruta = os.path.join(CARPETA, nombre + ".gdf")
-    b, ns, longitud, nrec, etiquetas, unidades, (pmin, pmax, dmin, dmax), spr, tipo = cabecera(ruta)
+    b, ns, longitud, nrec, etiquetas, unidades, campos, spr, tipo = cabecera(ruta)
     raw = mne.io.read_raw_gdf(ruta, preload=True, verbose="error")
     fisico = raw.get_data() / np.array([UNIDADES.get(u, 1.0) for u in unidades])[:, None]
-    digital = (fisico - pmin[:, None]) * ((dmax - dmin) / (pmax - pmin))[:, None] + dmin[:, None]
     eventos = []
     for a in raw.annotations:
         eventos.append((int(round(a["onset"] * raw.info["sfreq"])), int(float(a["description"])),
                         int(round(a["duration"] * raw.info["sfreq"])), 0))
-    escribir(nombre, "mne", digital.shape, raw.info["sfreq"], raw.ch_names, digital, eventos)
+    escribir(nombre, "mne", fisico.shape, raw.info["sfreq"], raw.ch_names, fisico, eventos)
 
 
 def con_numpy(nombre):
     ruta = os.path.join(CARPETA, nombre + ".gdf")
-    b, ns, longitud, nrec, etiquetas, unidades, campos, spr, tipo = cabecera(ruta)
+    b, ns, longitud, nrec, etiquetas, unidades, (pmin, pmax, dmin, dmax), spr, tipo = cabecera(ruta)
     assert set(tipo) == {3}, "only int16 is decoded here"
     duracion = struct.unpack_from("<d", b, 244)[0]  # this file writes it as a float64
     maximo = int(spr.max())
@@ -99,9 +99,10 @@ def con_numpy(nombre):
     for c in range(ns):
         trozo = datos[:, inicio[c]:inicio[c + 1]].reshape(-1)
         digital[c] = np.repeat(trozo, maximo // int(spr[c]))
+    fisico = pmin[:, None] + (digital - dmin[:, None]) * ((pmax - pmin) / (dmax - dmin))[:, None]
     frecuencia = maximo / duracion
     eventos = eventos_numpy(b, longitud + 2 * int(nrec * spr.sum()), frecuencia)
-    escribir(nombre, "numpy", digital.shape, frecuencia, etiquetas, digital, eventos)
+    escribir(nombre, "numpy", fisico.shape, frecuencia, etiquetas, fisico, eventos)
 
 
 for nombre in ["gdf2_10_1ch", "gdf2_51_139ch"]:
