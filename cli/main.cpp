@@ -17,6 +17,7 @@
 #include "cli/codigosSalida.h"
 #include "cli/informe.h"
 #include "cli/pasos.h"
+#include "cli/procedencia.h"
 #include "ondelar_version.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
@@ -31,7 +32,8 @@ const char* const AYUDA =
     "Uso:\n"
     "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--detalle]\n"
     "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
-    "              [--seed N] [--modelos CARPETA] [--detalle]\n"
+    "              [--seed N] [--modelos CARPETA] [--epocas CARPETA]\n"
+    "              [--procedencia ARCHIVO.json] [--detalle]\n"
     "  ondelar-cli espectro REGISTRO [--ced ARCHIVO] [--step PASO]... [--segmento SEGUNDOS]\n"
     "              --out ARCHIVO.csv [--bandas ARCHIVO.csv] [--detalle]\n"
     "  ondelar-cli --help\n"
@@ -58,6 +60,7 @@ const char* const AYUDA =
     "  promediado:TIPOS,MSPREV,MSPOST    promediado por eventos; TIPOS como 1.1+2.1,\n"
     "                                    ventana en milisegundos antes y después; el archivo\n"
     "                                    de épocas Promediado-….bin va a la carpeta actual\n"
+    "                                    (o a la de --epocas)\n"
     "  asr[:BURST,MAXBAD,TOLINF,TOLSUP]  ASR (por defecto 5,0.075,-3.5,5.5)\n"
     "  ica                               activaciones de ICA extendido, una fila por componente\n"
     "  mara                              quita las componentes de artefacto (rama promediada)\n"
@@ -72,6 +75,17 @@ const char* const AYUDA =
     "                    (un archivo que ya exista se reemplaza; si algo falla, queda intacto).\n"
     "  --seed N          fija los generadores aleatorios de ICA y MARA (N entero >= 0)\n"
     "  --modelos CARPETA archivos del modelo MARA (por defecto, la carpeta del ejecutable)\n"
+    "  --epocas CARPETA  carpeta de los archivos de épocas del promediado: se crea si\n"
+    "                    falta, se le quitan al empezar los Promediado-….bin que tuviera\n"
+    "                    y se borra al final si queda vacía\n"
+    "  --procedencia ARCHIVO.json\n"
+    "                    escribe al terminar la procedencia de la salida: versión, orden,\n"
+    "                    pasos, semilla, tamaño y SHA-256 de la entrada y de la salida,\n"
+    "                    canales, frecuencia, muestras y eventos del registro, duración de\n"
+    "                    cada paso, código de salida, estado (completado o fallido) y\n"
+    "                    motivo. Si el código es 1 o 2 también se escribe (y se borra el\n"
+    "                    --out anterior, si lo había), salvo por falta de memoria; tras\n"
+    "                    una señal, no.\n"
     "  --detalle         muestra en la salida de errores los mensajes de los lectores y\n"
     "                    de los pasos\n"
     "\n"
@@ -95,6 +109,8 @@ struct Argumentos {
     std::optional<std::string> salida;
     std::optional<uint32_t> semilla;
     std::optional<std::string> modelos;
+    std::optional<std::string> epocas;
+    std::optional<std::string> procedencia;
     bool detalle = false;
 };
 
@@ -107,8 +123,9 @@ uint32_t leerSemilla(const std::string& texto) {
     return v;
 }
 
-Argumentos interpretar(int argc, char** argv) {
-    Argumentos a;
+// Fills `a` as it goes, so that a usage error found late still knows an
+// earlier --procedencia.
+void interpretar(int argc, char** argv, Argumentos& a) {
     if (argc < 2) throw ErrorUso("falta la orden (info o run); vea ondelar-cli --help");
     a.orden = argv[1];
     if (a.orden != "info" && a.orden != "run")
@@ -136,6 +153,12 @@ Argumentos interpretar(int argc, char** argv) {
         } else if (run && arg == "--seed") {
             unaVez(a.semilla);
             a.semilla = leerSemilla(valor());
+        } else if (run && arg == "--procedencia") {
+            unaVez(a.procedencia);
+            a.procedencia = valor();
+        } else if (run && arg == "--epocas") {
+            unaVez(a.epocas);
+            a.epocas = valor();
         } else if (run && arg == "--modelos") {
             unaVez(a.modelos);
             a.modelos = valor();
@@ -150,7 +173,6 @@ Argumentos interpretar(int argc, char** argv) {
     if (a.registro.empty()) throw ErrorUso("falta el archivo de registro");
     if (run && !a.salida) throw ErrorUso("falta --out ARCHIVO");
     if (a.salida && a.salida->empty()) throw ErrorUso("--out no puede ser vacío");
-    return a;
 }
 
 // Diagnostic lines (readers, steps) go to standard error with --detalle and
@@ -174,6 +196,23 @@ struct ErrorPaso : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A step out of memory says nothing about the recording: no provenance is
+// written, so that a study tries it again.
+struct SinMemoria : ErrorPaso {
+    using ErrorPaso::ErrorPaso;
+};
+
+// The epoch folder holds one run's cube files: those of an earlier run go
+// first, so that the folder shows what this run wrote.
+void prepararEpocas(const std::string& carpeta) {
+    fs::create_directories(carpeta);
+    for (const fs::directory_entry& e : fs::directory_iterator(carpeta)) {
+        const std::string nombre = e.path().filename().string();
+        if (e.is_regular_file() && nombre.rfind("Promediado-", 0) == 0 && e.path().extension() == ".bin")
+            fs::remove(e.path());
+    }
+}
+
 // A missing folder is found before a long computation, not after it.
 void comprobarDestino(const std::string& salida) {
     const fs::path carpeta = fs::absolute(fs::path(salida)).parent_path();
@@ -184,10 +223,14 @@ void comprobarDestino(const std::string& salida) {
         throw std::runtime_error("\"" + salida + "\" es una carpeta, no un archivo");
 }
 
-int ejecutar(const Argumentos& a) {
+int ejecutar(const Argumentos& a, Procedencia& registro) {
     OpcionesPasos opciones;
     opciones.semilla = a.semilla;
     if (a.modelos) opciones.carpetaModelos = *a.modelos;
+    if (a.epocas) opciones.carpetaCubos = *a.epocas;
+    opciones.cuboGuardado = [&registro](const std::string& ruta) {
+        registro.epocas.push_back(fs::path(ruta).filename().string());
+    };
     opciones.aviso = [](const std::string& texto) { std::cerr << "ondelar-cli: aviso: " << texto << std::endl; };
     // Malformed steps and a bad output name are usage errors, found before
     // anything is read.
@@ -199,9 +242,11 @@ int ejecutar(const Argumentos& a) {
         throw ErrorUso(e.what());
     }
     if (a.salida) comprobarDestino(*a.salida);
+    if (a.epocas) prepararEpocas(*a.epocas);
 
     std::vector<std::string> avisosLectura;
     EEG eeg = cargarRegistro(a.registro, a.ced, &avisosLectura);
+    anotarRegistro(registro, eeg);
     for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
     comprobarInterrupcion();
     if (a.orden == "info") {
@@ -216,12 +261,13 @@ int ejecutar(const Argumentos& a) {
         } catch (const Cancelado&) {
             throw;
         } catch (const std::bad_alloc&) {
-            throw ErrorPaso("paso \"" + p.texto + "\": no hay memoria suficiente");
+            throw SinMemoria("paso \"" + p.texto + "\": no hay memoria suficiente");
         } catch (const std::exception& e) {
             throw ErrorPaso("paso \"" + p.texto + "\": " + e.what());
         }
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
         std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
+        registro.tiempos.emplace_back(p.texto, s);
     }
     {
         BarraProgreso barra("guardando " + *a.salida, errorEsTerminal());
@@ -229,6 +275,22 @@ int ejecutar(const Argumentos& a) {
     }
     std::cerr << "guardado " << *a.salida << std::endl;
     return 0;
+}
+
+// The end of a run with --procedencia: its record, written before the exit
+// code's error line. The epoch folder goes when empty, and a failed run
+// leaves no stale output beside a record that says "fallido". Throws when
+// the record cannot be written (the job then has no record: it failed).
+void terminar(const Argumentos& a, const Procedencia& registro, int estado, const std::string& motivo) {
+    std::error_code e;
+    if (a.epocas) fs::remove(*a.epocas, e);  // only when empty
+    if (!a.procedencia) return;
+    if (estado != 0 && a.salida) fs::remove(*a.salida, e);
+    try {
+        escribirProcedencia(*a.procedencia, registro, estado, motivo);
+    } catch (const std::exception& fallo) {
+        throw std::runtime_error(motivo.empty() ? fallo.what() : motivo + "; además, " + fallo.what());
+    }
 }
 
 }  // namespace
@@ -246,10 +308,46 @@ int main(int argc, char** argv) {
         }
     }
     if (argc >= 2 && std::string(argv[1]) == "espectro") return ordenEspectro(argc, argv);
+    const auto comienzo = std::chrono::steady_clock::now();
+    Argumentos a;
+    Procedencia registro;
+    registro.argumentos.assign(argv, argv + argc);
+    auto fin = [&](int estado, const std::string& motivo) {
+        registro.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - comienzo).count();
+        terminar(a, registro, estado, motivo);
+    };
     return ejecutarConCodigos([&] {
-        const Argumentos a = interpretar(argc, argv);
-        dirigirDiagnosticos(a.detalle);
-        instalarInterrupcion();
-        return ejecutar(a);
+        // An outcome that belongs to the recording (exit code 1 or 2) is
+        // recorded, then reported as always; a signal or no memory is not.
+        try {
+            interpretar(argc, argv, a);
+            registro.registro = a.registro;
+            registro.ced = a.ced;
+            registro.pasos = a.pasos;
+            registro.semilla = a.semilla;
+            registro.salida = a.salida.value_or("");
+            // A record left by an earlier run must not outlive this one's failure.
+            if (a.procedencia) {
+                std::error_code e;
+                fs::remove(*a.procedencia, e);
+            }
+            dirigirDiagnosticos(a.detalle);
+            instalarInterrupcion();
+            const int estado = ejecutar(a, registro);
+            fin(estado, "");
+            return estado;
+        } catch (const Cancelado&) {
+            throw;
+        } catch (const SinMemoria&) {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const ErrorUso& e) {
+            fin(2, e.what());
+            throw;
+        } catch (const std::exception& e) {
+            fin(1, e.what());
+            throw;
+        }
     });
 }

@@ -64,6 +64,7 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
     if (msPrev < 0 || msPost < 0) rechazar("los milisegundos previos y posteriores no pueden ser negativos");
     const std::string carpeta = opciones.carpetaCubos;
     const auto aviso = opciones.aviso;
+    const auto cuboGuardado = opciones.cuboGuardado;
 
     return {texto, [=](const EEG& eeg, const Avance& avance) {
         if (!eeg.tieneEventos() || eeg.tablaEventos->tipos.empty())
@@ -90,6 +91,7 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
         destino.directorio = carpeta;
         ResultadoPromediado r =
             promediarEventos(eeg, parametrosDeFilas(tabla, filas, msPrev, msPost), destino, avance);
+        if (cuboGuardado && !r.archivoCubo.empty()) cuboGuardado(r.archivoCubo.string());
         if (aviso) {
             if (r.archivoCubo.empty())
                 aviso("no se pudo guardar el archivo con las épocas (Promediado-….bin) en \"" + carpeta +

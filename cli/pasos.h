@@ -24,6 +24,7 @@ struct OpcionesPasos {
     std::string carpetaCubos = ".";    // where averaging writes its cube files
     std::string carpetaModelos;        // MARA model files (default: beside the executable)
     std::function<void(const std::string&)> aviso;  // notes for the user (a cube file not written)
+    std::function<void(const std::string&)> cuboGuardado;  // hears each cube file written
 };
 
 // Throws std::invalid_argument with a Spanish text, naming the step, for an

@@ -7,7 +7,6 @@ import io
 import json
 import math
 import os
-import sys
 from pathlib import Path
 
 # Memory a step needs, as a multiple of the recording held as doubles. The
@@ -73,6 +72,10 @@ def rutaSalida(salida, ident, formato):
 
 def rutaProcedencia(salida, ident, formato):
     return rutaSalida(salida, ident, formato) + ".json"
+
+
+def rutaEpocas(salida, ident):
+    return f"{salida}/{ident}.epocas"
 
 
 def cedDe(plantilla, registro):
@@ -156,10 +159,3 @@ def salidaPerdida(procedencia):
         return False
     return p.get("estado") == "completado" and not os.path.isfile((p.get("salida") or {}).get("ruta", ""))
 
-
-if __name__ == "__main__":
-    # estudio.py ESTUDIO_JSON RESUMEN_CSV: the table of a study described by
-    # {"entrada", "patron", "salida", "formato", "pasos"}.
-    e = json.loads(sys.argv[1])
-    ids = list(registros(e["entrada"], e["patron"]))
-    escribirResumen(sys.argv[2], ids, [rutaProcedencia(e["salida"], i, e["formato"]) for i in ids], e["pasos"])

@@ -1,0 +1,135 @@
+#include "cli/procedencia.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "cli/json.h"
+#include "io/sha256.h"
+#include "io/textoNumero.h"
+#include "ondelar_version.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <typename T>
+std::string opcional(const std::optional<T>& v) {
+    return v ? std::to_string(*v) : "null";
+}
+
+// {"ruta", "bytes", "sha256"} of a file; null figures when it cannot be read.
+std::string archivoJSON(const std::string& ruta) {
+    std::string bytes = "null", suma = "null";
+    std::error_code e;
+    const auto tamano = fs::file_size(ruta, e);
+    if (!e) {
+        bytes = std::to_string(tamano);
+        try {
+            suma = cadenaJSON(sha256Archivo(ruta));
+        } catch (const std::runtime_error&) {
+        }
+    }
+    return "{\"ruta\": " + cadenaJSON(ruta) + ", \"bytes\": " + bytes + ", \"sha256\": " + suma + "}";
+}
+
+std::string absoluta(const std::string& ruta) {
+    std::error_code e;
+    const fs::path p = fs::absolute(ruta, e);
+    return e ? ruta : p.lexically_normal().string();
+}
+
+}  // namespace
+
+void anotarRegistro(Procedencia& p, const EEG& eeg) {
+    p.canales = eeg.numeroCanales;
+    p.frecuencia = eeg.frecuenciaMuestreo;
+    p.muestras = eeg.numeroMuestras;
+    p.eventos = eeg.tablaEventos ? static_cast<int64_t>(eeg.tablaEventos->eventos.size()) : 0;
+}
+
+std::string lineaDeOrden(const std::vector<std::string>& argumentos) {
+    std::string r;
+    for (const std::string& a : argumentos) {
+        if (!r.empty()) r += ' ';
+        const bool simple = !a.empty() && a.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                            "0123456789@%+=:,./_-") == std::string::npos;
+        if (simple) {
+            r += a;
+            continue;
+        }
+        // Single quotes keep everything but a single quote, written as '"'"'.
+        r += '\'';
+        for (char c : a) r += c == '\'' ? std::string("'\"'\"'") : std::string(1, c);
+        r += '\'';
+    }
+    return r;
+}
+
+std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::string& motivo) {
+    const bool completado = estadoSalida == 0;
+    const char* hilos = std::getenv("OPENBLAS_NUM_THREADS");
+    std::ostringstream j;
+    j << "{\n";
+    j << "  \"version\": " << cadenaJSON("ondelar-cli " ONDELAR_VERSION) << ",\n";
+    j << "  \"comando\": " << cadenaJSON(lineaDeOrden(p.argumentos)) << ",\n";
+    j << "  \"argumentos\": [";
+    for (size_t i = 0; i < p.argumentos.size(); ++i) j << (i ? ", " : "") << cadenaJSON(p.argumentos[i]);
+    j << "],\n";
+    std::error_code e;
+    const fs::path aqui = fs::current_path(e);
+    j << "  \"directorio\": " << (e ? "null" : cadenaJSON(aqui.string())) << ",\n";
+    j << "  \"pasos\": [";
+    for (size_t i = 0; i < p.pasos.size(); ++i) j << (i ? ", " : "") << cadenaJSON(p.pasos[i]);
+    j << "],\n";
+    j << "  \"semilla\": " << opcional(p.semilla) << ",\n";
+    j << "  \"hilos\": " << (hilos ? cadenaJSON(hilos) : "null") << ",\n";
+    j << "  \"entrada\": " << archivoJSON(absoluta(p.registro)) << ",\n";
+    j << "  \"ced\": " << (p.ced ? cadenaJSON(absoluta(*p.ced)) : "null") << ",\n";
+    j << "  \"info\": ";
+    if (p.canales)
+        j << "{\"canales\": " << opcional(p.canales) << ", \"frecuencia\": " << opcional(p.frecuencia)
+          << ", \"muestras\": " << opcional(p.muestras) << ", \"eventos\": " << opcional(p.eventos) << "},\n";
+    else
+        j << "null,\n";
+    j << "  \"tiempos\": [";
+    for (size_t i = 0; i < p.tiempos.size(); ++i)
+        j << (i ? "," : "") << "\n    {\"paso\": " << cadenaJSON(p.tiempos[i].first)
+          << ", \"segundos\": " << textoFijo(p.tiempos[i].second, 3) << "}";
+    j << (p.tiempos.empty() ? "],\n" : "\n  ],\n");
+    j << "  \"segundosRun\": " << textoFijo(p.segundos, 3) << ",\n";
+    j << "  \"epocas\": [";
+    for (size_t i = 0; i < p.epocas.size(); ++i) j << (i ? ", " : "") << cadenaJSON(p.epocas[i]);
+    j << "],\n";
+    j << "  \"estadoSalida\": " << estadoSalida << ",\n";
+    j << "  \"estado\": " << (completado ? "\"completado\"" : "\"fallido\"") << ",\n";
+    j << "  \"motivo\": " << cadenaJSON(motivo) << ",\n";
+    j << "  \"salida\": " << (completado ? archivoJSON(absoluta(p.salida)) : "null") << "\n";
+    j << "}\n";
+    return j.str();
+}
+
+void escribirProcedencia(const std::string& ruta, const Procedencia& p, int estadoSalida,
+                         const std::string& motivo) {
+    const std::string texto = procedenciaJSON(p, estadoSalida, motivo);
+    const std::string temporal = ruta + ".tmp";
+    {
+        std::ofstream f(temporal, std::ios::binary);
+        f << texto;
+        f.close();
+        if (!f) {
+            std::error_code e;
+            fs::remove(temporal, e);
+            throw std::runtime_error("no se pudo escribir la procedencia \"" + ruta + "\"");
+        }
+    }
+    std::error_code e;
+    fs::rename(temporal, ruta, e);
+    if (e) {
+        fs::remove(temporal, e);
+        throw std::runtime_error("no se pudo escribir la procedencia \"" + ruta + "\"");
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The provenance record that `ondelar-cli run --procedencia` writes beside an
+// output: what ran (version, command, steps, seed), on what (the input's size
+// and SHA-256, its channels, rate, samples and events), how long each step
+// took, and how it ended. A study's summary table is built from these files.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "io/EEG.h"
+
+struct Procedencia {
+    std::vector<std::string> argumentos;   // the runner's command line, as given
+    std::string registro;
+    std::optional<std::string> ced;
+    std::vector<std::string> pasos;
+    std::optional<uint32_t> semilla;
+    std::string salida;
+    // Set once the recording has been read.
+    std::optional<int64_t> canales, frecuencia, muestras, eventos;
+    std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
+    std::vector<std::string> epocas;                      // cube files written by averaging
+    double segundos = 0.0;                                // the whole run, read to write
+};
+
+// Records the header figures of the recording as read.
+void anotarRegistro(Procedencia& p, const EEG& eeg);
+
+// The record as JSON; the input (and, when completed, the output) is read
+// again for its size and checksum. `motivo` is empty for a completed run.
+std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::string& motivo);
+
+// Writes the record through a temporary file that replaces `ruta` only when
+// whole. Throws std::runtime_error when it cannot be written.
+void escribirProcedencia(const std::string& ruta, const Procedencia& p, int estadoSalida,
+                         const std::string& motivo);
+
+// The arguments as one POSIX shell command line (quoted where needed).
+std::string lineaDeOrden(const std::vector<std::string>& argumentos);
