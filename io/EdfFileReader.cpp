@@ -33,6 +33,7 @@ constexpr int64_t desplazamientoMuestrasPorRegistro = 16 + 80 + 8 + 4 * 8 + 80;
 
 constexpr int64_t unidadesTiempo = EDFLIB_TIME_DIMENSION;  // EDFlib's times are in 100 ns units
 constexpr size_t muestrasPorBloque = size_t{1} << 18;     // per signal and read call
+constexpr size_t bytesPorTramo = size_t{1} << 21;         // all channels of one stretch of records
 
 std::string recortar(const std::string& t) {
     const size_t inicio = t.find_first_not_of(std::string(" \0", 2));
@@ -302,8 +303,7 @@ EEG EdfFileReader::decodificar() {
     eeg.fechaRegistro = fechaGdf(h);
 
     diagnostico("Cargando datos...");
-    std::vector<double> bloque(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(numeroMuestras)));
-    double* destino = eeg.matrices.front().memptr();
+    std::vector<double> escalas(nCanales);
     for (uint32_t c = 0; c < nCanales; ++c) {
         const edf_param_struct& p = h.signalparam[elegidas[c]];
         Canal& canal = (*eeg.canales)[c];
@@ -316,19 +316,34 @@ EEG EdfFileReader::decodificar() {
         canal.tipoDato = bdf ? 279 : 3;  // GDF codes of int24 and int16
         const std::string unidad = recortar(p.physdimension);
         const std::optional<double> factor = factorMicrovoltios(unidad);
-        const double escala = factor.value_or(1.0);
+        escalas[c] = factor.value_or(1.0);
         canal.unidad = factor ? "uV" : unidad;
-        canal.minimoFisico = p.phys_min * escala;
-        canal.maximoFisico = p.phys_max * escala;
+        canal.minimoFisico = p.phys_min * escalas[c];
+        canal.maximoFisico = p.phys_max * escalas[c];
+    }
 
-        for (int64_t hecho = 0; hecho < numeroMuestras;) {
-            const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, static_cast<int64_t>(bloque.size())));
-            if (edfread_physical_samples(handle, elegidas[c], n, bloque.data()) != n)
+    // The file is read in stretches of whole data records, every channel's
+    // stretch in turn (EDFlib keeps one position per signal), into a small
+    // channel-major buffer that is then written into the matrix's columns:
+    // the file is read once in order and the matrix written once, in place,
+    // instead of one pass over both per channel.
+    const int64_t tramo = std::min<int64_t>(
+        numeroMuestras,
+        std::max<int64_t>(spr, static_cast<int64_t>(bytesPorTramo / (sizeof(double) * nCanales)) / spr * spr));
+    std::vector<double> bloque(static_cast<size_t>(tramo) * nCanales);
+    double* destino = eeg.matrices.front().memptr();
+    for (int64_t hecho = 0; hecho < numeroMuestras;) {
+        const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, tramo));
+        for (uint32_t c = 0; c < nCanales; ++c)
+            if (edfread_physical_samples(handle, elegidas[c], n, bloque.data() + static_cast<size_t>(c) * tramo) != n)
                 return fallar("error de lectura en la señal " + std::to_string(elegidas[c] + 1) + " del archivo.");
-            double* fila = destino + c + static_cast<size_t>(hecho) * nCanales;
-            for (int i = 0; i < n; ++i) fila[static_cast<size_t>(i) * nCanales] = bloque[static_cast<size_t>(i)] * escala;
-            hecho += n;
+        double* columnas = destino + static_cast<size_t>(hecho) * nCanales;
+        for (int i = 0; i < n; ++i) {
+            double* columna = columnas + static_cast<size_t>(i) * nCanales;
+            for (uint32_t c = 0; c < nCanales; ++c)
+                columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * escalas[c];
         }
+        hecho += n;
     }
 
     diagnostico("Cargando eventos...");
