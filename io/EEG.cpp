@@ -93,6 +93,20 @@ std::unique_ptr<EEG> clonarEEG(const EEG& fuente) {
     return copia;
 }
 
+std::unique_ptr<EEG> clonarEEG(EEG&& fuente) {
+    const bool justa = !fuente.matrices.empty() && fuente.numeroMuestras >= 0 &&
+                       fuente.matrices.front().n_rows == fuente.numeroCanales &&
+                       fuente.matrices.front().n_cols == static_cast<arma::uword>(fuente.numeroMuestras);
+    if (!justa) return clonarEEG(static_cast<const EEG&>(fuente));
+    // The rest is copied as above, with the matrices set aside for the moment.
+    std::vector<arma::mat> matrices = std::move(fuente.matrices);
+    fuente.matrices.clear();
+    auto copia = clonarEEG(static_cast<const EEG&>(fuente));
+    copia->matrices.push_back(std::move(matrices.front()));
+    copia->matrices.resize(std::max<size_t>(1, static_cast<size_t>(std::max(fuente.numeroMatrices, 0))), arma::mat());
+    return copia;
+}
+
 void fijarEvento(TablaEventos& tabla, Evento e, int32_t i) {
     if (i < 0) throw std::out_of_range("fijarEvento: indice negativo");
     bool encontrado = false;

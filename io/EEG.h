@@ -98,6 +98,10 @@ EEG derivarEEG(const EEG& fuente, arma::mat datos);
 // record's counts; throws std::length_error when the channels or the first
 // matrix are fewer or smaller than those counts.
 std::unique_ptr<EEG> clonarEEG(const EEG& fuente);
+// The same from a record about to be dropped (a step's result): its first
+// matrix is taken over instead of copied when it is exactly the block a copy
+// would keep, which spares a second matrix of the branch's size.
+std::unique_ptr<EEG> clonarEEG(EEG&& fuente);
 
 // Sets event e at index i of the table, giving it its kind's colour, or a new
 // colour from the C library generator (draws: blue, green, red) for a new kind.

@@ -34,12 +34,13 @@ constexpr arma::uword coeficientesMaximosDirecto = 64;
 // of row r-1 left. Up to coeficientesMaximosDirecto taps the numbers are those
 // of filtrarFIR row by row, bit for bit; longer filters go by FFT and agree
 // with it to rounding (1e-10 of the output's scale at most), with the same
-// final state. `avance`, when given, hears the fraction done: after each row on
-// the FFT path; on the direct path, where all rows advance together, after
-// each stretch of 65536 samples. It may throw Cancelado and never changes the
-// numbers. Same throws as filtrarFIR.
+// final state. `avance`, when given, hears the fraction done after each
+// stretch of about 65536 samples: of all rows together on the direct path, of
+// each group of eight rows on the FFT path. It may throw Cancelado and never
+// changes the numbers. Same throws as filtrarFIR.
 arma::mat filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, const Avance& avance = Avance());
 // The same into `salida`, resized to the input's size (its memory is reused
-// when it already has that size). `salida` must not be `entrada`.
+// when it already has that size; a new one is asked for in 2 MB pages, which
+// are faster to map). `salida` must not be `entrada`.
 void filtrarFilasFIR(FiltroFIR& filtro, const arma::mat& entrada, arma::mat& salida,
                      const Avance& avance = Avance());

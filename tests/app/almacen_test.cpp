@@ -75,6 +75,26 @@ TEST(CopiaProfunda, ElBloqueCopiadoLoFijanLosContadores) {
     EXPECT_TRUE(clonarEEG(EEG())->matrices.empty());
 }
 
+TEST(CopiaProfunda, UnResultadoQueSeDesechaCedeSuMatrizSinCopiarla) {
+    EEG resultado = registroCompleto();
+    resultado.numeroMuestras = 40;  // past Armadillo's in-object storage, which a move copies
+    resultado.matrices[0] = arma::reshape(arma::regspace(1.0, 80.0), 2, 40);
+    const double* memoria = resultado.datos().memptr();
+    const arma::mat esperada = resultado.datos();
+    auto copia = clonarEEG(std::move(resultado));
+    EXPECT_EQ(copia->datos().memptr(), memoria);
+    EXPECT_TRUE(arma::approx_equal(copia->datos(), esperada, "absdiff", 0.0));
+    EXPECT_NE(copia->canales, resultado.canales);  // the channels are still its own
+    EXPECT_EQ((*copia->canales)[1].unidad, "uV.");
+    // A matrix larger than the counts is cut as by the copy, and still refused when smaller.
+    EEG grande = registroCompleto();
+    grande.matrices[0] = arma::mat(3, 8, arma::fill::ones);
+    EXPECT_EQ(arma::size(clonarEEG(std::move(grande))->datos()), arma::size(2, 5));
+    EEG pequena = registroCompleto();
+    pequena.matrices[0] = arma::mat(2, 4, arma::fill::ones);
+    EXPECT_THROW(clonarEEG(std::move(pequena)), std::length_error);
+}
+
 TEST(RegistroEEG, ConstruccionDerivacionYEventos) {
     EXPECT_THROW(EEG(0, 2, 10), std::invalid_argument);
     EXPECT_THROW(EEG(256, 2, -1), std::invalid_argument);
