@@ -32,6 +32,8 @@
 #include "io/cargarRegistro.h"
 #include "io/leerCED.h"
 #include "mara/comandoMARA.h"
+#include "bench/comun/cargaSilenciosa.h"
+#include "tests/app/pulsoHiloGui.h"
 
 namespace {
 
@@ -40,60 +42,6 @@ std::string fijo(double x, int decimales) {
     std::array<char, 64> b{};
     const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed, decimales);
     return std::string(b.data(), r.ptr);
-}
-
-qint64 msCpuHilo() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-
-// A 10 ms timer on the GUI thread: the largest gap between ticks (wall clock)
-// and the most processor time the thread used within one gap.
-struct Pulso {
-    QTimer timer;
-    QElapsedTimer reloj;
-    qint64 ultimo = -1, mayorHueco = 0, cpuUltimo = 0, mayorTrabajo = 0;
-    int ticks = 0;
-    Pulso() {
-        timer.setInterval(10);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 ahora = reloj.elapsed(), cpu = msCpuHilo();
-            if (ultimo >= 0) {
-                mayorHueco = std::max(mayorHueco, ahora - ultimo);
-                mayorTrabajo = std::max(mayorTrabajo, cpu - cpuUltimo);
-            }
-            ultimo = ahora;
-            cpuUltimo = cpu;
-            ++ticks;
-        });
-        reloj.start();
-        timer.start();
-    }
-};
-
-// The readers trace every header line on standard output; keep it for the figures.
-EEG cargarEnSilencio(const std::string& ruta, const std::string& rutaCED) {
-    std::fflush(stdout);
-    const int copia = dup(STDOUT_FILENO);
-    const int nulo = open("/dev/null", O_WRONLY);
-    dup2(nulo, STDOUT_FILENO);
-    close(nulo);
-    EEG eeg;
-    try {
-        eeg = cargarRegistro(ruta);
-        leerCED(eeg, rutaCED);  // MARA matches the channels by their labels
-    } catch (...) {
-        std::fflush(stdout);
-        dup2(copia, STDOUT_FILENO);
-        close(copia);
-        throw;
-    }
-    std::fflush(stdout);
-    dup2(copia, STDOUT_FILENO);
-    close(copia);
-    return eeg;
 }
 
 std::string cargaMaquina() {

@@ -31,6 +31,7 @@
 #include "app/exploradorRegistro.h"
 #include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"
+#include "bench/comun/cargaSilenciosa.h"
 
 namespace {
 
@@ -56,28 +57,6 @@ double residenteMiB() {
     long paginas = 0, residentes = 0;
     statm >> paginas >> residentes;
     return static_cast<double>(residentes) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-// The readers trace every header line on standard output; keep it for the figures.
-EEG cargarEnSilencio(const char* ruta) {
-    std::fflush(stdout);
-    const int copia = dup(STDOUT_FILENO);
-    const int nulo = open("/dev/null", O_WRONLY);
-    dup2(nulo, STDOUT_FILENO);
-    close(nulo);
-    EEG eeg;
-    try {
-        eeg = cargarRegistro(ruta);
-    } catch (...) {
-        std::fflush(stdout);
-        dup2(copia, STDOUT_FILENO);
-        close(copia);
-        throw;
-    }
-    std::fflush(stdout);
-    dup2(copia, STDOUT_FILENO);
-    close(copia);
-    return eeg;
 }
 
 // An hour of 64 channels at 256 Hz: alpha-band sines over seeded noise, with

@@ -24,33 +24,12 @@
 #include "app/almacenEEG.h"
 #include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"
+#include "bench/comun/cargaSilenciosa.h"
 
 namespace {
 
 double segundosDesde(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// The readers trace every header line on standard output; keep it for the figures.
-EEG cargarEnSilencio(const char* ruta) {
-    std::fflush(stdout);
-    const int copia = dup(STDOUT_FILENO);
-    const int nulo = open("/dev/null", O_WRONLY);
-    dup2(nulo, STDOUT_FILENO);
-    close(nulo);
-    EEG eeg;
-    try {
-        eeg = cargarRegistro(ruta);
-    } catch (...) {
-        std::fflush(stdout);
-        dup2(copia, STDOUT_FILENO);
-        close(copia);
-        throw;
-    }
-    std::fflush(stdout);
-    dup2(copia, STDOUT_FILENO);
-    close(copia);
-    return eeg;
 }
 
 double picoMemoriaMiB() {
