@@ -82,7 +82,8 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia, MetodoConvo
     return salida;
 }
 
-void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida, MetodoConvolucion metodo) {
+void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida, MetodoConvolucion metodo,
+                    const Avance& avance) {
     const arma::vec B = nucleoDeriva(frecuencia);
     if (datos.is_empty()) {
         salida.set_size(datos.n_rows, datos.n_cols);
@@ -112,6 +113,7 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
                 salida(c, i) = a[w + i].real();
                 if (par) salida(c + 1, i) = a[w + i].imag();
             }
+            avance(static_cast<double>(std::min(c + 2, C)), static_cast<double>(C));
         }
     } else {
         arma::mat relleno(L, 1);
@@ -120,19 +122,20 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
             arma::mat X = arma::flipud(convolucionCausalDirecta(B, relleno));
             X = arma::flipud(convolucionCausalDirecta(B, X));
             salida.row(c) = X.rows(w, w + S - 1).t();
+            avance(static_cast<double>(c + 1), static_cast<double>(C));
         }
     }
 }
 
-EEG eliminarDeriva(const EEG& eeg) {
+EEG eliminarDeriva(const EEG& eeg, const Avance& avance) {
     if (eeg.matrices.empty()) throw std::invalid_argument("eliminarDeriva: el registro no tiene datos");
     // The filtered matrix moves into the record: no second copy of the data.
     EEG r = derivarEEG(eeg, arma::mat());
-    eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0]);
+    eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0], MetodoConvolucion::automatico, avance);
     return r;
 }
 
-void eliminarDeriva(ContextoASR& ctx) {
+void eliminarDeriva(ContextoASR& ctx, const Avance& avance) {
     if (ctx.entrada == nullptr) throw std::invalid_argument("eliminarDeriva: el contexto ASR no tiene registro de entrada");
-    ctx.trabajo = eliminarDeriva(*ctx.entrada);
+    ctx.trabajo = eliminarDeriva(*ctx.entrada, avance);
 }
