@@ -238,12 +238,13 @@ CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, i
         if (j >= datos.n_cols || (k > 0 && j <= limpias(k - 1)))
             throw std::invalid_argument("calibración ASR: columna limpia " + std::to_string(j) + " no válida");
         if (j != k) std::copy(datos.colptr(j), datos.colptr(j) + C, datos.colptr(k));
+        if (k % 65536 == 65535) etapa(0.01 * static_cast<double>(k) / static_cast<double>(S));
     }
     arma::mat F(datos.memptr(), C, S, false, true);  // the clean samples, then filtered, in place
     if (!F.is_finite()) throw std::invalid_argument("calibración ASR: los datos contienen valores no finitos");
 
     // Spectral shaping from a zero state; its final state continues into processing.
-    r.iirstate = filtrarIIREnSitio(r.B, r.A, datos, S, etapa.tramo(0.0, 0.05));
+    r.iirstate = filtrarIIREnSitio(r.B, r.A, datos, S, etapa.tramo(0.01, 0.05));
     if (!F.is_finite()) throw std::runtime_error("calibración ASR: el filtro de conformación produjo valores no finitos");
     etapa(0.05);
 

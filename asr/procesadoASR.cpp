@@ -123,9 +123,12 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
         // corrects, so these columns are read before any of them is rewritten.
         arma::mat zf;
         arma::mat adelantados(C, L);
-        for (arma::uword t = 0; t < L; ++t) std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
+        for (arma::uword t = 0; t < L; ++t) {
+            std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
+            if (t % 65536 == 65535) avanceTrozo(0.02 * static_cast<double>(t) / static_cast<double>(L));
+        }
         adelantados.transform(finito);
-        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf, avanceTrozo.tramo(0.0, 1.0 / 6));
+        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf, avanceTrozo.tramo(0.02, 1.0 / 6));
         adelantados.reset();
         ctx.iirstate = zf;
 

@@ -65,7 +65,7 @@ TEST(AvanceLectura, ConInformeLeeLoMismoYLaFraccionCreceHastaUno) {
         const EEG con = cargarRegistro(datos + nombre, nullptr, r.avance());
         EXPECT_TRUE(mismosBytes(sin.datos(), con.datos())) << nombre;
         comprobarCreciente(r.fracciones);
-        EXPECT_GE(r.fracciones.size(), 3u) << nombre;  // the start, some blocks and the end
+        EXPECT_GE(r.fracciones.size(), 2u) << nombre;  // one block or more, then the end
     }
 }
 
