@@ -40,9 +40,10 @@ void Ondelar::cargarEEG() {
     std::string falloCopia;
     std::vector<std::string> avisosLectura;
     try {
-        // Read on the worker; "Cancelar" takes effect once the reader returns.
+        // Read on the worker; the reader reports the blocks read, so "Cancelar"
+        // stops it between two blocks.
         const bool hecho = enSegundoPlano(QStringLiteral("Cargando registro"), [&](const Avance& avance) {
-            EEG registro = cargarRegistro(rutaRegistro, &avisosLectura);
+            EEG registro = cargarRegistro(rutaRegistro, &avisosLectura, avance.tramo(0.0, 0.8));
             try {
                 copia = clonarEEG(registro);
             } catch (const std::exception& e) {

@@ -142,9 +142,15 @@ arma::vec medianaCovarianzasBloques(const arma::mat& F, const Avance& avance) {
     const double tolerancia = 1e-5;
     const int maxIteraciones = 500;
     arma::vec u(P), y(P, arma::fill::zeros), acumulado(P);
+    // Progress in steps out of the maximum; within a step every few blocks,
+    // since one step runs over the whole filtered recording.
+    const double pasos = maxIteraciones + 1;
+    constexpr arma::uword bloquesPorInforme = 1024;
+    const double nd = static_cast<double>(n);
     for (arma::uword j = 0; j < n; ++j) {
         covarianzaBloque(F.memptr(), C, S, j, u.memptr());
         y += u;
+        if (j % bloquesPorInforme == bloquesPorInforme - 1) avance(static_cast<double>(j) / nd, pasos);
     }
     y /= static_cast<double>(n);
     arma::vec inversas(n);
@@ -156,11 +162,12 @@ arma::vec medianaCovarianzasBloques(const arma::mat& F, const Avance& avance) {
             covarianzaBloque(F.memptr(), C, S, j, u.memptr());
             inversas(j) = 1.0 / std::max(distanciaPonderada(u.memptr(), y.memptr(), pesos.memptr(), P), minimo);
             sumarPonderado(acumulado.memptr(), u.memptr(), inversas(j), P);
+            if (j % bloquesPorInforme == bloquesPorInforme - 1) avance(it + 1 + static_cast<double>(j) / nd, pasos);
         }
         const arma::vec nuevo = acumulado / arma::accu(inversas);
         const double cambio = normaPonderada(nuevo - y, pesos) / normaPonderada(nuevo, pesos);
         y = nuevo;
-        avance(static_cast<double>(it + 1) / maxIteraciones);
+        avance(it + 2, pasos);
         if (cambio < tolerancia) break;
     }
     return y;
@@ -169,7 +176,7 @@ arma::vec medianaCovarianzasBloques(const arma::mat& F, const Avance& avance) {
 // filtrarIIR in place over the first S columns of X, from a zero state, with
 // the same operations per channel; the channels advance together so that the
 // loop runs over contiguous memory. Returns the final state (orden x C).
-arma::mat filtrarIIREnSitio(const arma::vec& B, const arma::vec& A, arma::mat& X, arma::uword S) {
+arma::mat filtrarIIREnSitio(const arma::vec& B, const arma::vec& A, arma::mat& X, arma::uword S, const Avance& avance) {
     if (A.is_empty() || B.is_empty() || A(0) == 0.0)
         throw std::invalid_argument("calibración ASR: filtro de conformación no válido");
     const arma::uword n = std::max(A.n_elem, B.n_elem), orden = n - 1, C = X.n_rows;
@@ -188,6 +195,7 @@ arma::mat filtrarIIREnSitio(const arma::vec& B, const arma::vec& A, arma::mat& X
             for (arma::uword c = 0; c < C; ++c) zk[c] = bk * x[c] + zs[c] - ak * y[c];
         }
         std::copy(y.begin(), y.end(), x);
+        if (s % 4096 == 4095) avance(static_cast<double>(s), static_cast<double>(S));
     }
     return orden > 0 ? arma::mat(z.cols(0, orden - 1).t()) : arma::mat(0, C);
 }
@@ -230,12 +238,13 @@ CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, i
         if (j >= datos.n_cols || (k > 0 && j <= limpias(k - 1)))
             throw std::invalid_argument("calibración ASR: columna limpia " + std::to_string(j) + " no válida");
         if (j != k) std::copy(datos.colptr(j), datos.colptr(j) + C, datos.colptr(k));
+        if (k % 65536 == 65535) etapa(0.01 * static_cast<double>(k) / static_cast<double>(S));
     }
     arma::mat F(datos.memptr(), C, S, false, true);  // the clean samples, then filtered, in place
     if (!F.is_finite()) throw std::invalid_argument("calibración ASR: los datos contienen valores no finitos");
 
     // Spectral shaping from a zero state; its final state continues into processing.
-    r.iirstate = filtrarIIREnSitio(r.B, r.A, datos, S);
+    r.iirstate = filtrarIIREnSitio(r.B, r.A, datos, S, etapa.tramo(0.01, 0.05));
     if (!F.is_finite()) throw std::runtime_error("calibración ASR: el filtro de conformación produjo valores no finitos");
     etapa(0.05);
 
@@ -255,10 +264,12 @@ CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, i
     if (inicios.is_empty())
         throw std::invalid_argument("calibración ASR: los datos limpios (" + std::to_string(S) +
                                     " muestras) no llegan a una ventana de " + std::to_string(N + 1) + " muestras");
-    const arma::mat rms = rmsComponentes(F, V, inicios, N, etapa.tramo(0.75, 0.95));
+    const arma::mat rms = rmsComponentes(F, V, inicios, N, etapa.tramo(0.75, 0.9));
     const ParametrosAjuste ajuste = parametrosAjuste(parametros);
+    const Avance avanceAjuste = etapa.tramo(0.9, 1.0);
     arma::vec mu(C), sig(C);
     for (arma::uword c = 0; c < C; ++c) {
+        avanceAjuste(static_cast<double>(c), static_cast<double>(C));
         try {
             ajusteDistribucionRobusta(rms.col(c), 0.25, 0.1, ajuste, mu(c), sig(c));
         } catch (const std::runtime_error& e) {

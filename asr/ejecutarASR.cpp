@@ -27,29 +27,25 @@ EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const std::func
                                     std::to_string(entrada.numeroMuestras) + " muestras por canal y necesita más de " +
                                     std::to_string(P) + ".");
 
-    auto avisar = [&](double f) {
-        if (progreso) progreso(f);
-    };
+    // The stages' weights follow their share of the time on 64 channels.
+    const Avance avance = progreso ? Avance([&progreso](double f, const std::string&) { progreso(f); }) : Avance();
+    avance(0.0);
     // Memory: besides the input, the working data is the one copy of the
     // recording. Calibration filters the clean samples inside it, so the
     // drift-free data is computed again afterwards (cheaper than a second copy);
     // processing then reconstructs it in place and it becomes the result.
-    avisar(0.0);
-    eliminarDeriva(ctx);
-    avisar(0.15);
-    const arma::uvec limpias = columnasLimpias(ctx);
-    avisar(0.25);
-    CalibracionASR calibracion =
-        calibrarASREnSitio(ctx.trabajo.matrices[0], limpias, ctx.trabajo.frecuenciaMuestreo, ctx.cutoff, ctx,
-                           Avance([&](double f, const std::string&) { avisar(0.25 + 0.3 * f); }));
+    eliminarDeriva(ctx, avance.tramo(0.0, 0.12, "deriva"));
+    const arma::uvec limpias = columnasLimpias(ctx, avance.tramo(0.12, 0.2, "ventanas limpias"));
+    CalibracionASR calibracion = calibrarASREnSitio(ctx.trabajo.matrices[0], limpias, ctx.trabajo.frecuenciaMuestreo,
+                                                    ctx.cutoff, ctx, avance.tramo(0.2, 0.5, "calibración"));
     ctx.M = std::move(calibracion.M);
     ctx.T = std::move(calibracion.T);
     ctx.B = std::move(calibracion.B);
     ctx.A = std::move(calibracion.A);
     ctx.iirstate = std::move(calibracion.iirstate);
-    eliminarDeriva(entrada.datos(), entrada.frecuenciaMuestreo, ctx.trabajo.matrices[0]);
-    avisar(0.65);
-    EEG resultado = reconstruirASREnSitio(ctx, memoriaLibre, [&](double f) { avisar(0.65 + 0.35 * f); });
-    avisar(1.0);
+    eliminarDeriva(entrada.datos(), entrada.frecuenciaMuestreo, ctx.trabajo.matrices[0], MetodoConvolucion::automatico,
+                   avance.tramo(0.5, 0.62, "deriva"));
+    EEG resultado = reconstruirASREnSitio(ctx, memoriaLibre, avance.tramo(0.62, 1.0, "procesado"));
+    avance(1.0);
     return resultado;
 }

@@ -82,7 +82,8 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia, MetodoConvo
     return salida;
 }
 
-void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida, MetodoConvolucion metodo) {
+void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida, MetodoConvolucion metodo,
+                    const Avance& avance) {
     const arma::vec B = nucleoDeriva(frecuencia);
     if (datos.is_empty()) {
         salida.set_size(datos.n_rows, datos.n_cols);
@@ -90,7 +91,18 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
     }
     const arma::uword C = datos.n_rows, S = datos.n_cols, w = B.n_elem;
     const arma::uword L = S + 2 * w;
+    // Writing one row touches every page of a new output: its pages are taken
+    // first, a block of columns at a time, so that no stretch between two
+    // reports pays for all of them.
+    const bool nueva = salida.n_rows != C || salida.n_cols != S;
     salida.set_size(C, S);
+    const Avance avanceCanales = nueva ? avance.tramo(0.02, 1.0) : avance;
+    if (nueva)
+        for (arma::uword desde = 0; desde < S; desde += 8192) {
+            const arma::uword n = std::min<arma::uword>(8192, S - desde);
+            std::fill_n(salida.colptr(desde), n * C, 0.0);
+            avance(0.02 * static_cast<double>(desde + n) / static_cast<double>(S));
+        }
     // Forward pass, reversal, second pass, reversal, trimming; one padded
     // channel pair at a time.
     const bool porFFT = metodo == MetodoConvolucion::automatico ? convolucionPorFFT(w, L) : metodo == MetodoConvolucion::fft;
@@ -99,12 +111,15 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
         ConvolucionFFT conv(B);
         std::vector<double> r0(L), r1(L);
         std::vector<std::complex<double>> a(L), b(L);
+        avanceCanales(0.0);
         for (arma::uword c = 0; c < C; c += 2) {
             const bool par = c + 1 < C;
             rellenarReflejado(datos.memptr() + c, C, S, w, r0.data());
             if (par) rellenarReflejado(datos.memptr() + c + 1, C, S, w, r1.data());
             for (arma::uword i = 0; i < L; ++i) a[i] = {r0[i], par ? r1[i] : 0.0};
             conv.aplicar(a.data(), b.data(), L);
+            avanceCanales(static_cast<double>(c) + 0.5 * static_cast<double>(std::min<arma::uword>(2, C - c)),
+                          static_cast<double>(C));
             std::reverse(b.begin(), b.end());
             conv.aplicar(b.data(), a.data(), L);
             std::reverse(a.begin(), a.end());
@@ -112,6 +127,7 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
                 salida(c, i) = a[w + i].real();
                 if (par) salida(c + 1, i) = a[w + i].imag();
             }
+            avanceCanales(static_cast<double>(std::min(c + 2, C)), static_cast<double>(C));
         }
     } else {
         arma::mat relleno(L, 1);
@@ -120,19 +136,20 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
             arma::mat X = arma::flipud(convolucionCausalDirecta(B, relleno));
             X = arma::flipud(convolucionCausalDirecta(B, X));
             salida.row(c) = X.rows(w, w + S - 1).t();
+            avanceCanales(static_cast<double>(c + 1), static_cast<double>(C));
         }
     }
 }
 
-EEG eliminarDeriva(const EEG& eeg) {
+EEG eliminarDeriva(const EEG& eeg, const Avance& avance) {
     if (eeg.matrices.empty()) throw std::invalid_argument("eliminarDeriva: el registro no tiene datos");
     // The filtered matrix moves into the record: no second copy of the data.
     EEG r = derivarEEG(eeg, arma::mat());
-    eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0]);
+    eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0], MetodoConvolucion::automatico, avance);
     return r;
 }
 
-void eliminarDeriva(ContextoASR& ctx) {
+void eliminarDeriva(ContextoASR& ctx, const Avance& avance) {
     if (ctx.entrada == nullptr) throw std::invalid_argument("eliminarDeriva: el contexto ASR no tiene registro de entrada");
-    ctx.trabajo = eliminarDeriva(*ctx.entrada);
+    ctx.trabajo = eliminarDeriva(*ctx.entrada, avance);
 }

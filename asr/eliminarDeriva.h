@@ -9,6 +9,7 @@
 
 #include "asr/ContextoASR.h"
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // The kernel for a sampling rate (odd length: 1287 taps at 256 Hz, 1257 at 250,
 // 2511 at 500, 503 at 100). Throws std::invalid_argument for a rate of 1 Hz or
@@ -27,13 +28,14 @@ arma::mat eliminarDeriva(const arma::mat& datos, int32_t frecuencia,
 
 // The same into `salida`, whose memory is reused when it already holds C x S
 // elements (a second pass over the same recording allocates nothing).
+// avance hears the channels filtered.
 void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salida,
-                    MetodoConvolucion metodo = MetodoConvolucion::automatico);
+                    MetodoConvolucion metodo = MetodoConvolucion::automatico, const Avance& avance = Avance());
 
 // The record's first matrix filtered, as a record derived from it.
 // Throws std::invalid_argument for a record without data or as above.
-EEG eliminarDeriva(const EEG& eeg);
+EEG eliminarDeriva(const EEG& eeg, const Avance& avance = Avance());
 
 // First stage of an ASR run: ctx.trabajo = drift-free ctx.entrada.
 // Throws std::invalid_argument when the context has no input branch.
-void eliminarDeriva(ContextoASR& ctx);
+void eliminarDeriva(ContextoASR& ctx, const Avance& avance = Avance());

@@ -4,7 +4,7 @@
 #include <string>
 
 arma::mat filtrarIIR(const arma::vec& B, const arma::vec& A, const arma::mat& X, const arma::mat& zi,
-                     arma::mat& zf) {
+                     arma::mat& zf, const Avance& avance) {
     if (A.is_empty() || B.is_empty())
         throw std::invalid_argument("filtrarIIR: los coeficientes B y A no pueden estar vacíos");
     if (A(0) == 0.0) throw std::invalid_argument("filtrarIIR: el primer coeficiente de A es 0");
@@ -44,6 +44,7 @@ arma::mat filtrarIIR(const arma::vec& B, const arma::vec& A, const arma::mat& X,
             for (arma::uword k = 0; k < orden; ++k) zc[k] = bp[k + 1] * xs + zc[k + 1] - ap[k + 1] * ys;
             y[c] = ys;
         }
+        if (s % 4096 == 4095) avance(static_cast<double>(s), static_cast<double>(X.n_cols));
     }
     zf = orden > 0 ? arma::mat(z.rows(0, orden - 1)) : arma::mat(0, canales);
     return Y;

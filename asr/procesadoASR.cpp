@@ -60,7 +60,7 @@ arma::uword numeroTrozosASR(arma::uword Cu, arma::uword Su, double P, double ste
 }
 
 arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
-                             double memoriaLibre, const std::function<void(double)>& progreso) {
+                             double memoriaLibre, const Avance& avance) {
     const arma::uword C = std::max(x.n_rows, extension.n_rows), P0 = extension.n_cols, S = x.n_cols + P0;
     if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(x) + ")");
     if ((extension.n_rows != C && P0 > 0) || (x.n_rows != C && x.n_cols > 0))
@@ -115,14 +115,20 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
         const arma::uword fin = std::min(S, static_cast<arma::uword>(std::floor(static_cast<double>(i) * Sd / td)));
         if (fin < ini) continue;
         const arma::uword L = fin - ini + 1;
+        // The chunk's share of the fraction: a sixth for the shaping filter,
+        // the rest for the covariance and reconstruction.
+        const Avance avanceTrozo = avance.tramo(static_cast<double>(ini - 1) / Sd, static_cast<double>(fin) / Sd);
 
         // Look-ahead: the covariance is measured P samples after the samples it
         // corrects, so these columns are read before any of them is rewritten.
         arma::mat zf;
         arma::mat adelantados(C, L);
-        for (arma::uword t = 0; t < L; ++t) std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
+        for (arma::uword t = 0; t < L; ++t) {
+            std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
+            if (t % 65536 == 65535) avanceTrozo(0.02 * static_cast<double>(t) / static_cast<double>(L));
+        }
         adelantados.transform(finito);
-        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf);
+        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf, avanceTrozo.tramo(0.02, 1.0 / 6));
         adelantados.reset();
         ctx.iirstate = zf;
 
@@ -135,7 +141,10 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
         for (arma::uword n = paso; n <= L + paso - 1; n += paso) puntos.push_back(std::min(n, L));
 
         arma::uword ultimoN = 0;
+        const Avance avanceReconstruccion = avanceTrozo.tramo(1.0 / 6, 1.0);
+        const double Ld = static_cast<double>(L);
         covarianza.avanzar(X, puntos, [&](std::size_t j, const arma::mat& cov) {
+            avanceReconstruccion(static_cast<double>(puntos[j]), Ld);
             bool trivial = true;
             arma::mat R = matrizReconstruccion(cov, ctx.M, ctx.T, maxdims, trivial);
             const arma::uword n = puntos[j];
@@ -144,20 +153,20 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
             ultimaR = std::move(R);
             ultimaTrivial = trivial;
         });
-        if (progreso) progreso(static_cast<double>(fin) / Sd);
+        avance(static_cast<double>(fin), Sd);
     }
     // x now holds the sequence's columns P .. S-1.
     return prefijo;
 }
 
 arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& ctx, double memoriaLibre,
-                      const std::function<void(double)>& progreso) {
+                      const Avance& avance) {
     const arma::uword C = datos.n_rows, S = datos.n_cols;
     if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(datos) + ")");
     const double Pd = std::round(ctx.longitudVentanaProcesado * 0.5 * srate);
     const arma::uword P = Pd >= 0 ? std::min<arma::uword>(static_cast<arma::uword>(Pd), S) : 0;
     arma::mat x = P < S ? arma::mat(datos.cols(0, S - P - 1)) : arma::mat(C, 0);
     const arma::mat extension = P > 0 ? arma::mat(datos.cols(S - P, S - 1)) : arma::mat(C, 0);
-    const arma::mat prefijo = procesarASREnSitio(x, extension, srate, stepsize, ctx, memoriaLibre, progreso);
+    const arma::mat prefijo = procesarASREnSitio(x, extension, srate, stepsize, ctx, memoriaLibre, avance);
     return arma::join_rows(prefijo, x);
 }

@@ -7,6 +7,7 @@
 #include <armadillo>
 
 #include "asr/ContextoASR.h"
+#include "io/progreso.h"
 
 // Number of chunks the processing works in, from the free physical memory in
 // bytes (half of it is budgeted): ceil((64 C² S + 8 C² S / stepsize + 16 C S + 40 S)
@@ -26,12 +27,12 @@ arma::uword numeroTrozosASR(arma::uword C, arma::uword S, double P, double steps
 // j = P+1 down to 2) followed by the first S - P reconstructed columns, the
 // reconstruction of each sample using the covariance P samples ahead.
 // Non-finite input values count as 0. memoriaLibre sets the chunk count
-// (numeroTrozosASR). progreso, when given, receives the fraction done.
+// (numeroTrozosASR). avance hears the samples done, several times per chunk.
 // Throws std::invalid_argument for empty data, stepsize < 1, a window of no
 // samples or matrices of the wrong size; std::runtime_error when a window's
 // covariance cannot be decomposed.
 arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& contexto, double memoriaLibre,
-                      const std::function<void(double)>& progreso = {});
+                      const Avance& avance = Avance());
 
 // The same in place, without a copy of the data: datos = [x, extension], the
 // extension being its last min(P, S) columns (read only as look-ahead). On
@@ -40,4 +41,4 @@ arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoA
 // reflected prefix). Throws as procesarASR, and std::invalid_argument for an
 // extension of another size.
 arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& contexto,
-                             double memoriaLibre, const std::function<void(double)>& progreso = {});
+                             double memoriaLibre, const Avance& avance = Avance());

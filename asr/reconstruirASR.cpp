@@ -29,7 +29,7 @@ void comprobarReconstruccion(const ContextoASR& ctx) {
 
 // x: the working data (C x S, checked), reconstructed in place and moved into the result.
 EEG reconstruirEnSitio(ContextoASR& ctx, arma::mat& x, std::optional<double> memoriaLibre,
-                       const std::function<void(double)>& progreso) {
+                       const Avance& avance) {
     const arma::uword S = x.n_cols;
     const int srate = ctx.trabajo.frecuenciaMuestreo;
     const arma::uword P = static_cast<arma::uword>(muestrasAnticipacionASR(ctx));
@@ -39,7 +39,7 @@ EEG reconstruirEnSitio(ContextoASR& ctx, arma::mat& x, std::optional<double> mem
     const arma::vec doble = 2 * x.col(S - 1);
     for (arma::uword j = 0; j < P; ++j) extension.col(j) = doble - x.col(S - 2 - j);
     procesarASREnSitio(x, extension, srate, static_cast<int>(paso), ctx,
-                       memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), progreso);
+                       memoriaLibre ? *memoriaLibre : memoriaFisicaLibre(), avance);
     EEG resultado = derivarEEG(ctx.trabajo, arma::mat());
     resultado.matrices[0] = std::move(x);
     return resultado;
@@ -47,16 +47,16 @@ EEG reconstruirEnSitio(ContextoASR& ctx, arma::mat& x, std::optional<double> mem
 
 }  // namespace
 
-EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const std::function<void(double)>& progreso) {
+EEG reconstruirASR(ContextoASR& ctx, std::optional<double> memoriaLibre, const Avance& avance) {
     comprobarReconstruccion(ctx);
     arma::mat copia = ctx.trabajo.datos();
-    return reconstruirEnSitio(ctx, copia, memoriaLibre, progreso);
+    return reconstruirEnSitio(ctx, copia, memoriaLibre, avance);
 }
 
 EEG reconstruirASREnSitio(ContextoASR& ctx, std::optional<double> memoriaLibre,
-                          const std::function<void(double)>& progreso) {
+                          const Avance& avance) {
     comprobarReconstruccion(ctx);
     arma::mat x = std::move(ctx.trabajo.matrices[0]);
     ctx.trabajo.matrices[0].reset();
-    return reconstruirEnSitio(ctx, x, memoriaLibre, progreso);
+    return reconstruirEnSitio(ctx, x, memoriaLibre, avance);
 }

@@ -2,11 +2,11 @@
 // Last part of an ASR run, after calibration: extend the working data at its
 // end, process it and trim it back.
 
-#include <functional>
 #include <optional>
 
 #include "asr/ContextoASR.h"
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // Samples of look-ahead P = round(wl srate / 2) of the run (wl the processing
 // window length, rounded half away from zero).
@@ -21,10 +21,10 @@ long long muestrasAnticipacionASR(const ContextoASR& contexto);
 // what the operating system reports. Throws std::invalid_argument when the
 // working data has no more than P samples or a rate too low to take a step.
 EEG reconstruirASR(ContextoASR& contexto, std::optional<double> memoriaLibre = std::nullopt,
-                   const std::function<void(double)>& progreso = {});
+                   const Avance& avance = Avance());
 
 // The same without copying the working data: ctx.trabajo's matrix is
 // reconstructed in place and becomes the result's; ctx.trabajo is left
 // without samples.
 EEG reconstruirASREnSitio(ContextoASR& contexto, std::optional<double> memoriaLibre = std::nullopt,
-                          const std::function<void(double)>& progreso = {});
+                          const Avance& avance = Avance());

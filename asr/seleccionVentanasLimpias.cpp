@@ -22,7 +22,7 @@ arma::uvec ventanasMarcadas(const arma::mat& z, arma::uword b, const arma::vec& 
     return marcadas;
 }
 
-arma::uvec columnasLimpias(const ContextoASR& ctx) {
+arma::uvec columnasLimpias(const ContextoASR& ctx, const Avance& avance) {
     const EEG& trabajo = ctx.trabajo;
     if (trabajo.matrices.empty()) throw std::invalid_argument("selección de ventanas: no hay datos de trabajo");
     const arma::mat& datos = trabajo.datos();
@@ -56,6 +56,7 @@ arma::uvec columnasLimpias(const ContextoASR& ctx) {
             throw std::runtime_error("selección de ventanas, canal " + std::to_string(c + 1) + ": " + e.what());
         }
         z.row(c) = ((rms - mu) / sig).t();
+        avance(static_cast<double>(c + 1), static_cast<double>(C));
     }
 
     const arma::uvec marcadas = ventanasMarcadas(z, b, umbrales);

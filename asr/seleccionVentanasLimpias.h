@@ -6,6 +6,7 @@
 #include <armadillo>
 
 #include "asr/ContextoASR.h"
+#include "io/progreso.h"
 
 // z: C x W z-scores (channel by window). Marks window w when, with the
 // z-scores of the window sorted ascending, the one at 0-based row C-1-b exceeds
@@ -15,8 +16,8 @@ arma::uvec ventanasMarcadas(const arma::mat& z, arma::uword b, const arma::vec& 
 
 // The 0-based columns of ctx.trabajo that no marked window covers, in
 // increasing order: the clean samples, found without copying the data. Throws
-// as seleccionarVentanasLimpias.
-arma::uvec columnasLimpias(const ContextoASR& ctx);
+// as seleccionarVentanasLimpias. avance hears the channels measured.
+arma::uvec columnasLimpias(const ContextoASR& ctx, const Avance& avance = Avance());
 
 // Writes ctx.calibracion: ctx.trabajo restricted to the samples of no marked
 // window (sample count and end time updated). Throws std::invalid_argument

@@ -245,7 +245,12 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     if (a.epocas) prepararEpocas(*a.epocas);
 
     std::vector<std::string> avisosLectura;
-    EEG eeg = cargarRegistro(a.registro, a.ced, &avisosLectura);
+    EEG eeg;
+    {
+        // No bar for the reading, but an interrupt stops it between two blocks.
+        BarraProgreso lectura("cargando " + a.registro, false);
+        eeg = cargarRegistro(a.registro, a.ced, &avisosLectura, lectura.avance());
+    }
     anotarRegistro(registro, eeg);
     for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
     comprobarInterrupcion();

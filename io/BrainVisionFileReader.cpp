@@ -472,6 +472,7 @@ EEG BrainVisionFileReader::decodificar() {
             convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
                                   sinEscala ? nullptr : escalas.data(), columna);
             s += static_cast<int64_t>(n);
+            informarLectura(static_cast<double>(s), static_cast<double>(muestras));
         }
     } else {
         const size_t porBloque = bloque.size() / ancho;
@@ -482,6 +483,8 @@ EEG BrainVisionFileReader::decodificar() {
                 double* fila = destino + c + static_cast<size_t>(s) * nCanales;
                 convertirValores(cab.tipo, bloque.data(), n, fila, nCanales, escalas[c]);
                 s += static_cast<int64_t>(n);
+                informarLectura(static_cast<double>(c) * static_cast<double>(muestras) + static_cast<double>(s),
+                                static_cast<double>(nCanales) * static_cast<double>(muestras));
             }
         }
     }

@@ -344,6 +344,7 @@ EEG EdfFileReader::decodificar() {
                 columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * escalas[c];
         }
         hecho += n;
+        informarLectura(static_cast<double>(hecho), static_cast<double>(numeroMuestras));
     }
 
     diagnostico("Cargando eventos...");

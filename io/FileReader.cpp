@@ -65,6 +65,7 @@ size_t FileReader::leerBloque(void* destino, size_t n) {
     }
     if (leidos < n) std::memset(d + leidos, 0, n - leidos);
     posicion_ += static_cast<int64_t>(leidos);
+    if (n >= bloqueInformado) avance_(static_cast<double>(posicion_), static_cast<double>(tamano_));
     return leidos;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 class FileReader {
 public:
@@ -27,6 +28,10 @@ public:
 
     // The same decoding over `n` bytes at `datos` (the caller keeps them alive).
     EEG leerMemoria(const uint8_t* datos, size_t n);
+
+    // Hears the share of the file read during the next reads; it may throw
+    // Cancelado, which then leaves leer (the file is closed on the way out).
+    void fijarAvance(const Avance& avance) { avance_ = avance; }
 
     // Empty after a successful read; otherwise why the last read gave an empty
     // EEG, a Spanish clause in lower case ("el archivo ...") to follow a prefix.
@@ -58,8 +63,14 @@ protected:
     int64_t bytesRestantes() const { return posicion_ < tamano_ ? tamano_ - posicion_ : 0; }
 
     // Reads `n` bytes into `destino` in one block; bytes past the end of the
-    // file are zeros. Returns how many bytes the file really held.
+    // file are zeros. Returns how many bytes the file really held. A block of
+    // samples (bloqueInformado bytes or more, not a header field) reports the
+    // position in the file as the fraction read.
     size_t leerBloque(void* destino, size_t n);
+    static constexpr size_t bloqueInformado = 16384;
+    // For a reader whose samples do not go through leerBloque: `hechas` of
+    // `total` units read.
+    void informarLectura(double hechas, double total) const { avance_(hechas, total); }
 
     uint8_t leerByte();
     uint16_t leer16();
@@ -91,4 +102,5 @@ private:
     int64_t posicionGuardada_ = 0;
     std::string motivo_;
     std::vector<std::string> avisos_;
+    Avance avance_;
 };

@@ -4,12 +4,14 @@
 #include "io/crearLector.h"
 #include "io/posicionesEstandar.h"
 
-EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
+EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos, const Avance& avance) {
     std::unique_ptr<FileReader> lector = crearLector(ruta);
     if (!lector)
         throw ErrorLectura("No se puede cargar «" + ruta +
                            "»: la extensión no es de un registro conocido (se esperaba .dat, .gdf, .edf, .bdf o .vhdr).");
+    lector->fijarAvance(avance);
     EEG eeg = lector->leer(ruta);
+    avance(1.0);
     if (!lector->motivoFallo().empty())
         throw ErrorLectura("No se puede cargar «" + ruta + "»: " + lector->motivoFallo());
     if (eeg.numeroCanales == 0 || eeg.numeroMuestras <= 0 || eeg.matrices.empty())
@@ -19,8 +21,8 @@ EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos) {
 }
 
 EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED,
-                   std::vector<std::string>* avisos) {
-    EEG eeg = cargarRegistro(ruta, avisos);
+                   std::vector<std::string>* avisos, const Avance& avance) {
+    EEG eeg = cargarRegistro(ruta, avisos, avance);
     if (!rutaCED) {
         const std::string aviso = cargarSinCED(eeg);
         if (avisos) avisos->push_back(aviso);

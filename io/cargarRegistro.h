@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 // A recording that could not be loaded; what() says why, in Spanish.
 class ErrorLectura : public std::runtime_error {
@@ -20,8 +21,9 @@ public:
 // cannot be opened, has another extension, is refused by its reader or holds
 // no samples: an empty record is never returned. The reader's warnings (what
 // the user must know about a record that did load) are appended to `avisos`
-// when given.
-EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos = nullptr);
+// when given. avance hears the share of the file read and may throw Cancelado.
+EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos = nullptr,
+                   const Avance& avance = Avance());
 
 // The same, then the .CED file at `rutaCED` (when given) lays its labels and
 // locations onto the channels, as the window's loading command does. Without
@@ -32,4 +34,4 @@ EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos = n
 // channels than the recording has: without a window to warn in, a partial
 // montage is refused rather than kept.
 EEG cargarRegistro(const std::string& ruta, const std::optional<std::string>& rutaCED,
-                   std::vector<std::string>* avisos = nullptr);
+                   std::vector<std::string>* avisos = nullptr, const Avance& avance = Avance());

@@ -75,7 +75,7 @@ public:
 
 }  // namespace
 
-void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato) {
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance) {
     if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");
     const arma::mat& datos = eeg.datos();
     const bool bdf = formato == FormatoEDF::BDF;
@@ -162,6 +162,7 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato) {
             }
             comprobar(edfwrite_digital_samples(h, bloque.data()), "las muestras");
         }
+        avance(static_cast<double>(r + 1), static_cast<double>(registros));
     }
     // Annotation times are in 100 µs units.
     const TablaEventos* tabla = eeg.tablaEventos.get();

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 enum class FormatoEDF { EDF, BDF };
 
@@ -25,5 +26,5 @@ enum class FormatoEDF { EDF, BDF };
 // with a Spanish text when the record has no data, more channels than the
 // format holds, a non-positive rate, non-finite values or values beyond the
 // header's fields, more events than the annotation space can hold, or when
-// EDFlib fails.
-void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato);
+// EDFlib fails. avance hears the data records written.
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance = Avance());

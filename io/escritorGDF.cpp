@@ -31,7 +31,7 @@ private:
 
 }  // namespace
 
-void escribirGDF(const EEG& eeg, std::ostream& salida) {
+void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     if (eeg.matrices.empty() || eeg.numeroCanales == 0)
         throw std::invalid_argument("no se puede guardar en GDF un registro sin datos");
     if (eeg.frecuenciaMuestreo <= 0)
@@ -85,9 +85,15 @@ void escribirGDF(const EEG& eeg, std::ostream& salida) {
 
     // Data records: one float per channel and sample, written a block of
     // samples at a time.
-    const arma::fmat muestras = arma::conv_to<arma::fmat>::from(datos);  // column-major: channel fastest
-    salida.write(reinterpret_cast<const char*>(muestras.memptr()),
-                 static_cast<std::streamsize>(muestras.n_elem * sizeof(float)));
+    constexpr arma::uword muestrasPorBloque = 16384;
+    arma::fmat muestras;
+    for (arma::uword desde = 0; desde < datos.n_cols; desde += muestrasPorBloque) {
+        const arma::uword hasta = std::min<arma::uword>(datos.n_cols, desde + muestrasPorBloque) - 1;
+        muestras = arma::conv_to<arma::fmat>::from(datos.cols(desde, hasta));  // column-major: channel fastest
+        salida.write(reinterpret_cast<const char*>(muestras.memptr()),
+                     static_cast<std::streamsize>(muestras.n_elem * sizeof(float)));
+        avance(static_cast<double>(hasta + 1), static_cast<double>(datos.n_cols));
+    }
 
     Cabecera e;
     const TablaEventos* tabla = eeg.tablaEventos.get();

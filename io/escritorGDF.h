@@ -6,7 +6,9 @@
 #include <string>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
-// Writes the first matrix of `eeg` to the stream. Throws std::invalid_argument
-// for a record without data or with a sampling rate of 0 or below.
-void escribirGDF(const EEG& eeg, std::ostream& salida);
+// Writes the first matrix of `eeg` to the stream; avance hears the samples
+// written. Throws std::invalid_argument for a record without data or with a
+// sampling rate of 0 or below.
+void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance = Avance());

@@ -1,5 +1,6 @@
 #include "io/guardarRama.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void escribirCSV(const EEG& eeg, std::ostream& salida) {
+void escribirCSV(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     const arma::mat& datos = eeg.datos();
     for (arma::uword c = 0; c < datos.n_rows; ++c) {
         std::string etiqueta = (eeg.canales && c < eeg.canales->size()) ? (*eeg.canales)[c].etiqueta : "";
@@ -36,6 +37,20 @@ void escribirCSV(const EEG& eeg, std::ostream& salida) {
         }
         linea += '\n';
         salida << linea;
+        if (s % 1024 == 1023) avance(static_cast<double>(s + 1), static_cast<double>(datos.n_cols));
+    }
+}
+
+// The matrix as Armadillo's own binary format writes it (a text header, then
+// the doubles in column order), a block of columns at a time.
+void escribirBIN(const arma::mat& datos, std::ostream& salida, const Avance& avance) {
+    salida << "ARMA_MAT_BIN_FN008\n" + std::to_string(datos.n_rows) + ' ' + std::to_string(datos.n_cols) + '\n';
+    constexpr arma::uword columnasPorBloque = 16384;
+    for (arma::uword desde = 0; desde < datos.n_cols; desde += columnasPorBloque) {
+        const arma::uword n = std::min<arma::uword>(columnasPorBloque, datos.n_cols - desde);
+        salida.write(reinterpret_cast<const char*>(datos.colptr(desde)),
+                     static_cast<std::streamsize>(n * datos.n_rows * sizeof(double)));
+        avance(static_cast<double>(desde + n), static_cast<double>(datos.n_cols));
     }
 }
 
@@ -66,19 +81,17 @@ void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) 
         avance(0.0);
         if (formato == FormatoSalida::EDF || formato == FormatoSalida::BDF) {
             // EDFlib writes to a path of its own.
-            escribirEDF(eeg, temporal.string(), formato == FormatoSalida::EDF ? FormatoEDF::EDF : FormatoEDF::BDF);
+            escribirEDF(eeg, temporal.string(), formato == FormatoSalida::EDF ? FormatoEDF::EDF : FormatoEDF::BDF,
+                        avance);
         } else {
             std::ofstream salida(temporal, std::ios::binary | std::ios::trunc);
             if (!salida) throw std::runtime_error("no se puede crear el archivo \"" + ruta + "\"");
             switch (formato) {
-                case FormatoSalida::GDF: escribirGDF(eeg, salida); break;
-                case FormatoSalida::CSV: escribirCSV(eeg, salida); break;
+                case FormatoSalida::GDF: escribirGDF(eeg, salida, avance); break;
+                case FormatoSalida::CSV: escribirCSV(eeg, salida, avance); break;
                 case FormatoSalida::EDF:
                 case FormatoSalida::BDF: break;
-                case FormatoSalida::BIN:
-                    if (!eeg.datos().save(salida, arma::arma_binary))
-                        throw std::runtime_error("no se pudo escribir la matriz en \"" + ruta + "\"");
-                    break;
+                case FormatoSalida::BIN: escribirBIN(eeg.datos(), salida, avance); break;
             }
             salida.flush();
             if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");

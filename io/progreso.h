@@ -8,8 +8,16 @@
 // reporter may throw Cancelado from inside that call: the step then unwinds,
 // and since steps build their results in locals and write files through a
 // temporary, nothing partial is left behind.
+//
+// Calls are cheap: an Avance passes a call on to its reporter only when the
+// whole fraction moved by at least 0.001, the stage changed, the work ended
+// or 20 ms passed since the last report, so a step may call it in its inner
+// loops. The reporter therefore hears (and may cancel) at least every 20 ms
+// plus the longest stretch between two calls.
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -28,18 +36,35 @@ public:
     using Informe = std::function<void(double fraccion, const std::string& etapa)>;
 
     Avance() = default;
-    explicit Avance(Informe informe) : informe_(std::move(informe)) {}
+    explicit Avance(Informe informe);
 
     // Reports `fraccion` (clamped to [0, 1]) of this stage's work.
-    void operator()(double fraccion) const;
+    void operator()(double fraccion) const {
+        if (comun_) informar(fraccion);
+    }
+    // Reports `hechas` of `total` units of this stage's work (nothing when total is 0).
+    void operator()(double hechas, double total) const {
+        if (comun_ && total > 0) informar(hechas / total);
+    }
     // The sub-stage covering [desde, hasta] of this stage; it keeps this
-    // stage's name unless given one.
+    // stage's name unless given one. Sub-stages share the throttling.
     Avance tramo(double desde, double hasta, const std::string& etapa = std::string()) const;
-    bool activo() const { return static_cast<bool>(informe_); }
+    bool activo() const { return static_cast<bool>(comun_); }
 
 private:
-    Informe informe_;
+    // What every sub-stage of one operation shares: the reporter and what it
+    // last heard.
+    struct Comun {
+        Informe informe;
+        double ultimaFraccion = -1.0;
+        std::string ultimaEtapa;
+        std::chrono::steady_clock::time_point ultimoInstante;
+    };
+
+    void informar(double fraccion) const;
+
+    std::shared_ptr<Comun> comun_;
     double inicio_ = 0.0;
     double fin_ = 1.0;
-    std::string etapa_;
+    std::shared_ptr<const std::string> etapa_;
 };

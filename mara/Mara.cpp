@@ -58,15 +58,16 @@ EEG Mara::procesar(const arma::mat& W, const arma::mat& S) {
     const arma::uword Q = W.n_rows;
     if (avisar) avisar("patterns " + std::to_string(Q) + " " + std::to_string(P.n_rows));
 
-    avance.tramo(fraccionICA, 0.95, "características")(0.0);
+    const Avance avanceCaracteristicas = avance.tramo(fraccionICA, 0.95, "características");
+    avanceCaracteristicas(0.0);
     std::mt19937 generador(semilla ? *semilla : static_cast<uint32_t>(std::time(nullptr)));
     const arma::mat espaciales = caracteristicasEspaciales(P, M);
-    const arma::mat tiempoFrecuencia =
-        caracteristicasTiempoFrecuencia(X, registro->frecuenciaMuestreo, W, S, generador);
+    avanceCaracteristicas(0.05);
+    const arma::mat tiempoFrecuencia = caracteristicasTiempoFrecuencia(X, registro->frecuenciaMuestreo, W, S, generador,
+                                                                       avanceCaracteristicas.tramo(0.05, 1.0));
     if (avisar) avisar(std::to_string(espaciales.n_cols) + " " + std::to_string(espaciales.n_rows));
     caracteristicas_ = arma::join_cols(espaciales, tiempoFrecuencia);
 
-    avance.tramo(fraccionICA, 0.95, "características")(1.0);
     avance.tramo(0.95, 1.0, "clasificador")(0.0);
     adaptarEntrenamiento(modelo_.patronesEntrenamiento, emparejamiento_.indicesEtiqueta, M,
                          modelo_.caracteristicasEntrenamiento);

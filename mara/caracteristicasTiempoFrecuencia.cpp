@@ -97,7 +97,7 @@ void comprobarEntradaTiempoFrecuencia(int64_t muestras, int32_t fs) {
 }
 
 arma::mat caracteristicasTiempoFrecuencia(const arma::mat& X, int32_t fs, const arma::mat& W, const arma::mat& S,
-                                          std::mt19937& generador) {
+                                          std::mt19937& generador, const Avance& avance) {
     if (S.n_rows != X.n_rows || S.n_cols != X.n_rows || W.n_cols != X.n_rows || W.n_rows == 0)
         throw std::invalid_argument("caracteristicasTiempoFrecuencia: pesos " + std::to_string(W.n_rows) + "x" +
                                     std::to_string(W.n_cols) + " y esfera " + std::to_string(S.n_rows) + "x" +
@@ -141,6 +141,7 @@ arma::mat caracteristicasTiempoFrecuencia(const arma::mat& X, int32_t fs, const 
         double suma = 0.0;
         for (const auto& [primera, ultima] : ventanas) suma += std::abs(asimetria(x.subvec(primera, ultima)));
         F(0, c) = std::log(suma / static_cast<double>(ventanas.size()));
+        avance(static_cast<double>(c + 1), static_cast<double>(act.n_rows));
     }
     return F;
 }

@@ -9,6 +9,8 @@
 
 #include <armadillo>
 
+#include "io/progreso.h"
+
 // Downsampling factor max(floor(fs / 100), 1).
 int factorDiezmado(int32_t fs);
 
@@ -46,8 +48,8 @@ void comprobarEntradaTiempoFrecuencia(int64_t muestras, int32_t fs);
 // X: C x T samples as stored (one column per time point); fs: sampling rate;
 // W: Q x C weights, S: C x C sphere. Returns 4 x Q: rows mean local skewness
 // (log), lambda (fitted exponent p1), 8-13 Hz mean dB, log fit error.
-// The curve fits' random starts draw from `generador`.
-// Throws std::invalid_argument for an input refused by
+// The curve fits' random starts draw from `generador`; avance hears the
+// components done. Throws std::invalid_argument for an input refused by
 // comprobarEntradaTiempoFrecuencia or matrices of mismatched sizes.
 arma::mat caracteristicasTiempoFrecuencia(const arma::mat& X, int32_t fs, const arma::mat& W, const arma::mat& S,
-                                          std::mt19937& generador);
+                                          std::mt19937& generador, const Avance& avance = Avance());

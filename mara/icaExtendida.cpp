@@ -312,8 +312,17 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
         }
     };
 
+    // Progress: passes done out of the maximum, with the blocks of the pass
+    // under way; a restart starts the passes again but never moves the
+    // reported fraction back.
     const Avance etapa = avance.tramo(0.0, 1.0, "ICA");
     etapa(0.0);
+    double hecho = 0.0;
+    const double bloquesPasada = static_cast<double>(ultimoInicio / Bu + 1);
+    const auto informar = [&](double pasadas) {
+        hecho = std::max(hecho, pasadas / pasadasMaximas);
+        etapa(hecho);
+    };
     const arma::uword elementosPesos = pesos.n_elem;
     while (p < pasadasMaximas) {
         generador.permutacion(orden);
@@ -342,6 +351,7 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
                 unHilo.fijar();
             }
             ++contadorBloques;
+            if (etapa.activo()) informar(p + static_cast<double>(t / Bu + 1) / bloquesPasada);
         }
 
         if (explotado) {
@@ -352,7 +362,7 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
 
         ++p;
         ++informe.pasadasTotales;
-        etapa(static_cast<double>(p) / pasadasMaximas);
+        informar(p);
         std::transform(pesos.begin(), pesos.end(), pesosRef.begin(), d.begin(), std::minus<double>());
         c = arma::dot(d, d);
         if (!std::isfinite(c)) {

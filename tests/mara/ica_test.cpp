@@ -255,10 +255,12 @@ TEST(IcaExtendida, AvanceNombraLaEtapaCuentaPasadasYNoCambiaElResultado) {
                  }));
     EXPECT_TRUE(arma::approx_equal(W, W2, "absdiff", 0.0) && arma::approx_equal(S, S2, "absdiff", 0.0));
     EXPECT_EQ(etapas, std::set<std::string>{"ICA"});
-    // 0 at the start, then passes out of 512 after each pass.
-    ASSERT_EQ(fracciones.size(), std::size_t(informe.pasadas) + 1);
+    // 0 at the start, then passes out of 512, within a pass too; a report
+    // less than a thousandth after the previous one may be held back.
+    ASSERT_GE(fracciones.size(), std::size_t(informe.pasadas) / 2);
     EXPECT_EQ(fracciones.front(), 0.0);
-    EXPECT_DOUBLE_EQ(fracciones.back(), informe.pasadas / 512.0);
+    EXPECT_LE(fracciones.back(), informe.pasadas / 512.0);
+    EXPECT_GE(fracciones.back(), (informe.pasadas - 1) / 512.0);
     EXPECT_TRUE(std::is_sorted(fracciones.begin(), fracciones.end()));
     // A reporter that cancels stops the run and leaves the outputs alone.
     arma::mat W3(1, 1, arma::fill::value(7.0)), S3;
