@@ -16,60 +16,10 @@
 
 #include "asr/ejecutarASR.h"
 #include "io/progreso.h"
+#include "bench/comun/asrSintetico.h"
+#include "bench/comun/huecosInforme.h"
 
-namespace {
-
-using Reloj = std::chrono::steady_clock;
-
-double segundos(Reloj::duration d) { return std::chrono::duration<double>(d).count(); }
-
-arma::mat sintetico(arma::uword C, arma::uword S, int32_t srate) {
-    arma::arma_rng::set_seed(2026);
-    arma::mat d(C, S, arma::fill::randn);
-    d *= 10.0;
-    const arma::rowvec t = arma::regspace<arma::rowvec>(0, S - 1) / srate;
-    for (arma::uword c = 0; c < C; ++c) d.row(c) += 50.0 * arma::sin(2 * M_PI * 0.05 * t + c) + 0.01 * c * t;
-    for (arma::uword k = 0; k < 40; ++k) {
-        const arma::uword s0 = (k * 7919 * srate) % (S - srate);
-        d.cols(s0, s0 + srate / 2) *= 20.0;
-    }
-    return d;
-}
-
-// The longest gap between two reports (or the start, or the end) and where it ended.
-// Processor time of the calling thread: on a shared machine the wall time
-// between two reports also counts the time other programs held the processor.
-double segundosCPU() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-struct Huecos {
-    Reloj::time_point anterior = Reloj::now();
-    double anteriorCPU = segundosCPU(), maximoCPU = 0.0;
-    double maximo = 0.0, fraccion = 0.0;
-    std::string etapa;
-    long informes = 0;
-    std::string largos;  // the stretches over 100 ms, "ms@fraction"
-    void marcar(double f, const std::string& e) {
-        const Reloj::time_point ahora = Reloj::now();
-        const double h = segundos(ahora - anterior);
-        const double cpu = segundosCPU();
-        maximoCPU = std::max(maximoCPU, cpu - anteriorCPU);
-        anteriorCPU = cpu;
-        if (h > 0.1 && largos.size() < 400) largos += " " + std::to_string(static_cast<int>(1000 * h)) + "@" + std::to_string(f);
-        if (h > maximo) {
-            maximo = h;
-            fraccion = f;
-            etapa = e;
-        }
-        anterior = ahora;
-        ++informes;
-    }
-};
-
-}  // namespace
+using namespace huecos;
 
 int main(int argc, char** argv) {
     const double minutos = argc > 1 ? std::atof(argv[1]) : 30.0;

@@ -21,42 +21,11 @@
 #include "mara/aplicarMara.h"
 #include "mara/etiquetasMara.h"
 #include "mara/modeloMara.h"
+#include "bench/comun/huecosInforme.h"
 
 namespace {
 
-using Reloj = std::chrono::steady_clock;
-
-double segundos(Reloj::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// Processor time of the calling thread: on a shared machine the wall time
-// between two reports also counts the time other programs held the processor.
-double segundosCPU() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-struct Huecos {
-    Reloj::time_point anterior = Reloj::now();
-    double anteriorCPU = segundosCPU(), maximoCPU = 0.0;
-    double maximo = 0.0, fraccion = 0.0;
-    std::string etapa;
-    long informes = 0;
-    void marcar(double f, const std::string& e) {
-        const Reloj::time_point ahora = Reloj::now();
-        const double h = segundos(ahora - anterior);
-        const double cpu = segundosCPU();
-        maximoCPU = std::max(maximoCPU, cpu - anteriorCPU);
-        anteriorCPU = cpu;
-        if (h > maximo) {
-            maximo = h;
-            fraccion = f;
-            etapa = e;
-        }
-        anterior = ahora;
-        ++informes;
-    }
-};
+using namespace huecos;
 
 EEG registro(arma::uword C, int32_t fs, arma::uword T) {
     arma::arma_rng::set_seed(C);
