@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -34,6 +35,9 @@ using namespace QtCharts;
 
 struct ventanaEmergente::Estado {
     FuenteRama fuente;
+    EjecutorFondo ejecutor;
+    bool calculando = false;       // a new segment length is being computed
+    double segundosMostrados = 0;  // the segment length of the spectrum shown
     double frecuencia = 0.0;
     std::vector<std::string> etiquetas;
     std::optional<EspectroPotencia> espectro;
@@ -218,6 +222,7 @@ void ventanaEmergente::mostrar(const EEG& eeg, const QString& nombre, EspectroPo
     // control keeps the length asked for.
     const arma::uword L = espectro.segmentoAcortado ? muestrasSegmento(d.frecuencia) : espectro.muestrasSegmento;
     d.segmento->setValue(static_cast<double>(L) / d.frecuencia);
+    d.segundosMostrados = d.segmento->value();
     d.bandas = potenciaBandas(espectro);
     d.espectro = std::move(espectro);
     prepararSeries();
@@ -257,11 +262,28 @@ void ventanaEmergente::prepararMapa(const EEG& eeg) {
     }
 }
 
+void ventanaEmergente::fijarEjecutor(EjecutorFondo ejecutor) { d_->ejecutor = std::move(ejecutor); }
+
+void ventanaEmergente::closeEvent(QCloseEvent* evento) {
+    // The computation reads this window's state until it ends: the window
+    // stays until then (cancelling is the progress dialog's job).
+    if (d_->calculando)
+        evento->ignore();
+    else
+        QWidget::closeEvent(evento);
+}
+
 void ventanaEmergente::recalcular() {
     Estado& d = *d_;
-    if (!d.espectro) return;
+    if (!d.espectro || d.calculando) return;
+    // Back to the length of the spectrum shown, when no other is computed.
+    auto volverAlMostrado = [&d] {
+        const QSignalBlocker bloqueo(d.segmento);
+        d.segmento->setValue(d.segundosMostrados);
+    };
     const EEG* rama = d.fuente ? d.fuente() : nullptr;
     if (!rama) {
+        volverAlMostrado();
         interaccion::mostrarMensaje(
             QStringLiteral("La rama analizada ya no está en el almacén: no se puede recalcular el espectro."));
         return;
@@ -269,22 +291,45 @@ void ventanaEmergente::recalcular() {
     std::optional<EspectroPotencia> nuevo;
     std::optional<TablaBandas> bandas;
     QString fallo;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        OpcionesEspectro o;
-        o.segundosSegmento = d.segmento->value();
-        nuevo = calcularEspectro(rama->datos(), d.frecuencia, o);
-        bandas = potenciaBandas(*nuevo);
-    } catch (const std::exception& e) {
-        fallo = QString::fromUtf8(e.what());
+    OpcionesEspectro o;
+    o.segundosSegmento = d.segmento->value();
+    const double frecuencia = d.frecuencia;
+    auto calcular = [&](const Avance& avance) {
+        try {
+            nuevo = calcularEspectro(rama->datos(), frecuencia, o, avance);
+            bandas = potenciaBandas(*nuevo);
+        } catch (const Cancelado&) {
+            throw;
+        } catch (const std::exception& e) {
+            fallo = QString::fromUtf8(e.what());
+        }
+    };
+    bool hecho = true;
+    if (d.ejecutor) {
+        // On a worker, with the progress dialog; the window takes no input
+        // meanwhile, so the length asked for is the one computed.
+        d.calculando = true;
+        setEnabled(false);
+        hecho = d.ejecutor(QStringLiteral("Análisis frecuencial"), calcular);
+        setEnabled(true);
+        d.calculando = false;
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        calcular(Avance());
+        QApplication::restoreOverrideCursor();
     }
-    QApplication::restoreOverrideCursor();
+    if (!hecho) {  // cancelled: the spectrum shown stays, and so does its length
+        volverAlMostrado();
+        return;
+    }
     if (!bandas) {
+        volverAlMostrado();
         interaccion::mostrarMensaje(QStringLiteral("No se pudo calcular el espectro con ese segmento: %1").arg(fallo));
         return;
     }
     d.espectro = std::move(nuevo);
     d.bandas = std::move(bandas);
+    d.segundosMostrados = d.segmento->value();
     prepararSeries();
     rellenarTabla();
     dibujarEspectro();

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "io/EEG.h"
+#include "io/progreso.h"
 
 namespace Ui {
 class ventanaEmergente;
@@ -21,6 +22,11 @@ struct TablaBandas;
 
 // The analysed branch as it is now, or null once it has left the store.
 using FuenteRama = std::function<const EEG*()>;
+
+// Runs a computation away from the GUI thread while the program stays live,
+// with the step's progress dialog; false when it was cancelled or could not
+// start (another step running). The main window's enSegundoPlano.
+using EjecutorFondo = std::function<bool(const QString& nombre, const std::function<void(const Avance&)>& tarea)>;
 
 class ventanaEmergente : public QWidget {
     Q_OBJECT
@@ -38,6 +44,10 @@ public:
     // The same with the spectrum of `eeg` already computed (on a worker).
     void mostrar(const EEG& eeg, const QString& nombre, EspectroPotencia espectro, FuenteRama fuente);
 
+    // Where a new segment length is computed; without one (the default) it
+    // is computed here, on the GUI thread.
+    void fijarEjecutor(EjecutorFondo ejecutor);
+
     // Exports; false (with a message to the user) when writing fails.
     bool exportarEspectro(const QString& ruta);
     bool exportarBandas(const QString& ruta);
@@ -50,6 +60,7 @@ public:
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
 
 private slots:
     void recalcular();

@@ -30,6 +30,9 @@ void Ondelar::lanzarAnalisisFrecuencial() {
                 return;
             }
             const QPointer<Ondelar> principal(this);
+            ventana->fijarEjecutor([principal](const QString& nombre, const std::function<void(const Avance&)>& tarea) {
+                return principal && principal->enSegundoPlano(nombre, tarea);
+            });
             ventana->mostrar(*rama, QString::fromStdString(archivosEEG.descripcion(archivo, indice)), std::move(*espectro),
                              [principal, rama]() -> const EEG* {
                                  return principal && principal->archivosEEG.posicion(rama) ? rama : nullptr;

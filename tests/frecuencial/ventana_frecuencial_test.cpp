@@ -113,6 +113,34 @@ private slots:
         QCOMPARE(f.mensajes.size(), 1);
         QVERIFY(f.mensajes.front().contains("ya no está"));
         QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(512));
+        QCOMPARE(hijo<QDoubleSpinBox>(v, "segmentoSegundos")->value(), 2.0);  // the length shown
+    }
+
+    void cancelarOtroSegmentoDejaElEspectro() {
+        // A new length is computed on the main window's worker: while it
+        // runs, the main window's commands are off and this window takes no
+        // input; "Cancelar" keeps the spectrum shown and its length.
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->lanzarAnalisisFrecuencial();
+        ventanaEmergente* v = abierta<ventanaEmergente>();
+        bool apagados = false;
+        QTimer::singleShot(0, [&] {
+            apagados = f->ocupado() && !f.ui().aplicar_ASR->isEnabled() && !v->isEnabled();
+            v->close();  // refused while the computation reads the window
+            f->cancelarTrabajo();
+        });
+        hijo<QDoubleSpinBox>(v, "segmentoSegundos")->setValue(1.0);
+        QVERIFY(apagados);
+        QVERIFY(v->isVisible());
+        QVERIFY(v->isEnabled());
+        QVERIFY(!f->ocupado());
+        QCOMPARE(f.mensajes, QStringList());
+        QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(512));
+        QCOMPARE(hijo<QDoubleSpinBox>(v, "segmentoSegundos")->value(), 2.0);
+
+        hijo<QDoubleSpinBox>(v, "segmentoSegundos")->setValue(1.0);  // not cancelled: computed
+        QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(256));
     }
 
     void canalesNoElegidosNoSeDibujan() {
