@@ -22,14 +22,14 @@ const EEG& AlmacenEEG::rama(int archivo, int r) const {
 
 void AlmacenEEG::anadirArchivo(std::unique_ptr<EEG> eeg) {
     std::vector<Rama> ramas;
-    ramas.push_back(Rama{std::move(eeg), true});
+    ramas.push_back(Rama{std::move(eeg), true, siguienteNumero_++});
     archivos_.push_back(std::move(ramas));
 }
 
 void AlmacenEEG::anadirRama(int archivo, std::unique_ptr<EEG> eeg) {
     if (archivo < 0 || archivo >= numeroArchivos())
         throw std::out_of_range("no hay ningun archivo " + std::to_string(archivo + 1));
-    archivos_[static_cast<size_t>(archivo)].push_back(Rama{std::move(eeg), false});
+    archivos_[static_cast<size_t>(archivo)].push_back(Rama{std::move(eeg), false, siguienteNumero_++});
 }
 
 void AlmacenEEG::borrarRama(int archivo, int r) {
@@ -62,9 +62,20 @@ std::vector<std::pair<int, int>> AlmacenEEG::posicionesSinGuardar() const {
     return r;
 }
 
-std::optional<std::pair<int, int>> AlmacenEEG::posicion(const EEG* eeg) const {
+uint64_t AlmacenEEG::numeroRama(int archivo, int r) const {
+    if (!nombraRama(archivo, r))
+        throw std::out_of_range("no hay ninguna rama " + std::to_string(archivo + 1) + "-" + std::to_string(r + 1));
+    return archivos_[static_cast<size_t>(archivo)][static_cast<size_t>(r)].numero;
+}
+
+std::optional<std::pair<int, int>> AlmacenEEG::posicion(uint64_t numero) const {
     for (size_t a = 0; a < archivos_.size(); ++a)
         for (size_t b = 0; b < archivos_[a].size(); ++b)
-            if (archivos_[a][b].eeg.get() == eeg) return std::make_pair(static_cast<int>(a), static_cast<int>(b));
+            if (archivos_[a][b].numero == numero) return std::make_pair(static_cast<int>(a), static_cast<int>(b));
     return std::nullopt;
+}
+
+const EEG* AlmacenEEG::buscar(uint64_t numero) const {
+    const auto p = posicion(numero);
+    return p ? archivos_[static_cast<size_t>(p->first)][static_cast<size_t>(p->second)].eeg.get() : nullptr;
 }

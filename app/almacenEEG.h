@@ -3,6 +3,7 @@
 // processing branches. Pure logic, no widgets: the main window keeps one and
 // mirrors it in its two selectors.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,14 +37,22 @@ public:
     int ramasSinGuardar() const;
     std::vector<std::pair<int, int>> posicionesSinGuardar() const;  // (archivo, rama), in store order
 
-    // Where a stored record is now, as (archivo, rama); nullopt when it is no
-    // longer in the store. Positions shift when branches are removed.
-    std::optional<std::pair<int, int>> posicion(const EEG* eeg) const;
+    // Every branch gets a number when it is stored, never given again (an
+    // address may be: a new branch can take a removed one's memory), so that
+    // a tab or window can find its branch again or know it is gone.
+    uint64_t numeroRama(int archivo, int rama) const;  // throws std::out_of_range
+    // Where the branch with that number is now, as (archivo, rama); nullopt
+    // when it is no longer in the store. Positions shift when branches are removed.
+    std::optional<std::pair<int, int>> posicion(uint64_t numero) const;
+    // The branch with that number, or null once it has left the store.
+    const EEG* buscar(uint64_t numero) const;
 
 private:
     struct Rama {
         std::unique_ptr<EEG> eeg;
         bool guardada = false;
+        uint64_t numero = 0;
     };
     std::vector<std::vector<Rama>> archivos_;
+    uint64_t siguienteNumero_ = 1;
 };

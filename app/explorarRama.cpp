@@ -22,19 +22,12 @@ void Ondelar::explorarRama() {
         // The browser reads the branch in place, so it looks the branch up
         // in the store on every use: once deleted, it is no longer drawn.
         const QPointer<Ondelar> ventana(this);
-        const EEG* mostrado = &eeg;
-        auto fuente = [ventana, mostrado]() -> const EEG* {
-            if (!ventana) return nullptr;
-            const AlmacenEEG& almacen = ventana->archivosEEG;
-            for (int a = 0; a < almacen.numeroArchivos(); ++a)
-                for (int b = 0; b < almacen.numeroRamas(a); ++b)
-                    if (&almacen.rama(a, b) == mostrado) return mostrado;
-            return nullptr;
-        };
+        const uint64_t numero = archivosEEG.numeroRama(archivo, rama);
+        auto fuente = [ventana, numero]() -> const EEG* { return ventana ? ventana->archivosEEG.buscar(numero) : nullptr; };
         auto* explorador = new ExploradorRegistro(fuente);
         // Like the plot tabs: closable, retitled when branches move and
         // closed when its branch is removed.
-        explorador->setProperty(propiedadRamaDibujada, QVariant::fromValue(reinterpret_cast<quintptr>(&eeg)));
+        explorador->setProperty(propiedadRamaDibujada, QVariant::fromValue(quint64{numero}));
         const int pestana = ui->panelTabs->addTab(explorador, tituloPestana(archivo, rama));
         ui->panelTabs->setCurrentIndex(pestana);
         explorador->setFocus();

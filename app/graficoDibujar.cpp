@@ -62,9 +62,8 @@ void Ondelar::cerrarPestana(int indice) {
 
 void Ondelar::actualizarPestanas() {
     for (int i = ui->panelTabs->count() - 1; i >= 0; --i) {
-        const auto* eeg = reinterpret_cast<const EEG*>(
-            ui->panelTabs->widget(i)->property(propiedadRamaDibujada).value<quintptr>());
-        const auto posicion = archivosEEG.posicion(eeg);
+        const auto posicion =
+            archivosEEG.posicion(ui->panelTabs->widget(i)->property(propiedadRamaDibujada).value<quint64>());
         if (!posicion)
             cerrarPestana(i);
         else
@@ -172,7 +171,8 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         auto* desplazable = new QScrollArea();
         desplazable->setWidget(vista);
         // The tab remembers its branch, so that removing the branch closes it.
-        desplazable->setProperty(propiedadRamaDibujada, QVariant::fromValue(reinterpret_cast<quintptr>(&eeg)));
+        desplazable->setProperty(propiedadRamaDibujada,
+                                 QVariant::fromValue(quint64{archivosEEG.numeroRama(archivo, rama)}));
         ui->panelTabs->addTab(desplazable, tituloPestana(archivo, rama));
     } catch (const std::exception& e) {
         pausaDebug(std::string("No se ha podido dibujar la rama seleccionada: ") + e.what());

@@ -34,8 +34,8 @@ void Ondelar::lanzarAnalisisFrecuencial() {
                 return principal && principal->enSegundoPlano(nombre, tarea);
             });
             ventana->mostrar(*rama, QString::fromStdString(archivosEEG.descripcion(archivo, indice)), std::move(*espectro),
-                             [principal, rama]() -> const EEG* {
-                                 return principal && principal->archivosEEG.posicion(rama) ? rama : nullptr;
+                             [principal, numero = archivosEEG.numeroRama(archivo, indice)]() -> const EEG* {
+                                 return principal ? principal->archivosEEG.buscar(numero) : nullptr;
                              });
         } catch (const std::exception& e) {
             pausaDebug(std::string("No se pudo analizar la rama seleccionada: ") + e.what());

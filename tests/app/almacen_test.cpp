@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+#include <stdexcept>
 #include <tuple>
 
 #include "app/almacenEEG.h"
@@ -119,4 +122,37 @@ TEST(RegistroEEG, ConstruccionDerivacionYEventos) {
     EXPECT_EQ(t.tipos[1].tipo, 769);
     EXPECT_EQ(std::tie(t.eventos[0].azul, t.eventos[0].verde, t.eventos[0].rojo), std::tie(azul, verde, rojo));
     EXPECT_EQ(t.eventos[2].rojo, rojo);
+}
+
+// A tab or window finds its branch by number: after removals the number
+// follows the branch to its new position, a removed branch's number finds
+// nothing, and no later branch gets it again (while its address may be).
+TEST(AlmacenEEG, ElNumeroSigueALaRamaYNoSeReutiliza) {
+    AlmacenEEG almacen;
+    almacen.anadirArchivo(std::make_unique<EEG>(256, 1, 4));
+    almacen.anadirRama(0, std::make_unique<EEG>(256, 1, 4));
+    almacen.anadirRama(0, std::make_unique<EEG>(256, 1, 4));
+    almacen.anadirArchivo(std::make_unique<EEG>(128, 2, 8));
+    const uint64_t primera = almacen.numeroRama(0, 1), segunda = almacen.numeroRama(0, 2);
+    const uint64_t otro = almacen.numeroRama(1, 0);
+    const EEG* direccionSegunda = &almacen.rama(0, 2);
+    EXPECT_NE(primera, segunda);
+
+    almacen.borrarRama(0, 1);
+    EXPECT_EQ(almacen.posicion(primera), std::nullopt);
+    EXPECT_EQ(almacen.buscar(primera), nullptr);
+    EXPECT_EQ(almacen.posicion(segunda), std::make_pair(0, 1));
+    EXPECT_EQ(almacen.buscar(segunda), direccionSegunda);
+
+    almacen.anadirRama(0, std::make_unique<EEG>(256, 1, 4));
+    const uint64_t nueva = almacen.numeroRama(0, 2);
+    EXPECT_NE(nueva, primera);
+    EXPECT_NE(nueva, segunda);
+    EXPECT_EQ(almacen.buscar(primera), nullptr);
+
+    almacen.borrarRama(0, 0);  // the whole recording
+    EXPECT_EQ(almacen.buscar(segunda), nullptr);
+    EXPECT_EQ(almacen.buscar(nueva), nullptr);
+    EXPECT_EQ(almacen.posicion(otro), std::make_pair(0, 0));
+    EXPECT_THROW(almacen.numeroRama(0, 1), std::out_of_range);
 }
