@@ -8,6 +8,7 @@
 #include <new>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
@@ -17,6 +18,8 @@ namespace {
 
 constexpr int64_t maximoTexto = int64_t{64} << 20;  // a header or marker file past this is not one
 constexpr size_t bytesPorBloque = size_t{1} << 20;
+constexpr size_t minimoTramo = 64;             // samples per channel in a tile of vectorised values
+constexpr size_t bytesPorTeja = size_t{4} << 20;  // reads of some 64 kB per channel for 64 channels
 
 std::string minusculas(std::string_view t) {
     std::string r(t);
@@ -180,6 +183,18 @@ struct Archivo {
         if (f) std::fclose(f);
     }
 };
+
+// Reads exactly `n` bytes at `desde`.
+bool leerEn(int fd, uint8_t* destino, size_t n, off_t desde) {
+    while (n > 0) {
+        const ssize_t r = pread(fd, destino, n, desde);
+        if (r <= 0) return false;
+        destino += r;
+        n -= static_cast<size_t>(r);
+        desde += r;
+    }
+    return true;
+}
 
 // Opens `ruta` as a regular file and gives its size; nullopt when it cannot.
 std::optional<int64_t> abrirRegular(const std::string& ruta, Archivo& a) {
@@ -475,17 +490,26 @@ EEG BrainVisionFileReader::decodificar() {
             informarLectura(static_cast<double>(s), static_cast<double>(muestras));
         }
     } else {
-        const size_t porBloque = bloque.size() / ancho;
-        for (uint32_t c = 0; c < nCanales; ++c) {
-            for (int64_t s = 0; s < muestras;) {
-                const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
-                if (!leerValores(n)) return fallar("error de lectura en el archivo de datos.");
-                double* fila = destino + c + static_cast<size_t>(s) * nCanales;
-                convertirValores(cab.tipo, bloque.data(), n, fila, nCanales, escalas[c]);
-                s += static_cast<int64_t>(n);
-                informarLectura(static_cast<double>(c) * static_cast<double>(muestras) + static_cast<double>(s),
-                                static_cast<double>(nCanales) * static_cast<double>(muestras));
+        // Vectorised values are read by tiles: the next stretch of every
+        // channel (one seek and one read each), then written into the
+        // stretch's columns, so that the matrix is written once and in order
+        // rather than once per channel.
+        const auto muestrasTramo =
+            static_cast<int64_t>(std::max<size_t>(minimoTramo, bytesPorTeja / (ancho * nCanales)));
+        std::vector<uint8_t> teja(static_cast<size_t>(muestrasTramo) * ancho * nCanales);
+        for (int64_t s = 0; s < muestras;) {
+            const auto n = static_cast<size_t>(std::min(muestras - s, muestrasTramo));
+            for (uint32_t c = 0; c < nCanales; ++c) {
+                uint8_t* fila = teja.data() + static_cast<size_t>(c) * n * ancho;
+                const auto desde = static_cast<off_t>((static_cast<int64_t>(c) * muestras + s) * static_cast<int64_t>(ancho));
+                if (!leerEn(fileno(datos.f), fila, n * ancho, desde))
+                    return fallar("error de lectura en el archivo de datos.");
+                if (cab.bigEndian && ancho > 1) invertirBytes(fila, n, ancho);
             }
+            convertirFilas(cab.tipo, teja.data(), n * ancho, nCanales, n, escalas.data(),
+                           destino + static_cast<size_t>(s) * nCanales);
+            s += static_cast<int64_t>(n);
+            informarLectura(static_cast<double>(s), static_cast<double>(muestras));
         }
     }
 

@@ -1,6 +1,12 @@
 #include "io/valoresBinarios.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -34,6 +40,33 @@ void multiplexado(const uint8_t* origen, size_t pasoOrigen, size_t nCanales, siz
             for (size_t c = 0; c < nCanales; ++c)
                 d[c] = valorEn<T>(p + c * sizeof(T)) * escalas[c].ganancia + escalas[c].desplazamiento;
         }
+    }
+}
+
+// Values converted into a tile of `columnasPorTanda` columns before they
+// are written: converting a row and writing a column are then both
+// contiguous, and the destination is written in order, which is what keeps
+// up with memory.
+constexpr size_t columnasPorTanda = 32;  // 32 columns of 64 channels: 16 KB, inside the first-level cache
+
+template <typename T>
+void filas(const uint8_t* origen, size_t pasoFila, size_t nFilas, size_t n, const Escala* escalas, double* destino,
+           double* teja) {
+    const Escala identidad;
+    for (size_t i0 = 0; i0 < n; i0 += columnasPorTanda) {
+        const size_t m = std::min(columnasPorTanda, n - i0);
+        for (size_t c = 0; c < nFilas; ++c) {
+            const uint8_t* p = origen + c * pasoFila + i0 * sizeof(T);
+            double* t = teja + c * columnasPorTanda;
+            const Escala e = escalas ? escalas[c] : identidad;
+            if (e.identidad()) {
+                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * sizeof(T));
+            } else {
+                const double g = e.ganancia, o = e.desplazamiento;
+                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * sizeof(T)) * g + o;
+            }
+        }
+        transponerTeja(teja, columnasPorTanda, nFilas, m, destino + i0 * nFilas);
     }
 }
 
@@ -96,5 +129,63 @@ void convertirMultiplexado(TipoValor tipo, const uint8_t* origen, size_t pasoOri
         case TipoValor::int64: multiplexado<int64_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::float32: multiplexado<float>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::float64: multiplexado<double>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
+    }
+}
+
+void transponerTeja(const double* teja, size_t pasoFila, size_t nFilas, size_t m, double* destino) {
+    using Reales2 = double __attribute__((vector_size(16)));
+#ifdef __SSE2__
+    // Streaming stores when every pair of rows lands 16-byte aligned: the
+    // destination's lines are written whole, so they need not be read first.
+    const bool directo = reinterpret_cast<uintptr_t>(destino) % 16 == 0 && nFilas % 2 == 0;
+#endif
+    size_t k = 0;
+    // Two rows by two columns at a time: one 2 x 2 transposition in registers.
+    for (; k + 2 <= m; k += 2) {
+        double* d0 = destino + k * nFilas;
+        double* d1 = d0 + nFilas;
+        size_t c = 0;
+        for (; c + 2 <= nFilas; c += 2) {
+            Reales2 a, b;
+            std::memcpy(&a, teja + c * pasoFila + k, sizeof a);
+            std::memcpy(&b, teja + (c + 1) * pasoFila + k, sizeof b);
+            const Reales2 x = __builtin_shufflevector(a, b, 0, 2);
+            const Reales2 y = __builtin_shufflevector(a, b, 1, 3);
+#ifdef __SSE2__
+            if (directo) {
+                _mm_stream_pd(d0 + c, reinterpret_cast<__m128d>(x));
+                _mm_stream_pd(d1 + c, reinterpret_cast<__m128d>(y));
+                continue;
+            }
+#endif
+            std::memcpy(d0 + c, &x, sizeof x);
+            std::memcpy(d1 + c, &y, sizeof y);
+        }
+        for (; c < nFilas; ++c) {
+            d0[c] = teja[c * pasoFila + k];
+            d1[c] = teja[c * pasoFila + k + 1];
+        }
+    }
+    for (; k < m; ++k)
+        for (size_t c = 0; c < nFilas; ++c) destino[k * nFilas + c] = teja[c * pasoFila + k];
+#ifdef __SSE2__
+    if (directo) _mm_sfence();  // streaming stores are ordered with the others from here on
+#endif
+}
+
+void convertirFilas(TipoValor tipo, const uint8_t* origen, size_t pasoFila, size_t nFilas, size_t n,
+                    const Escala* escalas, double* destino) {
+    std::vector<double> tejaPropia(nFilas * columnasPorTanda);
+    double* teja = tejaPropia.data();
+    switch (tipo) {
+        case TipoValor::int8: filas<int8_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::uint8: filas<uint8_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::int16: filas<int16_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::uint16: filas<uint16_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::int32: filas<int32_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::uint32: filas<uint32_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::int64: filas<int64_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::float32: filas<float>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::float64: filas<double>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
     }
 }
