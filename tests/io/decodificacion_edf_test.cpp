@@ -240,3 +240,18 @@ TEST(DecodificacionEdf, DesdeMemoriaComoDesdeArchivo) {
     ASSERT_EQ(deMemoria.numeroMuestras, deArchivo.numeroMuestras);
     EXPECT_TRUE(arma::approx_equal(deMemoria.datos(), deArchivo.datos(), "absdiff", 0.0));
 }
+
+// Files of several stretches of records, decoded on two threads; the
+// trigger values of both halves make one sequence of events.
+TEST(DecodificacionEdf, VariosTramosEnDosHilos) {
+    CarpetaTemporal t;
+    SenalEdf a{"Fz"}, b{"Cz"};
+    a.muestrasPorRegistro = b.muestrasPorRegistro = 4096;
+    comoEdflib(t.escribir("largo.edf", archivoEdf(false, false, 130, {a, b})));
+    SenalEdf x{"A1"}, estado{"Status"};
+    x.muestrasPorRegistro = estado.muestrasPorRegistro = 3000;
+    x.digitalMinimo = estado.digitalMinimo = -8388608;
+    x.digitalMaximo = estado.digitalMaximo = 8388607;
+    estado.valor = [](int r, int k) { return k == 0 ? r % 7 + 1 : k == 1500 ? 0 : -1; };
+    comoEdflib(t.escribir("largo.bdf", archivoEdf(true, false, 120, {x, estado})));
+}
