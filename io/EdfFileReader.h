@@ -16,10 +16,11 @@
 //   numbered after the largest trigger value, so the two never share a kind.
 //
 // EDFlib opens the file and gives the header, the signals and the
-// annotations; the data records are then decoded here, in bulk (EDFlib
-// reads them sample by sample, about twenty times slower), with EDFlib's
-// own conversion to physical values. Should EDFlib's view of the signals
-// not match the file's header, its own sample reading is used instead.
+// annotations; the data records are then decoded here, in stretches of
+// whole records on two threads, with EDFlib's own conversion to physical
+// values: EDFlib reads sample by sample, some twenty times slower. Should
+// EDFlib's view of the signals not match the file's header, its own sample
+// reading is used instead.
 //
 // EDFlib wants a whole, well-formed file. Before handing it over, the reader
 // checks the fixed header itself, so that an impossible header is refused

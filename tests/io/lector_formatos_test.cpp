@@ -287,10 +287,10 @@ TEST(BrainVision, VariosTramosEnAmbasOrientaciones) {
         p.orientacion = orientacion;
         const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<int16_t>(*datos)));
         ASSERT_EQ(arma::size(e.datos()), arma::size(3, muestras)) << orientacion;
+        const double* d = e.datos().memptr();  // column-major: sample s, channel c at 3 s + c
         size_t distintos = 0;
         for (int64_t s = 0; s < muestras; ++s)
-            for (int c = 0; c < 3; ++c)
-                distintos += std::abs(e.datos()(c, s) - valor(s, c) * resolucion[c]) > 1e-9;
+            for (int c = 0; c < 3; ++c) distintos += std::abs(d[3 * s + c] - valor(s, c) * resolucion[c]) > 1e-9;
         EXPECT_EQ(distintos, 0u) << orientacion;
     }
 }
