@@ -4,9 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -134,43 +131,26 @@ void convertirMultiplexado(TipoValor tipo, const uint8_t* origen, size_t pasoOri
 
 void transponerTeja(const double* teja, size_t pasoFila, size_t nFilas, size_t m, double* destino) {
     using Reales2 = double __attribute__((vector_size(16)));
-#ifdef __SSE2__
-    // Streaming stores when every pair of rows lands 16-byte aligned: the
-    // destination's lines are written whole, so they need not be read first.
-    const bool directo = reinterpret_cast<uintptr_t>(destino) % 16 == 0 && nFilas % 2 == 0;
-#endif
     size_t k = 0;
-    // Two rows by two columns at a time: one 2 x 2 transposition in registers.
+    // Two columns at a time from pairs of rows (a 2 x 2 transposition in
+    // registers), but each column written whole before the next: one store
+    // stream in order, which writes as fast as filling the matrix does.
     for (; k + 2 <= m; k += 2) {
-        double* d0 = destino + k * nFilas;
-        double* d1 = d0 + nFilas;
-        size_t c = 0;
-        for (; c + 2 <= nFilas; c += 2) {
-            Reales2 a, b;
-            std::memcpy(&a, teja + c * pasoFila + k, sizeof a);
-            std::memcpy(&b, teja + (c + 1) * pasoFila + k, sizeof b);
-            const Reales2 x = __builtin_shufflevector(a, b, 0, 2);
-            const Reales2 y = __builtin_shufflevector(a, b, 1, 3);
-#ifdef __SSE2__
-            if (directo) {
-                _mm_stream_pd(d0 + c, reinterpret_cast<__m128d>(x));
-                _mm_stream_pd(d1 + c, reinterpret_cast<__m128d>(y));
-                continue;
+        for (size_t j = 0; j < 2; ++j) {
+            double* d = destino + (k + j) * nFilas;
+            size_t c = 0;
+            for (; c + 2 <= nFilas; c += 2) {
+                Reales2 a, b;
+                std::memcpy(&a, teja + c * pasoFila + k, sizeof a);
+                std::memcpy(&b, teja + (c + 1) * pasoFila + k, sizeof b);
+                const Reales2 x = j == 0 ? __builtin_shufflevector(a, b, 0, 2) : __builtin_shufflevector(a, b, 1, 3);
+                std::memcpy(d + c, &x, sizeof x);
             }
-#endif
-            std::memcpy(d0 + c, &x, sizeof x);
-            std::memcpy(d1 + c, &y, sizeof y);
-        }
-        for (; c < nFilas; ++c) {
-            d0[c] = teja[c * pasoFila + k];
-            d1[c] = teja[c * pasoFila + k + 1];
+            if (c < nFilas) d[c] = teja[c * pasoFila + k + j];
         }
     }
     for (; k < m; ++k)
         for (size_t c = 0; c < nFilas; ++c) destino[k * nFilas + c] = teja[c * pasoFila + k];
-#ifdef __SSE2__
-    if (directo) _mm_sfence();  // streaming stores are ordered with the others from here on
-#endif
 }
 
 void convertirFilas(TipoValor tipo, const uint8_t* origen, size_t pasoFila, size_t nFilas, size_t n,
