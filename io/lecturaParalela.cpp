@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -39,23 +40,29 @@ void repartirEnDosHilos(int64_t total, int64_t pieza, const std::function<void(i
                         const std::function<void(int64_t)>& informar) {
     pieza = std::max<int64_t>(pieza, 1);
     const int64_t piezas = (total + pieza - 1) / pieza;
-    const int64_t mitad = std::min(total, (piezas + 1) / 2 * pieza);
+    int64_t mitad = std::min(total, (piezas + 1) / 2 * pieza);
     std::atomic<int64_t> hechasOtro{0};
     std::atomic<bool> parar{false};
     std::exception_ptr errorOtro;
     std::thread otro;
-    if (mitad < total)
-        otro = std::thread([&] {
-            try {
-                for (int64_t a = mitad; a < total && !parar.load(std::memory_order_relaxed); a += pieza) {
-                    const int64_t b = std::min(total, a + pieza);
-                    trabajo(1, a, b);
-                    hechasOtro.fetch_add(b - a, std::memory_order_relaxed);
-                }
-            } catch (...) {
-                errorOtro = std::current_exception();
+    const auto otraMitad = [&, desde = mitad] {
+        try {
+            for (int64_t a = desde; a < total && !parar.load(std::memory_order_relaxed); a += pieza) {
+                const int64_t b = std::min(total, a + pieza);
+                trabajo(1, a, b);
+                hechasOtro.fetch_add(b - a, std::memory_order_relaxed);
             }
-        });
+        } catch (...) {
+            errorOtro = std::current_exception();
+        }
+    };
+    if (mitad < total) {
+        try {
+            otro = std::thread(otraMitad);
+        } catch (const std::system_error&) {
+            mitad = total;  // no second thread to be had: everything on this one
+        }
+    }
     // Stops and joins the other thread however this one leaves.
     struct Union {
         std::thread& hilo;
