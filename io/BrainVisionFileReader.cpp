@@ -9,7 +9,6 @@
 #include <new>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
@@ -185,18 +184,6 @@ struct Archivo {
         if (f) std::fclose(f);
     }
 };
-
-// Reads exactly `n` bytes at `desde`.
-bool leerEn(int fd, uint8_t* destino, size_t n, off_t desde) {
-    while (n > 0) {
-        const ssize_t r = pread(fd, destino, n, desde);
-        if (r <= 0) return false;
-        destino += r;
-        n -= static_cast<size_t>(r);
-        desde += r;
-    }
-    return true;
-}
 
 // Opens `ruta` as a regular file and gives its size; nullopt when it cannot.
 std::optional<int64_t> abrirRegular(const std::string& ruta, Archivo& a) {
@@ -489,7 +476,7 @@ EEG BrainVisionFileReader::decodificar() {
                 std::vector<uint8_t>& bloque = bloques[hilo];
                 const auto n = static_cast<size_t>(hasta - desde);
                 bloque.resize(n * nCanales * ancho);
-                if (!leerEn(fd, bloque.data(), bloque.size(), static_cast<off_t>(desde * bytesPorMuestra))) {
+                if (!leerEnPosicion(fd, bloque.data(), bloque.size(), desde * bytesPorMuestra)) {
                     fallo = true;
                     return;
                 }
@@ -514,7 +501,7 @@ EEG BrainVisionFileReader::decodificar() {
                 for (uint32_t c = 0; c < nCanales; ++c) {
                     uint8_t* fila = teja.data() + static_cast<size_t>(c) * n * ancho;
                     const int64_t posicion = (static_cast<int64_t>(c) * muestras + desde) * static_cast<int64_t>(ancho);
-                    if (!leerEn(fd, fila, n * ancho, static_cast<off_t>(posicion))) {
+                    if (!leerEnPosicion(fd, fila, n * ancho, posicion)) {
                         fallo = true;
                         return;
                     }

@@ -24,16 +24,20 @@ ArchivoCompartido::~ArchivoCompartido() {
     if (fd_ >= 0) close(fd_);
 }
 
-bool ArchivoCompartido::leer(void* destino, size_t n, int64_t desde) const {
+bool leerEnPosicion(int fd, void* destino, size_t n, int64_t desde) {
     auto* d = static_cast<uint8_t*>(destino);
     while (n > 0) {
-        const ssize_t r = pread(fd_, d, n, static_cast<off_t>(desde));
+        const ssize_t r = pread(fd, d, n, static_cast<off_t>(desde));
         if (r <= 0) return false;
         d += r;
         n -= static_cast<size_t>(r);
         desde += r;
     }
     return true;
+}
+
+bool ArchivoCompartido::leer(void* destino, size_t n, int64_t desde) const {
+    return leerEnPosicion(fd_, destino, n, desde);
 }
 
 void repartirEnDosHilos(int64_t total, int64_t pieza, const std::function<void(int, int64_t, int64_t)>& trabajo,

@@ -9,6 +9,11 @@
 #include <functional>
 #include <string>
 
+// Reads exactly `n` bytes of the open file `fd` at offset `desde`, without
+// moving its position (threads may share fd); false when the file cannot
+// give them.
+bool leerEnPosicion(int fd, void* destino, size_t n, int64_t desde);
+
 // A regular file open for reading at given offsets, from any thread.
 class ArchivoCompartido {
 public:
