@@ -1,6 +1,7 @@
 #include "io/BrainVisionFileReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,12 +12,15 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 
 namespace {
 
 constexpr int64_t maximoTexto = int64_t{64} << 20;  // a header or marker file past this is not one
 constexpr size_t bytesPorBloque = size_t{1} << 20;
+constexpr size_t minimoTramo = 64;             // samples per channel in a tile of vectorised values
+constexpr size_t bytesPorTeja = size_t{4} << 20;  // reads of some 64 kB per channel for 64 channels
 
 std::string minusculas(std::string_view t) {
     std::string r(t);
@@ -453,41 +457,62 @@ EEG BrainVisionFileReader::decodificar() {
 
     diagnostico("Cargando datos...");
     double* destino = eeg.matrices.front().memptr();
-    std::vector<uint8_t> bloque(bytesPorBloque - bytesPorBloque % static_cast<size_t>(bytesPorMuestra) +
-                                static_cast<size_t>(bytesPorMuestra));
-    auto leerValores = [&](size_t n) {
-        const size_t bytes = n * ancho;
-        if (std::fread(bloque.data(), 1, bytes, datos.f) != bytes) return false;
-        if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n, ancho);
-        return true;
+    // Stretches of samples are read (each at its own offset) and converted
+    // on two threads, each with its own buffer.
+    const int fd = fileno(datos.f);
+    std::vector<uint8_t> bloques[2];
+    std::atomic<bool> fallo{false};
+    const auto informar = [&](int64_t hechas) {
+        informarLectura(static_cast<double>(hechas), static_cast<double>(muestras));
     };
-    const bool sinEscala = std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
     if (cab.multiplexado) {
         // Multiplexed values are already in the matrix's column order.
-        const size_t porBloque = bloque.size() / static_cast<size_t>(bytesPorMuestra);
-        for (int64_t s = 0; s < muestras;) {
-            const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
-            if (!leerValores(n * nCanales)) return fallar("error de lectura en el archivo de datos.");
-            double* columna = destino + static_cast<size_t>(s) * nCanales;
-            convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
-                                  sinEscala ? nullptr : escalas.data(), columna);
-            s += static_cast<int64_t>(n);
-            informarLectura(static_cast<double>(s), static_cast<double>(muestras));
-        }
+        const bool sinEscala =
+            std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
+        const auto porBloque = static_cast<int64_t>(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque) / bytesPorMuestra));
+        repartirEnDosHilos(
+            muestras, porBloque,
+            [&](int hilo, int64_t desde, int64_t hasta) {
+                std::vector<uint8_t>& bloque = bloques[hilo];
+                const auto n = static_cast<size_t>(hasta - desde);
+                bloque.resize(n * nCanales * ancho);
+                if (!leerEnPosicion(fd, bloque.data(), bloque.size(), desde * bytesPorMuestra)) {
+                    fallo = true;
+                    return;
+                }
+                if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n * nCanales, ancho);
+                convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
+                                      sinEscala ? nullptr : escalas.data(), destino + static_cast<size_t>(desde) * nCanales);
+            },
+            informar);
     } else {
-        const size_t porBloque = bloque.size() / ancho;
-        for (uint32_t c = 0; c < nCanales; ++c) {
-            for (int64_t s = 0; s < muestras;) {
-                const size_t n = static_cast<size_t>(std::min<int64_t>(muestras - s, static_cast<int64_t>(porBloque)));
-                if (!leerValores(n)) return fallar("error de lectura en el archivo de datos.");
-                double* fila = destino + c + static_cast<size_t>(s) * nCanales;
-                convertirValores(cab.tipo, bloque.data(), n, fila, nCanales, escalas[c]);
-                s += static_cast<int64_t>(n);
-                informarLectura(static_cast<double>(c) * static_cast<double>(muestras) + static_cast<double>(s),
-                                static_cast<double>(nCanales) * static_cast<double>(muestras));
-            }
-        }
+        // Vectorised values are read by tiles: the stretch of every channel
+        // (one read each), then written into the stretch's columns, so that
+        // the matrix is written once and in order rather than once per
+        // channel.
+        const auto muestrasTramo =
+            static_cast<int64_t>(std::max<size_t>(minimoTramo, bytesPorTeja / (ancho * nCanales)));
+        repartirEnDosHilos(
+            muestras, muestrasTramo,
+            [&](int hilo, int64_t desde, int64_t hasta) {
+                std::vector<uint8_t>& teja = bloques[hilo];
+                const auto n = static_cast<size_t>(hasta - desde);
+                teja.resize(n * ancho * nCanales);
+                for (uint32_t c = 0; c < nCanales; ++c) {
+                    uint8_t* fila = teja.data() + static_cast<size_t>(c) * n * ancho;
+                    const int64_t posicion = (static_cast<int64_t>(c) * muestras + desde) * static_cast<int64_t>(ancho);
+                    if (!leerEnPosicion(fd, fila, n * ancho, posicion)) {
+                        fallo = true;
+                        return;
+                    }
+                    if (cab.bigEndian && ancho > 1) invertirBytes(fila, n, ancho);
+                }
+                convertirFilas(cab.tipo, teja.data(), n * ancho, nCanales, n, escalas.data(),
+                               destino + static_cast<size_t>(desde) * nCanales);
+            },
+            informar);
     }
+    if (fallo) return fallar("error de lectura en el archivo de datos.");
 
     diagnostico("Cargando eventos...");
     size_t descartados = 0;

@@ -1,6 +1,7 @@
 #include "io/EdfFileReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,8 +17,10 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoNumerico.h"
+#include "io/valoresBinarios.h"
 
 namespace {
 
@@ -33,7 +36,8 @@ constexpr int64_t desplazamientoMuestrasPorRegistro = 16 + 80 + 8 + 4 * 8 + 80;
 
 constexpr int64_t unidadesTiempo = EDFLIB_TIME_DIMENSION;  // EDFlib's times are in 100 ns units
 constexpr size_t muestrasPorBloque = size_t{1} << 18;     // per signal and read call
-constexpr size_t bytesPorTramo = size_t{1} << 21;         // all channels of one stretch of records
+constexpr int64_t bytesPorTramo = int64_t{1} << 20;       // one stretch of whole records
+constexpr int64_t anchoTeja = 32;                         // samples per channel converted at a time
 
 std::string recortar(const std::string& t) {
     const size_t inicio = t.find_first_not_of(std::string(" \0", 2));
@@ -139,6 +143,176 @@ std::string fechaGdf(const edf_hdr_struct& h) {
     return b;
 }
 
+// A signal decoded from the data records: where its samples start within a
+// record, and EDFlib's conversion to physical values as edflib.h documents it
+// (units per bit, offset), then to µV.
+struct SenalRegistro {
+    int64_t posicion = 0;  // bytes from the start of a record
+    double unidadesPorBit = 1.0;
+    double desplazamiento = 0.0;
+    double escala = 1.0;
+    // EDFlib limits every digital value to the range the header declares.
+    double minimo = 0.0;
+    double maximo = 0.0;
+};
+
+SenalRegistro senalRegistro(const edf_param_struct& p, int64_t posicion, double escala) {
+    SenalRegistro s;
+    s.posicion = posicion;
+    s.unidadesPorBit = (p.phys_max - p.phys_min) / (p.dig_max - p.dig_min);
+    s.desplazamiento = p.phys_max / s.unidadesPorBit - p.dig_max;
+    s.escala = escala;
+    s.minimo = p.dig_min;
+    s.maximo = p.dig_max;
+    return s;
+}
+
+// Stored samples: little-endian int16 (EDF) or int24 (BDF). An int24 is
+// read as the four bytes from p on, the fourth shifted out: the buffer must
+// hold one byte past its last sample.
+template <int ancho>
+int32_t digitalEn(const uint8_t* p) {
+    if constexpr (ancho == 2) {
+        int16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    } else {
+        uint32_t u;
+        std::memcpy(&u, p, sizeof u);
+        return static_cast<int32_t>(u << 8) >> 8;
+    }
+}
+
+using Enteros4 = int32_t __attribute__((vector_size(16)));
+using Reales2 = double __attribute__((vector_size(16)));
+using Reales4 = double __attribute__((vector_size(32)));
+
+// Four int24 from p on (13 bytes read, as digitalEn does).
+Enteros4 cuatroDigitales24(const uint8_t* p) {
+    uint32_t u[4];
+    for (int j = 0; j < 4; ++j) std::memcpy(&u[j], p + 3 * j, sizeof u[j]);
+    Enteros4 d;
+    std::memcpy(&d, u, sizeof d);
+    return (d << 8) >> 8;
+}
+
+template <int ancho>
+constexpr int32_t minimoAlmacenado = ancho == 2 ? INT16_MIN : -(1 << 23);
+template <int ancho>
+constexpr int32_t maximoAlmacenado = ancho == 2 ? INT16_MAX : (1 << 23) - 1;
+
+// Writes the chosen signals of `nRegistros` consecutive data records into
+// the matrix columns from `destino` on (one column = every channel of one
+// sample). A record holds each signal's samples in a row, so this is a
+// transposition: a few dozen samples of every row are converted into `teja`
+// (small enough for the first-level cache), whose columns are then written
+// in order.
+template <int ancho>
+void decodificarRegistros(const uint8_t* registros, int64_t nRegistros, int64_t bytesPorRegistro,
+                          const std::vector<SenalRegistro>& senales, int64_t muestrasPorRegistro, double* teja,
+                          double* destino) {
+    const size_t nCanales = senales.size();
+    for (int64_t r = 0; r < nRegistros; ++r) {
+        const uint8_t* registro = registros + r * bytesPorRegistro;
+        double* columnas = destino + static_cast<size_t>(r * muestrasPorRegistro) * nCanales;
+        for (int64_t i0 = 0; i0 < muestrasPorRegistro; i0 += anchoTeja) {
+            const int64_t n = std::min(anchoTeja, muestrasPorRegistro - i0);
+            for (size_t c = 0; c < nCanales; ++c) {
+                const SenalRegistro& s = senales[c];
+                const uint8_t* p = registro + s.posicion + i0 * ancho;
+                const auto minimo = static_cast<int32_t>(s.minimo), maximo = static_cast<int32_t>(s.maximo);
+                const double unidadesPorBit = s.unidadesPorBit, desplazamiento = s.desplazamiento, escala = s.escala;
+                double* fila = teja + c * static_cast<size_t>(anchoTeja);
+                // The common cases skip what changes nothing: a digital range
+                // as wide as the stored type's, a factor of 1.
+                const bool sinLimites = minimo <= minimoAlmacenado<ancho> && maximo >= maximoAlmacenado<ancho>;
+                int64_t k = 0;
+                if constexpr (ancho == 3) {
+                    // Four int24 at a time in vector registers: no compiler
+                    // turns three-byte loads into vector code by itself.
+                    const Enteros4 minimo4 = {minimo, minimo, minimo, minimo}, maximo4 = {maximo, maximo, maximo, maximo};
+                    const Reales2 u = {unidadesPorBit, unidadesPorBit}, o = {desplazamiento, desplazamiento};
+                    const Reales2 e = {escala, escala};
+                    for (; k + 4 <= n; k += 4) {
+                        Enteros4 d = cuatroDigitales24(p + k * 3);
+                        if (!sinLimites) {
+                            Enteros4 fuera = d < minimo4;
+                            d = (d & ~fuera) | (minimo4 & fuera);
+                            fuera = d > maximo4;
+                            d = (d & ~fuera) | (maximo4 & fuera);
+                        }
+                        // All four converted at once (two instructions on SSE2), then halved.
+                        const Reales4 x = __builtin_convertvector(d, Reales4);
+                        Reales2 a = u * (o + __builtin_shufflevector(x, x, 0, 1));
+                        Reales2 b = u * (o + __builtin_shufflevector(x, x, 2, 3));
+                        if (escala != 1.0) {
+                            a *= e;
+                            b *= e;
+                        }
+                        std::memcpy(fila + k, &a, sizeof a);
+                        std::memcpy(fila + k + 2, &b, sizeof b);
+                    }
+                }
+                if (sinLimites && escala == 1.0) {
+                    for (; k < n; ++k) fila[k] = unidadesPorBit * (desplazamiento + digitalEn<ancho>(p + k * ancho));
+                } else {
+                    for (; k < n; ++k) {
+                        const int32_t d = std::min(std::max(digitalEn<ancho>(p + k * ancho), minimo), maximo);
+                        fila[k] = unidadesPorBit * (desplazamiento + d) * escala;
+                    }
+                }
+            }
+            transponerTeja(teja, static_cast<size_t>(anchoTeja), nCanales, static_cast<size_t>(n),
+                           columnas + static_cast<size_t>(i0) * nCanales);
+        }
+    }
+}
+
+// Events of a BDF trigger channel: one at each change of its low 16 bits to
+// a non-zero value k (tipo k, calificador 1), at the column of the channels'
+// rate.
+class DisparosEstado {
+public:
+    DisparosEstado(std::vector<Evento>& eventos, double razon) : eventos_(eventos), razon_(razon) {}
+    void muestra(int digital, int64_t indice) {
+        const int valor = digital & 0xFFFF;
+        if (valor != anterior_ && valor != 0) {
+            Evento e;
+            e.tipo = valor;
+            e.calificador = 1;
+            e.posicion = columnaDeTiempo(static_cast<double>(indice), razon_);
+            eventos_.push_back(e);
+            mayor_ = std::max(mayor_, valor);
+        }
+        anterior_ = valor;
+    }
+    int32_t mayor() const { return mayor_; }
+
+private:
+    std::vector<Evento>& eventos_;
+    double razon_;
+    int anterior_ = 0;
+    int32_t mayor_ = 0;
+};
+
+// File signal of each EDFlib signal (EDFlib hides the annotation signals of
+// EDF+ and BDF+); nullopt when labels or samples per record do not line up.
+std::optional<std::vector<int>> senalesDelArchivo(const edf_hdr_struct& h, const std::vector<std::string>& etiquetas,
+                                                  const std::vector<int64_t>& muestrasPorRegistro) {
+    std::vector<int> mapa;
+    for (size_t s = 0; s < etiquetas.size(); ++s) {
+        const size_t j = mapa.size();
+        if (j < static_cast<size_t>(h.edfsignals) && recortar(h.signalparam[j].label) == etiquetas[s] &&
+            h.signalparam[j].smp_in_datarecord == muestrasPorRegistro[s]) {
+            mapa.push_back(static_cast<int>(s));
+        } else if (etiquetas[s] != "EDF Annotations" && etiquetas[s] != "BDF Annotations") {
+            return std::nullopt;
+        }
+    }
+    if (mapa.size() != static_cast<size_t>(h.edfsignals)) return std::nullopt;
+    return mapa;
+}
+
 }  // namespace
 
 EEG EdfFileReader::leer(std::string ruta) {
@@ -181,9 +355,15 @@ EEG EdfFileReader::decodificar() {
         return fallar("la cabecera " + formato + " declara «" + recortar(fija.substr(posicionRegistros, 8)) +
                       "» registros de datos.");
 
-    // Samples per record of every signal give the record's size.
+    // Samples per record of every signal give the record's size and where
+    // each signal lies in it.
     const int64_t bytesPorMuestra = bdf ? 3 : 2;
     int64_t bytesPorRegistro = 0;
+    std::vector<std::string> etiquetas(static_cast<size_t>(*ns));
+    std::vector<int64_t> muestrasPorRegistro(static_cast<size_t>(*ns));
+    std::vector<int64_t> posicionesEnRegistro(static_cast<size_t>(*ns));
+    irA(bytesCabeceraFija);
+    for (std::string& etiqueta : etiquetas) etiqueta = recortar(leerTexto(16));
     irA(bytesCabeceraFija + *ns * desplazamientoMuestrasPorRegistro);
     for (int64_t s = 0; s < *ns; ++s) {
         const std::string campo = leerTexto(8);
@@ -191,6 +371,8 @@ EEG EdfFileReader::decodificar() {
         if (!spr || *spr < 1 || *spr > INT32_MAX)
             return fallar("la señal " + std::to_string(s + 1) + " declara «" + recortar(campo) +
                           "» muestras por registro de datos.");
+        muestrasPorRegistro[static_cast<size_t>(s)] = *spr;
+        posicionesEnRegistro[static_cast<size_t>(s)] = bytesPorRegistro;
         bytesPorRegistro += *spr * bytesPorMuestra;
     }
 
@@ -228,7 +410,9 @@ EEG EdfFileReader::decodificar() {
         std::memcpy(fija.data() + posicionRegistros, campo, 8);
         bool escrito = copia.escribir(fija.data(), fija.size());
         irA(bytesCabeceraFija);
-        std::vector<char> bloque(1 << 20);
+        // Blocks below the size that reports progress: the fraction read
+        // follows the decoding of the samples, which reads these bytes again.
+        std::vector<char> bloque(bloqueInformado / 2);
         for (int64_t resto = longitudEsperada - bytesCabeceraFija + usados * bytesPorRegistro; escrito && resto > 0;) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(resto, static_cast<int64_t>(bloque.size())));
             leerBloque(bloque.data(), n);
@@ -322,60 +506,105 @@ EEG EdfFileReader::decodificar() {
         canal.maximoFisico = p.phys_max * escalas[c];
     }
 
-    // The file is read in stretches of whole data records, every channel's
-    // stretch in turn (EDFlib keeps one position per signal), into a small
-    // channel-major buffer that is then written into the matrix's columns:
-    // the file is read once in order and the matrix written once, in place,
-    // instead of one pass over both per channel.
-    const int64_t tramo = std::min<int64_t>(
-        numeroMuestras,
-        std::max<int64_t>(spr, static_cast<int64_t>(bytesPorTramo / (sizeof(double) * nCanales)) / spr * spr));
-    std::vector<double> bloque(static_cast<size_t>(tramo) * nCanales);
+    std::vector<Evento> eventos;
+    std::optional<DisparosEstado> disparos;
+    if (estado >= 0) disparos.emplace(eventos, static_cast<double>(spr) / h.signalparam[estado].smp_in_datarecord);
     double* destino = eeg.matrices.front().memptr();
-    for (int64_t hecho = 0; hecho < numeroMuestras;) {
-        const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, tramo));
+    const std::optional<std::vector<int>> mapa =
+        muestrasPorEdflib_ ? std::nullopt : senalesDelArchivo(h, etiquetas, muestrasPorRegistro);
+    const bool bdfSegunEdflib = h.filetype == EDFLIB_FILETYPE_BDF || h.filetype == EDFLIB_FILETYPE_BDFPLUS;
+    std::optional<ArchivoCompartido> archivoDatos;
+    if (mapa && h.datarecords_in_file == usados && bdfSegunEdflib == bdf) archivoDatos.emplace(ruta);
+    if (archivoDatos && archivoDatos->valido() && archivoDatos->tamano() >= longitudEsperada + usados * bytesPorRegistro) {
+        // The file EDFlib opened, its records read in stretches and decoded
+        // here, half of them on a second thread.
+        std::vector<SenalRegistro> senales(nCanales);
         for (uint32_t c = 0; c < nCanales; ++c)
-            if (edfread_physical_samples(handle, elegidas[c], n, bloque.data() + static_cast<size_t>(c) * tramo) != n)
-                return fallar("error de lectura en la señal " + std::to_string(elegidas[c] + 1) + " del archivo.");
-        double* columnas = destino + static_cast<size_t>(hecho) * nCanales;
-        for (int i = 0; i < n; ++i) {
-            double* columna = columnas + static_cast<size_t>(i) * nCanales;
-            for (uint32_t c = 0; c < nCanales; ++c)
-                columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * escalas[c];
+            senales[c] = senalRegistro(h.signalparam[elegidas[c]],
+                                       posicionesEnRegistro[static_cast<size_t>((*mapa)[static_cast<size_t>(elegidas[c])])],
+                                       escalas[c]);
+        const int64_t registrosPorTramo = std::clamp<int64_t>(bytesPorTramo / bytesPorRegistro, 1, usados);
+        std::vector<uint8_t> tramos[2];
+        std::vector<double> tejas[2];
+        std::atomic<bool> fallo{false};
+        // The trigger channel's digital values, gathered by both threads and
+        // turned into events in order afterwards.
+        SenalRegistro senalEstado;
+        int64_t muestrasEstado = 0;
+        if (disparos) {
+            senalEstado = senalRegistro(h.signalparam[estado],
+                                        posicionesEnRegistro[static_cast<size_t>((*mapa)[static_cast<size_t>(estado)])], 1.0);
+            muestrasEstado = h.signalparam[estado].smp_in_datarecord;
         }
-        hecho += n;
-        informarLectura(static_cast<double>(hecho), static_cast<double>(numeroMuestras));
+        std::vector<int32_t> estados(static_cast<size_t>(usados * muestrasEstado));
+        repartirEnDosHilos(
+            usados, registrosPorTramo,
+            [&](int hilo, int64_t desde, int64_t hasta) {
+                std::vector<uint8_t>& tramo = tramos[hilo];
+                std::vector<double>& teja = tejas[hilo];
+                teja.resize(static_cast<size_t>(nCanales) * anchoTeja);
+                tramo.resize(static_cast<size_t>(registrosPorTramo * bytesPorRegistro) + 1);  // see digitalEn
+                const auto bytes = static_cast<size_t>((hasta - desde) * bytesPorRegistro);
+                if (!archivoDatos->leer(tramo.data(), bytes, longitudEsperada + desde * bytesPorRegistro)) {
+                    fallo = true;
+                    return;
+                }
+                for (int64_t r = desde; r < hasta && muestrasEstado > 0; ++r) {
+                    const uint8_t* p = tramo.data() + (r - desde) * bytesPorRegistro + senalEstado.posicion;
+                    int32_t* e = estados.data() + r * muestrasEstado;
+                    for (int64_t i = 0; i < muestrasEstado; ++i)
+                        e[i] = std::min(std::max(digitalEn<3>(p + 3 * i), static_cast<int32_t>(senalEstado.minimo)),
+                                        static_cast<int32_t>(senalEstado.maximo));
+                }
+                double* columnas = destino + static_cast<size_t>(desde * spr) * nCanales;
+                if (bdf)
+                    decodificarRegistros<3>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, teja.data(), columnas);
+                else
+                    decodificarRegistros<2>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, teja.data(), columnas);
+            },
+            [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(usados)); });
+        if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
+        if (disparos)
+            for (size_t i = 0; i < estados.size(); ++i) disparos->muestra(estados[i], static_cast<int64_t>(i));
+    } else {
+        diagnostico("muestras leídas por EDFlib, sin decodificar los registros");
+        // EDFlib's own reading, every channel's stretch in turn (EDFlib keeps
+        // one position per signal), into a small channel-major buffer that is
+        // then written into the matrix's columns.
+        const int64_t tramo = std::min<int64_t>(
+            numeroMuestras,
+            std::max<int64_t>(spr, static_cast<int64_t>(bytesPorTramo / (sizeof(double) * nCanales)) / spr * spr));
+        std::vector<double> bloque(static_cast<size_t>(tramo) * nCanales);
+        for (int64_t hecho = 0; hecho < numeroMuestras;) {
+            const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, tramo));
+            for (uint32_t c = 0; c < nCanales; ++c)
+                if (edfread_physical_samples(handle, elegidas[c], n, bloque.data() + static_cast<size_t>(c) * tramo) != n)
+                    return fallar("error de lectura en la señal " + std::to_string(elegidas[c] + 1) + " del archivo.");
+            double* columnas = destino + static_cast<size_t>(hecho) * nCanales;
+            for (int i = 0; i < n; ++i) {
+                double* columna = columnas + static_cast<size_t>(i) * nCanales;
+                for (uint32_t c = 0; c < nCanales; ++c)
+                    columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * escalas[c];
+            }
+            hecho += n;
+            informarLectura(static_cast<double>(hecho), static_cast<double>(numeroMuestras));
+        }
+        if (disparos) {
+            const int64_t muestrasEstado = h.signalparam[estado].smp_in_file;
+            std::vector<int> digitales(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(muestrasEstado)));
+            for (int64_t hecho = 0; hecho < muestrasEstado;) {
+                const int n =
+                    static_cast<int>(std::min<int64_t>(muestrasEstado - hecho, static_cast<int64_t>(digitales.size())));
+                if (edfread_digital_samples(handle, estado, n, digitales.data()) != n)
+                    return fallar("error de lectura en el canal de disparo «Status» del archivo.");
+                for (int i = 0; i < n; ++i) disparos->muestra(digitales[static_cast<size_t>(i)], hecho + i);
+                hecho += n;
+            }
+        }
     }
 
     diagnostico("Cargando eventos...");
-    std::vector<Evento> eventos;
-    int32_t mayorDisparo = 0;
-    if (estado >= 0) {
-        // Events at the changes of the low 16 bits to a non-zero value, at
-        // the column of the channels' rate.
-        const int64_t muestrasEstado = h.signalparam[estado].smp_in_file;
-        const double razon = static_cast<double>(spr) / h.signalparam[estado].smp_in_datarecord;
-        std::vector<int> digitales(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(muestrasEstado)));
-        int anterior = 0;
-        for (int64_t hecho = 0; hecho < muestrasEstado;) {
-            const int n = static_cast<int>(std::min<int64_t>(muestrasEstado - hecho, static_cast<int64_t>(digitales.size())));
-            if (edfread_digital_samples(handle, estado, n, digitales.data()) != n)
-                return fallar("error de lectura en el canal de disparo «Status» del archivo.");
-            for (int i = 0; i < n; ++i) {
-                const int valor = digitales[static_cast<size_t>(i)] & 0xFFFF;
-                if (valor != anterior && valor != 0) {
-                    Evento e;
-                    e.tipo = valor;
-                    e.calificador = 1;
-                    e.posicion = columnaDeTiempo(static_cast<double>(hecho + i), razon);
-                    eventos.push_back(e);
-                    mayorDisparo = std::max(mayorDisparo, valor);
-                }
-                anterior = valor;
-            }
-            hecho += n;
-        }
-    }
+    const int32_t mayorDisparo = disparos ? disparos->mayor() : 0;
     NumeracionTextos numeracion(mayorDisparo + 1);
     for (long long k = 0; k < h.annotations_in_file; ++k) {
         edf_annotation_struct a{};

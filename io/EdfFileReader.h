@@ -15,6 +15,13 @@
 //   k: tipo k, calificador 1) and is not a channel. Annotation kinds are then
 //   numbered after the largest trigger value, so the two never share a kind.
 //
+// EDFlib opens the file and gives the header, the signals and the
+// annotations; the data records are then decoded here, in stretches of
+// whole records on two threads, with EDFlib's own conversion to physical
+// values: EDFlib reads sample by sample, some twenty times slower. Should
+// EDFlib's view of the signals not match the file's header, its own sample
+// reading is used instead.
+//
 // EDFlib wants a whole, well-formed file. Before handing it over, the reader
 // checks the fixed header itself, so that an impossible header is refused
 // before anything is allocated; a file cut short (or with a record count of
@@ -29,6 +36,9 @@
 class EdfFileReader : public FileReader {
 public:
     EdfFileReader() = default;
+    // With muestrasPorEdflib, the samples are read through EDFlib's sample
+    // functions rather than decoded here: the reference the tests compare with.
+    explicit EdfFileReader(bool muestrasPorEdflib) : muestrasPorEdflib_(muestrasPorEdflib) {}
 
     // Refused (empty EEG, motivoFallo() set): unopenable file, not EDF or BDF,
     // a header whose signal count, header length, record count, record
@@ -41,4 +51,5 @@ private:
     EEG decodificar() override;
 
     std::string rutaArchivo_;  // the file being read by leer; empty when reading memory
+    bool muestrasPorEdflib_ = false;
 };

@@ -35,3 +35,16 @@ void convertirValores(TipoValor tipo, const uint8_t* origen, size_t n, double* d
 // with escalas null the values are kept as stored.
 void convertirMultiplexado(TipoValor tipo, const uint8_t* origen, size_t pasoOrigen, size_t nCanales,
                            size_t nMuestras, const Escala* escalas, double* destino);
+
+// Rows of values into columns (a transposition): row c holds `n` consecutive
+// values from origen + c x pasoFila bytes, and its value k goes to
+// destino[k x nFilas + c], mapped by escalas[c] (kept as stored when escalas
+// is null). The rows are converted a few dozen values at a time into a small
+// tile, and the tile's columns then written in order.
+void convertirFilas(TipoValor tipo, const uint8_t* origen, size_t pasoFila, size_t nFilas, size_t n,
+                    const Escala* escalas, double* destino);
+
+// The tile's transposition: row c of `teja` holds m doubles from
+// teja + c x pasoFila; its value k goes to destino[k x nFilas + c]. The
+// destination is written column after column, in order.
+void transponerTeja(const double* teja, size_t pasoFila, size_t nFilas, size_t m, double* destino);

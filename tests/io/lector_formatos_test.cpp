@@ -268,6 +268,33 @@ TEST(BrainVision, VectorizadoBigEndianConResolucionYUnidadEnMicrovoltios) {
     EXPECT_EQ((*e.canales)[1].unidad, "uV");
 }
 
+// Long enough for several stretches on two threads, with an odd channel
+// count: both orientations give every stored value times its resolution.
+TEST(BrainVision, VariosTramosEnAmbasOrientaciones) {
+    const int64_t muestras = 700001;
+    const auto valor = [](int64_t s, int c) { return static_cast<int16_t>((s * 7 + c * 131) % 4001 - 2000); };
+    std::vector<int16_t> mux, vec;
+    for (int64_t s = 0; s < muestras; ++s)
+        for (int c = 0; c < 3; ++c) mux.push_back(valor(s, c));
+    for (int c = 0; c < 3; ++c)
+        for (int64_t s = 0; s < muestras; ++s) vec.push_back(valor(s, c));
+    const double resolucion[] = {0.5e-3, 2e3, 1.0};  // 0.5 nV, 2 mV and 1 µV per count
+    BrainVisionPrueba p;
+    p.canales = {"A,,0.5,nV", "B,,2,mV", "C,,1"};
+    p.numeroCanales = "3";
+    for (const auto& [orientacion, datos] : {std::pair{"MULTIPLEXED", &mux}, std::pair{"VECTORIZED", &vec}}) {
+        const prueba::CarpetaTemporal t;
+        p.orientacion = orientacion;
+        const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, valores<int16_t>(*datos)));
+        ASSERT_EQ(arma::size(e.datos()), arma::size(3, muestras)) << orientacion;
+        const double* d = e.datos().memptr();  // column-major: sample s, channel c at 3 s + c
+        size_t distintos = 0;
+        for (int64_t s = 0; s < muestras; ++s)
+            for (int c = 0; c < 3; ++c) distintos += std::abs(d[3 * s + c] - valor(s, c) * resolucion[c]) > 1e-9;
+        EXPECT_EQ(distintos, 0u) << orientacion;
+    }
+}
+
 TEST(BrainVision, Int32YFloat32Multiplexados) {
     const prueba::CarpetaTemporal t;
     BrainVisionPrueba p;

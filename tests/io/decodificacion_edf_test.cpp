@@ -1,0 +1,257 @@
+// The EDF/BDF data records decoded by the reader itself give, sample by
+// sample, what EDFlib's own reading gives (EdfFileReader(true)): the sample
+// recordings and small files built here with annotation signals between data
+// signals, a signal at another rate, a trigger channel, extreme and
+// out-of-range digital values, asymmetric digital ranges and a file cut short.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "io/EdfFileReader.h"
+#include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
+
+using namespace prueba;
+
+namespace {
+
+const std::string formatos = ONDELAR_RAIZ "/../shared/data/formatos/";
+const std::string lecturaPorEdflib = "muestras leídas por EDFlib";
+
+struct SenalEdf {
+    std::string etiqueta;
+    std::string unidad = "uV";
+    std::string fisicoMinimo = "-3276.8", fisicoMaximo = "3276.7";
+    int32_t digitalMinimo = -32768, digitalMaximo = 32767;
+    int muestrasPorRegistro = 8;
+    bool anotaciones = false;
+    // Stored value of sample k of record r.
+    std::function<int32_t(int r, int k)> valor = [](int r, int k) { return (r * 37 + k * 11) % 2001 - 1000; };
+};
+
+// An EDF(+) or BDF(+) file of one-second records; an annotation signal holds
+// the record's time-keeping note and, in record 1, the note "Marca".
+Bytes archivoEdf(bool bdf, bool plus, int registros, const std::vector<SenalEdf>& senales) {
+    const int ancho = bdf ? 3 : 2;
+    const auto ns = senales.size();
+    Bytes b;
+    if (bdf) {
+        b.push_back(0xFF);
+        anadirTexto(b, "BIOSEMI", 7);
+    } else {
+        anadirTexto(b, "0", 8);
+    }
+    anadirTexto(b, plus ? "X X X X" : "sujeto", 80);
+    anadirTexto(b, plus ? "Startdate 01-JAN-2001 X X X" : "registro", 80);
+    anadirTexto(b, "01.01.01", 8);
+    anadirTexto(b, "00.00.00", 8);
+    anadirTexto(b, std::to_string(256 * (ns + 1)), 8);
+    anadirTexto(b, plus ? (bdf ? "BDF+C" : "EDF+C") : (bdf ? "24BIT" : ""), 44);
+    anadirTexto(b, std::to_string(registros), 8);
+    anadirTexto(b, "1", 8);
+    anadirTexto(b, std::to_string(ns), 4);
+    for (const auto& s : senales) anadirTexto(b, s.etiqueta, 16);
+    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 80);
+    for (const auto& s : senales) anadirTexto(b, s.unidad, 8);
+    for (const auto& s : senales) anadirTexto(b, s.fisicoMinimo, 8);
+    for (const auto& s : senales) anadirTexto(b, s.fisicoMaximo, 8);
+    for (const auto& s : senales) anadirTexto(b, std::to_string(s.digitalMinimo), 8);
+    for (const auto& s : senales) anadirTexto(b, std::to_string(s.digitalMaximo), 8);
+    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 80);
+    for (const auto& s : senales) anadirTexto(b, std::to_string(s.muestrasPorRegistro), 8);
+    for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 32);
+    for (int r = 0; r < registros; ++r)
+        for (const auto& s : senales) {
+            const size_t bytes = static_cast<size_t>(s.muestrasPorRegistro * ancho);
+            if (s.anotaciones) {
+                std::string tal = "+" + std::to_string(r) + "\x14\x14";
+                tal += '\0';
+                if (r == 1) {
+                    tal += "+1.5\x15" "0.5\x14Marca\x14";
+                    tal += '\0';
+                }
+                tal.resize(bytes, '\0');
+                b.insert(b.end(), tal.begin(), tal.end());
+                continue;
+            }
+            for (int k = 0; k < s.muestrasPorRegistro; ++k) {
+                const auto v = static_cast<uint32_t>(s.valor(r, k));
+                for (int j = 0; j < ancho; ++j) b.push_back(static_cast<uint8_t>(v >> (8 * j)));
+            }
+        }
+    return b;
+}
+
+struct Lectura {
+    EEG eeg;
+    std::string motivo, salida;
+    std::vector<std::string> avisos;
+};
+
+Lectura leer(const std::string& ruta, bool porEdflib) {
+    EdfFileReader lector(porEdflib);
+    Lectura l;
+    l.salida = capturar([&] { l.eeg = lector.leer(ruta); }).salida;
+    l.motivo = lector.motivoFallo();
+    l.avisos = lector.avisos();
+    return l;
+}
+
+// Both readings of `ruta`: the reader's own decoding was used (no fallback
+// line), and every sample equals EDFlib's to within a few ulps of the
+// channel's physical range; the events and warnings are the same.
+void comoEdflib(const std::string& ruta) {
+    SCOPED_TRACE(ruta);
+    const Lectura propia = leer(ruta, false), edflib = leer(ruta, true);
+    ASSERT_EQ(propia.motivo, "");
+    ASSERT_EQ(edflib.motivo, "");
+    EXPECT_EQ(propia.salida.find(lecturaPorEdflib), std::string::npos);
+    EXPECT_NE(edflib.salida.find(lecturaPorEdflib), std::string::npos);
+    EXPECT_EQ(propia.avisos, edflib.avisos);
+    const EEG &a = propia.eeg, &b = edflib.eeg;
+    ASSERT_EQ(a.numeroCanales, b.numeroCanales);
+    ASSERT_EQ(a.numeroMuestras, b.numeroMuestras);
+    for (uint32_t c = 0; c < a.numeroCanales; ++c) {
+        const Canal& canal = (*b.canales)[c];
+        EXPECT_EQ((*a.canales)[c].etiqueta, canal.etiqueta);
+        const double magnitud = std::max(std::abs(canal.minimoFisico), std::abs(canal.maximoFisico));
+        const double tolerancia = 4 * std::numeric_limits<double>::epsilon() * magnitud;
+        size_t distintas = 0;
+        for (arma::uword s = 0; s < a.datos().n_cols; ++s)
+            if (!(std::abs(a.datos()(c, s) - b.datos()(c, s)) <= tolerancia) && distintas++ < 5)
+                ADD_FAILURE() << canal.etiqueta << " muestra " << s << ": " << a.datos()(c, s) << " frente a "
+                              << b.datos()(c, s);
+        EXPECT_EQ(distintas, 0u) << canal.etiqueta;
+    }
+    ASSERT_EQ(a.tablaEventos == nullptr, b.tablaEventos == nullptr);
+    if (!a.tablaEventos) return;
+    ASSERT_EQ(a.tablaEventos->numeroEventos, b.tablaEventos->numeroEventos);
+    for (int32_t i = 0; i < a.tablaEventos->numeroEventos; ++i) {
+        const Evento x = a.tablaEventos->eventos[static_cast<size_t>(i)], y = b.tablaEventos->eventos[static_cast<size_t>(i)];
+        EXPECT_EQ(x.posicion, y.posicion) << "evento " << i;
+        EXPECT_EQ(x.tipo, y.tipo) << "evento " << i;
+        EXPECT_EQ(x.duracion, y.duracion) << "evento " << i;
+    }
+    EXPECT_EQ(a.tablaEventos->textos, b.tablaEventos->textos);
+}
+
+}  // namespace
+
+TEST(DecodificacionEdf, LosRegistrosDeMuestraSeLeenComoConEdflib) {
+    comoEdflib(formatos + "edfplus_139ch.edf");
+    comoEdflib(formatos + "bdf_4ch_status.bdf");
+}
+
+TEST(DecodificacionEdf, AnotacionesEntreSenalesYOtraFrecuencia) {
+    CarpetaTemporal t;
+    SenalEdf lenta{"Lenta"};
+    lenta.muestrasPorRegistro = 2;
+    SenalEdf anotaciones{"EDF Annotations"};
+    anotaciones.anotaciones = true;
+    anotaciones.muestrasPorRegistro = 30;
+    anotaciones.unidad = "";
+    anotaciones.fisicoMinimo = "-1";
+    anotaciones.fisicoMaximo = "1";
+    const Bytes b = archivoEdf(false, true, 5, {SenalEdf{"Fz"}, anotaciones, lenta, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
+    const std::string ruta = t.escribir("anotado.edf", b);
+    comoEdflib(ruta);
+    const Lectura l = leer(ruta, false);
+    ASSERT_EQ(l.eeg.numeroCanales, 3u);  // Fz, Cz, Pz; Lenta is left out
+    EXPECT_EQ((*l.eeg.canales)[1].etiqueta, "Cz");
+    ASSERT_NE(l.eeg.tablaEventos, nullptr);
+    EXPECT_EQ(l.eeg.tablaEventos->eventos[0].posicion, 12);  // 1.5 s at 8 Hz
+}
+
+// Digital range -1000..3000 over -50..200 mV: 0.0625 mV per step, offset 200,
+// so 1000 reads (1000 + 200) x 0.0625 = 75 mV = 75000 µV; values past the
+// range read as its ends (-50 and 200 mV).
+TEST(DecodificacionEdf, RangoAsimetricoYValoresFueraDelRango) {
+    CarpetaTemporal t;
+    SenalEdf s{"Asim"};
+    s.unidad = "mV";
+    s.fisicoMinimo = "-50";
+    s.fisicoMaximo = "200";
+    s.digitalMinimo = -1000;
+    s.digitalMaximo = 3000;
+    s.valor = [](int r, int k) { return k == 0 ? 1000 : k == 1 ? 32767 : k == 2 ? -32768 : (r * 997 + k * 331) % 5000 - 1500; };
+    SenalEdf otra{"Otra"};
+    otra.fisicoMinimo = "-1.5";
+    otra.fisicoMaximo = "7.25";
+    otra.digitalMinimo = -200;
+    otra.digitalMaximo = 900;
+    const std::string ruta = t.escribir("asimetrico.edf", archivoEdf(false, false, 4, {s, otra}));
+    comoEdflib(ruta);
+    const EEG e = leer(ruta, false).eeg;
+    EXPECT_DOUBLE_EQ(e.datos()(0, 0), 75000.0);
+    EXPECT_DOUBLE_EQ(e.datos()(0, 1), 200000.0);
+    EXPECT_DOUBLE_EQ(e.datos()(0, 2), -50000.0);
+}
+
+TEST(DecodificacionEdf, BdfConStatusAnotacionesYValoresExtremos) {
+    CarpetaTemporal t;
+    SenalEdf a{"A1"}, b{"A2"}, estado{"Status"}, anotaciones{"BDF Annotations"};
+    for (SenalEdf* s : {&a, &b}) {
+        s->fisicoMinimo = "-262144";
+        s->fisicoMaximo = "262143";
+        s->digitalMinimo = -8388608;
+        s->digitalMaximo = 8388607;
+    }
+    a.valor = [](int r, int k) { return k % 3 == 0 ? -8388608 : k % 3 == 1 ? 8388607 : (r * 123457 + k * 7919) % 16000000 - 8000000; };
+    b.digitalMinimo = -100000;  // narrower than the stored values
+    b.digitalMaximo = 5000000;
+    b.valor = [](int r, int k) { return (r * 654321 + k * 104729) % 16777216 - 8388608; };
+    estado.digitalMinimo = -8388608;
+    estado.digitalMaximo = 8388607;
+    // Low 16 bits change at k = 2 (to 5) and k = 5 (to 0x1234), high bits change throughout.
+    estado.valor = [](int r, int k) { return ((r + k) << 16) | (k < 2 ? 0 : k < 5 ? 5 : 0x1234); };
+    anotaciones.anotaciones = true;
+    anotaciones.muestrasPorRegistro = 20;
+    anotaciones.unidad = "";
+    anotaciones.fisicoMinimo = "-1";
+    anotaciones.fisicoMaximo = "1";
+    anotaciones.digitalMinimo = -8388608;
+    anotaciones.digitalMaximo = 8388607;
+    const std::string ruta = t.escribir("estado.bdf", archivoEdf(true, true, 3, {a, estado, anotaciones, b}));
+    comoEdflib(ruta);
+    const EEG e = leer(ruta, false).eeg;
+    ASSERT_EQ(e.numeroCanales, 2u);
+    ASSERT_NE(e.tablaEventos, nullptr);
+    EXPECT_EQ(e.tablaEventos->eventos[0].tipo, 5);
+    EXPECT_EQ(e.tablaEventos->eventos[0].posicion, 2);
+}
+
+TEST(DecodificacionEdf, ArchivoCortadoSeLeeComoConEdflib) {
+    CarpetaTemporal t;
+    Bytes b = archivoEdf(false, false, 6, {SenalEdf{"Fz"}, SenalEdf{"Cz"}});
+    b.resize(b.size() - 20);  // the last record is incomplete
+    const std::string ruta = t.escribir("cortado.edf", b);
+    comoEdflib(ruta);
+    EXPECT_EQ(leer(ruta, false).eeg.numeroMuestras, 5 * 8);
+}
+
+TEST(DecodificacionEdf, DesdeMemoriaComoDesdeArchivo) {
+    CarpetaTemporal t;
+    const Bytes b = archivoEdf(false, false, 3, {SenalEdf{"Fz"}, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
+    const EEG deArchivo = leer(t.escribir("m.edf", b), false).eeg;
+    EEG deMemoria;
+    capturar([&] { deMemoria = leerBytes<EdfFileReader>(b); });
+    ASSERT_EQ(deMemoria.numeroMuestras, deArchivo.numeroMuestras);
+    EXPECT_TRUE(arma::approx_equal(deMemoria.datos(), deArchivo.datos(), "absdiff", 0.0));
+}
+
+// Files of several stretches of records, decoded on two threads; the
+// trigger values of both halves make one sequence of events.
+TEST(DecodificacionEdf, VariosTramosEnDosHilos) {
+    CarpetaTemporal t;
+    SenalEdf a{"Fz"}, b{"Cz"};
+    a.muestrasPorRegistro = b.muestrasPorRegistro = 4096;
+    comoEdflib(t.escribir("largo.edf", archivoEdf(false, false, 130, {a, b})));
+    SenalEdf x{"A1"}, estado{"Status"};
+    x.muestrasPorRegistro = estado.muestrasPorRegistro = 3000;
+    x.digitalMinimo = estado.digitalMinimo = -8388608;
+    x.digitalMaximo = estado.digitalMaximo = 8388607;
+    estado.valor = [](int r, int k) { return k == 0 ? r % 7 + 1 : k == 1500 ? 0 : -1; };
+    comoEdflib(t.escribir("largo.bdf", archivoEdf(true, false, 120, {x, estado})));
+}
