@@ -112,8 +112,8 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // events the branch's start time shifts them (an averaged epoch).
         const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
         // The points, one per sample, are made on a worker while the window
-        // stays live; the chart only takes them here. (Its own layout of the
-        // lines, when the tab is shown, stays on this thread.)
+        // stays live; the channel series then hold only the stretch on screen
+        // (TramosGrafico), since the chart lays out and paints on this thread.
         std::vector<QVector<QPointF>> puntos(elegidos.size());
         const bool hecho = enSegundoPlano(QStringLiteral("Dibujando la rama"), [&](const Avance& avance) {
             for (std::size_t i = 0; i < elegidos.size(); ++i) {
@@ -125,11 +125,15 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         if (!hecho) return;  // cancelled: no tab
 
         auto grafico = std::make_unique<QChart>();
+        // Hidden while the series go in, the legend is laid out once, not once
+        // per series (hundreds of event markers).
+        grafico->legend()->hide();
+        std::vector<QLineSeries*> seriesCanales;
         for (std::size_t i = 0; i < elegidos.size(); ++i) {
             const QString etiqueta = QString::fromStdString(
                 etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(elegidos[i])].etiqueta));
-            grafico->addSeries(serieCanal(puntos[i], etiqueta));
-            puntos[i] = QVector<QPointF>();  // the series holds the only reference now
+            seriesCanales.push_back(serieCanal({}, etiqueta));
+            grafico->addSeries(seriesCanales.back());
         }
 
         // One series per marker; the legend keeps only the first of each kind,
@@ -170,6 +174,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
 
         auto* desplazable = new QScrollArea();
         desplazable->setWidget(vista);
+        new TramosGrafico(desplazable, vista, std::move(seriesCanales), std::move(puntos), fs, desfase);  // owned by the tab
         // The tab remembers its branch, so that removing the branch closes it.
         desplazable->setProperty(propiedadRamaDibujada,
                                  QVariant::fromValue(quint64{archivosEEG.numeroRama(archivo, rama)}));

@@ -2,14 +2,23 @@
 
 #include <algorithm>
 
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QPen>
 #include <QPointF>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVector>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 
-#include "app/puntosSerie.h"
-
+using QtCharts::QChart;
+using QtCharts::QChartView;
 using QtCharts::QLineSeries;
+using QtCharts::QValueAxis;
 
 namespace {
 QLineSeries* serieConPuntos(const QVector<QPointF>& puntos, const QString& nombre, const QColor& color) {
@@ -42,4 +51,79 @@ QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double mi
     const std::array<PuntoSerie, 2> p = puntosEvento(evento, frecuencia, maximo, minimo);
     return serieConPuntos({QPointF(p[0].t, p[0].v), QPointF(p[1].t, p[1].v)}, nombre,
                           QColor(canalColor(evento.rojo), canalColor(evento.verde), canalColor(evento.azul), 255));
+}
+
+TramosGrafico::TramosGrafico(QScrollArea* desplazable, QChartView* vista, std::vector<QLineSeries*> series,
+                             std::vector<QVector<QPointF>> puntos, int frecuencia, double desfase)
+    : QObject(desplazable),
+      desplazable_(desplazable),
+      vista_(vista),
+      series_(std::move(series)),
+      puntos_(std::move(puntos)),
+      frecuencia_(frecuencia),
+      desfase_(desfase) {
+    // Scrolling, the plot's own layout (first show, resizes) and a zoom of
+    // the time axis each move what is on screen.
+    connect(desplazable_->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TramosGrafico::actualizar);
+    connect(vista_->chart(), &QChart::plotAreaChanged, this, &TramosGrafico::actualizar);
+    if (auto* eje = qobject_cast<QValueAxis*>(vista_->chart()->axes(Qt::Horizontal).value(0)))
+        connect(eje, &QValueAxis::rangeChanged, this, &TramosGrafico::actualizar);
+    desplazable_->viewport()->installEventFilter(this);
+    pendiente_ = series_.size();
+    actualizar();
+}
+
+bool TramosGrafico::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::Resize) actualizar();
+    return QObject::eventFilter(objeto, evento);
+}
+
+GeometriaHorizontal TramosGrafico::geometria() const {
+    GeometriaHorizontal g;
+    QChart* grafico = vista_->chart();
+    const auto* eje = qobject_cast<QValueAxis*>(grafico->axes(Qt::Horizontal).value(0));
+    if (!eje) return g;
+    g.tMin = eje->min();
+    g.tMax = eje->max();
+    // Before its first layout the chart has no plot area yet: the whole view
+    // is near enough, the margin covers the difference until the layout comes.
+    QRectF area = grafico->plotArea();
+    if (area.isEmpty()) area = QRectF(grafico->mapFromScene(vista_->mapToScene(vista_->rect())).boundingRect());
+    const QPointF izquierda = vista_->viewportTransform().map(grafico->mapToScene(area.topLeft()));
+    g.xEje = izquierda.x();
+    g.anchoEje = area.width();
+    // The view moves inside the scroll area's viewport as it scrolls.
+    g.xVisible = -vista_->x();
+    g.anchoVisible = desplazable_->viewport()->width();
+    return g;
+}
+
+void TramosGrafico::actualizar() {
+    if (puntos_.empty()) return;
+    const TramoMuestras nuevo =
+        tramoParaMostrar(objetivo_, puntos_.front().size(), frecuencia_, desfase_, geometria(), margen);
+    if (nuevo.vacio() || (nuevo.desde == objetivo_.desde && nuevo.hasta == objetivo_.hasta)) return;
+    objetivo_ = nuevo;
+    pendiente_ = 0;
+    if (!rellenoPedido_) {
+        rellenoPedido_ = true;
+        QTimer::singleShot(0, this, &TramosGrafico::rellenar);
+    }
+}
+
+void TramosGrafico::rellenar() {
+    rellenoPedido_ = false;
+    QElapsedTimer reloj;
+    reloj.start();
+    const std::size_t n = std::min(series_.size(), puntos_.size());
+    while (pendiente_ < n) {
+        series_[pendiente_]->replace(
+            puntos_[pendiente_].mid(static_cast<int>(objetivo_.desde), static_cast<int>(objetivo_.longitud())));
+        ++pendiente_;
+        if (reloj.elapsed() >= msPorRelleno) break;
+    }
+    if (pendiente_ < n) {
+        rellenoPedido_ = true;
+        QTimer::singleShot(0, this, &TramosGrafico::rellenar);
+    }
 }
