@@ -1,0 +1,30 @@
+#pragma once
+// How many threads OpenBLAS may use, with no Qt. A step run from the window
+// could leave one core to the GUI thread: on two cores, MARA's ICA with two
+// OpenBLAS threads kept the window waiting up to 110 ms for its turn. But the
+// thread count changes how OpenBLAS splits a product and so the last bits of
+// ASR's and MARA's results (1e-13 relative on motor_64ch.dat): a step whose
+// branch must equal the runner's keeps the count the runner has.
+//
+// OpenBLAS is looked up at run time: with another BLAS these do nothing.
+
+// max(1, nucleos - 1): what leaves one core free.
+int hilosBLASDejandoUnNucleo(unsigned nucleos);
+
+// The threads OpenBLAS uses now; 0 when OpenBLAS is not the BLAS in use.
+int hilosBLAS();
+// Sets them (at least 1); nothing without OpenBLAS.
+void fijarHilosBLAS(int hilos);
+
+// While alive, OpenBLAS uses at most `maximo` threads (at least 1); the count
+// it had before comes back when it goes.
+class LimiteHilosBLAS {
+public:
+    explicit LimiteHilosBLAS(int maximo);
+    ~LimiteHilosBLAS();
+    LimiteHilosBLAS(const LimiteHilosBLAS&) = delete;
+    LimiteHilosBLAS& operator=(const LimiteHilosBLAS&) = delete;
+
+private:
+    int antes_;
+};
