@@ -132,7 +132,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         for (std::size_t i = 0; i < elegidos.size(); ++i) {
             const QString etiqueta = QString::fromStdString(
                 etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(elegidos[i])].etiqueta));
-            seriesCanales.push_back(serieCanal({}, etiqueta));
+            seriesCanales.push_back(serieCanal(etiqueta));
             grafico->addSeries(seriesCanales.back());
         }
 

@@ -42,9 +42,9 @@ QVector<QPointF> puntosSerieCanal(const arma::rowvec& fila, int frecuencia, doub
     return r;
 }
 
-QLineSeries* serieCanal(const QVector<QPointF>& puntos, const QString& nombre) {
+QLineSeries* serieCanal(const QString& nombre) {
     const ColorRGB c = colorAleatorioCanal();
-    return serieConPuntos(puntos, nombre, QColor(c.rojo, c.verde, c.azul, 255));
+    return serieConPuntos({}, nombre, QColor(c.rojo, c.verde, c.azul, 255));
 }
 
 QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double minimo, const QString& nombre) {

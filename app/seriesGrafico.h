@@ -26,11 +26,10 @@ class QLineSeries;
 // thread. Throws std::invalid_argument for frecuencia <= 0.
 QVector<QPointF> puntosSerieCanal(const arma::rowvec& fila, int frecuencia, double desfase);
 
-// A channel's line over puntos (shared, not copied; empty for one that
-// TramosGrafico fills); pen width 1 in a colour
-// drawn from the shared C generator (blue, green, red). The caller owns the
-// series until it is added to a chart.
-QtCharts::QLineSeries* serieCanal(const QVector<QPointF>& puntos, const QString& nombre);
+// A channel's line, with no points yet (TramosGrafico fills it); pen width 1
+// in a colour drawn from the shared C generator (blue, green, red). The
+// caller owns the series until it is added to a chart.
+QtCharts::QLineSeries* serieCanal(const QString& nombre);
 
 // An event's vertical marker from (t, minimo) to (t, maximo), t = posicion /
 // frecuencia; pen width 1 in the event's colour.
