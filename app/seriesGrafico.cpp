@@ -12,6 +12,8 @@
 #include <QVector>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -69,8 +71,9 @@ TramosGrafico::TramosGrafico(QScrollArea* desplazable, QChartView* vista, std::v
     if (auto* eje = qobject_cast<QValueAxis*>(vista_->chart()->axes(Qt::Horizontal).value(0)))
         connect(eje, &QValueAxis::rangeChanged, this, &TramosGrafico::actualizar);
     desplazable_->viewport()->installEventFilter(this);
-    pendiente_ = series_.size();
+    for (QLineSeries* serie : series_) serie->setParent(this);
     actualizar();
+    pedirRelleno();  // even if the plot gives no stretch yet: the series go on the chart
 }
 
 bool TramosGrafico::eventFilter(QObject* objeto, QEvent* evento) {
@@ -105,10 +108,21 @@ void TramosGrafico::actualizar() {
     if (nuevo.vacio() || (nuevo.desde == objetivo_.desde && nuevo.hasta == objetivo_.hasta)) return;
     objetivo_ = nuevo;
     pendiente_ = 0;
-    if (!rellenoPedido_) {
-        rellenoPedido_ = true;
-        QTimer::singleShot(0, this, &TramosGrafico::rellenar);
-    }
+    pedirRelleno();
+}
+
+void TramosGrafico::anadirMarcas(std::vector<QLineSeries*> marcas, std::vector<bool> enLeyenda) {
+    for (QLineSeries* marca : marcas) marca->setParent(this);
+    marcas_.insert(marcas_.end(), marcas.begin(), marcas.end());
+    enLeyenda.resize(marcas.size(), true);
+    marcasEnLeyenda_.insert(marcasEnLeyenda_.end(), enLeyenda.begin(), enLeyenda.end());
+    pedirRelleno();
+}
+
+void TramosGrafico::pedirRelleno() {
+    if (rellenoPedido_ || completo()) return;
+    rellenoPedido_ = true;
+    QTimer::singleShot(0, this, &TramosGrafico::rellenar);
 }
 
 void TramosGrafico::rellenar() {
@@ -116,14 +130,26 @@ void TramosGrafico::rellenar() {
     QElapsedTimer reloj;
     reloj.start();
     const std::size_t n = std::min(series_.size(), puntos_.size());
-    while (pendiente_ < n) {
-        series_[pendiente_]->replace(
+    QChart* grafico = vista_->chart();
+    const QList<QtCharts::QAbstractAxis*> ejes = grafico->axes();
+    while (pendiente_ < n && reloj.elapsed() < msPorRelleno) {
+        QLineSeries* serie = series_[pendiente_];
+        serie->replace(
             puntos_[pendiente_].mid(static_cast<int>(objetivo_.desde), static_cast<int>(objetivo_.longitud())));
+        if (pendiente_ == enGrafico_) {  // series join in order, each the first time it is filled
+            grafico->addSeries(serie);
+            for (QtCharts::QAbstractAxis* eje : ejes) serie->attachAxis(eje);
+            ++enGrafico_;
+        }
         ++pendiente_;
-        if (reloj.elapsed() >= msPorRelleno) break;
     }
-    if (pendiente_ < n) {
-        rellenoPedido_ = true;
-        QTimer::singleShot(0, this, &TramosGrafico::rellenar);
+    while (pendiente_ >= n && siguienteMarca_ < marcas_.size() && reloj.elapsed() < msPorRelleno) {
+        QLineSeries* marca = marcas_[siguienteMarca_];
+        grafico->addSeries(marca);
+        for (QtCharts::QAbstractAxis* eje : ejes) marca->attachAxis(eje);
+        if (!marcasEnLeyenda_[siguienteMarca_])
+            for (QtCharts::QLegendMarker* entrada : grafico->legend()->markers(marca)) entrada->setVisible(false);
+        ++siguienteMarca_;
     }
+    pedirRelleno();
 }

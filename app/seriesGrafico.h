@@ -43,8 +43,10 @@ QtCharts::QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo,
 // branch at one pixel per sample took seconds, up to a minute near the points
 // cap. When a scroll, a resize or a zoom comes within half a margin of the
 // edge of the stretch held, the series are refilled a few at a time from the
-// event loop, so that the window never stalls for all of them at once. A
-// child of the scroll area, so it goes with its tab.
+// event loop, so that the window never stalls for all of them at once. The
+// same way it puts the series on the chart in the first place: the channels,
+// then the event markers (a chart takes about half a millisecond per series).
+// A child of the scroll area, so it goes with its tab.
 class TramosGrafico : public QObject {
     Q_OBJECT
 public:
@@ -52,15 +54,19 @@ public:
     static constexpr int msPorRelleno = 8;  // series refilled per turn of the event loop, in time
 
     // puntos[i] are the points of series[i] (puntosSerieCanal of one channel
-    // each, all of the same length); the series, empty, are filled from the
-    // event loop, starting once the caller returns to it.
+    // each, all of the same length). The series, not on the chart yet and
+    // owned here until they are, are filled and added on the chart's axes
+    // from the event loop, starting once the caller returns to it.
     TramosGrafico(QScrollArea* desplazable, QtCharts::QChartView* vista, std::vector<QtCharts::QLineSeries*> series,
                   std::vector<QVector<QPointF>> puntos, int frecuencia, double desfase);
 
     // The stretch the series hold, or are being refilled with.
     TramoMuestras tramo() const { return objetivo_; }
-    // Every series holds tramo().
-    bool completo() const { return pendiente_ >= series_.size(); }
+    // Series to add to the chart after the channels, in order, on its axes;
+    // those with enLeyenda false get no legend entry. Owned here until added.
+    void anadirMarcas(std::vector<QtCharts::QLineSeries*> marcas, std::vector<bool> enLeyenda);
+    // Every series holds tramo() and every marker is on the chart.
+    bool completo() const { return pendiente_ >= series_.size() && siguienteMarca_ >= marcas_.size(); }
     // Starts refilling the series if the plot has moved near the edge of what they hold.
     void actualizar();
 
@@ -69,6 +75,7 @@ protected:
 
 private:
     GeometriaHorizontal geometria() const;
+    void pedirRelleno();
     void rellenar();  // a few series, for up to msPorRelleno ms
 
     QScrollArea* desplazable_;
@@ -79,5 +86,9 @@ private:
     double desfase_;
     TramoMuestras objetivo_;
     std::size_t pendiente_ = 0;  // series_[pendiente_..] do not hold objetivo_ yet
+    std::size_t enGrafico_ = 0;  // series_[..enGrafico_] are on the chart
+    std::vector<QtCharts::QLineSeries*> marcas_;
+    std::vector<bool> marcasEnLeyenda_;
+    std::size_t siguienteMarca_ = 0;  // marcas_[siguienteMarca_..] are not on the chart yet
     bool rellenoPedido_ = false;
 };

@@ -2,8 +2,9 @@
 // recording (with its 720 event markers) and of 16 of the 64 channels of the
 // motor recording, and a synthetic 64-channel branch near the points cap, each
 // in its own process so that the peak resident memory is that case's alone.
-// Rendered on the offscreen platform: one full paint of the visible part of
-// the new tab, then paints scrolled to the middle and to the end. A 10 ms
+// Rendered on the offscreen platform: the new tab until every series is on
+// the chart and filled ("pintar"), with one full paint of its visible part;
+// then the same scrolled to the middle and to the end. A 10 ms
 // timer on the GUI thread ticks meanwhile: its largest gap is how long the
 // window stood still (wall clock, and the GUI thread's processor time in it).
 

@@ -42,11 +42,13 @@ QChartView* vista(Ondelar& v, int pestana) {
 }
 
 // What keeps a tab's channel series to the stretch on screen, once it has
-// filled them all (a few per turn of the event loop).
+// put every series on the chart and filled them (a few per turn of the event
+// loop) and the chart has laid them out (the legend shows its entries then).
 TramosGrafico* tramos(Ondelar& v, int pestana = 0) {
     QWidget* w = v.ui->panelTabs->widget(pestana);
     auto* t = w ? w->findChild<TramosGrafico*>() : nullptr;
     if (t) QTest::qWaitFor([t] { return t->completo(); });
+    QCoreApplication::processEvents();
     return t;
 }
 
@@ -354,7 +356,8 @@ private slots:
         QCOMPARE(f.ui().panelTabs->count(), 1);
         QVERIFY(QTest::qWaitForWindowExposed(vista(*f.v, 0)));
         const auto s = series(*f.v);
-        vista(*f.v, 0)->grab();
+        qobject_cast<QScrollArea*>(f.ui().panelTabs->widget(0))->viewport()->grab();  // what the tab shows
+        QTest::qWait(30);  // the next ticks close the gap of that paint
         QCOMPARE(int(s.size()), 65);
         QVERIFY(pulso.ticks > 10);
         const QString huecos = QString("hueco %1 ms, trabajo %2 ms").arg(pulso.mayorHueco).arg(pulso.mayorTrabajo);
@@ -381,6 +384,7 @@ private slots:
         f.anadir(e);
         f->dibujarCanales({0, 1}, 12.0, -12.0);
         QChartView* w = vista(*f.v, 0);
+        tramos(*f.v);
         QTest::qWait(50);
         const QImage imagen = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QChart* grafico = w->chart();
