@@ -1,10 +1,11 @@
 #pragma once
-// How many threads OpenBLAS may use, with no Qt. A step run from the window
-// could leave one core to the GUI thread: on two cores, MARA's ICA with two
-// OpenBLAS threads kept the window waiting up to 110 ms for its turn. But the
-// thread count changes how OpenBLAS splits a product and so the last bits of
-// ASR's and MARA's results (1e-13 relative on motor_64ch.dat): a step whose
-// branch must equal the runner's keeps the count the runner has.
+// How many threads OpenBLAS may use, with no Qt. Meant to leave the GUI
+// thread a core while a window step runs, but no step uses it: the thread
+// count changes how OpenBLAS splits a product and so the last bits of ASR's
+// and MARA's results (1e-13 relative on motor_64ch.dat), and a step from the
+// window must give the runner's branch. Lowering the count once OpenBLAS has
+// started two threads did not shorten MARA's 110 ms GUI tick gap either
+// (bench/app/bench_segundo_plano measures both).
 //
 // OpenBLAS is looked up at run time: with another BLAS these do nothing.
 
