@@ -72,8 +72,13 @@ TramosGrafico::TramosGrafico(QScrollArea* desplazable, QChartView* vista, std::v
         connect(eje, &QValueAxis::rangeChanged, this, &TramosGrafico::actualizar);
     desplazable_->viewport()->installEventFilter(this);
     for (QLineSeries* serie : series_) serie->setParent(this);
+    // Painted once every series is in: a paint of the view between two
+    // series would draw all those already in (some 50 ms under the
+    // sanitizers with 64 channels), once per series.
+    vista_->setUpdatesEnabled(false);
     actualizar();
     pedirRelleno();  // even if the plot gives no stretch yet: the series go on the chart
+    if (completo()) vista_->setUpdatesEnabled(true);
 }
 
 bool TramosGrafico::eventFilter(QObject* objeto, QEvent* evento) {
@@ -120,6 +125,7 @@ void TramosGrafico::anadirMarcas(std::vector<QLineSeries*> marcas, std::vector<b
 }
 
 void TramosGrafico::pedirRelleno() {
+    if (completo() && !vista_->updatesEnabled()) vista_->setUpdatesEnabled(true);
     if (rellenoPedido_ || completo()) return;
     rellenoPedido_ = true;
     QTimer::singleShot(0, this, &TramosGrafico::rellenar);

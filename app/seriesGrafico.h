@@ -3,6 +3,7 @@
 // and what keeps the channel series down to the stretch on screen. The
 // numbers come from app/puntosSerie.h.
 
+#include <algorithm>
 #include <vector>
 
 #include <armadillo>
@@ -45,8 +46,9 @@ QtCharts::QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo,
 // edge of the stretch held, the series are refilled a few at a time from the
 // event loop, so that the window never stalls for all of them at once. The
 // same way it puts the series on the chart in the first place: the channels,
-// then the event markers (a chart takes about half a millisecond per series).
-// A child of the scroll area, so it goes with its tab.
+// then the event markers (a chart takes about half a millisecond per series),
+// the view painting only once they are all in. A child of the scroll area,
+// so it goes with its tab.
 class TramosGrafico : public QObject {
     Q_OBJECT
 public:
@@ -66,7 +68,9 @@ public:
     // those with enLeyenda false get no legend entry. Owned here until added.
     void anadirMarcas(std::vector<QtCharts::QLineSeries*> marcas, std::vector<bool> enLeyenda);
     // Every series holds tramo() and every marker is on the chart.
-    bool completo() const { return pendiente_ >= series_.size() && siguienteMarca_ >= marcas_.size(); }
+    bool completo() const {
+        return pendiente_ >= std::min(series_.size(), puntos_.size()) && siguienteMarca_ >= marcas_.size();
+    }
     // Starts refilling the series if the plot has moved near the edge of what they hold.
     void actualizar();
 
