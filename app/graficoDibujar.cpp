@@ -13,7 +13,6 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
-#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -112,8 +111,8 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // events the branch's start time shifts them (an averaged epoch).
         const double desfase = eeg.tieneEventos() ? 0.0 : eeg.tiempoInicio;
         // The points, one per sample, are made on a worker while the window
-        // stays live; the chart only takes them here. (Its own layout of the
-        // lines, when the tab is shown, stays on this thread.)
+        // stays live; the channel series then hold only the stretch on screen
+        // (TramosGrafico), since the chart lays out and paints on this thread.
         std::vector<QVector<QPointF>> puntos(elegidos.size());
         const bool hecho = enSegundoPlano(QStringLiteral("Dibujando la rama"), [&](const Avance& avance) {
             for (std::size_t i = 0; i < elegidos.size(); ++i) {
@@ -124,44 +123,45 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         });
         if (!hecho) return;  // cancelled: no tab
 
+        // The chart starts with its axes and legend only: its series (a chart
+        // takes about half a millisecond per series on this thread) join from
+        // the event loop once the tab is up, a few at a time and in this order:
+        // the channels, then one series per marker. The legend keeps only the
+        // first marker of each kind, so hundreds of events still leave a
+        // readable legend.
         auto grafico = std::make_unique<QChart>();
+        auto* ejeX = new QValueAxis();
+        auto* ejeY = new QValueAxis();
+        ejeX->setRange(rango.tMin, rango.tMax);
+        ejeY->setRange(rango.vMin, rango.vMax);
+        grafico->addAxis(ejeX, Qt::AlignBottom);
+        grafico->addAxis(ejeY, Qt::AlignLeft);
+        grafico->legend()->show();
+        grafico->legend()->setAlignment(Qt::AlignBottom);
+
+        std::vector<QLineSeries*> seriesCanales;
         for (std::size_t i = 0; i < elegidos.size(); ++i) {
             const QString etiqueta = QString::fromStdString(
                 etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(elegidos[i])].etiqueta));
-            grafico->addSeries(serieCanal(puntos[i], etiqueta));
-            puntos[i] = QVector<QPointF>();  // the series holds the only reference now
+            seriesCanales.push_back(serieCanal(etiqueta));
         }
-
-        // One series per marker; the legend keeps only the first of each kind,
-        // so hundreds of events still leave a readable legend.
-        std::vector<QLineSeries*> ocultasEnLeyenda;
+        std::vector<QLineSeries*> marcas;
+        std::vector<bool> enLeyenda;
         if (eeg.tieneEventos()) {
             const std::vector<Evento>& eventos = eeg.tablaEventos->eventos;
-            const std::vector<bool> primeros = primerosDeSuTipo(eventos);
-            for (std::size_t i = 0; i < eventos.size(); ++i) {
-                const Evento& e = eventos[i];
+            enLeyenda = primerosDeSuTipo(eventos);
+            for (const Evento& e : eventos) {
                 const QString nombre = QString::number(e.tipo) + QStringLiteral(".") + QString::number(e.calificador);
-                QLineSeries* serie = serieEvento(e, fs, rango.vMax, rango.vMin, nombre);
-                grafico->addSeries(serie);
-                if (!primeros[i]) ocultasEnLeyenda.push_back(serie);
+                marcas.push_back(serieEvento(e, fs, rango.vMax, rango.vMin, nombre));
             }
         } else {
             Evento evento;
             evento.tipo = 1;
             evento.posicion = 0;
             evento.calificador = 1;
-            grafico->addSeries(serieEvento(evento, fs, rango.vMax, rango.vMin, QStringLiteral("Evento")));
+            marcas.push_back(serieEvento(evento, fs, rango.vMax, rango.vMin, QStringLiteral("Evento")));
+            enLeyenda.push_back(true);
         }
-
-        grafico->legend()->show();
-        grafico->legend()->setAlignment(Qt::AlignBottom);
-        for (QLineSeries* serie : ocultasEnLeyenda)
-            for (QLegendMarker* marca : grafico->legend()->markers(serie)) marca->setVisible(false);
-        grafico->createDefaultAxes();
-        if (auto* ejeY = qobject_cast<QValueAxis*>(grafico->axes(Qt::Vertical).value(0)))
-            ejeY->setRange(rango.vMin, rango.vMax);
-        if (auto* ejeX = qobject_cast<QValueAxis*>(grafico->axes(Qt::Horizontal).value(0)))
-            ejeX->setRange(rango.tMin, rango.tMax);
 
         auto* vista = new QChartView(grafico.release());
         vista->setRenderHint(QPainter::Antialiasing);
@@ -170,6 +170,9 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
 
         auto* desplazable = new QScrollArea();
         desplazable->setWidget(vista);
+        auto* tramos = new TramosGrafico(desplazable, vista, std::move(seriesCanales), std::move(puntos), fs,
+                                         desfase);  // owned by the tab
+        tramos->anadirMarcas(std::move(marcas), std::move(enLeyenda));
         // The tab remembers its branch, so that removing the branch closes it.
         desplazable->setProperty(propiedadRamaDibujada,
                                  QVariant::fromValue(quint64{archivosEEG.numeroRama(archivo, rama)}));

@@ -1,6 +1,7 @@
 #include "app/puntosSerie.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -18,6 +19,35 @@ std::vector<PuntoSerie> puntosCanal(const arma::rowvec& fila, int frecuencia, do
     std::vector<PuntoSerie> puntos(fila.n_elem);
     for (arma::uword i = 0; i < fila.n_elem; ++i) puntos[i] = {static_cast<double>(i) / fs - desfase, fila[i]};
     return puntos;
+}
+
+TramoMuestras tramoVisible(int64_t muestras, int frecuencia, double desfase, const GeometriaHorizontal& g,
+                           double margen) {
+    comprobarFrecuencia("tramoVisible", frecuencia);
+    const double segundos = g.tMax - g.tMin;
+    if (muestras <= 0 || !(g.anchoEje > 0.0) || !(g.anchoVisible > 0.0) || !(segundos > 0.0) || !(margen >= 0.0))
+        return {};
+    const double extra = margen * g.anchoVisible;
+    // Pixel x is at tMin + (x - xEje) / anchoEje * segundos, and that time at
+    // sample (t + desfase) * frecuencia.
+    const auto muestra = [&](double x) { return (g.tMin + (x - g.xEje) / g.anchoEje * segundos + desfase) * frecuencia; };
+    // An edge that lands on a sample up to rounding counts as on it.
+    constexpr double holgura = 1e-6;
+    const double n = static_cast<double>(muestras);
+    const double desde = std::clamp(std::floor(muestra(g.xVisible - extra) + holgura), 0.0, n);
+    const double hasta = std::clamp(std::ceil(muestra(g.xVisible + g.anchoVisible + extra) - holgura) + 1.0, 0.0, n);
+    if (!(desde < hasta)) return {};  // off the channel's span (or NaN)
+    return {static_cast<int64_t>(desde), static_cast<int64_t>(hasta)};
+}
+
+TramoMuestras tramoParaMostrar(const TramoMuestras& mostrado, int64_t muestras, int frecuencia, double desfase,
+                               const GeometriaHorizontal& g, double margen) {
+    const TramoMuestras necesario = tramoVisible(muestras, frecuencia, desfase, g, margen / 2);
+    if (necesario.vacio()) return mostrado;  // nothing on screen to draw: keep what there is
+    const TramoMuestras ancho = tramoVisible(muestras, frecuencia, desfase, g, margen);
+    const bool cubre = mostrado.desde <= necesario.desde && necesario.hasta <= mostrado.hasta;
+    if (cubre && mostrado.longitud() <= 2 * ancho.longitud()) return mostrado;
+    return ancho;
 }
 
 std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo) {

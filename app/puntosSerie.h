@@ -33,6 +33,39 @@ struct RangoEjes {
 // floating point. Throws std::invalid_argument for frecuencia <= 0.
 std::vector<PuntoSerie> puntosCanal(const arma::rowvec& fila, int frecuencia, double desfase);
 
+// Samples [desde, hasta) of a channel: the points a plot series holds.
+struct TramoMuestras {
+    int64_t desde = 0, hasta = 0;
+    int64_t longitud() const { return hasta - desde; }
+    bool vacio() const { return hasta <= desde; }
+};
+
+// Where a plot stands horizontally, in pixels of its view: the time axis
+// shows [tMin, tMax] seconds over [xEje, xEje + anchoEje), and the scroll
+// area shows [xVisible, xVisible + anchoVisible) of the view.
+struct GeometriaHorizontal {
+    double tMin = 0.0, tMax = 0.0;
+    double xEje = 0.0, anchoEje = 0.0;
+    double xVisible = 0.0, anchoVisible = 0.0;
+};
+
+// The samples of a channel of `muestras` samples (point i at i / frecuencia -
+// desfase s, as puntosCanal) whose points are on screen, with the one just
+// outside each edge so the line reaches it, widened by `margen` visible widths
+// on each side and clamped to the channel. Empty for a geometry not laid out
+// yet (no width, no time span). Throws std::invalid_argument for frecuencia <= 0.
+TramoMuestras tramoVisible(int64_t muestras, int frecuencia, double desfase, const GeometriaHorizontal& g,
+                           double margen);
+
+// The stretch a series should hold now that the plot stands at g: `mostrado`
+// while it still holds the samples on screen widened by half the margin and
+// is no more than twice the stretch widened by all of it (zooming in leaves
+// it too wide to draw cheaply); otherwise the samples on screen widened by
+// `margen`. A plot then refills its series about once per `margen` / 2
+// visible widths scrolled, half a margin before the screen reaches the edge.
+TramoMuestras tramoParaMostrar(const TramoMuestras& mostrado, int64_t muestras, int frecuencia, double desfase,
+                               const GeometriaHorizontal& g, double margen);
+
 // Vertical marker: (t, minimo) then (t, maximo), t = posicion / frecuencia
 // seconds (no offset). Throws std::invalid_argument for frecuencia <= 0.
 std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo);

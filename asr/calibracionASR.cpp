@@ -229,7 +229,7 @@ CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, i
     if (C == 0 || S == 0) throw std::invalid_argument("calibración ASR: no hay muestras limpias");
     CalibracionASR r;
     filtroConformacion(frecuencia, r.B, r.A);
-    const Avance etapa = avance.tramo(0.0, 1.0, "calibración");
+    const Avance etapa = avance.tramo(0.0, 1.0, "calibrando");
     etapa(0.0);
 
     // The clean samples to the front, in order (a column only ever moves left).

@@ -37,7 +37,7 @@ CalibracionASR calibrarASR(const arma::mat& datos, int32_t frecuencia, double cu
 // component RMS window by window, so nothing the size of the data is
 // allocated. On return `datos` holds no useful samples. The results equal
 // those of calibrarASR(datos.cols(limpias), ...) up to rounding (1e-12
-// relative). avance hears the stage "calibración" and the share of its work
+// relative). avance hears the stage "calibrando" and the share of its work
 // done. Throws as calibrarASR, and std::invalid_argument for a column outside
 // the data.
 CalibracionASR calibrarASREnSitio(arma::mat& datos, const arma::uvec& limpias, int32_t frecuencia, double cutoff,

@@ -20,6 +20,6 @@ void Ondelar::aplicarASR(const OpcionesASR& opciones) {
                       // The same check as the runner's: the dialog's ranges
                       // cannot refuse a lower tolerance above the upper one.
                       validarOpcionesASR(opciones);
-                      return ejecutarASR(eeg, opciones, [&avance](double f) { avance(f); });
+                      return ejecutarASR(eeg, opciones, avance);
                   }});
 }

@@ -9,7 +9,7 @@
 #include "asr/reconstruirASR.h"
 #include "asr/seleccionVentanasLimpias.h"
 
-EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const std::function<void(double)>& progreso,
+EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const Avance& avance,
                 std::optional<double> memoriaLibre) {
     if (entrada.matrices.empty() || entrada.numeroCanales == 0 || entrada.numeroMuestras <= 0)
         throw std::invalid_argument("ASR: el registro no tiene muestras.");
@@ -28,24 +28,23 @@ EEG ejecutarASR(const EEG& entrada, const OpcionesASR& opciones, const std::func
                                     std::to_string(P) + ".");
 
     // The stages' weights follow their share of the time on 64 channels.
-    const Avance avance = progreso ? Avance([&progreso](double f, const std::string&) { progreso(f); }) : Avance();
     avance(0.0);
     // Memory: besides the input, the working data is the one copy of the
     // recording. Calibration filters the clean samples inside it, so the
     // drift-free data is computed again afterwards (cheaper than a second copy);
     // processing then reconstructs it in place and it becomes the result.
-    eliminarDeriva(ctx, avance.tramo(0.0, 0.12, "deriva"));
-    const arma::uvec limpias = columnasLimpias(ctx, avance.tramo(0.12, 0.2, "ventanas limpias"));
+    eliminarDeriva(ctx, avance.tramo(0.0, 0.12, "eliminando la deriva"));
+    const arma::uvec limpias = columnasLimpias(ctx, avance.tramo(0.12, 0.2, "eligiendo ventanas limpias"));
     CalibracionASR calibracion = calibrarASREnSitio(ctx.trabajo.matrices[0], limpias, ctx.trabajo.frecuenciaMuestreo,
-                                                    ctx.cutoff, ctx, avance.tramo(0.2, 0.5, "calibración"));
+                                                    ctx.cutoff, ctx, avance.tramo(0.2, 0.5, "calibrando"));
     ctx.M = std::move(calibracion.M);
     ctx.T = std::move(calibracion.T);
     ctx.B = std::move(calibracion.B);
     ctx.A = std::move(calibracion.A);
     ctx.iirstate = std::move(calibracion.iirstate);
     eliminarDeriva(entrada.datos(), entrada.frecuenciaMuestreo, ctx.trabajo.matrices[0], MetodoConvolucion::automatico,
-                   avance.tramo(0.5, 0.62, "deriva"));
-    EEG resultado = reconstruirASREnSitio(ctx, memoriaLibre, avance.tramo(0.62, 1.0, "procesado"));
+                   avance.tramo(0.5, 0.62, "eliminando la deriva"));
+    EEG resultado = reconstruirASREnSitio(ctx, memoriaLibre, avance.tramo(0.62, 1.0, "procesando"));
     avance(1.0);
     return resultado;
 }

@@ -136,7 +136,7 @@ Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
     }
     validarOpcionesASR(o);
     return {texto, [o](const EEG& eeg, const Avance& avance) {
-        return ejecutarASR(eeg, o, [&avance](double f) { avance(f); });
+        return ejecutarASR(eeg, o, avance);
     }};
 }
 

@@ -11,7 +11,7 @@
 #include "mara/directorioEjecutable.h"
 
 EEG filtrarEEG(const EEG&, const OpcionesFiltro&, const Avance&) { std::abort(); }
-EEG ejecutarASR(const EEG&, const OpcionesASR&, const std::function<void(double)>&, std::optional<double>) { std::abort(); }
+EEG ejecutarASR(const EEG&, const OpcionesASR&, const Avance&, std::optional<double>) { std::abort(); }
 EEG activacionesICA(const EEG&, std::optional<uint32_t>) { std::abort(); }
 EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }
 std::filesystem::path directorioEjecutable() { return "/no/existe"; }

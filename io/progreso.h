@@ -32,7 +32,7 @@ public:
 class Avance {
 public:
     // fraccion of the whole operation in [0, 1]; etapa names the current stage
-    // in Spanish ("ICA", "calibración"...), possibly empty. May throw Cancelado.
+    // in Spanish ("ICA", "calibrando"...), possibly empty. May throw Cancelado.
     using Informe = std::function<void(double fraccion, const std::string& etapa)>;
 
     Avance() = default;

@@ -5,6 +5,9 @@
 // processor time in its busiest gap. Beside them, the largest gap of the same
 // timer with no step running: what the machine alone adds (a sleeping thread
 // woken late on a loaded machine), to be read with the load average printed.
+// Then each step again with OpenBLAS held to one core fewer than the machine
+// has (LimiteHilosBLAS), and whether its branch is bit for bit the one of the
+// first run.
 
 #include <fcntl.h>
 #include <time.h>
@@ -20,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,6 +31,7 @@
 #include <QTimer>
 
 #include "app/Ondelar.h"
+#include "app/hilosBLAS.h"
 #include "app/interaccion.h"
 #include "asr/ContextoASR.h"
 #include "io/cargarRegistro.h"
@@ -44,6 +49,12 @@ std::string fijo(double x, int decimales) {
     return std::string(b.data(), r.ptr);
 }
 
+std::string cientifico(double x) {
+    std::array<char, 64> b{};
+    const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::scientific, 2);
+    return std::string(b.data(), r.ptr);
+}
+
 std::string cargaMaquina() {
     std::ifstream f("/proc/loadavg");
     std::string a, b, c;
@@ -58,7 +69,8 @@ void filtrarMensajes(QtMsgType tipo, const QMessageLogContext&, const QString& t
     if (tipo == QtFatalMsg) std::abort();
 }
 
-void medir(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso) {
+// The new branch's samples, empty when the step added none.
+arma::mat medir(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso) {
     Ondelar v;
     v.resize(929, 477);
     v.show();
@@ -75,6 +87,21 @@ void medir(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&
                 nombre, eeg.numeroCanales, static_cast<long long>(eeg.numeroMuestras), fijo(segundos, 2).c_str(),
                 hecho ? "" : " (SIN RAMA NUEVA)", pulso.ticks, static_cast<long long>(pulso.mayorHueco),
                 static_cast<long long>(pulso.mayorTrabajo));
+    std::fflush(stdout);
+    return hecho ? v.archivosEEG.rama(0, 1).datos() : arma::mat();
+}
+
+void compararConLimite(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso,
+                       const arma::mat& sinLimite) {
+    const int antes = hilosBLAS();
+    const LimiteHilosBLAS limite(hilosBLASDejandoUnNucleo(std::thread::hardware_concurrency()));
+    std::printf("  con OpenBLAS en %d hilo(s) (antes %d):\n  ", hilosBLAS(), antes);
+    const arma::mat limitada = medir(nombre, eeg, paso);
+    if (limitada.n_elem == 0 || arma::size(limitada) != arma::size(sinLimite)) return;
+    const double diferencia = arma::abs(limitada - sinLimite).max();
+    std::printf("  rama %s a la de antes (mayor diferencia %s de un valor mayor de %s)\n",
+                diferencia == 0.0 ? "identica" : "DISTINTA", cientifico(diferencia).c_str(),
+                fijo(arma::abs(sinLimite).max(), 1).c_str());
     std::fflush(stdout);
 }
 
@@ -108,14 +135,19 @@ int main(int argc, char** argv) {
     std::printf("carga de la maquina (1, 5, 15 min): %s; OPENBLAS_NUM_THREADS=%s\n", cargaMaquina().c_str(),
                 hilos ? hilos : "(sin fijar)");
     medirEnReposo(5000);
-    medir("ASR", eeg, [](Ondelar& v) { v.aplicarASR(OpcionesASR{}); });
+    const auto asr = [](Ondelar& v) { v.aplicarASR(OpcionesASR{}); };
+    compararConLimite("ASR", eeg, asr, medir("ASR", eeg, asr));
     fijarDirectorioModelosMara(std::filesystem::path(ONDELAR_MODELOS));
     fijarSemillaMara(1);
     // MARA takes a branch without events (an averaged one): the recording's
     // event table is dropped, the 64 channels and their labels stay.
     EEG sinEventos = eeg;
     sinEventos.tablaEventos.reset();
-    medir("MARA", sinEventos, [](Ondelar& v) { v.graficoMARA(); });
+    const auto mara = [](Ondelar& v) {
+        fijarSemillaMara(1);
+        v.graficoMARA();
+    };
+    compararConLimite("MARA", sinEventos, mara, medir("MARA", sinEventos, mara));
     std::printf("mensajes mostrados: %d; carga al terminar: %s\n", mensajes, cargaMaquina().c_str());
     return 0;
 }

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         const Avance avance([&h](double f, const std::string& e) { h.marcar(f, e); });
         t0 = h.anterior = Reloj::now();
         h.anteriorCPU = segundosCPU();
-        const EEG b = ejecutarASR(eeg, OpcionesASR{}, [&avance](double f) { avance(f); }, memoria);
+        const EEG b = ejecutarASR(eeg, OpcionesASR{}, avance, memoria);
         h.marcar(1.0, "fin");
         con = std::min(con, segundos(Reloj::now() - t0));
         if (h.maximo > peor.maximo || i == 0) peor = h;

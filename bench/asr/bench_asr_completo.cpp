@@ -106,7 +106,8 @@ void ejecutarEntero(const std::string& nombre, const EEG& entrada, double memori
     const double antes = memoriaProceso("VmRSS");
     std::vector<std::pair<double, double>> marcas;
     const auto inicio = Reloj::now();
-    const EEG salida = ejecutarASR(entrada, OpcionesASR{}, [&](double f) { marcas.emplace_back(f, segundos(inicio)); },
+    const EEG salida = ejecutarASR(entrada, OpcionesASR{},
+                                   Avance([&](double f, const std::string&) { marcas.emplace_back(f, segundos(inicio)); }),
                                    memoria);
     const double total = segundos(inicio);
     const double pico = memoriaProceso("VmHWM");

@@ -1,30 +1,41 @@
 // Building and drawing a signal plot: the chart of all 8 channels of the P300
 // recording (with its 720 event markers) and of 16 of the 64 channels of the
-// motor recording, each in its own process so that the peak resident memory
-// is that case's alone. Rendered on the offscreen platform: one full paint of
-// the visible part of the new tab.
+// motor recording, and a synthetic 64-channel branch near the points cap, each
+// in its own process so that the peak resident memory is that case's alone.
+// Rendered on the offscreen platform: the new tab until every series is on
+// the chart and filled ("pintar"), with one full paint of its visible part;
+// then the same scrolled to the middle and to the end. A 10 ms
+// timer on the GUI thread ticks meanwhile: its largest gap is how long the
+// window stood still (wall clock, and the GUI thread's processor time in it).
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 
 #include <QApplication>
 #include <QImage>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include "app/Ondelar.h"
 #include "app/almacenEEG.h"
+#include "app/seriesGrafico.h"
 #include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"
 #include "bench/comun/cargaSilenciosa.h"
+#include "tests/app/pulsoHiloGui.h"
 
 namespace {
 
@@ -36,6 +47,33 @@ double picoMemoriaMiB() {
     rusage uso{};
     getrusage(RUSAGE_SELF, &uso);
     return static_cast<double>(uso.ru_maxrss) / 1024.0;  // kB on Linux
+}
+
+// Numbers as text without the C library's locale, which Qt sets from the environment.
+std::string fijo(double x, int decimales) {
+    std::array<char, 64> b{};
+    const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed, decimales);
+    return std::string(b.data(), r.ptr);
+}
+
+std::string cargaMaquina() {
+    std::ifstream f("/proc/loadavg");
+    std::string a, b, c;
+    f >> a >> b >> c;
+    return a + " " + b + " " + c;
+}
+
+// 64 channels x 310 000 samples (20 min at 256 Hz) of seeded noise and slow
+// waves: 19.84 million points, just under the chart's cap of 20 million.
+EEG sinteticoCercaDelTope() {
+    const arma::uword muestras = 310'000;
+    EEG eeg(256, 64, static_cast<int64_t>(muestras));
+    arma::arma_rng::set_seed(5);
+    const arma::rowvec t = arma::regspace<arma::rowvec>(0, muestras - 1) / 256.0;
+    eeg.matrices[0] = 5.0 * arma::randn<arma::mat>(64, muestras);
+    for (arma::uword c = 0; c < 64; ++c) eeg.matrices[0].row(c) += 20.0 * arma::sin(2 * M_PI * (1.0 + c / 8.0) * t);
+    for (uint32_t c = 0; c < 64; ++c) (*eeg.canales)[c].etiqueta = "E" + std::to_string(c + 1);
+    return eeg;
 }
 
 struct Caso {
@@ -67,6 +105,7 @@ int medir(const Caso& caso, int argc, char** argv) {
     QList<int> canales;
     for (int c = 0; c < caso.canales; ++c) canales << c;
 
+    Pulso pulso;
     const auto t0 = std::chrono::steady_clock::now();
     // The chooser's suggestion for these channels: their largest and smallest sample.
     const arma::mat& datos = v.eegSeleccionado().datos();
@@ -80,14 +119,36 @@ int medir(const Caso& caso, int argc, char** argv) {
         return 1;
     }
     const auto t1 = std::chrono::steady_clock::now();
-    QApplication::processEvents();  // chart layout
+    // The chart's layout, then the channel series filled a few per turn of the event loop.
+    auto* tramos = desplazable->findChild<TramosGrafico*>();
+    const auto mostrar = [tramos] {
+        do QApplication::processEvents();
+        while (tramos && !tramos->completo());
+    };
+    mostrar();
     const QImage imagen = desplazable->viewport()->grab().toImage();
     const double pintar = segundosDesde(t1);
+    const qint64 huecoDibujo = pulso.mayorHueco, trabajoDibujo = pulso.mayorTrabajo;
 
-    std::printf("%-32s %3d canales x %6lld muestras: construir %.3f s, pintar %.3f s (%dx%d px); "
-                "memoria pico %.1f MiB (antes del grafico %.1f MiB)\n",
-                caso.nombre, caso.canales, static_cast<long long>(v.eegSeleccionado().datos().n_cols), construir,
-                pintar, imagen.width(), imagen.height(), picoMemoriaMiB(), memoriaAntes);
+    // Scrolled to the middle and to the end, each shown and painted.
+    pulso.mayorHueco = pulso.mayorTrabajo = 0;
+    QScrollBar* barra = desplazable->horizontalScrollBar();
+    const auto t2 = std::chrono::steady_clock::now();
+    for (const int posicion : {barra->maximum() / 2, barra->maximum()}) {
+        barra->setValue(posicion);
+        mostrar();
+        desplazable->viewport()->grab();
+    }
+    const double desplazar = segundosDesde(t2) / 2;
+
+    std::printf("%-32s %3d canales x %6lld muestras: construir %s s, pintar %s s (%dx%d px), "
+                "mayor hueco del hilo de la ventana %lld ms (trabajo %lld ms); desplazar y pintar %s s "
+                "(hueco %lld ms); memoria pico %s MiB (antes del grafico %s MiB)\n",
+                caso.nombre, caso.canales, static_cast<long long>(v.eegSeleccionado().datos().n_cols),
+                fijo(construir, 3).c_str(), fijo(pintar, 3).c_str(), imagen.width(), imagen.height(),
+                static_cast<long long>(huecoDibujo), static_cast<long long>(trabajoDibujo), fijo(desplazar, 3).c_str(),
+                static_cast<long long>(pulso.mayorHueco), fijo(picoMemoriaMiB(), 1).c_str(),
+                fijo(memoriaAntes, 1).c_str());
     return 0;
 }
 
@@ -97,7 +158,9 @@ int main(int argc, char** argv) {
     const Caso casos[] = {
         {"p300_8ch.gdf (720 eventos)", [] { return cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf"); }, 8},
         {"motor_64ch.dat", [] { return cargarEnSilencio(ONDELAR_RAIZ "/../shared/data/motor_64ch.dat"); }, 16},
+        {"sintetico cerca del tope", [] { return sinteticoCercaDelTope(); }, 64},
     };
+    std::printf("carga de la maquina (1, 5, 15 min): %s\n", cargaMaquina().c_str());
     int fallos = 0;
     for (const Caso& caso : casos) {
         std::fflush(stdout);

@@ -1,19 +1,23 @@
 // The signal plot: the channel chooser, the series and axes of a drawn
-// branch, and a real rendering of the chart.
+// branch, the stretch of points its channel series hold, and a real
+// rendering of the chart.
 
 #include <algorithm>
 #include <cmath>
 
 #include <QPointer>
-#include <QTimer>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include "app/GuiElegirCanalesDibujar.h"
+#include "app/seriesGrafico.h"
 #include "io/cargarRegistro.h"
+#include "tests/app/pulsoHiloGui.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GuiElegirCanalesDibujar.h"
 
@@ -37,7 +41,19 @@ QChartView* vista(Ondelar& v, int pestana) {
     return desplazable ? qobject_cast<QChartView*>(desplazable->widget()) : nullptr;
 }
 
+// What keeps a tab's channel series to the stretch on screen, once it has
+// put every series on the chart and filled them (a few per turn of the event
+// loop) and the chart has laid them out (the legend shows its entries then).
+TramosGrafico* tramos(Ondelar& v, int pestana = 0) {
+    QWidget* w = v.ui->panelTabs->widget(pestana);
+    auto* t = w ? w->findChild<TramosGrafico*>() : nullptr;
+    if (t) QTest::qWaitFor([t] { return t->completo(); });
+    QCoreApplication::processEvents();
+    return t;
+}
+
 std::vector<QLineSeries*> series(Ondelar& v, int pestana = 0) {
+    tramos(v, pestana);
     std::vector<QLineSeries*> r;
     if (QChartView* w = vista(v, pestana))
         for (QAbstractSeries* s : w->chart()->series()) r.push_back(qobject_cast<QLineSeries*>(s));
@@ -46,6 +62,26 @@ std::vector<QLineSeries*> series(Ondelar& v, int pestana = 0) {
 
 QValueAxis* eje(Ondelar& v, Qt::Orientation o) {
     return qobject_cast<QValueAxis*>(vista(v, 0)->chart()->axes(o).value(0));
+}
+
+// Empty when series shows samples t.desde .. t.hasta - 1 of row `fila`, one
+// point each at (i / frecuencia - desfase, datos(fila, i)); else what differs.
+QString mismosPuntos(const QLineSeries* serie, const TramoMuestras& t, const arma::mat& datos, int fila,
+                     int frecuencia, double desfase) {
+    if (t.vacio() || serie->count() != t.longitud())
+        return QString("%1 puntos para el tramo %2 .. %3").arg(serie->count()).arg(t.desde).arg(t.hasta);
+    for (int k = 0; k < serie->count(); ++k) {
+        const auto i = static_cast<arma::uword>(t.desde + k);
+        const QPointF esperado(static_cast<double>(i) / frecuencia - desfase, datos(fila, i));
+        if (serie->at(k) != esperado) return QString("punto %1 (muestra %2) distinto").arg(k).arg(i);
+    }
+    return {};
+}
+
+// The sample of a channel drawn at pixel x of the view, by the chart's own mapping.
+double muestraEnPixel(QChartView* w, QLineSeries* s, int x, int frecuencia, double desfase) {
+    const QPointF enGrafico = w->chart()->mapFromScene(w->mapToScene(QPoint(x, 0)));
+    return (w->chart()->mapToValue(enGrafico, s).x() + desfase) * frecuencia;
 }
 
 // Pixels of the area that are the colour c blended with the white background
@@ -144,8 +180,12 @@ private slots:
         const auto s = series(*f.v);
         QCOMPARE(int(s.size()), 2);
         QCOMPARE(s[0]->name(), QString("Oz"));
+        // The stretch from the branch's start: sample i of row 0 holds i.
+        const TramoMuestras t = tramos(*f.v)->tramo();
+        QCOMPARE(t.desde, int64_t{0});
         QCOMPARE(s[0]->at(0), QPointF(-0.2, 0.0));
-        QCOMPARE(s[0]->at(999), QPointF(999.0 / 256 - 0.2, 999.0));
+        QVERIFY2(mismosPuntos(s[0], t, promediada.datos(), 0, 256, 0.2).isEmpty(),
+                 qPrintable(mismosPuntos(s[0], t, promediada.datos(), 0, 256, 0.2)));
         QCOMPARE(s[0]->pen().color(), QColor(rojo, verde, azul));
         // No event table: one black "Evento" marker at 0 across the suggested
         // range of the rows chosen on recording 1 (0 .. 2299).
@@ -177,7 +217,8 @@ private slots:
         QCOMPARE(int(s.size()), 8 + 720);
         const char* etiquetas[] = {"Fz", "Cz", "P3", "Pz", "P4", "PO7", "Oz", "PO8"};
         for (int c = 0; c < 8; ++c) QCOMPARE(s[c]->name(), QString(etiquetas[c]));
-        QCOMPARE(s[2]->at(1000), QPointF(1000.0 / 256, leido.datos()(2, 1000)));
+        QVERIFY2(mismosPuntos(s[2], tramos(*f.v)->tramo(), leido.datos(), 2, 256, 0.0).isEmpty(),
+                 qPrintable(mismosPuntos(s[2], tramos(*f.v)->tramo(), leido.datos(), 2, 256, 0.0)));
         const TablaEventos& tabla = *leido.tablaEventos;
         for (int i = 0; i < 720; ++i) {
             const Evento& e = tabla.eventos[i];
@@ -254,8 +295,75 @@ private slots:
         QCOMPARE(f.ui().panelTabs->count(), 1);
         const auto s = series(*f.v);
         QCOMPARE(s[0]->name(), QString("E64"));
-        QCOMPARE(s[0]->count(), 256 * 240);
-        QCOMPARE(s[0]->at(256 * 240 - 1), QPointF((256.0 * 240 - 1) / 256, 63000.0 + 256 * 240 - 1));
+        QCOMPARE(s[0]->at(0), QPointF(0.0, 63000.0));
+    }
+
+    // A long channel's series holds the stretch on screen, not the whole
+    // branch; scrolled to the middle and to the end it holds those samples,
+    // and the axes keep the branch's whole span.
+    void desplazarMuestraElTramoEnPantalla() {
+        VentanaPrueba f;
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
+        const EEG e = sintetico(256, {"Fz", "Cz"}, 256 * 240);
+        f.anadir(e);
+        f->dibujarCanales({0, 1}, 1.0, 0.0);
+        QChartView* w = vista(*f.v, 0);
+        auto* desplazable = qobject_cast<QScrollArea*>(f.ui().panelTabs->widget(0));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QScrollBar* barra = desplazable->horizontalScrollBar();
+        QVERIFY(barra->maximum() > 0);
+        for (const int posicion : {0, barra->maximum() / 2, barra->maximum()}) {
+            barra->setValue(posicion);
+            const auto s = series(*f.v);
+            const TramoMuestras t = tramos(*f.v)->tramo();
+            const int ancho = desplazable->viewport()->width();
+            QVERIFY(t.longitud() < 256 * 240 / 4);  // a few screens, not the branch
+            // Every sample drawn on screen is held, up to the branch's ends.
+            const double izquierda = muestraEnPixel(w, s[0], posicion, 256, 0.0);
+            const double derecha = muestraEnPixel(w, s[0], posicion + ancho, 256, 0.0);
+            QVERIFY2(t.desde <= std::max(0.0, std::floor(izquierda)),
+                     qPrintable(QString("%1 > %2").arg(t.desde).arg(izquierda)));
+            QVERIFY2(t.hasta >= std::min(256.0 * 240, std::ceil(derecha) + 1),
+                     qPrintable(QString("%1 < %2").arg(t.hasta).arg(derecha)));
+            for (int c = 0; c < 2; ++c) {
+                const QString diferencia = mismosPuntos(s[static_cast<std::size_t>(c)], t, e.datos(), c, 256, 0.0);
+                QVERIFY2(diferencia.isEmpty(), qPrintable(diferencia));
+            }
+            QCOMPARE(eje(*f.v, Qt::Horizontal)->min(), 0.0);
+            QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 240.0);
+            QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 1.0);
+        }
+        QCOMPARE(tramos(*f.v)->tramo().hasta, int64_t{256 * 240});
+    }
+
+    // 64 channels x 310 000 samples, just under the chart's 20 million points:
+    // while the plot is computed, added, shown and filled, the GUI thread never
+    // works 100 ms at a stretch (its processor time per tick gap, since wall
+    // time here holds the sanitizers and a loaded machine; bench/grafico
+    // measures the wall-clock gap).
+    void unGraficoCercaDelTopeNoDetieneLaVentana() {
+        VentanaPrueba f;
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
+        std::vector<std::string> etiquetas;
+        for (int c = 0; c < 64; ++c) etiquetas.push_back("E" + std::to_string(c + 1));
+        f.anadir(sintetico(256, etiquetas, 310'000));
+        QList<int> todos;
+        for (int c = 0; c < 64; ++c) todos << c;
+        Pulso pulso;
+        f->dibujarCanales(todos, 64000.0, 0.0);
+        QCOMPARE(f.ui().panelTabs->count(), 1);
+        QVERIFY(QTest::qWaitForWindowExposed(vista(*f.v, 0)));
+        const auto s = series(*f.v);
+        qobject_cast<QScrollArea*>(f.ui().panelTabs->widget(0))->viewport()->grab();  // what the tab shows
+        QTest::qWait(30);  // the next ticks close the gap of that paint
+        QCOMPARE(int(s.size()), 65);
+        QVERIFY(pulso.ticks > 10);
+        const QString huecos = QString("hueco %1 ms, trabajo %2 ms").arg(pulso.mayorHueco).arg(pulso.mayorTrabajo);
+        QVERIFY2(pulso.mayorTrabajo < 100, qPrintable(huecos));
+        qInfo("%s", qPrintable(huecos));
+        QCOMPARE(f.mensajes, QStringList());
     }
 
     void elGraficoSeDibujaDeVerdad() {
@@ -276,6 +384,7 @@ private slots:
         f.anadir(e);
         f->dibujarCanales({0, 1}, 12.0, -12.0);
         QChartView* w = vista(*f.v, 0);
+        tramos(*f.v);
         QTest::qWait(50);
         const QImage imagen = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QChart* grafico = w->chart();

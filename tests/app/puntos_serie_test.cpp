@@ -25,3 +25,84 @@ TEST(PuntosSerie, EjeCubreElPromedioEntero) {
     EXPECT_EQ(r.tMin, -1.0);
     EXPECT_EQ(r.tMax, 641.0 / 256 - 1.0);
 }
+
+namespace {
+// 1000 samples at 100 Hz drawn one pixel per sample: the axis spans 0 .. 10 s
+// over view pixels 50 .. 1050, so pixel x shows sample x - 50.
+GeometriaHorizontal unPixelPorMuestra(double xVisible, double anchoVisible) {
+    return {0.0, 10.0, 50.0, 1000.0, xVisible, anchoVisible};
+}
+}  // namespace
+
+// Pixels 250 .. 450 show samples 200 .. 400; the point at the right edge is kept.
+TEST(TramoVisible, LasMuestrasEnPantallaYUnaMasEnCadaBorde) {
+    const TramoMuestras t = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250, 200), 0.0);
+    EXPECT_EQ(t.desde, 200);
+    EXPECT_EQ(t.hasta, 401);
+    // Half a pixel on: samples 200.5 .. 400.5 need 200 and 401 to reach both edges.
+    const TramoMuestras medio = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250.5, 200), 0.0);
+    EXPECT_EQ(medio.desde, 200);
+    EXPECT_EQ(medio.hasta, 402);
+}
+
+TEST(TramoVisible, ElMargenAnadeAnchosVisiblesYSeRecortaAlCanal) {
+    const TramoMuestras t = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250, 200), 1.0);
+    EXPECT_EQ(t.desde, 0);   // 200 - 200
+    EXPECT_EQ(t.hasta, 601); // 400 + 200, and the edge point
+    const TramoMuestras fin = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(900, 200), 0.5);
+    EXPECT_EQ(fin.desde, 750);  // 850 - 100
+    EXPECT_EQ(fin.hasta, 1000);
+}
+
+// An averaged branch starting 0.2 s before its event: the axis runs from
+// -0.2 s and sample i sits at i / 100 - 0.2, so the same pixels show the same samples.
+TEST(TramoVisible, UnaRamaPromediadaSeDesplazaConSuInicio) {
+    const GeometriaHorizontal g{-0.2, 9.8, 50.0, 1000.0, 250.0, 200.0};
+    const TramoMuestras t = tramoVisible(1000, 100, 0.2, g, 0.0);
+    EXPECT_EQ(t.desde, 200);
+    EXPECT_EQ(t.hasta, 401);
+}
+
+TEST(TramoVisible, SinGeometriaNiMuestrasNoHayTramo) {
+    EXPECT_TRUE(tramoVisible(1000, 100, 0.0, GeometriaHorizontal{0.0, 10.0, 0.0, 0.0, 0.0, 600.0}, 1.0).vacio());
+    EXPECT_TRUE(tramoVisible(1000, 100, 0.0, GeometriaHorizontal{0.0, 10.0, 50.0, 1000.0, 0.0, 0.0}, 1.0).vacio());
+    EXPECT_TRUE(tramoVisible(1000, 100, 0.0, GeometriaHorizontal{5.0, 5.0, 50.0, 1000.0, 0.0, 600.0}, 1.0).vacio());
+    EXPECT_TRUE(tramoVisible(0, 100, 0.0, unPixelPorMuestra(250, 200), 1.0).vacio());
+    EXPECT_TRUE(tramoVisible(1000, 100, 0.0, unPixelPorMuestra(2000, 200), 0.0).vacio());  // past the end
+    EXPECT_THROW(tramoVisible(1000, 0, 0.0, unPixelPorMuestra(250, 200), 1.0), std::invalid_argument);
+}
+
+// Samples 250 .. 450 on screen, half a margin more 150 .. 550: all held.
+TEST(TramoParaMostrar, SeConservaMientrasCubreLoVisible) {
+    const TramoMuestras mostrado{0, 601};
+    const TramoMuestras igual = tramoParaMostrar(mostrado, 1000, 100, 0.0, unPixelPorMuestra(300, 200), 1.0);
+    EXPECT_EQ(igual.desde, 0);
+    EXPECT_EQ(igual.hasta, 601);
+}
+
+// Samples 500 .. 700 on screen are not all in 0 .. 600: refilled around them.
+TEST(TramoParaMostrar, SeRenuevaAlSalirDelMargen) {
+    const TramoMuestras t = tramoParaMostrar({0, 601}, 1000, 100, 0.0, unPixelPorMuestra(550, 200), 1.0);
+    EXPECT_EQ(t.desde, 300);
+    EXPECT_EQ(t.hasta, 901);
+}
+
+// Samples 400 .. 600 on screen are held, but not the half margin up to 700:
+// refilled before the screen reaches the edge.
+TEST(TramoParaMostrar, SeRenuevaMedioMargenAntesDelBorde) {
+    const TramoMuestras t = tramoParaMostrar({0, 601}, 1000, 100, 0.0, unPixelPorMuestra(450, 200), 1.0);
+    EXPECT_EQ(t.desde, 200);
+    EXPECT_EQ(t.hasta, 801);
+}
+
+// Zoomed in to 2 .. 3 s, pixels 250 .. 450 show samples 220 .. 240: the
+// 601 samples held still cover them but are far more than the 61 needed.
+TEST(TramoParaMostrar, SeRecortaAlAmpliar) {
+    const GeometriaHorizontal g{2.0, 3.0, 50.0, 1000.0, 250.0, 200.0};
+    const TramoMuestras t = tramoParaMostrar({0, 601}, 1000, 100, 0.0, g, 1.0);
+    EXPECT_EQ(t.desde, 200);
+    EXPECT_EQ(t.hasta, 261);
+    // Not laid out yet: what is held stays.
+    const TramoMuestras sinGeometria = tramoParaMostrar({0, 601}, 1000, 100, 0.0, GeometriaHorizontal{}, 1.0);
+    EXPECT_EQ(sinGeometria.hasta, 601);
+}

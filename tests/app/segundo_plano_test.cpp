@@ -50,7 +50,7 @@ private slots:
             }
         };
         QVERIFY(f->ejecutarPaso({"ASR", "fallo", [](const EEG& e, AvisosPaso&, const Avance& a) {
-                                     return ejecutarASR(e, OpcionesASR{}, [&a](double x) { a(x); });
+                                     return ejecutarASR(e, OpcionesASR{}, a);
                                  }}));
         QCOMPARE(f.ramas(), 2);
         // The step lasts seconds; the GUI thread never works for 100 ms at a
@@ -69,6 +69,30 @@ private slots:
         QCOMPARE(f.mensajes, QStringList());
     }
 
+    // The ASR command's dialog names each stage as it runs. Every stage named
+    // here lasts a good share of a step of seconds, many 50 ms polls of the
+    // dialog; the short selection of clean windows is checked in the core.
+    void elDialogoDeASRNombraCadaEtapa() {
+        VentanaPrueba f;
+        f.anadir(registroLargo());
+        Pulso pulso;
+        QStringList etiquetas;
+        pulso.enCadaTick = [&] {
+            if (QProgressDialog* d = dialogoProgreso(f.v.get()); d && d->isVisible())
+                if (etiquetas.isEmpty() || etiquetas.back() != d->labelText()) etiquetas << d->labelText();
+        };
+        f->aplicarASR(OpcionesASR{});
+        QCOMPARE(f.ramas(), 2);
+        const QString vistas = etiquetas.join(" | ");
+        int anterior = -1;
+        for (const QString& etapa : {"ASR: eliminando la deriva", "ASR: calibrando", "ASR: procesando"}) {
+            const int i = etiquetas.indexOf(etapa);
+            QVERIFY2(i > anterior, qPrintable(etapa + " en " + vistas));
+            anterior = i;
+        }
+        QCOMPARE(f.mensajes, QStringList());
+    }
+
     void cancelarDejaAlmacenYCarpetaComoEstaban() {
         VentanaPrueba f;
         f.carpetaTemporal();
@@ -80,7 +104,7 @@ private slots:
         const int pestanas = f.ui().panelTabs->count();
         QTimer::singleShot(0, [&] { f->cancelarTrabajo(); });
         QVERIFY(!f->ejecutarPaso({"ASR", "fallo", [](const EEG& e, AvisosPaso&, const Avance& a) {
-                                      return ejecutarASR(e, OpcionesASR{}, [&a](double x) { a(x); });
+                                      return ejecutarASR(e, OpcionesASR{}, a);
                                   }}));
         QCOMPARE(f.ramas(), 2);
         QCOMPARE(f.archivosEnCarpeta(), archivos);
@@ -131,7 +155,7 @@ private slots:
             f.v->close();
         });
         QVERIFY(!f->ejecutarPaso({"ASR", "fallo", [](const EEG& e, AvisosPaso&, const Avance& a) {
-                                      return ejecutarASR(e, OpcionesASR{}, [&a](double x) { a(x); });
+                                      return ejecutarASR(e, OpcionesASR{}, a);
                                   }}));
         QVERIFY(seguiaAbierta);
         QCOMPARE(f.preguntas.size(), 2);

@@ -43,7 +43,7 @@ TEST(AvanceASR, ConInformeElResultadoEsIdenticoYLaFraccionCreceHastaUno) {
     const double memoria = memoriaCuatroTrozos(eeg);
     const EEG sin = ejecutarASR(eeg, OpcionesASR{}, {}, memoria);
     RegistroAvance r;
-    const EEG con = ejecutarASR(eeg, OpcionesASR{}, r.funcion(), memoria);
+    const EEG con = ejecutarASR(eeg, OpcionesASR{}, r.avance(), memoria);
     ASSERT_EQ(arma::size(sin.datos()), arma::size(con.datos()));
     EXPECT_EQ(std::memcmp(sin.datos().memptr(), con.datos().memptr(), sin.datos().n_elem * sizeof(double)), 0);
     comprobarCreciente(r.fracciones);
@@ -52,11 +52,20 @@ TEST(AvanceASR, ConInformeElResultadoEsIdenticoYLaFraccionCreceHastaUno) {
     EXPECT_GE(r.fracciones.size(), 20u);
 }
 
+// The window's dialog shows these names: each stage reports under its own.
+TEST(AvanceASR, CadaEtapaSeNombra) {
+    const EEG eeg = registroASR();
+    RegistroAvance r;
+    ejecutarASR(eeg, OpcionesASR{}, r.avance(), memoriaCuatroTrozos(eeg));
+    for (const char* etapa : {"eliminando la deriva", "eligiendo ventanas limpias", "calibrando", "procesando"})
+        EXPECT_EQ(r.etapas.count(etapa), 1u) << etapa;
+}
+
 TEST(AvanceASR, CancelarDetieneLaEjecucion) {
     const EEG eeg = registroASR();
     for (PuntoCancelacion punto : puntosCancelacion) {
         RegistroAvance r(punto);
-        EXPECT_THROW(ejecutarASR(eeg, OpcionesASR{}, r.funcion(), memoriaCuatroTrozos(eeg)), Cancelado);
+        EXPECT_THROW(ejecutarASR(eeg, OpcionesASR{}, r.avance(), memoriaCuatroTrozos(eeg)), Cancelado);
     }
 }
 

@@ -193,7 +193,7 @@ TEST(Calibracion, EnSitioSobreLasColumnasLimpiasIgualQueSobreSuCopia) {
     EXPECT_LE(errorRelativo(r.M, copia.M), 1e-12);
     EXPECT_LE(errorRelativo(r.T, copia.T), 1e-12);
     EXPECT_LE(errorRelativo(r.iirstate, copia.iirstate), 1e-12);
-    EXPECT_EQ(etapas, std::set<std::string>{"calibración"});
+    EXPECT_EQ(etapas, std::set<std::string>{"calibrando"});
     ASSERT_FALSE(fracciones.empty());
     EXPECT_TRUE(std::is_sorted(fracciones.begin(), fracciones.end()));
     EXPECT_EQ(fracciones.back(), 1.0);

@@ -38,10 +38,6 @@ struct RegistroAvance {
             if (parar) throw Cancelado();
         });
     }
-    // For the steps that take a plain fraction callback.
-    std::function<void(double)> funcion() {
-        return [a = avance()](double f) { a(f); };
-    }
 };
 
 // The fractions never decrease and the last one is 1.
