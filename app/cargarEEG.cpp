@@ -66,7 +66,7 @@ void Ondelar::cargarEEG() {
         diagnostico(e.what());
         avisosLectura.push_back(cargarSinCED(eeg));
     }
-    const ResultadoCED ced = rutaCED.empty() ? ResultadoCED{true, eeg.numeroCanales} : leerCED(eeg, rutaCED);
+    const ResultadoCED ced = rutaCED.empty() ? ResultadoCED{true, eeg.numeroCanales, {}, {}} : leerCED(eeg, rutaCED);
 
     if (!copia) {
         pausaDebug("No se pudo guardar el registro leído: " + falloCopia);
