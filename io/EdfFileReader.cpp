@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <edflib.h>
@@ -536,7 +537,12 @@ EEG EdfFileReader::decodificar() {
                                         posicionesEnRegistro[static_cast<size_t>((*mapa)[static_cast<size_t>(estado)])], 1.0);
             muestrasEstado = h.signalparam[estado].smp_in_datarecord;
         }
-        std::vector<int32_t> estados(static_cast<size_t>(usados * muestrasEstado));
+        // Per stretch, the trigger's low 16 bits at its first sample and at
+        // each change within it (few: it holds still for long runs), so that
+        // the events can be made in order afterwards without a pass over
+        // every sample.
+        std::vector<std::vector<std::pair<int64_t, int32_t>>> cambiosEstado(
+            muestrasEstado > 0 ? static_cast<size_t>((usados + registrosPorTramo - 1) / registrosPorTramo) : 0);
         repartirEnDosHilos(
             usados, registrosPorTramo,
             [&](int hilo, int64_t desde, int64_t hasta) {
@@ -549,12 +555,17 @@ EEG EdfFileReader::decodificar() {
                     fallo = true;
                     return;
                 }
-                for (int64_t r = desde; r < hasta && muestrasEstado > 0; ++r) {
-                    const uint8_t* p = tramo.data() + (r - desde) * bytesPorRegistro + senalEstado.posicion;
-                    int32_t* e = estados.data() + r * muestrasEstado;
-                    for (int64_t i = 0; i < muestrasEstado; ++i)
-                        e[i] = std::min(std::max(digitalEn<3>(p + 3 * i), static_cast<int32_t>(senalEstado.minimo)),
-                                        static_cast<int32_t>(senalEstado.maximo));
+                if (muestrasEstado > 0) {
+                    auto& cambios = cambiosEstado[static_cast<size_t>(desde / registrosPorTramo)];
+                    const auto minimo = static_cast<int32_t>(senalEstado.minimo), maximo = static_cast<int32_t>(senalEstado.maximo);
+                    int32_t previo = -1;  // no 16-bit value: the first sample is always listed
+                    for (int64_t r = desde; r < hasta; ++r) {
+                        const uint8_t* p = tramo.data() + (r - desde) * bytesPorRegistro + senalEstado.posicion;
+                        for (int64_t i = 0; i < muestrasEstado; ++i) {
+                            const int32_t v = std::min(std::max(digitalEn<3>(p + 3 * i), minimo), maximo) & 0xFFFF;
+                            if (v != previo) cambios.emplace_back(r * muestrasEstado + i, previo = v);
+                        }
+                    }
                 }
                 double* columnas = destino + static_cast<size_t>(desde * spr) * nCanales;
                 if (bdf)
@@ -565,7 +576,8 @@ EEG EdfFileReader::decodificar() {
             [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(usados)); });
         if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
         if (disparos)
-            for (size_t i = 0; i < estados.size(); ++i) disparos->muestra(estados[i], static_cast<int64_t>(i));
+            for (const auto& cambios : cambiosEstado)
+                for (const auto& [indice, valor] : cambios) disparos->muestra(valor, indice);
     } else {
         diagnostico("muestras leídas por EDFlib, sin decodificar los registros");
         // EDFlib's own reading, every channel's stretch in turn (EDFlib keeps

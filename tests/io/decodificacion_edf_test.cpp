@@ -254,4 +254,14 @@ TEST(DecodificacionEdf, VariosTramosEnDosHilos) {
     x.digitalMaximo = estado.digitalMaximo = 8388607;
     estado.valor = [](int r, int k) { return k == 0 ? r % 7 + 1 : k == 1500 ? 0 : -1; };
     comoEdflib(t.escribir("largo.bdf", archivoEdf(true, false, 120, {x, estado})));
+    // A trigger that holds its value across stretches: an event only where
+    // it changes (records 50 and 100), none where a stretch begins.
+    estado.valor = [](int r, int) { return r / 50 + 1; };
+    const std::string rutaQuieto = t.escribir("quieto.bdf", archivoEdf(true, false, 120, {x, estado}));
+    comoEdflib(rutaQuieto);
+    const EEG quieto = leer(rutaQuieto, false).eeg;
+    ASSERT_TRUE(quieto.tablaEventos);
+    ASSERT_EQ(quieto.tablaEventos->numeroEventos, 3);
+    EXPECT_EQ(quieto.tablaEventos->eventos[1].posicion, 50 * 3000);
+    EXPECT_EQ(quieto.tablaEventos->eventos[2].tipo, 3);
 }
