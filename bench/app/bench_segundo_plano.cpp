@@ -31,7 +31,7 @@
 #include <QTimer>
 
 #include "app/Ondelar.h"
-#include "bench/comun/hilosBLAS.h"
+#include "app/hilosBLAS.h"
 #include "app/interaccion.h"
 #include "asr/ContextoASR.h"
 #include "io/cargarRegistro.h"
@@ -93,9 +93,9 @@ arma::mat medir(const char* nombre, const EEG& eeg, const std::function<void(Ond
 
 void compararConLimite(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso,
                        const arma::mat& sinLimite) {
-    const int antes = blas::hilosBLAS();
-    const blas::LimiteHilosBLAS limite(blas::hilosBLASDejandoUnNucleo(std::thread::hardware_concurrency()));
-    std::printf("  con OpenBLAS en %d hilo(s) (antes %d):\n  ", blas::hilosBLAS(), antes);
+    const int antes = hilosBLAS();
+    const LimiteHilosBLAS limite(hilosBLASDejandoUnNucleo(std::thread::hardware_concurrency()));
+    std::printf("  con OpenBLAS en %d hilo(s) (antes %d):\n  ", hilosBLAS(), antes);
     const arma::mat limitada = medir(nombre, eeg, paso);
     if (limitada.n_elem == 0 || arma::size(limitada) != arma::size(sinLimite)) return;
     const double diferencia = arma::abs(limitada - sinLimite).max();
