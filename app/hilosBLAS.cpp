@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <thread>
 
 namespace {
 // The two entry points of OpenBLAS's cblas.h, found in whatever the process
@@ -22,6 +24,14 @@ LeerHilos leerOpenBLAS() {
 }  // namespace
 
 int hilosBLASDejandoUnNucleo(unsigned nucleos) { return nucleos > 1 ? static_cast<int>(nucleos - 1) : 1; }
+
+int fijarHilosBLASDelPrograma() {
+    // OpenBLAS read these when it was loaded: a count the user gave stays.
+    for (const char* variable : {"OPENBLAS_NUM_THREADS", "GOTO_NUM_THREADS", "OMP_NUM_THREADS"})
+        if (const char* v = std::getenv(variable); v && *v) return hilosBLAS();
+    fijarHilosBLAS(hilosBLASDejandoUnNucleo(std::thread::hardware_concurrency()));
+    return hilosBLAS();
+}
 
 int hilosBLAS() {
     const LeerHilos leer = leerOpenBLAS();

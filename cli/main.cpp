@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/hilosBLAS.h"
 #include "cli/analisisFrecuencial.h"
 #include "cli/barraProgreso.h"
 #include "cli/codigosSalida.h"
@@ -301,6 +302,7 @@ void terminar(const Argumentos& a, const Procedencia& registro, int estado, cons
 }  // namespace
 
 int main(int argc, char** argv) {
+    fijarHilosBLASDelPrograma();  // the window's count: a step gives the same branch in both
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || (i == 1 && arg == "ayuda")) {

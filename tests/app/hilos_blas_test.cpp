@@ -1,6 +1,10 @@
 // The cap on OpenBLAS's threads and its undoing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <thread>
+
 #include "app/hilosBLAS.h"
 
 TEST(HilosBLAS, DejaUnNucleoYNuncaMenosDeUnHilo) {
@@ -22,5 +26,24 @@ TEST(HilosBLAS, ElLimiteSeDeshaceAlTerminar) {
         EXPECT_EQ(hilosBLAS(), 1);
     }
     EXPECT_EQ(hilosBLAS(), dos);
+    fijarHilosBLAS(original);
+}
+
+// The count the environment gives stays; without one, a core is left free.
+TEST(HilosBLAS, ElProgramaDejaUnNucleoSalvoQueElEntornoDigaOtraCosa) {
+    const int original = hilosBLAS();
+    if (original == 0) GTEST_SKIP() << "la BLAS en uso no es OpenBLAS";
+    const char* antes = std::getenv("OPENBLAS_NUM_THREADS");
+    const std::string guardada = antes ? antes : "";
+    setenv("OPENBLAS_NUM_THREADS", "1", 1);
+    fijarHilosBLAS(2);
+    const int dos = hilosBLAS();
+    EXPECT_EQ(fijarHilosBLASDelPrograma(), dos);  // untouched
+    unsetenv("OPENBLAS_NUM_THREADS");
+    unsetenv("GOTO_NUM_THREADS");
+    unsetenv("OMP_NUM_THREADS");
+    const int esperado = std::min(dos, hilosBLASDejandoUnNucleo(std::thread::hardware_concurrency()));
+    EXPECT_EQ(fijarHilosBLASDelPrograma(), esperado);
+    if (antes) setenv("OPENBLAS_NUM_THREADS", guardada.c_str(), 1);
     fijarHilosBLAS(original);
 }
