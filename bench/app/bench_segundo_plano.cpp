@@ -30,6 +30,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench/comun/cargaMaquina.h"
 #include "app/Ondelar.h"
 #include "app/hilosBLAS.h"
 #include "app/interaccion.h"
@@ -53,13 +54,6 @@ std::string cientifico(double x) {
     std::array<char, 64> b{};
     const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::scientific, 2);
     return std::string(b.data(), r.ptr);
-}
-
-std::string cargaMaquina() {
-    std::ifstream f("/proc/loadavg");
-    std::string a, b, c;
-    f >> a >> b >> c;
-    return a + " " + b + " " + c;
 }
 
 void filtrarMensajes(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {

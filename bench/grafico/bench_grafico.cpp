@@ -29,6 +29,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
+#include "bench/comun/cargaMaquina.h"
 #include "app/Ondelar.h"
 #include "app/almacenEEG.h"
 #include "app/seriesGrafico.h"
@@ -54,13 +55,6 @@ std::string fijo(double x, int decimales) {
     std::array<char, 64> b{};
     const auto r = std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed, decimales);
     return std::string(b.data(), r.ptr);
-}
-
-std::string cargaMaquina() {
-    std::ifstream f("/proc/loadavg");
-    std::string a, b, c;
-    f >> a >> b >> c;
-    return a + " " + b + " " + c;
 }
 
 // 64 channels x 310 000 samples (20 min at 256 Hz) of seeded noise and slow
