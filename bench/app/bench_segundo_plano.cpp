@@ -30,7 +30,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "bench/comun/cargaMaquina.h"
 #include "app/Ondelar.h"
 #include "app/hilosBLAS.h"
 #include "app/interaccion.h"
@@ -38,6 +37,7 @@
 #include "io/cargarRegistro.h"
 #include "io/leerCED.h"
 #include "mara/comandoMARA.h"
+#include "bench/comun/cargaMaquina.h"
 #include "bench/comun/cargaSilenciosa.h"
 #include "tests/app/pulsoHiloGui.h"
 
