@@ -5,11 +5,22 @@
 #include <cmath>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include <edflib.h>
 
+#include "io/diagnostico.h"
+
 namespace {
+
+constexpr const char* etiquetaEstadoDatos = "Status-datos";
+
+std::string mayusculasAscii(std::string t) {
+    for (char& c : t)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return t;
+}
 
 constexpr int64_t unidadesDuracion = 100000;  // EDFlib's record durations are in 10 µs units
 constexpr int64_t bytesMaximosRegistro = int64_t{8} << 20;
@@ -138,6 +149,14 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
         const Canal* canal = eeg.canales && c < eeg.canales->size() ? &(*eeg.canales)[c] : nullptr;
         std::string etiqueta = canal ? ascii(canal->etiqueta, 16) : std::string();
         if (etiqueta.empty()) etiqueta = "canal" + std::to_string(c + 1);
+        // A BDF signal labelled "Status" is read as the trigger channel (and
+        // dropped from the channels): a data channel of that name, say from
+        // an EDF, keeps its samples under another label.
+        if (bdf && mayusculasAscii(etiqueta) == "STATUS") {
+            etiqueta = etiquetaEstadoDatos;
+            diagnostico("el canal " + std::to_string(c + 1) + " («" + canal->etiqueta + "») se guarda como «" +
+                        etiquetaEstadoDatos + "» para que no se lea como canal de disparo");
+        }
         comprobar(edf_set_samplefrequency(h, s, static_cast<int>(l)), "la frecuencia de muestreo");
         // EDFlib writes these fields by truncating digits: a value a hair
         // farther from zero keeps the digits chosen above.

@@ -14,6 +14,8 @@
 //   its duration when it has one; the text is the kind's text when the table
 //   names it, "tipo.calificador" otherwise, so that the kinds read back in
 //   the same order of first appearance.
+// - In BDF+, a data channel labelled "Status" (any case) is written as
+//   "Status-datos": readers take a BDF "Status" signal for the trigger channel.
 
 #include <string>
 

@@ -430,6 +430,23 @@ TEST(EscritorEDF, EdfYBdfSeRreleenConSusEventos) {
     }
 }
 
+TEST(EscritorEDF, UnCanalDeDatosStatusNoSePierdeEnBdf) {
+    // An EDF may hold a data channel named "Status"; saved as BDF under that
+    // label it would be read back as the trigger channel and dropped.
+    EEG rama = ramaDePrueba();
+    (*rama.canales)[1].etiqueta = "status";
+    const prueba::CarpetaTemporal t;
+    guardarRama(rama, t.ruta() + "/r.bdf");
+    const EEG e = leerCon<EdfFileReader>(t.ruta() + "/r.bdf");
+    ASSERT_EQ(e.numeroCanales, 3u);
+    EXPECT_EQ((*e.canales)[1].etiqueta, "Status-datos");
+    EXPECT_LT(arma::abs(e.datos().row(1) - rama.datos().row(1)).max(), 1e-3);
+    ASSERT_TRUE(e.tieneEventos());
+    EXPECT_EQ(e.tablaEventos->eventos.size(), 4u);  // the annotations only
+    guardarRama(rama, t.ruta() + "/r.edf");  // EDF has no trigger channel: the label stays
+    EXPECT_EQ((*leerCon<EdfFileReader>(t.ruta() + "/r.edf").canales)[1].etiqueta, "status");
+}
+
 TEST(EscritorEDF, SinLongitudDeRegistroExactaRellenaElUltimo) {
     // 1001 = 7 x 11 x 13 samples at 256 Hz: no record length up to a second
     // divides it with a duration the header can state.
