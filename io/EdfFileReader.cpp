@@ -61,12 +61,6 @@ std::string textoNumero(double v) {
     return std::string(b, r.ptr);
 }
 
-std::string mayusculas(std::string t) {
-    for (char& c : t)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return t;
-}
-
 // Factor from the file's unit to µV, or nullopt when it is not a voltage.
 std::optional<double> factorMicrovoltios(const std::string& unidad) {
     if (unidad == "uV" || unidad == "UV" || unidad == "\xC2\xB5V" || unidad == "\xB5V") return 1.0;
@@ -316,6 +310,13 @@ std::optional<std::vector<int>> senalesDelArchivo(const edf_hdr_struct& h, const
 
 }  // namespace
 
+bool esEtiquetaDisparoBDF(const std::string& etiqueta) {
+    std::string t = recortar(etiqueta);
+    for (char& c : t)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return t == "STATUS";
+}
+
 EEG EdfFileReader::leer(std::string ruta) {
     rutaArchivo_ = ruta;
     EEG eeg = leerArchivo(ruta);
@@ -435,7 +436,7 @@ EEG EdfFileReader::decodificar() {
     int estado = -1;
     std::map<int, int> cuentaPorTasa;
     for (int s = 0; s < h.edfsignals; ++s) {
-        if (bdf && estado < 0 && mayusculas(recortar(h.signalparam[s].label)) == "STATUS") {
+        if (bdf && estado < 0 && esEtiquetaDisparoBDF(h.signalparam[s].label)) {
             estado = s;
             continue;
         }

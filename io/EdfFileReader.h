@@ -33,6 +33,10 @@
 
 #include "io/FileReader.h"
 
+// True for the label of a BDF trigger channel: "Status" in any case, padding
+// aside. The writer avoids it for data channels.
+bool esEtiquetaDisparoBDF(const std::string& etiqueta);
+
 class EdfFileReader : public FileReader {
 public:
     EdfFileReader() = default;

@@ -10,17 +10,12 @@
 
 #include <edflib.h>
 
+#include "io/EdfFileReader.h"
 #include "io/diagnostico.h"
 
 namespace {
 
 constexpr const char* etiquetaEstadoDatos = "Status-datos";
-
-std::string mayusculasAscii(std::string t) {
-    for (char& c : t)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return t;
-}
 
 constexpr int64_t unidadesDuracion = 100000;  // EDFlib's record durations are in 10 µs units
 constexpr int64_t bytesMaximosRegistro = int64_t{8} << 20;
@@ -152,7 +147,7 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
         // A BDF signal labelled "Status" is read as the trigger channel (and
         // dropped from the channels): a data channel of that name, say from
         // an EDF, keeps its samples under another label.
-        if (bdf && mayusculasAscii(etiqueta) == "STATUS") {
+        if (bdf && esEtiquetaDisparoBDF(etiqueta)) {
             etiqueta = etiquetaEstadoDatos;
             diagnostico("el canal " + std::to_string(c + 1) + " («" + canal->etiqueta + "») se guarda como «" +
                         etiquetaEstadoDatos + "» para que no se lea como canal de disparo");
