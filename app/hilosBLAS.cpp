@@ -41,11 +41,3 @@ int hilosBLAS() {
 void fijarHilosBLAS(int hilos) {
     if (const FijarHilos fijar = fijarOpenBLAS(); fijar && leerOpenBLAS()) fijar(std::max(1, hilos));
 }
-
-LimiteHilosBLAS::LimiteHilosBLAS(int maximo) : antes_(hilosBLAS()) {
-    if (antes_ > std::max(1, maximo)) fijarHilosBLAS(maximo);
-}
-
-LimiteHilosBLAS::~LimiteHilosBLAS() {
-    if (antes_ > 0 && hilosBLAS() != antes_) fijarHilosBLAS(antes_);
-}

@@ -24,16 +24,3 @@ int fijarHilosBLASDelPrograma();
 int hilosBLAS();
 // Sets them (at least 1); nothing without OpenBLAS.
 void fijarHilosBLAS(int hilos);
-
-// While alive, OpenBLAS uses at most `maximo` threads (at least 1); the count
-// it had before comes back when it goes.
-class LimiteHilosBLAS {
-public:
-    explicit LimiteHilosBLAS(int maximo);
-    ~LimiteHilosBLAS();
-    LimiteHilosBLAS(const LimiteHilosBLAS&) = delete;
-    LimiteHilosBLAS& operator=(const LimiteHilosBLAS&) = delete;
-
-private:
-    int antes_;
-};

@@ -85,6 +85,23 @@ arma::mat medir(const char* nombre, const EEG& eeg, const std::function<void(Ond
     return hecho ? v.archivosEEG.rama(0, 1).datos() : arma::mat();
 }
 
+// While alive, OpenBLAS uses at most `maximo` threads; the count it had
+// before comes back when it goes.
+class LimiteHilosBLAS {
+public:
+    explicit LimiteHilosBLAS(int maximo) : antes_(hilosBLAS()) {
+        if (antes_ > std::max(1, maximo)) fijarHilosBLAS(maximo);
+    }
+    ~LimiteHilosBLAS() {
+        if (antes_ > 0 && hilosBLAS() != antes_) fijarHilosBLAS(antes_);
+    }
+    LimiteHilosBLAS(const LimiteHilosBLAS&) = delete;
+    LimiteHilosBLAS& operator=(const LimiteHilosBLAS&) = delete;
+
+private:
+    int antes_;
+};
+
 void compararConLimite(const char* nombre, const EEG& eeg, const std::function<void(Ondelar&)>& paso,
                        const arma::mat& sinLimite) {
     const int antes = hilosBLAS();
