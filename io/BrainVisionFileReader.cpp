@@ -441,7 +441,7 @@ EEG BrainVisionFileReader::decodificar() {
 
     EEG eeg;
     try {
-        eeg = reservarEEG(frecuenciaEntera, nCanales, muestras);
+        eeg = reservarEEG(frecuenciaEntera, nCanales, muestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
         return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " + std::to_string(muestras) +
                       " muestras.");
@@ -458,7 +458,8 @@ EEG BrainVisionFileReader::decodificar() {
     diagnostico("Cargando datos...");
     double* destino = eeg.matrices.front().memptr();
     // Stretches of samples are read (each at its own offset) and converted
-    // on two threads, each with its own buffer.
+    // on two threads, each with its own buffer; each maps the matrix pages
+    // it writes.
     const int fd = fileno(datos.f);
     std::vector<uint8_t> bloques[2];
     std::atomic<bool> fallo{false};
@@ -481,6 +482,7 @@ EEG BrainVisionFileReader::decodificar() {
                     return;
                 }
                 if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n * nCanales, ancho);
+                poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
                 convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
                                       sinEscala ? nullptr : escalas.data(), destino + static_cast<size_t>(desde) * nCanales);
             },
@@ -507,6 +509,7 @@ EEG BrainVisionFileReader::decodificar() {
                     }
                     if (cab.bigEndian && ancho > 1) invertirBytes(fila, n, ancho);
                 }
+                poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
                 convertirFilas(cab.tipo, teja.data(), n * ancho, nCanales, n, escalas.data(),
                                destino + static_cast<size_t>(desde) * nCanales);
             },

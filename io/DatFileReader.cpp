@@ -1,6 +1,7 @@
 #include "io/DatFileReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
@@ -10,6 +11,7 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
@@ -261,7 +263,8 @@ EEG DatFileReader::decodificar() {
 
     EEG eeg;
     try {
-        eeg = reservarEEG(static_cast<int32_t>(*frecuenciaMuestreo), static_cast<uint32_t>(canales), numeroMuestras);
+        eeg = reservarEEG(static_cast<int32_t>(*frecuenciaMuestreo), static_cast<uint32_t>(canales), numeroMuestras,
+                          Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
         return fallar("no hay memoria para " + std::to_string(canales) + " canales x " + std::to_string(numeroMuestras) +
                       " muestras.");
@@ -297,12 +300,9 @@ EEG DatFileReader::decodificar() {
 
     const auto paso = static_cast<size_t>(bytesPorMuestra);
     const size_t desplazamientoEstado = nCanales * static_cast<size_t>(bytesValor);
-    const size_t muestrasPorBloque =
-        std::min(std::max<size_t>(1, bytesPorBloque / paso), static_cast<size_t>(numeroMuestras));
-    std::vector<uint8_t> bloque(muestrasPorBloque * paso);
+    const auto muestrasPorBloque =
+        std::min(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque / paso)), numeroMuestras);
     double* destino = eeg.matrices.front().memptr();
-    std::vector<std::pair<int64_t, uint32_t>> inicios;  // (sample, StimulusCode) where the code turns on
-    uint32_t codigoPrevio = 0;
     // The code's bits, little-endian from its first bit in the state vector.
     const auto codigoEn = [&](const uint8_t* estado) {
         uint32_t v = 0;
@@ -313,19 +313,46 @@ EEG DatFileReader::decodificar() {
         }
         return v;
     };
-    irA(longitudCabecera);
-    for (int64_t s = 0; s < numeroMuestras;) {
-        const size_t n = static_cast<size_t>(std::min<int64_t>(numeroMuestras - s, static_cast<int64_t>(muestrasPorBloque)));
-        leerBloque(bloque.data(), n * paso);
-        convertirMultiplexado(tipo, bloque.data(), paso, nCanales, n, escalas.empty() ? nullptr : escalas.data(),
-                              destino + static_cast<size_t>(s) * nCanales);
-        for (size_t j = 0; codigoEstimulo && j < n; ++j) {
-            const uint32_t codigo = codigoEn(bloque.data() + j * paso + desplazamientoEstado);
-            if (codigo != 0 && codigoPrevio == 0) inicios.emplace_back(s + static_cast<int64_t>(j), codigo);
+    // Blocks of samples are read (each at its own offset) and converted on
+    // two threads, each with its own buffer and mapping the matrix pages it
+    // writes. Per block, the StimulusCode at its first sample and at each
+    // change within it, so that onsets can be found in order afterwards.
+    std::vector<uint8_t> bloques[2];
+    std::atomic<bool> fallo{false};
+    std::vector<std::vector<std::pair<int64_t, uint32_t>>> cambios(
+        codigoEstimulo ? static_cast<size_t>((numeroMuestras + muestrasPorBloque - 1) / muestrasPorBloque) : 0);
+    repartirEnDosHilos(
+        numeroMuestras, muestrasPorBloque,
+        [&](int hilo, int64_t desde, int64_t hasta) {
+            const auto n = static_cast<size_t>(hasta - desde);
+            std::vector<uint8_t>& bloque = bloques[hilo];
+            bloque.resize(n * paso);
+            // Only whole samples are read: the file holds every byte asked
+            // for, unless it shrinks or fails meanwhile.
+            if (leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorMuestra) < bloque.size()) {
+                fallo = true;
+                return;
+            }
+            double* columnas = destino + static_cast<size_t>(desde) * nCanales;
+            poblarMemoria(columnas, n * nCanales * sizeof(double));
+            convertirMultiplexado(tipo, bloque.data(), paso, nCanales, n, escalas.empty() ? nullptr : escalas.data(),
+                                  columnas);
+            if (!codigoEstimulo) return;
+            auto& suyos = cambios[static_cast<size_t>(desde / muestrasPorBloque)];
+            for (size_t j = 0; j < n; ++j) {
+                const uint32_t codigo = codigoEn(bloque.data() + j * paso + desplazamientoEstado);
+                if (j == 0 || codigo != suyos.back().second) suyos.emplace_back(desde + static_cast<int64_t>(j), codigo);
+            }
+        },
+        [&](int64_t hechas) { informarLectura(static_cast<double>(hechas), static_cast<double>(numeroMuestras)); });
+    if (fallo) return fallar("error de lectura en los datos del archivo.");
+    std::vector<std::pair<int64_t, uint32_t>> inicios;  // (sample, StimulusCode) where the code turns on
+    uint32_t codigoPrevio = 0;
+    for (const auto& suyos : cambios)
+        for (const auto& [muestra, codigo] : suyos) {
+            if (codigo != 0 && codigoPrevio == 0) inicios.emplace_back(muestra, codigo);
             codigoPrevio = codigo;
         }
-        s += static_cast<int64_t>(n);
-    }
 
     if (codigoEstimulo) {
         std::vector<Evento> eventos;

@@ -38,7 +38,6 @@ constexpr int64_t desplazamientoMuestrasPorRegistro = 16 + 80 + 8 + 4 * 8 + 80;
 constexpr int64_t unidadesTiempo = EDFLIB_TIME_DIMENSION;  // EDFlib's times are in 100 ns units
 constexpr size_t muestrasPorBloque = size_t{1} << 18;     // per signal and read call
 constexpr int64_t bytesPorTramo = int64_t{1} << 20;       // one stretch of whole records
-constexpr int64_t anchoTeja = 32;                         // samples per channel converted at a time
 
 std::string recortar(const std::string& t) {
     const size_t inicio = t.find_first_not_of(std::string(" \0", 2));
@@ -179,86 +178,107 @@ int32_t digitalEn(const uint8_t* p) {
 }
 
 using Enteros4 = int32_t __attribute__((vector_size(16)));
+using Cortos4 = int16_t __attribute__((vector_size(8)));
 using Reales2 = double __attribute__((vector_size(16)));
 using Reales4 = double __attribute__((vector_size(32)));
-
-// Four int24 from p on (13 bytes read, as digitalEn does).
-Enteros4 cuatroDigitales24(const uint8_t* p) {
-    uint32_t u[4];
-    for (int j = 0; j < 4; ++j) std::memcpy(&u[j], p + 3 * j, sizeof u[j]);
-    Enteros4 d;
-    std::memcpy(&d, u, sizeof d);
-    return (d << 8) >> 8;
-}
 
 template <int ancho>
 constexpr int32_t minimoAlmacenado = ancho == 2 ? INT16_MIN : -(1 << 23);
 template <int ancho>
 constexpr int32_t maximoAlmacenado = ancho == 2 ? INT16_MAX : (1 << 23) - 1;
 
+// Four consecutive stored samples from p on, in vector registers: no
+// compiler turns three-byte loads into vector code by itself. Int24 are
+// read as digitalEn reads them (13 bytes).
+template <int ancho>
+Enteros4 cuatroDigitales(const uint8_t* p) {
+    if constexpr (ancho == 2) {
+        Cortos4 v;
+        std::memcpy(&v, p, sizeof v);
+        return __builtin_convertvector(v, Enteros4);
+    } else {
+        uint32_t u[4];
+        for (int j = 0; j < 4; ++j) std::memcpy(&u[j], p + 3 * j, sizeof u[j]);
+        Enteros4 d;
+        std::memcpy(&d, u, sizeof d);
+        return (d << 8) >> 8;
+    }
+}
+
+// Physical values of four consecutive samples of one signal, as two pairs.
+struct CuatroFisicos {
+    Reales2 primeros, ultimos;
+};
+
+template <int ancho>
+CuatroFisicos cuatroFisicos(const uint8_t* p, const SenalRegistro& s) {
+    Enteros4 d = cuatroDigitales<ancho>(p);
+    const auto minimo = static_cast<int32_t>(s.minimo), maximo = static_cast<int32_t>(s.maximo);
+    // A digital range as wide as the stored type's limits nothing.
+    if (minimo > minimoAlmacenado<ancho> || maximo < maximoAlmacenado<ancho>) {
+        const Enteros4 minimo4 = {minimo, minimo, minimo, minimo}, maximo4 = {maximo, maximo, maximo, maximo};
+        Enteros4 fuera = d < minimo4;
+        d = (d & ~fuera) | (minimo4 & fuera);
+        fuera = d > maximo4;
+        d = (d & ~fuera) | (maximo4 & fuera);
+    }
+    // All four converted at once (two instructions on SSE2), then halved;
+    // the operations and their order are EDFlib's, times the unit factor.
+    const Reales4 x = __builtin_convertvector(d, Reales4);
+    const Reales2 u = {s.unidadesPorBit, s.unidadesPorBit}, o = {s.desplazamiento, s.desplazamiento};
+    const Reales2 e = {s.escala, s.escala};
+    return {u * (o + __builtin_shufflevector(x, x, 0, 1)) * e, u * (o + __builtin_shufflevector(x, x, 2, 3)) * e};
+}
+
+template <int ancho>
+double unFisico(const uint8_t* p, const SenalRegistro& s) {
+    const int32_t d =
+        std::min(std::max(digitalEn<ancho>(p), static_cast<int32_t>(s.minimo)), static_cast<int32_t>(s.maximo));
+    return s.unidadesPorBit * (s.desplazamiento + d) * s.escala;
+}
+
 // Writes the chosen signals of `nRegistros` consecutive data records into
 // the matrix columns from `destino` on (one column = every channel of one
 // sample). A record holds each signal's samples in a row, so this is a
-// transposition: a few dozen samples of every row are converted into `teja`
-// (small enough for the first-level cache), whose columns are then written
-// in order.
+// transposition: four samples of two signals at a time are converted and
+// written as a channel pair into each of four columns, which stay in the
+// first-level cache until every channel of them is written.
 template <int ancho>
 void decodificarRegistros(const uint8_t* registros, int64_t nRegistros, int64_t bytesPorRegistro,
-                          const std::vector<SenalRegistro>& senales, int64_t muestrasPorRegistro, double* teja,
-                          double* destino) {
+                          const std::vector<SenalRegistro>& senales, int64_t muestrasPorRegistro, double* destino) {
     const size_t nCanales = senales.size();
+    const SenalRegistro* s = senales.data();
     for (int64_t r = 0; r < nRegistros; ++r) {
         const uint8_t* registro = registros + r * bytesPorRegistro;
         double* columnas = destino + static_cast<size_t>(r * muestrasPorRegistro) * nCanales;
-        for (int64_t i0 = 0; i0 < muestrasPorRegistro; i0 += anchoTeja) {
-            const int64_t n = std::min(anchoTeja, muestrasPorRegistro - i0);
-            for (size_t c = 0; c < nCanales; ++c) {
-                const SenalRegistro& s = senales[c];
-                const uint8_t* p = registro + s.posicion + i0 * ancho;
-                const auto minimo = static_cast<int32_t>(s.minimo), maximo = static_cast<int32_t>(s.maximo);
-                const double unidadesPorBit = s.unidadesPorBit, desplazamiento = s.desplazamiento, escala = s.escala;
-                double* fila = teja + c * static_cast<size_t>(anchoTeja);
-                // The common cases skip what changes nothing: a digital range
-                // as wide as the stored type's, a factor of 1.
-                const bool sinLimites = minimo <= minimoAlmacenado<ancho> && maximo >= maximoAlmacenado<ancho>;
-                int64_t k = 0;
-                if constexpr (ancho == 3) {
-                    // Four int24 at a time in vector registers: no compiler
-                    // turns three-byte loads into vector code by itself.
-                    const Enteros4 minimo4 = {minimo, minimo, minimo, minimo}, maximo4 = {maximo, maximo, maximo, maximo};
-                    const Reales2 u = {unidadesPorBit, unidadesPorBit}, o = {desplazamiento, desplazamiento};
-                    const Reales2 e = {escala, escala};
-                    for (; k + 4 <= n; k += 4) {
-                        Enteros4 d = cuatroDigitales24(p + k * 3);
-                        if (!sinLimites) {
-                            Enteros4 fuera = d < minimo4;
-                            d = (d & ~fuera) | (minimo4 & fuera);
-                            fuera = d > maximo4;
-                            d = (d & ~fuera) | (maximo4 & fuera);
-                        }
-                        // All four converted at once (two instructions on SSE2), then halved.
-                        const Reales4 x = __builtin_convertvector(d, Reales4);
-                        Reales2 a = u * (o + __builtin_shufflevector(x, x, 0, 1));
-                        Reales2 b = u * (o + __builtin_shufflevector(x, x, 2, 3));
-                        if (escala != 1.0) {
-                            a *= e;
-                            b *= e;
-                        }
-                        std::memcpy(fila + k, &a, sizeof a);
-                        std::memcpy(fila + k + 2, &b, sizeof b);
-                    }
-                }
-                if (sinLimites && escala == 1.0) {
-                    for (; k < n; ++k) fila[k] = unidadesPorBit * (desplazamiento + digitalEn<ancho>(p + k * ancho));
-                } else {
-                    for (; k < n; ++k) {
-                        const int32_t d = std::min(std::max(digitalEn<ancho>(p + k * ancho), minimo), maximo);
-                        fila[k] = unidadesPorBit * (desplazamiento + d) * escala;
-                    }
-                }
+        int64_t k = 0;
+        for (; k + 4 <= muestrasPorRegistro; k += 4) {
+            double* d = columnas + static_cast<size_t>(k) * nCanales;
+            const uint8_t* muestras = registro + k * ancho;
+            size_t c = 0;
+            for (; c + 2 <= nCanales; c += 2) {
+                const CuatroFisicos a = cuatroFisicos<ancho>(muestras + s[c].posicion, s[c]);
+                const CuatroFisicos b = cuatroFisicos<ancho>(muestras + s[c + 1].posicion, s[c + 1]);
+                const Reales2 x0 = __builtin_shufflevector(a.primeros, b.primeros, 0, 2);
+                const Reales2 x1 = __builtin_shufflevector(a.primeros, b.primeros, 1, 3);
+                const Reales2 x2 = __builtin_shufflevector(a.ultimos, b.ultimos, 0, 2);
+                const Reales2 x3 = __builtin_shufflevector(a.ultimos, b.ultimos, 1, 3);
+                std::memcpy(d + c, &x0, sizeof x0);
+                std::memcpy(d + nCanales + c, &x1, sizeof x1);
+                std::memcpy(d + 2 * nCanales + c, &x2, sizeof x2);
+                std::memcpy(d + 3 * nCanales + c, &x3, sizeof x3);
             }
-            transponerTeja(teja, static_cast<size_t>(anchoTeja), nCanales, static_cast<size_t>(n),
-                           columnas + static_cast<size_t>(i0) * nCanales);
+            if (c < nCanales) {
+                const CuatroFisicos a = cuatroFisicos<ancho>(muestras + s[c].posicion, s[c]);
+                d[c] = a.primeros[0];
+                d[nCanales + c] = a.primeros[1];
+                d[2 * nCanales + c] = a.ultimos[0];
+                d[3 * nCanales + c] = a.ultimos[1];
+            }
+        }
+        for (; k < muestrasPorRegistro; ++k) {
+            double* d = columnas + static_cast<size_t>(k) * nCanales;
+            for (size_t c = 0; c < nCanales; ++c) d[c] = unFisico<ancho>(registro + s[c].posicion + k * ancho, s[c]);
         }
     }
 }
@@ -479,7 +499,7 @@ EEG EdfFileReader::decodificar() {
     const auto nCanales = static_cast<uint32_t>(elegidas.size());
     EEG eeg;
     try {
-        eeg = reservarEEG(frecuenciaEntera, nCanales, numeroMuestras);
+        eeg = reservarEEG(frecuenciaEntera, nCanales, numeroMuestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
         return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " +
                       std::to_string(numeroMuestras) + " muestras.");
@@ -527,7 +547,6 @@ EEG EdfFileReader::decodificar() {
                                        escalas[c]);
         const int64_t registrosPorTramo = std::clamp<int64_t>(bytesPorTramo / bytesPorRegistro, 1, usados);
         std::vector<uint8_t> tramos[2];
-        std::vector<double> tejas[2];
         std::atomic<bool> fallo{false};
         // The trigger channel's digital values, gathered by both threads and
         // turned into events in order afterwards.
@@ -548,8 +567,6 @@ EEG EdfFileReader::decodificar() {
             usados, registrosPorTramo,
             [&](int hilo, int64_t desde, int64_t hasta) {
                 std::vector<uint8_t>& tramo = tramos[hilo];
-                std::vector<double>& teja = tejas[hilo];
-                teja.resize(static_cast<size_t>(nCanales) * anchoTeja);
                 tramo.resize(static_cast<size_t>(registrosPorTramo * bytesPorRegistro) + 1);  // see digitalEn
                 const auto bytes = static_cast<size_t>((hasta - desde) * bytesPorRegistro);
                 if (!archivoDatos->leer(tramo.data(), bytes, longitudEsperada + desde * bytesPorRegistro)) {
@@ -569,10 +586,11 @@ EEG EdfFileReader::decodificar() {
                     }
                 }
                 double* columnas = destino + static_cast<size_t>(desde * spr) * nCanales;
+                poblarMemoria(columnas, static_cast<size_t>((hasta - desde) * spr) * nCanales * sizeof(double));
                 if (bdf)
-                    decodificarRegistros<3>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, teja.data(), columnas);
+                    decodificarRegistros<3>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
                 else
-                    decodificarRegistros<2>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, teja.data(), columnas);
+                    decodificarRegistros<2>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
             },
             [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(usados)); });
         if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
@@ -581,6 +599,7 @@ EEG EdfFileReader::decodificar() {
                 for (const auto& [indice, valor] : cambios) disparos->muestra(valor, indice);
     } else {
         diagnostico("muestras leídas por EDFlib, sin decodificar los registros");
+        poblarMemoria(destino, static_cast<size_t>(numeroMuestras) * nCanales * sizeof(double));
         // EDFlib's own reading, every channel's stretch in turn (EDFlib keeps
         // one position per signal), into a small channel-major buffer that is
         // then written into the matrix's columns.

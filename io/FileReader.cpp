@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "io/diagnostico.h"
 
@@ -66,6 +67,28 @@ size_t FileReader::leerBloque(void* destino, size_t n) {
     if (leidos < n) std::memset(d + leidos, 0, n - leidos);
     posicion_ += static_cast<int64_t>(leidos);
     if (n >= bloqueInformado) avance_(static_cast<double>(posicion_), static_cast<double>(tamano_));
+    return leidos;
+}
+
+size_t FileReader::leerEn(void* destino, size_t n, int64_t desde) const {
+    auto* d = static_cast<unsigned char*>(destino);
+    size_t leidos = 0;
+    if (desde >= 0 && desde < tamano_) {
+        const size_t pedidos = std::min(n, static_cast<size_t>(tamano_ - desde));
+        if (memoria_) {
+            std::memcpy(d, memoria_ + desde, pedidos);
+            leidos = pedidos;
+        } else if (archivo_) {
+            // pread leaves the stream's own position, and its buffer, alone.
+            const int fd = fileno(archivo_);
+            while (leidos < pedidos) {
+                const ssize_t r = pread(fd, d + leidos, pedidos - leidos, static_cast<off_t>(desde) + static_cast<off_t>(leidos));
+                if (r <= 0) break;
+                leidos += static_cast<size_t>(r);
+            }
+        }
+    }
+    if (leidos < n) std::memset(d + leidos, 0, n - leidos);
     return leidos;
 }
 

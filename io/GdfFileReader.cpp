@@ -1,6 +1,7 @@
 #include "io/GdfFileReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "io/diagnostico.h"
+#include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
@@ -261,7 +263,7 @@ EEG GdfFileReader::decodificar() {
 
     EEG eeg;
     try {
-        eeg = reservarEEG(static_cast<int32_t>(frecuencia), ns, numeroMuestras);
+        eeg = reservarEEG(static_cast<int32_t>(frecuencia), ns, numeroMuestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
         return fallar("no hay memoria para " + std::to_string(ns) + " canales x " + std::to_string(numeroMuestras) +
                       " muestras.");
@@ -279,45 +281,61 @@ EEG GdfFileReader::decodificar() {
     // Data records start at the header length, which may exceed the
     // 256 x (NS + 1) bytes of the standard headers.
     diagnostico("Cargando datos...");
-    irA(longitudCabecera);
     const auto registro = static_cast<size_t>(bytesPorRegistro);
-    const size_t registrosPorBloque =
-        std::min(std::max<size_t>(1, bytesPorBloque / registro), static_cast<size_t>(registrosLeidos));
-    std::vector<uint8_t> bloque(registrosPorBloque * registro);
+    const auto registrosPorBloque =
+        std::min(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque / registro)), registrosLeidos);
     double* destino = eeg.matrices.front().memptr();
     const size_t nCanales = ns;
-    std::vector<double> retenidos(spr);
     const bool uniforme = spr == 1 && std::all_of(formato.begin(), formato.end(),
                                                   [&](const CanalGdf& f) { return f.tipo == formato[0].tipo; });
-    for (int64_t b = 0; b < registrosLeidos;) {
-        const size_t n = static_cast<size_t>(std::min<int64_t>(registrosLeidos - b, static_cast<int64_t>(registrosPorBloque)));
-        leerBloque(bloque.data(), n * registro);
-        if (uniforme) {
-            // One sample per record and one type: the block is n multiplexed columns.
-            convertirMultiplexado(formato[0].tipo, bloque.data(), registro, nCanales, n,
-                                  todasIdentidad ? nullptr : escalas.data(),
-                                  destino + static_cast<size_t>(b) * nCanales);
-            b += static_cast<int64_t>(n);
-            continue;
-        }
-        for (size_t j = 0; j < n; ++j) {
-            const uint8_t* origen = bloque.data() + j * registro;
-            // Column of the record's first value: record b holds samples b*spr ... b*spr + spr-1.
-            double* columna = destino + (static_cast<size_t>(b) + j) * spr * nCanales;
-            for (size_t c = 0; c < nCanales; ++c) {
-                const uint32_t propias = formato[c].muestrasPorRegistro;
-                if (propias == spr) {
-                    convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales, escalas[c]);
-                } else {
-                    convertirValores(formato[c].tipo, origen, propias, retenidos.data(), 1, escalas[c]);
-                    const uint32_t factor = spr / propias;
-                    for (uint32_t k = 0; k < spr; ++k) columna[c + size_t{k} * nCanales] = retenidos[k / factor];
-                }
-                origen += propias * bytesPorValor(formato[c].tipo);
+    // Blocks of records are read (each at its own offset) and converted on
+    // two threads, each with its own buffers and mapping the matrix pages
+    // it writes.
+    std::vector<uint8_t> bloques[2];
+    std::vector<double> retenidos[2];
+    std::atomic<bool> fallo{false};
+    repartirEnDosHilos(
+        registrosLeidos, registrosPorBloque,
+        [&](int hilo, int64_t desde, int64_t hasta) {
+            const auto n = static_cast<size_t>(hasta - desde);
+            std::vector<uint8_t>& bloque = bloques[hilo];
+            bloque.resize(n * registro);
+            // Only whole records are read: the file holds every byte asked
+            // for, unless it shrinks or fails meanwhile.
+            if (leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorRegistro) < bloque.size()) {
+                fallo = true;
+                return;
             }
-        }
-        b += static_cast<int64_t>(n);
-    }
+            double* columnas = destino + static_cast<size_t>(desde) * spr * nCanales;
+            poblarMemoria(columnas, n * spr * nCanales * sizeof(double));
+            if (uniforme) {
+                // One sample per record and one type: the block is n multiplexed columns.
+                convertirMultiplexado(formato[0].tipo, bloque.data(), registro, nCanales, n,
+                                      todasIdentidad ? nullptr : escalas.data(), columnas);
+                return;
+            }
+            std::vector<double>& retenido = retenidos[hilo];
+            retenido.resize(spr);
+            for (size_t j = 0; j < n; ++j) {
+                const uint8_t* origen = bloque.data() + j * registro;
+                // Column of the record's first value: record r holds samples r*spr ... r*spr + spr-1.
+                double* columna = columnas + j * spr * nCanales;
+                for (size_t c = 0; c < nCanales; ++c) {
+                    const uint32_t propias = formato[c].muestrasPorRegistro;
+                    if (propias == spr) {
+                        convertirValores(formato[c].tipo, origen, spr, columna + c, nCanales, escalas[c]);
+                    } else {
+                        convertirValores(formato[c].tipo, origen, propias, retenido.data(), 1, escalas[c]);
+                        const uint32_t factor = spr / propias;
+                        for (uint32_t k = 0; k < spr; ++k) columna[c + size_t{k} * nCanales] = retenido[k / factor];
+                    }
+                    origen += propias * bytesPorValor(formato[c].tipo);
+                }
+            }
+        },
+        [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(registrosLeidos)); });
+    if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
+    irA(longitudCabecera + registrosLeidos * bytesPorRegistro);  // the event table follows the records
 
     diagnostico("Cargando eventos...");
     if (registrosLeidos < numeroRegistros) {

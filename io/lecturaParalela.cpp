@@ -44,27 +44,32 @@ void repartirEnDosHilos(int64_t total, int64_t pieza, const std::function<void(i
                         const std::function<void(int64_t)>& informar) {
     pieza = std::max<int64_t>(pieza, 1);
     const int64_t piezas = (total + pieza - 1) / pieza;
-    int64_t mitad = std::min(total, (piezas + 1) / 2 * pieza);
-    std::atomic<int64_t> hechasOtro{0};
+    std::atomic<int64_t> siguiente{0}, hechas{0};
     std::atomic<bool> parar{false};
+    // Does the next piece not yet taken; false when none is left.
+    const auto tomarPieza = [&](int hilo) {
+        const int64_t p = siguiente.fetch_add(1, std::memory_order_relaxed);
+        if (p >= piezas) return false;
+        const int64_t a = p * pieza, b = std::min(total, a + pieza);
+        trabajo(hilo, a, b);
+        hechas.fetch_add(b - a, std::memory_order_relaxed);
+        return true;
+    };
     std::exception_ptr errorOtro;
     std::thread otro;
-    const auto otraMitad = [&, desde = mitad] {
+    if (piezas > 1) {
         try {
-            for (int64_t a = desde; a < total && !parar.load(std::memory_order_relaxed); a += pieza) {
-                const int64_t b = std::min(total, a + pieza);
-                trabajo(1, a, b);
-                hechasOtro.fetch_add(b - a, std::memory_order_relaxed);
-            }
-        } catch (...) {
-            errorOtro = std::current_exception();
-        }
-    };
-    if (mitad < total) {
-        try {
-            otro = std::thread(otraMitad);
+            otro = std::thread([&] {
+                try {
+                    while (!parar.load(std::memory_order_relaxed) && tomarPieza(1)) {
+                    }
+                } catch (...) {
+                    errorOtro = std::current_exception();
+                    parar = true;
+                }
+            });
         } catch (const std::system_error&) {
-            mitad = total;  // no second thread to be had: everything on this one
+            // No second thread to be had: everything on this one.
         }
     }
     // Stops and joins the other thread however this one leaves.
@@ -76,11 +81,7 @@ void repartirEnDosHilos(int64_t total, int64_t pieza, const std::function<void(i
             if (hilo.joinable()) hilo.join();
         }
     } union_{otro, parar};
-    for (int64_t a = 0; a < mitad; a += pieza) {
-        const int64_t b = std::min(mitad, a + pieza);
-        trabajo(0, a, b);
-        informar(b + hechasOtro.load(std::memory_order_relaxed));
-    }
+    while (!parar.load(std::memory_order_relaxed) && tomarPieza(0)) informar(hechas.load(std::memory_order_relaxed));
     if (otro.joinable()) otro.join();
     if (errorOtro) std::rethrow_exception(errorOtro);
     informar(total);

@@ -33,14 +33,14 @@ private:
 };
 
 // Calls trabajo(hilo, desde, hasta) over consecutive pieces of [0, total) of
-// at most `pieza` units each: the first half of the pieces on the calling
-// thread (hilo 0), the second half on another one (hilo 1; everything on the
-// calling thread when there are fewer than two pieces). trabajo must only
-// touch what its own units and its own hilo own. informar(hechas) is called
-// on the calling thread after each of its pieces, with the units both
-// threads have finished, and last with `total`; when it or trabajo throws
-// (Cancelado), the other thread stops at its next piece and is joined before
-// the exception leaves.
+// at most `pieza` units each, on the calling thread (hilo 0) and on another
+// one (hilo 1): each takes the next piece not yet taken whenever it is free,
+// so that a thread slowed by other work on its core takes fewer. trabajo
+// must only touch what its own units and its own hilo own. informar(hechas)
+// is called on the calling thread after each of its pieces, with the units
+// both threads have finished, and last with `total`; when it or trabajo
+// throws (Cancelado), the other thread stops at its next piece and is joined
+// before the exception leaves.
 void repartirEnDosHilos(int64_t total, int64_t pieza,
                         const std::function<void(int hilo, int64_t desde, int64_t hasta)>& trabajo,
                         const std::function<void(int64_t hechas)>& informar);

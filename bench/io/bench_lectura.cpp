@@ -106,12 +106,12 @@ void lecturaPlana(const std::string& ruta) {
     close(fd);
 }
 
-void medirConPlano(const char* nombre, const std::string& ruta, FileReader& lector, double suelo) {
+void medirConPlano(const char* nombre, const std::string& ruta, FileReader& lector) {
     lecturaPlana(ruta);  // into the page cache
     const double plano = mejorTiempo([&] { lecturaPlana(ruta); });
     char extra[96];
     std::snprintf(extra, sizeof extra, "   read() plano %7.1f MB/s", megabytes({ruta}) / plano);
-    medir(nombre, {ruta}, lector, suelo, [](int16_t v) { return 0.1 * v; }, extra);
+    medir(nombre, {ruta}, lector, [](int16_t v) { return 0.1 * v; }, extra);
 }
 
 }  // namespace
@@ -127,9 +127,8 @@ int main() {
     std::fflush(stdout);
     DatFileReader lectorDat;
     GdfFileReader lectorGdf;
-    const double suelo = tiempoSuelo();
-    medirConPlano("BCI2000 int16", dat, lectorDat, suelo);
-    medirConPlano("GDF 1 int16", gdf, lectorGdf, suelo);
+    medirConPlano("BCI2000 int16", dat, lectorDat);
+    medirConPlano("GDF 1 int16", gdf, lectorGdf);
     std::filesystem::remove_all(plantilla);
     return 0;
 }

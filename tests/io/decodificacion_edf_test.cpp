@@ -189,6 +189,29 @@ TEST(DecodificacionEdf, RangoAsimetricoYValoresFueraDelRango) {
     EXPECT_DOUBLE_EQ(e.datos()(0, 2), -50000.0);
 }
 
+// Samples are converted four at a time and channels two at a time: records
+// of 7 samples and three channels leave a remainder of each, in EDF and BDF,
+// with a narrowed range and a unit other than µV on the lone channel.
+TEST(DecodificacionEdf, RestosDeMuestrasYDeCanales) {
+    CarpetaTemporal t;
+    for (const bool bdf : {false, true}) {
+        SenalEdf a{"Fz"}, b{"Cz"}, c{"Pz"};
+        for (SenalEdf* s : {&a, &b, &c}) s->muestrasPorRegistro = 7;
+        c.unidad = "mV";
+        c.digitalMinimo = -500;
+        c.digitalMaximo = 700;
+        c.valor = [](int r, int k) { return (r * 389 + k * 277) % 2001 - 1000; };
+        const std::string ruta = t.escribir(bdf ? "restos.bdf" : "restos.edf", archivoEdf(bdf, false, 3, {a, b, c}));
+        comoEdflib(ruta);
+        // Record 2, sample 6 of Pz: 2 * 389 + 6 * 277 = 2440, stored 439 - 1000 = -561,
+        // below -500: read as the range's end, -3276.8 mV.
+        const EEG e = leer(ruta, false).eeg;
+        ASSERT_EQ(e.numeroMuestras, 21);
+        EXPECT_DOUBLE_EQ(e.datos()(2, 20), -3276800.0);
+        EXPECT_NEAR(e.datos()(0, 20), 0.1 * ((2 * 37 + 6 * 11) % 2001 - 1000), 1e-9);
+    }
+}
+
 TEST(DecodificacionEdf, BdfConStatusAnotacionesYValoresExtremos) {
     CarpetaTemporal t;
     SenalEdf a{"A1"}, b{"A2"}, estado{"Status"}, anotaciones{"BDF Annotations"};

@@ -210,3 +210,48 @@ TEST(LectorDat, EventosDelEstadoStimulusCode) {
     EXPECT_EQ(t.eventos[1].calificador, 1);
     EXPECT_FALSE(leerDat(pequeno({"x SamplingRate= 1"})).tieneEventos());  // no StimulusCode state
 }
+
+namespace {
+
+// One int16 channel and a state vector of `bytesEstado` bytes whose first
+// `bits` bits are StimulusCode; one sample per code.
+Bytes datConCodigos(int bits, int bytesEstado, const std::vector<uint64_t>& codigos) {
+    std::string cabecera = "HeaderLen= 0000 SourceCh= 1 StatevectorLen= " + std::to_string(bytesEstado) +
+                           "\r\n[ State Vector Definition ]\r\nStimulusCode " + std::to_string(bits) +
+                           " 0 0 0\r\n[ Parameter Definition ]\r\nx int SamplingRate= 256\r\n\r\n";
+    const std::string largo = std::to_string(cabecera.size());
+    cabecera.replace(cabecera.find("0000"), 4, std::string(4 - largo.size(), '0') + largo);
+    Bytes b(cabecera.begin(), cabecera.end());
+    b.reserve(b.size() + codigos.size() * static_cast<size_t>(2 + bytesEstado));
+    for (size_t s = 0; s < codigos.size(); ++s) {
+        prueba::anadirValor<int16_t>(b, static_cast<int16_t>(s % 1000));
+        for (int k = 0; k < bytesEstado; ++k) b.push_back(static_cast<uint8_t>(codigos[s] >> (8 * k)));
+    }
+    return b;
+}
+
+}  // namespace
+
+// A long recording is decoded in blocks, on two threads: a code held across
+// a block's start is one event, a code turning on exactly at a block's start
+// is one, and samples keep their order (the channel counts 0..999 over and
+// over).
+TEST(LectorDat, EventosYMuestrasEntreBloques) {
+    std::vector<uint64_t> codigos(300000, 0);
+    for (size_t s = 65530; s < 65546; ++s) codigos[s] = 9;  // 65536 samples of 4 bytes fill a 256 KiB block
+    for (size_t s = 131072; s < 131080; ++s) codigos[s] = 4;
+    for (size_t s = 296000; s < codigos.size(); ++s) codigos[s] = 6;
+    const EEG e = leerDat(datConCodigos(16, 2, codigos));
+    ASSERT_EQ(e.numeroMuestras, 300000);
+    for (arma::uword s : {0u, 65535u, 65536u, 131071u, 131072u, 299999u})
+        EXPECT_EQ(e.datos()(0, s), static_cast<double>(s % 1000)) << s;
+    ASSERT_TRUE(e.tieneEventos());
+    const auto& ev = e.tablaEventos->eventos;
+    ASSERT_EQ(ev.size(), 3u);
+    EXPECT_EQ(ev[0].posicion, 65530);
+    EXPECT_EQ(ev[0].tipo, 9);
+    EXPECT_EQ(ev[1].posicion, 131072);
+    EXPECT_EQ(ev[1].tipo, 4);
+    EXPECT_EQ(ev[2].posicion, 296000);
+    EXPECT_EQ(ev[2].tipo, 6);
+}

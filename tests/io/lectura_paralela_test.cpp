@@ -22,6 +22,8 @@ TEST(RepartirEnDosHilos, CadaUnidadUnaVezYElAvanceCreceHastaElTotal) {
         [&](int hilo, int64_t desde, int64_t hasta) {
             if (hilo == 1) otroHilo = std::this_thread::get_id() != yo;
             for (int64_t i = desde; i < hasta; ++i) ++veces[static_cast<size_t>(i)];
+            // Long enough for the other thread to start and take pieces too.
+            if (hilo == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
         },
         [&](int64_t hechas) {
             EXPECT_EQ(std::this_thread::get_id(), yo);
@@ -67,7 +69,34 @@ TEST(RepartirEnDosHilos, UnFalloEnElOtroHiloLlegaAlQueLlama) {
                      100, 10,
                      [](int hilo, int64_t, int64_t) {
                          if (hilo == 1) throw std::runtime_error("fallo");
+                         std::this_thread::sleep_for(std::chrono::milliseconds(2));
                      },
                      [](int64_t) {}),
                  std::runtime_error);
+}
+
+// A thread held up on its core does not hold up the pieces: while the
+// calling thread is stuck in its first piece, the other one takes all the
+// rest (split in fixed halves, it would wait for the stuck one).
+TEST(RepartirEnDosHilos, ElHiloLibreTomaLasPiezasDelOcupado) {
+    std::atomic<int> delOtro{0};
+    int delQueLlama = 0;
+    bool esperaCumplida = false;
+    repartirEnDosHilos(
+        40, 1,
+        [&](int hilo, int64_t, int64_t) {
+            if (hilo == 1) {
+                ++delOtro;
+                return;
+            }
+            if (delQueLlama++ > 0) return;
+            const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (delOtro < 39 && std::chrono::steady_clock::now() < limite)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            esperaCumplida = delOtro == 39;
+        },
+        [](int64_t) {});
+    EXPECT_TRUE(esperaCumplida);
+    EXPECT_EQ(delQueLlama, 1);
+    EXPECT_EQ(delOtro, 39);
 }
