@@ -329,7 +329,7 @@ EEG DatFileReader::decodificar() {
             bloque.resize(n * paso);
             // Only whole samples are read: the file holds every byte asked
             // for, unless it shrinks or fails meanwhile.
-            if (leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorMuestra) < bloque.size()) {
+            if (!leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorMuestra)) {
                 fallo = true;
                 return;
             }

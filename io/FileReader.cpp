@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "io/diagnostico.h"
+#include "io/lecturaParalela.h"
 
 FileReader::~FileReader() { cerrar(); }
 
@@ -70,26 +70,14 @@ size_t FileReader::leerBloque(void* destino, size_t n) {
     return leidos;
 }
 
-size_t FileReader::leerEn(void* destino, size_t n, int64_t desde) const {
-    auto* d = static_cast<unsigned char*>(destino);
-    size_t leidos = 0;
-    if (desde >= 0 && desde < tamano_) {
-        const size_t pedidos = std::min(n, static_cast<size_t>(tamano_ - desde));
-        if (memoria_) {
-            std::memcpy(d, memoria_ + desde, pedidos);
-            leidos = pedidos;
-        } else if (archivo_) {
-            // pread leaves the stream's own position, and its buffer, alone.
-            const int fd = fileno(archivo_);
-            while (leidos < pedidos) {
-                const ssize_t r = pread(fd, d + leidos, pedidos - leidos, static_cast<off_t>(desde) + static_cast<off_t>(leidos));
-                if (r <= 0) break;
-                leidos += static_cast<size_t>(r);
-            }
-        }
+bool FileReader::leerEn(void* destino, size_t n, int64_t desde) const {
+    if (desde < 0 || desde > tamano_ || n > static_cast<uint64_t>(tamano_ - desde)) return false;
+    if (memoria_) {
+        std::memcpy(destino, memoria_ + desde, n);
+        return true;
     }
-    if (leidos < n) std::memset(d + leidos, 0, n - leidos);
-    return leidos;
+    // pread leaves the stream's own position, and its buffer, alone.
+    return archivo_ && leerEnPosicion(fileno(archivo_), destino, n, desde);
 }
 
 uint8_t FileReader::leerByte() {

@@ -68,11 +68,10 @@ protected:
     // position in the file as the fraction read.
     size_t leerBloque(void* destino, size_t n);
     static constexpr size_t bloqueInformado = 16384;
-    // Reads `n` bytes at `desde` into `destino` without moving the position,
-    // from any thread while the file stays open (for decoding on two
-    // threads); bytes past the end of the file are zeros. Returns how many
-    // bytes the file really held. Reports no progress.
-    size_t leerEn(void* destino, size_t n, int64_t desde) const;
+    // Reads exactly `n` bytes at `desde` into `destino` without moving the
+    // position, from any thread while the file stays open (for decoding on
+    // two threads); false when the file cannot give them. Reports no progress.
+    bool leerEn(void* destino, size_t n, int64_t desde) const;
     // For a reader whose samples do not go through leerBloque: `hechas` of
     // `total` units read.
     void informarLectura(double hechas, double total) const { avance_(hechas, total); }

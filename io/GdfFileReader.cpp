@@ -302,7 +302,7 @@ EEG GdfFileReader::decodificar() {
             bloque.resize(n * registro);
             // Only whole records are read: the file holds every byte asked
             // for, unless it shrinks or fails meanwhile.
-            if (leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorRegistro) < bloque.size()) {
+            if (!leerEn(bloque.data(), bloque.size(), longitudCabecera + desde * bytesPorRegistro)) {
                 fallo = true;
                 return;
             }
