@@ -38,35 +38,42 @@ private slots:
     void cleanup() { Ondelar::retardoDialogoProgreso = 400; }
 
     void elTemporizadorSigueLatiendoDuranteASR() {
-        VentanaPrueba f;
-        f.anadir(registroLargo());
-        Pulso pulso;
-        QVector<int> valores;
-        bool visible = false;
-        pulso.enCadaTick = [&] {
-            if (QProgressDialog* d = dialogoProgreso(f.v.get()); d && d->isVisible()) {
-                visible = true;
-                if (valores.isEmpty() || valores.back() != d->value()) valores << d->value();
-            }
-        };
-        QVERIFY(f->ejecutarPaso({"ASR", "fallo", [](const EEG& e, AvisosPaso&, const Avance& a) {
-                                     return ejecutarASR(e, OpcionesASR{}, a);
-                                 }}));
-        QCOMPARE(f.ramas(), 2);
         // The step lasts seconds; the GUI thread never works for 100 ms at a
         // stretch. The whole gap also holds the machine's lateness in waking
         // the thread, so here, under the sanitizers on two shared cores, its
-        // bound is looser; bench/app measures it on a quiet machine.
-        QVERIFY(pulso.ticks > 10);
-        const QString huecos = QString("hueco %1 ms, trabajo %2 ms").arg(pulso.mayorHueco).arg(pulso.mayorTrabajo);
-        QVERIFY2(pulso.mayorTrabajo < 100, qPrintable(huecos));
-        QVERIFY2(pulso.mayorHueco < 500, qPrintable(huecos));
-        qInfo("%s", qPrintable(huecos));
-        // The dialog appeared and its value only grew.
-        QVERIFY(visible);
-        QVERIFY(valores.size() >= 2);
-        QVERIFY(std::is_sorted(valores.begin(), valores.end()));
-        QCOMPARE(f.mensajes, QStringList());
+        // bound is looser; bench/app measures it on a quiet machine. About
+        // one run in twenty on such a machine charged the GUI thread 100 ms
+        // in one gap that no instrumented rerun showed again, so a step that
+        // misses the bounds runs once more: work moved onto the GUI thread
+        // misses them every time.
+        QStringList intentos;
+        for (int intento = 0; intento < 2; ++intento) {
+            VentanaPrueba f;
+            f.anadir(registroLargo());
+            Pulso pulso;
+            QVector<int> valores;
+            bool visible = false;
+            pulso.enCadaTick = [&] {
+                if (QProgressDialog* d = dialogoProgreso(f.v.get()); d && d->isVisible()) {
+                    visible = true;
+                    if (valores.isEmpty() || valores.back() != d->value()) valores << d->value();
+                }
+            };
+            QVERIFY(f->ejecutarPaso({"ASR", "fallo", [](const EEG& e, AvisosPaso&, const Avance& a) {
+                                         return ejecutarASR(e, OpcionesASR{}, a);
+                                     }}));
+            QCOMPARE(f.ramas(), 2);
+            QVERIFY(pulso.ticks > 10);
+            // The dialog appeared and its value only grew.
+            QVERIFY(visible);
+            QVERIFY(valores.size() >= 2);
+            QVERIFY(std::is_sorted(valores.begin(), valores.end()));
+            QCOMPARE(f.mensajes, QStringList());
+            intentos << QString("hueco %1 ms, trabajo %2 ms").arg(pulso.mayorHueco).arg(pulso.mayorTrabajo);
+            qInfo("%s", qPrintable(intentos.back()));
+            if (pulso.mayorTrabajo < 100 && pulso.mayorHueco < 500) return;
+        }
+        QFAIL(qPrintable(intentos.join("; ")));
     }
 
     // The ASR command's dialog names each stage as it runs. Every stage named
