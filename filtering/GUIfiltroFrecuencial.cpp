@@ -6,6 +6,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QLogValueAxis>
 #include <QtCharts/QValueAxis>
 
 #include "app/Ondelar.h"
@@ -52,8 +53,12 @@ GUIfiltroFrecuencial::GUIfiltroFrecuencial(QWidget* parent)
     serieRespuesta->setName(QStringLiteral("respuesta"));
     serieInferior = serieLimite(QStringLiteral("límite inferior"), Qt::darkGreen);
     serieSuperior = serieLimite(QStringLiteral("límite superior"), Qt::darkRed);
-    ejeHz = new QValueAxis();
-    ejeHz->setTitleText(QStringLiteral("Hz"));
+    // Logarithmic: a high-pass at 0.5 Hz and a low-pass at 40 Hz read alike.
+    ejeHz = new QLogValueAxis();
+    ejeHz->setBase(10.0);
+    ejeHz->setLabelFormat(QStringLiteral("%g"));
+    ejeHz->setMinorTickCount(8);
+    ejeHz->setTitleText(QStringLiteral("Hz (escala logarítmica)"));
     auto* ejeDb = new QValueAxis();
     ejeDb->setTitleText(QStringLiteral("dB"));
     ejeDb->setRange(dbMinimo, dbMaximo);
@@ -122,7 +127,7 @@ void GUIfiltroFrecuencial::actualizarRespuesta() {
             serieRespuesta->replace(puntos);
             marcarLimite(serieInferior, o.frecInferior);
             marcarLimite(serieSuperior, o.frecSuperior);
-            ejeHz->setRange(0.0, r.frecuenciasHz.back());
+            ejeHz->setRange(r.frecuenciasHz.front(), r.frecuenciasHz.back());
             ui->resumenFiltro->setText(QString::fromStdString(r.resumen));
         } catch (const std::exception& e) {
             motivo = QString::fromUtf8(e.what());

@@ -17,7 +17,7 @@ class Ondelar;
 namespace QtCharts {
 class QChartView;
 class QLineSeries;
-class QValueAxis;
+class QLogValueAxis;
 }  // namespace QtCharts
 namespace Ui {
 class GUIfiltroFrecuencial;
@@ -58,5 +58,5 @@ private:
     QtCharts::QLineSeries* serieRespuesta = nullptr;
     QtCharts::QLineSeries* serieInferior = nullptr;
     QtCharts::QLineSeries* serieSuperior = nullptr;
-    QtCharts::QValueAxis* ejeHz = nullptr;
+    QtCharts::QLogValueAxis* ejeHz = nullptr;
 };

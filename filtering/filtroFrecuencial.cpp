@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dsp/fir/fir.h"
+#include "io/diagnostico.h"
 #include "io/textoNumero.h"
 
 namespace {
@@ -24,6 +25,11 @@ std::string queCambiar(const RamaFiltrable& rama, const OpcionesFiltro& op) {
             break;
         case LimiteTransicion::inferior:
             consejo = "suba el límite inferior (" + hz(op.frecInferior) + "), que fija una transición de " + hz(ancho);
+            break;
+        case LimiteTransicion::corteCercaDeNyquist:
+            consejo = "baje el límite inferior (" + hz(op.frecInferior) +
+                      "), que por su cercanía a la mitad de la frecuencia de muestreo fija una transición de " +
+                      hz(ancho);
             break;
         case LimiteTransicion::superior:
             consejo = "baje el límite superior (" + hz(op.frecSuperior) +
@@ -93,18 +99,22 @@ FiltroFIR disenarFiltroRama(const RamaFiltrable& rama, const OpcionesFiltro& op)
 }
 
 EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& op, const Avance& avance) {
-    FiltroFIR filtro = disenarFiltroRama(ramaFiltrable(eeg), op);  // one running filter for the whole branch
+    const FiltroFIR filtro = disenarFiltroRama(ramaFiltrable(eeg), op);
+    diagnostico("filtro " + nombreTipoFiltro(op.tipo) + " " + textoGeneral(op.frecInferior, 6) + "-" +
+                textoGeneral(op.frecSuperior, 6) + " Hz: " + std::to_string(filtro.numeroCoeficientes) +
+                " coeficientes (" + textoGeneral(filtro.numeroCoeficientes / static_cast<double>(eeg.frecuenciaMuestreo), 3) +
+                " s), fase cero, cada canal por separado");
 
     EEG resultado = derivarEEG(eeg, arma::mat());
     resultado.matrices.clear();
-    double filas = 0.0;
-    for (const arma::mat& datos : eeg.matrices) filas += static_cast<double>(datos.n_rows);
+    double muestras = 0.0;
+    for (const arma::mat& datos : eeg.matrices) muestras += static_cast<double>(datos.n_elem);
     double hechas = 0.0;
     for (const arma::mat& datos : eeg.matrices) {
-        const double desde = filas > 0.0 ? hechas / filas : 0.0;
-        hechas += static_cast<double>(datos.n_rows);
-        const double hasta = filas > 0.0 ? hechas / filas : 1.0;
-        resultado.matrices.push_back(filtrarFilasFIR(filtro, datos, avance.tramo(desde, hasta)));
+        const double desde = muestras > 0.0 ? hechas / muestras : 0.0;
+        hechas += static_cast<double>(datos.n_elem);
+        const double hasta = muestras > 0.0 ? hechas / muestras : 1.0;
+        resultado.matrices.push_back(filtrarFilasFaseCero(filtro.coeficientes, datos, avance.tramo(desde, hasta)));
     }
     return resultado;
 }

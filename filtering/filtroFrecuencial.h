@@ -42,9 +42,10 @@ FiltroFIR disenarFiltroRama(const RamaFiltrable& rama, const OpcionesFiltro& opc
 
 // New record with the metadata, channels and event table of `eeg` (as
 // derivarEEG) and, for each of its matrices (channels x samples, one column per
-// time point), the filtered matrix of the same size. One filter runs over
-// every row of every matrix in order, its state carried from each row into the
-// next (it is never reset between channels). `avance` hears the fraction of
-// channels done and may throw Cancelado; the numbers are the same with or
-// without it. Throws ParametrosFiltroNoValidos as disenarFiltroRama.
+// time point), the filtered matrix of the same size: each channel filtered on
+// its own with zero phase and its ends padded by reflection
+// (filtrarFilasFaseCero), so the events keep their positions and still mark
+// the waves they marked. `avance` hears the fraction done and may throw
+// Cancelado; the numbers are the same with or without it. Throws
+// ParametrosFiltroNoValidos as disenarFiltroRama.
 EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& opciones, const Avance& avance = Avance());

@@ -9,7 +9,7 @@
 struct OpcionesFiltro {
     TipoFiltro tipo = TipoFiltro::pasaBanda;
     double frecInferior = 1.0;   // Hz; the cut-off of the single-edge types
-    double frecSuperior = 40.0;  // Hz; the single-edge types take their transition width from the gap
+    double frecSuperior = 40.0;  // Hz; for the single-edge types, a gap narrower than the edge rule sets the transition
     int caidaDecibelios = 60;    // stop-band attenuation, dB
 };
 

@@ -9,14 +9,16 @@
 #include "filtering/filtroFrecuencial.h"
 
 struct RespuestaFiltro {
-    std::vector<double> frecuenciasHz;  // 0 ... fs/2, evenly spread
+    std::vector<double> frecuenciasHz;  // fs/2 * 1e-4 ... fs/2, evenly spread on a logarithmic scale
     std::vector<double> magnitudDb;     // 20 log10 |H(f)|; -300 where |H| < 1e-15
     int numeroCoeficientes = 0;
     double duracionSegundos = 0.0;      // coefficients / fs
     std::string resumen;                // "699 coeficientes (2.73 s)"
 };
 
-// The response of disenarFiltroRama(rama, opciones) at `puntos` frequencies.
+// The response of disenarFiltroRama(rama, opciones) at `puntos` frequencies
+// spread evenly over four decades below Nyquist, so the region below 2 Hz,
+// where a high-pass cuts, reads as clearly as the rest.
 // Throws what disenarFiltroRama throws (ParametrosFiltroNoValidos,
 // ErrorDisenoFIR): its text is the reason to show instead of the plot.
 RespuestaFiltro respuestaFiltro(const RamaFiltrable& rama, const OpcionesFiltro& opciones, std::size_t puntos = 1025);

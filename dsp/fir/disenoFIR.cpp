@@ -138,8 +138,6 @@ void comprobarTipo(TipoFiltro tipo, const char* rutina) {
                                 std::to_string(static_cast<int>(tipo)) + "); los tipos son 0 a 3");
 }
 
-bool dosBordes(TipoFiltro tipo) { return tipo == TipoFiltro::pasaBanda || tipo == TipoFiltro::rechazaBanda; }
-
 double anchoBorde(double f, double holgura) { return std::min(std::max(0.25 * f, 2.0), holgura); }
 
 }  // namespace
@@ -147,17 +145,30 @@ double anchoBorde(double f, double holgura) { return std::min(std::max(0.25 * f,
 double anchoTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo) {
     comprobarTipo(tipo, "anchoTransicionFIR");
     const double separacion = frecSuperior - frecInferior;
-    if (!dosBordes(tipo)) return separacion;
     const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
-    return std::min({separacion, anchoBorde(frecInferior, frecInferior), anchoBorde(frecSuperior, nyquist - frecSuperior)});
+    switch (tipo) {
+        case TipoFiltro::pasaAltos: return std::min(separacion, anchoBorde(frecInferior, frecInferior));
+        case TipoFiltro::pasaBajos: return std::min(separacion, anchoBorde(frecInferior, nyquist - frecInferior));
+        default:
+            return std::min(
+                {separacion, anchoBorde(frecInferior, frecInferior), anchoBorde(frecSuperior, nyquist - frecSuperior)});
+    }
 }
 
 LimiteTransicion limiteTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo) {
     comprobarTipo(tipo, "limiteTransicionFIR");
     const double separacion = frecSuperior - frecInferior;
-    if (!dosBordes(tipo)) return LimiteTransicion::separacion;
     const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
+    if (tipo == TipoFiltro::pasaBajos) {
+        // The cut-off is the lower limit, with the upper edge's rule.
+        const double corte = anchoBorde(frecInferior, nyquist - frecInferior);
+        if (separacion <= corte) return LimiteTransicion::separacion;
+        return nyquist - frecInferior < std::max(0.25 * frecInferior, 2.0) ? LimiteTransicion::corteCercaDeNyquist
+                                                                             : LimiteTransicion::inferior;
+    }
     const double inferior = anchoBorde(frecInferior, frecInferior);
+    if (tipo == TipoFiltro::pasaAltos)
+        return separacion <= inferior ? LimiteTransicion::separacion : LimiteTransicion::inferior;
     const double superior = anchoBorde(frecSuperior, nyquist - frecSuperior);
     if (separacion <= inferior && separacion <= superior) return LimiteTransicion::separacion;
     return superior < inferior ? LimiteTransicion::superior : LimiteTransicion::inferior;
@@ -194,13 +205,14 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
         throw std::invalid_argument("disenarFiltroFIR: el orden del filtro (" + numero(m0Real) +
                                     ") no es representable; revise los límites y la atenuación");
     const int m0 = static_cast<int>(m0Real);
+    // Even for every type: an odd number of taps has a centre sample, so the
+    // filter's delay is a whole number of samples and can be removed.
     const int ordenPar = (m0 % 2 == 1) ? m0 + 1 : m0;
-    const int ordenImpar = (m0 % 2 == 0) ? m0 - 1 : m0;
 
     arma::vec b;
     switch (tipo) {
         case TipoFiltro::pasaAltos: b = disenoPasaAltos(ordenPar, wInferior); break;
-        case TipoFiltro::pasaBajos: b = disenoPasaBajos(ordenImpar, wInferior); break;
+        case TipoFiltro::pasaBajos: b = disenoPasaBajos(ordenPar, wInferior); break;
         case TipoFiltro::pasaBanda: b = disenoPasaBanda(ordenPar, wInferior, wSuperior); break;
         case TipoFiltro::rechazaBanda: b = disenoRechazaBanda(ordenPar, wInferior, wSuperior); break;
     }
@@ -231,4 +243,26 @@ RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo,
     }
     r.magnitudDb = 20.0 * arma::log10(arma::clamp(magnitud, 1e-15, arma::datum::inf));
     return r;
+}
+
+arma::vec respuestaFIREn(const arma::vec& coeficientes, int frecuenciaMuestreo, const arma::vec& frecuenciasHz) {
+    if (coeficientes.is_empty()) throw std::invalid_argument("respuestaFIREn: el filtro no tiene coeficientes");
+    if (frecuenciaMuestreo <= 0)
+        throw std::invalid_argument("respuestaFIREn: frecuencia de muestreo no válida (" +
+                                    std::to_string(frecuenciaMuestreo) + " Hz)");
+    const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
+    arma::vec magnitud(frecuenciasHz.n_elem);
+    if (coeficientes.n_elem * frecuenciasHz.n_elem <= (arma::uword{1} << 23)) {
+        for (arma::uword j = 0; j < frecuenciasHz.n_elem; ++j)
+            magnitud(j) = gananciaEn(coeficientes, frecuenciasHz(j) / nyquist);
+    } else {
+        arma::uword n = 1;
+        while (n < 4 * coeficientes.n_elem) n *= 2;
+        const arma::cx_vec espectro = arma::fft(coeficientes, n);
+        for (arma::uword j = 0; j < frecuenciasHz.n_elem; ++j) {
+            const double bin = std::round(frecuenciasHz(j) / static_cast<double>(frecuenciaMuestreo) * n);
+            magnitud(j) = std::abs(espectro(static_cast<arma::uword>(std::clamp(bin, 0.0, n / 2.0))));
+        }
+    }
+    return 20.0 * arma::log10(arma::clamp(magnitud, 1e-15, arma::datum::inf));
 }

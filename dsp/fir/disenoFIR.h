@@ -33,20 +33,22 @@ arma::vec disenoRechazaBanda(int orden, double f0, double f1);
 // codes; a value outside them is refused, never turned into an empty filter.
 enum class TipoFiltro { pasaAltos = 0, pasaBajos = 1, pasaBanda = 2, rechazaBanda = 3 };
 
-// Transition width (Hz) the order formula uses. For the single-edge types it
-// is the gap fHi - fLo: there the second limit exists to set the transition.
-// For band-pass and band-stop it is the narrowest of the band and what each
-// edge allows, min(fHi - fLo, d(fLo), d(fHi)):
+// Transition width (Hz) the order formula uses: the narrowest of the gap
+// between the limits and what each edge allows,
 //   lower edge f: d(f) = min(max(0.25 f, 2 Hz), f)
 //   upper edge f: d(f) = min(max(0.25 f, 2 Hz), fs/2 - f)
-// so an edge at 1 Hz gets a 1 Hz transition instead of the width of the band;
-// when the band is the narrowest it equals the gap, as for narrow notches.
+// band-pass and band-stop: min(fHi - fLo, d_lower(fLo), d_upper(fHi));
+// high-pass: min(fHi - fLo, d_lower(fLo)); low-pass: min(fHi - fLo, d_upper(fLo))
+// (the single-edge types cut at fLo). So an edge at 1 Hz gets a 1 Hz
+// transition instead of the width of the band, a high-pass at 0.5 Hz really
+// removes what lies below it, and a user's narrower gap still sets the width.
 // Throws std::invalid_argument for a type outside TipoFiltro.
 double anchoTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo);
 
-// Which limit fixes anchoTransicionFIR: the gap between both, the lower edge or
-// the upper edge. The refusals use it to say which limit to move.
-enum class LimiteTransicion { separacion, inferior, superior };
+// Which limit fixes anchoTransicionFIR: the gap between both, the lower edge,
+// the upper edge, or a low-pass cut-off so near fs/2 that its room to Nyquist
+// does. The refusals use it to say which limit to move.
+enum class LimiteTransicion { separacion, inferior, superior, corteCercaDeNyquist };
 LimiteTransicion limiteTransicionFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo);
 
 // Base order of a design: the integer part (toward zero) of fs A / (22 d),
@@ -56,10 +58,10 @@ LimiteTransicion limiteTransicionFIR(TipoFiltro tipo, double frecInferior, doubl
 double ordenBaseFIR(TipoFiltro tipo, double frecInferior, double frecSuperior, int frecuenciaMuestreo,
                     int atenuacionDb);
 
-// Design and set up a filter from limits in Hz: pasaAltos (even order, cut-off
-// frecInferior), pasaBajos (odd order, cut-off frecInferior), pasaBanda and
-// rechazaBanda (even order, edges frecInferior and frecSuperior); the order
-// from ordenBaseFIR.
+// Design and set up a filter from limits in Hz: pasaAltos and pasaBajos
+// (cut-off frecInferior), pasaBanda and rechazaBanda (edges frecInferior and
+// frecSuperior); the order from ordenBaseFIR, made even (M0 + 1 when odd) for
+// every type, so the filter has an odd number of taps and a centre sample.
 // Throws ErrorDisenoFIR from the designers' checks (band edges out of order are
 // caught before the order is worked out) and std::invalid_argument for a type
 // outside TipoFiltro, a sampling rate of 0 or below or an order that cannot be
@@ -76,3 +78,9 @@ struct RespuestaFIR {
     arma::vec magnitudDb;
 };
 RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo, arma::uword puntos);
+
+// Magnitude response in dB, as respuestaFIR, at the given frequencies (Hz, any
+// order or spacing): the sum itself when it is short enough, else the nearest
+// bin of one zero-padded FFT fine enough (at least 4 bins per coefficient).
+// Throws std::invalid_argument as respuestaFIR.
+arma::vec respuestaFIREn(const arma::vec& coeficientes, int frecuenciaMuestreo, const arma::vec& frecuenciasHz);

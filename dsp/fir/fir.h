@@ -7,3 +7,4 @@
 #include "dsp/fir/FiltroFIR.h"
 #include "dsp/fir/disenoFIR.h"
 #include "dsp/fir/ventanaHamming.h"
+#include "dsp/fir/filtroFaseCero.h"

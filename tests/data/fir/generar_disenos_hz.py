@@ -7,12 +7,12 @@ Writes disenos_hz.txt (tests/dsp/fir/diseno_test.cpp) and respuestas_hz.txt
 (tests/dsp/fir/diseno_test.cpp and the README's table).
 
 The order rule, written here from its statement:
-  single-edge types: width d = fHi - fLo
-  band-pass, band-stop: d = min(fHi - fLo, dl(fLo), dh(fHi)) with
-    dl(f) = min(max(0.25 f, 2), f),  dh(f) = min(max(0.25 f, 2), fs/2 - f)
-  M0 = trunc(fs A / (22 d)); even for HIGH, BANDPASS, BANDSTOP (M0 + 1 when
-  odd), odd for LOW (M0 - 1 when even); cut-offs at the limits (LOW and HIGH
-  at fLo), normalised to fs/2, Hamming window, scale=True.
+  dl(f) = min(max(0.25 f, 2), f),  dh(f) = min(max(0.25 f, 2), fs/2 - f)
+  high-pass: d = min(fHi - fLo, dl(fLo)); low-pass: d = min(fHi - fLo, dh(fLo))
+  band-pass, band-stop: d = min(fHi - fLo, dl(fLo), dh(fHi))
+  M0 = trunc(fs A / (22 d)), made even for every type (M0 + 1 when odd);
+  cut-offs at the limits (LOW and HIGH at fLo), normalised to fs/2, Hamming
+  window, scale=True.
 
 disenos_hz.txt, one design a line:
   <TIPO> fs A fLo fHi orden b0 ... bM
@@ -29,17 +29,17 @@ AQUI = os.path.dirname(os.path.abspath(__file__))
 
 
 def ancho(tipo, fs, f_lo, f_hi):
-    if tipo in ("HIGH", "LOW"):
-        return f_hi - f_lo
     dl = min(max(0.25 * f_lo, 2.0), f_lo)
+    if tipo == "HIGH":
+        return min(f_hi - f_lo, dl)
+    if tipo == "LOW":
+        return min(f_hi - f_lo, min(max(0.25 * f_lo, 2.0), fs / 2.0 - f_lo))
     dh = min(max(0.25 * f_hi, 2.0), fs / 2.0 - f_hi)
     return min(f_hi - f_lo, dl, dh)
 
 
 def orden(tipo, fs, a, f_lo, f_hi):
     m0 = math.trunc(fs * a / (22.0 * ancho(tipo, fs, f_lo, f_hi)))
-    if tipo == "LOW":
-        return m0 - 1 if m0 % 2 == 0 else m0
     return m0 + 1 if m0 % 2 == 1 else m0
 
 
@@ -67,11 +67,13 @@ DISENOS = [
     ("BANDPASS", 256, 60, 48.0, 52.0), ("BANDSTOP", 256, 60, 48.0, 52.0), ("BANDSTOP", 256, 40, 1.0, 40.0),
     ("BANDPASS", 256, 60, 100.0, 120.0), ("BANDPASS", 500, 50, 1.0, 40.0),
     ("HIGH", 256, 60, 1.0, 40.0), ("LOW", 256, 60, 30.0, 40.0),
+    ("HIGH", 256, 60, 0.5, 40.0), ("HIGH", 256, 60, 8.0, 9.0), ("LOW", 256, 60, 40.0, 60.0),
+    ("LOW", 256, 60, 120.0, 127.0),
 ]
 # Responses: DC, half the lower edge, the edges, the band centre and beyond
 # the upper edge by its own transition width.
 TABLA = [("BANDPASS", 256, 60, 1.0, 40.0), ("BANDPASS", 256, 60, 0.5, 30.0), ("BANDPASS", 256, 60, 8.0, 13.0),
-         ("BANDPASS", 256, 60, 48.0, 52.0)]
+         ("BANDPASS", 256, 60, 48.0, 52.0), ("HIGH", 256, 60, 0.5, 40.0)]
 
 
 def main():
