@@ -166,6 +166,12 @@ private slots:
                         aplicarCAR(filtrarEEG(dat, OpcionesFiltro{TipoFiltro::pasaBanda, 1, 40, 60})).datos()));
         QVERIFY(iguales(correr("p300_8ch.dat", {"filtro:low,1,30,40"}),
                         filtrarEEG(dat, OpcionesFiltro{TipoFiltro::pasaBajos, 1, 30, 40}).datos()));
+        // With --detalle the filter says its length.
+        const ResultadoCLI detalle = ejecutarCLI({"run", datos + "p300_8ch.dat", "--step", "filtro:BANDPASS,1,40,60",
+                                                  "--out", t.filePath("d.bin"), "--detalle"});
+        QCOMPARE(detalle.codigo, 0);
+        QVERIFY2(detalle.errores.contains("filtro BANDPASS 1-40 Hz: 699 coeficientes (2.73 s), fase cero"),
+                 detalle.errores.constData());
 
         // Averaging writes its cube into the current folder, as the window does.
         const arma::mat p = correr("p300_8ch.gdf", {"promediado:1.1+2.1,100,600.9"});

@@ -28,7 +28,7 @@ private slots:
                                          "existen datos sobre los que aplicar el filtro\n\nMotivo: no hay ningún eeg "
                                          "seleccionado"});
         f.mensajes.clear();
-        const EEG eeg = registro(3, 1000);
+        const EEG eeg = registro(3, 3000);
         f.anadir(eeg);
         f.ui().aplicar_filtro_frecuencial->trigger();
         QCOMPARE(f.estado(), QString("triger filtro"));
