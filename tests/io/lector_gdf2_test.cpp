@@ -114,7 +114,10 @@ const Bytes& version210() {
 
 }  // namespace
 
-TEST(LectorGdf2, Version210IgualALaReferencia) { compararConReferencia("gdf2_10_1ch"); }
+TEST(LectorGdf2, Version210IgualALaReferencia) {
+    compararConReferencia("gdf2_10_1ch");
+    EXPECT_FALSE(leer(version210()).eeg.fechaHora);  // its start field is all zeros
+}
 
 // Header extension, channels at lower rates held, mode 3 events with
 // durations and time stamps.
@@ -123,6 +126,10 @@ TEST(LectorGdf2, Version251IgualALaReferencia) {
     const Lectura r = leer(prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf"));
     ASSERT_TRUE(r.eeg.tablaEventos);
     EXPECT_EQ(r.eeg.tablaEventos->modo, 3);
+    // The start of edfplus_139ch.edf, from which BioSig wrote it: bytes
+    // a9 c0 2c ee e6 39 0b 00, day 735718 and 0.93037 of a day.
+    ASSERT_TRUE(r.eeg.fechaHora);
+    EXPECT_EQ(textoISO8601(*r.eeg.fechaHora), "2014-04-29T22:19:44");
 }
 
 TEST(LectorGdf2, PosicionesAOtraFrecuenciaPasanAColumnas) {
