@@ -210,7 +210,7 @@ EEG GdfFileReader::decodificar() {
         const std::optional<TipoValor> tipo = tipoValorGDF(canales[c].tipoDato);
         if (!tipo)
             return fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
-                          std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16 o 17).");
+                          std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16, 17 o 279).");
         formato[c] = {propias, *tipo};
         // Past the bytes present the sum only needs to say "too long" (and
         // must not overflow on the way).
