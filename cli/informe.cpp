@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/json.h"
+#include "io/fechaHora.h"
 
 namespace {
 
@@ -24,6 +25,9 @@ std::string informeJSON(const EEG& eeg, const std::string& ruta) {
     j << "    \"sujeto\": " << cadenaJSON(sinRelleno(eeg.sujeto)) << ",\n";
     j << "    \"identificacionRegistro\": " << cadenaJSON(sinRelleno(eeg.identificacionRegistro)) << ",\n";
     j << "    \"fechaRegistro\": " << cadenaJSON(sinRelleno(eeg.fechaRegistro)) << ",\n";
+    // The start as the reader understood it, ISO 8601 local time; null when the file gives none.
+    j << "    \"fechaHora\": " << (eeg.fechaHora ? cadenaJSON(textoISO8601(*eeg.fechaHora)) : std::string("null"))
+      << ",\n";
     j << "    \"idEquipo\": " << eeg.idEquipo << ",\n";
     j << "    \"idLaboratorio\": " << eeg.idLaboratorio << ",\n";
     j << "    \"idTecnico\": " << eeg.idTecnico << "\n";

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "io/EEG.h"
+#include "io/fechaHora.h"
 #include "io/textoCabecera.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -41,6 +42,7 @@ int probarLector(const uint8_t* datos, size_t n) {
     for (const Canal& c : *e.canales)
         exigir(esUTF8Valido(c.etiqueta) && esUTF8Valido(c.unidad), "etiqueta o unidad que no es UTF-8");
     exigir(esUTF8Valido(e.sujeto) && esUTF8Valido(e.identificacionRegistro), "texto de cabecera que no es UTF-8");
+    exigir(!e.fechaHora || fechaHoraValida(*e.fechaHora), "fecha de inicio que no existe");
     if (e.tablaEventos) {
         const TablaEventos& t = *e.tablaEventos;
         exigir(t.modo == 1 || t.modo == 3, "modo de eventos distinto de 1 y 3");

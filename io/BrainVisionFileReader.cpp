@@ -12,6 +12,7 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 
@@ -301,6 +302,7 @@ std::vector<MarcaBrainVision> interpretarMarcasBrainVision(std::string_view byte
         m.posicion = *posicion;
         if (f.size() > 3) m.puntos = entero(f[3]).value_or(0);
         if (f.size() > 4) m.canal = entero(f[4]).value_or(0);
+        if (f.size() > 5) m.fecha = std::string(recortar(f[5]));
         marcas.push_back(std::move(m));
     });
     return marcas;
@@ -516,6 +518,11 @@ EEG BrainVisionFileReader::decodificar() {
             informar);
     }
     if (fallo) return fallar("error de lectura en el archivo de datos.");
+
+    // The first segment starts the recording; a later one's date is not its start.
+    const auto segmento = std::find_if(marcas.begin(), marcas.end(),
+                                       [](const MarcaBrainVision& m) { return minusculas(m.tipo) == "new segment"; });
+    if (segmento != marcas.end()) eeg.fechaHora = fechaDeBrainVision(segmento->fecha);
 
     diagnostico("Cargando eventos...");
     size_t descartados = 0;

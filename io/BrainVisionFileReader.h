@@ -15,6 +15,8 @@
 //   is one kind, numbered by first appearance with calificador 3, the text in
 //   the table's textos. Positions count from 1 in the file and become the
 //   column minus one; a marker's point count becomes its duration.
+// - The date of the first "New Segment" marker is the recording's start
+//   (fechaHora); twenty zeros, or no date, leave it unknown.
 // - A multiplexed data file shorter than the header's count keeps its
 //   complete samples, with a warning.
 
@@ -65,6 +67,7 @@ struct MarcaBrainVision {
     int64_t posicion = 0;     // as in the file: 1 is the first sample
     int64_t puntos = 0;
     int64_t canal = 0;        // 0: every channel
+    std::string fecha;        // "New Segment": YYYYMMDDhhmmssuuuuuu, or empty
 };
 
 // Parses a .vmrk text; malformed marker lines are skipped. Throws

@@ -11,6 +11,7 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoCabecera.h"
@@ -272,6 +273,7 @@ EEG DatFileReader::decodificar() {
     eeg.sujeto = sujeto;
     eeg.identificacionRegistro = sesion + ejecuciones;
     eeg.fechaRegistro = fechaRegistro;
+    eeg.fechaHora = fechaDeBCI2000(fechaRegistro);
     std::vector<Canal>& registroCanales = *eeg.canales;
     const auto nCanales = static_cast<size_t>(canales);
     for (size_t c = 0; c < etiquetas.size(); ++c) registroCanales[c].etiqueta = etiquetas[c];

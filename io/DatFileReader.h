@@ -6,7 +6,8 @@
 // state vector defines StimulusCode, each sample where it turns from 0 to k
 // becomes an event of type k (qualifier 1, table mode 1). Values are in µV,
 // (raw - SourceChOffset) x SourceChGain, when both lists give a number per
-// channel; otherwise they stay in A/D units and the user is told.
+// channel; otherwise they stay in A/D units and the user is told. The
+// StorageTime= text is kept as fechaRegistro and understood as fechaHora.
 
 #include <cstddef>
 #include <cstdint>

@@ -37,6 +37,7 @@ void copiarCampos(const EEG& fuente, EEG& destino) {
     destino.sujeto = fuente.sujeto;
     destino.identificacionRegistro = fuente.identificacionRegistro;
     destino.fechaRegistro = fuente.fechaRegistro;
+    destino.fechaHora = fuente.fechaHora;
     destino.idEquipo = fuente.idEquipo;
     destino.idLaboratorio = fuente.idLaboratorio;
     destino.idTecnico = fuente.idTecnico;

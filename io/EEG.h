@@ -13,6 +13,8 @@
 
 #include <armadillo>
 
+#include "io/fechaHora.h"
+
 // One event of a GDF event table. A kind is the pair (tipo, calificador);
 // all events of a kind share the kind's colour.
 struct Evento {
@@ -57,7 +59,8 @@ struct Canal {
 struct EEG {
     std::string sujeto;
     std::string identificacionRegistro;
-    std::string fechaRegistro;
+    std::string fechaRegistro;              // the file's start date text, as stored
+    std::optional<FechaHora> fechaHora;     // that start understood; nullopt when the file gives none
     uint64_t idEquipo = 0;
     uint64_t idLaboratorio = 0;
     uint64_t idTecnico = 0;

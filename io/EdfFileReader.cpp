@@ -18,6 +18,7 @@
 
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
+#include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoNumerico.h"
@@ -27,6 +28,9 @@ namespace {
 
 // Offsets of the fixed header fields (ASCII, blank padded).
 constexpr int64_t bytesCabeceraFija = 256;
+constexpr size_t posicionRegistro = 88;
+constexpr size_t posicionFecha = 168;
+constexpr size_t posicionHora = 176;
 constexpr size_t posicionReservado = 192;
 constexpr size_t posicionLongitud = 184;
 constexpr size_t posicionRegistros = 236;
@@ -507,6 +511,13 @@ EEG EdfFileReader::decodificar() {
     eeg.sujeto = recortar(h.patient[0] ? h.patient : h.patient_name[0] ? h.patient_name : h.patientcode);
     eeg.identificacionRegistro = recortar(h.recording[0] ? h.recording : h.equipment);
     eeg.fechaRegistro = fechaGdf(h);
+    // The date from the header's own fields (EDFlib's would hide an
+    // anonymised "Startdate X"); the fraction of a second from EDFlib's
+    // reading of the first annotation, in 100 ns units.
+    eeg.fechaHora = fechaDeEDF(fija.substr(posicionFecha, 8), fija.substr(posicionHora, 8),
+                               fija.substr(posicionRegistro, 80));
+    if (eeg.fechaHora && h.starttime_subsecond > 0 && h.starttime_subsecond < 10000000)
+        eeg.fechaHora->microsegundos = static_cast<int32_t>(h.starttime_subsecond / 10);
 
     diagnostico("Cargando datos...");
     std::vector<double> escalas(nCanales);

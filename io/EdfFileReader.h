@@ -14,6 +14,9 @@
 //   becomes events (one at each change of its low 16 bits to a non-zero value
 //   k: tipo k, calificador 1) and is not a channel. Annotation kinds are then
 //   numbered after the largest trigger value, so the two never share a kind.
+// - The start (fechaHora) comes from the header's own date and time fields
+//   and, in EDF+, the recording field's "Startdate" (io/fechaHora.h), with
+//   EDFlib's fraction of a second.
 //
 // EDFlib opens the file and gives the header, the signals and the
 // annotations; the data records are then decoded here, in stretches of

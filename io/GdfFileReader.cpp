@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/diagnostico.h"
+#include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 #include "io/textoCabecera.h"
@@ -86,11 +87,13 @@ EEG GdfFileReader::decodificar() {
     uint64_t idEquipo = 0, idLaboratorio = 0, idTecnico = 0;
     int64_t numeroRegistros = 0;
     uint32_t numerador = 0, denominador = 0, ns = 0;
-    double duracionReal = 0.0;  // record duration when written as a float64 (numerator field 0)
+    double duracionReal = 0.0;  // record duration of version 2.21 on, a float64 in seconds
+    std::optional<FechaHora> fechaHora;
     if (!v2) {
         sujeto = leerTexto(80);
         identificacion = leerTexto(80);
         fecha = leerTexto(16);
+        fechaHora = fechaDeGDF1(fecha);
         longitudCabecera = static_cast<int64_t>(leer64());
         idEquipo = leer64();
         idLaboratorio = leer64();
@@ -105,23 +108,26 @@ EEG GdfFileReader::decodificar() {
         sujeto = leerTexto(66);  // 8
         irA(88);
         identificacion = leerTexto(64);
+        irA(168);
+        fechaHora = fechaDeGDF2(leer64());
         irA(184);
         longitudCabecera = 256 * static_cast<int64_t>(leer16());
         irA(192);
         idEquipo = leer64();
         irA(236);
         numeroRegistros = static_cast<int64_t>(leer64());
-        numerador = leer32();
-        denominador = leer32();
-        ns = leer16();
-        if (numerador == 0 && denominador != 0) {
-            // Some writers store the duration as a float64 in seconds: 1.0 s
-            // reads as the pair 0 / 0x3FF00000, an impossible fraction.
-            const uint64_t bits = static_cast<uint64_t>(denominador) << 32;
-            double d;
-            std::memcpy(&d, &bits, sizeof d);
-            if (std::isfinite(d) && d > 0.0) duracionReal = d;
+        // Versions 2.10 to 2.20 give the duration as a fraction of two
+        // uint32; from 2.21 on it is one float64 in seconds.
+        if (menor >= 21) {
+            duracionReal = leerReal64();
+            if (!std::isfinite(duracionReal) || duracionReal <= 0.0)
+                return fallar("la duración de registro del archivo GDF (" + textoReal(duracionReal) +
+                              " s) no es válida.");
+        } else {
+            numerador = leer32();
+            denominador = leer32();
         }
+        ns = leer16();
     }
 
     if (ns == 0) return fallar("la cabecera GDF no declara ningún canal.");
@@ -204,7 +210,7 @@ EEG GdfFileReader::decodificar() {
         const std::optional<TipoValor> tipo = tipoValorGDF(canales[c].tipoDato);
         if (!tipo)
             return fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
-                          std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16 o 17).");
+                          std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16, 17 o 279).");
         formato[c] = {propias, *tipo};
         // Past the bytes present the sum only needs to say "too long" (and
         // must not overflow on the way).
@@ -231,7 +237,11 @@ EEG GdfFileReader::decodificar() {
 
     // spr / (numerator / denominator), truncated toward zero; formed as
     // spr x denominator / numerator so that whole rates stay exact.
-    const double frecuencia = duracionReal > 0.0 ? spr / duracionReal : static_cast<double>(spr) * denominador / numerador;
+    double frecuencia = duracionReal > 0.0 ? spr / duracionReal : static_cast<double>(spr) * denominador / numerador;
+    // A float64 duration is seldom exact (1/200 s is not): a rate within a
+    // millionth of a whole number of hertz is that number.
+    if (duracionReal > 0.0 && std::fabs(frecuencia - std::round(frecuencia)) < 1e-6 * frecuencia)
+        frecuencia = std::round(frecuencia);
     if (!(frecuencia >= 1.0))
         return fallar("la frecuencia de muestreo del archivo GDF (" + std::to_string(spr) + " muestras cada " +
                       (duracionReal > 0.0 ? textoReal(duracionReal)
@@ -272,6 +282,7 @@ EEG GdfFileReader::decodificar() {
     eeg.sujeto = utf8Saneado(sujeto);
     eeg.identificacionRegistro = utf8Saneado(identificacion);
     eeg.fechaRegistro = utf8Saneado(fecha);
+    eeg.fechaHora = fechaHora;
     eeg.idEquipo = idEquipo;
     eeg.idLaboratorio = idLaboratorio;
     eeg.idTecnico = idTecnico;

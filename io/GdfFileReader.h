@@ -9,7 +9,10 @@
 // fewer samples per record than the fastest (a divisor of it) has each value
 // held over the columns it spans, the event types that the header extension
 // describes take its texts (as EDF+ annotations do), and event positions and durations given at
-// another rate than the signal's are rescaled to its columns.
+// another rate than the signal's are rescaled to its columns. The record
+// duration is a fraction of two uint32 up to version 2.20 and a float64 in
+// seconds from 2.21 on. The start date (text in version 1, a fixed-point day
+// count in version 2) becomes fechaHora (io/fechaHora.h).
 //
 // Event positions: GDF counts samples from 1 (position k is the k-th sample),
 // while an Evento's posicion is a column of the sample matrix, counted from 0,

@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <edflib.h>
 
 #include "io/EdfFileReader.h"
 #include "io/diagnostico.h"
+#include "io/fechaHora.h"
 
 namespace {
 
@@ -61,6 +64,25 @@ int64_t muestrasPorRegistro(int64_t muestras, int32_t frecuencia, uint32_t canal
         if (duracion >= 100 && duracion <= 60 * unidadesDuracion) return l;  // EDFlib: 1 ms to 60 s
     }
     return 0;
+}
+
+// EDF+'s anonymised start, for which EDFlib has no call: the recording
+// field's "Startdate 01-JAN-1985" becomes "Startdate X"; the startdate field
+// keeps its 01.01.85.
+void anonimizarFecha(const std::string& ruta) {
+    constexpr std::streamoff posicionRegistro = 88;
+    constexpr std::string_view escrito = "Startdate 01-JAN-1985 ";
+    std::fstream f(ruta, std::ios::in | std::ios::out | std::ios::binary);
+    char campo[80];
+    f.seekg(posicionRegistro);
+    f.read(campo, sizeof campo);
+    if (!f || std::string_view(campo, escrito.size()) != escrito)
+        throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + ruta + "\"");
+    std::string anonimo = "Startdate X " + std::string(campo + escrito.size(), sizeof campo - escrito.size());
+    anonimo.resize(sizeof campo, ' ');
+    f.seekp(posicionRegistro);
+    f.write(anonimo.data(), static_cast<std::streamsize>(anonimo.size()));
+    if (!f.flush()) throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + ruta + "\"");
 }
 
 class Escritura {
@@ -125,7 +147,22 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
     if (l != fs)
         comprobar(edf_set_datarecord_duration(h, static_cast<int>(l * unidadesDuracion / fs)), "la duración de registro");
     comprobar(edf_set_number_of_annotation_signals(h, static_cast<int>(senalesAnotacion)), "el número de anotaciones");
-    comprobar(edf_set_startdatetime(h, 1985, 1, 1, 0, 0, 0), "la fecha");
+    // The startdate field holds years 1985 to 2084 only; any other start,
+    // like an unknown one, is written as EDF+'s anonymised date.
+    const std::optional<FechaHora>& fecha = eeg.fechaHora;
+    const bool conFecha = fecha && fechaHoraValida(*fecha) && fecha->anio >= 1985 && fecha->anio <= 2084;
+    if (fecha && !conFecha)
+        diagnostico("la fecha " + textoISO8601(*fecha) + " no cabe en " + nombre +
+                    " (años 1985 a 2084): se guarda como desconocida");
+    if (conFecha) {
+        comprobar(edf_set_startdatetime(h, fecha->anio, fecha->mes, fecha->dia, fecha->hora, fecha->minuto,
+                                        fecha->segundo),
+                  "la fecha");
+        // In 100 ns units, kept to 100 µs as EDFlib advises.
+        comprobar(edf_set_subsecond_starttime(h, fecha->microsegundos / 100 * 1000), "la fracción de segundo del inicio");
+    } else {
+        comprobar(edf_set_startdatetime(h, 1985, 1, 1, 0, 0, 0), "la fecha");
+    }
     const int digitalMaximo = bdf ? 8388607 : 32767;
     std::vector<std::pair<double, double>> fisicos(canales);
     for (uint32_t c = 0; c < canales; ++c) {
@@ -190,4 +227,5 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
         comprobar(edfwrite_annotation_utf8(h, inicio, duracion, texto.c_str()), "una anotación");
     }
     if (w.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + ruta + "\"");
+    if (!conFecha) anonimizarFecha(ruta);
 }

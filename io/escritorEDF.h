@@ -14,6 +14,10 @@
 //   its duration when it has one; the text is the kind's text when the table
 //   names it, "tipo.calificador" otherwise, so that the kinds read back in
 //   the same order of first appearance.
+// - The start date and time is the record's fechaHora (the fraction of a
+//   second to 100 µs); an unknown start, or one outside the years 1985 to
+//   2084 that the header's date field holds, is written as EDF+'s
+//   anonymised date: startdate 01.01.85 and "Startdate X" in the recording field.
 // - In BDF+, a data channel labelled "Status" (any case) is written as
 //   "Status-datos": readers take a BDF "Status" signal for the trigger channel.
 

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "io/fechaHora.h"
+
 namespace {
 
 // Little-endian field writers over a byte buffer.
@@ -45,7 +47,7 @@ void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     c.texto("GDF 1.25", 8);
     c.texto(eeg.sujeto, 80);
     c.texto(eeg.identificacionRegistro, 80);
-    c.texto(eeg.fechaRegistro, 16);
+    c.texto(campoFechaGDF1(eeg.fechaHora), 16);  // blanks when the start is unknown
     c.numero<int64_t>(256 * (static_cast<int64_t>(ns) + 1));
     c.numero<uint64_t>(eeg.idEquipo);
     c.numero<uint64_t>(eeg.idLaboratorio);

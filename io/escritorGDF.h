@@ -1,6 +1,8 @@
 #pragma once
 // GDF 1.25 writer: 32-bit float samples, one sample per data record, the
-// record's labels and sampling rate, and its event table when it has one.
+// record's labels and sampling rate, its start date and time (fechaHora, to
+// the hundredth of a second; blank when unknown) and its event table when it
+// has one.
 
 #include <ostream>
 #include <string>

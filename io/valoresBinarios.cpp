@@ -8,6 +8,15 @@
 namespace {
 
 // Little-endian host assumed (x86-64, AArch64): the stored bytes are the value.
+// A 24-bit signed integer: three bytes, least significant first.
+struct Entero24 {};
+
+// Bytes of one stored value.
+template <typename T>
+constexpr size_t ancho = sizeof(T);
+template <>
+constexpr size_t ancho<Entero24> = 3;
+
 template <typename T>
 double valorEn(const uint8_t* p) {
     T v;
@@ -15,14 +24,20 @@ double valorEn(const uint8_t* p) {
     return static_cast<double>(v);
 }
 
+template <>
+double valorEn<Entero24>(const uint8_t* p) {
+    const auto u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    return static_cast<double>(static_cast<int32_t>(u << 8) >> 8);  // sign of bit 23
+}
+
 template <typename T>
 void convertir(const uint8_t* origen, size_t n, double* destino, size_t paso, Escala escala) {
     if (escala.identidad()) {
-        for (size_t i = 0; i < n; ++i) destino[i * paso] = valorEn<T>(origen + i * sizeof(T));
+        for (size_t i = 0; i < n; ++i) destino[i * paso] = valorEn<T>(origen + i * ancho<T>);
         return;
     }
     for (size_t i = 0; i < n; ++i)
-        destino[i * paso] = valorEn<T>(origen + i * sizeof(T)) * escala.ganancia + escala.desplazamiento;
+        destino[i * paso] = valorEn<T>(origen + i * ancho<T>) * escala.ganancia + escala.desplazamiento;
 }
 
 template <typename T>
@@ -32,10 +47,10 @@ void multiplexado(const uint8_t* origen, size_t pasoOrigen, size_t nCanales, siz
         const uint8_t* p = origen + s * pasoOrigen;
         double* d = destino + s * nCanales;
         if (!escalas) {
-            for (size_t c = 0; c < nCanales; ++c) d[c] = valorEn<T>(p + c * sizeof(T));
+            for (size_t c = 0; c < nCanales; ++c) d[c] = valorEn<T>(p + c * ancho<T>);
         } else {
             for (size_t c = 0; c < nCanales; ++c)
-                d[c] = valorEn<T>(p + c * sizeof(T)) * escalas[c].ganancia + escalas[c].desplazamiento;
+                d[c] = valorEn<T>(p + c * ancho<T>) * escalas[c].ganancia + escalas[c].desplazamiento;
         }
     }
 }
@@ -53,14 +68,14 @@ void filas(const uint8_t* origen, size_t pasoFila, size_t nFilas, size_t n, cons
     for (size_t i0 = 0; i0 < n; i0 += columnasPorTanda) {
         const size_t m = std::min(columnasPorTanda, n - i0);
         for (size_t c = 0; c < nFilas; ++c) {
-            const uint8_t* p = origen + c * pasoFila + i0 * sizeof(T);
+            const uint8_t* p = origen + c * pasoFila + i0 * ancho<T>;
             double* t = teja + c * columnasPorTanda;
             const Escala e = escalas ? escalas[c] : identidad;
             if (e.identidad()) {
-                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * sizeof(T));
+                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * ancho<T>);
             } else {
                 const double g = e.ganancia, o = e.desplazamiento;
-                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * sizeof(T)) * g + o;
+                for (size_t k = 0; k < m; ++k) t[k] = valorEn<T>(p + k * ancho<T>) * g + o;
             }
         }
         transponerTeja(teja, columnasPorTanda, nFilas, m, destino + i0 * nFilas);
@@ -75,6 +90,7 @@ std::optional<TipoValor> tipoValorGDF(uint32_t codigo) {
         case 2: return TipoValor::uint8;
         case 3: return TipoValor::int16;
         case 4: return TipoValor::uint16;
+        case 279: return TipoValor::int24;
         case 5: return TipoValor::int32;
         case 6: return TipoValor::uint32;
         case 7: return TipoValor::int64;
@@ -90,6 +106,7 @@ size_t bytesPorValor(TipoValor tipo) {
         case TipoValor::uint8: return 1;
         case TipoValor::int16:
         case TipoValor::uint16: return 2;
+        case TipoValor::int24: return 3;
         case TipoValor::int32:
         case TipoValor::uint32:
         case TipoValor::float32: return 4;
@@ -106,6 +123,7 @@ void convertirValores(TipoValor tipo, const uint8_t* origen, size_t n, double* d
         case TipoValor::uint8: convertir<uint8_t>(origen, n, destino, pasoDestino, escala); break;
         case TipoValor::int16: convertir<int16_t>(origen, n, destino, pasoDestino, escala); break;
         case TipoValor::uint16: convertir<uint16_t>(origen, n, destino, pasoDestino, escala); break;
+        case TipoValor::int24: convertir<Entero24>(origen, n, destino, pasoDestino, escala); break;
         case TipoValor::int32: convertir<int32_t>(origen, n, destino, pasoDestino, escala); break;
         case TipoValor::uint32: convertir<uint32_t>(origen, n, destino, pasoDestino, escala); break;
         case TipoValor::int64: convertir<int64_t>(origen, n, destino, pasoDestino, escala); break;
@@ -121,6 +139,7 @@ void convertirMultiplexado(TipoValor tipo, const uint8_t* origen, size_t pasoOri
         case TipoValor::uint8: multiplexado<uint8_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::int16: multiplexado<int16_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::uint16: multiplexado<uint16_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
+        case TipoValor::int24: multiplexado<Entero24>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::int32: multiplexado<int32_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::uint32: multiplexado<uint32_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
         case TipoValor::int64: multiplexado<int64_t>(origen, pasoOrigen, nCanales, nMuestras, escalas, destino); break;
@@ -162,6 +181,7 @@ void convertirFilas(TipoValor tipo, const uint8_t* origen, size_t pasoFila, size
         case TipoValor::uint8: filas<uint8_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
         case TipoValor::int16: filas<int16_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
         case TipoValor::uint16: filas<uint16_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
+        case TipoValor::int24: filas<Entero24>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
         case TipoValor::int32: filas<int32_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
         case TipoValor::uint32: filas<uint32_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;
         case TipoValor::int64: filas<int64_t>(origen, pasoFila, nFilas, n, escalas, destino, teja); break;

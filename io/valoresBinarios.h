@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-enum class TipoValor { int8, uint8, int16, uint16, int32, uint32, int64, float32, float64 };
+enum class TipoValor { int8, uint8, int16, uint16, int24, int32, uint32, int64, float32, float64 };
 
 // Stored value to physical value: valor * ganancia + desplazamiento. The
 // identity (1, 0) leaves every value exactly as stored.
@@ -18,7 +18,8 @@ struct Escala {
     bool identidad() const { return ganancia == 1.0 && desplazamiento == 0.0; }
 };
 
-// GDF data type code (1-7, 16, 17) to its value type; nullopt for the others.
+// GDF data type code (1-7, 16, 17, and 279 for the 24-bit integers that
+// BioSig keeps from BDF) to its value type; nullopt for the others.
 std::optional<TipoValor> tipoValorGDF(uint32_t codigo);
 
 size_t bytesPorValor(TipoValor tipo);

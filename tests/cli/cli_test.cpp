@@ -89,6 +89,10 @@ private slots:
             QCOMPARE(k.toObject()["nombre"].toString(), QString("%1.1").arg(k.toObject()["tipo"].toInt()));
         }
         QCOMPARE(eventos["tipos"].toArray()[0].toObject()["tipo"].toInt(), 6);  // in order of appearance
+        // The start field as stored, and as ISO 8601.
+        const QJsonObject cabecera = gdf["cabecera"].toObject();
+        QCOMPARE(cabecera["fechaRegistro"].toString(), QString("2009030511562400"));
+        QCOMPARE(cabecera["fechaHora"].toString(), QString("2009-03-05T11:56:24"));
         // Without --ced, labels of the 10-05 table get its positions: those of the .ced file.
         const QJsonObject sinCED = informe("p300_8ch.gdf");
         for (int c = 0; c < 8; ++c)
@@ -137,7 +141,11 @@ private slots:
         QCOMPARE(edf["eventos"].toObject()["tipos"].toArray()[1].toObject()["nombre"].toString(),
                  QString("2.1 (type A)"));
         QCOMPARE(informe("formatos/bdf_4ch_status.bdf")["numeroCanales"].toInt(), 3);
-        QCOMPARE(informe("formatos/test_NO.vhdr")["numeroCanales"].toInt(), 65);
+        const QJsonObject brainVision = informe("formatos/test_NO.vhdr");
+        QCOMPARE(brainVision["numeroCanales"].toInt(), 65);
+        QVERIFY(brainVision["cabecera"].toObject()["fechaHora"].isNull());  // New Segment dated all zeros
+        QCOMPARE(informe("motor_64ch.dat")["cabecera"].toObject()["fechaHora"].toString(),
+                 QString("2008-09-04T12:59:22"));
         const EEG leido = cargar("p300_8ch.gdf");
         for (const char* ext : {"edf", "bdf"}) {
             const QString salida = t.filePath(QString("p300.") + ext);

@@ -55,6 +55,13 @@ TEST(RegistrosReales, P300DatYGdfIguales) {
     EXPECT_EQ(d.sujeto, "PXB");
     EXPECT_EQ(d.identificacionRegistro, "001-02");
     EXPECT_DOUBLE_EQ(d.tiempoFin, 222.0);  // 56839 / 256 in integer division
+    // StorageTime= "Thu%20Mar%2005%2011:56:24%202009" in the .dat, "2009030511562400" in the GDF.
+    EXPECT_EQ(d.fechaRegistro, "Thu Mar 05 11:56:24 2009");
+    EXPECT_EQ(g.fechaRegistro, "2009030511562400");
+    for (const EEG* e : {&d, &g}) {
+        ASSERT_TRUE(e->fechaHora);
+        EXPECT_EQ(textoISO8601(*e->fechaHora), "2009-03-05T11:56:24");
+    }
 
     ASSERT_TRUE(g.tieneEventos());
     const TablaEventos& t = *g.tablaEventos;
@@ -121,6 +128,8 @@ TEST(RegistrosReales, MotorSesentaYCuatroCanalesA160Hz) {
     EXPECT_EQ(arma::size(e.datos()), arma::size(64, 19696));
     // SubjectRun= comes before SubjectSession= in this header: still session-run.
     EXPECT_EQ(e.identificacionRegistro, "000-03");
+    ASSERT_TRUE(e.fechaHora);  // StorageTime= Thu%20Sep%2004%2012:59:22%202008
+    EXPECT_EQ(*e.fechaHora, (FechaHora{2008, 9, 4, 12, 59, 22, 0}));
 }
 
 TEST(RegistrosReales, RutasConAcentosYArchivosQueNoSeAbren) {

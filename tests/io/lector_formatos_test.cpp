@@ -80,6 +80,9 @@ TEST(FormatosReales, EdfMantieneLaFrecuenciaMasComunYDejaFueraLasDemas) {
     ASSERT_EQ(avisos.size(), 1u);
     EXPECT_NE(avisos[0].find("13 señales"), std::string::npos) << avisos[0];
     EXPECT_NE(avisos[0].find("A1 (1 Hz)"), std::string::npos) << avisos[0];
+    // Header fields "29.04.14" and "22.19.44"; recording field "Startdate 29-APR-2014 X X X".
+    ASSERT_TRUE(e.fechaHora);
+    EXPECT_EQ(textoISO8601(*e.fechaHora), "2014-04-29T22:19:44");
 }
 
 TEST(FormatosReales, EdfAnotacionesSonTiposPorOrdenDeAparicion) {
@@ -108,6 +111,9 @@ TEST(FormatosReales, BdfStatusSeVuelveEventosYNoCanal) {
     for (uint32_t c = 0; c < 3; ++c) EXPECT_EQ((*e.canales)[c].etiqueta, ref.orden[c]);
     // 24 bits over +-187470 µV: 0.022 µV per step.
     compararValores(e, ref, 1e-6);
+    // Header fields "19.03.15" and "08.04.01"; no EDF+ recording field.
+    ASSERT_TRUE(e.fechaHora);
+    EXPECT_EQ(textoISO8601(*e.fechaHora), "2015-03-19T08:04:01");
     ASSERT_TRUE(e.tieneEventos());
     ASSERT_EQ(e.tablaEventos->eventos.size(), ref.eventos.size());
     for (size_t i = 0; i < ref.eventos.size(); ++i) {
@@ -131,6 +137,7 @@ TEST(FormatosReales, BrainVisionFloat32IgualALaReferencia) {
     EXPECT_EQ(e.tablaEventos->eventos[0].posicion, ref.eventos[0].columna);
     EXPECT_EQ(e.tablaEventos->eventos[0].duracion, ref.eventos[0].duracion);
     EXPECT_EQ(nombreDe(e, e.tablaEventos->eventos[0]), "1.3 (New Segment)");
+    EXPECT_FALSE(e.fechaHora);  // its New Segment date is twenty zeros
 }
 
 TEST(FormatosReales, ExtensionesEnCualquierCasoEligenSuLector) {
@@ -331,6 +338,21 @@ TEST(BrainVision, MarcasDeEstimuloRespuestaYTexto) {
     EXPECT_EQ(ev[3].duracion, 2);
     ASSERT_EQ(avisos.size(), 1u);
     EXPECT_NE(avisos[0].find("1 marca cae fuera"), std::string::npos) << avisos[0];
+}
+
+// The recording starts with its first segment: a later segment's date is not its start.
+TEST(BrainVision, FechaDeLaPrimeraMarcaNewSegment) {
+    const prueba::CarpetaTemporal t;
+    BrainVisionPrueba p;
+    const prueba::Bytes datos = valores<int16_t>(std::vector<int16_t>(8, 1));
+    p.marcas = {"New Segment,,1,1,0,20190523143015123456", "Stimulus,S  1,2,1,0"};
+    const EEG e = leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, datos));
+    ASSERT_TRUE(e.fechaHora);
+    EXPECT_EQ(textoISO8601(*e.fechaHora), "2019-05-23T14:30:15.123456");
+    p.marcas = {"New Segment,,1,1,0,00000000000000000000", "New Segment,,3,1,0,20190523143015123456"};
+    EXPECT_FALSE(leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, datos)).fechaHora);
+    p.marcas = {"Stimulus,S  1,2,1,0"};
+    EXPECT_FALSE(leerCon<BrainVisionFileReader>(escribirBrainVision(t, p, datos)).fechaHora);
 }
 
 TEST(BrainVision, MultiplexadoCortadoGuardaLasMuestrasCompletas) {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "io/GdfFileReader.h"
+#include "io/fechaHora.h"
 #include "tests/io/archivosPrueba.h"
 #include "tests/io/referenciasFormatos.h"
 
@@ -24,6 +25,10 @@ const std::string formatos = ONDELAR_RAIZ "/../shared/data/formatos/";
 struct Referencia {
     int64_t canales = 0, muestras = 0;
     double frecuencia = 0;
+    // The reference went through float64 volts and back: a few units of the
+    // ninth digit apart, unless the file says otherwise.
+    double tolerancia = 1e-7;
+    std::string fecha;  // ISO 8601, when the reference gives one
     std::vector<std::string> etiquetas;
     struct Muestra {
         size_t canal, columna;
@@ -38,6 +43,7 @@ struct Referencia {
 
 Referencia leerReferencia(const std::string& nombre) {
     std::ifstream f(ONDELAR_RAIZ "/tests/data/gdf2/referencia_" + nombre + ".txt");
+    EXPECT_TRUE(f.good()) << nombre;
     Referencia r;
     std::string linea;
     while (std::getline(f, linea)) {
@@ -47,6 +53,17 @@ Referencia leerReferencia(const std::string& nombre) {
         l >> clave;
         if (clave == "forma") l >> r.canales >> r.muestras;
         if (clave == "frecuencia") l >> r.frecuencia;
+        if (clave == "tolerancia") l >> r.tolerancia;
+        if (clave == "fecha") l >> r.fecha;
+        if (clave == "valores") {
+            // Every column of one channel.
+            Referencia::Muestra m{};
+            l >> m.canal;
+            while (l >> m.valor) {
+                r.valores.push_back(m);
+                ++m.columna;
+            }
+        }
         if (clave == "etiqueta") {
             size_t c;
             std::string e;
@@ -78,31 +95,50 @@ Lectura leer(const Bytes& b) {
     return r;
 }
 
-void compararConReferencia(const std::string& nombre) {
+// `carpeta`: where the file <nombre>.gdf is.
+void compararConReferencia(const std::string& nombre, const std::string& carpeta = formatos) {
     const Referencia ref = leerReferencia(nombre);
     ASSERT_GT(ref.canales, 0) << nombre;
-    const Lectura r = leer(prueba::bytesDeArchivo(formatos + nombre + ".gdf"));
+    const Lectura r = leer(prueba::bytesDeArchivo(carpeta + nombre + ".gdf"));
     ASSERT_FALSE(r.eeg.matrices.empty()) << r.motivo;
-    EXPECT_EQ(r.avisos, "");
+    // Events past the samples (BioSig's cut of a file keeps its whole table)
+    // are dropped by our reader, which says how many.
+    std::vector<Referencia::Ev> dentro;
+    for (const Referencia::Ev& e : ref.eventos)
+        if (e.columna < ref.muestras) dentro.push_back(e);
+    if (dentro.size() == ref.eventos.size())
+        EXPECT_EQ(r.avisos, "");
+    else
+        EXPECT_NE(r.avisos.find("Se descartaron " + std::to_string(ref.eventos.size() - dentro.size()) + " de los " +
+                                std::to_string(ref.eventos.size()) + " eventos"),
+                  std::string::npos)
+            << r.avisos;
     EXPECT_EQ(r.eeg.numeroCanales, ref.canales);
     EXPECT_EQ(r.eeg.numeroMuestras, ref.muestras);
     EXPECT_EQ(r.eeg.frecuenciaMuestreo, ref.frecuencia);
     ASSERT_EQ(r.eeg.canales->size(), ref.etiquetas.size());
     for (size_t c = 0; c < ref.etiquetas.size(); ++c) EXPECT_EQ((*r.eeg.canales)[c].etiqueta, ref.etiquetas[c]);
     const arma::mat& m = r.eeg.matrices.front();
-    // The reference went through float64 volts and back: a few units of the
-    // ninth digit apart.
     for (const auto& v : ref.valores)
-        EXPECT_NEAR(m(v.canal, v.columna), v.valor, 1e-7 * std::max(1.0, std::fabs(v.valor)))
+        EXPECT_NEAR(m(v.canal, v.columna), v.valor, ref.tolerancia * std::max(1.0, std::fabs(v.valor)))
             << nombre << " canal " << v.canal << " columna " << v.columna;
+    if (!ref.fecha.empty()) {
+        // BioSig prints its own fixed-point reading ("08:04:00.999994" for a
+        // start at 08:04:01): within a millisecond, about 50 steps of 2^-32 day.
+        const std::optional<FechaHora> suya = fechaDeBCI2000(ref.fecha);
+        ASSERT_TRUE(suya) << ref.fecha;
+        ASSERT_TRUE(r.eeg.fechaHora) << nombre;
+        const auto diferencia = static_cast<int64_t>(valorFechaGDF2(*r.eeg.fechaHora) - valorFechaGDF2(*suya));
+        EXPECT_LT(std::abs(diferencia), 50) << nombre << ": " << textoISO8601(*r.eeg.fechaHora) << " y " << ref.fecha;
+    }
     ASSERT_TRUE(r.eeg.tablaEventos);
     const auto& eventos = r.eeg.tablaEventos->eventos;
-    ASSERT_EQ(eventos.size(), ref.eventos.size());
+    ASSERT_EQ(eventos.size(), dentro.size());
     for (size_t i = 0; i < eventos.size(); ++i) {
-        EXPECT_EQ(eventos[i].posicion, ref.eventos[i].columna) << i;
-        EXPECT_EQ(eventos[i].tipo, ref.eventos[i].tipo) << i;
-        EXPECT_EQ(eventos[i].duracion, ref.eventos[i].duracion) << i;
-        EXPECT_EQ(eventos[i].canal, ref.eventos[i].canal) << i;
+        EXPECT_EQ(eventos[i].posicion, dentro[i].columna) << i;
+        EXPECT_EQ(eventos[i].tipo, dentro[i].tipo) << i;
+        EXPECT_EQ(eventos[i].duracion, dentro[i].duracion) << i;
+        EXPECT_EQ(eventos[i].canal, dentro[i].canal) << i;
     }
 }
 
@@ -114,7 +150,10 @@ const Bytes& version210() {
 
 }  // namespace
 
-TEST(LectorGdf2, Version210IgualALaReferencia) { compararConReferencia("gdf2_10_1ch"); }
+TEST(LectorGdf2, Version210IgualALaReferencia) {
+    compararConReferencia("gdf2_10_1ch");
+    EXPECT_FALSE(leer(version210()).eeg.fechaHora);  // its start field is all zeros
+}
 
 // Header extension, channels at lower rates held, mode 3 events with
 // durations and time stamps.
@@ -123,6 +162,47 @@ TEST(LectorGdf2, Version251IgualALaReferencia) {
     const Lectura r = leer(prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf"));
     ASSERT_TRUE(r.eeg.tablaEventos);
     EXPECT_EQ(r.eeg.tablaEventos->modo, 3);
+    // The start of edfplus_139ch.edf, from which BioSig wrote it: bytes
+    // a9 c0 2c ee e6 39 0b 00, day 735718 and 0.93037 of a day.
+    ASSERT_TRUE(r.eeg.fechaHora);
+    EXPECT_EQ(textoISO8601(*r.eeg.fechaHora), "2014-04-29T22:19:44");
+}
+
+// Written by BioSig with one sample per record: durations of 0.002 and
+// 0.005 s as float64 (tests/data/gdf2/hacer_gdf2_biosig.sh), compared with
+// BioSig's own reading of every sample, the events and the start.
+TEST(LectorGdf2, EscritosPorBioSigIgualesASuLectura) {
+    const std::string carpeta = ONDELAR_RAIZ "/tests/data/gdf2/";
+    compararConReferencia("bdf_4ch_status_biosig", carpeta);
+    compararConReferencia("senal_200hz_biosig", carpeta);
+    const Lectura r = leer(prueba::bytesDeArchivo(carpeta + "senal_200hz_biosig.gdf"));
+    EXPECT_EQ(r.eeg.frecuenciaMuestreo, 200);
+    ASSERT_TRUE(r.eeg.fechaHora);
+    // BioSig kept the whole seconds of the BrainVision start 09:30:05.25.
+    EXPECT_EQ(textoISO8601(*r.eeg.fechaHora), "2021-06-11T09:30:05");
+}
+
+// Bytes 244-251: a uint32 fraction up to version 2.20, a float64 in seconds
+// from 2.21 on, whatever the first four bytes happen to hold.
+TEST(LectorGdf2, DuracionDeRegistroSegunLaVersion) {
+    const auto conVersion = [](Bytes b, const char* version) {
+        std::copy(version, version + 8, b.begin());
+        return b;
+    };
+    EXPECT_EQ(leer(conVersion(version210(), "GDF 2.20")).eeg.frecuenciaMuestreo, 150);  // 1/150 s as a fraction
+    Lectura r = leer(conValor(conVersion(version210(), "GDF 2.21"), 244, 1.0 / 150.0));
+    EXPECT_EQ(r.eeg.frecuenciaMuestreo, 150) << r.motivo;
+    r = leer(conValor(conVersion(version210(), "GDF 2.51"), 244, 1.0 / 200.0));
+    EXPECT_EQ(r.eeg.frecuenciaMuestreo, 200) << r.motivo;
+    for (double mala : {0.0, -1.0, std::nan("")}) {
+        r = leer(conValor(conVersion(version210(), "GDF 2.21"), 244, mala));
+        EXPECT_TRUE(r.eeg.matrices.empty()) << mala;
+        EXPECT_NE(r.motivo.find("duración de registro"), std::string::npos) << r.motivo;
+    }
+    // The float64 1.0 read as a fraction before 2.21: 0 / 0x3FF00000 s.
+    r = leer(conValor(conVersion(version210(), "GDF 2.20"), 244, 1.0));
+    EXPECT_TRUE(r.eeg.matrices.empty());
+    EXPECT_NE(r.motivo.find("duración de registro"), std::string::npos) << r.motivo;
 }
 
 TEST(LectorGdf2, PosicionesAOtraFrecuenciaPasanAColumnas) {

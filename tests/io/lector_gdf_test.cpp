@@ -66,7 +66,7 @@ TEST(LectorGdf, EtiquetasYUnidadesSinRelleno) {
     EXPECT_EQ((*e.canales)[0].unidad, "uV");
 }
 
-TEST(LectorGdf, TiposDeDato1a17) {
+TEST(LectorGdf, TiposDeDato1a17E279) {
     struct Caso {
         uint32_t codigo;
         Bytes bytes;
@@ -82,6 +82,8 @@ TEST(LectorGdf, TiposDeDato1a17) {
              {5, bytesDe(int32_t{-70000}), -70000.0}, {6, bytesDe(uint32_t{4000000000u}), 4000000000.0},
              {7, bytesDe(int64_t{-(int64_t{1} << 53) - 1}), -9007199254740992.0},  // nearest double
              {16, bytesDe(2500.0f), 2500.0}, {17, bytesDe(2500.0), 2500.0},
+             // int24, as BioSig keeps BDF samples: -2 and 2^23 - 1.
+             {279, {0xFE, 0xFF, 0xFF}, -2.0}, {279, {0xFF, 0xFF, 0x7F}, 8388607.0},
          }) {
         GdfPrueba g;
         g.canales.resize(2);
@@ -222,7 +224,7 @@ TEST(LectorGdf, CabecerasImposiblesSeRechazanSinReservar) {
         {[](GdfPrueba& g) { g.canales[0].muestrasPorRegistro = g.numerador = 4000000000u, g.denominador = 1; },
          "ninguna muestra completa"},
     };
-    for (uint32_t codigo : {0u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 18u, 256u})
+    for (uint32_t codigo : {0u, 8u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 18u, 256u, 535u})
         casos.push_back({[codigo](GdfPrueba& g) { g.canales[0].tipo = codigo; }, "tipo de dato " + std::to_string(codigo)});
     for (const auto& [cambio, fragmento] : casos) {
         GdfPrueba g = unCanal(3);
