@@ -33,6 +33,35 @@ const char* const AYUDA_ESPECTRO =
     "  ondelar-cli espectro p300_8ch.gdf --step filtro:BANDPASS,1,40,60 --segmento 2 \\\n"
     "      --out espectro.csv --bandas bandas.csv\n";
 
+double leerSegmento(const std::string& texto) {
+    double s = 0.0;
+    const char* fin = texto.data() + texto.size();
+    const auto r = std::from_chars(texto.data(), fin, s);
+    if (texto.empty() || r.ec != std::errc() || r.ptr != fin || !(s > 0.0))
+        throw ErrorUso("--segmento \"" + texto + "\" no es válido: debe ser un número de segundos mayor que 0");
+    return s;
+}
+
+void comprobarCSV(const std::string& opcion, const std::string& ruta) {
+    if (ruta.empty()) throw ErrorUso(opcion + " no puede ser vacío");
+    if (fs::path(ruta).extension() != ".csv") throw ErrorUso(opcion + " \"" + ruta + "\": el archivo debe ser .csv");
+}
+
+void escribirEspectroRama(const EEG& eeg, const SalidaEspectro& s, EscrituraConjunta& escritura,
+                          const std::function<void(const std::string&)>& aviso) {
+    if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos");
+    OpcionesEspectro o;
+    if (s.segundosSegmento) o.segundosSegmento = *s.segundosSegmento;
+    const EspectroPotencia e = calcularEspectro(eeg.datos(), eeg.frecuenciaMuestreo, o);
+    if (e.segmentoAcortado && aviso) aviso(e.aviso);
+    const std::vector<std::string> etiquetas = etiquetasCanales(eeg);
+    guardarTexto(escritura.temporal(s.espectro), [&](std::ostream& f) { escribirEspectroCSV(f, e, etiquetas); });
+    if (s.bandas) {
+        const TablaBandas t = potenciaBandas(e);
+        guardarTexto(escritura.temporal(*s.bandas), [&](std::ostream& f) { escribirBandasCSV(f, t, etiquetas); });
+    }
+}
+
 namespace {
 
 struct ArgumentosEspectro {
@@ -43,11 +72,6 @@ struct ArgumentosEspectro {
     std::optional<uint32_t> semilla;
     bool detalle = false;
 };
-
-void comprobarCSV(const std::string& opcion, const std::string& ruta) {
-    if (ruta.empty()) throw ErrorUso(opcion + " no puede ser vacío");
-    if (fs::path(ruta).extension() != ".csv") throw ErrorUso(opcion + " \"" + ruta + "\": el archivo debe ser .csv");
-}
 
 ArgumentosEspectro interpretar(int argc, char** argv) {
     ArgumentosEspectro a;
@@ -73,12 +97,7 @@ ArgumentosEspectro interpretar(int argc, char** argv) {
             a.bandas = valor();
         } else if (arg == "--segmento") {
             unaVez(a.segundos);
-            const std::string t = valor();
-            double s = 0.0;
-            const auto r = std::from_chars(t.data(), t.data() + t.size(), s);
-            if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size() || !(s > 0.0))
-                throw ErrorUso("--segmento \"" + t + "\" no es válido: debe ser un número de segundos mayor que 0");
-            a.segundos = s;
+            a.segundos = leerSegmento(valor());
         } else if (arg == "--seed") {
             unaVez(a.semilla);
             const std::string t = valor();
@@ -137,19 +156,11 @@ int ejecutar(const ArgumentosEspectro& a) {
             throw std::runtime_error("paso \"" + p.texto + "\": " + e.what());
         }
     }
-    if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos");
-    OpcionesEspectro o;
-    if (a.segundos) o.segundosSegmento = *a.segundos;
-    const EspectroPotencia e = calcularEspectro(eeg.datos(), eeg.frecuenciaMuestreo, o);
-    if (e.segmentoAcortado) opciones.aviso(e.aviso);
-    const std::vector<std::string> etiquetas = etiquetasCanales(eeg);
-    guardarTexto(*a.salida, [&](std::ostream& s) { escribirEspectroCSV(s, e, etiquetas); });
+    EscrituraConjunta escritura;
+    escribirEspectroRama(eeg, {*a.salida, a.bandas, a.segundos}, escritura, opciones.aviso);
+    escritura.confirmar();
     std::cerr << "guardado " << *a.salida << std::endl;
-    if (a.bandas) {
-        const TablaBandas t = potenciaBandas(e);
-        guardarTexto(*a.bandas, [&](std::ostream& s) { escribirBandasCSV(s, t, etiquetas); });
-        std::cerr << "guardado " << *a.bandas << std::endl;
-    }
+    if (a.bandas) std::cerr << "guardado " << *a.bandas << std::endl;
     return 0;
 }
 

@@ -35,6 +35,7 @@ const char* const AYUDA =
     "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
     "              [--seed N] [--modelos CARPETA] [--epocas CARPETA]\n"
     "              [--procedencia ARCHIVO.json] [--detalle]\n"
+    "              [--espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]]\n"
     "  ondelar-cli espectro REGISTRO [--ced ARCHIVO] [--step PASO]... [--segmento SEGUNDOS]\n"
     "              --out ARCHIVO.csv [--bandas ARCHIVO.csv] [--detalle]\n"
     "  ondelar-cli --help\n"
@@ -83,12 +84,17 @@ const char* const AYUDA =
     "                    y se borra al final si queda vacía\n"
     "  --procedencia ARCHIVO.json\n"
     "                    escribe al terminar la procedencia de la salida: versión, orden,\n"
-    "                    pasos, semilla, tamaño y SHA-256 de la entrada y de la salida,\n"
-    "                    canales, frecuencia, muestras y eventos del registro, duración de\n"
-    "                    cada paso, código de salida, estado (completado o fallido) y\n"
-    "                    motivo. Si el código es 1 o 2 también se escribe (y se borra el\n"
-    "                    --out anterior, si lo había), salvo por falta de memoria; tras\n"
-    "                    una señal, no.\n"
+    "                    pasos, semilla, tamaño y SHA-256 de la entrada y de las salidas\n"
+    "                    (--out y los de --espectro), canales, frecuencia, muestras y\n"
+    "                    eventos del registro, duración de cada paso, código de salida,\n"
+    "                    estado (completado o fallido) y motivo. Si el código es 1 o 2\n"
+    "                    también se escribe (y se borran las salidas anteriores, si las\n"
+    "                    había), salvo por falta de memoria; tras una señal, no.\n"
+    "  --espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]\n"
+    "                    además, el espectro de la última rama (y la tabla de bandas)\n"
+    "                    en la misma pasada: los mismos archivos y números que la orden\n"
+    "                    espectro con los mismos pasos. --out y estos archivos se\n"
+    "                    escriben todos o ninguno\n"
     "  --detalle         muestra en la salida de errores los mensajes de los lectores y\n"
     "                    de los pasos\n"
     "\n"
@@ -114,8 +120,16 @@ struct Argumentos {
     std::optional<std::string> modelos;
     std::optional<std::string> epocas;
     std::optional<std::string> procedencia;
+    std::optional<SalidaEspectro> espectro;
+    std::optional<std::string> bandas;      // kept apart until --espectro is known to be there
+    std::optional<double> segundosSegmento;
     bool detalle = false;
 };
+
+bool mismoArchivo(const std::string& a, const std::string& b) {
+    std::error_code e;
+    return fs::absolute(a, e).lexically_normal() == fs::absolute(b, e).lexically_normal();
+}
 
 uint32_t leerSemilla(const std::string& texto) {
     uint32_t v = 0;
@@ -165,6 +179,17 @@ void interpretar(int argc, char** argv, Argumentos& a) {
         } else if (run && arg == "--modelos") {
             unaVez(a.modelos);
             a.modelos = valor();
+        } else if (run && arg == "--espectro") {
+            unaVez(a.espectro);
+            a.espectro = SalidaEspectro{valor(), std::nullopt, std::nullopt};
+            comprobarCSV(arg, a.espectro->espectro);
+        } else if (run && arg == "--bandas") {
+            unaVez(a.bandas);
+            a.bandas = valor();
+            comprobarCSV(arg, *a.bandas);
+        } else if (run && arg == "--segmento") {
+            unaVez(a.segundosSegmento);
+            a.segundosSegmento = leerSegmento(valor());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw ErrorUso("opción \"" + arg + "\" desconocida para la orden " + a.orden + " (vea --help)");
         } else if (a.registro.empty()) {
@@ -176,6 +201,19 @@ void interpretar(int argc, char** argv, Argumentos& a) {
     if (a.registro.empty()) throw ErrorUso("falta el archivo de registro");
     if (run && !a.salida) throw ErrorUso("falta --out ARCHIVO");
     if (a.salida && a.salida->empty()) throw ErrorUso("--out no puede ser vacío");
+    if (!a.espectro && (a.bandas || a.segundosSegmento))
+        throw ErrorUso(std::string(a.bandas ? "--bandas" : "--segmento") + " solo vale con --espectro");
+    if (a.espectro) {
+        a.espectro->bandas = a.bandas;
+        a.espectro->segundosSegmento = a.segundosSegmento;
+        // Two outputs under one name would leave only the one renamed last.
+        std::vector<std::string> nombres = {*a.salida, a.espectro->espectro};
+        if (a.bandas) nombres.push_back(*a.bandas);
+        for (size_t i = 0; i < nombres.size(); ++i)
+            for (size_t j = i + 1; j < nombres.size(); ++j)
+                if (mismoArchivo(nombres[i], nombres[j]))
+                    throw ErrorUso("\"" + nombres[j] + "\" es también otra salida de la orden");
+    }
 }
 
 // Diagnostic lines (readers, steps) go to standard error with --detalle and
@@ -245,6 +283,10 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         throw ErrorUso(e.what());
     }
     if (a.salida) comprobarDestino(*a.salida);
+    if (a.espectro) {
+        comprobarDestino(a.espectro->espectro);
+        if (a.espectro->bandas) comprobarDestino(*a.espectro->bandas);
+    }
     if (a.epocas) prepararEpocas(*a.epocas);
 
     std::vector<std::string> avisosLectura;
@@ -277,11 +319,26 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
         registro.tiempos.emplace_back(p.texto, s);
     }
+    // The spectrum goes to temporaries first and is renamed only after the
+    // branch is saved: a failure anywhere leaves none of this run's files.
+    EscrituraConjunta espectro;
+    if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
     {
         BarraProgreso barra("guardando " + *a.salida, errorEsTerminal());
         guardarRama(eeg, *a.salida, barra.avance());
     }
+    try {
+        espectro.confirmar();
+    } catch (const std::exception&) {
+        std::error_code e;
+        fs::remove(*a.salida, e);
+        throw;
+    }
     std::cerr << "guardado " << *a.salida << std::endl;
+    if (a.espectro) {
+        std::cerr << "guardado " << a.espectro->espectro << std::endl;
+        if (a.espectro->bandas) std::cerr << "guardado " << *a.espectro->bandas << std::endl;
+    }
     return 0;
 }
 
@@ -293,7 +350,13 @@ void terminar(const Argumentos& a, const Procedencia& registro, int estado, cons
     std::error_code e;
     if (a.epocas) fs::remove(*a.epocas, e);  // only when empty
     if (!a.procedencia) return;
-    if (estado != 0 && a.salida) fs::remove(*a.salida, e);
+    if (estado != 0) {
+        if (a.salida) fs::remove(*a.salida, e);
+        if (a.espectro) {
+            fs::remove(a.espectro->espectro, e);
+            if (a.espectro->bandas) fs::remove(*a.espectro->bandas, e);
+        }
+    }
     try {
         escribirProcedencia(*a.procedencia, registro, estado, motivo);
     } catch (const std::exception& fallo) {
@@ -335,6 +398,10 @@ int main(int argc, char** argv) {
             registro.pasos = a.pasos;
             registro.semilla = a.semilla;
             registro.salida = a.salida.value_or("");
+            if (a.espectro) {
+                registro.espectro = a.espectro->espectro;
+                registro.bandas = a.espectro->bandas;
+            }
             // A record left by an earlier run must not outlive this one's failure.
             if (a.procedencia) {
                 std::error_code e;

@@ -107,7 +107,10 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
     j << "  \"estadoSalida\": " << estadoSalida << ",\n";
     j << "  \"estado\": " << (completado ? "\"completado\"" : "\"fallido\"") << ",\n";
     j << "  \"motivo\": " << cadenaJSON(motivo) << ",\n";
-    j << "  \"salida\": " << (completado ? archivoJSON(absoluta(p.salida)) : "null") << "\n";
+    j << "  \"salida\": " << (completado ? archivoJSON(absoluta(p.salida)) : "null") << ",\n";
+    // The spectrum files, like the output: named only when the run completed.
+    j << "  \"espectro\": " << (completado && p.espectro ? archivoJSON(absoluta(*p.espectro)) : "null") << ",\n";
+    j << "  \"bandas\": " << (completado && p.bandas ? archivoJSON(absoluta(*p.bandas)) : "null") << "\n";
     j << "}\n";
     return j.str();
 }

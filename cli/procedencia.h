@@ -19,6 +19,7 @@ struct Procedencia {
     std::vector<std::string> pasos;
     std::optional<uint32_t> semilla;
     std::string salida;
+    std::optional<std::string> espectro, bandas;          // run --espectro's files, when asked for
     // Set once the recording has been read.
     std::optional<int64_t> canales, frecuencia, muestras, eventos;
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds

@@ -23,21 +23,58 @@ class ErrorConfiguracion(Exception):
     pass
 
 
+# Files a pattern may match that are not recordings on their own: channel
+# files, and the data and marker files of a BrainVision recording, which is
+# read through its header (.vhdr).
+EXTENSION_CANALES = ".ced"
+EXTENSIONES_BRAINVISION = (".eeg", ".vmrk")
+
+
+def cabecerasBrainVision(carpeta):
+    """{data or marker file: its header} for the BrainVision headers in
+    `carpeta`, from their DataFile= and MarkerFile= lines."""
+    companeros = {}
+    for cabecera in sorted(carpeta.iterdir()):
+        if cabecera.suffix.lower() != ".vhdr" or not cabecera.is_file():
+            continue
+        try:
+            with open(cabecera, encoding="utf-8-sig", errors="replace") as f:
+                for linea in f:
+                    clave, igual, valor = linea.strip().partition("=")
+                    if igual and clave.strip().lower() in ("datafile", "markerfile") and valor.strip():
+                        companeros[carpeta / valor.strip()] = cabecera
+        except OSError:
+            continue
+    return companeros
+
+
 def registros(entrada, patron):
     """{recording id: file} for every file under `entrada` matching the glob
-    `patron` (or any glob of a list). The id is the path below `entrada` without its extension, so
-    outputs mirror the input tree; two files that differ only in their
-    extension would share an output and are refused."""
-    raiz = Path(entrada)
+    `patron` (or any glob of a list), with absolute paths, so that a job finds
+    its input whatever folder it runs in. The id is the path below `entrada`
+    without its extension, so outputs mirror the input tree; two files that
+    differ only in their extension would share an output and are refused.
+    Channel files (.ced) are skipped, and a BrainVision data or marker file
+    stands for its header: the recording is taken once, through the .vhdr."""
+    raiz = Path(os.path.abspath(entrada))
     if not raiz.is_dir():
         raise ErrorConfiguracion(f"la carpeta de entrada \"{entrada}\" no existe")
     patrones = [patron] if isinstance(patron, str) else list(patron)
-    encontrados = {}
-    for ruta in sorted({r for p in patrones for r in raiz.glob(p)}):
-        if not ruta.is_file():
+    cabeceras = {}
+    elegidos = set()
+    for ruta in {r for p in patrones for r in raiz.glob(p)}:
+        if not ruta.is_file() or ruta.suffix.lower() == EXTENSION_CANALES:
             continue
-        relativa = ruta.relative_to(raiz)
-        ident = str(relativa.with_suffix(""))
+        if ruta.suffix.lower() in EXTENSIONES_BRAINVISION:
+            if ruta.parent not in cabeceras:
+                cabeceras[ruta.parent] = cabecerasBrainVision(ruta.parent)
+            # Without a header naming it, the file stays: the runner then
+            # says why it cannot read it, in the summary.
+            ruta = cabeceras[ruta.parent].get(ruta, ruta)
+        elegidos.add(ruta)
+    encontrados = {}
+    for ruta in sorted(elegidos):
+        ident = str(ruta.relative_to(raiz).with_suffix(""))
         if ident in encontrados:
             raise ErrorConfiguracion(
                 f"\"{encontrados[ident]}\" y \"{ruta}\" darían la misma salida; acote el patrón")
@@ -59,11 +96,21 @@ def opcionesEspectro(valor):
     return dict(valor)
 
 
-def argumentosEspectro(espectro):
+def argumentosEspectro(espectro, salida):
+    """The runner's options that write the spectrum beside `salida` (and the
+    bands, when asked for) in the same run."""
     if espectro is None:
         return []
-    return (["--espectro"] + (["--segmento", str(espectro["segmento"])] if "segmento" in espectro else [])
-            + (["--bandas"] if espectro.get("bandas") else []))
+    espectroCSV, bandasCSV = rutasEspectro(salida)
+    return (["--espectro", espectroCSV] + (["--bandas", bandasCSV] if espectro.get("bandas") else [])
+            + (["--segmento", str(espectro["segmento"])] if "segmento" in espectro else []))
+
+
+def rutasEspectro(salida):
+    """The spectrum and band files of an output: registro.espectro.csv and
+    registro.bandas.csv beside registro.gdf."""
+    base = os.path.splitext(salida)[0]
+    return base + ".espectro.csv", base + ".bandas.csv"
 
 
 def rutaSalida(salida, ident, formato):
@@ -149,13 +196,17 @@ def escribirResumen(ruta, ids, procedencias, pasos):
     os.replace(temporal, ruta)
 
 
-def salidaPerdida(procedencia):
-    """True when a provenance file says "completado" but its output is gone:
-    the recording must be processed again."""
+def salidasPerdidas(procedencia, salidas):
+    """The files among `salidas` (what the configuration asks of a recording)
+    that its provenance file says a completed run wrote and that are gone
+    since: the recording must be processed again. Only reads."""
     try:
         with open(procedencia, encoding="utf-8") as f:
             p = json.load(f)
     except (OSError, ValueError):
-        return False
-    return p.get("estado") == "completado" and not os.path.isfile((p.get("salida") or {}).get("ruta", ""))
-
+        return []
+    if p.get("estado") != "completado":
+        return []
+    escritos = {os.path.abspath(a["ruta"]) for a in (p.get(k) for k in ("salida", "espectro", "bandas"))
+                if isinstance(a, dict) and a.get("ruta")}
+    return [f for f in salidas if os.path.abspath(f) in escritos and not os.path.isfile(f)]

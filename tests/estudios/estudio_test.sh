@@ -6,7 +6,10 @@
 #   - the broken recording is in resumen.csv as failed and the others completed,
 #   - a second run does nothing,
 #   - touching one input redoes that recording (and the table) only;
-# and that Slurm saw the jobs and both ways give the same bytes.
+# and that Slurm saw the jobs and both ways give the same bytes. On this
+# machine only, it also checks what a configuration may ask for: relative
+# paths with the spectrum on, EDF output, a pattern "*" over a BrainVision
+# recording, and that a dry run leaves every file as it was.
 #
 #   tests/estudios/estudio_test.sh ONDELAR_CLI        (from the project root)
 set -u
@@ -141,6 +144,93 @@ comprobar() {  # $1 name, then make's extra variables
 
 echo "== en esta máquina"
 comprobar local
+
+# Every file and folder under the folders given, with its time, and each file's checksum.
+huella() { find "$@" -printf '%p %y %T@\n' | sort; find "$@" -type f -print0 | sort -z | xargs -0 sha256sum; }
+
+# A study written by hand: $1 name, then the configuration's lines.
+configurarCon() { local n=$1; shift; printf '%s\n' "$@" >"$tmp/$n.yaml"; }
+
+# The user's configuration: the sample formats through a path relative to
+# the repository (where make runs), outputs through a relative path too,
+# and the spectrum with its bands; every recording is processed once.
+relativo=$(realpath --relative-to="$raiz" "$tmp")/relativo
+configurarCon relativo "entrada: ../shared/data/formatos" 'patron: "*.[gbe]df"' 'ced: ""' \
+    'pasos: ["filtro:BANDPASS,1,40,40"]' "semilla: 1" "formato: gdf" "salida: $relativo" "hilos: 1" \
+    "espectro: {segmento: 1, bandas: true}"
+if ! estudio relativo; then
+    falla "relativo: make estudio termina con error"; tail -n 40 "$tmp/relativo.salida"
+else
+    [ "$(grep -c ',completado,$' "$tmp/relativo/resumen.csv")" = 4 ] \
+        && ok "relativo: los cuatro registros completados con rutas relativas y espectro" \
+        || { falla "relativo: no se completan los cuatro registros"; cat "$tmp/relativo/resumen.csv"; }
+    mkdir -p "$tmp/aparte"
+    for f in "$datos"/formatos/*.[gbe]df; do
+        r=$(basename "${f%.*}")
+        (cd "$tmp/aparte" && "$cli" espectro "$f" --step filtro:BANDPASS,1,40,40 --segmento 1 --out e.csv --bandas b.csv 2>/dev/null)
+        if cmp -s "$tmp/aparte/e.csv" "$tmp/relativo/$r.espectro.csv" &&
+           cmp -s "$tmp/aparte/b.csv" "$tmp/relativo/$r.bandas.csv"; then
+            ok "relativo: $r: espectro y bandas iguales a ondelar-cli espectro"
+        else
+            falla "relativo: $r: el espectro no es el de ondelar-cli espectro"
+        fi
+        # One runner per recording, which wrote the spectrum itself.
+        grep -q '"--espectro"' "$tmp/relativo/$r.gdf.json" && grep -q '"espectro": {"ruta"' "$tmp/relativo/$r.gdf.json" \
+            || falla "relativo: la procedencia de $r no nombra el espectro"
+    done
+fi
+
+# EDF+ output, byte-identical to the runner's own.
+configurarCon edf "entrada: $tmp/datos" 'patron: "**/*.gdf"' 'ced: "{carpeta}/{nombre}.ced"' \
+    'pasos: ["car"]' "semilla: 1" "formato: edf" "salida: $tmp/edf" "hilos: 1"
+if ! estudio edf; then
+    falla "edf: make estudio termina con error"; tail -n 40 "$tmp/edf.salida"
+else
+    "$cli" run "$tmp/datos/s1/uno.gdf" --ced "$tmp/datos/s1/uno.ced" --step car --seed 1 \
+        --out "$tmp/aparte/uno.edf" 2>/dev/null
+    if cmp -s "$tmp/aparte/uno.edf" "$tmp/edf/s1/uno.edf" && [ -f "$tmp/edf/s2/sesion/tres.edf" ] &&
+       grep -q '^s2/roto,.*,fallido,' "$tmp/edf/resumen.csv" && [ "$(grep -c ',completado,$' "$tmp/edf/resumen.csv")" = 2 ]; then
+        ok "edf: salidas EDF+ iguales a ondelar-cli run"
+    else
+        falla "edf: las salidas EDF+ no son las esperadas"; cat "$tmp/edf/resumen.csv"
+    fi
+fi
+
+# "*" over a BrainVision recording takes its header only.
+mkdir -p "$tmp/brainvision"
+cp "$datos"/formatos/test_NO.* "$tmp/brainvision/"
+configurarCon brainvision "entrada: $tmp/brainvision" 'patron: "*"' 'ced: ""' "pasos: []" \
+    "semilla: null" "formato: gdf" "salida: $tmp/bv" "hilos: 1"
+if ! estudio brainvision; then
+    falla "brainvision: make estudio termina con error"; tail -n 40 "$tmp/brainvision.salida"
+elif [ "$(tail -n +2 "$tmp/bv/resumen.csv" | cut -d, -f1,2)" = "test_NO,65" ] &&
+     grep -q ',completado,$' "$tmp/bv/resumen.csv" && [ -f "$tmp/bv/test_NO.gdf" ]; then
+    ok "brainvision: \"*\" toma solo test_NO.vhdr"
+else
+    falla "brainvision: el resumen no es el de un registro"; cat "$tmp/bv/resumen.csv"
+fi
+
+# A dry run on a study with work to do (an output deleted, an input
+# touched) changes nothing; the real run then redoes both.
+rm "$tmp/local/s1/uno.gdf"
+touch "$tmp/datos/s2/sesion/tres.gdf"
+antes=$(huella "$tmp/local" "$tmp/datos")
+if ! (cd "$raiz" && snakemake --snakefile flujo/Snakefile --directory "$raiz" --configfile "$tmp/local.yaml" \
+        --config ondelar_cli="$cli" --cores 1 -n >"$tmp/seco.salida" 2>&1); then
+    falla "seco: snakemake -n termina con error"; tail -n 20 "$tmp/seco.salida"
+elif [ "$antes" != "$(huella "$tmp/local" "$tmp/datos")" ]; then
+    falla "seco: snakemake -n cambia archivos"; diff <(echo "$antes") <(huella "$tmp/local" "$tmp/datos")
+elif ! grep -q 'recuperar' "$tmp/seco.salida" || ! grep -q 'procesar' "$tmp/seco.salida"; then
+    falla "seco: snakemake -n no anuncia los dos trabajos"; cat "$tmp/seco.salida"
+else
+    ok "seco: snakemake -n no cambia nada y anuncia lo que haría"
+fi
+if estudio local && cmp -s "$tmp/directo/s1_uno.gdf" "$tmp/local/s1/uno.gdf" &&
+   [ "$tmp/local/s2/sesion/tres.gdf.json" -nt "$tmp/datos/s2/sesion/tres.gdf" ]; then
+    ok "seco: la ejecución de verdad rehace la salida borrada y el registro tocado"
+else
+    falla "seco: la ejecución de verdad no rehace lo pendiente"; tail -n 30 "$tmp/local.salida"
+fi
 
 echo "== en Slurm"
 slurm=$tmp/cluster

@@ -1,0 +1,212 @@
+// `run --espectro`: the spectrum of the last branch written in the same
+// pass as the output, with the same files and numbers as the espectro order,
+// and all or none of the files when the run fails.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/io/archivosPrueba.h"
+
+namespace fs = std::filesystem;
+using prueba::CarpetaTemporal;
+
+namespace {
+
+std::string muestra(const std::string& nombre) { return std::string(ONDELAR_RAIZ "/../shared/data/") + nombre; }
+
+struct Corrida {
+    int codigo = -1;
+    std::string errores;  // standard error (standard output is dropped)
+};
+
+// Runs the runner in `carpeta`, as a user would from there.
+Corrida correr(const std::vector<std::string>& argumentos, const std::string& carpeta) {
+    std::vector<std::string> todos{ONDELAR_CLI};
+    todos.insert(todos.end(), argumentos.begin(), argumentos.end());
+    std::vector<char*> argv;
+    for (std::string& a : todos) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int tubo[2];
+    if (pipe(tubo) != 0) return {};
+    const pid_t hijo = fork();
+    if (hijo == 0) {
+        dup2(tubo[1], STDERR_FILENO);
+        close(tubo[0]);
+        if (freopen("/dev/null", "w", stdout) == nullptr || chdir(carpeta.c_str()) != 0) _exit(127);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(tubo[1]);
+    Corrida c;
+    char bufer[4096];
+    for (ssize_t n; (n = read(tubo[0], bufer, sizeof bufer)) > 0;) c.errores.append(bufer, static_cast<size_t>(n));
+    close(tubo[0]);
+    int estado = 0;
+    waitpid(hijo, &estado, 0);
+    c.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    return c;
+}
+
+std::string leer(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::vector<std::string> archivos(const std::string& carpeta) {
+    std::vector<std::string> r;
+    for (const auto& e : fs::directory_iterator(carpeta)) r.push_back(e.path().filename().string());
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+// A CSV file as its header line and its numbers, row by row.
+struct Tabla {
+    std::string cabecera;
+    std::vector<std::vector<double>> filas;
+};
+
+Tabla leerTabla(const std::string& ruta) {
+    std::istringstream texto(leer(ruta));
+    Tabla t;
+    std::getline(texto, t.cabecera);
+    for (std::string linea; std::getline(texto, linea);) {
+        std::vector<double> fila;
+        std::istringstream campos(linea);
+        for (std::string campo; std::getline(campos, campo, ',');) {
+            double v = 0.0;
+            std::from_chars(campo.data(), campo.data() + campo.size(), v);
+            fila.push_back(v);
+        }
+        t.filas.push_back(fila);
+    }
+    return t;
+}
+
+// Filter and common average, cheap and with a visible effect on the spectrum.
+const std::vector<std::string> pasos = {"--step", "filtro:BANDPASS,1,40,40", "--step", "car"};
+
+std::vector<std::string> con(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+}  // namespace
+
+// The same code writes both: byte-identical files.
+TEST(RunEspectro, EscribeLosMismosArchivosQueLaOrdenEspectro) {
+    CarpetaTemporal t;
+    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
+    const Corrida run = correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--segmento", "1.5",
+                                                                       "--espectro", "e.csv", "--bandas", "b.csv"}),
+                               t.ruta());
+    ASSERT_EQ(run.codigo, 0) << run.errores;
+    EXPECT_NE(run.errores.find("guardado r.gdf\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.errores;
+    const Corrida espectro = correr(
+        con(con(con({"espectro"}, registro), pasos), {"--segmento", "1.5", "--out", "e2.csv", "--bandas", "b2.csv"}),
+        t.ruta());
+    ASSERT_EQ(espectro.codigo, 0) << espectro.errores;
+    EXPECT_FALSE(leer(t.ruta() + "/e.csv").empty());
+    EXPECT_EQ(leer(t.ruta() + "/e.csv"), leer(t.ruta() + "/e2.csv"));
+    EXPECT_EQ(leer(t.ruta() + "/b.csv"), leer(t.ruta() + "/b2.csv"));
+    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "b2.csv", "e.csv", "e2.csv", "r.gdf"}));
+}
+
+// `run`, then `espectro` on its output: the GDF holds the branch as 32-bit
+// floats (a relative step of 6e-8), so each density, a sum of squares, agrees
+// to about 1e-7 of the largest in its channel; the frequencies and the
+// header (the labels the GDF carries) are the same.
+TEST(RunEspectro, DaElEspectroDeLaSalidaQueEscribe) {
+    CarpetaTemporal t;
+    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
+    ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--espectro", "e.csv"}), t.ruta()).codigo, 0);
+    ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced"), "--step", "filtro:BANDPASS,1,40,40",
+                      "--step", "car", "--out", "sin.gdf"}, t.ruta()).codigo, 0);
+    EXPECT_EQ(leer(t.ruta() + "/r.gdf"), leer(t.ruta() + "/sin.gdf"));  // --espectro leaves the output as it was
+    ASSERT_EQ(correr({"espectro", "r.gdf", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
+
+    const Tabla a = leerTabla(t.ruta() + "/e.csv"), b = leerTabla(t.ruta() + "/desde_salida.csv");
+    EXPECT_EQ(a.cabecera, "frecuencia,Fz,Cz,P3,Pz,P4,PO7,Oz,PO8");
+    EXPECT_EQ(a.cabecera, b.cabecera);
+    ASSERT_EQ(a.filas.size(), 257u);  // 512-sample segments (2 s at 256 Hz): 257 bins
+    ASSERT_EQ(b.filas.size(), a.filas.size());
+    for (size_t c = 1; c <= 8; ++c) {
+        double mayor = 0.0;
+        for (const auto& f : a.filas) mayor = std::max(mayor, f.at(c));
+        ASSERT_GT(mayor, 0.0);
+        for (size_t k = 0; k < a.filas.size(); ++k) {
+            EXPECT_EQ(a.filas[k][0], b.filas[k][0]);
+            EXPECT_NEAR(a.filas[k][c], b.filas[k][c], 1e-6 * mayor) << "canal " << c << ", fila " << k;
+        }
+    }
+}
+
+// A failing step after the spectrum was asked for: nothing of this run is
+// left, and earlier files stay as they were; with --procedencia the failed
+// record is all that remains, as for the output alone.
+TEST(RunEspectro, UnaOrdenFallidaNoDejaNingunArchivo) {
+    CarpetaTemporal t;
+    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) t.escribir(n, std::string("previo"));
+    const std::vector<std::string> fallida = {"run", muestra("p300_8ch.gdf"), "--step", "car", "--step",
+                                              "filtro:LOW,0,40,60", "--out", "r.gdf", "--espectro", "e.csv",
+                                              "--bandas", "b.csv"};
+    EXPECT_EQ(correr(fallida, t.ruta()).codigo, 1);
+    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "e.csv", "r.gdf"}));
+    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) EXPECT_EQ(leer(t.ruta() + "/" + n), "previo") << n;
+
+    const Corrida c = correr(con(fallida, {"--procedencia", "r.gdf.json"}), t.ruta());
+    EXPECT_EQ(c.codigo, 1);
+    EXPECT_EQ(archivos(t.ruta()), std::vector<std::string>{"r.gdf.json"});
+    const std::string registro = leer(t.ruta() + "/r.gdf.json");
+    EXPECT_NE(registro.find("\"estado\": \"fallido\""), std::string::npos) << registro;
+    EXPECT_NE(registro.find("\"espectro\": null"), std::string::npos) << registro;
+}
+
+// The record of a completed run names the spectrum files with their checksums.
+TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
+    CarpetaTemporal t;
+    ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro", "e.csv", "--procedencia", "r.json"},
+                     t.ruta()).codigo, 0);
+    const std::string registro = leer(t.ruta() + "/r.json");
+    EXPECT_NE(registro.find("\"espectro\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/e.csv\""),
+              std::string::npos) << registro;
+    EXPECT_NE(registro.find("\"bandas\": null"), std::string::npos) << registro;
+}
+
+// Misspelt spectrum options: exit code 2 before anything is read, one error
+// line, no file.
+TEST(RunEspectro, RechazosDeUso) {
+    const struct {
+        std::vector<std::string> argumentos;
+        const char* contiene;
+    } casos[] = {
+        {{"--bandas", "b.csv"}, "--bandas solo vale con --espectro"},
+        {{"--segmento", "2"}, "--segmento solo vale con --espectro"},
+        {{"--espectro", "e.txt"}, "debe ser .csv"},
+        {{"--espectro", "e.csv", "--bandas", "b.gdf"}, "debe ser .csv"},
+        {{"--espectro", "e.csv", "--segmento", "0"}, "--segmento \"0\""},
+        {{"--espectro", "r.csv"}, "es también otra salida"},
+        {{"--espectro", "e.csv", "--bandas", "./e.csv"}, "es también otra salida"},
+        {{"--espectro", "e.csv", "--espectro", "f.csv"}, "más de una vez"},
+        {{"--espectro"}, "falta el valor de --espectro"},
+    };
+    CarpetaTemporal t;
+    for (const auto& c : casos) {
+        const Corrida r = correr(con({"run", muestra("p300_8ch.gdf"), "--out", "r.csv"}, c.argumentos), t.ruta());
+        EXPECT_EQ(r.codigo, 2) << c.contiene;
+        EXPECT_EQ(r.errores.rfind("ondelar-cli: error: ", 0), 0u) << r.errores;
+        EXPECT_NE(r.errores.find(c.contiene), std::string::npos) << r.errores;
+        EXPECT_EQ(std::count(r.errores.begin(), r.errores.end(), '\n'), 1) << r.errores;
+    }
+    EXPECT_TRUE(archivos(t.ruta()).empty());
+}
