@@ -38,6 +38,7 @@ const char* const AYUDA =
     "              [--espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]]\n"
     "  ondelar-cli espectro REGISTRO [--ced ARCHIVO] [--step PASO]... [--segmento SEGUNDOS]\n"
     "              --out ARCHIVO.csv [--bandas ARCHIVO.csv] [--detalle]\n"
+    "  ondelar-cli pasos [--json]\n"
     "  ondelar-cli --help\n"
     "  ondelar-cli --version\n"
     "\n"
@@ -53,21 +54,16 @@ const char* const AYUDA =
     "       fechaHora, o null si no la da), los canales (etiqueta, unidad,\n"
     "       posición), la frecuencia de muestreo, el número de muestras y los tipos\n"
     "       de evento con su cuenta.\n"
+    "pasos  escribe la lista de pasos; con --json, como JSON (nombre, sintaxis y\n"
+    "       memoria que necesita, en veces el registro en dobles) para el flujo de\n"
+    "       estudios.\n"
     "run    aplica los pasos en orden, cada uno al resultado del anterior, con los\n"
     "       mismos cálculos que las órdenes de la ventana, y guarda la última rama en\n"
     "       --out (sin pasos, el registro tal como se lee: una conversión de formato).\n"
     "\n"
-    "Pasos (--step, tantos como haga falta):\n"
-    "  car                               referencia media común\n"
-    "  filtro:TIPO,INF,SUP,DB            filtro FIR; TIPO es HIGH, LOW, BANDPASS o BANDSTOP,\n"
-    "                                    INF y SUP en Hz, DB la caída en decibelios\n"
-    "  promediado:TIPOS,MSPREV,MSPOST    promediado por eventos; TIPOS como 1.1+2.1,\n"
-    "                                    ventana en milisegundos antes y después; el archivo\n"
-    "                                    de épocas Promediado-….bin va a la carpeta actual\n"
-    "                                    (o a la de --epocas)\n"
-    "  asr[:BURST,MAXBAD,TOLINF,TOLSUP]  ASR (por defecto 5,0.075,-3.5,5.5)\n"
-    "  ica                               activaciones de ICA extendido, una fila por componente\n"
-    "  mara                              quita las componentes de artefacto (rama promediada)\n"
+    "Pasos (--step, tantos como haga falta):\n";
+
+const char* const AYUDA_OPCIONES =
     "\n"
     "Opciones:\n"
     "  --out ARCHIVO     formato por la extensión: .gdf (GDF 1.25, muestras float de\n"
@@ -146,7 +142,7 @@ void interpretar(int argc, char** argv, Argumentos& a) {
     if (argc < 2) throw ErrorUso("falta la orden (info o run); vea ondelar-cli --help");
     a.orden = argv[1];
     if (a.orden != "info" && a.orden != "run")
-        throw ErrorUso("orden desconocida \"" + a.orden + "\": use info o run (vea --help)");
+        throw ErrorUso("orden desconocida \"" + a.orden + "\": use info, run, espectro o pasos (vea --help)");
     const bool run = a.orden == "run";
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -371,7 +367,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || (i == 1 && arg == "ayuda")) {
-            std::cout << AYUDA << AYUDA_ESPECTRO;
+            std::cout << AYUDA << ayudaPasos() << AYUDA_OPCIONES << AYUDA_ESPECTRO;
             return 0;
         }
         if (arg == "--version") {
@@ -380,6 +376,15 @@ int main(int argc, char** argv) {
         }
     }
     if (argc >= 2 && std::string(argv[1]) == "espectro") return ordenEspectro(argc, argv);
+    if (argc >= 2 && std::string(argv[1]) == "pasos") {
+        const bool json = argc == 3 && std::string(argv[2]) == "--json";
+        if (argc > 3 || (argc == 3 && !json)) {
+            std::cerr << "ondelar-cli: error: uso: ondelar-cli pasos [--json]" << std::endl;
+            return 2;
+        }
+        std::cout << (json ? pasosJSON() : ayudaPasos());
+        return std::cout.flush() ? 0 : 1;
+    }
     const auto comienzo = std::chrono::steady_clock::now();
     Argumentos a;
     Procedencia registro;

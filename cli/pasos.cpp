@@ -175,22 +175,101 @@ int leerEntero(const std::string& token, const std::string& contexto) {
 
 namespace {
 
+std::vector<EntradaPaso> construirCatalogo() {
+    return {
+        {"car", "car", "referencia media común", 3,
+         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
+             return pasoCAR(t, hay);
+         }},
+        {"filtro", "filtro:TIPO,INF,SUP,DB",
+         "filtro FIR de fase cero, cada canal por separado; TIPO es\nHIGH, LOW, BANDPASS o BANDSTOP, INF y SUP en Hz, DB la\n"
+         "caída en decibelios",
+         4,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return pasoFiltro(t, p);
+         }},
+        {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
+         "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"
+         "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas)",
+         3,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos& o) {
+             return pasoPromediado(t, p, o);
+         }},
+        {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", 8,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return pasoASR(t, p);
+         }},
+        {"ica", "ica", "activaciones de ICA extendido, una fila por componente", 6,
+         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
+             return pasoICA(t, hay, o);
+         }},
+        {"mara", "mara", "quita las componentes de artefacto (rama promediada)", 8,
+         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
+             return pasoMARA(t, hay, o);
+         }},
+    };
+}
+
 Paso construirPaso(const std::string& texto, const OpcionesPasos& opciones) {
     const size_t dosPuntos = texto.find(':');
     const std::string nombre = texto.substr(0, dosPuntos);
     const bool hayParametros = dosPuntos != std::string::npos;
     const std::vector<std::string> p =
         hayParametros ? partir(texto.substr(dosPuntos + 1), ',') : std::vector<std::string>{};
-    if (nombre == "car") return pasoCAR(texto, hayParametros);
-    if (nombre == "filtro") return pasoFiltro(texto, p);
-    if (nombre == "promediado") return pasoPromediado(texto, p, opciones);
-    if (nombre == "asr") return pasoASR(texto, p);
-    if (nombre == "ica") return pasoICA(texto, hayParametros, opciones);
-    if (nombre == "mara") return pasoMARA(texto, hayParametros, opciones);
-    rechazar("paso desconocido; los pasos son car, filtro, promediado, asr, ica y mara (vea --help)");
+    for (const EntradaPaso& e : catalogoPasos())
+        if (e.nombre == nombre) return e.construir(texto, p, hayParametros, opciones);
+    rechazar("paso desconocido; los pasos son " + nombresPasos() + " (vea --help)");
+}
+
+// A JSON string literal of plain text (the catalogue's own, no control characters).
+std::string cadenaJSON(const std::string& t) {
+    std::string r = "\"";
+    for (const char c : t) {
+        if (c == '"' || c == '\\') r += '\\';
+        if (c == '\n') {
+            r += "\\n";
+            continue;
+        }
+        r += c;
+    }
+    return r + "\"";
 }
 
 }  // namespace
+
+const std::vector<EntradaPaso>& catalogoPasos() {
+    static const std::vector<EntradaPaso> catalogo = construirCatalogo();
+    return catalogo;
+}
+
+std::string nombresPasos() {
+    const auto& c = catalogoPasos();
+    std::string r;
+    for (size_t i = 0; i < c.size(); ++i) r += (i == 0 ? "" : i + 1 == c.size() ? " y " : ", ") + c[i].nombre;
+    return r;
+}
+
+std::string ayudaPasos() {
+    constexpr size_t columna = 34;  // where the texts start, after two spaces of indent
+    std::string r;
+    for (const EntradaPaso& e : catalogoPasos()) {
+        std::string sintaxis = "  " + e.sintaxis;
+        sintaxis.resize(std::max(sintaxis.size() + 1, columna + 2), ' ');
+        const std::vector<std::string> lineas = partir(e.ayuda, '\n');
+        for (size_t i = 0; i < lineas.size(); ++i)
+            r += (i == 0 ? sintaxis : std::string(columna + 2, ' ')) + lineas[i] + "\n";
+    }
+    return r;
+}
+
+std::string pasosJSON() {
+    std::string r = "[\n";
+    const auto& c = catalogoPasos();
+    for (size_t i = 0; i < c.size(); ++i)
+        r += "  {\"nombre\": " + cadenaJSON(c[i].nombre) + ", \"sintaxis\": " + cadenaJSON(c[i].sintaxis) +
+             ", \"multiploMemoria\": " + std::to_string(c[i].multiploMemoria) + "}" + (i + 1 < c.size() ? ",\n" : "\n");
+    return r + "]\n";
+}
 
 Paso interpretarPaso(const std::string& texto, const OpcionesPasos& opciones) {
     try {

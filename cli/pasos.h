@@ -27,6 +27,33 @@ struct OpcionesPasos {
     std::function<void(const std::string&)> cuboGuardado;  // hears each cube file written
 };
 
+// One entry of the step catalogue: everything the runner, its help and error
+// texts and the study workflow know of a step. A new step is one entry here
+// (and its core function); the names, help and resource table follow from it.
+struct EntradaPaso {
+    std::string nombre;    // the runner's name: "filtro"
+    std::string sintaxis;  // "filtro:TIPO,INF,SUP,DB"
+    std::string ayuda;     // help text, lines separated by '\n'
+    // Peak memory as a multiple of the recording held as doubles: the input
+    // the runner keeps, the step's result and the step's own work matrices.
+    int multiploMemoria = 3;
+    // Builds the step from its parameters (after "nombre:", split at commas;
+    // hayParametros tells "car" from "car:"). Throws std::invalid_argument.
+    std::function<Paso(const std::string& texto, const std::vector<std::string>& parametros, bool hayParametros,
+                       const OpcionesPasos& opciones)>
+        construir;
+};
+
+// Every step, in the order the help lists them.
+const std::vector<EntradaPaso>& catalogoPasos();
+// "car, filtro, promediado, asr, ica y mara".
+std::string nombresPasos();
+// The help's list of steps: syntax and text, aligned in two columns.
+std::string ayudaPasos();
+// The catalogue as JSON for the study workflow: one object per step with its
+// name, syntax and memory multiple.
+std::string pasosJSON();
+
 // Throws std::invalid_argument with a Spanish text, naming the step, for an
 // unknown step or a malformed parameter. Parameters that depend on the branch
 // (filter limits against its rate, event kinds) are checked when the step

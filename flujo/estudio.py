@@ -7,12 +7,13 @@ import io
 import json
 import math
 import os
+import subprocess
 from pathlib import Path
 
-# Memory a step needs, as a multiple of the recording held as doubles. The
-# runner keeps the input and the step's result; ASR adds its calibration
-# windows and covariances, ICA and MARA their unmixing and feature matrices.
-MULTIPLO_PASO = {"car": 3, "filtro": 4, "promediado": 3, "asr": 8, "ica": 6, "mara": 8}
+# Memory a step needs, as a multiple of the recording held as doubles, comes
+# from the runner's own step catalogue (`ondelar-cli pasos --json`); a name
+# the catalogue does not know (an error the runner reports) and a run without
+# steps get this.
 MULTIPLO_SIN_PASOS = 2
 # A file holds at worst 16-bit samples: as doubles it is at most 4 times larger.
 DOBLES_POR_BYTE = 4
@@ -154,10 +155,19 @@ def glob_escape(texto):
     return "".join(f"[{c}]" if c in "*?[" else c for c in texto)
 
 
-def memoriaMB(bytesEntrada, pasos):
+def multiplosPaso(cli):
+    """Each step's memory multiple, from the runner's catalogue."""
+    try:
+        r = subprocess.run([cli, "pasos", "--json"], capture_output=True, text=True, check=True)
+        return {p["nombre"]: int(p["multiploMemoria"]) for p in json.loads(r.stdout)}
+    except (OSError, subprocess.CalledProcessError, ValueError, KeyError, TypeError) as e:
+        raise ErrorConfiguracion(f"no se pudo leer el catálogo de pasos de \"{cli}\" (ondelar-cli pasos --json): {e}")
+
+
+def memoriaMB(bytesEntrada, pasos, multiplos):
     """A job's memory request from the recording's size and its steps."""
     nombres = [p.split(":", 1)[0] for p in pasos]
-    multiplo = max([MULTIPLO_PASO.get(n, MULTIPLO_SIN_PASOS) for n in nombres], default=MULTIPLO_SIN_PASOS)
+    multiplo = max([multiplos.get(n, MULTIPLO_SIN_PASOS) for n in nombres], default=MULTIPLO_SIN_PASOS)
     return MEMORIA_BASE_MB + math.ceil(bytesEntrada / 2**20 * DOBLES_POR_BYTE * multiplo)
 
 

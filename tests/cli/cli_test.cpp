@@ -76,6 +76,24 @@ private slots:
                               "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ica", "mara", "--seed", ".gdf", ".csv", ".bin"})
             QVERIFY2(ayuda.salida.contains(t), t);
 
+        // The catalogue of steps: every step in the help, in the JSON the
+        // study workflow reads, and in the fuzzing dictionary of step texts.
+        const ResultadoCLI pasos = ejecutarCLI({"pasos", "--json"});
+        QCOMPARE(pasos.codigo, 0);
+        const QJsonArray catalogo = QJsonDocument::fromJson(pasos.salida).array();
+        QCOMPARE(catalogo.size(), 6);
+        QFile diccionario(QStringLiteral(ONDELAR_RAIZ "/fuzz/diccionarios/fuzz_pasos.dict"));
+        QVERIFY(diccionario.open(QIODevice::ReadOnly));
+        const QByteArray dic = diccionario.readAll();
+        for (const QJsonValue& v : catalogo) {
+            const QJsonObject e = v.toObject();
+            QVERIFY(e["multiploMemoria"].toInt() >= 2);
+            QVERIFY2(ayuda.salida.contains(e["sintaxis"].toString().toUtf8()), qPrintable(e["sintaxis"].toString()));
+            QVERIFY2(dic.contains("\"" + e["nombre"].toString().toUtf8()), qPrintable(e["nombre"].toString()));
+        }
+        QCOMPARE(catalogo[1].toObject()["nombre"].toString(), QString("filtro"));
+        QCOMPARE(ejecutarCLI({"pasos", "--otra"}).codigo, 2);
+
         const QJsonObject gdf = informe("p300_8ch.gdf", "p300_8ch.ced");
         QCOMPARE(gdf["frecuenciaMuestreo"].toInt(), 256);
         QCOMPARE(gdf["muestras"].toInt(), 56840);
