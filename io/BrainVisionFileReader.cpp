@@ -197,74 +197,88 @@ std::optional<int64_t> abrirRegular(const std::string& ruta, Archivo& a) {
 
 }  // namespace
 
-CabeceraBrainVision interpretarCabeceraBrainVision(std::string_view bytes) {
-    const std::string texto = textoUtf8(bytes);
-    if (!primeraLineaContiene(texto, "data exchange header file"))
-        throw ErrorBrainVision("el archivo no empieza como una cabecera BrainVision («Brain Vision Data Exchange "
-                               "Header File»).");
-    CabeceraBrainVision c;
+namespace {
+
+// The header's keys as written, before any is checked.
+struct CamposCabecera {
     std::string formatoDatos = "binary", orientacion = "multiplexed", tipoDatos = "timedomain", formatoBinario;
     std::optional<int64_t> numeroCanales;
     std::optional<double> intervalo;
     std::map<int64_t, std::string> lineasCanal;
-    std::string error;
+    std::string error;  // the first value that does not parse, or empty
+};
+
+// The keys of `texto`; the file names, DataPoints and the byte order go
+// straight into `c`.
+CamposCabecera leerCamposCabecera(const std::string& texto, CabeceraBrainVision& c) {
+    CamposCabecera k;
     recorrerIni(texto, [&](const std::string& seccion, const std::string& clave, std::string_view valor) {
         if (seccion == "common infos") {
             if (clave == "datafile") c.archivoDatos = valor;
             else if (clave == "markerfile") c.archivoMarcas = valor;
-            else if (clave == "dataformat") formatoDatos = minusculas(valor);
-            else if (clave == "dataorientation") orientacion = minusculas(valor);
-            else if (clave == "datatype") tipoDatos = minusculas(valor);
+            else if (clave == "dataformat") k.formatoDatos = minusculas(valor);
+            else if (clave == "dataorientation") k.orientacion = minusculas(valor);
+            else if (clave == "datatype") k.tipoDatos = minusculas(valor);
             else if (clave == "numberofchannels") {
-                numeroCanales = entero(valor);
-                if (!numeroCanales) error = "el número de canales «" + std::string(valor) + "» no es un entero.";
+                k.numeroCanales = entero(valor);
+                if (!k.numeroCanales) k.error = "el número de canales «" + std::string(valor) + "» no es un entero.";
             } else if (clave == "samplinginterval") {
-                intervalo = real(valor);
-                if (!intervalo) error = "el intervalo de muestreo «" + std::string(valor) + "» no es un número.";
+                k.intervalo = real(valor);
+                if (!k.intervalo) k.error = "el intervalo de muestreo «" + std::string(valor) + "» no es un número.";
             } else if (clave == "datapoints") {
                 c.puntos = entero(valor);
                 if (!c.puntos || *c.puntos < 0)
-                    error = "el número de muestras «" + std::string(valor) + "» no es un entero válido.";
+                    k.error = "el número de muestras «" + std::string(valor) + "» no es un entero válido.";
             }
         } else if (seccion == "binary infos") {
-            if (clave == "binaryformat") formatoBinario = valor;
+            if (clave == "binaryformat") k.formatoBinario = valor;
             else if (clave == "usebigendianorder") c.bigEndian = minusculas(valor) == "yes";
         } else if (seccion == "channel infos" && clave.size() > 2 && clave.compare(0, 2, "ch") == 0) {
             const std::optional<int64_t> n = entero(std::string_view(clave).substr(2));
-            if (n && *n >= 1) lineasCanal[*n] = valor;
+            if (n && *n >= 1) k.lineasCanal[*n] = valor;
         }
     });
-    if (!error.empty()) throw ErrorBrainVision(error);
-    if (formatoDatos != "binary")
-        throw ErrorBrainVision("los datos están escritos como texto (" + formatoDatos +
+    return k;
+}
+
+// The data's layout: binary, time domain, an orientation and a binary format
+// that are known, a data file and a positive sampling interval.
+void fijarFormatoDatos(const CamposCabecera& k, CabeceraBrainVision& c) {
+    if (!k.error.empty()) throw ErrorBrainVision(k.error);
+    if (k.formatoDatos != "binary")
+        throw ErrorBrainVision("los datos están escritos como texto (" + k.formatoDatos +
                                "); solo se admiten datos binarios.");
-    if (tipoDatos != "timedomain")
-        throw ErrorBrainVision("los datos no son del dominio del tiempo (" + tipoDatos + ").");
-    if (orientacion != "multiplexed" && orientacion != "vectorized")
-        throw ErrorBrainVision("la orientación de los datos «" + orientacion +
+    if (k.tipoDatos != "timedomain")
+        throw ErrorBrainVision("los datos no son del dominio del tiempo (" + k.tipoDatos + ").");
+    if (k.orientacion != "multiplexed" && k.orientacion != "vectorized")
+        throw ErrorBrainVision("la orientación de los datos «" + k.orientacion +
                                "» no se conoce (MULTIPLEXED o VECTORIZED).");
-    c.multiplexado = orientacion == "multiplexed";
-    const std::string binario = minusculas(formatoBinario);
+    c.multiplexado = k.orientacion == "multiplexed";
+    const std::string binario = minusculas(k.formatoBinario);
     if (binario == "int_16") c.tipo = TipoValor::int16;
     else if (binario == "int_32") c.tipo = TipoValor::int32;
     else if (binario == "ieee_float_32") c.tipo = TipoValor::float32;
     else
-        throw ErrorBrainVision("el formato binario «" + formatoBinario +
+        throw ErrorBrainVision("el formato binario «" + k.formatoBinario +
                                "» no se admite (INT_16, INT_32 o IEEE_FLOAT_32).");
     if (c.archivoDatos.empty()) throw ErrorBrainVision("la cabecera no nombra su archivo de datos (DataFile=).");
-    if (!intervalo || !(*intervalo > 0.0))
+    if (!k.intervalo || !(*k.intervalo > 0.0))
         throw ErrorBrainVision("la cabecera no declara un intervalo de muestreo positivo (SamplingInterval=).");
-    c.intervaloMicrosegundos = *intervalo;
+    c.intervaloMicrosegundos = *k.intervalo;
+}
+
+void fijarCanales(const CamposCabecera& k, CabeceraBrainVision& c) {
+    const std::optional<int64_t>& numeroCanales = k.numeroCanales;
     // Every channel needs its own line: a count beyond the lines present is
     // refused before anything is sized by it.
-    if (!numeroCanales || *numeroCanales < 1 || *numeroCanales > static_cast<int64_t>(lineasCanal.size()))
+    if (!numeroCanales || *numeroCanales < 1 || *numeroCanales > static_cast<int64_t>(k.lineasCanal.size()))
         throw ErrorBrainVision("la cabecera declara " +
                                (numeroCanales ? std::to_string(*numeroCanales) : std::string("un número no válido de")) +
-                               " canales y describe " + std::to_string(lineasCanal.size()) + ".");
+                               " canales y describe " + std::to_string(k.lineasCanal.size()) + ".");
     c.canales.resize(static_cast<size_t>(*numeroCanales));
     for (int64_t i = 1; i <= *numeroCanales; ++i) {
-        const auto linea = lineasCanal.find(i);
-        if (linea == lineasCanal.end())
+        const auto linea = k.lineasCanal.find(i);
+        if (linea == k.lineasCanal.end())
             throw ErrorBrainVision("falta la línea del canal " + std::to_string(i) + " (Ch" + std::to_string(i) + "=).");
         const std::vector<std::string_view> f = campos(linea->second);
         CanalBrainVision& canal = c.canales[static_cast<size_t>(i - 1)];
@@ -281,6 +295,19 @@ CabeceraBrainVision interpretarCabeceraBrainVision(std::string_view bytes) {
         canal.factor = resolucion * factor.value_or(1.0);
         canal.unidad = factor ? "uV" : std::string(unidad);
     }
+}
+
+}  // namespace
+
+CabeceraBrainVision interpretarCabeceraBrainVision(std::string_view bytes) {
+    const std::string texto = textoUtf8(bytes);
+    if (!primeraLineaContiene(texto, "data exchange header file"))
+        throw ErrorBrainVision("el archivo no empieza como una cabecera BrainVision («Brain Vision Data Exchange "
+                               "Header File»).");
+    CabeceraBrainVision c;
+    const CamposCabecera k = leerCamposCabecera(texto, c);
+    fijarFormatoDatos(k, c);
+    fijarCanales(k, c);
     return c;
 }
 
@@ -365,160 +392,242 @@ EEG BrainVisionFileReader::leer(std::string ruta) {
     return eeg;
 }
 
-EEG BrainVisionFileReader::decodificar() {
-    if (tamano() > maximoTexto)
-        return fallar("la cabecera BrainVision ocupa " + std::to_string(tamano()) + " bytes: no es una cabecera.");
-    const std::string bytesCabecera = leerTexto(static_cast<size_t>(tamano()));
+// What the phases of one reading hand on to the next.
+struct BrainVisionFileReader::Lectura {
     CabeceraBrainVision cab;
+    double frecuencia = 0.0;
+    int32_t frecuenciaEntera = 0;
+    std::vector<MarcaBrainVision> marcas;
+    Archivo datos;
+    uint32_t nCanales = 0;
+    size_t ancho = 0;  // bytes per value
+    int64_t bytesPorMuestra = 0;
+    int64_t muestras = 0;
+    std::string avisoCorte;
+    std::vector<Escala> escalas;
+};
+
+EEG BrainVisionFileReader::decodificar() {
+    Lectura l;
+    if (!leerCabecera(l) || !leerMarcas(l) || !medirDatos(l)) return EEG();
+    EEG eeg;
+    if (!reservarRegistro(l, eeg)) return EEG();
+    diagnostico("Cargando datos...");
+    if (!leerMuestras(l, eeg)) return EEG();
+    crearEventos(l, eeg);
+    return eeg;
+}
+
+std::string BrainVisionFileReader::rutaVecina(const std::string& nombre) const {
+    return !nombre.empty() && nombre.front() == '/' ? nombre : carpeta_ + "/" + nombre;
+}
+
+bool BrainVisionFileReader::leerCabecera(Lectura& l) {
+    if (tamano() > maximoTexto) {
+        fallar("la cabecera BrainVision ocupa " + std::to_string(tamano()) + " bytes: no es una cabecera.");
+        return false;
+    }
+    const std::string bytesCabecera = leerTexto(static_cast<size_t>(tamano()));
     try {
-        cab = interpretarCabeceraBrainVision(bytesCabecera);
+        l.cab = interpretarCabeceraBrainVision(bytesCabecera);
     } catch (const ErrorBrainVision& e) {
-        return fallar(e.what());
+        fallar(e.what());
+        return false;
     }
     diagnostico("detectado el formato: BrainVision");
-    if (carpeta_.empty())
-        return fallar("una cabecera BrainVision leída de memoria no tiene carpeta donde buscar sus archivos de datos "
-                      "y de marcas.");
-    auto rutaVecina = [&](const std::string& nombre) {
-        return !nombre.empty() && nombre.front() == '/' ? nombre : carpeta_ + "/" + nombre;
-    };
-
-    const double frecuencia = 1e6 / cab.intervaloMicrosegundos;
-    if (!(frecuencia >= 0.5) || frecuencia > INT32_MAX)
-        return fallar("la frecuencia de muestreo (" + textoNumero(frecuencia) + " Hz, intervalo de " +
-                      textoNumero(cab.intervaloMicrosegundos) + " µs) no es válida.");
-    const auto frecuenciaEntera = static_cast<int32_t>(std::lround(frecuencia));
-
-    // Markers first: a missing marker file refuses the recording before its
-    // data are read.
-    if (cab.archivoMarcas.empty()) return fallar("la cabecera no nombra su archivo de marcas (MarkerFile=).");
-    std::vector<MarcaBrainVision> marcas;
-    {
-        Archivo a;
-        const std::optional<int64_t> t = abrirRegular(rutaVecina(cab.archivoMarcas), a);
-        if (!t) return fallar("no se encuentra el archivo de marcas «" + cab.archivoMarcas + "» que nombra la cabecera.");
-        if (*t > maximoTexto)
-            return fallar("el archivo de marcas «" + cab.archivoMarcas + "» ocupa " + std::to_string(*t) +
-                          " bytes: no es un archivo de marcas.");
-        std::string texto(static_cast<size_t>(*t), '\0');
-        if (std::fread(texto.data(), 1, texto.size(), a.f) != texto.size())
-            return fallar("error de lectura en el archivo de marcas «" + cab.archivoMarcas + "».");
-        try {
-            marcas = interpretarMarcasBrainVision(texto);
-        } catch (const ErrorBrainVision& e) {
-            return fallar(e.what());
-        }
+    if (carpeta_.empty()) {
+        fallar("una cabecera BrainVision leída de memoria no tiene carpeta donde buscar sus archivos de datos "
+               "y de marcas.");
+        return false;
     }
+    l.frecuencia = 1e6 / l.cab.intervaloMicrosegundos;
+    if (!(l.frecuencia >= 0.5) || l.frecuencia > INT32_MAX) {
+        fallar("la frecuencia de muestreo (" + textoNumero(l.frecuencia) + " Hz, intervalo de " +
+               textoNumero(l.cab.intervaloMicrosegundos) + " µs) no es válida.");
+        return false;
+    }
+    l.frecuenciaEntera = static_cast<int32_t>(std::lround(l.frecuencia));
+    return true;
+}
 
-    Archivo datos;
-    const std::optional<int64_t> tamanoDatos = abrirRegular(rutaVecina(cab.archivoDatos), datos);
-    if (!tamanoDatos)
-        return fallar("no se encuentra el archivo de datos «" + cab.archivoDatos + "» que nombra la cabecera.");
-    const auto nCanales = static_cast<uint32_t>(cab.canales.size());
-    const size_t ancho = bytesPorValor(cab.tipo);
-    const int64_t bytesPorMuestra = static_cast<int64_t>(ancho) * nCanales;
+// Markers first: a missing marker file refuses the recording before its
+// data are read.
+bool BrainVisionFileReader::leerMarcas(Lectura& l) {
+    const std::string& archivoMarcas = l.cab.archivoMarcas;
+    if (archivoMarcas.empty()) {
+        fallar("la cabecera no nombra su archivo de marcas (MarkerFile=).");
+        return false;
+    }
+    Archivo a;
+    const std::optional<int64_t> t = abrirRegular(rutaVecina(archivoMarcas), a);
+    if (!t) {
+        fallar("no se encuentra el archivo de marcas «" + archivoMarcas + "» que nombra la cabecera.");
+        return false;
+    }
+    if (*t > maximoTexto) {
+        fallar("el archivo de marcas «" + archivoMarcas + "» ocupa " + std::to_string(*t) +
+               " bytes: no es un archivo de marcas.");
+        return false;
+    }
+    std::string texto(static_cast<size_t>(*t), '\0');
+    if (std::fread(texto.data(), 1, texto.size(), a.f) != texto.size()) {
+        fallar("error de lectura en el archivo de marcas «" + archivoMarcas + "».");
+        return false;
+    }
+    try {
+        l.marcas = interpretarMarcasBrainVision(texto);
+    } catch (const ErrorBrainVision& e) {
+        fallar(e.what());
+        return false;
+    }
+    return true;
+}
+
+// The data file's size against the header's count: a multiplexed file cut
+// short keeps its complete samples, a vectorised one must match.
+bool BrainVisionFileReader::medirDatos(Lectura& l) {
+    const CabeceraBrainVision& cab = l.cab;
+    const std::optional<int64_t> tamanoDatos = abrirRegular(rutaVecina(cab.archivoDatos), l.datos);
+    if (!tamanoDatos) {
+        fallar("no se encuentra el archivo de datos «" + cab.archivoDatos + "» que nombra la cabecera.");
+        return false;
+    }
+    l.nCanales = static_cast<uint32_t>(cab.canales.size());
+    l.ancho = bytesPorValor(cab.tipo);
+    const int64_t bytesPorMuestra = l.bytesPorMuestra = static_cast<int64_t>(l.ancho) * l.nCanales;
     const int64_t completas = *tamanoDatos / bytesPorMuestra;
     const bool sobran = *tamanoDatos % bytesPorMuestra != 0;
-    int64_t muestras = completas;
-    std::string avisoCorte;
+    l.muestras = completas;
     if (cab.multiplexado) {
-        if (cab.puntos && *cab.puntos < completas)
-            return fallar("el archivo de datos contiene " + std::to_string(completas) + " muestras y la cabecera declara " +
-                          std::to_string(*cab.puntos) + ".");
+        if (cab.puntos && *cab.puntos < completas) {
+            fallar("el archivo de datos contiene " + std::to_string(completas) + " muestras y la cabecera declara " +
+                   std::to_string(*cab.puntos) + ".");
+            return false;
+        }
         if (sobran || (cab.puntos && *cab.puntos > completas))
-            avisoCorte = "El archivo de datos está incompleto: se han leído " + std::to_string(completas) +
-                         (cab.puntos ? " de las " + std::to_string(*cab.puntos) + " muestras que declara la cabecera."
-                                     : " muestras completas; sobran " +
-                                           std::to_string(*tamanoDatos % bytesPorMuestra) + " bytes.");
+            l.avisoCorte = "El archivo de datos está incompleto: se han leído " + std::to_string(completas) +
+                           (cab.puntos ? " de las " + std::to_string(*cab.puntos) + " muestras que declara la cabecera."
+                                       : " muestras completas; sobran " +
+                                             std::to_string(*tamanoDatos % bytesPorMuestra) + " bytes.");
     } else if (sobran || (cab.puntos && *cab.puntos != completas)) {
-        return fallar("el tamaño del archivo de datos (" + std::to_string(*tamanoDatos) + " bytes) no corresponde a " +
-                      std::to_string(nCanales) + " canales" +
-                      (cab.puntos ? " de " + std::to_string(*cab.puntos) + " muestras" : std::string()) +
-                      " en orden vectorizado.");
+        fallar("el tamaño del archivo de datos (" + std::to_string(*tamanoDatos) + " bytes) no corresponde a " +
+               std::to_string(l.nCanales) + " canales" +
+               (cab.puntos ? " de " + std::to_string(*cab.puntos) + " muestras" : std::string()) +
+               " en orden vectorizado.");
+        return false;
     }
-    if (muestras == 0) return fallar("el archivo de datos no contiene ninguna muestra completa.");
-    if (std::abs(frecuencia - frecuenciaEntera) > 1e-6 * frecuencia)
-        avisar("La frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es entera; se toma " +
-               std::to_string(frecuenciaEntera) + " Hz.");
+    if (l.muestras == 0) {
+        fallar("el archivo de datos no contiene ninguna muestra completa.");
+        return false;
+    }
+    if (std::abs(l.frecuencia - l.frecuenciaEntera) > 1e-6 * l.frecuencia)
+        avisar("La frecuencia de muestreo del archivo (" + textoNumero(l.frecuencia) + " Hz) no es entera; se toma " +
+               std::to_string(l.frecuenciaEntera) + " Hz.");
+    return true;
+}
 
-    EEG eeg;
+bool BrainVisionFileReader::reservarRegistro(Lectura& l, EEG& eeg) {
     try {
-        eeg = reservarEEG(frecuenciaEntera, nCanales, muestras, Poblado::porPiezas);
+        eeg = reservarEEG(l.frecuenciaEntera, l.nCanales, l.muestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
-        return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " + std::to_string(muestras) +
-                      " muestras.");
+        fallar("no hay memoria para " + std::to_string(l.nCanales) + " canales x " + std::to_string(l.muestras) +
+               " muestras.");
+        return false;
     }
-    std::vector<Escala> escalas(nCanales);
-    for (uint32_t c = 0; c < nCanales; ++c) {
+    l.escalas.resize(l.nCanales);
+    for (uint32_t c = 0; c < l.nCanales; ++c) {
         Canal& canal = (*eeg.canales)[c];
-        canal.etiqueta = cab.canales[c].etiqueta;
-        canal.unidad = cab.canales[c].unidad;
-        canal.tipoDato = codigoGDF(cab.tipo);
-        escalas[c].ganancia = cab.canales[c].factor;
+        canal.etiqueta = l.cab.canales[c].etiqueta;
+        canal.unidad = l.cab.canales[c].unidad;
+        canal.tipoDato = codigoGDF(l.cab.tipo);
+        l.escalas[c].ganancia = l.cab.canales[c].factor;
     }
+    return true;
+}
 
-    diagnostico("Cargando datos...");
+// Stretches of samples are read (each at its own offset) and converted on
+// two threads, each with its own buffer; each maps the matrix pages it
+// writes.
+bool BrainVisionFileReader::leerMuestras(const Lectura& l, EEG& eeg) {
     double* destino = eeg.matrices.front().memptr();
-    // Stretches of samples are read (each at its own offset) and converted
-    // on two threads, each with its own buffer; each maps the matrix pages
-    // it writes.
-    const int fd = fileno(datos.f);
+    const bool leido = l.cab.multiplexado ? leerMultiplexado(l, destino) : leerVectorizado(l, destino);
+    if (!leido) {
+        fallar("error de lectura en el archivo de datos.");
+        return false;
+    }
+    return true;
+}
+
+// Multiplexed values are already in the matrix's column order.
+bool BrainVisionFileReader::leerMultiplexado(const Lectura& l, double* destino) {
+    const CabeceraBrainVision& cab = l.cab;
+    const int fd = fileno(l.datos.f);
+    const uint32_t nCanales = l.nCanales;
+    const size_t ancho = l.ancho;
+    const int64_t bytesPorMuestra = l.bytesPorMuestra;
+    const std::vector<Escala>& escalas = l.escalas;
     std::vector<uint8_t> bloques[2];
     std::atomic<bool> fallo{false};
-    const auto informar = [&](int64_t hechas) {
-        informarLectura(static_cast<double>(hechas), static_cast<double>(muestras));
-    };
-    if (cab.multiplexado) {
-        // Multiplexed values are already in the matrix's column order.
-        const bool sinEscala =
-            std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
-        const auto porBloque = static_cast<int64_t>(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque) / bytesPorMuestra));
-        repartirEnDosHilos(
-            muestras, porBloque,
-            [&](int hilo, int64_t desde, int64_t hasta) {
-                std::vector<uint8_t>& bloque = bloques[hilo];
-                const auto n = static_cast<size_t>(hasta - desde);
-                bloque.resize(n * nCanales * ancho);
-                if (!leerEnPosicion(fd, bloque.data(), bloque.size(), desde * bytesPorMuestra)) {
+    const bool sinEscala = std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
+    const auto porBloque = static_cast<int64_t>(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque) / bytesPorMuestra));
+    repartirEnDosHilos(
+        l.muestras, porBloque,
+        [&](int hilo, int64_t desde, int64_t hasta) {
+            std::vector<uint8_t>& bloque = bloques[hilo];
+            const auto n = static_cast<size_t>(hasta - desde);
+            bloque.resize(n * nCanales * ancho);
+            if (!leerEnPosicion(fd, bloque.data(), bloque.size(), desde * bytesPorMuestra)) {
+                fallo = true;
+                return;
+            }
+            if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n * nCanales, ancho);
+            poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
+            convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
+                                  sinEscala ? nullptr : escalas.data(), destino + static_cast<size_t>(desde) * nCanales);
+        },
+        [&](int64_t hechas) { informarLectura(static_cast<double>(hechas), static_cast<double>(l.muestras)); });
+    return !fallo;
+}
+
+// Vectorised values are read by tiles: the stretch of every channel (one
+// read each), then written into the stretch's columns, so that the matrix
+// is written once and in order rather than once per channel.
+bool BrainVisionFileReader::leerVectorizado(const Lectura& l, double* destino) {
+    const CabeceraBrainVision& cab = l.cab;
+    const int fd = fileno(l.datos.f);
+    const uint32_t nCanales = l.nCanales;
+    const size_t ancho = l.ancho;
+    const int64_t muestras = l.muestras;
+    std::vector<uint8_t> bloques[2];
+    std::atomic<bool> fallo{false};
+    const auto muestrasTramo = static_cast<int64_t>(std::max<size_t>(minimoTramo, bytesPorTeja / (ancho * nCanales)));
+    repartirEnDosHilos(
+        muestras, muestrasTramo,
+        [&](int hilo, int64_t desde, int64_t hasta) {
+            std::vector<uint8_t>& teja = bloques[hilo];
+            const auto n = static_cast<size_t>(hasta - desde);
+            teja.resize(n * ancho * nCanales);
+            for (uint32_t c = 0; c < nCanales; ++c) {
+                uint8_t* fila = teja.data() + static_cast<size_t>(c) * n * ancho;
+                const int64_t posicion = (static_cast<int64_t>(c) * muestras + desde) * static_cast<int64_t>(ancho);
+                if (!leerEnPosicion(fd, fila, n * ancho, posicion)) {
                     fallo = true;
                     return;
                 }
-                if (cab.bigEndian && ancho > 1) invertirBytes(bloque.data(), n * nCanales, ancho);
-                poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
-                convertirMultiplexado(cab.tipo, bloque.data(), nCanales * ancho, nCanales, n,
-                                      sinEscala ? nullptr : escalas.data(), destino + static_cast<size_t>(desde) * nCanales);
-            },
-            informar);
-    } else {
-        // Vectorised values are read by tiles: the stretch of every channel
-        // (one read each), then written into the stretch's columns, so that
-        // the matrix is written once and in order rather than once per
-        // channel.
-        const auto muestrasTramo =
-            static_cast<int64_t>(std::max<size_t>(minimoTramo, bytesPorTeja / (ancho * nCanales)));
-        repartirEnDosHilos(
-            muestras, muestrasTramo,
-            [&](int hilo, int64_t desde, int64_t hasta) {
-                std::vector<uint8_t>& teja = bloques[hilo];
-                const auto n = static_cast<size_t>(hasta - desde);
-                teja.resize(n * ancho * nCanales);
-                for (uint32_t c = 0; c < nCanales; ++c) {
-                    uint8_t* fila = teja.data() + static_cast<size_t>(c) * n * ancho;
-                    const int64_t posicion = (static_cast<int64_t>(c) * muestras + desde) * static_cast<int64_t>(ancho);
-                    if (!leerEnPosicion(fd, fila, n * ancho, posicion)) {
-                        fallo = true;
-                        return;
-                    }
-                    if (cab.bigEndian && ancho > 1) invertirBytes(fila, n, ancho);
-                }
-                poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
-                convertirFilas(cab.tipo, teja.data(), n * ancho, nCanales, n, escalas.data(),
-                               destino + static_cast<size_t>(desde) * nCanales);
-            },
-            informar);
-    }
-    if (fallo) return fallar("error de lectura en el archivo de datos.");
+                if (cab.bigEndian && ancho > 1) invertirBytes(fila, n, ancho);
+            }
+            poblarMemoria(destino + static_cast<size_t>(desde) * nCanales, n * nCanales * sizeof(double));
+            convertirFilas(cab.tipo, teja.data(), n * ancho, nCanales, n, l.escalas.data(),
+                           destino + static_cast<size_t>(desde) * nCanales);
+        },
+        [&](int64_t hechas) { informarLectura(static_cast<double>(hechas), static_cast<double>(muestras)); });
+    return !fallo;
+}
 
+// The start from the first segment marker, the events from all markers; the
+// warnings of a short file and of markers outside it go out as one.
+void BrainVisionFileReader::crearEventos(Lectura& l, EEG& eeg) {
+    const std::vector<MarcaBrainVision>& marcas = l.marcas;
     // The first segment starts the recording; a later one's date is not its start.
     const auto segmento = std::find_if(marcas.begin(), marcas.end(),
                                        [](const MarcaBrainVision& m) { return minusculas(m.tipo) == "new segment"; });
@@ -526,11 +635,10 @@ EEG BrainVisionFileReader::decodificar() {
 
     diagnostico("Cargando eventos...");
     size_t descartados = 0;
-    if (!marcas.empty()) eeg.tablaEventos = eventosBrainVision(marcas, muestras, nCanales, &descartados);
+    if (!marcas.empty()) eeg.tablaEventos = eventosBrainVision(marcas, l.muestras, l.nCanales, &descartados);
     if (descartados > 0)
-        avisoCorte += (avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
-                      (descartados == 1 ? " marca cae fuera del registro y se ha descartado."
-                                        : " marcas caen fuera del registro y se han descartado.");
-    if (!avisoCorte.empty()) avisar(avisoCorte);
-    return eeg;
+        l.avisoCorte += (l.avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
+                        (descartados == 1 ? " marca cae fuera del registro y se ha descartado."
+                                          : " marcas caen fuera del registro y se han descartado.");
+    if (!l.avisoCorte.empty()) avisar(l.avisoCorte);
 }

@@ -91,7 +91,20 @@ public:
     EEG leer(std::string ruta) override;
 
 private:
+    // The phases of decodificar, in order: each that can refuse the file
+    // returns false after fallar.
+    struct Lectura;
     EEG decodificar() override;
+    bool leerCabecera(Lectura& l);
+    bool leerMarcas(Lectura& l);
+    bool medirDatos(Lectura& l);
+    bool reservarRegistro(Lectura& l, EEG& eeg);
+    bool leerMuestras(const Lectura& l, EEG& eeg);
+    bool leerMultiplexado(const Lectura& l, double* destino);
+    bool leerVectorizado(const Lectura& l, double* destino);
+    void crearEventos(Lectura& l, EEG& eeg);
+    // A file the header names, found beside it unless its path is absolute.
+    std::string rutaVecina(const std::string& nombre) const;
 
     std::string carpeta_;  // folder of the .vhdr file; data and markers are found there
 };

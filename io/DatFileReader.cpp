@@ -72,6 +72,46 @@ std::optional<double> realConUnidad(const std::string& t,
     return std::nullopt;
 }
 
+// The tokens of a parameter line before its "//" comment, taken in turn.
+class TokensParametro {
+public:
+    explicit TokensParametro(const std::string& linea)
+        : tokens_(separarTokens(linea)),
+          fin_(static_cast<size_t>(std::find(tokens_.begin(), tokens_.end(), "//") - tokens_.begin())) {}
+    // The next token into `destino`; false, `destino` untouched, when none is left.
+    bool siguiente(std::string& destino) {
+        if (i_ >= fin_) return false;
+        destino = tokens_[i_++];
+        return true;
+    }
+
+private:
+    std::vector<std::string> tokens_;
+    size_t fin_;
+    size_t i_ = 0;
+};
+
+// The value of SourceChGain= (ganancia) or SourceChOffset=: a count, then one
+// number per channel: gains in µV per A/D unit (a unit may follow, as in
+// "0.019muV"), offsets in A/D units. Empty when it is not such a list;
+// `token` is the caller's scratch.
+std::vector<double> listaPorCanal(TokensParametro& tokens, bool ganancia, std::string& token) {
+    if (!tokens.siguiente(token)) return {};
+    const std::optional<int64_t> n = enteroExacto(token);
+    if (!n || *n <= 0 || *n > maximoCanales) return {};
+    std::vector<double> valores;
+    for (int64_t k = 0; k < *n && tokens.siguiente(token); ++k) {
+        const std::optional<double> v =
+            ganancia ? realConUnidad(token, {{"", 1.0}, {"muV", 1.0}, {"uV", 1.0}, {"µV", 1.0}, {"nV", 1e-3},
+                                             {"mV", 1e3}, {"V", 1e6}})
+                     : realConUnidad(token, {{"", 1.0}});
+        if (!v) break;
+        valores.push_back(*v);
+    }
+    if (valores.size() == static_cast<size_t>(*n)) return valores;
+    return {};
+}
+
 }  // namespace
 
 EEG DatFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
@@ -166,15 +206,45 @@ bool DatFileReader::analizarPrimeraLinea(const std::string& linea) {
     return true;
 }
 
+// What the header lays out for the data, and the StimulusCode onsets found
+// in them.
+struct DatFileReader::Lectura {
+    int64_t canales = 0;
+    int64_t vectorEstado = 0;  // bytes of the state vector after each sample's values
+    TipoValor tipo = TipoValor::int16;
+    int32_t tipoDato = 3;  // GDF code of the stored type
+    int64_t bytesValor = 2;
+    int64_t bytesPorMuestra = 0;
+    std::vector<Escala> escalas;  // empty: values stay as stored
+    std::vector<std::pair<int64_t, uint32_t>> inicios;  // (sample, StimulusCode) where the code turns on
+};
+
 EEG DatFileReader::decodificar() {
     reiniciar();
     tamanoArchivo = tamano();
+    Lectura l;
+    if (!leerCabecera() || !disponerDatos(l)) return EEG();
+    EEG eeg;
+    if (!reservarRegistro(l, eeg)) return EEG();
+    describirCanales(l, eeg);
+    if (!leerMuestras(l, eeg)) return EEG();
+    crearEventos(l, eeg);
+    if (!notas.empty()) {
+        std::string aviso;
+        for (const std::string& n : notas) aviso += (aviso.empty() ? "" : " ") + n;
+        avisar(aviso);
+    }
+    return eeg;
+}
 
+bool DatFileReader::leerCabecera() {
     const std::optional<std::string> primera = leerPrimeraLinea(maximoPrimeraLinea);
-    if (!primera)
-        return fallar("la primera línea del archivo no termina en CR LF: no es una cabecera BCI2000.");
+    if (!primera) {
+        fallar("la primera línea del archivo no termina en CR LF: no es una cabecera BCI2000.");
+        return false;
+    }
     diagnostico(*primera);
-    if (!analizarPrimeraLinea(*primera)) return EEG();
+    if (!analizarPrimeraLinea(*primera)) return false;
 
     irA(0);
     const std::string cabecera = leerTexto(static_cast<size_t>(longitudCabecera));
@@ -212,19 +282,35 @@ EEG DatFileReader::decodificar() {
         else
             errorDeCabecera(ambos + ".");
     }
-    if (!errorCabecera.empty()) return fallar(errorCabecera);
+    if (!errorCabecera.empty()) {
+        fallar(errorCabecera);
+        return false;
+    }
+    return true;
+}
 
-    const int64_t canales = *numeroCanales;
-    const int64_t vectorEstado = *longitudVectorEstado;
-    if (canales <= 0) return fallar("la cabecera no declara canales (SourceCh= " + std::to_string(canales) + ").");
-    if (canales > maximoCanales)
-        return fallar("la cabecera declara " + std::to_string(canales) + " canales (SourceCh=); se admiten " +
-                      std::to_string(maximoCanales) + " como mucho.");
-    if (!frecuenciaMuestreo)
-        return fallar("la cabecera no indica la frecuencia de muestreo (SamplingRate=).");
-    if (vectorEstado < 0)
-        return fallar("la longitud del vector de estado (StatevectorLen= " + std::to_string(vectorEstado) +
-                      ") es negativa.");
+// The channels, the sample format and the state vector checked against each
+// other and against the file's size; the count of complete samples.
+bool DatFileReader::disponerDatos(Lectura& l) {
+    const int64_t canales = l.canales = *numeroCanales;
+    const int64_t vectorEstado = l.vectorEstado = *longitudVectorEstado;
+    if (canales <= 0) {
+        fallar("la cabecera no declara canales (SourceCh= " + std::to_string(canales) + ").");
+        return false;
+    }
+    if (canales > maximoCanales) {
+        fallar("la cabecera declara " + std::to_string(canales) + " canales (SourceCh=); se admiten " +
+               std::to_string(maximoCanales) + " como mucho.");
+        return false;
+    }
+    if (!frecuenciaMuestreo) {
+        fallar("la cabecera no indica la frecuencia de muestreo (SamplingRate=).");
+        return false;
+    }
+    if (vectorEstado < 0) {
+        fallar("la longitud del vector de estado (StatevectorLen= " + std::to_string(vectorEstado) + ") es negativa.");
+        return false;
+    }
     if (etiquetas.size() > static_cast<size_t>(canales)) {
         notas.push_back("ChannelNames= nombra " + std::to_string(etiquetas.size()) + " canales, pero el archivo tiene " +
                         std::to_string(canales) + ": se usan los " + std::to_string(canales) + " primeros nombres.");
@@ -232,16 +318,18 @@ EEG DatFileReader::decodificar() {
     }
 
     const std::string formato = formatoDatos.value_or("int16");  // the format's default
-    const TipoValor tipo = formato == "int16" ? TipoValor::int16 : formato == "int32" ? TipoValor::int32 : TipoValor::float32;
-    const int32_t tipoDato = formato == "int16" ? 3 : formato == "int32" ? 5 : 16;
-    const int64_t bytesValor = static_cast<int64_t>(bytesPorValor(tipo));
+    l.tipo = formato == "int16" ? TipoValor::int16 : formato == "int32" ? TipoValor::int32 : TipoValor::float32;
+    l.tipoDato = formato == "int16" ? 3 : formato == "int32" ? 5 : 16;
+    l.bytesValor = static_cast<int64_t>(bytesPorValor(l.tipo));
 
     // One sample: every channel's value and the state vector. Counts beyond
     // the file size cannot give a whole sample, so the product cannot overflow.
     const int64_t datos = tamanoArchivo - longitudCabecera;
-    if (canales > datos || vectorEstado > datos)
-        return fallar("la cabecera declara " + std::to_string(canales) + " canales y " + std::to_string(vectorEstado) +
-                      " bytes de estado, más de lo que cabe en los " + std::to_string(datos) + " bytes de datos del archivo.");
+    if (canales > datos || vectorEstado > datos) {
+        fallar("la cabecera declara " + std::to_string(canales) + " canales y " + std::to_string(vectorEstado) +
+               " bytes de estado, más de lo que cabe en los " + std::to_string(datos) + " bytes de datos del archivo.");
+        return false;
+    }
     if (codigoEstimulo && (codigoEstimulo->longitud < 1 || codigoEstimulo->longitud > 32 || codigoEstimulo->byte < 0 ||
                            codigoEstimulo->byte > vectorEstado || codigoEstimulo->bit < 0 || codigoEstimulo->bit > 7 ||
                            codigoEstimulo->byte * 8 + codigoEstimulo->bit + codigoEstimulo->longitud > vectorEstado * 8)) {
@@ -249,10 +337,12 @@ EEG DatFileReader::decodificar() {
                         " bytes: el registro queda sin eventos.");
         codigoEstimulo.reset();
     }
-    const int64_t bytesPorMuestra = canales * bytesValor + vectorEstado;
+    const int64_t bytesPorMuestra = l.bytesPorMuestra = canales * l.bytesValor + vectorEstado;
     numeroMuestras = datos / bytesPorMuestra;
-    if (numeroMuestras == 0)
-        return fallar("el archivo no contiene ninguna muestra completa tras la cabecera.");
+    if (numeroMuestras == 0) {
+        fallar("el archivo no contiene ninguna muestra completa tras la cabecera.");
+        return false;
+    }
     // A file cut inside a sample keeps the complete ones before the cut.
     const int64_t sobrantes = datos % bytesPorMuestra;
     if (sobrantes > 0)
@@ -261,31 +351,38 @@ EEG DatFileReader::decodificar() {
                                         " muestras por canal; a la última le faltan " +
                                         std::to_string(bytesPorMuestra - sobrantes) + " de sus " +
                                         std::to_string(bytesPorMuestra) + " bytes.");
+    return true;
+}
 
-    EEG eeg;
+bool DatFileReader::reservarRegistro(const Lectura& l, EEG& eeg) {
     try {
-        eeg = reservarEEG(static_cast<int32_t>(*frecuenciaMuestreo), static_cast<uint32_t>(canales), numeroMuestras,
+        eeg = reservarEEG(static_cast<int32_t>(*frecuenciaMuestreo), static_cast<uint32_t>(l.canales), numeroMuestras,
                           Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
-        return fallar("no hay memoria para " + std::to_string(canales) + " canales x " + std::to_string(numeroMuestras) +
-                      " muestras.");
+        fallar("no hay memoria para " + std::to_string(l.canales) + " canales x " + std::to_string(numeroMuestras) +
+               " muestras.");
+        return false;
     }
     eeg.sujeto = sujeto;
     eeg.identificacionRegistro = sesion + ejecuciones;
     eeg.fechaRegistro = fechaRegistro;
     eeg.fechaHora = fechaDeBCI2000(fechaRegistro);
+    return true;
+}
+
+void DatFileReader::describirCanales(Lectura& l, EEG& eeg) {
     std::vector<Canal>& registroCanales = *eeg.canales;
-    const auto nCanales = static_cast<size_t>(canales);
+    const auto nCanales = static_cast<size_t>(l.canales);
     for (size_t c = 0; c < etiquetas.size(); ++c) registroCanales[c].etiqueta = etiquetas[c];
     if (numeroEnsayos >= 0) {
         for (Canal& canal : registroCanales) {
             canal.muestrasPorRegistro = static_cast<uint32_t>(numeroEnsayos);
-            canal.tipoDato = static_cast<uint32_t>(tipoDato);
+            canal.tipoDato = static_cast<uint32_t>(l.tipoDato);
         }
     }
     // (raw - SourceChOffset) x SourceChGain gives µV, when both lists hold one
     // number per channel; otherwise the values stay in A/D units.
-    std::vector<Escala> escalas;
+    std::vector<Escala>& escalas = l.escalas;
     if (ganancias && desplazamientos && ganancias->size() == nCanales && desplazamientos->size() == nCanales) {
         escalas.resize(nCanales);
         for (size_t c = 0; c < nCanales; ++c) {
@@ -299,9 +396,15 @@ EEG DatFileReader::decodificar() {
                         std::to_string(nCanales) +
                         " canales: los valores quedan en unidades del conversor A/D, sin pasar a µV.");
     }
+}
 
+bool DatFileReader::leerMuestras(Lectura& l, EEG& eeg) {
+    const auto nCanales = static_cast<size_t>(l.canales);
+    const int64_t bytesPorMuestra = l.bytesPorMuestra;
+    const TipoValor tipo = l.tipo;
+    const std::vector<Escala>& escalas = l.escalas;
     const auto paso = static_cast<size_t>(bytesPorMuestra);
-    const size_t desplazamientoEstado = nCanales * static_cast<size_t>(bytesValor);
+    const size_t desplazamientoEstado = nCanales * static_cast<size_t>(l.bytesValor);
     const auto muestrasPorBloque =
         std::min(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque / paso)), numeroMuestras);
     double* destino = eeg.matrices.front().memptr();
@@ -347,43 +450,42 @@ EEG DatFileReader::decodificar() {
             }
         },
         [&](int64_t hechas) { informarLectura(static_cast<double>(hechas), static_cast<double>(numeroMuestras)); });
-    if (fallo) return fallar("error de lectura en los datos del archivo.");
-    std::vector<std::pair<int64_t, uint32_t>> inicios;  // (sample, StimulusCode) where the code turns on
+    if (fallo) {
+        fallar("error de lectura en los datos del archivo.");
+        return false;
+    }
     uint32_t codigoPrevio = 0;
     for (const auto& suyos : cambios)
         for (const auto& [muestra, codigo] : suyos) {
-            if (codigo != 0 && codigoPrevio == 0) inicios.emplace_back(muestra, codigo);
+            if (codigo != 0 && codigoPrevio == 0) l.inicios.emplace_back(muestra, codigo);
             codigoPrevio = codigo;
         }
+    return true;
+}
 
-    if (codigoEstimulo) {
-        std::vector<Evento> eventos;
-        eventos.reserve(inicios.size());
-        size_t fuera = 0;
-        for (const auto& [muestra, codigo] : inicios) {
-            if (muestra > INT32_MAX || codigo > static_cast<uint32_t>(INT32_MAX)) {
-                ++fuera;  // a column or a type that an Evento cannot hold
-                continue;
-            }
-            Evento e;
-            e.tipo = static_cast<int32_t>(codigo);
-            e.posicion = static_cast<int32_t>(muestra);
-            e.calificador = 1;
-            eventos.push_back(e);
+// Each StimulusCode onset is an event of its code's type.
+void DatFileReader::crearEventos(const Lectura& l, EEG& eeg) {
+    if (!codigoEstimulo) return;
+    std::vector<Evento> eventos;
+    eventos.reserve(l.inicios.size());
+    size_t fuera = 0;
+    for (const auto& [muestra, codigo] : l.inicios) {
+        if (muestra > INT32_MAX || codigo > static_cast<uint32_t>(INT32_MAX)) {
+            ++fuera;  // a column or a type that an Evento cannot hold
+            continue;
         }
-        size_t descartados = 0;  // none: every onset is a sample that was read
-        eeg.tablaEventos = construirTablaEventos(std::move(eventos), numeroMuestras, &descartados);
-        fuera += descartados;
-        if (fuera > 0)
-            notas.push_back("Se descartaron " + std::to_string(fuera) + " eventos de StimulusCode que el registro no puede guardar.");
+        Evento e;
+        e.tipo = static_cast<int32_t>(codigo);
+        e.posicion = static_cast<int32_t>(muestra);
+        e.calificador = 1;
+        eventos.push_back(e);
     }
-
-    if (!notas.empty()) {
-        std::string aviso;
-        for (const std::string& n : notas) aviso += (aviso.empty() ? "" : " ") + n;
-        avisar(aviso);
-    }
-    return eeg;
+    size_t descartados = 0;  // none: every onset is a sample that was read
+    eeg.tablaEventos = construirTablaEventos(std::move(eventos), numeroMuestras, &descartados);
+    fuera += descartados;
+    if (fuera > 0)
+        notas.push_back("Se descartaron " + std::to_string(fuera) +
+                        " eventos de StimulusCode que el registro no puede guardar.");
 }
 
 void DatFileReader::analizarEstado(const std::string& linea) {
@@ -403,20 +505,12 @@ void DatFileReader::analizarEstado(const std::string& linea) {
 }
 
 void DatFileReader::analizarLinea(const std::string& linea) {
-    const std::vector<std::string> tokens = separarTokens(linea);
-    const size_t fin = static_cast<size_t>(std::find(tokens.begin(), tokens.end(), "//") - tokens.begin());
-    size_t i = 0;
-    auto siguiente = [&](std::string& destino) {
-        if (i >= fin) return false;
-        destino = tokens[i++];
-        return true;
-    };
-
-    while (i < fin) {
-        const std::string clave = tokens[i++];
+    TokensParametro tokens(linea);
+    std::string clave;
+    while (tokens.siguiente(clave)) {
         if (clave == "SourceCh=" || clave == "StateVectorLength=" || clave == "StatevectorLen=") {
             // Repeats of the first line's layout: they must agree with it.
-            if (!siguiente(token)) continue;
+            if (!tokens.siguiente(token)) continue;
             const std::optional<int64_t> v = enteroExacto(token);
             if (!v) {
                 errorDeCabecera("el valor «" + valorVisible(token) + "» de " + clave + " no es un número entero.");
@@ -426,74 +520,60 @@ void DatFileReader::analizarLinea(const std::string& linea) {
             // The first value that disagrees, checked once the state definitions are known.
             else if (*v != *longitudVectorEstado && !longitudEstadoParametro) longitudEstadoParametro = *v;
         } else if (clave == "DataFormat=") {
-            if (siguiente(token)) fijarFormato(token, "parámetro");
+            if (tokens.siguiente(token)) fijarFormato(token, "parámetro");
         } else if (clave == "SamplingRate=") {
-            if (!siguiente(token)) continue;
-            if (token == "%" && !siguiente(token)) continue;
-            // A real number with an optional unit: "256", "256Hz", "256.0Hz", "2.56e2", "1kHz".
-            double v = 0.0;
-            const char* fin = token.data() + token.size();
-            const auto [resto, error] = std::from_chars(token.data(), fin, v);
-            const std::string unidad(resto, fin);
-            if (error != std::errc() || resto == token.data() || (unidad != "" && unidad != "Hz" && unidad != "kHz")) {
-                errorDeCabecera("la frecuencia de muestreo «" + valorVisible(token) +
-                                "» de SamplingRate= no es un número de Hz (por ejemplo 256, 256Hz o 1kHz).");
-                continue;
-            }
-            if (unidad == "kHz") v *= 1000.0;
-            if (!std::isfinite(v) || v <= 0.0) {
-                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
-                                ") no es válida: debe ser mayor que 0 Hz.");
-            } else if (v > frecuenciaMaxima) {
-                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
-                                ") es demasiado grande: más de 1 MHz no es un registro de EEG.");
-            } else if (v != std::floor(v)) {
-                errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(token) +
-                                ") no es un número entero de Hz.");
-            } else {
-                frecuenciaMuestreo = static_cast<int64_t>(v);
-            }
+            if (tokens.siguiente(token) && (token != "%" || tokens.siguiente(token))) fijarFrecuencia(token);
         } else if (clave == "ChannelNames=") {
-            if (!siguiente(token)) continue;
+            if (!tokens.siguiente(token)) continue;
             const std::optional<int64_t> n = enteroExacto(token);
             if (!n || *n < 0) continue;  // not a list the record can use
             etiquetas.clear();
-            for (int64_t k = 0; k < *n && siguiente(token); ++k) etiquetas.push_back(textoDeValor(token));
+            for (int64_t k = 0; k < *n && tokens.siguiente(token); ++k) etiquetas.push_back(textoDeValor(token));
         } else if (clave == "SubjectName=") {
-            if (siguiente(token)) sujeto = textoDeValor(token);
+            if (tokens.siguiente(token)) sujeto = textoDeValor(token);
         } else if (clave == "SubjectSession=") {
-            if (siguiente(token)) sesion = textoDeValor(token);
+            if (tokens.siguiente(token)) sesion = textoDeValor(token);
         } else if (clave == "SubjectRun=") {
             // Kept apart from the session so that "session-run" does not
             // depend on which of the two keys the header lists first.
-            if (siguiente(token)) ejecuciones += "-" + textoDeValor(token);
+            if (tokens.siguiente(token)) ejecuciones += "-" + textoDeValor(token);
         } else if (clave == "StorageTime=") {
-            if (siguiente(token)) fechaRegistro = textoDeValor(token);
+            if (tokens.siguiente(token)) fechaRegistro = textoDeValor(token);
         } else if (clave == "SourceChGain=" || clave == "SourceChOffset=") {
-            // A count, then one number per channel: gains in µV per A/D unit
-            // (a unit may follow, as in "0.019muV"), offsets in A/D units.
             std::optional<std::vector<double>>& lista = clave == "SourceChGain=" ? ganancias : desplazamientos;
-            lista.emplace();
-            if (!siguiente(token)) continue;
-            const std::optional<int64_t> n = enteroExacto(token);
-            if (!n || *n <= 0 || *n > maximoCanales) continue;  // stays empty: not usable
-            std::vector<double> valores;
-            for (int64_t k = 0; k < *n && siguiente(token); ++k) {
-                const std::optional<double> v =
-                    clave == "SourceChGain="
-                        ? realConUnidad(token, {{"", 1.0}, {"muV", 1.0}, {"uV", 1.0}, {"µV", 1.0}, {"nV", 1e-3},
-                                                {"mV", 1e3}, {"V", 1e6}})
-                        : realConUnidad(token, {{"", 1.0}});
-                if (!v) break;
-                valores.push_back(*v);
-            }
-            if (valores.size() == static_cast<size_t>(*n)) lista = std::move(valores);
+            lista = listaPorCanal(tokens, clave == "SourceChGain=", token);
         } else if (clave == "NumberOfTrials=") {
-            if (!siguiente(token)) continue;
+            if (!tokens.siguiente(token)) continue;
             const std::optional<int64_t> n = enteroExacto(token);
             numeroEnsayos = n && *n >= 0 && *n <= UINT32_MAX ? *n : 0;  // "%" or unreadable: no count
-            for (int64_t k = 0; k < numeroCanales.value_or(0) && siguiente(token); ++k) {
+            for (int64_t k = 0; k < numeroCanales.value_or(0) && tokens.siguiente(token); ++k) {
             }
         }
+    }
+}
+
+// A real number with an optional unit: "256", "256Hz", "256.0Hz", "2.56e2", "1kHz".
+void DatFileReader::fijarFrecuencia(const std::string& valor) {
+    double v = 0.0;
+    const char* fin = valor.data() + valor.size();
+    const auto [resto, error] = std::from_chars(valor.data(), fin, v);
+    const std::string unidad(resto, fin);
+    if (error != std::errc() || resto == valor.data() || (unidad != "" && unidad != "Hz" && unidad != "kHz")) {
+        errorDeCabecera("la frecuencia de muestreo «" + valorVisible(valor) +
+                        "» de SamplingRate= no es un número de Hz (por ejemplo 256, 256Hz o 1kHz).");
+        return;
+    }
+    if (unidad == "kHz") v *= 1000.0;
+    if (!std::isfinite(v) || v <= 0.0) {
+        errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(valor) +
+                        ") no es válida: debe ser mayor que 0 Hz.");
+    } else if (v > frecuenciaMaxima) {
+        errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(valor) +
+                        ") es demasiado grande: más de 1 MHz no es un registro de EEG.");
+    } else if (v != std::floor(v)) {
+        errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(valor) +
+                        ") no es un número entero de Hz.");
+    } else {
+        frecuenciaMuestreo = static_cast<int64_t>(v);
     }
 }

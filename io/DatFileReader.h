@@ -38,7 +38,16 @@ private:
         int64_t longitud = 0, byte = 0, bit = 0;
     };
 
+    // The phases of decodificar, in order: each that can refuse the file
+    // returns false after fallar.
+    struct Lectura;
     EEG decodificar() override;
+    bool leerCabecera();
+    bool disponerDatos(Lectura& l);
+    bool reservarRegistro(const Lectura& l, EEG& eeg);
+    void describirCanales(Lectura& l, EEG& eeg);
+    bool leerMuestras(Lectura& l, EEG& eeg);
+    void crearEventos(const Lectura& l, EEG& eeg);
     void reiniciar();
     bool analizarPrimeraLinea(const std::string& linea);
     void analizarLinea(const std::string& linea);
@@ -47,6 +56,7 @@ private:
     void comprobarIgual(const std::string& clave, const std::string& claveLinea, int64_t valor,
                         std::optional<int64_t> primeraLinea);
     void fijarFormato(const std::string& valor, const std::string& origen);
+    void fijarFrecuencia(const std::string& valor);
 
     int64_t longitudCabecera = 0;
     int64_t tamanoArchivo = 0;

@@ -348,147 +348,240 @@ EEG EdfFileReader::leer(std::string ruta) {
     return eeg;
 }
 
+// What the phases of one reading hand on to the next. The copy in memory
+// outlives EDFlib's handle on it (members are destroyed in reverse order).
+struct EdfFileReader::Lectura {
+    int64_t tamanoArchivo = 0;
+    std::string fija;  // the fixed header, its record count rewritten for a copy
+    bool bdf = false;
+    std::string formato;  // "EDF" or "BDF"
+    int64_t ns = 0;
+    int64_t longitudEsperada = 0;  // header bytes: 256 x (ns + 1)
+    int64_t registros = 0;         // as declared: -1 when unknown
+    int64_t usados = 0;            // complete records read
+    int64_t bytesPorRegistro = 0;
+    std::vector<std::string> etiquetas;
+    std::vector<int64_t> muestrasPorRegistro;
+    std::vector<int64_t> posicionesEnRegistro;
+    std::string avisoCorte;
+    std::string ruta;  // what EDFlib opens: the file or its copy
+    ArchivoEnMemoria copia;
+    ArchivoEdf archivo;
+    int estado = -1;  // the BDF trigger signal, or -1
+    int spr = 0;      // samples per record of the chosen signals
+    double frecuencia = 0.0;
+    int32_t frecuenciaEntera = 0;
+    std::vector<int> elegidas;
+    int64_t numeroMuestras = 0;
+    uint32_t nCanales = 0;
+    std::vector<double> escalas;
+    std::vector<Evento> eventos;
+    std::optional<DisparosEstado> disparos;
+
+    const edf_hdr_struct& cabecera() const { return *archivo.cabecera; }
+};
+
 EEG EdfFileReader::decodificar() {
-    const int64_t tamanoArchivo = tamano();
-    if (tamanoArchivo < bytesCabeceraFija)
-        return fallar("el archivo es demasiado corto para una cabecera EDF o BDF (" + std::to_string(tamanoArchivo) +
-                      " bytes).");
+    Lectura l;
+    if (!leerCabeceraFija(l) || !leerMuestrasPorRegistro(l) || !contarRegistros(l) || !abrirConEdflib(l) ||
+        !elegirSenales(l))
+        return EEG();
+    EEG eeg;
+    if (!reservarRegistro(l, eeg)) return EEG();
+    describirCanales(l, eeg);
+    if (!leerDatos(l, eeg)) return EEG();
+    leerAnotaciones(l, eeg);
+    return eeg;
+}
+
+bool EdfFileReader::leerCabeceraFija(Lectura& l) {
+    l.tamanoArchivo = tamano();
+    if (l.tamanoArchivo < bytesCabeceraFija) {
+        fallar("el archivo es demasiado corto para una cabecera EDF o BDF (" + std::to_string(l.tamanoArchivo) +
+               " bytes).");
+        return false;
+    }
     irA(0);
-    std::string fija = leerTexto(bytesCabeceraFija);
-    const bool bdf = fija[0] == '\xFF' && fija.compare(1, 7, "BIOSEMI") == 0;
-    if (!bdf && fija.compare(0, 8, "0       ") != 0)
-        return fallar("el archivo no empieza como un archivo EDF («0») ni BDF («BIOSEMI»).");
-    const std::string formato = bdf ? "BDF" : "EDF";
-    diagnostico("detectado el formato: " + formato);
+    l.fija = leerTexto(bytesCabeceraFija);
+    const std::string& fija = l.fija;
+    l.bdf = fija[0] == '\xFF' && fija.compare(1, 7, "BIOSEMI") == 0;
+    if (!l.bdf && fija.compare(0, 8, "0       ") != 0) {
+        fallar("el archivo no empieza como un archivo EDF («0») ni BDF («BIOSEMI»).");
+        return false;
+    }
+    l.formato = l.bdf ? "BDF" : "EDF";
+    diagnostico("detectado el formato: " + l.formato);
     const std::string reservado = fija.substr(posicionReservado, 5);
-    if (reservado == "EDF+D" || reservado == "BDF+D")
-        return fallar(motivoEdflib(EDFLIB_FILE_IS_DISCONTINUOUS));
+    if (reservado == "EDF+D" || reservado == "BDF+D") {
+        fallar(motivoEdflib(EDFLIB_FILE_IS_DISCONTINUOUS));
+        return false;
+    }
 
     const std::optional<int64_t> ns = campoEntero(fija.substr(posicionSenales, 4));
-    if (!ns || *ns < 1 || *ns > EDFLIB_MAXSIGNALS)
-        return fallar("la cabecera " + formato + " declara «" + recortar(fija.substr(posicionSenales, 4)) +
-                      "» señales; se admiten de 1 a " + std::to_string(EDFLIB_MAXSIGNALS) + ".");
+    if (!ns || *ns < 1 || *ns > EDFLIB_MAXSIGNALS) {
+        fallar("la cabecera " + l.formato + " declara «" + recortar(fija.substr(posicionSenales, 4)) +
+               "» señales; se admiten de 1 a " + std::to_string(EDFLIB_MAXSIGNALS) + ".");
+        return false;
+    }
+    l.ns = *ns;
     const std::optional<int64_t> longitud = campoEntero(fija.substr(posicionLongitud, 8));
-    const int64_t longitudEsperada = bytesCabeceraFija * (*ns + 1);
-    if (!longitud || *longitud != longitudEsperada)
-        return fallar("la longitud de cabecera «" + recortar(fija.substr(posicionLongitud, 8)) + "» no corresponde a " +
-                      std::to_string(*ns) + " señales (" + std::to_string(longitudEsperada) + " bytes).");
-    if (longitudEsperada > tamanoArchivo)
-        return fallar("el archivo termina dentro de su cabecera (" + std::to_string(tamanoArchivo) + " de " +
-                      std::to_string(longitudEsperada) + " bytes).");
+    l.longitudEsperada = bytesCabeceraFija * (*ns + 1);
+    if (!longitud || *longitud != l.longitudEsperada) {
+        fallar("la longitud de cabecera «" + recortar(fija.substr(posicionLongitud, 8)) + "» no corresponde a " +
+               std::to_string(*ns) + " señales (" + std::to_string(l.longitudEsperada) + " bytes).");
+        return false;
+    }
+    if (l.longitudEsperada > l.tamanoArchivo) {
+        fallar("el archivo termina dentro de su cabecera (" + std::to_string(l.tamanoArchivo) + " de " +
+               std::to_string(l.longitudEsperada) + " bytes).");
+        return false;
+    }
     const std::optional<int64_t> registros = campoEntero(fija.substr(posicionRegistros, 8));
-    if (!registros || *registros == 0 || *registros < -1)
-        return fallar("la cabecera " + formato + " declara «" + recortar(fija.substr(posicionRegistros, 8)) +
-                      "» registros de datos.");
+    if (!registros || *registros == 0 || *registros < -1) {
+        fallar("la cabecera " + l.formato + " declara «" + recortar(fija.substr(posicionRegistros, 8)) +
+               "» registros de datos.");
+        return false;
+    }
+    l.registros = *registros;
+    return true;
+}
 
-    // Samples per record of every signal give the record's size and where
-    // each signal lies in it.
-    const int64_t bytesPorMuestra = bdf ? 3 : 2;
-    int64_t bytesPorRegistro = 0;
-    std::vector<std::string> etiquetas(static_cast<size_t>(*ns));
-    std::vector<int64_t> muestrasPorRegistro(static_cast<size_t>(*ns));
-    std::vector<int64_t> posicionesEnRegistro(static_cast<size_t>(*ns));
+// Samples per record of every signal give the record's size and where each
+// signal lies in it.
+bool EdfFileReader::leerMuestrasPorRegistro(Lectura& l) {
+    const int64_t bytesPorMuestra = l.bdf ? 3 : 2;
+    l.etiquetas.resize(static_cast<size_t>(l.ns));
+    l.muestrasPorRegistro.resize(static_cast<size_t>(l.ns));
+    l.posicionesEnRegistro.resize(static_cast<size_t>(l.ns));
     irA(bytesCabeceraFija);
-    for (std::string& etiqueta : etiquetas) etiqueta = recortar(leerTexto(16));
-    irA(bytesCabeceraFija + *ns * desplazamientoMuestrasPorRegistro);
-    for (int64_t s = 0; s < *ns; ++s) {
+    for (std::string& etiqueta : l.etiquetas) etiqueta = recortar(leerTexto(16));
+    irA(bytesCabeceraFija + l.ns * desplazamientoMuestrasPorRegistro);
+    for (int64_t s = 0; s < l.ns; ++s) {
         const std::string campo = leerTexto(8);
         const std::optional<int64_t> spr = campoEntero(campo);
-        if (!spr || *spr < 1 || *spr > INT32_MAX)
-            return fallar("la señal " + std::to_string(s + 1) + " declara «" + recortar(campo) +
-                          "» muestras por registro de datos.");
-        muestrasPorRegistro[static_cast<size_t>(s)] = *spr;
-        posicionesEnRegistro[static_cast<size_t>(s)] = bytesPorRegistro;
-        bytesPorRegistro += *spr * bytesPorMuestra;
+        if (!spr || *spr < 1 || *spr > INT32_MAX) {
+            fallar("la señal " + std::to_string(s + 1) + " declara «" + recortar(campo) +
+                   "» muestras por registro de datos.");
+            return false;
+        }
+        l.muestrasPorRegistro[static_cast<size_t>(s)] = *spr;
+        l.posicionesEnRegistro[static_cast<size_t>(s)] = l.bytesPorRegistro;
+        l.bytesPorRegistro += *spr * bytesPorMuestra;
     }
+    return true;
+}
 
-    // Only complete records are read: EDFlib refuses a file cut short, so it
-    // gets a copy that holds the complete ones and says so in its header.
-    const int64_t completos = (tamanoArchivo - longitudEsperada) / bytesPorRegistro;
-    int64_t usados = *registros;
-    if (*registros == -1 || completos < *registros) {
-        if (completos == 0)
-            return fallar("el archivo no contiene ningún registro de datos completo (" +
-                          std::to_string(tamanoArchivo - longitudEsperada) + " bytes de datos, " +
-                          std::to_string(bytesPorRegistro) + " por registro).");
-        usados = completos;
+// Only complete records are read: EDFlib refuses a file cut short, so it
+// gets a copy that holds the complete ones and says so in its header.
+bool EdfFileReader::contarRegistros(Lectura& l) {
+    const int64_t completos = (l.tamanoArchivo - l.longitudEsperada) / l.bytesPorRegistro;
+    l.usados = l.registros;
+    if (l.registros == -1 || completos < l.registros) {
+        if (completos == 0) {
+            fallar("el archivo no contiene ningún registro de datos completo (" +
+                   std::to_string(l.tamanoArchivo - l.longitudEsperada) + " bytes de datos, " +
+                   std::to_string(l.bytesPorRegistro) + " por registro).");
+            return false;
+        }
+        l.usados = completos;
     }
-    std::string avisoCorte;
-    if (usados != *registros)
-        avisoCorte = *registros == -1
-                         ? "El archivo no declara su número de registros de datos: se han leído los " +
-                               std::to_string(usados) + " registros completos que contiene."
-                         : "El archivo está incompleto: se han leído " + std::to_string(usados) + " de los " +
-                               std::to_string(*registros) + " registros de datos que declara.";
+    if (l.usados != l.registros)
+        l.avisoCorte = l.registros == -1
+                           ? "El archivo no declara su número de registros de datos: se han leído los " +
+                                 std::to_string(l.usados) + " registros completos que contiene."
+                           : "El archivo está incompleto: se han leído " + std::to_string(l.usados) + " de los " +
+                                 std::to_string(l.registros) + " registros de datos que declara.";
+    return true;
+}
 
+// EDFlib opens the file itself, or a copy in memory when the file is read
+// from memory, is cut short or has bytes past its last record.
+bool EdfFileReader::abrirConEdflib(Lectura& l) {
     // Bytes past the last record: EDFlib would refuse the file, so they are left out too.
-    const int64_t sobrantes = tamanoArchivo - longitudEsperada - usados * bytesPorRegistro;
-    if (usados == *registros && sobrantes > 0)
-        avisoCorte = "El archivo tiene " + std::to_string(sobrantes) +
-                     " bytes después de su último registro de datos, que no se han leído.";
+    const int64_t sobrantes = l.tamanoArchivo - l.longitudEsperada - l.usados * l.bytesPorRegistro;
+    if (l.usados == l.registros && sobrantes > 0)
+        l.avisoCorte = "El archivo tiene " + std::to_string(sobrantes) +
+                       " bytes después de su último registro de datos, que no se han leído.";
 
-    ArchivoEnMemoria copia;
-    std::string ruta = rutaArchivo_;
-    if (ruta.empty() || usados != *registros || sobrantes > 0) {
-        if (!copia.valido()) return fallar("no se puede crear una copia en memoria del archivo.");
+    l.ruta = rutaArchivo_;
+    if (l.ruta.empty() || l.usados != l.registros || sobrantes > 0) {
+        if (!l.copia.valido()) {
+            fallar("no se puede crear una copia en memoria del archivo.");
+            return false;
+        }
         char campo[9];
-        std::snprintf(campo, sizeof campo, "%-8lld", static_cast<long long>(usados));
-        std::memcpy(fija.data() + posicionRegistros, campo, 8);
-        bool escrito = copia.escribir(fija.data(), fija.size());
+        std::snprintf(campo, sizeof campo, "%-8lld", static_cast<long long>(l.usados));
+        std::memcpy(l.fija.data() + posicionRegistros, campo, 8);
+        bool escrito = l.copia.escribir(l.fija.data(), l.fija.size());
         irA(bytesCabeceraFija);
         // Blocks below the size that reports progress: the fraction read
         // follows the decoding of the samples, which reads these bytes again.
         std::vector<char> bloque(bloqueInformado / 2);
-        for (int64_t resto = longitudEsperada - bytesCabeceraFija + usados * bytesPorRegistro; escrito && resto > 0;) {
+        for (int64_t resto = l.longitudEsperada - bytesCabeceraFija + l.usados * l.bytesPorRegistro;
+             escrito && resto > 0;) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(resto, static_cast<int64_t>(bloque.size())));
             leerBloque(bloque.data(), n);
-            escrito = copia.escribir(bloque.data(), n);
+            escrito = l.copia.escribir(bloque.data(), n);
             resto -= static_cast<int64_t>(n);
         }
-        if (!escrito) return fallar("no se puede crear una copia en memoria del archivo.");
-        ruta = copia.ruta();
+        if (!escrito) {
+            fallar("no se puede crear una copia en memoria del archivo.");
+            return false;
+        }
+        l.ruta = l.copia.ruta();
     }
 
-    ArchivoEdf archivo;
-    if (const int codigo = archivo.abrir(ruta); codigo != 0) return fallar(motivoEdflib(codigo));
-    const edf_hdr_struct& h = *archivo.cabecera;
-    const int handle = h.handle;
-    if (h.edfsignals < 1 || h.datarecord_duration <= 0) return fallar("la cabecera " + formato + " no declara señales.");
+    if (const int codigo = l.archivo.abrir(l.ruta); codigo != 0) {
+        fallar(motivoEdflib(codigo));
+        return false;
+    }
+    const edf_hdr_struct& h = l.cabecera();
+    if (h.edfsignals < 1 || h.datarecord_duration <= 0) {
+        fallar("la cabecera " + l.formato + " no declara señales.");
+        return false;
+    }
+    return true;
+}
 
-    // The trigger channel of BDF files, and the signals at the most common
-    // rate (ties: the higher rate).
-    int estado = -1;
+// The trigger channel of BDF files, and the signals at the most common
+// rate (ties: the higher rate).
+bool EdfFileReader::elegirSenales(Lectura& l) {
+    const edf_hdr_struct& h = l.cabecera();
     std::map<int, int> cuentaPorTasa;
     for (int s = 0; s < h.edfsignals; ++s) {
-        if (bdf && estado < 0 && esEtiquetaDisparoBDF(h.signalparam[s].label)) {
-            estado = s;
+        if (l.bdf && l.estado < 0 && esEtiquetaDisparoBDF(h.signalparam[s].label)) {
+            l.estado = s;
             continue;
         }
         ++cuentaPorTasa[h.signalparam[s].smp_in_datarecord];
     }
-    if (cuentaPorTasa.empty()) return fallar("el archivo no tiene más señal que el canal de disparo «Status».");
-    int spr = 0, mejor = 0;
+    if (cuentaPorTasa.empty()) {
+        fallar("el archivo no tiene más señal que el canal de disparo «Status».");
+        return false;
+    }
+    int mejor = 0;
     for (const auto& [tasa, cuenta] : cuentaPorTasa)
-        if (cuenta >= mejor) spr = tasa, mejor = cuenta;
+        if (cuenta >= mejor) l.spr = tasa, mejor = cuenta;
     auto frecuenciaDe = [&](int muestras) {
         return static_cast<double>(muestras) * static_cast<double>(unidadesTiempo) /
                static_cast<double>(h.datarecord_duration);
     };
-    const double frecuencia = frecuenciaDe(spr);
-    if (!(frecuencia >= 0.5) || frecuencia > INT32_MAX)
-        return fallar("la frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es válida.");
-    const auto frecuenciaEntera = static_cast<int32_t>(std::lround(frecuencia));
-    if (std::abs(frecuencia - frecuenciaEntera) > 1e-6 * frecuencia)
-        avisar("La frecuencia de muestreo del archivo (" + textoNumero(frecuencia) + " Hz) no es entera; se toma " +
-               std::to_string(frecuenciaEntera) + " Hz.");
+    l.frecuencia = frecuenciaDe(l.spr);
+    if (!(l.frecuencia >= 0.5) || l.frecuencia > INT32_MAX) {
+        fallar("la frecuencia de muestreo del archivo (" + textoNumero(l.frecuencia) + " Hz) no es válida.");
+        return false;
+    }
+    l.frecuenciaEntera = static_cast<int32_t>(std::lround(l.frecuencia));
+    if (std::abs(l.frecuencia - l.frecuenciaEntera) > 1e-6 * l.frecuencia)
+        avisar("La frecuencia de muestreo del archivo (" + textoNumero(l.frecuencia) + " Hz) no es entera; se toma " +
+               std::to_string(l.frecuenciaEntera) + " Hz.");
 
-    std::vector<int> elegidas;
     std::string fuera;
     int numeroFuera = 0;
     for (int s = 0; s < h.edfsignals; ++s) {
-        if (s == estado) continue;
-        if (h.signalparam[s].smp_in_datarecord == spr) {
-            elegidas.push_back(s);
+        if (s == l.estado) continue;
+        if (h.signalparam[s].smp_in_datarecord == l.spr) {
+            l.elegidas.push_back(s);
         } else {
             fuera += (numeroFuera++ ? ", " : "") + recortar(h.signalparam[s].label) + " (" +
                      textoNumero(frecuenciaDe(h.signalparam[s].smp_in_datarecord)) + " Hz)";
@@ -497,16 +590,22 @@ EEG EdfFileReader::decodificar() {
     if (numeroFuera > 0)
         avisar("Se han dejado fuera " + std::to_string(numeroFuera) +
                (numeroFuera == 1 ? " señal cuya frecuencia de muestreo" : " señales cuya frecuencia de muestreo") +
-               " no es la más común del registro (" + textoNumero(frecuencia) + " Hz): " + fuera + ".");
+               " no es la más común del registro (" + textoNumero(l.frecuencia) + " Hz): " + fuera + ".");
+    return true;
+}
 
-    const int64_t numeroMuestras = h.signalparam[elegidas.front()].smp_in_file;
-    const auto nCanales = static_cast<uint32_t>(elegidas.size());
-    EEG eeg;
+// The record's matrix, and what the header says of the subject, the
+// recording and its start.
+bool EdfFileReader::reservarRegistro(Lectura& l, EEG& eeg) {
+    const edf_hdr_struct& h = l.cabecera();
+    l.numeroMuestras = h.signalparam[l.elegidas.front()].smp_in_file;
+    l.nCanales = static_cast<uint32_t>(l.elegidas.size());
     try {
-        eeg = reservarEEG(frecuenciaEntera, nCanales, numeroMuestras, Poblado::porPiezas);
+        eeg = reservarEEG(l.frecuenciaEntera, l.nCanales, l.numeroMuestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
-        return fallar("no hay memoria para " + std::to_string(nCanales) + " canales x " +
-                      std::to_string(numeroMuestras) + " muestras.");
+        fallar("no hay memoria para " + std::to_string(l.nCanales) + " canales x " +
+               std::to_string(l.numeroMuestras) + " muestras.");
+        return false;
     }
     eeg.sujeto = recortar(h.patient[0] ? h.patient : h.patient_name[0] ? h.patient_name : h.patientcode);
     eeg.identificacionRegistro = recortar(h.recording[0] ? h.recording : h.equipment);
@@ -514,15 +613,19 @@ EEG EdfFileReader::decodificar() {
     // The date from the header's own fields (EDFlib's would hide an
     // anonymised "Startdate X"); the fraction of a second from EDFlib's
     // reading of the first annotation, in 100 ns units.
-    eeg.fechaHora = fechaDeEDF(fija.substr(posicionFecha, 8), fija.substr(posicionHora, 8),
-                               fija.substr(posicionRegistro, 80));
+    eeg.fechaHora = fechaDeEDF(l.fija.substr(posicionFecha, 8), l.fija.substr(posicionHora, 8),
+                               l.fija.substr(posicionRegistro, 80));
     if (eeg.fechaHora && h.starttime_subsecond > 0 && h.starttime_subsecond < 10000000)
         eeg.fechaHora->microsegundos = static_cast<int32_t>(h.starttime_subsecond / 10);
+    return true;
+}
 
+void EdfFileReader::describirCanales(Lectura& l, EEG& eeg) {
+    const edf_hdr_struct& h = l.cabecera();
     diagnostico("Cargando datos...");
-    std::vector<double> escalas(nCanales);
-    for (uint32_t c = 0; c < nCanales; ++c) {
-        const edf_param_struct& p = h.signalparam[elegidas[c]];
+    l.escalas.resize(l.nCanales);
+    for (uint32_t c = 0; c < l.nCanales; ++c) {
+        const edf_param_struct& p = h.signalparam[l.elegidas[c]];
         Canal& canal = (*eeg.canales)[c];
         canal.etiqueta = recortar(p.label);
         canal.transductor = recortar(p.transducer);
@@ -530,146 +633,182 @@ EEG EdfFileReader::decodificar() {
         canal.minimoDigital = p.dig_min;
         canal.maximoDigital = p.dig_max;
         canal.muestrasPorRegistro = static_cast<uint32_t>(p.smp_in_datarecord);
-        canal.tipoDato = bdf ? 279 : 3;  // GDF codes of int24 and int16
+        canal.tipoDato = l.bdf ? 279 : 3;  // GDF codes of int24 and int16
         const std::string unidad = recortar(p.physdimension);
         const std::optional<double> factor = factorMicrovoltios(unidad);
-        escalas[c] = factor.value_or(1.0);
+        l.escalas[c] = factor.value_or(1.0);
         canal.unidad = factor ? "uV" : unidad;
-        canal.minimoFisico = p.phys_min * escalas[c];
-        canal.maximoFisico = p.phys_max * escalas[c];
+        canal.minimoFisico = p.phys_min * l.escalas[c];
+        canal.maximoFisico = p.phys_max * l.escalas[c];
     }
+}
 
-    std::vector<Evento> eventos;
-    std::optional<DisparosEstado> disparos;
-    if (estado >= 0) disparos.emplace(eventos, static_cast<double>(spr) / h.signalparam[estado].smp_in_datarecord);
+// The samples, decoded here from the file EDFlib opened when its view of
+// the signals matches the file's header; read through EDFlib otherwise.
+bool EdfFileReader::leerDatos(Lectura& l, EEG& eeg) {
+    const edf_hdr_struct& h = l.cabecera();
+    if (l.estado >= 0)
+        l.disparos.emplace(l.eventos, static_cast<double>(l.spr) / h.signalparam[l.estado].smp_in_datarecord);
     double* destino = eeg.matrices.front().memptr();
     const std::optional<std::vector<int>> mapa =
-        muestrasPorEdflib_ ? std::nullopt : senalesDelArchivo(h, etiquetas, muestrasPorRegistro);
+        muestrasPorEdflib_ ? std::nullopt : senalesDelArchivo(h, l.etiquetas, l.muestrasPorRegistro);
     const bool bdfSegunEdflib = h.filetype == EDFLIB_FILETYPE_BDF || h.filetype == EDFLIB_FILETYPE_BDFPLUS;
     std::optional<ArchivoCompartido> archivoDatos;
-    if (mapa && h.datarecords_in_file == usados && bdfSegunEdflib == bdf) archivoDatos.emplace(ruta);
-    if (archivoDatos && archivoDatos->valido() && archivoDatos->tamano() >= longitudEsperada + usados * bytesPorRegistro) {
-        // The file EDFlib opened, its records read in stretches and decoded
-        // here, half of them on a second thread.
-        std::vector<SenalRegistro> senales(nCanales);
-        for (uint32_t c = 0; c < nCanales; ++c)
-            senales[c] = senalRegistro(h.signalparam[elegidas[c]],
-                                       posicionesEnRegistro[static_cast<size_t>((*mapa)[static_cast<size_t>(elegidas[c])])],
-                                       escalas[c]);
-        const int64_t registrosPorTramo = std::clamp<int64_t>(bytesPorTramo / bytesPorRegistro, 1, usados);
-        std::vector<uint8_t> tramos[2];
-        std::atomic<bool> fallo{false};
-        // The trigger channel's digital values, gathered by both threads and
-        // turned into events in order afterwards.
-        SenalRegistro senalEstado;
-        int64_t muestrasEstado = 0;
-        if (disparos) {
-            senalEstado = senalRegistro(h.signalparam[estado],
-                                        posicionesEnRegistro[static_cast<size_t>((*mapa)[static_cast<size_t>(estado)])], 1.0);
-            muestrasEstado = h.signalparam[estado].smp_in_datarecord;
-        }
-        // Per stretch, the trigger's low 16 bits at its first sample and at
-        // each change within it (few: it holds still for long runs), so that
-        // the events can be made in order afterwards without a pass over
-        // every sample.
-        std::vector<std::vector<std::pair<int64_t, int32_t>>> cambiosEstado(
-            muestrasEstado > 0 ? static_cast<size_t>((usados + registrosPorTramo - 1) / registrosPorTramo) : 0);
-        repartirEnDosHilos(
-            usados, registrosPorTramo,
-            [&](int hilo, int64_t desde, int64_t hasta) {
-                std::vector<uint8_t>& tramo = tramos[hilo];
-                tramo.resize(static_cast<size_t>(registrosPorTramo * bytesPorRegistro) + 1);  // see digitalEn
-                const auto bytes = static_cast<size_t>((hasta - desde) * bytesPorRegistro);
-                if (!archivoDatos->leer(tramo.data(), bytes, longitudEsperada + desde * bytesPorRegistro)) {
-                    fallo = true;
-                    return;
-                }
-                if (muestrasEstado > 0) {
-                    auto& cambios = cambiosEstado[static_cast<size_t>(desde / registrosPorTramo)];
-                    const auto minimo = static_cast<int32_t>(senalEstado.minimo), maximo = static_cast<int32_t>(senalEstado.maximo);
-                    int32_t previo = -1;  // no 16-bit value: the first sample is always listed
-                    for (int64_t r = desde; r < hasta; ++r) {
-                        const uint8_t* p = tramo.data() + (r - desde) * bytesPorRegistro + senalEstado.posicion;
-                        for (int64_t i = 0; i < muestrasEstado; ++i) {
-                            const int32_t v = std::min(std::max(digitalEn<3>(p + 3 * i), minimo), maximo) & 0xFFFF;
-                            if (v != previo) cambios.emplace_back(r * muestrasEstado + i, previo = v);
-                        }
+    if (mapa && h.datarecords_in_file == l.usados && bdfSegunEdflib == l.bdf) archivoDatos.emplace(l.ruta);
+    if (archivoDatos && archivoDatos->valido() &&
+        archivoDatos->tamano() >= l.longitudEsperada + l.usados * l.bytesPorRegistro)
+        return decodificarDatos(l, *archivoDatos, *mapa, destino);
+    return leerDatosPorEdflib(l, destino);
+}
+
+// The file EDFlib opened, its records read in stretches and decoded here,
+// half of them on a second thread.
+bool EdfFileReader::decodificarDatos(Lectura& l, const ArchivoCompartido& archivoDatos, const std::vector<int>& mapa,
+                                     double* destino) {
+    const edf_hdr_struct& h = l.cabecera();
+    const uint32_t nCanales = l.nCanales;
+    const int spr = l.spr;
+    const bool bdf = l.bdf;
+    const int64_t usados = l.usados, bytesPorRegistro = l.bytesPorRegistro, longitudEsperada = l.longitudEsperada;
+    std::vector<SenalRegistro> senales(nCanales);
+    for (uint32_t c = 0; c < nCanales; ++c)
+        senales[c] = senalRegistro(h.signalparam[l.elegidas[c]],
+                                   l.posicionesEnRegistro[static_cast<size_t>(mapa[static_cast<size_t>(l.elegidas[c])])],
+                                   l.escalas[c]);
+    const int64_t registrosPorTramo = std::clamp<int64_t>(bytesPorTramo / bytesPorRegistro, 1, usados);
+    std::vector<uint8_t> tramos[2];
+    std::atomic<bool> fallo{false};
+    // The trigger channel's digital values, gathered by both threads and
+    // turned into events in order afterwards.
+    SenalRegistro senalEstado;
+    int64_t muestrasEstado = 0;
+    if (l.disparos) {
+        senalEstado = senalRegistro(h.signalparam[l.estado],
+                                    l.posicionesEnRegistro[static_cast<size_t>(mapa[static_cast<size_t>(l.estado)])], 1.0);
+        muestrasEstado = h.signalparam[l.estado].smp_in_datarecord;
+    }
+    // Per stretch, the trigger's low 16 bits at its first sample and at
+    // each change within it (few: it holds still for long runs), so that
+    // the events can be made in order afterwards without a pass over
+    // every sample.
+    std::vector<std::vector<std::pair<int64_t, int32_t>>> cambiosEstado(
+        muestrasEstado > 0 ? static_cast<size_t>((usados + registrosPorTramo - 1) / registrosPorTramo) : 0);
+    repartirEnDosHilos(
+        usados, registrosPorTramo,
+        [&](int hilo, int64_t desde, int64_t hasta) {
+            std::vector<uint8_t>& tramo = tramos[hilo];
+            tramo.resize(static_cast<size_t>(registrosPorTramo * bytesPorRegistro) + 1);  // see digitalEn
+            const auto bytes = static_cast<size_t>((hasta - desde) * bytesPorRegistro);
+            if (!archivoDatos.leer(tramo.data(), bytes, longitudEsperada + desde * bytesPorRegistro)) {
+                fallo = true;
+                return;
+            }
+            if (muestrasEstado > 0) {
+                auto& cambios = cambiosEstado[static_cast<size_t>(desde / registrosPorTramo)];
+                const auto minimo = static_cast<int32_t>(senalEstado.minimo), maximo = static_cast<int32_t>(senalEstado.maximo);
+                int32_t previo = -1;  // no 16-bit value: the first sample is always listed
+                for (int64_t r = desde; r < hasta; ++r) {
+                    const uint8_t* p = tramo.data() + (r - desde) * bytesPorRegistro + senalEstado.posicion;
+                    for (int64_t i = 0; i < muestrasEstado; ++i) {
+                        const int32_t v = std::min(std::max(digitalEn<3>(p + 3 * i), minimo), maximo) & 0xFFFF;
+                        if (v != previo) cambios.emplace_back(r * muestrasEstado + i, previo = v);
                     }
                 }
-                double* columnas = destino + static_cast<size_t>(desde * spr) * nCanales;
-                poblarMemoria(columnas, static_cast<size_t>((hasta - desde) * spr) * nCanales * sizeof(double));
-                if (bdf)
-                    decodificarRegistros<3>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
-                else
-                    decodificarRegistros<2>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
-            },
-            [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(usados)); });
-        if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
-        if (disparos)
-            for (const auto& cambios : cambiosEstado)
-                for (const auto& [indice, valor] : cambios) disparos->muestra(valor, indice);
-    } else {
-        diagnostico("muestras leídas por EDFlib, sin decodificar los registros");
-        poblarMemoria(destino, static_cast<size_t>(numeroMuestras) * nCanales * sizeof(double));
-        // EDFlib's own reading, every channel's stretch in turn (EDFlib keeps
-        // one position per signal), into a small channel-major buffer that is
-        // then written into the matrix's columns.
-        const int64_t tramo = std::min<int64_t>(
-            numeroMuestras,
-            std::max<int64_t>(spr, static_cast<int64_t>(bytesPorTramo / (sizeof(double) * nCanales)) / spr * spr));
-        std::vector<double> bloque(static_cast<size_t>(tramo) * nCanales);
-        for (int64_t hecho = 0; hecho < numeroMuestras;) {
-            const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, tramo));
+            }
+            double* columnas = destino + static_cast<size_t>(desde * spr) * nCanales;
+            poblarMemoria(columnas, static_cast<size_t>((hasta - desde) * spr) * nCanales * sizeof(double));
+            if (bdf)
+                decodificarRegistros<3>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
+            else
+                decodificarRegistros<2>(tramo.data(), hasta - desde, bytesPorRegistro, senales, spr, columnas);
+        },
+        [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(usados)); });
+    if (fallo) {
+        fallar("error de lectura en los registros de datos del archivo.");
+        return false;
+    }
+    if (l.disparos)
+        for (const auto& cambios : cambiosEstado)
+            for (const auto& [indice, valor] : cambios) l.disparos->muestra(valor, indice);
+    return true;
+}
+
+bool EdfFileReader::leerDatosPorEdflib(Lectura& l, double* destino) {
+    const edf_hdr_struct& h = l.cabecera();
+    const int handle = h.handle;
+    const uint32_t nCanales = l.nCanales;
+    const int64_t numeroMuestras = l.numeroMuestras;
+    diagnostico("muestras leídas por EDFlib, sin decodificar los registros");
+    poblarMemoria(destino, static_cast<size_t>(numeroMuestras) * nCanales * sizeof(double));
+    // EDFlib's own reading, every channel's stretch in turn (EDFlib keeps
+    // one position per signal), into a small channel-major buffer that is
+    // then written into the matrix's columns.
+    const int64_t tramo = std::min<int64_t>(
+        numeroMuestras,
+        std::max<int64_t>(l.spr, static_cast<int64_t>(bytesPorTramo / (sizeof(double) * nCanales)) / l.spr * l.spr));
+    std::vector<double> bloque(static_cast<size_t>(tramo) * nCanales);
+    for (int64_t hecho = 0; hecho < numeroMuestras;) {
+        const int n = static_cast<int>(std::min<int64_t>(numeroMuestras - hecho, tramo));
+        for (uint32_t c = 0; c < nCanales; ++c)
+            if (edfread_physical_samples(handle, l.elegidas[c], n, bloque.data() + static_cast<size_t>(c) * tramo) != n) {
+                fallar("error de lectura en la señal " + std::to_string(l.elegidas[c] + 1) + " del archivo.");
+                return false;
+            }
+        double* columnas = destino + static_cast<size_t>(hecho) * nCanales;
+        for (int i = 0; i < n; ++i) {
+            double* columna = columnas + static_cast<size_t>(i) * nCanales;
             for (uint32_t c = 0; c < nCanales; ++c)
-                if (edfread_physical_samples(handle, elegidas[c], n, bloque.data() + static_cast<size_t>(c) * tramo) != n)
-                    return fallar("error de lectura en la señal " + std::to_string(elegidas[c] + 1) + " del archivo.");
-            double* columnas = destino + static_cast<size_t>(hecho) * nCanales;
-            for (int i = 0; i < n; ++i) {
-                double* columna = columnas + static_cast<size_t>(i) * nCanales;
-                for (uint32_t c = 0; c < nCanales; ++c)
-                    columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * escalas[c];
-            }
-            hecho += n;
-            informarLectura(static_cast<double>(hecho), static_cast<double>(numeroMuestras));
+                columna[c] = bloque[static_cast<size_t>(c) * tramo + static_cast<size_t>(i)] * l.escalas[c];
         }
-        if (disparos) {
-            const int64_t muestrasEstado = h.signalparam[estado].smp_in_file;
-            std::vector<int> digitales(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(muestrasEstado)));
-            for (int64_t hecho = 0; hecho < muestrasEstado;) {
-                const int n =
-                    static_cast<int>(std::min<int64_t>(muestrasEstado - hecho, static_cast<int64_t>(digitales.size())));
-                if (edfread_digital_samples(handle, estado, n, digitales.data()) != n)
-                    return fallar("error de lectura en el canal de disparo «Status» del archivo.");
-                for (int i = 0; i < n; ++i) disparos->muestra(digitales[static_cast<size_t>(i)], hecho + i);
-                hecho += n;
+        hecho += n;
+        informarLectura(static_cast<double>(hecho), static_cast<double>(numeroMuestras));
+    }
+    if (l.disparos) {
+        const int64_t muestrasEstado = h.signalparam[l.estado].smp_in_file;
+        std::vector<int> digitales(std::min<size_t>(muestrasPorBloque, static_cast<size_t>(muestrasEstado)));
+        for (int64_t hecho = 0; hecho < muestrasEstado;) {
+            const int n =
+                static_cast<int>(std::min<int64_t>(muestrasEstado - hecho, static_cast<int64_t>(digitales.size())));
+            if (edfread_digital_samples(handle, l.estado, n, digitales.data()) != n) {
+                fallar("error de lectura en el canal de disparo «Status» del archivo.");
+                return false;
             }
+            for (int i = 0; i < n; ++i) l.disparos->muestra(digitales[static_cast<size_t>(i)], hecho + i);
+            hecho += n;
         }
     }
+    return true;
+}
 
+// EDF+/BDF+ annotations, numbered after the trigger values, join the
+// trigger's events; the warnings of a short file and of events outside it
+// go out as one.
+void EdfFileReader::leerAnotaciones(Lectura& l, EEG& eeg) {
+    const edf_hdr_struct& h = l.cabecera();
     diagnostico("Cargando eventos...");
-    const int32_t mayorDisparo = disparos ? disparos->mayor() : 0;
+    const int32_t mayorDisparo = l.disparos ? l.disparos->mayor() : 0;
     NumeracionTextos numeracion(mayorDisparo + 1);
     for (long long k = 0; k < h.annotations_in_file; ++k) {
         edf_annotation_struct a{};
-        if (edf_get_annotation(handle, static_cast<int>(k), &a) != 0) break;
+        if (edf_get_annotation(h.handle, static_cast<int>(k), &a) != 0) break;
         Evento e;
         const std::string texto = recortar(a.annotation);
         e.tipo = numeracion.numero(texto);
         e.calificador = 1;
-        e.posicion = columnaDeTiempo(static_cast<double>(a.onset) / unidadesTiempo, frecuenciaEntera);
+        e.posicion = columnaDeTiempo(static_cast<double>(a.onset) / unidadesTiempo, l.frecuenciaEntera);
         if (a.duration_l > 0)
-            e.duracion = std::max(0, columnaDeTiempo(static_cast<double>(a.duration_l) / unidadesTiempo, frecuenciaEntera));
-        eventos.push_back(e);
+            e.duracion =
+                std::max(0, columnaDeTiempo(static_cast<double>(a.duration_l) / unidadesTiempo, l.frecuenciaEntera));
+        l.eventos.push_back(e);
     }
     size_t descartados = 0;
-    if (!eventos.empty()) {
-        eeg.tablaEventos = construirTablaEventos(std::move(eventos), numeroMuestras, &descartados);
+    if (!l.eventos.empty()) {
+        eeg.tablaEventos = construirTablaEventos(std::move(l.eventos), l.numeroMuestras, &descartados);
         for (const auto& [texto, numero] : numeracion.numeros()) eeg.tablaEventos->textos[{numero, 1}] = texto;
     }
     if (descartados > 0)
-        avisoCorte += (avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
-                      (descartados == 1 ? " evento cae fuera del registro y se ha descartado."
-                                        : " eventos caen fuera del registro y se han descartado.");
-    if (!avisoCorte.empty()) avisar(avisoCorte);
-    return eeg;
+        l.avisoCorte += (l.avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +
+                        (descartados == 1 ? " evento cae fuera del registro y se ha descartado."
+                                          : " eventos caen fuera del registro y se han descartado.");
+    if (!l.avisoCorte.empty()) avisar(l.avisoCorte);
 }

@@ -33,8 +33,11 @@
 // EDF+D/BDF+D files are refused.
 
 #include <string>
+#include <vector>
 
 #include "io/FileReader.h"
+
+class ArchivoCompartido;
 
 // True for the label of a BDF trigger channel: "Status" in any case, padding
 // aside. The writer avoids it for data channels.
@@ -55,7 +58,21 @@ public:
     EEG leer(std::string ruta) override;
 
 private:
+    // The phases of decodificar, in order: each returns false after fallar.
+    struct Lectura;
     EEG decodificar() override;
+    bool leerCabeceraFija(Lectura& l);
+    bool leerMuestrasPorRegistro(Lectura& l);
+    bool contarRegistros(Lectura& l);
+    bool abrirConEdflib(Lectura& l);
+    bool elegirSenales(Lectura& l);
+    bool reservarRegistro(Lectura& l, EEG& eeg);
+    void describirCanales(Lectura& l, EEG& eeg);
+    bool leerDatos(Lectura& l, EEG& eeg);
+    bool decodificarDatos(Lectura& l, const ArchivoCompartido& archivoDatos, const std::vector<int>& mapa,
+                          double* destino);
+    bool leerDatosPorEdflib(Lectura& l, double* destino);
+    void leerAnotaciones(Lectura& l, EEG& eeg);
 
     std::string rutaArchivo_;  // the file being read by leer; empty when reading memory
     bool muestrasPorEdflib_ = false;

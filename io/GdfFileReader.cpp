@@ -64,24 +64,11 @@ std::optional<int> versionMayor(const std::string& campo) {
 
 EEG GdfFileReader::leer(std::string ruta) { return leerArchivo(ruta); }
 
-EEG GdfFileReader::decodificar() {
-    const int64_t tamanoArchivo = tamano();
-    const std::string version = leerTexto(8);
-    if (version.compare(0, 3, "GDF") != 0) return fallar("el archivo no empieza por «GDF»: no es un archivo GDF.");
-    const std::optional<int> mayor = versionMayor(version);
-    const std::string versionVisible = utf8Saneado(version.substr(0, version.find('\0')));
-    if (!mayor) return fallar("no se puede leer la versión del archivo GDF («" + versionVisible + "»).");
-    diagnostico("detectado el formato: " + std::to_string(*mayor));
-    const int menor = (version[6] - '0') * 10 + (version[7] - '0');
-    if (*mayor > 2 || (*mayor == 2 && (menor < 10 || menor > 51)))
-        return fallar("el archivo GDF es de la versión " + versionVisible.substr(4) +
-                          "; solo se admiten la versión 1 y de la 2.10 a la 2.51.",
-                      "Version no soportada por ahora");
-    if (*mayor != 1 && *mayor != 2)
-        return fallar("la versión «" + versionVisible + "» del archivo GDF no existe; solo se admiten la versión 1 y la 2.");
-    const bool v2 = *mayor == 2;
-
-    diagnostico("Cargando cabeceras...");
+// What the phases of one reading hand on to the next.
+struct GdfFileReader::Lectura {
+    int64_t tamanoArchivo = 0;
+    bool v2 = false;
+    int menor = 0;  // the version's minor number
     std::string sujeto, identificacion, fecha, reservado;
     int64_t longitudCabecera = 0;
     uint64_t idEquipo = 0, idLaboratorio = 0, idTecnico = 0;
@@ -89,65 +76,144 @@ EEG GdfFileReader::decodificar() {
     uint32_t numerador = 0, denominador = 0, ns = 0;
     double duracionReal = 0.0;  // record duration of version 2.21 on, a float64 in seconds
     std::optional<FechaHora> fechaHora;
-    if (!v2) {
-        sujeto = leerTexto(80);
-        identificacion = leerTexto(80);
-        fecha = leerTexto(16);
-        fechaHora = fechaDeGDF1(fecha);
-        longitudCabecera = static_cast<int64_t>(leer64());
-        idEquipo = leer64();
-        idLaboratorio = leer64();
-        idTecnico = leer64();
-        reservado = leerTexto(20);
-        numeroRegistros = static_cast<int64_t>(leer64());
-        numerador = leer32();
-        denominador = leer32();
-        ns = leer32();
-    } else {
-        // Byte offsets of the 256-byte fixed header of version 2.
-        sujeto = leerTexto(66);  // 8
-        irA(88);
-        identificacion = leerTexto(64);
-        irA(168);
-        fechaHora = fechaDeGDF2(leer64());
-        irA(184);
-        longitudCabecera = 256 * static_cast<int64_t>(leer16());
-        irA(192);
-        idEquipo = leer64();
-        irA(236);
-        numeroRegistros = static_cast<int64_t>(leer64());
-        // Versions 2.10 to 2.20 give the duration as a fraction of two
-        // uint32; from 2.21 on it is one float64 in seconds.
-        if (menor >= 21) {
-            duracionReal = leerReal64();
-            if (!std::isfinite(duracionReal) || duracionReal <= 0.0)
-                return fallar("la duración de registro del archivo GDF (" + textoReal(duracionReal) +
-                              " s) no es válida.");
-        } else {
-            numerador = leer32();
-            denominador = leer32();
-        }
-        ns = leer16();
-    }
-
-    if (ns == 0) return fallar("la cabecera GDF no declara ningún canal.");
-    const int64_t cabeceraMinima = 256 * (static_cast<int64_t>(ns) + 1);
-    if (longitudCabecera < cabeceraMinima || longitudCabecera > tamanoArchivo)
-        return fallar("la longitud de cabecera GDF (" + std::to_string(longitudCabecera) + " bytes) no es válida para " +
-                      std::to_string(ns) + " canales en un archivo de " + std::to_string(tamanoArchivo) + " bytes.");
-    if (numeroRegistros <= 0)
-        return fallar("el archivo GDF no declara registros de datos (número de registros " +
-                      std::to_string(numeroRegistros) + ").");
-    if ((numerador == 0 || denominador == 0) && duracionReal == 0.0)
-        return fallar("la duración de registro del archivo GDF (" + std::to_string(numerador) + "/" +
-                      std::to_string(denominador) + " s) no es válida.");
-
-    // Channel headers: each field is an array over the channels.
-    std::vector<Canal> canales(ns);
+    std::vector<Canal> canales;
     // Digital limits as stored (float64 in version 2), for the physical scale.
-    std::vector<double> digitalMinimo(ns), digitalMaximo(ns);
+    std::vector<double> digitalMinimo, digitalMaximo;
+    std::map<int32_t, std::string> descripciones;  // event types' texts of the header extension
+    std::vector<CanalGdf> formato;
+    int64_t bytesPorRegistro = 0;
+    uint32_t spr = 0;  // samples per record of the fastest channel
+    std::vector<Escala> escalas;
+    bool todasIdentidad = false;
+    std::string sinEscala;  // the first channels without a scale, as a list
+    size_t canalesSinEscala = 0;
+    double frecuencia = 0.0;
+    int64_t registrosLeidos = 0;
+    int64_t numeroMuestras = 0;
+    std::vector<std::string> notas;  // what the user is told at the end, as one warning
+};
+
+EEG GdfFileReader::decodificar() {
+    Lectura l;
+    l.tamanoArchivo = tamano();
+    if (!leerVersion(l) || !leerCabeceraFija(l) || !comprobarCabeceraFija(l)) return EEG();
+    leerCabecerasCanales(l);
+    if (!comprobarFormatos(l)) return EEG();
+    calcularEscalas(l);
+    if (!calcularFrecuencia(l) || !contarRegistros(l)) return EEG();
+    EEG eeg;
+    if (!reservarRegistro(l, eeg) || !leerDatos(l, eeg)) return EEG();
+    leerTablaEventos(l, eeg);
+    return eeg;
+}
+
+bool GdfFileReader::leerVersion(Lectura& l) {
+    const std::string version = leerTexto(8);
+    if (version.compare(0, 3, "GDF") != 0) {
+        fallar("el archivo no empieza por «GDF»: no es un archivo GDF.");
+        return false;
+    }
+    const std::optional<int> mayor = versionMayor(version);
+    const std::string versionVisible = utf8Saneado(version.substr(0, version.find('\0')));
+    if (!mayor) {
+        fallar("no se puede leer la versión del archivo GDF («" + versionVisible + "»).");
+        return false;
+    }
+    diagnostico("detectado el formato: " + std::to_string(*mayor));
+    l.menor = (version[6] - '0') * 10 + (version[7] - '0');
+    if (*mayor > 2 || (*mayor == 2 && (l.menor < 10 || l.menor > 51))) {
+        fallar("el archivo GDF es de la versión " + versionVisible.substr(4) +
+                   "; solo se admiten la versión 1 y de la 2.10 a la 2.51.",
+               "Version no soportada por ahora");
+        return false;
+    }
+    if (*mayor != 1 && *mayor != 2) {
+        fallar("la versión «" + versionVisible + "» del archivo GDF no existe; solo se admiten la versión 1 y la 2.");
+        return false;
+    }
+    l.v2 = *mayor == 2;
+    return true;
+}
+
+bool GdfFileReader::leerCabeceraFija(Lectura& l) {
+    diagnostico("Cargando cabeceras...");
+    if (!l.v2) {
+        l.sujeto = leerTexto(80);
+        l.identificacion = leerTexto(80);
+        l.fecha = leerTexto(16);
+        l.fechaHora = fechaDeGDF1(l.fecha);
+        l.longitudCabecera = static_cast<int64_t>(leer64());
+        l.idEquipo = leer64();
+        l.idLaboratorio = leer64();
+        l.idTecnico = leer64();
+        l.reservado = leerTexto(20);
+        l.numeroRegistros = static_cast<int64_t>(leer64());
+        l.numerador = leer32();
+        l.denominador = leer32();
+        l.ns = leer32();
+        return true;
+    }
+    // Byte offsets of the 256-byte fixed header of version 2.
+    l.sujeto = leerTexto(66);  // 8
+    irA(88);
+    l.identificacion = leerTexto(64);
+    irA(168);
+    l.fechaHora = fechaDeGDF2(leer64());
+    irA(184);
+    l.longitudCabecera = 256 * static_cast<int64_t>(leer16());
+    irA(192);
+    l.idEquipo = leer64();
+    irA(236);
+    l.numeroRegistros = static_cast<int64_t>(leer64());
+    // Versions 2.10 to 2.20 give the duration as a fraction of two
+    // uint32; from 2.21 on it is one float64 in seconds.
+    if (l.menor >= 21) {
+        l.duracionReal = leerReal64();
+        if (!std::isfinite(l.duracionReal) || l.duracionReal <= 0.0) {
+            fallar("la duración de registro del archivo GDF (" + textoReal(l.duracionReal) + " s) no es válida.");
+            return false;
+        }
+    } else {
+        l.numerador = leer32();
+        l.denominador = leer32();
+    }
+    l.ns = leer16();
+    return true;
+}
+
+bool GdfFileReader::comprobarCabeceraFija(const Lectura& l) {
+    if (l.ns == 0) {
+        fallar("la cabecera GDF no declara ningún canal.");
+        return false;
+    }
+    const int64_t cabeceraMinima = 256 * (static_cast<int64_t>(l.ns) + 1);
+    if (l.longitudCabecera < cabeceraMinima || l.longitudCabecera > l.tamanoArchivo) {
+        fallar("la longitud de cabecera GDF (" + std::to_string(l.longitudCabecera) + " bytes) no es válida para " +
+               std::to_string(l.ns) + " canales en un archivo de " + std::to_string(l.tamanoArchivo) + " bytes.");
+        return false;
+    }
+    if (l.numeroRegistros <= 0) {
+        fallar("el archivo GDF no declara registros de datos (número de registros " +
+               std::to_string(l.numeroRegistros) + ").");
+        return false;
+    }
+    if ((l.numerador == 0 || l.denominador == 0) && l.duracionReal == 0.0) {
+        fallar("la duración de registro del archivo GDF (" + std::to_string(l.numerador) + "/" +
+               std::to_string(l.denominador) + " s) no es válida.");
+        return false;
+    }
+    return true;
+}
+
+// Channel headers: each field is an array over the channels.
+void GdfFileReader::leerCabecerasCanales(Lectura& l) {
+    const uint32_t ns = l.ns;
+    std::vector<Canal>& canales = l.canales;
+    canales.resize(ns);
+    l.digitalMinimo.resize(ns);
+    l.digitalMaximo.resize(ns);
     // Labels and units lose the padding of their fields: "Fz" matches "Fz".
-    if (!v2) {
+    if (!l.v2) {
         for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
         for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
         for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(8));
@@ -156,147 +222,181 @@ EEG GdfFileReader::decodificar() {
         for (Canal& c : canales) c.minimoDigital = static_cast<int64_t>(leer64());
         for (Canal& c : canales) c.maximoDigital = static_cast<int64_t>(leer64());
         for (uint32_t c = 0; c < ns; ++c) {
-            digitalMinimo[c] = static_cast<double>(canales[c].minimoDigital);
-            digitalMaximo[c] = static_cast<double>(canales[c].maximoDigital);
+            l.digitalMinimo[c] = static_cast<double>(canales[c].minimoDigital);
+            l.digitalMaximo[c] = static_cast<double>(canales[c].maximoDigital);
         }
         for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(80));
         for (Canal& c : canales) c.muestrasPorRegistro = leer32();
         for (Canal& c : canales) c.tipoDato = leer32();
-    } else {
-        // Digital limits are float64 here; a value no int64 holds keeps 0.
-        const auto entero = [](double d) {
-            return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(std::llround(d)) : int64_t{0};
-        };
-        irA(256);
-        for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
-        for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
-        for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(6));
-        irA(posicion() + 2 * int64_t{ns});  // unit code: the text above says the same
-        for (Canal& c : canales) c.minimoFisico = leerReal64();
-        for (Canal& c : canales) c.maximoFisico = leerReal64();
-        for (double& d : digitalMinimo) d = leerReal64();
-        for (double& d : digitalMaximo) d = leerReal64();
-        for (uint32_t c = 0; c < ns; ++c) {
-            canales[c].minimoDigital = entero(digitalMinimo[c]);
-            canales[c].maximoDigital = entero(digitalMaximo[c]);
-        }
-        for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(68));
-        // Low-pass, high-pass and notch (float32 each) are not used.
-        irA(posicion() + 12 * int64_t{ns});
-        for (Canal& c : canales) c.muestrasPorRegistro = leer32();
-        for (Canal& c : canales) c.tipoDato = leer32();
-        // Sensor positions and impedances are not used; the header
-        // extension may name the event types.
+        return;
     }
-    const std::map<int32_t, std::string> descripciones =
-        v2 ? leerDescripcionesEventos(256 * (int64_t{ns} + 1), longitudCabecera) : std::map<int32_t, std::string>();
+    // Digital limits are float64 here; a value no int64 holds keeps 0.
+    const auto entero = [](double d) {
+        return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(std::llround(d)) : int64_t{0};
+    };
+    irA(256);
+    for (Canal& c : canales) c.etiqueta = textoDeCabecera(leerTexto(16));
+    for (Canal& c : canales) c.transductor = utf8Saneado(leerTexto(80));
+    for (Canal& c : canales) c.unidad = textoDeCabecera(leerTexto(6));
+    irA(posicion() + 2 * int64_t{ns});  // unit code: the text above says the same
+    for (Canal& c : canales) c.minimoFisico = leerReal64();
+    for (Canal& c : canales) c.maximoFisico = leerReal64();
+    for (double& d : l.digitalMinimo) d = leerReal64();
+    for (double& d : l.digitalMaximo) d = leerReal64();
+    for (uint32_t c = 0; c < ns; ++c) {
+        canales[c].minimoDigital = entero(l.digitalMinimo[c]);
+        canales[c].maximoDigital = entero(l.digitalMaximo[c]);
+    }
+    for (Canal& c : canales) c.prefiltrado = utf8Saneado(leerTexto(68));
+    // Low-pass, high-pass and notch (float32 each) are not used.
+    irA(posicion() + 12 * int64_t{ns});
+    for (Canal& c : canales) c.muestrasPorRegistro = leer32();
+    for (Canal& c : canales) c.tipoDato = leer32();
+    // Sensor positions and impedances are not used; the header
+    // extension may name the event types.
+    l.descripciones = leerDescripcionesEventos(256 * (int64_t{ns} + 1), l.longitudCabecera);
+}
 
-    const int64_t presentes = tamanoArchivo - longitudCabecera;
-    std::vector<CanalGdf> formato(ns);
-    int64_t bytesPorRegistro = 0;
+// Samples per record and data type of every channel, and so the size of a
+// data record.
+bool GdfFileReader::comprobarFormatos(Lectura& l) {
+    const std::vector<Canal>& canales = l.canales;
+    const int64_t presentes = l.tamanoArchivo - l.longitudCabecera;
+    l.formato.resize(l.ns);
     // Version 2 lets a channel hold fewer samples per record than the
     // fastest one, if it divides it: each of its values is held over the
     // columns it spans. Version 1 needs one count for all.
-    uint32_t spr = canales[0].muestrasPorRegistro;
-    if (v2)
-        for (const Canal& c : canales) spr = std::max(spr, c.muestrasPorRegistro);
-    if (spr == 0) return fallar("el primer canal del archivo GDF tiene 0 muestras por registro.");
-    for (uint32_t c = 0; c < ns; ++c) {
+    l.spr = canales[0].muestrasPorRegistro;
+    if (l.v2)
+        for (const Canal& c : canales) l.spr = std::max(l.spr, c.muestrasPorRegistro);
+    if (l.spr == 0) {
+        fallar("el primer canal del archivo GDF tiene 0 muestras por registro.");
+        return false;
+    }
+    for (uint32_t c = 0; c < l.ns; ++c) {
         const uint32_t propias = canales[c].muestrasPorRegistro;
-        if (propias != spr && (!v2 || propias == 0 || spr % propias != 0))
-            return fallar("los canales del archivo GDF tienen distinto número de muestras por registro (canal 1: " +
-                          std::to_string(canales[0].muestrasPorRegistro) + ", canal " + std::to_string(c + 1) + ": " +
-                          std::to_string(propias) + "); no se admite.");
+        if (propias != l.spr && (!l.v2 || propias == 0 || l.spr % propias != 0)) {
+            fallar("los canales del archivo GDF tienen distinto número de muestras por registro (canal 1: " +
+                   std::to_string(canales[0].muestrasPorRegistro) + ", canal " + std::to_string(c + 1) + ": " +
+                   std::to_string(propias) + "); no se admite.");
+            return false;
+        }
         const std::optional<TipoValor> tipo = tipoValorGDF(canales[c].tipoDato);
-        if (!tipo)
-            return fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
-                          std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16, 17 o 279).");
-        formato[c] = {propias, *tipo};
+        if (!tipo) {
+            fallar("el canal " + std::to_string(c + 1) + " del archivo GDF usa el tipo de dato " +
+                   std::to_string(canales[c].tipoDato) + ", que no se admite (1 a 7, 16, 17 o 279).");
+            return false;
+        }
+        l.formato[c] = {propias, *tipo};
         // Past the bytes present the sum only needs to say "too long" (and
         // must not overflow on the way).
-        if (bytesPorRegistro <= presentes)
-            bytesPorRegistro += static_cast<int64_t>(propias) * static_cast<int64_t>(bytesPorValor(*tipo));
+        if (l.bytesPorRegistro <= presentes)
+            l.bytesPorRegistro += static_cast<int64_t>(propias) * static_cast<int64_t>(bytesPorValor(*tipo));
     }
+    return true;
+}
 
-    // Values become physical through each channel's ranges; a channel whose
-    // ranges define no scale keeps its stored values, and the user is told.
-    std::vector<Escala> escalas(ns);
-    std::string sinEscala;
-    size_t canalesSinEscala = 0;
-    for (uint32_t c = 0; c < ns; ++c) {
-        const std::optional<Escala> e =
-            escalaFisica(canales[c].minimoFisico, canales[c].maximoFisico, digitalMinimo[c], digitalMaximo[c]);
+// Values become physical through each channel's ranges; a channel whose
+// ranges define no scale keeps its stored values, and the user is told.
+void GdfFileReader::calcularEscalas(Lectura& l) {
+    l.escalas.resize(l.ns);
+    for (uint32_t c = 0; c < l.ns; ++c) {
+        const std::optional<Escala> e = escalaFisica(l.canales[c].minimoFisico, l.canales[c].maximoFisico,
+                                                     l.digitalMinimo[c], l.digitalMaximo[c]);
         if (e) {
-            escalas[c] = *e;
-        } else if (++canalesSinEscala <= 10) {
-            sinEscala += (sinEscala.empty() ? "" : ", ") + std::to_string(c + 1);
+            l.escalas[c] = *e;
+        } else if (++l.canalesSinEscala <= 10) {
+            l.sinEscala += (l.sinEscala.empty() ? "" : ", ") + std::to_string(c + 1);
         }
     }
-    const bool todasIdentidad =
-        std::all_of(escalas.begin(), escalas.end(), [](const Escala& e) { return e.identidad(); });
+    l.todasIdentidad = std::all_of(l.escalas.begin(), l.escalas.end(), [](const Escala& e) { return e.identidad(); });
+}
 
+bool GdfFileReader::calcularFrecuencia(Lectura& l) {
     // spr / (numerator / denominator), truncated toward zero; formed as
     // spr x denominator / numerator so that whole rates stay exact.
-    double frecuencia = duracionReal > 0.0 ? spr / duracionReal : static_cast<double>(spr) * denominador / numerador;
+    double frecuencia =
+        l.duracionReal > 0.0 ? l.spr / l.duracionReal : static_cast<double>(l.spr) * l.denominador / l.numerador;
     // A float64 duration is seldom exact (1/200 s is not): a rate within a
     // millionth of a whole number of hertz is that number.
-    if (duracionReal > 0.0 && std::fabs(frecuencia - std::round(frecuencia)) < 1e-6 * frecuencia)
+    if (l.duracionReal > 0.0 && std::fabs(frecuencia - std::round(frecuencia)) < 1e-6 * frecuencia)
         frecuencia = std::round(frecuencia);
-    if (!(frecuencia >= 1.0))
-        return fallar("la frecuencia de muestreo del archivo GDF (" + std::to_string(spr) + " muestras cada " +
-                      (duracionReal > 0.0 ? textoReal(duracionReal)
-                                          : std::to_string(numerador) + "/" + std::to_string(denominador)) +
-                      " s) no es válida.");
-    if (frecuencia > frecuenciaMaxima)
-        return fallar("la frecuencia de muestreo del archivo GDF (" + textoReal(frecuencia) +
-                      " Hz) es mayor que 1 MHz: no es un registro de EEG.");
+    if (!(frecuencia >= 1.0)) {
+        fallar("la frecuencia de muestreo del archivo GDF (" + std::to_string(l.spr) + " muestras cada " +
+               (l.duracionReal > 0.0 ? textoReal(l.duracionReal)
+                                     : std::to_string(l.numerador) + "/" + std::to_string(l.denominador)) +
+               " s) no es válida.");
+        return false;
+    }
+    if (frecuencia > frecuenciaMaxima) {
+        fallar("la frecuencia de muestreo del archivo GDF (" + textoReal(frecuencia) +
+               " Hz) es mayor que 1 MHz: no es un registro de EEG.");
+        return false;
+    }
+    l.frecuencia = frecuencia;
+    return true;
+}
 
-    // Only the complete records the file holds are read: a file cut short
-    // loses its tail, never gains zeros that no one recorded.
-    const int64_t completos = presentes / bytesPorRegistro;
-    if (completos == 0)
-        return fallar("el archivo no contiene ninguna muestra completa: tras la cabecera hay " +
-                      std::to_string(presentes) + " bytes y cada registro de datos ocupa " +
-                      (bytesPorRegistro > presentes ? "más" : std::to_string(bytesPorRegistro)) + ".");
-    const int64_t registrosLeidos = std::min(numeroRegistros, completos);
-    const int64_t numeroMuestras = registrosLeidos * spr;
-    std::vector<std::string> notas;
-    if (canalesSinEscala > 0)
-        notas.push_back("Los rangos físico y digital de la cabecera no definen una escala para " +
-                        (canalesSinEscala == 1 ? "el canal " + sinEscala
-                                               : std::to_string(canalesSinEscala) + " canales (" + sinEscala +
-                                                     (canalesSinEscala > 10 ? ", ..." : "") + ")") +
-                        ": sus valores quedan como se guardaron.");
-    if (registrosLeidos < numeroRegistros)
-        notas.push_back("El archivo está incompleto: se leyeron " + std::to_string(numeroMuestras) + " de las " +
-                        textoProducto(numeroRegistros, spr) + " muestras por canal que declara su cabecera.");
+// Only the complete records the file holds are read: a file cut short
+// loses its tail, never gains zeros that no one recorded.
+bool GdfFileReader::contarRegistros(Lectura& l) {
+    const int64_t presentes = l.tamanoArchivo - l.longitudCabecera;
+    const int64_t completos = presentes / l.bytesPorRegistro;
+    if (completos == 0) {
+        fallar("el archivo no contiene ninguna muestra completa: tras la cabecera hay " + std::to_string(presentes) +
+               " bytes y cada registro de datos ocupa " +
+               (l.bytesPorRegistro > presentes ? "más" : std::to_string(l.bytesPorRegistro)) + ".");
+        return false;
+    }
+    l.registrosLeidos = std::min(l.numeroRegistros, completos);
+    l.numeroMuestras = l.registrosLeidos * l.spr;
+    if (l.canalesSinEscala > 0)
+        l.notas.push_back("Los rangos físico y digital de la cabecera no definen una escala para " +
+                          (l.canalesSinEscala == 1 ? "el canal " + l.sinEscala
+                                                   : std::to_string(l.canalesSinEscala) + " canales (" + l.sinEscala +
+                                                         (l.canalesSinEscala > 10 ? ", ..." : "") + ")") +
+                          ": sus valores quedan como se guardaron.");
+    if (l.registrosLeidos < l.numeroRegistros)
+        l.notas.push_back("El archivo está incompleto: se leyeron " + std::to_string(l.numeroMuestras) + " de las " +
+                          textoProducto(l.numeroRegistros, l.spr) + " muestras por canal que declara su cabecera.");
+    return true;
+}
 
-    EEG eeg;
+bool GdfFileReader::reservarRegistro(Lectura& l, EEG& eeg) {
     try {
-        eeg = reservarEEG(static_cast<int32_t>(frecuencia), ns, numeroMuestras, Poblado::porPiezas);
+        eeg = reservarEEG(static_cast<int32_t>(l.frecuencia), l.ns, l.numeroMuestras, Poblado::porPiezas);
     } catch (const std::bad_alloc&) {
-        return fallar("no hay memoria para " + std::to_string(ns) + " canales x " + std::to_string(numeroMuestras) +
-                      " muestras.");
+        fallar("no hay memoria para " + std::to_string(l.ns) + " canales x " + std::to_string(l.numeroMuestras) +
+               " muestras.");
+        return false;
     }
     // Texts stay whole (padding included) but valid UTF-8.
-    eeg.sujeto = utf8Saneado(sujeto);
-    eeg.identificacionRegistro = utf8Saneado(identificacion);
-    eeg.fechaRegistro = utf8Saneado(fecha);
-    eeg.fechaHora = fechaHora;
-    eeg.idEquipo = idEquipo;
-    eeg.idLaboratorio = idLaboratorio;
-    eeg.idTecnico = idTecnico;
-    eeg.reservado = utf8Saneado(reservado);
-    *eeg.canales = std::move(canales);
+    eeg.sujeto = utf8Saneado(l.sujeto);
+    eeg.identificacionRegistro = utf8Saneado(l.identificacion);
+    eeg.fechaRegistro = utf8Saneado(l.fecha);
+    eeg.fechaHora = l.fechaHora;
+    eeg.idEquipo = l.idEquipo;
+    eeg.idLaboratorio = l.idLaboratorio;
+    eeg.idTecnico = l.idTecnico;
+    eeg.reservado = utf8Saneado(l.reservado);
+    *eeg.canales = std::move(l.canales);
+    return true;
+}
 
-    // Data records start at the header length, which may exceed the
-    // 256 x (NS + 1) bytes of the standard headers.
+// Data records start at the header length, which may exceed the
+// 256 x (NS + 1) bytes of the standard headers.
+bool GdfFileReader::leerDatos(const Lectura& l, EEG& eeg) {
     diagnostico("Cargando datos...");
+    const int64_t bytesPorRegistro = l.bytesPorRegistro, longitudCabecera = l.longitudCabecera;
+    const int64_t registrosLeidos = l.registrosLeidos;
+    const uint32_t spr = l.spr;
+    const std::vector<CanalGdf>& formato = l.formato;
+    const std::vector<Escala>& escalas = l.escalas;
     const auto registro = static_cast<size_t>(bytesPorRegistro);
     const auto registrosPorBloque =
         std::min(std::max<int64_t>(1, static_cast<int64_t>(bytesPorBloque / registro)), registrosLeidos);
     double* destino = eeg.matrices.front().memptr();
-    const size_t nCanales = ns;
+    const size_t nCanales = l.ns;
     const bool uniforme = spr == 1 && std::all_of(formato.begin(), formato.end(),
                                                   [&](const CanalGdf& f) { return f.tipo == formato[0].tipo; });
     // Blocks of records are read (each at its own offset) and converted on
@@ -322,7 +422,7 @@ EEG GdfFileReader::decodificar() {
             if (uniforme) {
                 // One sample per record and one type: the block is n multiplexed columns.
                 convertirMultiplexado(formato[0].tipo, bloque.data(), registro, nCanales, n,
-                                      todasIdentidad ? nullptr : escalas.data(), columnas);
+                                      l.todasIdentidad ? nullptr : escalas.data(), columnas);
                 return;
             }
             std::vector<double>& retenido = retenidos[hilo];
@@ -345,28 +445,35 @@ EEG GdfFileReader::decodificar() {
             }
         },
         [&](int64_t hechos) { informarLectura(static_cast<double>(hechos), static_cast<double>(registrosLeidos)); });
-    if (fallo) return fallar("error de lectura en los registros de datos del archivo.");
+    if (fallo) {
+        fallar("error de lectura en los registros de datos del archivo.");
+        return false;
+    }
     irA(longitudCabecera + registrosLeidos * bytesPorRegistro);  // the event table follows the records
+    return true;
+}
 
+// The event table, named by the header extension's texts; every note of
+// the reading goes out as one warning.
+void GdfFileReader::leerTablaEventos(Lectura& l, EEG& eeg) {
     diagnostico("Cargando eventos...");
-    if (registrosLeidos < numeroRegistros) {
+    if (l.registrosLeidos < l.numeroRegistros) {
         // The table lies after the declared records: a short file has lost it.
         eeg.tablaEventos = tablaVacia();
-        notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
+        l.notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
     } else {
-        leerEventos(eeg, notas, v2, frecuencia);
+        leerEventos(eeg, l.notas, l.v2, l.frecuencia);
         TablaEventos& tabla = *eeg.tablaEventos;
         for (const Evento& k : tabla.tipos) {
-            const auto d = descripciones.find(k.tipo);
-            if (d != descripciones.end()) tabla.textos[{k.tipo, k.calificador}] = d->second;
+            const auto d = l.descripciones.find(k.tipo);
+            if (d != l.descripciones.end()) tabla.textos[{k.tipo, k.calificador}] = d->second;
         }
     }
-    if (!notas.empty()) {
+    if (!l.notas.empty()) {
         std::string aviso;
-        for (const std::string& n : notas) aviso += (aviso.empty() ? "" : " ") + n;
+        for (const std::string& n : l.notas) aviso += (aviso.empty() ? "" : " ") + n;
         avisar(aviso);
     }
-    return eeg;
 }
 
 std::map<int32_t, std::string> GdfFileReader::leerDescripcionesEventos(int64_t desde, int64_t hasta) {
@@ -402,6 +509,88 @@ std::shared_ptr<TablaEventos> GdfFileReader::tablaVacia() {
     t->modo = 1;
     return t;
 }
+
+namespace {
+
+// The arrays of an event table as read: positions, then types, then (mode 3)
+// channels and durations, each over the events.
+struct ArreglosEventos {
+    ArreglosEventos(const uint8_t* bytes, uint32_t numero, uint8_t modoTabla, double escalaPosiciones)
+        : posiciones(bytes),
+          tipos(posiciones + 4 * size_t{numero}),
+          canales(tipos + 2 * size_t{numero}),
+          duraciones(canales + 2 * size_t{numero}),
+          n(numero),
+          modo(modoTabla),
+          escala(escalaPosiciones) {}
+    const uint8_t* posiciones;
+    const uint8_t* tipos;
+    const uint8_t* canales;
+    const uint8_t* duraciones;
+    uint32_t n;
+    uint8_t modo;
+    double escala;  // positions counted at this rate become columns at the signal's rate
+};
+
+// The events of `a` that mark a sample of a record of `numeroMuestras`
+// columns, into `tabla`; how many fell outside goes into `notas`.
+void colocarEventos(TablaEventos& tabla, const ArreglosEventos& a, int64_t numeroMuestras,
+                    std::vector<std::string>& notas) {
+    const uint32_t n = a.n;
+    const uint8_t modo = a.modo;
+    const double escala = a.escala;
+    auto u16 = [](const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); };
+    auto u32 = [](const uint8_t* p) {
+        return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+               (static_cast<uint32_t>(p[3]) << 24);
+    };
+
+    tabla.modo = modo;
+    tabla.eventos.reserve(n);
+    // An event must mark a sample of the record: GDF position k (from 1) is
+    // column k - 1, so 0 and anything past the last sample are dropped.
+    const int64_t ultima = std::min<int64_t>(numeroMuestras, INT32_MAX);
+    uint32_t fuera = 0;
+    std::map<std::pair<int32_t, int32_t>, Evento> colorPorTipo;
+    for (uint32_t i = 0; i < n; ++i) {
+        int64_t posicionGdf = u32(a.posiciones + 4 * size_t{i});
+        // Position 1 is the first sample at either rate.
+        if (escala != 1.0 && posicionGdf >= 1)
+            posicionGdf = 1 + std::llround(static_cast<double>(posicionGdf - 1) * escala);
+        if (posicionGdf < 1 || posicionGdf > ultima) {
+            ++fuera;
+            continue;
+        }
+        Evento e;
+        e.tipo = u16(a.tipos + 2 * size_t{i});
+        e.posicion = static_cast<int32_t>(posicionGdf - 1);
+        e.calificador = 1;
+        if (modo == 3) {
+            e.canal = u16(a.canales + 2 * size_t{i});
+            e.duracion = static_cast<int32_t>(
+                std::min<double>(std::round(u32(a.duraciones + 4 * size_t{i}) * escala), double{INT32_MAX}));
+        }
+        // fijarEvento scans the kinds; a kind already met takes its colour from
+        // the index, so a long table with many kinds stays linear.
+        const auto clave = std::make_pair(e.tipo, e.calificador);
+        const auto conocido = colorPorTipo.find(clave);
+        if (conocido == colorPorTipo.end()) {
+            fijarEvento(tabla, e, static_cast<int32_t>(tabla.eventos.size()));
+            colorPorTipo.emplace(clave, tabla.tipos.back());
+        } else {
+            e.rojo = conocido->second.rojo;
+            e.verde = conocido->second.verde;
+            e.azul = conocido->second.azul;
+            tabla.eventos.push_back(e);
+        }
+    }
+    tabla.numeroEventos = static_cast<int32_t>(tabla.eventos.size());
+    if (fuera > 0)
+        notas.push_back("Se descartaron " + std::to_string(fuera) + " de los " + std::to_string(n) +
+                        " eventos por caer fuera de las " + std::to_string(numeroMuestras) + " muestras del registro.");
+}
+
+}  // namespace
 
 void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia) {
     eeg.tablaEventos = tablaVacia();
@@ -460,58 +649,5 @@ void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool 
 
     std::vector<uint8_t> bytes(static_cast<size_t>(n) * static_cast<size_t>(bytesPorEvento));
     leerBloque(bytes.data(), bytes.size());
-    const uint8_t* posiciones = bytes.data();
-    const uint8_t* tipos = posiciones + 4 * size_t{n};
-    const uint8_t* canales = tipos + 2 * size_t{n};
-    const uint8_t* duraciones = canales + 2 * size_t{n};
-    auto u16 = [](const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); };
-    auto u32 = [](const uint8_t* p) {
-        return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-               (static_cast<uint32_t>(p[3]) << 24);
-    };
-
-    TablaEventos& tabla = *eeg.tablaEventos;
-    tabla.modo = modo;
-    tabla.eventos.reserve(n);
-    // An event must mark a sample of the record: GDF position k (from 1) is
-    // column k - 1, so 0 and anything past the last sample are dropped.
-    const int64_t ultima = std::min<int64_t>(eeg.numeroMuestras, INT32_MAX);
-    uint32_t fuera = 0;
-    std::map<std::pair<int32_t, int32_t>, Evento> colorPorTipo;
-    for (uint32_t i = 0; i < n; ++i) {
-        int64_t posicionGdf = u32(posiciones + 4 * size_t{i});
-        // Position 1 is the first sample at either rate.
-        if (escala != 1.0 && posicionGdf >= 1)
-            posicionGdf = 1 + std::llround(static_cast<double>(posicionGdf - 1) * escala);
-        if (posicionGdf < 1 || posicionGdf > ultima) {
-            ++fuera;
-            continue;
-        }
-        Evento e;
-        e.tipo = u16(tipos + 2 * size_t{i});
-        e.posicion = static_cast<int32_t>(posicionGdf - 1);
-        e.calificador = 1;
-        if (modo == 3) {
-            e.canal = u16(canales + 2 * size_t{i});
-            e.duracion = static_cast<int32_t>(
-                std::min<double>(std::round(u32(duraciones + 4 * size_t{i}) * escala), double{INT32_MAX}));
-        }
-        // fijarEvento scans the kinds; a kind already met takes its colour from
-        // the index, so a long table with many kinds stays linear.
-        const auto clave = std::make_pair(e.tipo, e.calificador);
-        const auto conocido = colorPorTipo.find(clave);
-        if (conocido == colorPorTipo.end()) {
-            fijarEvento(tabla, e, static_cast<int32_t>(tabla.eventos.size()));
-            colorPorTipo.emplace(clave, tabla.tipos.back());
-        } else {
-            e.rojo = conocido->second.rojo;
-            e.verde = conocido->second.verde;
-            e.azul = conocido->second.azul;
-            tabla.eventos.push_back(e);
-        }
-    }
-    tabla.numeroEventos = static_cast<int32_t>(tabla.eventos.size());
-    if (fuera > 0)
-        notas.push_back("Se descartaron " + std::to_string(fuera) + " de los " + std::to_string(n) +
-                        " eventos por caer fuera de las " + std::to_string(eeg.numeroMuestras) + " muestras del registro.");
+    colocarEventos(*eeg.tablaEventos, ArreglosEventos(bytes.data(), n, modo, escala), eeg.numeroMuestras, notas);
 }

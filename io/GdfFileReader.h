@@ -49,7 +49,21 @@ public:
     EEG leer(std::string ruta) override;
 
 private:
+    // The phases of decodificar, in order: each that can refuse the file
+    // returns false after fallar.
+    struct Lectura;
     EEG decodificar() override;
+    bool leerVersion(Lectura& l);
+    bool leerCabeceraFija(Lectura& l);
+    bool comprobarCabeceraFija(const Lectura& l);
+    void leerCabecerasCanales(Lectura& l);
+    bool comprobarFormatos(Lectura& l);
+    void calcularEscalas(Lectura& l);
+    bool calcularFrecuencia(Lectura& l);
+    bool contarRegistros(Lectura& l);
+    bool reservarRegistro(Lectura& l, EEG& eeg);
+    bool leerDatos(const Lectura& l, EEG& eeg);
+    void leerTablaEventos(Lectura& l, EEG& eeg);
     // Reads the table at the current position into eeg.tablaEventos (always
     // set, mode 1 or 3); what the user must know goes into `notas`.
     void leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia);

@@ -101,73 +101,107 @@ public:
     int handle;
 };
 
-}  // namespace
+// What one writing decides before the file is created, and EDFlib's handle.
+struct EscrituraEDF {
+    EscrituraEDF(const EEG& registro, const std::string& archivo, FormatoEDF formato)
+        : eeg(registro),
+          datos(registro.datos()),
+          ruta(archivo),
+          bdf(formato == FormatoEDF::BDF),
+          nombre(bdf ? "BDF+" : "EDF+") {}
+    const EEG& eeg;
+    const arma::mat& datos;
+    const std::string& ruta;
+    bool bdf;
+    const char* nombre;  // "EDF+" or "BDF+"
+    uint32_t canales = 0;
+    int64_t muestras = 0;
+    int32_t fs = 0;
+    int64_t l = 0;  // samples per record
+    int64_t registros = 0;
+    int digitalMaximo = 0;
+    std::vector<const Evento*> eventos;  // those inside the recording
+    int64_t senalesAnotacion = 0;
+    int h = -1;
 
-void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance) {
-    if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");
-    const arma::mat& datos = eeg.datos();
-    const bool bdf = formato == FormatoEDF::BDF;
-    const char* nombre = bdf ? "BDF+" : "EDF+";
+    void comprobar(int r, const std::string& que) const {
+        if (r != 0) throw std::runtime_error("EDFlib rechaza " + que + " al escribir \"" + ruta + "\"");
+    }
+};
+
+// Checks the record against the format and lays out its records and
+// annotation signals.
+void disponerEDF(EscrituraEDF& w) {
+    const EEG& eeg = w.eeg;
     if (eeg.frecuenciaMuestreo <= 0)
-        throw std::runtime_error(std::string("no se puede guardar como ") + nombre + " una rama con frecuencia de muestreo " +
+        throw std::runtime_error(std::string("no se puede guardar como ") + w.nombre + " una rama con frecuencia de muestreo " +
                                  std::to_string(eeg.frecuenciaMuestreo) + " Hz");
     // One signal is taken by the annotations.
     const int maximoCanales = EDFLIB_MAXSIGNALS - 64;
-    if (datos.n_rows > static_cast<arma::uword>(maximoCanales))
-        throw std::runtime_error(std::string(nombre) + " admite como mucho " + std::to_string(maximoCanales) +
-                                 " canales y la rama tiene " + std::to_string(datos.n_rows));
-    if (!datos.is_finite()) throw std::runtime_error("la rama contiene valores no finitos (NaN o infinito)");
+    if (w.datos.n_rows > static_cast<arma::uword>(maximoCanales))
+        throw std::runtime_error(std::string(w.nombre) + " admite como mucho " + std::to_string(maximoCanales) +
+                                 " canales y la rama tiene " + std::to_string(w.datos.n_rows));
+    if (!w.datos.is_finite()) throw std::runtime_error("la rama contiene valores no finitos (NaN o infinito)");
 
-    const auto canales = static_cast<uint32_t>(datos.n_rows);
-    const auto muestras = static_cast<int64_t>(datos.n_cols);
-    const int32_t fs = eeg.frecuenciaMuestreo;
-    const int64_t bytesPorMuestra = bdf ? 3 : 2;
-    int64_t l = muestrasPorRegistro(muestras, fs, canales, bytesPorMuestra);
-    if (l == 0) l = std::max<int64_t>(1, std::min<int64_t>(fs, bytesMaximosRegistro / (canales * bytesPorMuestra)));
-    const int64_t registros = (muestras + l - 1) / l;
+    w.canales = static_cast<uint32_t>(w.datos.n_rows);
+    w.muestras = static_cast<int64_t>(w.datos.n_cols);
+    w.fs = eeg.frecuenciaMuestreo;
+    const int64_t bytesPorMuestra = w.bdf ? 3 : 2;
+    w.l = muestrasPorRegistro(w.muestras, w.fs, w.canales, bytesPorMuestra);
+    if (w.l == 0)
+        w.l = std::max<int64_t>(1, std::min<int64_t>(w.fs, bytesMaximosRegistro / (w.canales * bytesPorMuestra)));
+    w.registros = (w.muestras + w.l - 1) / w.l;
+    w.digitalMaximo = w.bdf ? 8388607 : 32767;
 
     // Annotation space: each annotation signal holds about one annotation per record.
-    std::vector<const Evento*> eventos;
     if (eeg.tablaEventos)
         for (const Evento& e : eeg.tablaEventos->eventos)
-            if (e.posicion >= 0 && e.posicion < muestras) eventos.push_back(&e);
-    const int64_t senalesAnotacion = std::max<int64_t>(1, (static_cast<int64_t>(eventos.size()) + registros - 1) / registros + 1);
-    if (senalesAnotacion > 64)
-        throw std::runtime_error("la rama tiene " + std::to_string(eventos.size()) + " eventos en " +
-                                 std::to_string(registros) + " registros de datos: no caben como anotaciones " + nombre);
+            if (e.posicion >= 0 && e.posicion < w.muestras) w.eventos.push_back(&e);
+    w.senalesAnotacion =
+        std::max<int64_t>(1, (static_cast<int64_t>(w.eventos.size()) + w.registros - 1) / w.registros + 1);
+    if (w.senalesAnotacion > 64)
+        throw std::runtime_error("la rama tiene " + std::to_string(w.eventos.size()) + " eventos en " +
+                                 std::to_string(w.registros) + " registros de datos: no caben como anotaciones " +
+                                 w.nombre);
+}
 
-    Escritura w(edfopen_file_writeonly(ruta.c_str(), bdf ? EDFLIB_FILETYPE_BDFPLUS : EDFLIB_FILETYPE_EDFPLUS,
-                                       static_cast<int>(canales)));
-    if (w.handle < 0)
-        throw std::runtime_error("EDFlib no puede crear \"" + ruta + "\" (código " + std::to_string(w.handle) + ")");
-    const int h = w.handle;
-    auto comprobar = [&](int r, const std::string& que) {
-        if (r != 0) throw std::runtime_error("EDFlib rechaza " + que + " al escribir \"" + ruta + "\"");
-    };
-    if (l != fs)
-        comprobar(edf_set_datarecord_duration(h, static_cast<int>(l * unidadesDuracion / fs)), "la duración de registro");
-    comprobar(edf_set_number_of_annotation_signals(h, static_cast<int>(senalesAnotacion)), "el número de anotaciones");
+// The record duration, the annotation signals and the start; false when the
+// start is written as EDF+'s anonymised date.
+bool cabeceraEDF(const EscrituraEDF& w) {
+    const int h = w.h;
+    if (w.l != w.fs)
+        w.comprobar(edf_set_datarecord_duration(h, static_cast<int>(w.l * unidadesDuracion / w.fs)),
+                    "la duración de registro");
+    w.comprobar(edf_set_number_of_annotation_signals(h, static_cast<int>(w.senalesAnotacion)),
+                "el número de anotaciones");
     // The startdate field holds years 1985 to 2084 only; any other start,
     // like an unknown one, is written as EDF+'s anonymised date.
-    const std::optional<FechaHora>& fecha = eeg.fechaHora;
+    const std::optional<FechaHora>& fecha = w.eeg.fechaHora;
     const bool conFecha = fecha && fechaHoraValida(*fecha) && fecha->anio >= 1985 && fecha->anio <= 2084;
     if (fecha && !conFecha)
-        diagnostico("la fecha " + textoISO8601(*fecha) + " no cabe en " + nombre +
+        diagnostico("la fecha " + textoISO8601(*fecha) + " no cabe en " + w.nombre +
                     " (años 1985 a 2084): se guarda como desconocida");
     if (conFecha) {
-        comprobar(edf_set_startdatetime(h, fecha->anio, fecha->mes, fecha->dia, fecha->hora, fecha->minuto,
-                                        fecha->segundo),
-                  "la fecha");
+        w.comprobar(edf_set_startdatetime(h, fecha->anio, fecha->mes, fecha->dia, fecha->hora, fecha->minuto,
+                                          fecha->segundo),
+                    "la fecha");
         // In 100 ns units, kept to 100 µs as EDFlib advises.
-        comprobar(edf_set_subsecond_starttime(h, fecha->microsegundos / 100 * 1000), "la fracción de segundo del inicio");
+        w.comprobar(edf_set_subsecond_starttime(h, fecha->microsegundos / 100 * 1000),
+                    "la fracción de segundo del inicio");
     } else {
-        comprobar(edf_set_startdatetime(h, 1985, 1, 1, 0, 0, 0), "la fecha");
+        w.comprobar(edf_set_startdatetime(h, 1985, 1, 1, 0, 0, 0), "la fecha");
     }
-    const int digitalMaximo = bdf ? 8388607 : 32767;
-    std::vector<std::pair<double, double>> fisicos(canales);
-    for (uint32_t c = 0; c < canales; ++c) {
+    return conFecha;
+}
+
+// Every channel's signal header; gives each channel's physical range.
+std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
+    const int h = w.h;
+    const EEG& eeg = w.eeg;
+    std::vector<std::pair<double, double>> fisicos(w.canales);
+    for (uint32_t c = 0; c < w.canales; ++c) {
         const int s = static_cast<int>(c);
-        double minimo = datos.row(c).min(), maximo = datos.row(c).max();
+        double minimo = w.datos.row(c).min(), maximo = w.datos.row(c).max();
         if (maximo - minimo < 1e-6) {
             minimo -= 1.0;
             maximo += 1.0;
@@ -176,7 +210,7 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
         const std::optional<double> fisicoMaximo = valorCabecera(maximo, true);
         if (!fisicoMinimo || !fisicoMaximo)
             throw std::runtime_error("los valores del canal " + std::to_string(c + 1) + " no caben en los campos de " +
-                                     nombre + " (más de 8 cifras)");
+                                     w.nombre + " (más de 8 cifras)");
         fisicos[c] = {*fisicoMinimo, *fisicoMaximo};
         const Canal* canal = eeg.canales && c < eeg.canales->size() ? &(*eeg.canales)[c] : nullptr;
         std::string etiqueta = canal ? ascii(canal->etiqueta, 16) : std::string();
@@ -184,48 +218,75 @@ void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, co
         // A BDF signal labelled "Status" is read as the trigger channel (and
         // dropped from the channels): a data channel of that name, say from
         // an EDF, keeps its samples under another label.
-        if (bdf && esEtiquetaDisparoBDF(etiqueta)) {
+        if (w.bdf && esEtiquetaDisparoBDF(etiqueta)) {
             etiqueta = etiquetaEstadoDatos;
             diagnostico("el canal " + std::to_string(c + 1) + " («" + canal->etiqueta + "») se guarda como «" +
                         etiquetaEstadoDatos + "» para que no se lea como canal de disparo");
         }
-        comprobar(edf_set_samplefrequency(h, s, static_cast<int>(l)), "la frecuencia de muestreo");
+        w.comprobar(edf_set_samplefrequency(h, s, static_cast<int>(w.l)), "la frecuencia de muestreo");
         // EDFlib writes these fields by truncating digits: a value a hair
         // farther from zero keeps the digits chosen above.
-        comprobar(edf_set_physical_minimum(h, s, *fisicoMinimo * (1.0 + 1e-12)), "el mínimo físico");
-        comprobar(edf_set_physical_maximum(h, s, *fisicoMaximo * (1.0 + 1e-12)), "el máximo físico");
-        comprobar(edf_set_digital_minimum(h, s, -digitalMaximo - 1), "el mínimo digital");
-        comprobar(edf_set_digital_maximum(h, s, digitalMaximo), "el máximo digital");
-        comprobar(edf_set_label(h, s, etiqueta.c_str()), "la etiqueta");
-        comprobar(edf_set_physical_dimension(h, s, canal ? ascii(canal->unidad, 8).c_str() : ""), "la unidad");
+        w.comprobar(edf_set_physical_minimum(h, s, *fisicoMinimo * (1.0 + 1e-12)), "el mínimo físico");
+        w.comprobar(edf_set_physical_maximum(h, s, *fisicoMaximo * (1.0 + 1e-12)), "el máximo físico");
+        w.comprobar(edf_set_digital_minimum(h, s, -w.digitalMaximo - 1), "el mínimo digital");
+        w.comprobar(edf_set_digital_maximum(h, s, w.digitalMaximo), "el máximo digital");
+        w.comprobar(edf_set_label(h, s, etiqueta.c_str()), "la etiqueta");
+        w.comprobar(edf_set_physical_dimension(h, s, canal ? ascii(canal->unidad, 8).c_str() : ""), "la unidad");
     }
+    return fisicos;
+}
 
-    // Digital values rounded here to the nearest step of the header's own
-    // range, so that a reader's physical value is within half a step.
+// Digital values rounded here to the nearest step of the header's own
+// range, so that a reader's physical value is within half a step.
+void muestrasEDF(const EscrituraEDF& w, const std::vector<std::pair<double, double>>& fisicos, const Avance& avance) {
+    const int64_t l = w.l, muestras = w.muestras;
+    const int digitalMaximo = w.digitalMaximo;
     std::vector<int> bloque(static_cast<size_t>(l));
-    for (int64_t r = 0; r < registros; ++r) {
-        for (uint32_t c = 0; c < canales; ++c) {
+    for (int64_t r = 0; r < w.registros; ++r) {
+        for (uint32_t c = 0; c < w.canales; ++c) {
             const double pmin = fisicos[c].first, paso = (fisicos[c].second - pmin) / (2.0 * digitalMaximo + 1.0);
             for (int64_t j = 0; j < l; ++j) {
                 const int64_t s = std::min(r * l + j, muestras - 1);  // the padding repeats the last sample
-                const double d = std::round((datos(c, static_cast<arma::uword>(s)) - pmin) / paso) - digitalMaximo - 1;
+                const double d = std::round((w.datos(c, static_cast<arma::uword>(s)) - pmin) / paso) - digitalMaximo - 1;
                 bloque[static_cast<size_t>(j)] = static_cast<int>(std::clamp(d, -digitalMaximo - 1.0, 1.0 * digitalMaximo));
             }
-            comprobar(edfwrite_digital_samples(h, bloque.data()), "las muestras");
+            w.comprobar(edfwrite_digital_samples(w.h, bloque.data()), "las muestras");
         }
-        avance(static_cast<double>(r + 1), static_cast<double>(registros));
+        avance(static_cast<double>(r + 1), static_cast<double>(w.registros));
     }
-    // Annotation times are in 100 µs units.
-    const TablaEventos* tabla = eeg.tablaEventos.get();
-    for (const Evento* e : eventos) {
-        const auto inicio = static_cast<long long>(std::llround(e->posicion * 1e4 / fs));
-        const long long duracion = e->duracion > 0 ? std::llround(e->duracion * 1e4 / fs) : -1;
+}
+
+// Annotation times are in 100 µs units.
+void anotacionesEDF(const EscrituraEDF& w) {
+    const TablaEventos* tabla = w.eeg.tablaEventos.get();
+    for (const Evento* e : w.eventos) {
+        const auto inicio = static_cast<long long>(std::llround(e->posicion * 1e4 / w.fs));
+        const long long duracion = e->duracion > 0 ? std::llround(e->duracion * 1e4 / w.fs) : -1;
         const auto nombrado = tabla->textos.find({e->tipo, e->calificador});
         const std::string texto = nombrado != tabla->textos.end() && !nombrado->second.empty()
                                       ? nombrado->second
                                       : std::to_string(e->tipo) + "." + std::to_string(e->calificador);
-        comprobar(edfwrite_annotation_utf8(h, inicio, duracion, texto.c_str()), "una anotación");
+        w.comprobar(edfwrite_annotation_utf8(w.h, inicio, duracion, texto.c_str()), "una anotación");
     }
-    if (w.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + ruta + "\"");
+}
+
+}  // namespace
+
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance) {
+    if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");
+    EscrituraEDF w(eeg, ruta, formato);
+    disponerEDF(w);
+
+    Escritura archivo(edfopen_file_writeonly(ruta.c_str(), w.bdf ? EDFLIB_FILETYPE_BDFPLUS : EDFLIB_FILETYPE_EDFPLUS,
+                                             static_cast<int>(w.canales)));
+    if (archivo.handle < 0)
+        throw std::runtime_error("EDFlib no puede crear \"" + ruta + "\" (código " + std::to_string(archivo.handle) +
+                                 ")");
+    w.h = archivo.handle;
+    const bool conFecha = cabeceraEDF(w);
+    const std::vector<std::pair<double, double>> fisicos = senalesEDF(w);
+    muestrasEDF(w, fisicos, avance);
+    anotacionesEDF(w);
+    if (archivo.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + ruta + "\"");
     if (!conFecha) anonimizarFecha(ruta);
 }

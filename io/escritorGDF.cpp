@@ -31,19 +31,8 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
-}  // namespace
-
-void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
-    if (eeg.matrices.empty() || eeg.numeroCanales == 0)
-        throw std::invalid_argument("no se puede guardar en GDF un registro sin datos");
-    if (eeg.frecuenciaMuestreo <= 0)
-        throw std::invalid_argument("no se puede guardar en GDF un registro con frecuencia de muestreo " +
-                                    std::to_string(eeg.frecuenciaMuestreo) + " Hz");
-    const arma::mat& datos = eeg.datos();
-    const uint32_t ns = static_cast<uint32_t>(datos.n_rows);
-    const int64_t registros = static_cast<int64_t>(datos.n_cols);
-
-    Cabecera c;
+// The 256-byte fixed header of version 1.25.
+void cabeceraFija(Cabecera& c, const EEG& eeg, uint32_t ns, int64_t registros) {
     c.texto("GDF 1.25", 8);
     c.texto(eeg.sujeto, 80);
     c.texto(eeg.identificacionRegistro, 80);
@@ -57,7 +46,12 @@ void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     c.numero<uint32_t>(1);  // record duration 1 / fs seconds
     c.numero<uint32_t>(static_cast<uint32_t>(eeg.frecuenciaMuestreo));
     c.numero<uint32_t>(ns);
+}
 
+// The channel headers, each field an array over the channels.
+void cabecerasCanales(Cabecera& c, const EEG& eeg) {
+    const arma::mat& datos = eeg.datos();
+    const uint32_t ns = static_cast<uint32_t>(datos.n_rows);
     auto canal = [&](uint32_t i) -> Canal {
         return (eeg.canales && i < eeg.canales->size()) ? (*eeg.canales)[i] : Canal{};
     };
@@ -83,10 +77,11 @@ void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     for (uint32_t i = 0; i < ns; ++i) c.numero<uint32_t>(1);
     for (uint32_t i = 0; i < ns; ++i) c.numero<uint32_t>(16);
     for (uint32_t i = 0; i < ns; ++i) c.texto("", 32, '\0');
-    salida.write(reinterpret_cast<const char*>(c.bytes().data()), static_cast<std::streamsize>(c.bytes().size()));
+}
 
-    // Data records: one float per channel and sample, written a block of
-    // samples at a time.
+// Data records: one float per channel and sample, written a block of
+// samples at a time.
+void escribirDatos(const arma::mat& datos, std::ostream& salida, const Avance& avance) {
     constexpr arma::uword muestrasPorBloque = 16384;
     arma::fmat muestras;
     for (arma::uword desde = 0; desde < datos.n_cols; desde += muestrasPorBloque) {
@@ -96,7 +91,10 @@ void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
                      static_cast<std::streamsize>(muestras.n_elem * sizeof(float)));
         avance(static_cast<double>(hasta + 1), static_cast<double>(datos.n_cols));
     }
+}
 
+// The event table, mode 3 when the record's is, mode 1 otherwise.
+void escribirEventos(const EEG& eeg, std::ostream& salida) {
     Cabecera e;
     const TablaEventos* tabla = eeg.tablaEventos.get();
     const uint32_t n = tabla ? static_cast<uint32_t>(tabla->eventos.size()) : 0;
@@ -119,4 +117,21 @@ void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
         for (uint32_t i = 0; i < n; ++i) e.numero<uint32_t>(static_cast<uint32_t>(tabla->eventos[i].duracion));
     }
     salida.write(reinterpret_cast<const char*>(e.bytes().data()), static_cast<std::streamsize>(e.bytes().size()));
+}
+
+}  // namespace
+
+void escribirGDF(const EEG& eeg, std::ostream& salida, const Avance& avance) {
+    if (eeg.matrices.empty() || eeg.numeroCanales == 0)
+        throw std::invalid_argument("no se puede guardar en GDF un registro sin datos");
+    if (eeg.frecuenciaMuestreo <= 0)
+        throw std::invalid_argument("no se puede guardar en GDF un registro con frecuencia de muestreo " +
+                                    std::to_string(eeg.frecuenciaMuestreo) + " Hz");
+    const arma::mat& datos = eeg.datos();
+    Cabecera c;
+    cabeceraFija(c, eeg, static_cast<uint32_t>(datos.n_rows), static_cast<int64_t>(datos.n_cols));
+    cabecerasCanales(c, eeg);
+    salida.write(reinterpret_cast<const char*>(c.bytes().data()), static_cast<std::streamsize>(c.bytes().size()));
+    escribirDatos(datos, salida, avance);
+    escribirEventos(eeg, salida);
 }
