@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include "io/archivoRegular.h"
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
 #include "io/fechaHora.h"
@@ -188,6 +189,7 @@ struct Archivo {
 
 // Opens `ruta` as a regular file and gives its size; nullopt when it cannot.
 std::optional<int64_t> abrirRegular(const std::string& ruta, Archivo& a) {
+    if (!motivoArchivoEspecial(ruta).empty()) return std::nullopt;  // before fopen: a FIFO would block it
     a.f = std::fopen(ruta.c_str(), "rb");
     if (!a.f) return std::nullopt;
     struct stat st {};
@@ -418,8 +420,17 @@ EEG BrainVisionFileReader::decodificar() {
     return eeg;
 }
 
-std::string BrainVisionFileReader::rutaVecina(const std::string& nombre) const {
-    return !nombre.empty() && nombre.front() == '/' ? nombre : carpeta_ + "/" + nombre;
+// A header names its companions by file name: an absolute path or one that
+// leaves the header's folder (through "..", or a symbolic link) would read
+// any file the process can, and a converter would hand it out as samples.
+std::optional<std::string> BrainVisionFileReader::rutaVecina(const std::string& nombre, const char* campo) {
+    if (!nombraArchivoDeLaCarpeta(carpeta_, nombre)) {
+        fallar(std::string("el campo ") + campo + " de la cabecera («" + nombre +
+               "») debe nombrar un archivo de la carpeta de la cabecera; no se admiten rutas absolutas ni que "
+               "salgan de ella.");
+        return std::nullopt;
+    }
+    return carpeta_ + "/" + nombre;
 }
 
 bool BrainVisionFileReader::leerCabecera(Lectura& l) {
@@ -458,8 +469,10 @@ bool BrainVisionFileReader::leerMarcas(Lectura& l) {
         fallar("la cabecera no nombra su archivo de marcas (MarkerFile=).");
         return false;
     }
+    const std::optional<std::string> ruta = rutaVecina(archivoMarcas, "MarkerFile=");
+    if (!ruta) return false;
     Archivo a;
-    const std::optional<int64_t> t = abrirRegular(rutaVecina(archivoMarcas), a);
+    const std::optional<int64_t> t = abrirRegular(*ruta, a);
     if (!t) {
         fallar("no se encuentra el archivo de marcas «" + archivoMarcas + "» que nombra la cabecera.");
         return false;
@@ -487,7 +500,9 @@ bool BrainVisionFileReader::leerMarcas(Lectura& l) {
 // short keeps its complete samples, a vectorised one must match.
 bool BrainVisionFileReader::medirDatos(Lectura& l) {
     const CabeceraBrainVision& cab = l.cab;
-    const std::optional<int64_t> tamanoDatos = abrirRegular(rutaVecina(cab.archivoDatos), l.datos);
+    const std::optional<std::string> ruta = rutaVecina(cab.archivoDatos, "DataFile=");
+    if (!ruta) return false;
+    const std::optional<int64_t> tamanoDatos = abrirRegular(*ruta, l.datos);
     if (!tamanoDatos) {
         fallar("no se encuentra el archivo de datos «" + cab.archivoDatos + "» que nombra la cabecera.");
         return false;

@@ -104,7 +104,9 @@ private:
     bool leerVectorizado(const Lectura& l, double* destino);
     void crearEventos(Lectura& l, EEG& eeg);
     // A file the header names, found beside it unless its path is absolute.
-    std::string rutaVecina(const std::string& nombre) const;
+    // The path of a companion named in the header's field `campo`; nullopt
+    // (after fallar) when the name points outside the header's folder.
+    std::optional<std::string> rutaVecina(const std::string& nombre, const char* campo);
 
     std::string carpeta_;  // folder of the .vhdr file; data and markers are found there
 };

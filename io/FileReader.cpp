@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include "io/archivoRegular.h"
 #include "io/diagnostico.h"
 #include "io/lecturaParalela.h"
 
@@ -13,6 +14,7 @@ FileReader::~FileReader() { cerrar(); }
 bool FileReader::abrir(const std::string& ruta) {
     cerrar();
     ruta_ = ruta;
+    if (!motivoArchivoEspecial(ruta).empty()) return false;  // before fopen: a FIFO would block it
     archivo_ = std::fopen(ruta.c_str(), "rb");
     if (!archivo_) return false;
     struct stat st {};

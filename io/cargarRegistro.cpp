@@ -1,10 +1,14 @@
 #include "io/cargarRegistro.h"
 
+#include "io/archivoRegular.h"
+
 #include "io/leerCED.h"
 #include "io/crearLector.h"
 #include "io/posicionesEstandar.h"
 
 EEG cargarRegistro(const std::string& ruta, std::vector<std::string>* avisos, const Avance& avance) {
+    if (const std::string motivo = motivoArchivoEspecial(ruta); !motivo.empty())
+        throw ErrorLectura("No se puede cargar «" + ruta + "»: " + motivo + ".");
     std::unique_ptr<FileReader> lector = crearLector(ruta);
     if (!lector)
         throw ErrorLectura("No se puede cargar «" + ruta +

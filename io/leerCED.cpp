@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <vector>
 
+#include "io/archivoRegular.h"
 #include "io/diagnostico.h"
 #include "io/textoCabecera.h"
 
@@ -55,13 +58,30 @@ std::optional<double> numero(const std::string& t) {
     return v;
 }
 
-constexpr size_t columnaX = 5;  // number, label, type, theta, radius, X, Y, Z
+constexpr size_t columnaX = 5;
+// A line per channel of some 80 bytes: 16 MiB is far beyond any cap.
+constexpr std::uintmax_t maximoBytesCED = std::uintmax_t{16} << 20;  // number, label, type, theta, radius, X, Y, Z
 const char* const nombresXYZ[] = {"X", "Y", "Z"};
 
 }  // namespace
 
 ResultadoCED leerCED(EEG& eeg, std::string ruta) {
     ResultadoCED resultado;
+    // Looked at before opening: a FIFO would block the open, a device such as
+    // /dev/zero would be read forever.
+    if (std::string motivo = motivoArchivoEspecial(ruta); !motivo.empty()) {
+        resultado.abierto = true;
+        resultado.error = std::move(motivo);
+        return resultado;
+    }
+    std::error_code e;
+    const auto bytes = std::filesystem::file_size(ruta, e);
+    if (!e && bytes > maximoBytesCED) {
+        resultado.abierto = true;
+        resultado.error = "ocupa " + std::to_string(bytes) + " bytes, más de los " + std::to_string(maximoBytesCED) +
+                          " que puede ocupar un archivo de localizaciones";
+        return resultado;
+    }
     std::ifstream archivo(ruta, std::ios::binary);
     if (!archivo) {
         diagnostico("fallo al abrir el archivo");
