@@ -18,9 +18,10 @@
 class Avance;
 class QComboBox;
 class QCloseEvent;
-struct PasoVentana;
+struct Paso;
 struct ResultadoPaso;
 struct OpcionesASR;
+struct OpcionesFiltro;
 namespace Ui {
 class OndelarClass;
 }
@@ -48,9 +49,9 @@ public:
     // Runs one processing step on the selected branch: the computation, then
     // the new branch tagged, added to the recording it came from and
     // selected; or the failure shown once. True when a branch was added.
-    bool ejecutarPaso(const PasoVentana& paso);
+    bool ejecutarPaso(const Paso& paso);
     // The window's part of a step whose computation has ended (calcularPaso).
-    bool terminarPaso(const PasoVentana& paso, int archivo, ResultadoPaso resultado);
+    bool terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado);
 
     // Runs tarea on a worker thread while the window keeps painting, with the
     // commands off and, after retardoDialogoProgreso ms, a modal progress
@@ -65,7 +66,7 @@ public:
 
     // Commands started from the parameter dialogs.
     void aplicarASR(const OpcionesASR& opciones);
-    void aplicarFiltro(int tipo, double frecInferior, double frecSuperior, int caidaDecibelios);
+    void aplicarFiltro(const OpcionesFiltro& opciones);
     void aplicarPromediado(QList<int> filas, double msPrev, double msPost);
     void dibujarCanales(QList<int> canales, double maximo, double minimo);
 

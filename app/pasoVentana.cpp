@@ -33,7 +33,7 @@ std::string mensajeConMotivo(const std::string& mensajeFallo, const std::string&
     return mensajeFallo + "\n\nMotivo: " + motivo;
 }
 
-ResultadoPaso calcularPaso(const PasoVentana& paso, const EEG& entrada, const Avance& avance) {
+ResultadoPaso calcularPaso(const Paso& paso, const EEG& entrada, const Avance& avance) {
     ResultadoPaso r;
     try {
         r.rama = clonarEEG(paso.calcular(entrada, r.avisos, avance));
@@ -186,7 +186,7 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
     return true;
 }
 
-bool Ondelar::ejecutarPaso(const PasoVentana& paso) {
+bool Ondelar::ejecutarPaso(const Paso& paso) {
     if (ocupado()) return false;
     const auto elegida = seleccion();
     if (!elegida) {
@@ -204,7 +204,7 @@ bool Ondelar::ejecutarPaso(const PasoVentana& paso) {
     return terminarPaso(paso, archivo, std::move(resultado));
 }
 
-bool Ondelar::terminarPaso(const PasoVentana& paso, int archivo, ResultadoPaso resultado) {
+bool Ondelar::terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado) {
     bool anadida = false;
     if (resultado.rama) {
         etiquetarRama(*resultado.rama, paso.etiqueta);

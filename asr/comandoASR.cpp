@@ -1,8 +1,7 @@
 #include "app/Ondelar.h"
 #include "app/pasoVentana.h"
 #include "asr/GuiASR.h"
-#include "asr/ejecutarASR.h"
-#include "asr/validarOpcionesASR.h"
+#include "pasos/catalogoPasos.h"
 
 void Ondelar::graficoASR() {
     escribirTraza(QStringLiteral("triger ASR"));
@@ -15,11 +14,5 @@ void Ondelar::graficoASR() {
 
 void Ondelar::aplicarASR(const OpcionesASR& opciones) {
     escribirTraza(QStringLiteral("triger ASR"));
-    ejecutarPaso({"ASR", "Revise los datos sobre los que esta intentando aplicar ASR.",
-                  [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
-                      // The same check as the runner's: the dialog's ranges
-                      // cannot refuse a lower tolerance above the upper one.
-                      validarOpcionesASR(opciones);
-                      return ejecutarASR(eeg, opciones, avance);
-                  }});
+    ejecutarPaso(pasoASR(opciones));
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/codigosSalida.h"
-#include "cli/pasos.h"
+#include "pasos/catalogoPasos.h"
 #include "frecuencial/bandas.h"
 #include "frecuencial/csvDensidad.h"
 #include "frecuencial/welch.h"
@@ -151,7 +151,9 @@ int ejecutar(const ArgumentosEspectro& a) {
     for (const std::string& aviso : avisos) opciones.aviso(aviso);
     for (const Paso& p : pasos) {
         try {
-            eeg = p.aplicar(eeg, Avance());
+            AvisosPaso avisosPaso;
+            eeg = p.calcular(eeg, avisosPaso, Avance());
+            for (const std::string& aviso : avisosPaso) opciones.aviso(aviso);
         } catch (const std::exception& e) {
             throw std::runtime_error("paso \"" + p.texto + "\": " + e.what());
         }

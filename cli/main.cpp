@@ -17,7 +17,7 @@
 #include "cli/barraProgreso.h"
 #include "cli/codigosSalida.h"
 #include "cli/informe.h"
-#include "cli/pasos.h"
+#include "pasos/catalogoPasos.h"
 #include "cli/procedencia.h"
 #include "ondelar_version.h"
 #include "io/cargarRegistro.h"
@@ -303,7 +303,9 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         const auto inicio = std::chrono::steady_clock::now();
         try {
             BarraProgreso barra("paso " + p.texto, errorEsTerminal());
-            eeg = p.aplicar(eeg, barra.avance());
+            AvisosPaso avisos;
+            eeg = p.calcular(eeg, avisos, barra.avance());
+            for (const std::string& aviso : avisos) opciones.aviso(aviso);
         } catch (const Cancelado&) {
             throw;
         } catch (const std::bad_alloc&) {

@@ -115,11 +115,7 @@ void GUIfiltroFrecuencial::actualizarRespuesta() {
     if (!rama) {
         motivo = QStringLiteral("No hay ninguna rama seleccionada sobre la que aplicar el filtro.");
     } else {
-        OpcionesFiltro o;
-        o.tipo = tipoFiltroDesdeCodigo(codigoTipo());
-        o.frecInferior = ui->frecInferior->value();
-        o.frecSuperior = ui->frecSuperior->value();
-        o.caidaDecibelios = ui->caidaDecibelios->value();
+        const OpcionesFiltro o = opciones();
         try {
             const RespuestaFiltro r = respuestaFiltro(*rama, o);
             QVector<QPointF> puntos(static_cast<int>(r.frecuenciasHz.size()));
@@ -139,13 +135,19 @@ void GUIfiltroFrecuencial::actualizarRespuesta() {
     if (!motivo.isEmpty()) ui->resumenFiltro->clear();
 }
 
+OpcionesFiltro GUIfiltroFrecuencial::opciones() const {
+    OpcionesFiltro o;
+    o.tipo = tipoFiltroDesdeCodigo(codigoTipo());
+    o.frecInferior = ui->frecInferior->value();
+    o.frecSuperior = ui->frecSuperior->value();
+    o.caidaDecibelios = ui->caidaDecibelios->value();
+    return o;
+}
+
 void GUIfiltroFrecuencial::onClickAceptar() {
-    const int tipo = codigoTipo();
-    const double frecInferior = ui->frecInferior->value();
-    const double frecSuperior = ui->frecSuperior->value();
-    const int caida = ui->caidaDecibelios->value();
+    const OpcionesFiltro o = opciones();
     // Keep the window pointer: closing may schedule this dialog's deletion.
     QPointer<Ondelar> ventana = principal;
     close();
-    if (ventana) ventana->aplicarFiltro(tipo, frecInferior, frecSuperior, caida);
+    if (ventana) ventana->aplicarFiltro(o);
 }

@@ -40,6 +40,8 @@ public:
     // The type shown: 0 high-pass when rbAltos is checked, else 1 low-pass for
     // rbBajos, else 2 band-pass for rbBanda, else 3 band-stop.
     int codigoTipo() const;
+    // The fields as the step's options: what "aceptar" hands to the window.
+    OpcionesFiltro opciones() const;
 
     std::unique_ptr<Ui::GUIfiltroFrecuencial> ui;
 

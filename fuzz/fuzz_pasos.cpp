@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "averaging/promediado.h"
-#include "cli/pasos.h"
+#include "pasos/catalogoPasos.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void probarPaso(const std::string& texto) {
     opciones.carpetaModelos = "/no/existe";  // nothing is looked for beside the executable
     try {
         const Paso p = interpretarPaso(texto, opciones);
-        exigir(p.texto == texto && static_cast<bool>(p.aplicar), "paso aceptado sin texto o sin función");
+        exigir(p.texto == texto && static_cast<bool>(p.calcular), "paso aceptado sin texto o sin función");
     } catch (const std::invalid_argument&) {
     }
 }

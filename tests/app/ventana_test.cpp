@@ -7,6 +7,7 @@
 
 #include "app/traducciones.h"
 #include "app/ventanaEmergente.h"
+#include "filtering/opcionesFiltro.h"
 #include "tests/comun/ventanaPrueba.h"
 
 using namespace prueba;
@@ -83,7 +84,7 @@ private slots:
         QVERIFY_EXCEPTION_THROWN(f->eegSeleccionado(), std::out_of_range);
         // Commands on the placeholders fail and add nothing.
         f->lanzarCAR();
-        f->aplicarFiltro(2, 1, 40, 60);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1, 40, 60});
         QCOMPARE(f.mensajes.size(), 2);
         QCOMPARE(f->archivosEEG.numeroArchivos(), 0);
         f.anadir(registro());

@@ -4,6 +4,7 @@
 // "guardar rama seleccionada" writes the same file as the runner.
 
 #include "asr/ContextoASR.h"
+#include "filtering/opcionesFiltro.h"
 #include "tests/cli/procesoCLI.h"
 #include "tests/comun/ventanaPrueba.h"
 
@@ -37,9 +38,9 @@ private slots:
         VentanaPrueba f;
         f.carpetaTemporal();
         f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->aplicarFiltro(2, 1.0, 40.0, 60);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1.0, 40.0, 60});
         QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60"}), f->eegSeleccionado().datos()));
-        f->aplicarFiltro(3, 8.0, 12.0, 40);  // band-stop over the filtered branch
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::rechazaBanda, 8.0, 12.0, 40});  // band-stop over the filtered branch
         QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60", "filtro:BANDSTOP,8,12,40"}), f->eegSeleccionado().datos()));
 
         f.seleccionar(0, 0);
@@ -65,7 +66,7 @@ private slots:
         QCOMPARE(f.titulosGuardar, QStringList());
 
         f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->aplicarFiltro(0, 0.5, 30.0, 60);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaAltos, 0.5, 30.0, 60});
         f->aplicarPromediado({filaDeTipo(f->eegSeleccionado(), 1)}, 200.0, 500.0);
         for (const char* ext : {"gdf", "csv", "bin"}) {
             f.guardarEn = QString("ventana.") + ext;

@@ -63,10 +63,10 @@ private slots:
         QVERIFY(arma::approx_equal(f.rama(0, 2).datos(),
                                    filtrarEEG(f.rama(0, 1), OpcionesFiltro{TipoFiltro::pasaAltos, 0.5, 40, 50}).datos(),
                                    "absdiff", 0.0));
-        f->aplicarFiltro(3, 48.0, 52.0, 40);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::rechazaBanda, 48.0, 52.0, 40});
         QCOMPARE(f.estado(), QString("eeg 1-4 BANDPASS HIGH BANDSTOP"));
         f.seleccionar(0, 0);
-        f->aplicarFiltro(1, 20.0, 40.0, 60);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBajos, 20.0, 40.0, 60});
         QCOMPARE(f.estado(), QString("eeg 1-5 LOW"));
         QCOMPARE(f.mensajes, QStringList());
     }
@@ -92,14 +92,14 @@ private slots:
         };
         for (const auto& c : casos) {
             f.mensajes.clear();
-            f->aplicarFiltro(c.tipo, c.inf, c.sup, c.db);
+            f->aplicarFiltro(OpcionesFiltro{static_cast<TipoFiltro>(c.tipo), c.inf, c.sup, c.db});
             if (c.estado) QCOMPARE(f.estado(), QString(c.estado));
             QCOMPARE(f.mensajes.size(), 1);
             QVERIFY2(f.mensajes[0].contains(QString::fromUtf8(c.mensaje)), qPrintable(f.mensajes[0]));
         }
         QCOMPARE(f.ramas(1), 1);
         f.seleccionar(0, 0);
-        f->aplicarFiltro(2, 1.0, 40.0, 60);
+        f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1.0, 40.0, 60});
         QVERIFY(f.mensajes.back().contains("no tiene muestras"));
         QCOMPARE(f.ramas(0), 1);
         // A dialog without a main window only closes.

@@ -1,7 +1,8 @@
 #pragma once
-// The processing steps of the headless runner: each is parsed from its text
-// (for example "filtro:BANDPASS,1,40,60") into a function over a record that
-// computes exactly what the window's command computes.
+// The catalogue of processing steps: each is parsed from its text (for
+// example "filtro:BANDPASS,1,40,60") into the Paso that the runner runs and
+// that the window's commands run too, built by the same functions from the
+// dialogs' options.
 
 #include <cstdint>
 #include <functional>
@@ -11,13 +12,9 @@
 
 #include "io/EEG.h"
 #include "io/progreso.h"
-
-struct Paso {
-    std::string texto;                          // as given on the command line
-    // Throws with a Spanish text on failure; the Avance hears the progress
-    // and may throw Cancelado.
-    std::function<EEG(const EEG&, const Avance&)> aplicar;
-};
+#include "asr/ContextoASR.h"
+#include "filtering/opcionesFiltro.h"
+#include "pasos/paso.h"
 
 struct OpcionesPasos {
     std::optional<uint32_t> semilla;   // fixes every random source of a step
@@ -53,6 +50,14 @@ std::string ayudaPasos();
 // The catalogue as JSON for the study workflow: one object per step with its
 // name, syntax and memory multiple.
 std::string pasosJSON();
+
+// The steps built from their options, as the window's dialogs hand them over
+// and as the parser builds them from the text: tag, failure message and
+// computation. Refusals of the parameters against the branch (a filter
+// limit above Nyquist, ASR tolerances out of order) are RechazoPaso.
+Paso pasoCAR();
+Paso pasoFiltro(const OpcionesFiltro& opciones);
+Paso pasoASR(const OpcionesASR& opciones);
 
 // Throws std::invalid_argument with a Spanish text, naming the step, for an
 // unknown step or a malformed parameter. Parameters that depend on the branch

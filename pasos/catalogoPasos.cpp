@@ -1,4 +1,4 @@
-#include "cli/pasos.h"
+#include "pasos/catalogoPasos.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,6 +11,7 @@
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/opcionesFiltro.h"
+#include "dsp/fir/ErrorDisenoFIR.h"
 #include "io/diagnostico.h"
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
@@ -36,12 +37,17 @@ std::pair<int32_t, int32_t> leerTipoEvento(const std::string& token) {
 
 std::string nombreTipo(const Evento& e) { return std::to_string(e.tipo) + "." + std::to_string(e.calificador); }
 
-Paso pasoCAR(const std::string& texto, bool hayParametros) {
-    sinParametros("car", hayParametros);
-    return {texto, [](const EEG& eeg, const Avance& avance) { return aplicarCAR(eeg, avance); }};
+Paso conTexto(Paso paso, const std::string& texto) {
+    paso.texto = texto;
+    return paso;
 }
 
-Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
+Paso leerPasoCAR(const std::string& texto, bool hayParametros) {
+    sinParametros("car", hayParametros);
+    return conTexto(pasoCAR(), texto);
+}
+
+Paso leerPasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
     if (p.size() != 4) rechazar("se esperaba filtro:TIPO,INF,SUP,DB (por ejemplo filtro:BANDPASS,1,40,60)");
     OpcionesFiltro o;
     o.tipo = tipoFiltroDesdeNombre(p[0]);
@@ -50,10 +56,10 @@ Paso pasoFiltro(const std::string& texto, const std::vector<std::string>& p) {
     o.caidaDecibelios = leerEntero(p[3], "la caída en decibelios del filtro");
     // The limits are checked against the branch's rate when the step runs,
     // by the same validation the window's command goes through.
-    return {texto, [o](const EEG& eeg, const Avance& avance) { return filtrarEEG(eeg, o, avance); }};
+    return conTexto(pasoFiltro(o), texto);
 }
 
-Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
+Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
     if (p.size() != 3)
         rechazar("se esperaba promediado:TIPOS,MSPREV,MSPOST (por ejemplo promediado:1.1+2.1,100,600)");
     std::vector<std::pair<int32_t, int32_t>> tipos;
@@ -66,7 +72,8 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
     const auto aviso = opciones.aviso;
     const auto cuboGuardado = opciones.cuboGuardado;
 
-    return {texto, [=](const EEG& eeg, const Avance& avance) {
+    return {"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
+            [=](const EEG& eeg, AvisosPaso&, const Avance& avance) {
         if (!eeg.tieneEventos() || eeg.tablaEventos->tipos.empty())
             rechazar("la rama no tiene eventos, así que no se puede promediar (¿un registro .dat o una "
                             "rama ya promediada?)");
@@ -100,16 +107,17 @@ Paso pasoPromediado(const std::string& texto, const std::vector<std::string>& p,
                 aviso("épocas guardadas en \"" + r.archivoCubo.string() + "\"");
         }
         return std::move(r.promedio);
-    }};
+    }, texto};
 }
 
-Paso pasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
+Paso leerPasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
     sinParametros("ica", hayParametros);
     const auto semilla = opciones.semilla;
-    return {texto, [semilla](const EEG& eeg, const Avance&) { return activacionesICA(eeg, semilla); }};
+    return {"ICA", "fallo en ICA",
+            [semilla](const EEG& eeg, AvisosPaso&, const Avance&) { return activacionesICA(eeg, semilla); }, texto};
 }
 
-Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
+Paso leerPasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
     sinParametros("mara", hayParametros);
     OpcionesMara o;
     o.semilla = opciones.semilla;
@@ -117,14 +125,14 @@ Paso pasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos&
                                                           : std::filesystem::path(opciones.carpetaModelos);
     // The pipeline's informational messages are diagnostics here: nobody waits for them.
     o.avisar = [](const std::string& t) { diagnostico(t); };
-    return {texto, [o](const EEG& eeg, const Avance& avance) {
+    return {"MARA", "fallo en Mara", [o](const EEG& eeg, AvisosPaso&, const Avance& avance) {
         OpcionesMara conAvance = o;
         conAvance.avance = avance;
         return aplicarMara(eeg, conAvance);
-    }};
+    }, texto};
 }
 
-Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
+Paso leerPasoASR(const std::string& texto, const std::vector<std::string>& p) {
     if (!p.empty() && p.size() != 4)
         rechazar("se esperaba asr o asr:BURST,MAXBAD,TOLINF,TOLSUP (por ejemplo asr:5,0.075,-3.5,5.5)");
     OpcionesASR o;  // the dialog's defaults
@@ -134,10 +142,8 @@ Paso pasoASR(const std::string& texto, const std::vector<std::string>& p) {
         o.tolInf = leerReal(p[2], "TOLINF (tolInf)");
         o.tolSup = leerReal(p[3], "TOLSUP (tolSup)");
     }
-    validarOpcionesASR(o);
-    return {texto, [o](const EEG& eeg, const Avance& avance) {
-        return ejecutarASR(eeg, o, avance);
-    }};
+    validarOpcionesASR(o);  // a usage error, found before anything is read
+    return conTexto(pasoASR(o), texto);
 }
 
 }  // namespace
@@ -173,39 +179,69 @@ int leerEntero(const std::string& token, const std::string& contexto) {
     return v;
 }
 
+Paso pasoCAR() {
+    return {"CAR", "Problema con CAR. Revisa el EEG seleccionado",
+            [](const EEG& eeg, AvisosPaso&, const Avance& avance) { return aplicarCAR(eeg, avance); }};
+}
+
+Paso pasoFiltro(const OpcionesFiltro& opciones) {
+    return {nombreTipoFiltro(opciones.tipo),
+            "Se ha producido un error en el proceso de filtrado de datos. Revise que existen datos sobre los que "
+            "aplicar el filtro",
+            [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
+                try {
+                    return filtrarEEG(eeg, opciones, avance);
+                } catch (const ParametrosFiltroNoValidos& e) {
+                    // Parameters that give no usable filter: the text says which and why.
+                    throw RechazoPaso(e.what());
+                } catch (const ErrorDisenoFIR& e) {
+                    throw RechazoPaso(e.what());
+                }
+            }};
+}
+
+Paso pasoASR(const OpcionesASR& opciones) {
+    return {"ASR", "Revise los datos sobre los que esta intentando aplicar ASR.",
+            [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
+                // The dialog's ranges cannot refuse a lower tolerance above the upper one.
+                validarOpcionesASR(opciones);
+                return ejecutarASR(eeg, opciones, avance);
+            }};
+}
+
 namespace {
 
 std::vector<EntradaPaso> construirCatalogo() {
     return {
         {"car", "car", "referencia media común", 3,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
-             return pasoCAR(t, hay);
+             return leerPasoCAR(t, hay);
          }},
         {"filtro", "filtro:TIPO,INF,SUP,DB",
          "filtro FIR de fase cero, cada canal por separado; TIPO es\nHIGH, LOW, BANDPASS o BANDSTOP, INF y SUP en Hz, DB la\n"
          "caída en decibelios",
          4,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
-             return pasoFiltro(t, p);
+             return leerPasoFiltro(t, p);
          }},
         {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
          "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"
          "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas)",
          3,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos& o) {
-             return pasoPromediado(t, p, o);
+             return leerPasoPromediado(t, p, o);
          }},
         {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", 8,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
-             return pasoASR(t, p);
+             return leerPasoASR(t, p);
          }},
         {"ica", "ica", "activaciones de ICA extendido, una fila por componente", 6,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
-             return pasoICA(t, hay, o);
+             return leerPasoICA(t, hay, o);
          }},
         {"mara", "mara", "quita las componentes de artefacto (rama promediada)", 8,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
-             return pasoMARA(t, hay, o);
+             return leerPasoMARA(t, hay, o);
          }},
     };
 }
