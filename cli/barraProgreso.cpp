@@ -45,13 +45,14 @@ Avance BarraProgreso::avance() {
 
 void BarraProgreso::pintar(double fraccion, const std::string& etapa) {
     const int milesimas = static_cast<int>(fraccion * 1000.0);
-    // Redrawn only when the figure or the stage changes: a step reports far
-    // more often than a terminal needs.
-    if (milesimas == ultimo_ && etapa == ultimaEtapa_) return;
-    ultimo_ = milesimas;
-    ultimaEtapa_ = etapa;
     constexpr int ancho = 30;
     const int llenas = milesimas * ancho / 1000;
+    // Redrawn only when what is shown changes (the whole percentage, the
+    // filled cells or the stage): a step reports far more often than that.
+    const int mostrado = (milesimas / 10) * (ancho + 1) + llenas;
+    if (mostrado == ultimo_ && etapa == ultimaEtapa_) return;
+    ultimo_ = mostrado;
+    ultimaEtapa_ = etapa;
     std::string linea = "\r\033[K" + nombre_ + " [" + std::string(static_cast<size_t>(llenas), '#') +
                         std::string(static_cast<size_t>(ancho - llenas), ' ') + "] " +
                         std::to_string(milesimas / 10) + " %";

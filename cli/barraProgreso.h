@@ -29,7 +29,7 @@ private:
     std::string nombre_;
     bool dibujar_;
     bool pintada_ = false;
-    int ultimo_ = -1;         // last tenth of a percent drawn
+    int ultimo_ = -1;         // last percentage and filled cells drawn, as one number
     std::string ultimaEtapa_;
 };
 

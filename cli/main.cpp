@@ -241,6 +241,19 @@ struct SinMemoria : ErrorPaso {
 
 // The epoch folder holds one run's cube files: those of an earlier run go
 // first, so that the folder shows what this run wrote.
+// Epoch files this run wrote: a run that fails or is interrupted removes
+// them, so that it leaves nothing behind.
+std::vector<std::string>& cubosEscritos() {
+    static std::vector<std::string> cubos;
+    return cubos;
+}
+
+void borrarCubosEscritos() {
+    std::error_code e;
+    for (const std::string& ruta : cubosEscritos()) fs::remove(ruta, e);
+    cubosEscritos().clear();
+}
+
 void prepararEpocas(const std::string& carpeta) {
     fs::create_directories(carpeta);
     for (const fs::directory_entry& e : fs::directory_iterator(carpeta)) {
@@ -267,6 +280,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     if (a.epocas) opciones.carpetaCubos = *a.epocas;
     opciones.cuboGuardado = [&registro](const std::string& ruta) {
         registro.epocas.push_back(fs::path(ruta).filename().string());
+        cubosEscritos().push_back(ruta);
     };
     opciones.aviso = [](const std::string& texto) { std::cerr << "ondelar-cli: aviso: " << texto << std::endl; };
     // Malformed steps and a bad output name are usage errors, found before
@@ -420,15 +434,20 @@ int main(int argc, char** argv) {
             fin(estado, "");
             return estado;
         } catch (const Cancelado&) {
+            borrarCubosEscritos();
             throw;
         } catch (const SinMemoria&) {
+            borrarCubosEscritos();
             throw;
         } catch (const std::bad_alloc&) {
+            borrarCubosEscritos();
             throw;
         } catch (const ErrorUso& e) {
+            borrarCubosEscritos();
             fin(2, e.what());
             throw;
         } catch (const std::exception& e) {
+            borrarCubosEscritos();
             fin(1, e.what());
             throw;
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -95,6 +96,19 @@ TEST(TerminalCLI, BajoUnTerminalCadaPasoDibujaSuBarra) {
     EXPECT_NE(c.salida.find("\r\033[Kpaso car ["), std::string::npos) << c.salida;
     EXPECT_NE(c.salida.find("] 100 %"), std::string::npos) << c.salida;
     EXPECT_TRUE(fs::exists(t.ruta() + "/r.bin"));
+
+}
+
+TEST(TerminalCLI, LaBarraSoloSeRedibujaCuandoCambiaLoQueMuestra) {
+    // ASR reports thousands of times through its stages; each drawing must
+    // show a new percentage, a new cell or a new stage: at most 131 per stage.
+    CarpetaTemporal t;
+    const Corrida c = correr({"run", muestra("p300_8ch.dat"), "--step", "asr", "--out", "r.bin"}, t.ruta(), true);
+    EXPECT_EQ(c.codigo, 0) << c.salida;
+    size_t dibujos = 0;
+    for (size_t i = c.salida.find("\r\033[K"); i != std::string::npos; i = c.salida.find("\r\033[K", i + 1)) ++dibujos;
+    EXPECT_GE(dibujos, 10u);
+    EXPECT_LE(dibujos, 4u * 131u) << c.salida.size() << " bytes";
 }
 
 TEST(TerminalCLI, SinTerminalNoHayNadaMasQueLasLineasDeSiempre) {

@@ -203,6 +203,15 @@ private slots:
         const arma::mat p = correr("p300_8ch.gdf", {"promediado:1.1+2.1,100,600.9"});
         QVERIFY(iguales(p, promedio(gdf, {1, 2}, 100, 600, t.path()).datos()));
         QCOMPARE(QDir(t.path()).entryList({"Promediado-*.bin"}).size(), 2);
+        // A run that fails after averaging removes the cube it wrote: the
+        // averaged branch (180 samples) is too short for a 0.5 Hz high-pass.
+        QTemporaryDir fallo;
+        const ResultadoCLI r = ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "promediado:1.1,100,600", "--step",
+                                            "filtro:HIGH,0.5,40,60", "--out", "x.bin"},
+                                           fallo.path());
+        QCOMPARE(r.codigo, 1);
+        QVERIFY2(r.errores.contains("coeficientes"), r.errores.constData());
+        QCOMPARE(QDir(fallo.path()).entryList(QDir::Files).size(), 0);
 
         // ASR with the dialog's defaults, written out or implicit, and with others.
         const arma::mat porDefecto = ejecutarASR(dat, OpcionesASR{}).datos();
