@@ -14,6 +14,7 @@
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
 #include "io/fechaHora.h"
+#include "io/frecuenciaMuestreo.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
 
@@ -452,9 +453,9 @@ bool BrainVisionFileReader::leerCabecera(Lectura& l) {
         return false;
     }
     l.frecuencia = 1e6 / l.cab.intervaloMicrosegundos;
-    if (!(l.frecuencia >= 0.5) || l.frecuencia > INT32_MAX) {
+    if (const std::string motivo = motivoFrecuenciaNoValida(l.frecuencia); !motivo.empty()) {
         fallar("la frecuencia de muestreo (" + textoNumero(l.frecuencia) + " Hz, intervalo de " +
-               textoNumero(l.cab.intervaloMicrosegundos) + " µs) no es válida.");
+               textoNumero(l.cab.intervaloMicrosegundos) + " µs) " + motivo + ".");
         return false;
     }
     l.frecuenciaEntera = static_cast<int32_t>(std::lround(l.frecuencia));

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "io/diagnostico.h"
+#include "io/frecuenciaMuestreo.h"
 #include "io/eventosLeidos.h"
 #include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
@@ -26,8 +27,6 @@ constexpr size_t maximoPrimeraLinea = 64 * 1024;
 constexpr size_t bytesPorBloque = 256 * 1024;  // stays in the L2 cache while decoded
 // Far beyond any amplifier; bounds the channel records a header can ask for.
 constexpr int64_t maximoCanales = 65536;
-// Above this a "recording" is not EEG.
-constexpr double frecuenciaMaxima = 1e6;
 
 bool esBlanco(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -168,12 +167,23 @@ void DatFileReader::fijarFormato(const std::string& valor, const std::string& or
 bool DatFileReader::analizarPrimeraLinea(const std::string& linea) {
     const std::vector<std::string> t = separarTokens(linea);
     std::optional<std::string> cabecera, canales, estado;
-    for (size_t i = 0; i + 1 < t.size(); ++i) {
-        if (t[i] == "HeaderLen=") cabecera = t[++i];
-        else if (t[i] == "SourceCh=") canales = t[++i];
-        else if (t[i] == "StatevectorLen=") estado = t[++i];
+    // A key followed by another key, or by nothing, has an empty value: it
+    // gives no value, and never takes the next key as one.
+    auto valor = [&t](size_t& i) -> std::optional<std::string> {
+        if (i + 1 >= t.size() || (!t[i + 1].empty() && t[i + 1].back() == '=')) return std::nullopt;
+        return t[++i];
+    };
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == "HeaderLen=") cabecera = valor(i);
+        else if (t[i] == "SourceCh=") canales = valor(i);
+        else if (t[i] == "StatevectorLen=") estado = valor(i);
         else if (t[i] == "DataFormat=") {
-            fijarFormato(t[++i], "primera línea");
+            const std::optional<std::string> formato = valor(i);
+            if (!formato) {
+                errorDeCabecera("DataFormat= no tiene valor en la primera línea (se esperaba int16, int32 o float32).");
+                continue;
+            }
+            fijarFormato(*formato, "primera línea");
             formatoEnPrimeraLinea = true;
         }
     }
@@ -522,7 +532,9 @@ void DatFileReader::analizarLinea(const std::string& linea) {
         } else if (clave == "DataFormat=") {
             if (tokens.siguiente(token)) fijarFormato(token, "parámetro");
         } else if (clave == "SamplingRate=") {
-            if (tokens.siguiente(token) && (token != "%" || tokens.siguiente(token))) fijarFrecuencia(token);
+            // "%" is an empty value: the rate is then missing, and the token
+            // after it (the parameter's default column) is not the rate.
+            if (tokens.siguiente(token) && token != "%") fijarFrecuencia(token);
         } else if (clave == "ChannelNames=") {
             if (!tokens.siguiente(token)) continue;
             const std::optional<int64_t> n = enteroExacto(token);
@@ -567,7 +579,7 @@ void DatFileReader::fijarFrecuencia(const std::string& valor) {
     if (!std::isfinite(v) || v <= 0.0) {
         errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(valor) +
                         ") no es válida: debe ser mayor que 0 Hz.");
-    } else if (v > frecuenciaMaxima) {
+    } else if (v > frecuenciaMaximaHz) {
         errorDeCabecera("la frecuencia de muestreo de la cabecera (SamplingRate= " + valorVisible(valor) +
                         ") es demasiado grande: más de 1 MHz no es un registro de EEG.");
     } else if (v != std::floor(v)) {

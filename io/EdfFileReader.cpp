@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "io/diagnostico.h"
+#include "io/frecuenciaMuestreo.h"
 #include "io/eventosLeidos.h"
 #include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
@@ -567,8 +568,8 @@ bool EdfFileReader::elegirSenales(Lectura& l) {
                static_cast<double>(h.datarecord_duration);
     };
     l.frecuencia = frecuenciaDe(l.spr);
-    if (!(l.frecuencia >= 0.5) || l.frecuencia > INT32_MAX) {
-        fallar("la frecuencia de muestreo del archivo (" + textoNumero(l.frecuencia) + " Hz) no es válida.");
+    if (const std::string motivo = motivoFrecuenciaNoValida(l.frecuencia); !motivo.empty()) {
+        fallar("la frecuencia de muestreo del archivo (" + textoNumero(l.frecuencia) + " Hz) " + motivo + ".");
         return false;
     }
     l.frecuenciaEntera = static_cast<int32_t>(std::lround(l.frecuencia));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/diagnostico.h"
+#include "io/frecuenciaMuestreo.h"
 #include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr size_t bytesPorBloque = 256 * 1024;  // stays in the L2 cache while decoded
-// Above this a "recording" is not EEG: a damaged record duration, not data.
-constexpr double frecuenciaMaxima = 1e6;
 
 struct CanalGdf {
     uint32_t muestrasPorRegistro = 0;
@@ -328,7 +327,7 @@ bool GdfFileReader::calcularFrecuencia(Lectura& l) {
                " s) no es válida.");
         return false;
     }
-    if (frecuencia > frecuenciaMaxima) {
+    if (frecuencia > frecuenciaMaximaHz) {
         fallar("la frecuencia de muestreo del archivo GDF (" + textoReal(frecuencia) +
                " Hz) es mayor que 1 MHz: no es un registro de EEG.");
         return false;
