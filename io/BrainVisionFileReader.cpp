@@ -14,6 +14,7 @@
 #include "io/diagnostico.h"
 #include "io/eventosLeidos.h"
 #include "io/fechaHora.h"
+#include "io/textoCabecera.h"
 #include "io/frecuenciaMuestreo.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
@@ -426,7 +427,7 @@ EEG BrainVisionFileReader::decodificar() {
 // any file the process can, and a converter would hand it out as samples.
 std::optional<std::string> BrainVisionFileReader::rutaVecina(const std::string& nombre, const char* campo) {
     if (!nombraArchivoDeLaCarpeta(carpeta_, nombre)) {
-        fallar(std::string("el campo ") + campo + " de la cabecera («" + nombre +
+        fallar(std::string("el campo ") + campo + " de la cabecera («" + textoParaMensaje(nombre) +
                "») debe nombrar un archivo de la carpeta de la cabecera; no se admiten rutas absolutas ni que "
                "salgan de ella.");
         return std::nullopt;

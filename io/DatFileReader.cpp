@@ -55,7 +55,7 @@ std::optional<int64_t> enteroExacto(const std::string& t) {
     return v;
 }
 
-std::string valorVisible(const std::string& t) { return utf8Saneado(t); }
+std::string valorVisible(const std::string& t) { return textoParaMensaje(t); }
 
 // The whole token as a finite real number followed by one of `unidades`
 // (text and factor); nullopt for anything else ("%" included).

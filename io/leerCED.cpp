@@ -58,10 +58,21 @@ std::optional<double> numero(const std::string& t) {
     return v;
 }
 
+// number, labels, type, theta, radius, X, Y, Z, sph_theta, sph_phi, sph_radius
 constexpr size_t columnaX = 5;
-// A line per channel of some 80 bytes: 16 MiB is far beyond any cap.
-constexpr std::uintmax_t maximoBytesCED = std::uintmax_t{16} << 20;  // number, label, type, theta, radius, X, Y, Z
 const char* const nombresXYZ[] = {"X", "Y", "Z"};
+// The other numeric columns: a value there that is not a number is a damaged
+// file as much as one in X, Y or Z, though the record uses only the labels
+// and X, Y, Z. An empty field is allowed in any of them.
+constexpr std::pair<size_t, const char*> otrasColumnasNumericas[] = {
+    {0, "Number"}, {3, "theta"}, {4, "radius"}, {8, "sph_theta"}, {9, "sph_phi"}, {10, "sph_radius"}};
+// A line per channel of some 80 bytes: 16 MiB is far beyond any cap.
+constexpr std::uintmax_t maximoBytesCED = std::uintmax_t{16} << 20;
+
+std::string noEsNumero(size_t linea, size_t columna, const char* nombre, const std::string& valor) {
+    return "línea " + std::to_string(linea) + ", columna " + std::to_string(columna + 1) + " (" + nombre + "): «" +
+           textoParaMensaje(valor) + "» no es un número.";
+}
 
 }  // namespace
 
@@ -120,12 +131,16 @@ ResultadoCED leerCED(EEG& eeg, std::istream& archivo) {
             }
             const std::optional<double> v = numero(c[col]);
             if (!v) {
-                resultado.error = "línea " + std::to_string(numeroLinea) + ", columna " + std::to_string(col + 1) +
-                                  " (" + nombresXYZ[k] + "): «" + utf8Saneado(c[col]) + "» no es un número.";
+                resultado.error = noEsNumero(numeroLinea, col, nombresXYZ[k], c[col]);
                 return resultado;
             }
             xyz[k] = *v;
         }
+        for (const auto& [col, nombre] : otrasColumnasNumericas)
+            if (col < c.size() && !c[col].empty() && !numero(c[col])) {
+                resultado.error = noEsNumero(numeroLinea, col, nombre, c[col]);
+                return resultado;
+            }
         const std::string etiqueta = c.size() > 1 ? textoDeCabecera(c[1]) : std::string();
         if (!etiqueta.empty()) canales[i].etiqueta = etiqueta;
         if (completa) {

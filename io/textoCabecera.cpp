@@ -78,3 +78,20 @@ std::string decodificarPorciento(std::string_view texto) {
     }
     return r;
 }
+
+std::string textoParaMensaje(std::string_view texto) {
+    const std::string valido = utf8Saneado(texto);
+    std::string r;
+    r.reserve(valido.size());
+    for (size_t i = 0; i < valido.size(); ++i) {
+        const auto c = static_cast<unsigned char>(valido[i]);
+        const bool c1 = c == 0xC2 && i + 1 < valido.size() && static_cast<unsigned char>(valido[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F || c1) {
+            r += "\xEF\xBF\xBD";
+            if (c1) ++i;
+            continue;
+        }
+        r += valido[i];
+    }
+    return r;
+}

@@ -18,6 +18,12 @@ bool esUTF8Valido(std::string_view texto);
 // valid text comes back unchanged.
 std::string utf8Saneado(std::string_view texto);
 
+// Text from a file quoted in a message: valid UTF-8 (as utf8Saneado) with
+// every control character (NUL, ESC, line ends, DEL, the C1 range) replaced
+// by U+FFFD, so that a quoted value can neither cut the message short nor
+// drive the terminal it is printed on.
+std::string textoParaMensaje(std::string_view texto);
+
 // Header text as a record keeps it: padding removed, then made valid UTF-8.
 std::string textoDeCabecera(std::string_view texto);
 

@@ -71,6 +71,31 @@ TEST(LeerCED, NumeroIlegibleNombraLineaYColumna) {
     EXPECT_EQ(r.error, "línea 4, columna 7 (Y): «5,5» no es un número.");
 }
 
+TEST(LeerCED, LasOtrasColumnasNumericasTambienSeComprueban) {
+    // theta, radius and the spherical columns are numbers too; an empty
+    // field stays allowed, as in X, Y, Z.
+    const struct {
+        std::string linea, error;
+    } casos[] = {
+        {"1\tFz\t\tabc\t0\t1\t2\t3\n", "línea 2, columna 4 (theta): «abc» no es un número."},
+        {"1\tFz\t\t0\t0.5x\t1\t2\t3\n", "línea 2, columna 5 (radius): «0.5x» no es un número."},
+        {"uno\tFz\t\t0\t0\t1\t2\t3\n", "línea 2, columna 1 (Number): «uno» no es un número."},
+        {"1\tFz\t\t0\t0\t1\t2\t3\t90\t\tnada\n", "línea 2, columna 11 (sph_radius): «nada» no es un número."},
+        {"1\tFz\tEEG\t\t\t1\t2\t3\t\t\t\n", ""},
+    };
+    for (const auto& c : casos) {
+        EEG e(256, 1, 4);
+        std::istringstream t(cabecera + c.linea);
+        EXPECT_EQ(leerCED(e, t).error, c.error) << c.linea;
+    }
+    // A value quoted in the message loses its control characters: an ESC
+    // sequence would clear the user's terminal, a NUL would cut the message.
+    EEG e(256, 1, 4);
+    std::istringstream t(cabecera + std::string("1\tFz\t\t0\t0\t\x1b[2J\0x\t2\t3\n", 21));
+    const std::string error = leerCED(e, t).error;
+    EXPECT_EQ(error, "línea 2, columna 6 (X): «\xEF\xBF\xBD[2J\xEF\xBF\xBDx» no es un número.");
+}
+
 TEST(LeerCED, EtiquetaSinRellenoNiBlancos) {
     EEG e(256, 1, 4);
     std::istringstream t(cabecera + std::string("1\t Fp1 \0\0\t\t0\t0\t1\t2\t3\n", 21));
