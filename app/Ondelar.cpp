@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QTabWidget>
@@ -39,6 +40,19 @@ Ondelar::~Ondelar() = default;
 
 void Ondelar::pausaDebug(std::string cad) { interaccion::mostrarMensaje(QString::fromStdString(cad)); }
 
+namespace {
+
+// The frequency-analysis and other auxiliary windows are top-level windows
+// of their own: once the main window goes, they go too, and with the last
+// of them the process ends.
+void aceptarCierre(QWidget* principal, QCloseEvent* evento) {
+    evento->accept();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != principal && w->isVisible()) w->close();
+}
+
+}  // namespace
+
 void Ondelar::closeEvent(QCloseEvent* evento) {
     if (ocupado()) {
         // The step is stopped and waited for first; the window then closes
@@ -53,7 +67,7 @@ void Ondelar::closeEvent(QCloseEvent* evento) {
     }
     const int sinGuardar = archivosEEG.ramasSinGuardar();
     if (sinGuardar == 0) {
-        evento->accept();
+        aceptarCierre(this, evento);
         return;
     }
     const QString texto =
@@ -62,7 +76,7 @@ void Ondelar::closeEvent(QCloseEvent* evento) {
                                .arg(sinGuardar)) +
         QStringLiteral(" ¿Quiere guardarlas antes de cerrar?");
     switch (interaccion::preguntarCierre(texto)) {
-        case interaccion::RespuestaCierre::descartar: evento->accept(); return;
+        case interaccion::RespuestaCierre::descartar: aceptarCierre(this, evento); return;
         case interaccion::RespuestaCierre::cancelar: evento->ignore(); return;
         case interaccion::RespuestaCierre::guardar: break;
     }
@@ -75,7 +89,7 @@ void Ondelar::closeEvent(QCloseEvent* evento) {
             return;
         }
     }
-    evento->accept();
+    aceptarCierre(this, evento);
 }
 
 const EEG& Ondelar::eegSeleccionado() const {

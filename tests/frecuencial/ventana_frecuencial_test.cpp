@@ -60,6 +60,19 @@ private slots:
         QVERIFY(hijo<dibujoMapaCuero>(v, "mapaCuero")->isVisible());
     }
 
+    void cerrarLaVentanaPrincipalCierraLasDeAnalisis() {
+        // "Cerrar sin guardar" (here: nothing to save) must not leave the
+        // analysis windows, and with them the process, behind.
+        VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        f->lanzarAnalisisFrecuencial();
+        QTRY_VERIFY(!f->ocupado());
+        QPointer<ventanaEmergente> v = abierta<ventanaEmergente>();
+        QVERIFY(v && v->isVisible());
+        QVERIFY(f->close());
+        QVERIFY(v.isNull() || !v->isVisible());
+    }
+
     void cambiaBandaYSegmentoYExporta() {
         VentanaPrueba f;
         const QString carpeta = f.carpetaTemporal();
