@@ -10,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <poll.h>
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "tests/cli/correrEjecutor.h"
 #include "tests/io/archivosPrueba.h"
 
 namespace fs = std::filesystem;
@@ -24,59 +21,13 @@ namespace {
 
 std::string muestra(const std::string& nombre) { return std::string(ONDELAR_RAIZ "/../shared/data/") + nombre; }
 
-struct Corrida {
-    int codigo = -1;
-    std::string salida;  // everything the process wrote (standard output and error)
-};
+using prueba::Corrida;
 
-// Runs the runner in `carpeta`, under a pseudo-terminal or with both outputs
-// on a pipe. With senal, sends it once `esperar` shows up in the output.
+// Under a pseudo-terminal, or with both outputs on a pipe.
 Corrida correr(const std::vector<std::string>& argumentos, const std::string& carpeta, bool terminal,
                int senal = 0, const std::string& esperar = {}) {
-    std::vector<std::string> todos{ONDELAR_CLI};
-    todos.insert(todos.end(), argumentos.begin(), argumentos.end());
-    std::vector<char*> argv;
-    for (std::string& a : todos) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int lectura = -1;
-    pid_t hijo;
-    if (terminal) {
-        hijo = forkpty(&lectura, nullptr, nullptr, nullptr);
-    } else {
-        int tubo[2];
-        if (pipe(tubo) != 0) return {};
-        hijo = fork();
-        if (hijo == 0) {
-            dup2(tubo[1], STDOUT_FILENO);
-            dup2(tubo[1], STDERR_FILENO);
-            close(tubo[0]);
-        }
-        close(tubo[1]);
-        lectura = tubo[0];
-    }
-    if (hijo == 0) {
-        if (chdir(carpeta.c_str()) != 0) _exit(127);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    Corrida c;
-    bool enviada = false;
-    char bufer[4096];
-    for (;;) {
-        const ssize_t n = read(lectura, bufer, sizeof bufer);
-        if (n <= 0) break;  // EOF, or EIO once the terminal's last writer is gone
-        c.salida.append(bufer, static_cast<size_t>(n));
-        if (senal && !enviada && c.salida.find(esperar) != std::string::npos) {
-            kill(hijo, senal);
-            enviada = true;
-        }
-    }
-    close(lectura);
-    int estado = 0;
-    waitpid(hijo, &estado, 0);
-    c.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    return c;
+    return prueba::correrEjecutor(argumentos, carpeta,
+                                  terminal ? prueba::Salidas::terminal : prueba::Salidas::ambasEnTubo, senal, esperar);
 }
 
 std::vector<std::string> correrCAR(const std::string& salida) {

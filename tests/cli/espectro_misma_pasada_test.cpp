@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "tests/cli/correrEjecutor.h"
 #include "tests/io/archivosPrueba.h"
 
 namespace fs = std::filesystem;
@@ -25,37 +23,12 @@ namespace {
 
 std::string muestra(const std::string& nombre) { return std::string(ONDELAR_RAIZ "/../shared/data/") + nombre; }
 
-struct Corrida {
-    int codigo = -1;
-    std::string errores;  // standard error (standard output is dropped)
-};
+using prueba::Corrida;
 
-// Runs the runner in `carpeta`, as a user would from there.
+// Runs the runner in `carpeta`, as a user would from there; the output kept
+// is standard error alone.
 Corrida correr(const std::vector<std::string>& argumentos, const std::string& carpeta) {
-    std::vector<std::string> todos{ONDELAR_CLI};
-    todos.insert(todos.end(), argumentos.begin(), argumentos.end());
-    std::vector<char*> argv;
-    for (std::string& a : todos) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int tubo[2];
-    if (pipe(tubo) != 0) return {};
-    const pid_t hijo = fork();
-    if (hijo == 0) {
-        dup2(tubo[1], STDERR_FILENO);
-        close(tubo[0]);
-        if (freopen("/dev/null", "w", stdout) == nullptr || chdir(carpeta.c_str()) != 0) _exit(127);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(tubo[1]);
-    Corrida c;
-    char bufer[4096];
-    for (ssize_t n; (n = read(tubo[0], bufer, sizeof bufer)) > 0;) c.errores.append(bufer, static_cast<size_t>(n));
-    close(tubo[0]);
-    int estado = 0;
-    waitpid(hijo, &estado, 0);
-    c.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    return c;
+    return prueba::correrEjecutor(argumentos, carpeta, prueba::Salidas::soloErrores);
 }
 
 std::string leer(const std::string& ruta) {
@@ -110,12 +83,12 @@ TEST(RunEspectro, EscribeLosMismosArchivosQueLaOrdenEspectro) {
     const Corrida run = correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--segmento", "1.5",
                                                                        "--espectro", "e.csv", "--bandas", "b.csv"}),
                                t.ruta());
-    ASSERT_EQ(run.codigo, 0) << run.errores;
-    EXPECT_NE(run.errores.find("guardado r.gdf\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.errores;
+    ASSERT_EQ(run.codigo, 0) << run.salida;
+    EXPECT_NE(run.salida.find("guardado r.gdf\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.salida;
     const Corrida espectro = correr(
         con(con(con({"espectro"}, registro), pasos), {"--segmento", "1.5", "--out", "e2.csv", "--bandas", "b2.csv"}),
         t.ruta());
-    ASSERT_EQ(espectro.codigo, 0) << espectro.errores;
+    ASSERT_EQ(espectro.codigo, 0) << espectro.salida;
     EXPECT_FALSE(leer(t.ruta() + "/e.csv").empty());
     EXPECT_EQ(leer(t.ruta() + "/e.csv"), leer(t.ruta() + "/e2.csv"));
     EXPECT_EQ(leer(t.ruta() + "/b.csv"), leer(t.ruta() + "/b2.csv"));
@@ -204,9 +177,9 @@ TEST(RunEspectro, RechazosDeUso) {
     for (const auto& c : casos) {
         const Corrida r = correr(con({"run", muestra("p300_8ch.gdf"), "--out", "r.csv"}, c.argumentos), t.ruta());
         EXPECT_EQ(r.codigo, 2) << c.contiene;
-        EXPECT_EQ(r.errores.rfind("ondelar-cli: error: ", 0), 0u) << r.errores;
-        EXPECT_NE(r.errores.find(c.contiene), std::string::npos) << r.errores;
-        EXPECT_EQ(std::count(r.errores.begin(), r.errores.end(), '\n'), 1) << r.errores;
+        EXPECT_EQ(r.salida.rfind("ondelar-cli: error: ", 0), 0u) << r.salida;
+        EXPECT_NE(r.salida.find(c.contiene), std::string::npos) << r.salida;
+        EXPECT_EQ(std::count(r.salida.begin(), r.salida.end(), '\n'), 1) << r.salida;
     }
     EXPECT_TRUE(archivos(t.ruta()).empty());
 }
