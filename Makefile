@@ -46,12 +46,17 @@ fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDELAR_FUZZ=ON \
 	  -DONDELAR_TESTS=OFF -DONDELAR_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_todos
+	mkdir -p build-fuzz/diccionarios build-fuzz/semillas
+	build-fuzz/fuzz/semillas_pasos fuzz/diccionarios/fuzz_pasos.dict build-fuzz/diccionarios/fuzz_pasos.dict \
+	  build-fuzz/semillas/fuzz_pasos
 	@for f in build-fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; \
 	  echo "== $$n ($(FUZZ_SEGUNDOS) s)"; \
 	  dic=""; [ -f fuzz/diccionarios/$$n.dict ] && dic="-dict=fuzz/diccionarios/$$n.dict"; \
+	  [ -f build-fuzz/diccionarios/$$n.dict ] && dic="-dict=build-fuzz/diccionarios/$$n.dict"; \
+	  sem=""; [ -d build-fuzz/semillas/$$n ] && sem="build-fuzz/semillas/$$n"; \
 	  $$f -max_total_time=$(FUZZ_SEGUNDOS) -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 $$dic \
-	    build-fuzz/corpus/$$n fuzz/corpus/$$n > build-fuzz/$$n.log 2>&1; rc=$$?; \
+	    build-fuzz/corpus/$$n fuzz/corpus/$$n $$sem > build-fuzz/$$n.log 2>&1; rc=$$?; \
 	  tail -n 12 build-fuzz/$$n.log; [ $$rc = 0 ] || { echo "$$n: fallo"; exit 1; }; \
 	done
 

@@ -6,7 +6,7 @@
 #include <QAbstractItemView>
 
 #include "app/Ondelar.h"
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 #include "ui_GuiElegirCanalesDibujar.h"
 
 GuiElegirCanalesDibujar::GuiElegirCanalesDibujar(QWidget* parent)

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 
 #include "app/interaccion.h"
+#include "pasos/catalogoPasos.h"
 #include "ui_Ondelar.h"
 
 Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::OndelarClass>()) {
@@ -25,11 +26,11 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->aplicar_filtro_frecuencial, &QAction::triggered, this, &Ondelar::graficoFiltro);
     connect(ui->aplicar_promediado, &QAction::triggered, this, &Ondelar::graficoPromediado);
     connect(ui->aplicar_MARA, &QAction::triggered, this, &Ondelar::graficoMARA);
-    connect(ui->aplicar_CAR, &QAction::triggered, this, &Ondelar::lanzarCAR);
     connect(ui->aplicar_analisis_frecuencial, &QAction::triggered, this, &Ondelar::lanzarAnalisisFrecuencial);
     connect(ui->licencia_y_atribuciones, &QAction::triggered, this, &Ondelar::popUpLicenciasAtribuciones);
     connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
+    agregarPasosSinDialogo();
     ui->panelTabs->setTabsClosable(true);
     connect(ui->panelTabs, &QTabWidget::tabCloseRequested, this, &Ondelar::cerrarPestana);
     // Every numerical step runs natively: there is no outside engine session
@@ -37,6 +38,27 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
 }
 
 Ondelar::~Ondelar() = default;
+
+// The steps that run with no dialog get their "procesar" entry from the
+// catalogue, before the separator that sets off the frequency analysis.
+void Ondelar::agregarPasosSinDialogo() {
+    QAction* separador = nullptr;
+    for (QAction* a : ui->menuprocesar->actions())
+        if (a->isSeparator()) separador = a;
+    for (const EntradaPaso& e : catalogoPasos()) {
+        if (e.textoMenu.empty()) continue;
+        auto* accion = new QAction(QString::fromStdString(e.textoMenu), this);
+        accion->setObjectName(QStringLiteral("aplicar_") + QString::fromStdString(e.nombre));
+        ui->menuprocesar->insertAction(separador, accion);
+        connect(accion, &QAction::triggered, this, [this, nombre = e.nombre] { lanzarPaso(nombre); });
+    }
+}
+
+void Ondelar::lanzarPaso(const std::string& nombre) {
+    const Paso paso = interpretarPaso(nombre, OpcionesPasos{});
+    escribirTraza(QStringLiteral("triger ") + QString::fromStdString(paso.etiqueta));
+    ejecutarPaso(paso);
+}
 
 void Ondelar::pausaDebug(std::string cad) { interaccion::mostrarMensaje(QString::fromStdString(cad)); }
 

@@ -13,7 +13,7 @@
 #include <QList>
 #include <QMainWindow>
 
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 
 class Avance;
 class QComboBox;
@@ -88,7 +88,6 @@ public slots:
     void graficoFiltro();
     void graficoPromediado();
     void graficoMARA();
-    void lanzarCAR();
     void lanzarAnalisisFrecuencial();
     void popUpLicenciasAtribuciones();
     static void pausaDebug(std::string cad);
@@ -96,6 +95,9 @@ public slots:
     void guardarRamaSeleccionada();
 
 public:
+    // Runs the catalogue's step of that runner name as it stands, with no
+    // dialog (the "procesar" entries made from the catalogue's menu texts).
+    void lanzarPaso(const std::string& nombre);
     // Saves the selected branch through the save dialog and marks it saved;
     // false when nothing was written (cancelled or failed, the user told why).
     bool guardarSeleccionada();
@@ -104,6 +106,7 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
+    void agregarPasosSinDialogo();
     struct TrabajoEnCurso;
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
     bool cerrarAlTerminar = false;            // close confirmed during a step

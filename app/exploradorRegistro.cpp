@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The recording browser: a branch's channels stacked in rows over a page of
 // seconds, with a time axis, a scale bar, labelled event lines and, for an
 // averaged branch, the zero line. It reads the branch's matrix in place on
-// every paint (app/exploracion.h computes the page), so it never keeps a
+// every paint (representacion/exploracion.h computes the page), so it never keeps a
 // copy; the branch is looked up through a function each time, and a branch
 // that has since been deleted is simply not drawn. After the first paint it
 // builds the branch's min/max pyramid in small chunks while the event loop
@@ -19,7 +19,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/exploracion.h"
+#include "representacion/exploracion.h"
 #include "io/EEG.h"
 
 class QDoubleSpinBox;

@@ -7,7 +7,7 @@
 #include <QTabWidget>
 
 #include "app/exploradorRegistro.h"
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 #include "ui_Ondelar.h"
 
 void Ondelar::explorarRama() {

@@ -17,8 +17,8 @@
 #include <QtCharts/QValueAxis>
 
 #include "app/GuiElegirCanalesDibujar.h"
-#include "app/exploracion.h"
-#include "app/puntosSerie.h"
+#include "representacion/exploracion.h"
+#include "representacion/puntosSerie.h"
 #include "app/seriesGrafico.h"
 #include "io/progreso.h"
 #include "ui_Ondelar.h"

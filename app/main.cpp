@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "app/Ondelar.h"
-#include "app/hilosBLAS.h"
+#include "dsp/hilosBLAS.h"
 #include "app/traducciones.h"
 
 int main(int argc, char* argv[]) {

@@ -1,7 +1,7 @@
 #pragma once
 // The line series of a signal plot: one per channel, one per event marker,
 // and what keeps the channel series down to the stretch on screen. The
-// numbers come from app/puntosSerie.h.
+// numbers come from representacion/puntosSerie.h.
 
 #include <algorithm>
 #include <vector>
@@ -13,7 +13,7 @@
 #include <QString>
 #include <QVector>
 
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 #include "io/EEG.h"
 
 class QScrollArea;

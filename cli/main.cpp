@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/hilosBLAS.h"
+#include "dsp/hilosBLAS.h"
 #include "cli/analisisFrecuencial.h"
 #include "cli/barraProgreso.h"
 #include "cli/codigosSalida.h"

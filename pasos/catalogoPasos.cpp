@@ -13,6 +13,7 @@
 #include "filtering/opcionesFiltro.h"
 #include "dsp/fir/ErrorDisenoFIR.h"
 #include "io/diagnostico.h"
+#include "io/textoNumerico.h"
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
@@ -181,7 +182,7 @@ int leerEntero(const std::string& token, const std::string& contexto) {
 
 Paso pasoCAR() {
     return {"CAR", "Problema con CAR. Revisa el EEG seleccionado",
-            [](const EEG& eeg, AvisosPaso&, const Avance& avance) { return aplicarCAR(eeg, avance); }};
+            [](const EEG& eeg, AvisosPaso&, const Avance& avance) { return aplicarCAR(eeg, avance); }, "car"};
 }
 
 Paso pasoFiltro(const OpcionesFiltro& opciones) {
@@ -197,7 +198,9 @@ Paso pasoFiltro(const OpcionesFiltro& opciones) {
                 } catch (const ErrorDisenoFIR& e) {
                     throw RechazoPaso(e.what());
                 }
-            }};
+            },
+            "filtro:" + nombreTipoFiltro(opciones.tipo) + "," + textoReal(opciones.frecInferior) + "," +
+                textoReal(opciones.frecSuperior) + "," + std::to_string(opciones.caidaDecibelios)};
 }
 
 Paso pasoASR(const OpcionesASR& opciones) {
@@ -206,40 +209,42 @@ Paso pasoASR(const OpcionesASR& opciones) {
                 // The dialog's ranges cannot refuse a lower tolerance above the upper one.
                 validarOpcionesASR(opciones);
                 return ejecutarASR(eeg, opciones, avance);
-            }};
+            },
+            "asr:" + std::to_string(opciones.burstCritic) + "," + textoReal(opciones.maxBadChan) + "," +
+                textoReal(opciones.tolInf) + "," + textoReal(opciones.tolSup)};
 }
 
 namespace {
 
 std::vector<EntradaPaso> construirCatalogo() {
     return {
-        {"car", "car", "referencia media común", 3,
+        {"car", "car", "referencia media común", "car", "aplicar CAR", 3,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
              return leerPasoCAR(t, hay);
          }},
         {"filtro", "filtro:TIPO,INF,SUP,DB",
          "filtro FIR de fase cero, cada canal por separado; TIPO es\nHIGH, LOW, BANDPASS o BANDSTOP, INF y SUP en Hz, DB la\n"
          "caída en decibelios",
-         4,
+         "filtro:BANDPASS,1,40,60", "", 4,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoFiltro(t, p);
          }},
         {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
          "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"
          "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas)",
-         3,
+         "promediado:1.1+2.1,100,600", "", 3,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos& o) {
              return leerPasoPromediado(t, p, o);
          }},
-        {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", 8,
+        {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", "asr:5,0.075,-3.5,5.5", "", 8,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoASR(t, p);
          }},
-        {"ica", "ica", "activaciones de ICA extendido, una fila por componente", 6,
+        {"ica", "ica", "activaciones de ICA extendido, una fila por componente", "ica", "", 6,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
              return leerPasoICA(t, hay, o);
          }},
-        {"mara", "mara", "quita las componentes de artefacto (rama promediada)", 8,
+        {"mara", "mara", "quita las componentes de artefacto (rama promediada)", "mara", "", 8,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
              return leerPasoMARA(t, hay, o);
          }},
@@ -303,6 +308,7 @@ std::string pasosJSON() {
     const auto& c = catalogoPasos();
     for (size_t i = 0; i < c.size(); ++i)
         r += "  {\"nombre\": " + cadenaJSON(c[i].nombre) + ", \"sintaxis\": " + cadenaJSON(c[i].sintaxis) +
+             ", \"ejemplo\": " + cadenaJSON(c[i].ejemplo) +
              ", \"multiploMemoria\": " + std::to_string(c[i].multiploMemoria) + "}" + (i + 1 < c.size() ? ",\n" : "\n");
     return r + "]\n";
 }

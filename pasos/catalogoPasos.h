@@ -31,6 +31,11 @@ struct EntradaPaso {
     std::string nombre;    // the runner's name: "filtro"
     std::string sintaxis;  // "filtro:TIPO,INF,SUP,DB"
     std::string ayuda;     // help text, lines separated by '\n'
+    std::string ejemplo;   // a text the parser accepts: "filtro:BANDPASS,1,40,60"
+    // The window's menu entry for a step it runs as it stands, with no
+    // dialog ("aplicar CAR"); empty when the window offers the step through
+    // a dialog of its own, or not at all.
+    std::string textoMenu;
     // Peak memory as a multiple of the recording held as doubles: the input
     // the runner keeps, the step's result and the step's own work matrices.
     int multiploMemoria = 3;
@@ -48,12 +53,13 @@ std::string nombresPasos();
 // The help's list of steps: syntax and text, aligned in two columns.
 std::string ayudaPasos();
 // The catalogue as JSON for the study workflow: one object per step with its
-// name, syntax and memory multiple.
+// name, syntax, example and memory multiple.
 std::string pasosJSON();
 
 // The steps built from their options, as the window's dialogs hand them over
-// and as the parser builds them from the text: tag, failure message and
-// computation. Refusals of the parameters against the branch (a filter
+// and as the parser builds them from the text: tag, failure message,
+// computation and the runner's text for those options (numbers in their
+// shortest exact form, so that the text parses back to the same options). Refusals of the parameters against the branch (a filter
 // limit above Nyquist, ASR tolerances out of order) are RechazoPaso.
 Paso pasoCAR();
 Paso pasoFiltro(const OpcionesFiltro& opciones);

@@ -31,5 +31,5 @@ struct Paso {
     std::string etiqueta;      // appended to the new branch's history ("CAR", "BANDPASS")
     std::string mensajeFallo;  // the window's fixed failure message; the reason follows it
     CalculoPaso calcular;
-    std::string texto = {};    // as the runner writes it ("filtro:BANDPASS,1,40,60"); empty in the window
+    std::string texto = {};    // as the runner writes it ("filtro:BANDPASS,1,40,60")
 };

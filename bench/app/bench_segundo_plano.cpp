@@ -31,12 +31,12 @@
 #include <QTimer>
 
 #include "app/Ondelar.h"
-#include "app/hilosBLAS.h"
+#include "dsp/hilosBLAS.h"
 #include "app/interaccion.h"
 #include "asr/ContextoASR.h"
 #include "io/cargarRegistro.h"
 #include "io/leerCED.h"
-#include "mara/comandoMARA.h"
+#include "mara/ventana/comandoMARA.h"
 #include "bench/comun/cargaMaquina.h"
 #include "bench/comun/cargaSilenciosa.h"
 #include "tests/app/pulsoHiloGui.h"

@@ -27,7 +27,7 @@
 #include <QTabWidget>
 
 #include "app/Ondelar.h"
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 #include "app/exploradorRegistro.h"
 #include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"

@@ -15,7 +15,7 @@
 #include <QApplication>
 #include <QImage>
 
-#include "app/ventanaEmergente.h"
+#include "frecuencial/ventana/ventanaEmergente.h"
 #include "frecuencial/bandas.h"
 #include "frecuencial/welch.h"
 #include "io/cargarRegistro.h"

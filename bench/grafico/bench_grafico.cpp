@@ -31,7 +31,7 @@
 
 #include "bench/comun/cargaMaquina.h"
 #include "app/Ondelar.h"
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 #include "app/seriesGrafico.h"
 #include "io/cargarRegistro.h"
 #include "ui_Ondelar.h"

@@ -96,6 +96,3 @@ def pasos(texto, *enteros):
 
 escribir('fuzz_pasos', 'promediado', pasos('promediado:1.1+2.1,100,600', 256, 100, 600, 56840, 2312, 2400, 56800))
 escribir('fuzz_pasos', 'promediado_fuera', pasos('promediado:1.1,100,1000000', 1000000000, 0, 20000, 1000, 500))
-escribir('fuzz_pasos', 'asr', pasos('asr:5,0.075,-3.5,5.5', 256, 7000, 10000, 99999, 1792))
-escribir('fuzz_pasos', 'filtro', pasos('filtro:BANDPASS,1,40,60'))
-escribir('fuzz_pasos', 'car', pasos('car', 250, 100, 200, 200, 25, 149))

@@ -2,11 +2,13 @@
 // removing branches, the loading command and the two auxiliary windows.
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextEdit>
 
 #include "app/traducciones.h"
-#include "app/ventanaEmergente.h"
+#include "frecuencial/ventana/ventanaEmergente.h"
 #include "filtering/opcionesFiltro.h"
 #include "tests/comun/ventanaPrueba.h"
 
@@ -82,8 +84,14 @@ private slots:
         f.ui().indiceArchivoEEG->setCurrentIndex(0);
         QCOMPARE(f.estado(), QString("Rama eeg changed 0"));
         QVERIFY_EXCEPTION_THROWN(f->eegSeleccionado(), std::out_of_range);
-        // Commands on the placeholders fail and add nothing.
-        f->lanzarCAR();
+        // Commands on the placeholders fail and add nothing. CAR's entry is
+        // the catalogue's, in "procesar" just before the frequency analysis.
+        const QList<QAction*> procesar = f.ui().menuprocesar->actions();
+        const int iCAR = int(procesar.indexOf(f->findChild<QAction*>("aplicar_car")));
+        QVERIFY(iCAR >= 0);
+        QCOMPARE(procesar[iCAR]->text(), QString("aplicar CAR"));
+        QVERIFY(procesar[iCAR + 1]->isSeparator());
+        procesar[iCAR]->trigger();
         f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1, 40, 60});
         QCOMPARE(f.mensajes.size(), 2);
         QCOMPARE(f->archivosEEG.numeroArchivos(), 0);

@@ -1,6 +1,6 @@
 // The ASR dialog and the whole command, from the menu action to the new branch.
 
-#include "asr/GuiASR.h"
+#include "asr/ventana/GuiASR.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GuiASR.h"
 

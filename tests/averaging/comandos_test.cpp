@@ -1,7 +1,7 @@
 // The CAR and averaging commands in the window: the dialog, the new branches,
 // the trace and failure texts, and the refusals that add nothing.
 
-#include "averaging/GuiEventosPromediado.h"
+#include "averaging/ventana/GuiEventosPromediado.h"
 #include "eegSintetico.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GuiEventosPromediado.h"
@@ -133,9 +133,9 @@ private slots:
     void carYPromediadoTrasCAR() {
         VentanaPrueba f;
         f.carpetaTemporal();
-        f->lanzarCAR();
+        f->lanzarPaso("car");
         f.anadir(EEG(250, 1, 100));
-        f->lanzarCAR();
+        f->lanzarPaso("car");
         const QString falloCar = "Problema con CAR. Revisa el EEG seleccionado\n\nMotivo: ";
         QCOMPARE(f.mensajes.size(), 2);
         QVERIFY(f.mensajes[0].startsWith(falloCar + "no hay ningún eeg seleccionado"));
@@ -144,7 +144,7 @@ private slots:
         f.mensajes.clear();
 
         f.anadir(tresTipos());
-        f->lanzarCAR();
+        f->lanzarPaso("car");
         QCOMPARE(f.estado(), QString("eeg 2-2 CAR"));
         f->graficoPromediado();
         elegir({1}, 100, 100)->onClickAceptar();

@@ -48,7 +48,7 @@ private slots:
         QVERIFY(iguales(ejecutor({"asr:3,0.2,-4,7.25"}), f->eegSeleccionado().datos()));
 
         f.seleccionar(0, 0);
-        f->lanzarCAR();
+        f->lanzarPaso("car");
         QVERIFY(iguales(ejecutor({"car"}), f->eegSeleccionado().datos()));
         f->aplicarPromediado({filaDeTipo(f->eegSeleccionado(), 3), filaDeTipo(f->eegSeleccionado(), 7)}, 100, 600);
         QVERIFY(iguales(ejecutor({"car", "promediado:3.1+7.1,100,600"}), f->eegSeleccionado().datos()));

@@ -17,7 +17,7 @@
 #include <QtTest>
 
 #include "app/Ondelar.h"
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 #include "app/interaccion.h"
 #include "ui_Ondelar.h"
 

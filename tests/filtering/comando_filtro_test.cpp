@@ -1,7 +1,7 @@
 // The frequency filter dialog and command, from the menu action to the new
 // branch, with the refusals that add nothing.
 
-#include "filtering/GUIfiltroFrecuencial.h"
+#include "filtering/ventana/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GUIfiltroFrecuencial.h"

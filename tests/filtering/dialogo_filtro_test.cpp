@@ -7,7 +7,7 @@
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 
-#include "filtering/GUIfiltroFrecuencial.h"
+#include "filtering/ventana/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GUIfiltroFrecuencial.h"

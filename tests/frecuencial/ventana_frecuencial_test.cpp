@@ -16,8 +16,8 @@
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 
-#include "app/dibujoMapaCuero.h"
-#include "app/ventanaEmergente.h"
+#include "frecuencial/ventana/dibujoMapaCuero.h"
+#include "frecuencial/ventana/ventanaEmergente.h"
 #include "frecuencial/bandas.h"
 #include "frecuencial/welch.h"
 #include "tests/comun/ventanaPrueba.h"

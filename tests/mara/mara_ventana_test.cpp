@@ -1,7 +1,7 @@
 // "aplicar MARA" in the window, on a synthetic averaged branch whose model
 // files the test writes.
 
-#include "mara/comandoMARA.h"
+#include "mara/ventana/comandoMARA.h"
 #include "mara/modeloMara.h"
 #include "mara_modelo_prueba.h"
 #include "tests/comun/ventanaPrueba.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "mara/comandoMARA.h"
+#include "mara/ventana/comandoMARA.h"
 #include "mara/modelo/parametrosSimulacion.h"
 #include "mara/modelo/senalesSimuladas.h"
 #include "mara/operadorDensidadCorriente.h"

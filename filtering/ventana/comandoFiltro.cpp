@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/pasoVentana.h"
-#include "filtering/GUIfiltroFrecuencial.h"
+#include "filtering/ventana/GUIfiltroFrecuencial.h"
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/textoEstadoFiltro.h"
 #include "pasos/catalogoPasos.h"

@@ -1,4 +1,4 @@
-#include "mara/comandoMARA.h"
+#include "mara/ventana/comandoMARA.h"
 
 #include <string>
 

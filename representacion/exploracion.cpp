@@ -1,4 +1,4 @@
-#include "app/exploracion.h"
+#include "representacion/exploracion.h"
 
 #include <algorithm>
 #include <array>

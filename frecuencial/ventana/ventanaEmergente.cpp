@@ -1,4 +1,4 @@
-#include "app/ventanaEmergente.h"
+#include "frecuencial/ventana/ventanaEmergente.h"
 
 #include <cmath>
 #include <fstream>
@@ -23,7 +23,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
-#include "app/dibujoMapaCuero.h"
+#include "frecuencial/ventana/dibujoMapaCuero.h"
 #include "app/interaccion.h"
 #include "frecuencial/bandas.h"
 #include "frecuencial/csvDensidad.h"

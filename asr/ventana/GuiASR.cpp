@@ -1,4 +1,4 @@
-#include "asr/GuiASR.h"
+#include "asr/ventana/GuiASR.h"
 
 #include "app/Ondelar.h"
 #include "asr/validarOpcionesASR.h"

@@ -1,4 +1,4 @@
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/exploracion.h"
+#include "representacion/exploracion.h"
 
 namespace {
 

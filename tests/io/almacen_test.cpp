@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <tuple>
 
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "averaging/GuiEventosPromediado.h"
+#include "averaging/ventana/GuiEventosPromediado.h"
 
 #include <algorithm>
 

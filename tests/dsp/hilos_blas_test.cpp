@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "app/hilosBLAS.h"
+#include "dsp/hilosBLAS.h"
 
 TEST(HilosBLAS, DejaUnNucleoYNuncaMenosDeUnHilo) {
     EXPECT_EQ(hilosBLASDejandoUnNucleo(0), 1);

@@ -1,6 +1,6 @@
 #include "app/Ondelar.h"
 #include "app/pasoVentana.h"
-#include "asr/GuiASR.h"
+#include "asr/ventana/GuiASR.h"
 #include "pasos/catalogoPasos.h"
 
 void Ondelar::graficoASR() {

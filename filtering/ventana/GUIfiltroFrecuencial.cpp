@@ -1,4 +1,4 @@
-#include "filtering/GUIfiltroFrecuencial.h"
+#include "filtering/ventana/GUIfiltroFrecuencial.h"
 
 #include <exception>
 

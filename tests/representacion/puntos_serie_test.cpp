@@ -2,7 +2,7 @@
 // branches, flat or inverted ranges.
 #include <gtest/gtest.h>
 
-#include "app/puntosSerie.h"
+#include "representacion/puntosSerie.h"
 
 TEST(PuntosSerie, RangosDeEjes) {
     const RangoEjes r = rangoEjes(1000, 256, 0.0, 62.25, -40.5);

@@ -1,4 +1,4 @@
-#include "app/hilosBLAS.h"
+#include "dsp/hilosBLAS.h"
 
 #include <dlfcn.h>
 

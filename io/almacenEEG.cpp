@@ -1,4 +1,4 @@
-#include "app/almacenEEG.h"
+#include "io/almacenEEG.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "app/dibujoMapaCuero.h"
+#include "frecuencial/ventana/dibujoMapaCuero.h"
 
 #include <algorithm>
 #include <array>

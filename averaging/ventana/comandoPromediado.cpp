@@ -8,7 +8,7 @@
 
 #include "app/Ondelar.h"
 #include "app/pasoVentana.h"
-#include "averaging/GuiEventosPromediado.h"
+#include "averaging/ventana/GuiEventosPromediado.h"
 #include "averaging/promediado.h"
 
 namespace {
