@@ -160,17 +160,12 @@ void comprobarReinicio(double eta, arma::uword rango, int Q) {
     if (rango < static_cast<arma::uword>(Q)) fallarPorRango(rango, Q);
 }
 
-InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::mat& esferaSalida,
-                               double etaPedido, int Q, std::optional<uint32_t> semilla, const Avance& avance) {
-    // The outputs are written only on success.
-    arma::mat pesos, esfera;
+namespace {
+
+// The refusals that would otherwise come only after training, or never.
+void comprobarDatosICA(const arma::mat& datos, int B, int Q) {
     const arma::uword C = datos.n_rows;
     const arma::uword T = datos.n_cols;
-    InformeICA informe;
-
-    double eta = ratioAprendizaje(etaPedido, C);
-    const int B = tamanoBloque(T);
-
     if (T < C)
         fallar("Error en ICA, hay mas canales que muestras",
                "Error en mara, hay mas canales (" + std::to_string(C) + ") que muestras (" +
@@ -199,6 +194,228 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
                "Error en ICA, los datos contienen un valor no finito (NaN o infinito) en el canal " +
                    std::to_string(i % C + 1) + ", muestra " + std::to_string(i / C + 1));
     }
+}
+
+// The training over sphered data: the weights, the bias, the component
+// types and the learning rate, with the buffers every block reuses (so no
+// pass allocates anything). entrenar() runs the passes, with restarts, until
+// convergence or the maximum; the informe gathers what happened.
+class EntrenamientoICA {
+public:
+    EntrenamientoICA(const arma::mat& datos, int Q, int B, double eta, InformeICA& informe, UnHiloBLAS& unHilo)
+        : datos_(datos), C_(datos.n_rows), T_(datos.n_cols), Q_(Q), B_(B), Bu_(static_cast<arma::uword>(B)),
+          ultimoInicio_(T_ - T_ % Bu_ - Bu_), conTodas_(curtosisConTodas(T_)), tolerancia_(toleranciaParada(Q)),
+          eta_(eta), informe_(informe), unHilo_(unHilo), generador_(informe.semilla),
+          pesosIniciales_(arma::eye(Q, C_)), pesos_(pesosIniciales_), pesosRef_(pesosIniciales_),
+          sesgo_(Q, arma::fill::zeros), signos_(Q, arma::fill::ones), signosPrev_(Q, arma::fill::zeros),
+          kPrev_(Q, arma::fill::zeros), d_(Q * C_, arma::fill::zeros), dRef_(Q * C_, arma::fill::zeros),
+          orden_(T_), bloque_(C_, Bu_), u_(Q, Bu_), y_(Q, Bu_), M_(Q, Q), MW_(Q, C_), sumaY_(Q),
+          muestrasEstimacion_(conTodas_ ? T_ : muestrasCurtosis),
+          anchoTramo_(std::min(columnasTramo, muestrasEstimacion_)),
+          tramo_(C_, conTodas_ ? 0 : anchoTramo_), act_(Q, anchoTramo_), m2_(Q), m4_(Q), k_(Q) {
+        signos_(0) = -1.0;  // component 0 starts as sub-Gaussian
+        informe_.curtosisConTodas = conTodas_;
+    }
+
+    const arma::mat& pesos() const { return pesos_; }
+    double eta() const { return eta_; }
+
+    void entrenar(const Avance& avance) {
+        // Progress: passes done out of the maximum, with the blocks of the
+        // pass under way; a restart starts the passes again but never moves
+        // the reported fraction back.
+        const Avance etapa = avance.tramo(0.0, 1.0, "ICA");
+        etapa(0.0);
+        double hecho = 0.0;
+        const double bloquesPasada = static_cast<double>(ultimoInicio_ / Bu_ + 1);
+        const auto informar = [&](double pasadas) {
+            hecho = std::max(hecho, pasadas / pasadasMaximas);
+            etapa(hecho);
+        };
+        while (p_ < pasadasMaximas) {
+            pasadaDeBloques(etapa, informar, bloquesPasada);
+            if (explotado_) {
+                ++informe_.pasadasTotales;
+                reiniciar();
+                continue;
+            }
+            ++p_;
+            ++informe_.pasadasTotales;
+            informar(p_);
+            cerrarPasada();
+        }
+        if (!informe_.convergio) informe_.pasadas = pasadasMaximas;
+    }
+
+private:
+    // One pass over the blocks of a fresh permutation; stops at the first
+    // block whose weights blow up (explotado_).
+    template <class Informar>
+    void pasadaDeBloques(const Avance& etapa, const Informar& informar, double bloquesPasada) {
+        generador_.permutacion(orden_);
+        // weights + eta (B I - M) weights, with M = G y u' + u u' = (G y + u) u'
+        // (one product instead of two).
+        const double escalaPasada = 1.0 + eta_ * static_cast<double>(B_);
+        const arma::uword elementosPesos = pesos_.n_elem;
+        for (arma::uword t = 0; t <= ultimoInicio_; t += Bu_) {
+            copiarColumnas(datos_, orden_.data() + t, Bu_, bloque_);
+            u_ = pesos_ * bloque_;
+            nolinealidadBloque(u_.memptr(), sesgo_.memptr(), signos_.memptr(), Q_, Bu_, y_.memptr(),
+                               sumaY_.memptr());
+            M_ = y_ * u_.t();
+            MW_ = M_ * pesos_;
+            const bool sano =
+                actualizarPesos(pesos_.memptr(), MW_.memptr(), elementosPesos, escalaPasada, eta_, limitePesos);
+            sesgo_ -= (2.0 * eta_) * sumaY_;
+
+            if (!sano) {
+                explotado_ = true;
+                ++contadorBloques_;
+                return;
+            }
+
+            if (intervaloCurtosis_ > 0 && contadorBloques_ % intervaloCurtosis_ == 0) {
+                ++informe_.estimacionesCurtosis;
+                unHilo_.liberar();
+                estimarCurtosis();
+                unHilo_.fijar();
+            }
+            ++contadorBloques_;
+            if (etapa.activo()) informar(p_ + static_cast<double>(t / Bu_ + 1) / bloquesPasada);
+        }
+    }
+
+    // After a whole pass: the weight change, annealing and the stop rule.
+    void cerrarPasada() {
+        std::transform(pesos_.begin(), pesos_.end(), pesosRef_.begin(), d_.begin(), std::minus<double>());
+        c_ = arma::dot(d_, d_);
+        if (!std::isfinite(c_)) {
+            reiniciar();
+            return;
+        }
+        double angulo = 0.0;
+        // Rounding can put the cosine just outside [-1, 1]; clamp it so that
+        // (anti)parallel changes give 0 or 180 degrees rather than NaN.
+        if (p_ >= 2) angulo = std::acos(std::clamp(arma::dot(d_, dRef_) / std::sqrt(c_ * cRef_), -1.0, 1.0));
+        pesosRef_ = pesos_;
+        if (radianesAGrados * angulo > anguloRecocido) {
+            eta_ *= factorRecocido;
+            dRef_ = d_;
+            cRef_ = c_;
+        } else if (p_ == 1) {
+            dRef_ = d_;
+            cRef_ = c_;
+        }
+        if (p_ >= 2 && c_ < tolerancia_) {
+            informe_.convergio = true;
+            informe_.pasadas = p_;
+            p_ = pasadasMaximas;
+        } else if (c_ > limiteCambio) {
+            eta_ *= factorCambio;
+        }
+    }
+
+    void reiniciar() {
+        ++informe_.reinicios;
+        eta_ *= factorReinicio;
+        p_ = 0;
+        contadorBloques_ = 1;
+        explotado_ = false;
+        pesos_ = pesosIniciales_;
+        pesosRef_ = pesosIniciales_;
+        d_.zeros();
+        dRef_.zeros();
+        intervaloCurtosis_ = 1;
+        sesgo_.zeros();
+        signos_.ones();
+        signos_(0) = -1.0;
+        signosPrev_.zeros();
+        if (!rango_) rango_ = rangoNumerico(datos_);
+        comprobarReinicio(eta_, *rango_, Q_);
+    }
+
+    // Fourth and squared second moments of weights x (the sub-sample). Kurtosis
+    // works through the samples in slices: each slice's activations stay in
+    // cache and are reduced at once, instead of copying the whole sub-sample
+    // and squaring full matrices.
+    void estimarCurtosis() {
+        m2_.zeros();
+        m4_.zeros();
+        if (!conTodas_) sortearPosicionesCurtosis(T_, generador_, posiciones_);
+        for (arma::uword inicio = 0; inicio < muestrasEstimacion_; inicio += anchoTramo_) {
+            const arma::uword n = std::min(anchoTramo_, muestrasEstimacion_ - inicio);
+            // Views over existing memory: the slice of the data itself, or the
+            // gathered columns; the product goes straight into `act_`.
+            const double* origen = datos_.colptr(inicio);
+            if (!conTodas_) {
+                copiarColumnas(datos_, posiciones_.data() + inicio, n, tramo_);
+                origen = tramo_.memptr();
+            }
+            const arma::mat vista(const_cast<double*>(origen), C_, n, false, true);
+            arma::mat destino(act_.memptr(), Q_, n, false, true);
+            destino = pesos_ * vista;
+            acumularMomentos(act_.memptr(), Q_, n, m2_.memptr(), m4_.memptr());
+        }
+        const double muestrasD = static_cast<double>(muestrasEstimacion_);
+        m2_ = arma::square(m2_ / muestrasD);
+        m4_ /= muestrasD;
+        k_ = m4_ / m2_ - 3.0;
+        k_ = momentoCurtosis * k_ + (1.0 - momentoCurtosis) * kPrev_;
+        kPrev_ = k_;
+        for (int i = 0; i < Q_; ++i) signos_(i) = signoDe(k_(i) + sesgoSigno);
+        if (arma::approx_equal(signos_, signosPrev_, "absdiff", 0.0))
+            ++estabilidad_;
+        else
+            estabilidad_ = 0;
+        signosPrev_ = signos_;
+        if (estabilidad_ >= pasadasEstables) {
+            intervaloCurtosis_ *= 2;
+            estabilidad_ = 0;
+        }
+    }
+
+    const arma::mat& datos_;
+    const arma::uword C_, T_;
+    const int Q_, B_;
+    const arma::uword Bu_, ultimoInicio_;
+    const bool conTodas_;
+    const double tolerancia_;
+    double eta_;
+    InformeICA& informe_;
+    UnHiloBLAS& unHilo_;
+    GeneradorICA generador_;
+
+    const arma::mat pesosIniciales_;
+    arma::mat pesos_, pesosRef_;
+    arma::vec sesgo_, signos_ /* diagonal of G */, signosPrev_, kPrev_;
+    arma::vec d_, dRef_;
+    double c_ = 0.0, cRef_ = 0.0;
+    int p_ = 0;
+    long contadorBloques_ = 1;
+    int estabilidad_ = 0;
+    long intervaloCurtosis_ = 1;
+    bool explotado_ = false;
+    std::optional<arma::uword> rango_;  // of the sphered data, computed at the first restart
+
+    std::vector<arma::uword> orden_, posiciones_;
+    arma::mat bloque_, u_, y_, M_, MW_;
+    arma::vec sumaY_;
+    const arma::uword muestrasEstimacion_, anchoTramo_;
+    arma::mat tramo_, act_;
+    arma::vec m2_, m4_, k_;
+};
+
+}  // namespace
+
+InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::mat& esferaSalida,
+                               double etaPedido, int Q, std::optional<uint32_t> semilla, const Avance& avance) {
+    // The outputs are written only on success.
+    const arma::uword C = datos.n_rows;
+    const arma::uword T = datos.n_cols;
+    InformeICA informe;
+    const double eta = ratioAprendizaje(etaPedido, C);
+    const int B = tamanoBloque(T);
+    comprobarDatosICA(datos, B, Q);
 
     UnHiloBLAS unHilo;
     datos.each_col() -= arma::mean(datos, 1);
@@ -209,191 +426,21 @@ InformeICA icaExtendidaInforme(arma::mat datos, arma::mat& pesosSalida, arma::ma
     if (const arma::uword rangoEntrada = rangoNumerico(datos); rangoEntrada < static_cast<arma::uword>(Q))
         fallarPorRango(rangoEntrada, Q);
 
-    const double tolerancia = toleranciaParada(Q);
     informe.tamanoBloque = B;
-    informe.tolerancia = tolerancia;
+    informe.tolerancia = toleranciaParada(Q);
     informe.etaInicial = eta;
 
-    esfera = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(datos.t()))));
-    pesos = arma::eye(Q, C);
+    arma::mat esfera = 2.0 * arma::real(arma::inv(arma::sqrtmat(arma::cov(datos.t()))));
     datos = esfera * datos;
-
-    const arma::uword Bu = static_cast<arma::uword>(B);
-    const arma::uword ultimoInicio = T - T % Bu - Bu;
-    const bool conTodas = curtosisConTodas(T);
-    informe.curtosisConTodas = conTodas;
-
     informe.semilla = semilla ? *semilla : semillaDelReloj();
-    GeneradorICA generador(informe.semilla);
 
-    // Working state.
-    const arma::mat pesosIniciales = pesos;
-    arma::mat pesosRef = pesosIniciales;
-    arma::vec sesgo(Q, arma::fill::zeros);
-    arma::vec signos(Q, arma::fill::ones);  // diagonal of G
-    signos(0) = -1.0;                       // component 0 starts as sub-Gaussian
-    arma::vec signosPrev(Q, arma::fill::zeros);
-    arma::vec kPrev(Q, arma::fill::zeros);
-    arma::vec d(Q * C, arma::fill::zeros), dRef(Q * C, arma::fill::zeros);
-    double c = 0.0, cRef = 0.0;
-    int p = 0;
-    long contadorBloques = 1;
-    int estabilidad = 0;
-    long intervaloCurtosis = 1;
-    bool explotado = false;
-    std::optional<arma::uword> rango;  // of the sphered data, computed at the first restart
+    EntrenamientoICA entrenamiento(datos, Q, B, eta, informe, unHilo);
+    entrenamiento.entrenar(avance);
+    informe.etaFinal = entrenamiento.eta();
+    const arma::mat& pesos = entrenamiento.pesos();
 
-    // Buffers reused by every block, so no pass allocates anything.
-    std::vector<arma::uword> orden(T);
-    std::vector<arma::uword> posiciones;
-    arma::mat bloque(C, Bu), u(Q, Bu), y(Q, Bu), M(Q, Q), MW(Q, C);
-    arma::vec sumaY(Q);
-    // Kurtosis works through the samples in slices of columnasTramo: each
-    // slice's activations stay in cache and are reduced at once, instead of
-    // copying the whole sub-sample and squaring full matrices.
-    const arma::uword muestrasEstimacion = conTodas ? T : muestrasCurtosis;
-    const arma::uword anchoTramo = std::min(columnasTramo, muestrasEstimacion);
-    arma::mat tramo(C, conTodas ? 0 : anchoTramo), act(Q, anchoTramo);
-    arma::vec m2(Q), m4(Q), k(Q);
-
-    auto reiniciar = [&] {
-        ++informe.reinicios;
-        eta *= factorReinicio;
-        p = 0;
-        contadorBloques = 1;
-        explotado = false;
-        pesos = pesosIniciales;
-        pesosRef = pesosIniciales;
-        d.zeros();
-        dRef.zeros();
-        intervaloCurtosis = 1;
-        sesgo.zeros();
-        signos.ones();
-        signos(0) = -1.0;
-        signosPrev.zeros();
-        if (!rango) rango = rangoNumerico(datos);
-        comprobarReinicio(eta, *rango, Q);
-    };
-
-    // Fourth and squared second moments of weights x (the sub-sample).
-    auto estimarCurtosis = [&] {
-        m2.zeros();
-        m4.zeros();
-        if (!conTodas) sortearPosicionesCurtosis(T, generador, posiciones);
-        for (arma::uword inicio = 0; inicio < muestrasEstimacion; inicio += anchoTramo) {
-            const arma::uword n = std::min(anchoTramo, muestrasEstimacion - inicio);
-            // Views over existing memory: the slice of the data itself, or the
-            // gathered columns; the product goes straight into `act`.
-            double* origen = datos.colptr(inicio);
-            if (!conTodas) {
-                copiarColumnas(datos, posiciones.data() + inicio, n, tramo);
-                origen = tramo.memptr();
-            }
-            const arma::mat vista(origen, C, n, false, true);
-            arma::mat destino(act.memptr(), Q, n, false, true);
-            destino = pesos * vista;
-            acumularMomentos(act.memptr(), Q, n, m2.memptr(), m4.memptr());
-        }
-        const double muestrasD = static_cast<double>(muestrasEstimacion);
-        m2 = arma::square(m2 / muestrasD);
-        m4 /= muestrasD;
-        k = m4 / m2 - 3.0;
-        k = momentoCurtosis * k + (1.0 - momentoCurtosis) * kPrev;
-        kPrev = k;
-        for (int i = 0; i < Q; ++i) signos(i) = signoDe(k(i) + sesgoSigno);
-        if (arma::approx_equal(signos, signosPrev, "absdiff", 0.0))
-            ++estabilidad;
-        else
-            estabilidad = 0;
-        signosPrev = signos;
-        if (estabilidad >= pasadasEstables) {
-            intervaloCurtosis *= 2;
-            estabilidad = 0;
-        }
-    };
-
-    // Progress: passes done out of the maximum, with the blocks of the pass
-    // under way; a restart starts the passes again but never moves the
-    // reported fraction back.
-    const Avance etapa = avance.tramo(0.0, 1.0, "ICA");
-    etapa(0.0);
-    double hecho = 0.0;
-    const double bloquesPasada = static_cast<double>(ultimoInicio / Bu + 1);
-    const auto informar = [&](double pasadas) {
-        hecho = std::max(hecho, pasadas / pasadasMaximas);
-        etapa(hecho);
-    };
-    const arma::uword elementosPesos = pesos.n_elem;
-    while (p < pasadasMaximas) {
-        generador.permutacion(orden);
-        // weights + eta (B I - M) weights, with M = G y u' + u u' = (G y + u) u'
-        // (one product instead of two).
-        const double escalaPasada = 1.0 + eta * static_cast<double>(B);
-        for (arma::uword t = 0; t <= ultimoInicio; t += Bu) {
-            copiarColumnas(datos, orden.data() + t, Bu, bloque);
-            u = pesos * bloque;
-            nolinealidadBloque(u.memptr(), sesgo.memptr(), signos.memptr(), Q, Bu, y.memptr(), sumaY.memptr());
-            M = y * u.t();
-            MW = M * pesos;
-            const bool sano = actualizarPesos(pesos.memptr(), MW.memptr(), elementosPesos, escalaPasada, eta, limitePesos);
-            sesgo -= (2.0 * eta) * sumaY;
-
-            if (!sano) {
-                explotado = true;
-                ++contadorBloques;
-                break;
-            }
-
-            if (intervaloCurtosis > 0 && contadorBloques % intervaloCurtosis == 0) {
-                ++informe.estimacionesCurtosis;
-                unHilo.liberar();
-                estimarCurtosis();
-                unHilo.fijar();
-            }
-            ++contadorBloques;
-            if (etapa.activo()) informar(p + static_cast<double>(t / Bu + 1) / bloquesPasada);
-        }
-
-        if (explotado) {
-            ++informe.pasadasTotales;
-            reiniciar();
-            continue;
-        }
-
-        ++p;
-        ++informe.pasadasTotales;
-        informar(p);
-        std::transform(pesos.begin(), pesos.end(), pesosRef.begin(), d.begin(), std::minus<double>());
-        c = arma::dot(d, d);
-        if (!std::isfinite(c)) {
-            reiniciar();
-            continue;
-        }
-        double angulo = 0.0;
-        // Rounding can put the cosine just outside [-1, 1]; clamp it so that
-        // (anti)parallel changes give 0 or 180 degrees rather than NaN.
-        if (p >= 2) angulo = std::acos(std::clamp(arma::dot(d, dRef) / std::sqrt(c * cRef), -1.0, 1.0));
-        pesosRef = pesos;
-        if (radianesAGrados * angulo > anguloRecocido) {
-            eta *= factorRecocido;
-            dRef = d;
-            cRef = c;
-        } else if (p == 1) {
-            dRef = d;
-            cRef = c;
-        }
-        if (p >= 2 && c < tolerancia) {
-            informe.convergio = true;
-            informe.pasadas = p;
-            p = pasadasMaximas;
-        } else if (c > limiteCambio) {
-            eta *= factorCambio;
-        }
-    }
-    if (!informe.convergio) informe.pasadas = pasadasMaximas;
-    informe.etaFinal = eta;
-
-    // Q == C here, so the plain inverse.
+    // Components by the variance they explain, largest first (Q == C here,
+    // so the plain inverse).
     const arma::mat inversa = arma::inv(pesos * esfera);
     const arma::rowvec medida = arma::sum(arma::square(inversa), 0) %
                                 arma::sum(arma::square(datos), 1).t() /
