@@ -74,23 +74,28 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
         return;
     }
     const Exploracion& e = explorador_->estado();
-    const arma::mat& datos = eeg->datos();
-    const QRect area = areaTrazo();
-    const int pixeles = area.width();
     const std::vector<int> filas = e.filasPagina();
-    const double alto = altoFila();
-    const double porUnidad = alto / e.escala();
-
-    trazarPagina(datos, filas, e.columnaInicio(), e.muestrasPagina(), pixeles, trazos_, explorador_->piramide());
+    trazarPagina(eeg->datos(), filas, e.columnaInicio(), e.muestrasPagina(), areaTrazo().width(), trazos_,
+                 explorador_->piramide());
     explorador_->prepararPiramide();
 
     // Channel labels, right-aligned in the left margin.
+    const double alto = altoFila();
     p.setPen(Qt::black);
     for (std::size_t i = 0; i < filas.size(); ++i) {
         const QRectF caja(2, centroFila(static_cast<int>(i)) - alto / 2, margenIzquierdo - 8, alto);
         p.drawText(caja, Qt::AlignRight | Qt::AlignVCenter, explorador_->etiquetaCanal(filas[i]));
     }
+    pintarTrazos(p);
+    pintarCeroYEventos(p, *eeg);
+    pintarEjeYEscala(p, filas.size());
+}
 
+void LienzoExplorador::pintarTrazos(QPainter& p) const {
+    const Exploracion& e = explorador_->estado();
+    const QRect area = areaTrazo();
+    const int pixeles = area.width();
+    const double porUnidad = altoFila() / e.escala();
     // Traces: per pixel column, a vertical stroke from minimum to maximum,
     // joined to the previous column's last sample.
     p.save();
@@ -124,6 +129,12 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     }
     p.restore();
 
+}
+
+void LienzoExplorador::pintarCeroYEventos(QPainter& p, const EEG& rama) const {
+    const Exploracion& e = explorador_->estado();
+    const QRect area = areaTrazo();
+    const int pixeles = area.width();
     // The zero line of a branch that starts before its event.
     if (e.tiempoPrimeraColumna() < 0.0) {
         const int64_t px = pixelDeColumna(-e.tiempoPrimeraColumna() * e.frecuencia(), e.columnaInicio(),
@@ -140,9 +151,9 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     // label that would overlap the previous one is left out. Of the events
     // sharing a pixel column only the last line is drawn, the one that would
     // cover the others: a whole hour puts thousands of them on a page.
-    if (eeg->tieneEventos()) {
+    if (rama.tieneEventos()) {
         const std::vector<MarcaEvento> marcas =
-            marcasEventos(*eeg->tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles);
+            marcasEventos(*rama.tablaEventos, e.columnaInicio(), e.muestrasPagina(), pixeles);
         std::vector<int> ultimaEnColumna(static_cast<std::size_t>(pixeles), -1);
         for (std::size_t i = 0; i < marcas.size(); ++i)
             if (marcas[i].pixel >= 0) ultimaEnColumna[static_cast<std::size_t>(marcas[i].pixel)] = static_cast<int>(i);
@@ -165,7 +176,13 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
             }
         }
     }
+}
 
+void LienzoExplorador::pintarEjeYEscala(QPainter& p, std::size_t filas) const {
+    const Exploracion& e = explorador_->estado();
+    const QRect area = areaTrazo();
+    const int pixeles = area.width();
+    const double alto = altoFila();
     // Time axis along the bottom.
     p.setPen(colorEje);
     p.drawLine(area.left(), area.bottom() + 1, area.right(), area.bottom() + 1);
@@ -177,8 +194,8 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
     }
 
     // Scale bar: one row spacing tall, beside the last row, with its value.
-    if (!filas.empty()) {
-        const double centro = centroFila(static_cast<int>(filas.size()) - 1);
+    if (filas > 0) {
+        const double centro = centroFila(static_cast<int>(filas) - 1);
         const int x = area.right() + 4;
         p.setPen(QPen(Qt::black, 2));
         p.drawLine(QPointF(x, centro - alto / 2), QPointF(x, centro + alto / 2));

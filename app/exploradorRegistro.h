@@ -26,6 +26,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPainter;
 class QScrollBar;
 class QSpinBox;
 class QTimer;
@@ -60,6 +61,11 @@ protected:
 private:
     ExploradorRegistro* explorador_;
     std::vector<TrazoFila> trazos_;  // reused from page to page
+
+    // The parts of a page, in painting order.
+    void pintarTrazos(QPainter& p) const;
+    void pintarCeroYEventos(QPainter& p, const EEG& rama) const;
+    void pintarEjeYEscala(QPainter& p, std::size_t filas) const;
 };
 
 class ExploradorRegistro : public QWidget {

@@ -132,8 +132,9 @@ std::size_t PiramideExtremos::bytes() const {
     return n;
 }
 
-void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t inicio, double muestrasPagina,
-                  int pixeles, std::vector<TrazoFila>& trazos, const PiramideExtremos* piramide) {
+namespace {
+
+void comprobarPagina(const arma::mat& datos, const std::vector<int>& filas, double muestrasPagina, int pixeles) {
     if (pixeles < 1 || !(muestrasPagina > 0.0))
         throw std::invalid_argument("trazarPagina: pagina no valida (" + std::to_string(pixeles) + " pixeles, " +
                                     numeroFijo(muestrasPagina, 3) + " muestras)");
@@ -141,6 +142,98 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
         if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows)
             throw std::invalid_argument("trazarPagina: la fila " + std::to_string(f) + " no existe (" +
                                         std::to_string(datos.n_rows) + " filas)");
+}
+
+// The running minimum and maximum of each chosen row over a stretch of
+// columns, from raw samples or from the pyramid's blocks. Rows that are
+// consecutive in the matrix (every channel, or a page of them in order) are
+// read as one run per column, which the compiler turns into vector minimum
+// and maximum; any other choice goes through the index list. std::min /
+// std::max keep the running value when the sample is NaN, so missing
+// samples drop out without a test.
+class ExtremosFilas {
+public:
+    ExtremosFilas(const arma::mat& datos, const std::vector<int>& filas, const PiramideExtremos* piramide)
+        : datos_(datos), filas_(filas), nFilas_(filas.size()), piramide_(piramide),
+          nivelMaximo_(piramide ? PiramideExtremos::nivelMinimo + piramide->niveles() - 1 : 0),
+          minimos(nFilas_), maximos(nFilas_) {
+        for (std::size_t r = 1; r < nFilas_; ++r) seguidas_ = seguidas_ && filas[r] == filas[0] + static_cast<int>(r);
+    }
+
+    // [desde, hasta) as raw samples up to the first block boundary, then the
+    // longest aligned blocks that fit, then raw samples after the last one.
+    void tramo(int64_t desde, int64_t hasta) {
+        const double infinito = std::numeric_limits<double>::infinity();
+        std::fill(minimos.begin(), minimos.end(), infinito);
+        std::fill(maximos.begin(), maximos.end(), -infinito);
+        if (!piramide_) {
+            muestras(desde, hasta);
+            return;
+        }
+        constexpr int64_t largoMinimo = int64_t{1} << PiramideExtremos::nivelMinimo;
+        int64_t s = desde;
+        while (s < hasta) {
+            if ((s & (largoMinimo - 1)) != 0 || s + largoMinimo > hasta) {
+                const int64_t fin = std::min(hasta, (s | (largoMinimo - 1)) + 1);
+                muestras(s, fin);
+                s = fin;
+                continue;
+            }
+            int nivel = PiramideExtremos::nivelMinimo;
+            while (nivel < nivelMaximo_ && (s & ((int64_t{2} << nivel) - 1)) == 0 &&
+                   s + (int64_t{2} << nivel) <= hasta)
+                ++nivel;
+            const auto bloque = static_cast<arma::uword>(s >> nivel);
+            acumular(piramide_->minimos(nivel).colptr(bloque), piramide_->maximos(nivel).colptr(bloque));
+            s += int64_t{1} << nivel;
+        }
+    }
+
+private:
+    void muestras(int64_t desde, int64_t hasta) {
+        for (int64_t j = desde; j < hasta; ++j) {
+            const double* columna = datos_.colptr(static_cast<arma::uword>(j));
+            acumular(columna, columna);
+        }
+    }
+
+    // Folds one column of extremes (raw samples, or a block's float
+    // extremes) into the running ones.
+    template <class T>
+    void acumular(const T* columnaMin, const T* columnaMax) {
+        double* mn = minimos.data();
+        double* mx = maximos.data();
+        if (seguidas_ && nFilas_ > 0) {
+            const T* a = columnaMin + filas_[0];
+            const T* b = columnaMax + filas_[0];
+            for (std::size_t r = 0; r < nFilas_; ++r) {
+                mn[r] = std::min(mn[r], static_cast<double>(a[r]));
+                mx[r] = std::max(mx[r], static_cast<double>(b[r]));
+            }
+        } else {
+            for (std::size_t r = 0; r < nFilas_; ++r) {
+                mn[r] = std::min(mn[r], static_cast<double>(columnaMin[filas_[r]]));
+                mx[r] = std::max(mx[r], static_cast<double>(columnaMax[filas_[r]]));
+            }
+        }
+    }
+
+    const arma::mat& datos_;
+    const std::vector<int>& filas_;
+    const std::size_t nFilas_;
+    const PiramideExtremos* piramide_;
+    const int nivelMaximo_;
+    bool seguidas_ = true;
+
+public:
+    std::vector<double> minimos, maximos;  // of the last tramo, one per chosen row
+};
+
+}  // namespace
+
+void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t inicio, double muestrasPagina,
+                  int pixeles, std::vector<TrazoFila>& trazos, const PiramideExtremos* piramide) {
+    comprobarPagina(datos, filas, muestrasPagina, pixeles);
     if (piramide && (!piramide->sirvePara(datos) || piramide->niveles() == 0)) piramide = nullptr;
     const std::size_t nFilas = filas.size();
     trazos.resize(nFilas);
@@ -153,66 +246,11 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
     const int64_t c1 = std::min<int64_t>(n, inicio + static_cast<int64_t>(std::ceil(muestrasPagina)));
     const double k = pixelesPorColumna(muestrasPagina, pixeles);
     auto pixelDe = [&](int64_t c) { return static_cast<int64_t>(std::floor(static_cast<double>(c - inicio) * k)); };
-    // Rows that are consecutive in the matrix (every channel, or a page of
-    // them in order) are read as one run per column, which the compiler
-    // turns into vector minimum and maximum; any other choice goes through
-    // the index list. std::min / std::max keep the running value when the
-    // sample is NaN, so missing samples drop out without a test.
-    bool seguidas = true;
-    for (std::size_t r = 1; r < nFilas; ++r) seguidas = seguidas && filas[r] == filas[0] + static_cast<int>(r);
-    std::vector<double> minimos(nFilas), maximos(nFilas), sumaCentros(nFilas, 0.0);
+    ExtremosFilas extremos(datos, filas, piramide);
+    const double* mn = extremos.minimos.data();
+    const double* mx = extremos.maximos.data();
+    std::vector<double> sumaCentros(nFilas, 0.0);
     std::vector<int64_t> columnasConCentro(nFilas, 0);
-    const double infinito = std::numeric_limits<double>::infinity();
-    double* mn = minimos.data();
-    double* mx = maximos.data();
-    // Folds one column of extremes (raw samples, or a block's float
-    // extremes) into the running ones.
-    auto acumular = [&](const auto* columnaMin, const auto* columnaMax) {
-        if (seguidas && nFilas > 0) {
-            const auto* a = columnaMin + filas[0];
-            const auto* b = columnaMax + filas[0];
-            for (std::size_t r = 0; r < nFilas; ++r) {
-                mn[r] = std::min(mn[r], static_cast<double>(a[r]));
-                mx[r] = std::max(mx[r], static_cast<double>(b[r]));
-            }
-        } else {
-            for (std::size_t r = 0; r < nFilas; ++r) {
-                mn[r] = std::min(mn[r], static_cast<double>(columnaMin[filas[r]]));
-                mx[r] = std::max(mx[r], static_cast<double>(columnaMax[filas[r]]));
-            }
-        }
-    };
-    auto acumularMuestras = [&](int64_t desde, int64_t hasta) {
-        for (int64_t j = desde; j < hasta; ++j) {
-            const double* columna = datos.colptr(static_cast<arma::uword>(j));
-            acumular(columna, columna);
-        }
-    };
-    constexpr int64_t largoMinimo = int64_t{1} << PiramideExtremos::nivelMinimo;
-    const int nivelMaximo = piramide ? PiramideExtremos::nivelMinimo + piramide->niveles() - 1 : 0;
-    // [desde, hasta) as raw samples up to the first block boundary, then the
-    // longest aligned blocks that fit, then raw samples after the last one.
-    auto acumularTramo = [&](int64_t desde, int64_t hasta) {
-        if (!piramide) {
-            acumularMuestras(desde, hasta);
-            return;
-        }
-        int64_t s = desde;
-        while (s < hasta) {
-            if ((s & (largoMinimo - 1)) != 0 || s + largoMinimo > hasta) {
-                const int64_t fin = std::min(hasta, (s | (largoMinimo - 1)) + 1);
-                acumularMuestras(s, fin);
-                s = fin;
-                continue;
-            }
-            int nivel = PiramideExtremos::nivelMinimo;
-            while (nivel < nivelMaximo && (s & ((int64_t{2} << nivel) - 1)) == 0 && s + (int64_t{2} << nivel) <= hasta)
-                ++nivel;
-            const auto bloque = static_cast<arma::uword>(s >> nivel);
-            acumular(piramide->minimos(nivel).colptr(bloque), piramide->maximos(nivel).colptr(bloque));
-            s += int64_t{1} << nivel;
-        }
-    };
     for (int64_t c = c0; c < c1;) {
         const int64_t px = pixelDe(c);
         if (px >= pixeles) break;
@@ -222,9 +260,7 @@ void trazarPagina(const arma::mat& datos, const std::vector<int>& filas, int64_t
             inicio + static_cast<int64_t>(std::ceil(static_cast<double>(px + 1) / k)), c + 1, c1);
         while (fin > c + 1 && pixelDe(fin - 1) > px) --fin;
         while (fin < c1 && pixelDe(fin) <= px) ++fin;
-        std::fill(minimos.begin(), minimos.end(), infinito);
-        std::fill(maximos.begin(), maximos.end(), -infinito);
-        acumularTramo(c, fin);
+        extremos.tramo(c, fin);
         const double* primera = datos.colptr(static_cast<arma::uword>(c));
         const double* ultima = datos.colptr(static_cast<arma::uword>(fin - 1));
         for (std::size_t r = 0; r < nFilas; ++r) {
