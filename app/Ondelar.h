@@ -26,6 +26,8 @@ namespace Ui {
 class OndelarClass;
 }
 
+struct TrabajoEnCurso;  // what a step's worker shares with the window
+
 class Ondelar : public QMainWindow {
     Q_OBJECT
 
@@ -107,7 +109,6 @@ protected:
 
 private:
     void agregarPasosSinDialogo();
-    struct TrabajoEnCurso;
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
     bool cerrarAlTerminar = false;            // close confirmed during a step
 };

@@ -57,7 +57,7 @@ ResultadoPaso calcularPaso(const Paso& paso, const EEG& entrada, const Avance& a
 
 // What the worker and the GUI thread share while a step runs: nothing else
 // crosses between them.
-struct Ondelar::TrabajoEnCurso {
+struct TrabajoEnCurso {
     std::atomic<bool> cancelar{false};
     std::atomic<bool> terminado{false};
     std::atomic<double> fraccion{0.0};
@@ -73,6 +73,86 @@ void Ondelar::cancelarTrabajo() {
     if (trabajo) trabajo->cancelar = true;
 }
 
+namespace {
+
+// Commands and selectors off while a step runs; only what was on comes back on.
+QList<QPointer<QObject>> apagarControles(QObject* ventana, const QList<QWidget*>& selectores) {
+    QList<QPointer<QObject>> apagados;
+    for (QAction* accion : ventana->findChildren<QAction*>())
+        if (accion->isEnabled()) {
+            accion->setEnabled(false);
+            apagados << accion;
+        }
+    for (QWidget* w : selectores)
+        if (w->isEnabled()) {
+            w->setEnabled(false);
+            apagados << w;
+        }
+    return apagados;
+}
+
+void encenderControles(const QList<QPointer<QObject>>& apagados) {
+    for (const QPointer<QObject>& o : apagados) {
+        if (auto* accion = qobject_cast<QAction*>(o)) accion->setEnabled(true);
+        else if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(true);
+    }
+}
+
+// Shown only if the step outlasts the delay, so quick steps do not flash it.
+void prepararDialogo(QProgressDialog& dialogo, const QString& nombre, const std::shared_ptr<TrabajoEnCurso>& estado) {
+    dialogo.setObjectName(QStringLiteral("dialogoProgreso"));
+    dialogo.setWindowTitle(nombre);
+    dialogo.setWindowModality(Qt::WindowModal);
+    dialogo.setAutoReset(false);
+    dialogo.setAutoClose(false);
+    dialogo.setMinimumDuration(std::numeric_limits<int>::max());
+    dialogo.setValue(0);
+    dialogo.hide();
+    QObject::connect(&dialogo, &QProgressDialog::canceled, [estado, &dialogo, nombre] {
+        estado->cancelar = true;
+        dialogo.setLabelText(nombre + QStringLiteral(": cancelando…"));
+    });
+}
+
+// One tick of the GUI thread while the worker runs: the dialog after its
+// delay, the stage's name and the fraction done.
+void sondear(QProgressDialog& dialogo, const QString& nombre, TrabajoEnCurso& estado, const QElapsedTimer& reloj,
+             int retardo) {
+    if (estado.cancelar) return;
+    if (!dialogo.isVisible() && reloj.elapsed() >= retardo) dialogo.show();
+    // Never wait for the worker: if it holds the stage's name (it may be
+    // preempted meanwhile, being the nicer thread), the label waits a tick.
+    std::unique_lock<std::mutex> cerrojo(estado.mutexEtapa, std::try_to_lock);
+    if (cerrojo.owns_lock()) {
+        QString texto = nombre;
+        if (!estado.etapa.empty()) texto += QStringLiteral(": ") + QString::fromStdString(estado.etapa);
+        cerrojo.unlock();
+        if (dialogo.labelText() != texto) dialogo.setLabelText(texto);
+    }
+    const int valor = static_cast<int>(estado.fraccion.load(std::memory_order_relaxed) * 1000.0);
+    if (valor > dialogo.value()) dialogo.setValue(valor);
+}
+
+// The worker: runs the task, keeps its exception, then says it is done.
+QThread* crearHilo(const std::function<void(const Avance&)>& tarea, const Avance& avance,
+                   std::exception_ptr& fallo, const std::shared_ptr<TrabajoEnCurso>& estado) {
+    return QThread::create([&tarea, &avance, &fallo, estado] {
+        // A little nicer than the GUI thread, so that on a busy machine the
+        // window still gets the processor first (Linux lets one thread be niced).
+        const pid_t hiloId = static_cast<pid_t>(syscall(SYS_gettid));
+        errno = 0;
+        const int actual = getpriority(PRIO_PROCESS, static_cast<id_t>(hiloId));
+        if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(hiloId), std::min(actual + 5, 19));
+        try {
+            tarea(avance);
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+        estado->terminado = true;
+    });
+}
+
+}  // namespace
 
 bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(const Avance&)>& tarea) {
     if (trabajo) return false;  // commands are off while a step runs; a stray call does nothing
@@ -87,72 +167,21 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
         if (etapa != estado->etapa) estado->etapa = etapa;
     });
 
-    // Commands and selectors off; only what was on comes back on.
-    QList<QPointer<QObject>> apagados;
-    for (QAction* accion : findChildren<QAction*>())
-        if (accion->isEnabled()) {
-            accion->setEnabled(false);
-            apagados << accion;
-        }
-    for (QWidget* w : {static_cast<QWidget*>(ui->menuBar), static_cast<QWidget*>(ui->indiceArchivoEEG),
-                       static_cast<QWidget*>(ui->indiceProcesado)})
-        if (w->isEnabled()) {
-            w->setEnabled(false);
-            apagados << w;
-        }
+    const QList<QPointer<QObject>> apagados =
+        apagarControles(this, {ui->menuBar, ui->indiceArchivoEEG, ui->indiceProcesado});
     QApplication::setOverrideCursor(Qt::BusyCursor);
-
-    // Shown only if the step outlasts the delay, so quick steps do not flash it.
     QProgressDialog dialogo(nombre, QStringLiteral("Cancelar"), 0, 1000, this);
-    dialogo.setObjectName(QStringLiteral("dialogoProgreso"));
-    dialogo.setWindowTitle(nombre);
-    dialogo.setWindowModality(Qt::WindowModal);
-    dialogo.setAutoReset(false);
-    dialogo.setAutoClose(false);
-    dialogo.setMinimumDuration(std::numeric_limits<int>::max());
-    dialogo.setValue(0);
-    dialogo.hide();
-    QObject::connect(&dialogo, &QProgressDialog::canceled, [estado, &dialogo, nombre] {
-        estado->cancelar = true;
-        dialogo.setLabelText(nombre + QStringLiteral(": cancelando…"));
-    });
+    prepararDialogo(dialogo, nombre, estado);
 
     QEventLoop bucle;
-    QThread* hilo = QThread::create([&tarea, &avance, &fallo, estado] {
-        // A little nicer than the GUI thread, so that on a busy machine the
-        // window still gets the processor first (Linux lets one thread be niced).
-        const pid_t hiloId = static_cast<pid_t>(syscall(SYS_gettid));
-        errno = 0;
-        const int actual = getpriority(PRIO_PROCESS, static_cast<id_t>(hiloId));
-        if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(hiloId), std::min(actual + 5, 19));
-        try {
-            tarea(avance);
-        } catch (...) {
-            fallo = std::current_exception();
-        }
-        estado->terminado = true;
-    });
+    QThread* hilo = crearHilo(tarea, avance, fallo, estado);
     QObject::connect(hilo, &QThread::finished, &bucle, &QEventLoop::quit);
-
     QElapsedTimer reloj;
     reloj.start();
     QTimer sondeo;
     sondeo.setInterval(50);
-    QObject::connect(&sondeo, &QTimer::timeout, [&] {
-        if (estado->cancelar) return;
-        if (!dialogo.isVisible() && reloj.elapsed() >= retardoDialogoProgreso) dialogo.show();
-        // Never wait for the worker: if it holds the stage's name (it may be
-        // preempted meanwhile, being the nicer thread), the label waits a tick.
-        std::unique_lock<std::mutex> cerrojo(estado->mutexEtapa, std::try_to_lock);
-        if (cerrojo.owns_lock()) {
-            QString texto = nombre;
-            if (!estado->etapa.empty()) texto += QStringLiteral(": ") + QString::fromStdString(estado->etapa);
-            cerrojo.unlock();
-            if (dialogo.labelText() != texto) dialogo.setLabelText(texto);
-        }
-        const int valor = static_cast<int>(estado->fraccion.load(std::memory_order_relaxed) * 1000.0);
-        if (valor > dialogo.value()) dialogo.setValue(valor);
-    });
+    QObject::connect(&sondeo, &QTimer::timeout,
+                     [&] { sondear(dialogo, nombre, *estado, reloj, retardoDialogoProgreso); });
     sondeo.start();
     hilo->start();
     if (!estado->terminado) bucle.exec();
@@ -167,10 +196,7 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
     dialogo.hide();
 
     QApplication::restoreOverrideCursor();
-    for (const QPointer<QObject>& o : apagados) {
-        if (auto* accion = qobject_cast<QAction*>(o)) accion->setEnabled(true);
-        else if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(true);
-    }
+    encenderControles(apagados);
     trabajo.reset();
     if (cerrarAlTerminar) {
         cerrarAlTerminar = false;
