@@ -87,6 +87,19 @@ void ventanaEmergente::construir() {
     d.titulo->setFont(f);
     ui->gridLayout->addWidget(d.titulo, 0, 0, 1, 3);
 
+    construirIzquierda();
+    construirCentro();
+    construirDerecha();
+    resize(1360, 860);
+
+    connect(d.canales, &QListWidget::itemSelectionChanged, this, &ventanaEmergente::dibujarEspectro);
+    connect(d.segmento, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &ventanaEmergente::recalcular);
+    connect(d.banda, qOverload<int>(&QComboBox::currentIndexChanged), this, &ventanaEmergente::dibujarMapa);
+    connect(d.etiquetasMapa, &QCheckBox::toggled, d.mapa, &dibujoMapaCuero::mostrarEtiquetas);
+}
+
+void ventanaEmergente::construirIzquierda() {
+    Estado& d = *d_;
     // Left: channels, segment length, exports.
     auto* izquierda = new QVBoxLayout();
     izquierda->addWidget(new QLabel(QStringLiteral("Canales del espectro"), this));
@@ -114,6 +127,23 @@ void ventanaEmergente::construir() {
     QPushButton* bMapa = boton("exportarMapaPNG", QStringLiteral("Exportar mapa (PNG)"));
     ui->gridLayout->addLayout(izquierda, 1, 0, 2, 1);
 
+    auto exportar = [this](const QString& titulo, const QString& filtro, bool (ventanaEmergente::*accion)(const QString&)) {
+        if (!d_->espectro) return;
+        if (const auto ruta = interaccion::elegirArchivoGuardar(titulo, filtro)) (this->*accion)(*ruta);
+    };
+    connect(bEspectro, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar espectro"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarEspectro);
+    });
+    connect(bBandas, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar bandas"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarBandas);
+    });
+    connect(bMapa, &QPushButton::clicked, this, [=] {
+        exportar(QStringLiteral("Exportar mapa"), QStringLiteral("PNG (*.png)"), &ventanaEmergente::exportarMapa);
+    });
+}
+
+void ventanaEmergente::construirCentro() {
+    Estado& d = *d_;
     // Centre: the spectrum and the cursor readout; the band table below it
     // and the map, as wide as both, so that its ten columns show whole.
     auto* centro = new QVBoxLayout();
@@ -153,7 +183,10 @@ void ventanaEmergente::construir() {
     ui->gridLayout->setColumnStretch(1, 3);
     ui->gridLayout->setRowStretch(1, 3);
     ui->gridLayout->setRowStretch(2, 2);
+}
 
+void ventanaEmergente::construirDerecha() {
+    Estado& d = *d_;
     // Right: the scalp map of one band.
     auto* derecha = new QVBoxLayout();
     auto* opciones = new QHBoxLayout();
@@ -174,25 +207,6 @@ void ventanaEmergente::construir() {
     derecha->addWidget(d.avisoMapa);
     ui->gridLayout->addLayout(derecha, 1, 2);
     ui->gridLayout->setColumnStretch(2, 2);
-    resize(1360, 860);
-
-    connect(d.canales, &QListWidget::itemSelectionChanged, this, &ventanaEmergente::dibujarEspectro);
-    connect(d.segmento, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &ventanaEmergente::recalcular);
-    connect(d.banda, qOverload<int>(&QComboBox::currentIndexChanged), this, &ventanaEmergente::dibujarMapa);
-    connect(d.etiquetasMapa, &QCheckBox::toggled, d.mapa, &dibujoMapaCuero::mostrarEtiquetas);
-    auto exportar = [this](const QString& titulo, const QString& filtro, bool (ventanaEmergente::*accion)(const QString&)) {
-        if (!d_->espectro) return;
-        if (const auto ruta = interaccion::elegirArchivoGuardar(titulo, filtro)) (this->*accion)(*ruta);
-    };
-    connect(bEspectro, &QPushButton::clicked, this, [=] {
-        exportar(QStringLiteral("Exportar espectro"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarEspectro);
-    });
-    connect(bBandas, &QPushButton::clicked, this, [=] {
-        exportar(QStringLiteral("Exportar bandas"), QStringLiteral("CSV (*.csv)"), &ventanaEmergente::exportarBandas);
-    });
-    connect(bMapa, &QPushButton::clicked, this, [=] {
-        exportar(QStringLiteral("Exportar mapa"), QStringLiteral("PNG (*.png)"), &ventanaEmergente::exportarMapa);
-    });
 }
 
 void ventanaEmergente::analizar(const EEG& eeg, const QString& nombre, FuenteRama fuente) {

@@ -71,6 +71,10 @@ private:
     struct Estado;
     std::unique_ptr<Estado> d_;
     void construir();
+    // The three columns: channels and exports; spectrum and bands; scalp map.
+    void construirIzquierda();
+    void construirCentro();
+    void construirDerecha();
     void rellenarTabla();
     void prepararMapa(const EEG& eeg);
     void prepararSeries();
