@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,52 @@ void Ondelar::graficoDibujar() {
     }
 }
 
+namespace {
+
+// The chart starts with its axes and legend only: its series (a chart takes
+// about half a millisecond per series on the GUI thread) join from the event
+// loop once the tab is up, a few at a time: the channels, then one series per
+// marker.
+std::unique_ptr<QChart> graficoConEjes(const RangoEjes& rango) {
+    auto grafico = std::make_unique<QChart>();
+    auto* ejeX = new QValueAxis();
+    auto* ejeY = new QValueAxis();
+    ejeX->setRange(rango.tMin, rango.tMax);
+    ejeY->setRange(rango.vMin, rango.vMax);
+    grafico->addAxis(ejeX, Qt::AlignBottom);
+    grafico->addAxis(ejeY, Qt::AlignLeft);
+    grafico->legend()->show();
+    grafico->legend()->setAlignment(Qt::AlignBottom);
+    return grafico;
+}
+
+// One marker series per event, and whether it has a legend entry: only the
+// first marker of each kind, so hundreds of events still leave a readable
+// legend. A branch without events gets the single marker "Evento" at 0.
+std::pair<std::vector<QLineSeries*>, std::vector<bool>> seriesMarcas(const EEG& eeg, const RangoEjes& rango) {
+    const int fs = eeg.frecuenciaMuestreo;
+    std::vector<QLineSeries*> marcas;
+    std::vector<bool> enLeyenda;
+    if (eeg.tieneEventos()) {
+        const std::vector<Evento>& eventos = eeg.tablaEventos->eventos;
+        enLeyenda = primerosDeSuTipo(eventos);
+        for (const Evento& e : eventos) {
+            const QString nombre = QString::number(e.tipo) + QStringLiteral(".") + QString::number(e.calificador);
+            marcas.push_back(serieEvento(e, fs, rango.vMax, rango.vMin, nombre));
+        }
+    } else {
+        Evento evento;
+        evento.tipo = 1;
+        evento.posicion = 0;
+        evento.calificador = 1;
+        marcas.push_back(serieEvento(evento, fs, rango.vMax, rango.vMin, QStringLiteral("Evento")));
+        enLeyenda.push_back(true);
+    }
+    return {std::move(marcas), std::move(enLeyenda)};
+}
+
+}  // namespace
+
 void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
     if (ocupado()) return;
     const int archivo = ui->indiceArchivoEEG->currentIndex();
@@ -129,39 +177,14 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // the channels, then one series per marker. The legend keeps only the
         // first marker of each kind, so hundreds of events still leave a
         // readable legend.
-        auto grafico = std::make_unique<QChart>();
-        auto* ejeX = new QValueAxis();
-        auto* ejeY = new QValueAxis();
-        ejeX->setRange(rango.tMin, rango.tMax);
-        ejeY->setRange(rango.vMin, rango.vMax);
-        grafico->addAxis(ejeX, Qt::AlignBottom);
-        grafico->addAxis(ejeY, Qt::AlignLeft);
-        grafico->legend()->show();
-        grafico->legend()->setAlignment(Qt::AlignBottom);
-
+        auto grafico = graficoConEjes(rango);
         std::vector<QLineSeries*> seriesCanales;
         for (std::size_t i = 0; i < elegidos.size(); ++i) {
             const QString etiqueta = QString::fromStdString(
                 etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(elegidos[i])].etiqueta));
             seriesCanales.push_back(serieCanal(etiqueta));
         }
-        std::vector<QLineSeries*> marcas;
-        std::vector<bool> enLeyenda;
-        if (eeg.tieneEventos()) {
-            const std::vector<Evento>& eventos = eeg.tablaEventos->eventos;
-            enLeyenda = primerosDeSuTipo(eventos);
-            for (const Evento& e : eventos) {
-                const QString nombre = QString::number(e.tipo) + QStringLiteral(".") + QString::number(e.calificador);
-                marcas.push_back(serieEvento(e, fs, rango.vMax, rango.vMin, nombre));
-            }
-        } else {
-            Evento evento;
-            evento.tipo = 1;
-            evento.posicion = 0;
-            evento.calificador = 1;
-            marcas.push_back(serieEvento(evento, fs, rango.vMax, rango.vMin, QStringLiteral("Evento")));
-            enLeyenda.push_back(true);
-        }
+        auto [marcas, enLeyenda] = seriesMarcas(eeg, rango);
 
         auto* vista = new QChartView(grafico.release());
         vista->setRenderHint(QPainter::Antialiasing);
