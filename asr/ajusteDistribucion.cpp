@@ -33,17 +33,62 @@ double cotaZ(double q, double beta) {
 
 long long redondear(double x) { return std::llround(x); }  // half away from zero
 
+void comprobarAjuste(const arma::vec& X, double minLimpia, double maxPerdida, const ParametrosAjuste& p) {
+    if (X.n_elem == 0) throw std::invalid_argument("ajuste robusto: no hay valores que ajustar");
+    if (X.has_nan()) throw std::invalid_argument("ajuste robusto: los valores contienen NaN y no se pueden ordenar");
+    if (p.cuantiles.n_elem != 2 || p.pasos.n_elem != 2 || p.rejillaFormas.is_empty() || !(p.pasos(0) > 0) ||
+        !(p.pasos(1) > 0) || !(minLimpia > 0) || maxPerdida < 0)
+        throw std::invalid_argument("ajuste robusto: parámetros de ajuste no válidos");
+}
+
+// Shifted ranges of the sorted values X: column j
+// starts at the sorted value round(n t_j), t_j = inferior + j paso, and is
+// round(n ancho) values long.
+arma::mat rangosDesplazados(const arma::vec& X, double inferior, double ancho, double paso, double maxPerdida) {
+    const arma::uword n = X.n_elem;
+    const double nd = static_cast<double>(n);
+    const long long L = redondear(nd * ancho);
+    const long long columnas = redondear(maxPerdida / paso) + 1;
+    if (L < 1) throw std::runtime_error("ajuste robusto: demasiado pocos valores (" + std::to_string(n) + ")");
+    arma::mat rangos(static_cast<arma::uword>(L), static_cast<arma::uword>(columnas));
+    for (long long j = 0; j < columnas; ++j) {
+        const long long r = redondear(nd * (inferior + static_cast<double>(j) * paso));
+        if (r < 0 || r + L > static_cast<long long>(n))
+            throw std::invalid_argument("ajuste robusto: los cuantiles salen del rango de los valores");
+        rangos.col(static_cast<arma::uword>(j)) = X.subvec(static_cast<arma::uword>(r), static_cast<arma::uword>(r + L - 1));
+    }
+    return rangos;
+}
+
+// Log of the histogram counts (+0.01) of the first m values of each column
+// of rangos, with edges 0, 1, ..., nbins-1 and the largest double after
+// scaling the column's m-th value to nbins: nbins+1 rows, one column per range.
+arma::mat logHistogramas(const arma::mat& rangos, arma::uword m, arma::uword nbins) {
+    arma::mat logq(nbins + 1, rangos.n_cols);
+    for (arma::uword c = 0; c < rangos.n_cols; ++c) {
+        const double escala = static_cast<double>(nbins) / rangos(m - 1, c);
+        arma::vec cuenta(nbins + 1, arma::fill::zeros);
+        for (arma::uword i = 0; i < m; ++i) {
+            const double v = rangos(i, c) * escala;
+            if (!(v >= 0) || std::isinf(v) || nbins == 0) continue;  // outside every edge
+            if (v == std::numeric_limits<double>::max()) {
+                cuenta(nbins) += 1;
+            } else {
+                const double b = std::floor(v);
+                cuenta(b >= static_cast<double>(nbins - 1) ? nbins - 1 : static_cast<arma::uword>(b)) += 1;
+            }
+        }
+        logq.col(c) = arma::log(cuenta + 0.01);
+    }
+    return logq;
+}
+
 }  // namespace
 
 void ajusteDistribucionRobusta(const arma::vec& Xentrada, double minLimpia, double maxPerdida,
                                const ParametrosAjuste& p, double& mu, double& sig) {
     const arma::uword n = Xentrada.n_elem;
-    if (n == 0) throw std::invalid_argument("ajuste robusto: no hay valores que ajustar");
-    if (Xentrada.has_nan())
-        throw std::invalid_argument("ajuste robusto: los valores contienen NaN y no se pueden ordenar");
-    if (p.cuantiles.n_elem != 2 || p.pasos.n_elem != 2 || p.rejillaFormas.is_empty() || !(p.pasos(0) > 0) ||
-        !(p.pasos(1) > 0) || !(minLimpia > 0) || maxPerdida < 0)
-        throw std::invalid_argument("ajuste robusto: parámetros de ajuste no válidos");
+    comprobarAjuste(Xentrada, minLimpia, maxPerdida, p);
     const arma::vec X = arma::sort(Xentrada);
 
     // Bounds and rescaler per shape.
@@ -62,17 +107,7 @@ void ajusteDistribucionRobusta(const arma::vec& Xentrada, double minLimpia, doub
     const double anchoMin = minLimpia * anchoMax;
     const double nd = static_cast<double>(n);
 
-    // Shifted ranges: column j starts at the sorted value round(n t_j), t_j = lower + j s1.
-    const long long L = redondear(nd * anchoMax);
-    const long long columnas = redondear(maxPerdida / p.pasos(0)) + 1;
-    if (L < 1) throw std::runtime_error("ajuste robusto: demasiado pocos valores (" + std::to_string(n) + ")");
-    arma::mat rangos(static_cast<arma::uword>(L), static_cast<arma::uword>(columnas));
-    for (long long j = 0; j < columnas; ++j) {
-        const long long r = redondear(nd * (limiteInferior + static_cast<double>(j) * p.pasos(0)));
-        if (r < 0 || r + L > static_cast<long long>(n))
-            throw std::invalid_argument("ajuste robusto: los cuantiles salen del rango de los valores");
-        rangos.col(static_cast<arma::uword>(j)) = X.subvec(static_cast<arma::uword>(r), static_cast<arma::uword>(r + L - 1));
-    }
+    arma::mat rangos = rangosDesplazados(X, limiteInferior, anchoMax, p.pasos(0), maxPerdida);
     const arma::rowvec X1 = rangos.row(0);
     rangos.each_row() -= X1;
 
@@ -87,23 +122,7 @@ void ajusteDistribucionRobusta(const arma::vec& Xentrada, double minLimpia, doub
         if (mu_ > rangos.n_rows) continue;  // only when the step sizes are odd
         const long long nbinsL = redondear(3 * std::log2(static_cast<double>(m / 2 + 1)));
         const arma::uword nbins = static_cast<arma::uword>(nbinsL);
-        // Histogram with edges 0, 1, ..., nbins-1 and the largest double; logq has nbins+1 entries.
-        arma::mat logq(nbins + 1, rangos.n_cols);
-        for (arma::uword c = 0; c < rangos.n_cols; ++c) {
-            const double escala = static_cast<double>(nbins) / rangos(mu_ - 1, c);
-            arma::vec cuenta(nbins + 1, arma::fill::zeros);
-            for (arma::uword i = 0; i < mu_; ++i) {
-                const double v = rangos(i, c) * escala;
-                if (!(v >= 0) || std::isinf(v) || nbins == 0) continue;  // outside every edge
-                if (v == std::numeric_limits<double>::max()) {
-                    cuenta(nbins) += 1;
-                } else {
-                    const double b = std::floor(v);
-                    cuenta(b >= static_cast<double>(nbins - 1) ? nbins - 1 : static_cast<arma::uword>(b)) += 1;
-                }
-            }
-            logq.col(c) = arma::log(cuenta + 0.01);
-        }
+        const arma::mat logq = logHistogramas(rangos, mu_, nbins);
         for (arma::uword f = 0; f < formas; ++f) {
             const double beta = p.rejillaFormas(f);
             const double z0 = cotas(0, f), z1 = cotas(1, f);
