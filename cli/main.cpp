@@ -66,7 +66,7 @@ const char* const AYUDA =
 const char* const AYUDA_OPCIONES =
     "\n"
     "Opciones:\n"
-    "  --out ARCHIVO     formato por la extensión: .gdf (GDF 1.25, muestras float de\n"
+    "  --out ARCHIVO     formato por la extensión: .gdf (GDF 2.20, muestras float de\n"
     "                    32 bits, con la tabla de eventos), .csv (una columna por canal,\n"
     "                    una fila por muestra), .bin (matriz de Armadillo), .edf (EDF+,\n"
     "                    16 bits) o .bdf (BDF+, 24 bits), estos dos con los eventos como\n"

@@ -16,6 +16,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "io/claseEvento.h"
 #include "io/diagnostico.h"
 #include "io/frecuenciaMuestreo.h"
 #include "io/eventosLeidos.h"
@@ -781,31 +782,53 @@ bool EdfFileReader::leerDatosPorEdflib(Lectura& l, double* destino) {
     return true;
 }
 
-// EDF+/BDF+ annotations, numbered after the trigger values, join the
-// trigger's events; the warnings of a short file and of events outside it
-// go out as one.
+// EDF+/BDF+ annotations join the trigger's events. An annotation that
+// writes a kind as io/claseEvento.h does ("1.2 R  1", what our writer puts)
+// is that kind; any other text is a kind of its own, numbered after the
+// trigger values and those kinds, so the two never share a number.
 void EdfFileReader::leerAnotaciones(Lectura& l, EEG& eeg) {
     const edf_hdr_struct& h = l.cabecera();
     diagnostico("Cargando eventos...");
-    const int32_t mayorDisparo = l.disparos ? l.disparos->mayor() : 0;
-    NumeracionTextos numeracion(mayorDisparo + 1);
+    struct Anotacion {
+        Evento evento;
+        std::string texto;
+        std::optional<ClaseEvento> clase;
+    };
+    std::vector<Anotacion> anotaciones;
+    int64_t mayor = l.disparos ? l.disparos->mayor() : 0;
     for (long long k = 0; k < h.annotations_in_file; ++k) {
         edf_annotation_struct a{};
         if (edf_get_annotation(h.handle, static_cast<int>(k), &a) != 0) break;
-        Evento e;
-        const std::string texto = recortar(a.annotation);
-        e.tipo = numeracion.numero(texto);
-        e.calificador = 1;
+        Anotacion n;
+        n.texto = recortar(a.annotation);
+        n.clase = leerClaseEvento(n.texto);
+        if (n.clase) mayor = std::max<int64_t>(mayor, n.clase->tipo);
+        Evento& e = n.evento;
         e.posicion = columnaDeTiempo(static_cast<double>(a.onset) / unidadesTiempo, l.frecuenciaEntera);
         if (a.duration_l > 0)
             e.duracion =
                 std::max(0, columnaDeTiempo(static_cast<double>(a.duration_l) / unidadesTiempo, l.frecuenciaEntera));
+        anotaciones.push_back(std::move(n));
+    }
+    NumeracionTextos numeracion(static_cast<int32_t>(std::min<int64_t>(mayor + 1, INT32_MAX)));
+    std::map<std::pair<int32_t, int32_t>, std::string> nombres;
+    for (Anotacion& n : anotaciones) {
+        Evento& e = n.evento;
+        if (n.clase) {
+            e.tipo = n.clase->tipo;
+            e.calificador = n.clase->calificador;
+            if (!n.clase->nombre.empty()) nombres[{e.tipo, e.calificador}] = n.clase->nombre;
+        } else {
+            e.tipo = numeracion.numero(n.texto);
+            e.calificador = 1;
+        }
         l.eventos.push_back(e);
     }
+    for (const auto& [texto, numero] : numeracion.numeros()) nombres[{numero, 1}] = texto;
     size_t descartados = 0;
     if (!l.eventos.empty()) {
         eeg.tablaEventos = construirTablaEventos(std::move(l.eventos), l.numeroMuestras, &descartados);
-        for (const auto& [texto, numero] : numeracion.numeros()) eeg.tablaEventos->textos[{numero, 1}] = texto;
+        eeg.tablaEventos->textos = std::move(nombres);
     }
     if (descartados > 0)
         l.avisoCorte += (l.avisoCorte.empty() ? "" : " ") + std::to_string(descartados) +

@@ -6,13 +6,15 @@
 // - Physical values as EDFlib gives them (it limits each sample to the
 //   digital range its header declares); voltages in V, mV or nV are
 //   converted to µV (unit "uV"), other units are kept with their text.
-// - EDF+/BDF+ annotations become events: each distinct text is one kind
-//   (tipo numbered by first appearance, calificador 1, the text kept in the
-//   table's textos); the onset becomes the nearest column, the duration a
-//   count of samples.
+// - EDF+/BDF+ annotations become events: an annotation that writes a kind
+//   as our writer does ("tipo.calificador", then the name: io/claseEvento.h)
+//   is that kind, with that name; any other distinct text is one kind (tipo
+//   numbered by first appearance after the largest tipo of those, calificador
+//   1, the text kept in the table's textos). The onset becomes the nearest
+//   column, the duration a count of samples.
 // - In BDF and BDF+, a signal labelled "Status" is the trigger channel: it
 //   becomes events (one at each change of its low 16 bits to a non-zero value
-//   k: tipo k, calificador 1) and is not a channel. Annotation kinds are then
+//   k: tipo k, calificador 1) and is not a channel. Annotation texts are then
 //   numbered after the largest trigger value, so the two never share a kind.
 // - The start (fechaHora) comes from the header's own date and time fields
 //   and, in EDF+, the recording field's "Startdate" (io/fechaHora.h), with

@@ -461,11 +461,21 @@ void GdfFileReader::leerTablaEventos(Lectura& l, EEG& eeg) {
         eeg.tablaEventos = tablaVacia();
         l.notas.push_back("Falta la tabla de eventos: el registro queda sin eventos.");
     } else {
-        leerEventos(eeg, l.notas, l.v2, l.frecuencia);
+        // A description that writes a kind as our writer does
+        // ("tipo.calificador nombre", io/claseEvento.h) gives its code's
+        // events that kind; any other is the name of kind (code, 1).
+        std::map<int32_t, ClaseEvento> clases;
+        for (const auto& [codigo, texto] : l.descripciones) {
+            const std::optional<ClaseEvento> escrita = leerClaseEvento(texto);
+            clases[codigo] = escrita ? *escrita : ClaseEvento{codigo, 1, texto};
+        }
+        leerEventos(eeg, l.notas, l.v2, l.frecuencia, clases);
         TablaEventos& tabla = *eeg.tablaEventos;
-        for (const Evento& k : tabla.tipos) {
-            const auto d = l.descripciones.find(k.tipo);
-            if (d != l.descripciones.end()) tabla.textos[{k.tipo, k.calificador}] = d->second;
+        for (const auto& [codigo, clase] : clases) {
+            const bool presente = std::any_of(tabla.tipos.begin(), tabla.tipos.end(), [&](const Evento& k) {
+                return k.tipo == clase.tipo && k.calificador == clase.calificador;
+            });
+            if (presente && !clase.nombre.empty()) tabla.textos[{clase.tipo, clase.calificador}] = clase.nombre;
         }
     }
     if (!l.notas.empty()) {
@@ -492,10 +502,8 @@ std::map<int32_t, std::string> GdfFileReader::leerDescripcionesEventos(int64_t d
         size_t inicio = 0;
         for (int32_t tipo = 0; inicio < valor.size() && tipo <= 255; ++tipo) {
             const size_t fin = std::min(valor.find('\0', inicio), valor.size());
-            if (tipo > 0) {
-                if (fin == inicio) break;  // an empty string after the first ends the list
-                textos[tipo] = utf8Saneado(valor.substr(inicio, fin - inicio));
-            }
+            // An empty string describes nothing: a code with no text between two that have one.
+            if (tipo > 0 && fin > inicio) textos[tipo] = utf8Saneado(valor.substr(inicio, fin - inicio));
             inicio = fin + 1;
         }
         break;
@@ -534,7 +542,7 @@ struct ArreglosEventos {
 // The events of `a` that mark a sample of a record of `numeroMuestras`
 // columns, into `tabla`; how many fell outside goes into `notas`.
 void colocarEventos(TablaEventos& tabla, const ArreglosEventos& a, int64_t numeroMuestras,
-                    std::vector<std::string>& notas) {
+                    const std::map<int32_t, ClaseEvento>& clases, std::vector<std::string>& notas) {
     const uint32_t n = a.n;
     const uint8_t modo = a.modo;
     const double escala = a.escala;
@@ -561,9 +569,11 @@ void colocarEventos(TablaEventos& tabla, const ArreglosEventos& a, int64_t numer
             continue;
         }
         Evento e;
-        e.tipo = u16(a.tipos + 2 * size_t{i});
+        const int32_t codigo = u16(a.tipos + 2 * size_t{i});
+        const auto clase = clases.find(codigo);
+        e.tipo = clase != clases.end() ? clase->second.tipo : codigo;
+        e.calificador = clase != clases.end() ? clase->second.calificador : 1;
         e.posicion = static_cast<int32_t>(posicionGdf - 1);
-        e.calificador = 1;
         if (modo == 3) {
             e.canal = u16(a.canales + 2 * size_t{i});
             e.duracion = static_cast<int32_t>(
@@ -591,7 +601,8 @@ void colocarEventos(TablaEventos& tabla, const ArreglosEventos& a, int64_t numer
 
 }  // namespace
 
-void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia) {
+void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia,
+                                const std::map<int32_t, ClaseEvento>& clases) {
     eeg.tablaEventos = tablaVacia();
     const int64_t disponibles = bytesRestantes();
     if (disponibles == 0) return;  // a recording without events
@@ -648,5 +659,6 @@ void GdfFileReader::leerEventos(EEG& eeg, std::vector<std::string>& notas, bool 
 
     std::vector<uint8_t> bytes(static_cast<size_t>(n) * static_cast<size_t>(bytesPorEvento));
     leerBloque(bytes.data(), bytes.size());
-    colocarEventos(*eeg.tablaEventos, ArreglosEventos(bytes.data(), n, modo, escala), eeg.numeroMuestras, notas);
+    colocarEventos(*eeg.tablaEventos, ArreglosEventos(bytes.data(), n, modo, escala), eeg.numeroMuestras, clases,
+                   notas);
 }

@@ -8,7 +8,9 @@
 // data start at the header length, past the header extension; a channel with
 // fewer samples per record than the fastest (a divisor of it) has each value
 // held over the columns it spans, the event types that the header extension
-// describes take its texts (as EDF+ annotations do), and event positions and durations given at
+// describes take its texts (as EDF+ annotations do; a text that writes a kind
+// as io/claseEvento.h does, as our writer's do, gives its code that kind),
+// and event positions and durations given at
 // another rate than the signal's are rescaled to its columns. The record
 // duration is a fraction of two uint32 up to version 2.20 and a float64 in
 // seconds from 2.21 on. The start date (text in version 1, a fixed-point day
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "io/FileReader.h"
+#include "io/claseEvento.h"
 
 class GdfFileReader : public FileReader {
 public:
@@ -65,12 +68,15 @@ private:
     bool leerDatos(const Lectura& l, EEG& eeg);
     void leerTablaEventos(Lectura& l, EEG& eeg);
     // Reads the table at the current position into eeg.tablaEventos (always
-    // set, mode 1 or 3); what the user must know goes into `notas`.
-    void leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia);
+    // set, mode 1 or 3), each event code that `clases` holds becoming that
+    // kind and any other (code, 1); what the user must know goes into `notas`.
+    void leerEventos(EEG& eeg, std::vector<std::string>& notas, bool v2, double frecuencia,
+                     const std::map<int32_t, ClaseEvento>& clases);
     static std::shared_ptr<TablaEventos> tablaVacia();
     // Texts of the user event types (1-255) that a version-2 header
     // extension between bytes `desde` and `hasta` describes in its tag 1: a
     // list of NUL-terminated strings, string k describing type k (string 0,
-    // type 0, is empty). Empty when there is no such tag.
+    // type 0, is empty; so is that of a type without text). Empty when there
+    // is no such tag.
     std::map<int32_t, std::string> leerDescripcionesEventos(int64_t desde, int64_t hasta);
 };

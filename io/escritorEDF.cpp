@@ -13,6 +13,7 @@
 #include <edflib.h>
 
 #include "io/EdfFileReader.h"
+#include "io/claseEvento.h"
 #include "io/diagnostico.h"
 #include "io/fechaHora.h"
 
@@ -25,18 +26,22 @@ constexpr int64_t bytesMaximosRegistro = int64_t{8} << 20;
 
 // The value the header's 8-character field will hold, rounded outwards
 // (up for a maximum, down for a minimum) so that every sample stays inside.
+// Past 1e8 nothing fits; the check comes first because v / paso overflows
+// to infinity from about 1.8e301 on, and "inf" would fit in 8 characters.
 std::optional<double> valorCabecera(double v, bool haciaArriba) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e8) return std::nullopt;
     for (int decimales = 7; decimales >= 0; --decimales) {
         const double paso = std::pow(10.0, -decimales);
         double r = std::round(v / paso) * paso;
         if (haciaArriba && r < v) r += paso;
         if (!haciaArriba && r > v) r -= paso;
+        if (!std::isfinite(r)) continue;
         char texto[64];
         const auto fin = std::to_chars(texto, texto + sizeof texto, r, std::chars_format::fixed, decimales);
         if (fin.ec != std::errc() || fin.ptr - texto > 8) continue;
         double leido = 0.0;
         std::from_chars(texto, fin.ptr, leido);
-        if (haciaArriba ? leido >= v : leido <= v) return leido;
+        if (std::isfinite(leido) && (haciaArriba ? leido >= v : leido <= v)) return leido;
     }
     return std::nullopt;
 }
@@ -199,6 +204,7 @@ std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
     const int h = w.h;
     const EEG& eeg = w.eeg;
     std::vector<std::pair<double, double>> fisicos(w.canales);
+    const std::vector<std::string> etiquetas = etiquetasEscritasEDF(eeg, w.bdf ? FormatoEDF::BDF : FormatoEDF::EDF);
     for (uint32_t c = 0; c < w.canales; ++c) {
         const int s = static_cast<int>(c);
         double minimo = w.datos.row(c).min(), maximo = w.datos.row(c).max();
@@ -213,16 +219,11 @@ std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
                                      w.nombre + " (más de 8 cifras)");
         fisicos[c] = {*fisicoMinimo, *fisicoMaximo};
         const Canal* canal = eeg.canales && c < eeg.canales->size() ? &(*eeg.canales)[c] : nullptr;
-        std::string etiqueta = canal ? ascii(canal->etiqueta, 16) : std::string();
-        if (etiqueta.empty()) etiqueta = "canal" + std::to_string(c + 1);
-        // A BDF signal labelled "Status" is read as the trigger channel (and
-        // dropped from the channels): a data channel of that name, say from
-        // an EDF, keeps its samples under another label.
-        if (w.bdf && esEtiquetaDisparoBDF(etiqueta)) {
-            etiqueta = etiquetaEstadoDatos;
+        const std::string& etiqueta = etiquetas[c];
+        if (canal && !ascii(canal->etiqueta, 16).empty() && etiqueta != ascii(canal->etiqueta, 16))
             diagnostico("el canal " + std::to_string(c + 1) + " («" + canal->etiqueta + "») se guarda como «" +
-                        etiquetaEstadoDatos + "» para que no se lea como canal de disparo");
-        }
+                        etiqueta + "» para que no se lea como " +
+                        (etiqueta == etiquetaEstadoDatos ? "canal de disparo" : "señal de anotaciones"));
         w.comprobar(edf_set_samplefrequency(h, s, static_cast<int>(w.l)), "la frecuencia de muestreo");
         // EDFlib writes these fields by truncating digits: a value a hair
         // farther from zero keeps the digits chosen above.
@@ -263,14 +264,36 @@ void anotacionesEDF(const EscrituraEDF& w) {
         const auto inicio = static_cast<long long>(std::llround(e->posicion * 1e4 / w.fs));
         const long long duracion = e->duracion > 0 ? std::llround(e->duracion * 1e4 / w.fs) : -1;
         const auto nombrado = tabla->textos.find({e->tipo, e->calificador});
-        const std::string texto = nombrado != tabla->textos.end() && !nombrado->second.empty()
-                                      ? nombrado->second
-                                      : std::to_string(e->tipo) + "." + std::to_string(e->calificador);
+        const std::string texto =
+            textoClaseEvento(e->tipo, e->calificador, nombrado != tabla->textos.end() ? nombrado->second : "");
         w.comprobar(edfwrite_annotation_utf8(w.h, inicio, duracion, texto.c_str()), "una anotación");
     }
 }
 
 }  // namespace
+
+std::vector<std::string> etiquetasEscritasEDF(const EEG& eeg, FormatoEDF formato) {
+    const auto filas = static_cast<uint32_t>(eeg.matrices.empty() ? 0 : eeg.datos().n_rows);
+    std::vector<std::string> etiquetas(filas);
+    for (uint32_t c = 0; c < filas; ++c) {
+        std::string& etiqueta = etiquetas[c];
+        if (eeg.canales && c < eeg.canales->size()) etiqueta = ascii((*eeg.canales)[c].etiqueta, 16);
+        if (etiqueta.empty()) etiqueta = "canal" + std::to_string(c + 1);
+        // A BDF signal labelled "Status" is read as the trigger channel (and
+        // dropped from the channels): a data channel of that name, say from
+        // an EDF, keeps its samples under another label. So does one
+        // labelled as an annotation signal, which readers would decode as
+        // annotations (any case: not every reader compares it exactly).
+        std::string mayusculas = etiqueta;
+        for (char& ch : mayusculas)
+            if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+        if (formato == FormatoEDF::BDF && esEtiquetaDisparoBDF(etiqueta))
+            etiqueta = etiquetaEstadoDatos;
+        else if (mayusculas.rfind("EDF ANNOTATIONS", 0) == 0 || mayusculas.rfind("BDF ANNOTATIONS", 0) == 0)
+            etiqueta = etiqueta.substr(0, 9) + "-datos";  // "EDF Annot-datos"
+    }
+    return etiquetas;
+}
 
 void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance) {
     if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");

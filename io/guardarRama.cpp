@@ -5,11 +5,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
+#include "io/EdfFileReader.h"
+#include "io/GdfFileReader.h"
 #include "io/escritorEDF.h"
 #include "io/escritorGDF.h"
+#include "io/textoCabecera.h"
 #include "io/textoNumero.h"
 
 namespace fs = std::filesystem;
@@ -54,7 +58,72 @@ void escribirBIN(const arma::mat& datos, std::ostream& salida, const Avance& ava
     }
 }
 
+std::string sinBlancos(const std::string& t) {
+    const size_t a = t.find_first_not_of(" \t");
+    if (a == std::string::npos) return std::string();
+    return t.substr(a, t.find_last_not_of(" \t") - a + 1);
+}
+
+// Reads the file just written at `temporal` with our reader of its format
+// and throws when it does not give back what `eeg` holds.
+void comprobarEscrito(const EEG& eeg, const fs::path& temporal, FormatoSalida formato, const std::string& ruta) {
+    std::unique_ptr<FileReader> lector;
+    if (formato == FormatoSalida::GDF)
+        lector = std::make_unique<GdfFileReader>();
+    else
+        lector = std::make_unique<EdfFileReader>();
+    const EEG leido = lector->leer(temporal.string());
+    if (!lector->motivoFallo().empty())
+        throw std::runtime_error("el archivo escrito \"" + ruta + "\" no se puede leer (" + lector->motivoFallo() +
+                                 "); no se guarda");
+    const std::string diferencia = diferenciaCabecera(cabeceraEsperada(eeg, formato), leido);
+    if (!diferencia.empty())
+        throw std::runtime_error("el archivo escrito \"" + ruta + "\" no se lee como se escribió (" + diferencia +
+                                 "); no se guarda");
+}
+
 }  // namespace
+
+CabeceraEsperada cabeceraEsperada(const EEG& eeg, FormatoSalida formato) {
+    CabeceraEsperada c;
+    const arma::mat& datos = eeg.datos();
+    c.frecuencia = eeg.frecuenciaMuestreo;
+    c.muestrasMinimas = c.muestrasMaximas = static_cast<int64_t>(datos.n_cols);
+    if (formato == FormatoSalida::GDF) {
+        for (arma::uword i = 0; i < datos.n_rows; ++i)
+            c.etiquetas.push_back(textoDeCabecera(
+                eeg.canales && i < eeg.canales->size() ? (*eeg.canales)[i].etiqueta.substr(0, 16) : ""));
+    } else {
+        c.etiquetas = etiquetasEscritasEDF(eeg, formato == FormatoSalida::BDF ? FormatoEDF::BDF : FormatoEDF::EDF);
+        c.muestrasMaximas += std::max(eeg.frecuenciaMuestreo, 1) - 1;  // the last record padded
+    }
+    if (eeg.tablaEventos)
+        for (const Evento& e : eeg.tablaEventos->eventos)
+            if (e.posicion >= 0 && e.posicion < c.muestrasMinimas) ++c.eventos;
+    return c;
+}
+
+std::string diferenciaCabecera(const CabeceraEsperada& esperada, const EEG& leido) {
+    const size_t canales = leido.matrices.empty() ? 0 : leido.datos().n_rows;
+    if (canales != esperada.etiquetas.size())
+        return std::to_string(canales) + " canales en lugar de " + std::to_string(esperada.etiquetas.size());
+    for (size_t c = 0; c < canales; ++c) {
+        const std::string etiqueta = leido.canales && c < leido.canales->size() ? (*leido.canales)[c].etiqueta : "";
+        if (sinBlancos(etiqueta) != sinBlancos(esperada.etiquetas[c]))
+            return "el canal " + std::to_string(c + 1) + " se llama «" + etiqueta + "» en lugar de «" +
+                   esperada.etiquetas[c] + "»";
+    }
+    if (leido.frecuenciaMuestreo != esperada.frecuencia)
+        return "frecuencia de " + std::to_string(leido.frecuenciaMuestreo) + " Hz en lugar de " +
+               std::to_string(esperada.frecuencia) + " Hz";
+    const auto muestras = static_cast<int64_t>(leido.matrices.empty() ? 0 : leido.datos().n_cols);
+    if (muestras < esperada.muestrasMinimas || muestras > esperada.muestrasMaximas)
+        return std::to_string(muestras) + " muestras en lugar de " + std::to_string(esperada.muestrasMinimas);
+    const size_t eventos = leido.tablaEventos ? leido.tablaEventos->eventos.size() : 0;
+    if (eventos != esperada.eventos)
+        return std::to_string(eventos) + " eventos en lugar de " + std::to_string(esperada.eventos);
+    return std::string();
+}
 
 FormatoSalida formatoPorExtension(const std::string& ruta) {
     std::string ext = fs::path(ruta).extension().string();
@@ -96,6 +165,8 @@ void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) 
             salida.flush();
             if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");
         }
+        if (formato == FormatoSalida::GDF || formato == FormatoSalida::EDF || formato == FormatoSalida::BDF)
+            comprobarEscrito(eeg, temporal, formato, ruta);
         avance(1.0);
         std::error_code error;
         fs::rename(temporal, destino, error);

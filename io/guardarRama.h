@@ -4,7 +4,10 @@
 // sample), .bin (the sample matrix in Armadillo's binary format), .edf (EDF+,
 // 16 bits) or .bdf (BDF+, 24 bits), both with the events as annotations.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "io/EEG.h"
 #include "io/progreso.h"
@@ -15,7 +18,27 @@ enum class FormatoSalida { GDF, CSV, BIN, EDF, BDF };
 FormatoSalida formatoPorExtension(const std::string& ruta);
 
 // Writes into a temporary file beside `ruta` and renames it over `ruta` only
-// when everything was written, so a failure never leaves a partial file.
+// when everything was written, so a failure never leaves a partial file. An
+// EDF+, BDF+ or GDF file is first read back with our own reader: one it
+// refuses, or whose channels, labels, rate, sample count or event count are
+// not what was written, is an error too (a file the next program cannot
+// open must not be left behind as a success).
 // Throws std::runtime_error with a Spanish text on failure. A cancellation
 // by avance (before the rename) leaves no file either.
 void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance = {});
+
+// What a written EDF+, BDF+ or GDF file must give back to our reader.
+struct CabeceraEsperada {
+    std::vector<std::string> etiquetas;  // as the writer put them
+    int32_t frecuencia = 0;
+    int64_t muestrasMinimas = 0, muestrasMaximas = 0;  // EDF+ may pad the last record
+    size_t eventos = 0;                                // those inside the samples
+};
+
+// What `eeg` saved as `formato` (GDF, EDF or BDF) must read back as.
+CabeceraEsperada cabeceraEsperada(const EEG& eeg, FormatoSalida formato);
+
+// Empty when `leido` matches `esperada`; otherwise the first difference, in
+// Spanish ("3 canales en lugar de 4"). Labels are compared without blanks
+// around them, as the readers give them.
+std::string diferenciaCabecera(const CabeceraEsperada& esperada, const EEG& leido);

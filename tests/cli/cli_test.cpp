@@ -172,10 +172,13 @@ private slots:
             const EEG releido = cargarRegistro(salida.toStdString());
             QCOMPARE(releido.numeroMuestras, leido.numeroMuestras);
             QCOMPARE(releido.tablaEventos->eventos.size(), size_t{720});
-            for (size_t i = 0; i < 720; ++i)
+            for (size_t i = 0; i < 720; ++i) {
                 QCOMPARE(releido.tablaEventos->eventos[i].posicion, leido.tablaEventos->eventos[i].posicion);
+                QCOMPARE(releido.tablaEventos->eventos[i].tipo, leido.tablaEventos->eventos[i].tipo);
+            }
+            // The first kind keeps its number (it was renumbered "1.1 (6.1)").
             QCOMPARE(QString::fromStdString(nombreTipo(*releido.tablaEventos, releido.tablaEventos->tipos[0])),
-                     QString("1.1 (6.1)"));
+                     QString("6.1"));
         }
     }
 

@@ -145,13 +145,13 @@ TEST(FechaHora, CampoGdf1DelEscritor) {
     EXPECT_EQ(campoFechaGDF1(FechaHora{2009, 2, 30, 0, 0, 0, 0}), std::string(16, ' '));
 }
 
-// The date the writers put in the header comes back from our readers: GDF 1.25
-// to the hundredth of a second, EDF+ and BDF+ to 100 µs; the event stays on
-// its column with a fraction of a second in the EDF+ start.
+// The date the writers put in the header comes back from our readers: GDF 2.20
+// to the millisecond, EDF+ and BDF+ to 100 µs; the event stays on its column
+// with a fraction of a second in the EDF+ start.
 TEST(FechasGuardadas, GdfEdfYBdfDevuelvenLaFecha) {
     const prueba::CarpetaTemporal t;
     const EEG rama = ramaConFecha(FechaHora{2009, 3, 5, 11, 56, 24, 256789});
-    for (const auto& [nombre, iso] : {std::pair<std::string, std::string>{"r.gdf", "2009-03-05T11:56:24.250000"},
+    for (const auto& [nombre, iso] : {std::pair<std::string, std::string>{"r.gdf", "2009-03-05T11:56:24.257000"},
                                       {"r.edf", "2009-03-05T11:56:24.256700"},
                                       {"r.bdf", "2009-03-05T11:56:24.256700"}}) {
         const EEG e = guardarYLeer(rama, t, nombre);
@@ -163,12 +163,15 @@ TEST(FechasGuardadas, GdfEdfYBdfDevuelvenLaFecha) {
     }
     // The GDF field is the date, not the source's text (BioSig read the text
     // "Thu Mar 05 11:56:24 2009" as the year 0088).
-    EXPECT_EQ(bytesEn(t.ruta() + "/r.gdf", 168, 16), "2009030511562425");
+    const std::string fechaGdf = bytesEn(t.ruta() + "/r.gdf", 168, 8);
+    uint64_t valor = 0;
+    for (int i = 7; i >= 0; --i) valor = (valor << 8) | static_cast<unsigned char>(fechaGdf[static_cast<size_t>(i)]);
+    EXPECT_EQ(valor, valorFechaGDF2(FechaHora{2009, 3, 5, 11, 56, 24, 256789}));
     EXPECT_EQ(bytesEn(t.ruta() + "/r.edf", 168, 16), "05.03.0911.56.24");
     EXPECT_EQ(bytesEn(t.ruta() + "/r.edf", 88, 22), "Startdate 05-MAR-2009 ");
 }
 
-// Unknown: blanks in GDF, EDF+'s anonymised date in EDF+ and BDF+, and the
+// Unknown: 0 in GDF, EDF+'s anonymised date in EDF+ and BDF+, and the
 // readers give no date back. A year the EDF field cannot hold is unknown
 // there but kept in GDF.
 TEST(FechasGuardadas, DesconocidaSeGuardaComoDesconocida) {
@@ -176,7 +179,7 @@ TEST(FechasGuardadas, DesconocidaSeGuardaComoDesconocida) {
     const EEG sinFecha = ramaConFecha(std::nullopt);
     for (const std::string nombre : {"s.gdf", "s.edf", "s.bdf"})
         EXPECT_FALSE(guardarYLeer(sinFecha, t, nombre).fechaHora) << nombre;
-    EXPECT_EQ(bytesEn(t.ruta() + "/s.gdf", 168, 16), std::string(16, ' '));
+    EXPECT_EQ(bytesEn(t.ruta() + "/s.gdf", 168, 8), std::string(8, '\0'));
     for (const std::string nombre : {"s.edf", "s.bdf"}) {
         EXPECT_EQ(bytesEn(t.ruta() + "/" + nombre, 168, 8), "01.01.85") << nombre;
         EXPECT_EQ(bytesEn(t.ruta() + "/" + nombre, 88, 12), "Startdate X ") << nombre;

@@ -71,28 +71,60 @@ TEST(GuardarRama, CSVConPrecisionCompleta) {
     EXPECT_TRUE(arma::approx_equal(leida.t(), e.datos(), "absdiff", 0.0));  // every value reads back to the same double
 }
 
+// GDF 2.20: fixed header, one 256-byte header per channel (fields as arrays
+// over the channels), no header extension when no kind needs a description.
 TEST(GuardarRama, CabeceraGDF) {
     const std::string b = gdf(rama(1));
     const size_t canales = 3, tabla = 256 * 4 + 6 * 3 * 4;
     ASSERT_EQ(b.size(), tabla + 8 + 3 * 6);  // headers, 6 records of 3 floats, 3 events
-    EXPECT_EQ(b.substr(0, 8), "GDF 1.25");
-    EXPECT_EQ(en<int64_t>(b, 184), 256 * 4);
+    EXPECT_EQ(b.substr(0, 8), "GDF 2.20");
+    EXPECT_EQ(en<uint16_t>(b, 184), 4u);    // header length in 256-byte blocks
+    EXPECT_EQ(en<int64_t>(b, 236), 6);      // records
     EXPECT_EQ(en<uint32_t>(b, 244), 1u);    // record duration 1 / 500 s
     EXPECT_EQ(en<uint32_t>(b, 248), 500u);
+    EXPECT_EQ(en<uint16_t>(b, 252), 3u);
     EXPECT_EQ(b.substr(256, 16), "Fp1             ");
-    EXPECT_EQ(b.substr(256 + canales * (16 + 80), 8), "uV      ");  // no unit given: microvolts
-    const size_t rangos = 256 + canales * (16 + 80 + 8);
+    EXPECT_EQ(b.substr(256 + canales * (16 + 80), 6), "uV    ");  // no unit given: microvolts
+    EXPECT_EQ(en<uint16_t>(b, 256 + canales * (16 + 80 + 6)), 4275u);  // its ISO 11073 code
+    const size_t rangos = 256 + canales * (16 + 80 + 6 + 2);
     for (size_t c = 0; c < canales; ++c) {
         const double pmax = en<double>(b, rangos + 8 * (canales + c));
         EXPECT_EQ(en<double>(b, rangos + 8 * c), -pmax);
-        EXPECT_EQ(pmax, double(en<int64_t>(b, rangos + 8 * (3 * canales + c))));  // physical = digital
+        EXPECT_EQ(pmax, en<double>(b, rangos + 8 * (3 * canales + c)));  // physical = digital
         EXPECT_GE(pmax, arma::abs(rama(1).datos().row(c)).max());
     }
-    EXPECT_EQ(en<uint32_t>(b, 256 + canales * (16 + 80 + 8 + 8 * 4 + 80 + 4)), 16u);  // float32
-    EXPECT_EQ(en<float>(b, 256 * 4 + 4 * (3 + 2)), 123456789.125f);                  // record 1, channel 2
+    EXPECT_EQ(en<uint32_t>(b, 256 + canales * (16 + 80 + 6 + 2 + 8 * 4 + 68 + 12)), 1u);       // samples per record
+    EXPECT_EQ(en<uint32_t>(b, 256 + canales * (16 + 80 + 6 + 2 + 8 * 4 + 68 + 12 + 4)), 16u);  // float32
+    EXPECT_EQ(en<float>(b, 256 * 4 + 4 * (3 + 2)), 123456789.125f);                            // record 1, channel 2
     EXPECT_EQ(static_cast<uint8_t>(b[tabla]), 1);
-    EXPECT_EQ(en<uint32_t>(b, tabla + 8), 1u);  // column 0 is GDF position 1
+    EXPECT_EQ(en<uint32_t>(b, tabla) >> 8, 3u);  // 24-bit event count
+    EXPECT_EQ(en<float>(b, tabla + 4), 500.0f);  // the positions' rate
+    EXPECT_EQ(en<uint32_t>(b, tabla + 8), 1u);   // column 0 is GDF position 1
     EXPECT_EQ(en<uint32_t>(b, tabla + 16), 6u);
+    EXPECT_EQ(en<uint16_t>(b, tabla + 20), 768u);  // (768, 1) keeps its number as its code
+}
+
+// Kinds that are not (tipo, 1) take free user codes described in the header
+// extension's tag 1 as "tipo.calificador nombre"; a named (tipo, 1) is
+// described by its name alone, which BioSig and MNE show as it is.
+TEST(GuardarRama, ExtensionGDFDescribeLasClases) {
+    EEG e = rama(1);
+    e.tablaEventos->eventos[1].calificador = 2;  // (1, 2) at column 2
+    e.tablaEventos->textos[{1, 2}] = "R  1";
+    e.tablaEventos->textos[{768, 1}] = "inicio";  // beyond 255: not described
+    const std::string b = gdf(e);
+    EXPECT_EQ(en<uint16_t>(b, 184), 5u);  // one block of extension
+    const std::string valor = "\0" "1.2 R  1" "\0";
+    EXPECT_EQ(b.substr(256 * 4, 4), std::string("\x01\x0A\x00\x00", 4));  // tag 1, 10 bytes
+    EXPECT_EQ(b.substr(256 * 4 + 4, valor.size()), valor);
+    const size_t tabla = 256 * 5 + 6 * 3 * 4;
+    EXPECT_EQ(en<uint16_t>(b, tabla + 8 + 3 * 4 + 2), 1u);  // the first free code
+    const EEG l = releido(e);
+    ASSERT_EQ(l.tablaEventos->eventos.size(), 3u);
+    EXPECT_EQ(l.tablaEventos->eventos[1].tipo, 1);
+    EXPECT_EQ(l.tablaEventos->eventos[1].calificador, 2);
+    EXPECT_EQ(nombreTipo(*l.tablaEventos, l.tablaEventos->eventos[1]), "1.2 (R  1)");
+    EXPECT_EQ(nombreTipo(*l.tablaEventos, l.tablaEventos->eventos[0]), "768.1");
 }
 
 TEST(GuardarRama, GDFSeLeeConNuestroLectorIgualAPrecisionFloat) {
