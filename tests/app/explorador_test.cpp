@@ -1,6 +1,7 @@
 // The recording browser as the user drives it: the menu action and its tab,
 // keys, wheel, scrollbar and "ir a", the scale, a click's readout, the
-// channel list, and the old plot sending huge branches here.
+// channel list, the old plot sending huge branches here, and what it paints
+// (an offscreen rendering: traces dark blue (0, 0, 139), no antialiasing).
 
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -50,31 +51,47 @@ ExploradorRegistro* pestana(VentanaPrueba& f, int i) {
     return qobject_cast<ExploradorRegistro*>(f.ui().panelTabs->widget(i));
 }
 
+// The browser's drawing, rendered offscreen.
+QImage pintar(const ExploradorRegistro& e) {
+    QImage imagen(e.lienzo()->size(), QImage::Format_RGB32);
+    e.lienzo()->render(&imagen);
+    return imagen;
+}
+
+// Image columns with a trace pixel at least `altura` pixels above the centre
+// of page row `fila`, within that row's band.
+QList<int> columnasConPico(const ExploradorRegistro& e, const QImage& imagen, int fila, int altura) {
+    QList<int> r;
+    const QRect area = e.lienzo()->areaTrazo();
+    const double centro = e.lienzo()->centroFila(fila);
+    const int arriba = std::max(area.top(), int(centro - e.lienzo()->altoFila() / 2));
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = arriba; y <= int(centro) - altura; ++y)
+            if (imagen.pixel(x, y) == qRgb(0, 0, 139)) {
+                r << x;
+                break;
+            }
+    return r;
+}
+
+// Pixels of colour `color` in column x from y0 to y1.
+int pixelesDeColor(const QImage& imagen, int x, int y0, int y1, QRgb color) {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y) n += imagen.pixel(x, y) == color;
+    return n;
+}
+
 }  // namespace
 
 class PruebaExplorador : public QObject {
     Q_OBJECT
 private slots:
-    void laAccionSigueAElegirCanales() {
-        VentanaPrueba f;
-        QMenu* menu = f.ui().menudibuja;
-        const QList<QAction*> acciones = menu->actions();
-        const int elegir = acciones.indexOf(f.ui().elegir_canales);
-        QVERIFY(elegir >= 0);
-        QCOMPARE(acciones.value(elegir + 1), f.ui().explorar_rama);
-        QCOMPARE(f.ui().explorar_rama->text(), QStringLiteral("explorar rama seleccionada"));
-        QCOMPARE(menu->title(), QStringLiteral("representar"));
-    }
-
-    void sinRamaSoloAvisa() {
-        VentanaPrueba f;
-        f.ui().explorar_rama->trigger();
-        QCOMPARE(f.mensajes, QStringList{"Fallo en los datos, revise que en el EEG seleccionado hay datos"});
-        QCOMPARE(f.ui().panelTabs->count(), 0);
-    }
-
     void abreUnaPestanaCerrableSobreLaRamaElegida() {
         VentanaPrueba f;
+        f.ui().explorar_rama->trigger();  // nothing loaded: told, no tab
+        QCOMPARE(f.mensajes, QStringList{"Fallo en los datos, revise que en el EEG seleccionado hay datos"});
+        QCOMPARE(f.ui().panelTabs->count(), 0);
+        f.mensajes.clear();
         f.anadir(sintetico(8));
         f.anadir(sintetico(4));
         f.ramaEtiquetada("CAR");  // selects recording 2, branch 2
@@ -213,6 +230,98 @@ private slots:
         f.ui().explorar_rama->trigger();  // the browser takes it
         QCOMPARE(f.ui().panelTabs->count(), 1);
         QCOMPARE(f.mensajes.size(), 1);
+    }
+    // 256 Hz: a 10 s page is 2560 columns over 1000 pixels, column c in pixel
+    // floor(c * 1000 / 2560). Columns 1234..1236 share pixel 482 and the
+    // spike is the middle one, so only the column's maximum carries it.
+    // Events at 300 and 301 share pixel 117: the later one's line covers the
+    // earlier; the one at 1500 is in pixel 585. A recording from time 0 has
+    // no zero line; each row's label is written in the left margin.
+    void pintaPicosEventosYEtiquetas() {
+        EEG eeg = sintetico(2, 60 * 256);
+        eeg.frecuenciaMuestreo = 256;
+        eeg.matrices[0].zeros();
+        eeg.matrices[0](0, 1235) = 1000.0;
+        eeg.tablaEventos = std::make_shared<TablaEventos>();
+        Evento a;
+        a.posicion = 300;
+        a.rojo = 200;
+        Evento b = a, c = a;
+        b.tipo = 768, b.calificador = 2, b.posicion = 301, b.rojo = 0, b.verde = 150;
+        c.tipo = 1, c.calificador = 1, c.posicion = 1500;
+        eeg.tablaEventos->eventos = {a, b, c};
+        auto e = explorador(eeg);
+        e->cambiar([](Exploracion& x) { x.fijarEscala(2000.0); });  // the spike rises half a row
+        const QImage imagen = pintar(*e);
+        const QRect area = e->lienzo()->areaTrazo();
+        QCOMPARE(columnasConPico(*e, imagen, 0, 20), QList<int>{area.left() + 482});
+        QVERIFY(columnasConPico(*e, imagen, 1, 20).isEmpty());
+        const struct {
+            int x;
+            QRgb color;
+            QString texto;
+        } lineas[] = {{area.left() + 117, qRgb(0, 150, 0), "768.2"}, {area.left() + 585, qRgb(200, 0, 0), "1.1"}};
+        for (const auto& m : lineas) {
+            QCOMPARE(pixelesDeColor(imagen, m.x, area.top(), area.bottom(), m.color), area.height());
+            QCOMPARE(pixelesDeColor(imagen, m.x - 1, area.top(), area.bottom(), m.color), 0);
+            QCOMPARE(pixelesDeColor(imagen, m.x + 1, area.top(), area.bottom(), m.color), 0);
+            if (m.texto != "1.1") continue;  // one label where two events share a column
+            // The kind is written at the top, just right of the line, in its colour.
+            const int ancho = QFontMetrics(e->lienzo()->font()).horizontalAdvance(m.texto);
+            int enColor = 0;
+            for (int x = m.x + 2; x < m.x + 2 + ancho; ++x)
+                enColor += pixelesDeColor(imagen, x, 0, LienzoExplorador::margenSuperior - 1, m.color);
+            QVERIFY2(enColor > 0, qPrintable(m.texto));
+        }
+        for (int x = area.left(); x <= area.right(); ++x)
+            QCOMPARE(pixelesDeColor(imagen, x, area.top(), area.bottom(), qRgb(0, 0, 0)), 0);
+        for (int fila = 0; fila < 2; ++fila) {
+            QCOMPARE(e->etiquetaCanal(fila), QString("C%1").arg(fila + 1));
+            const double arriba = e->lienzo()->centroFila(fila) - e->lienzo()->altoFila() / 2;
+            int escritos = 0;
+            for (int y = int(arriba); y < int(arriba + e->lienzo()->altoFila()); ++y)
+                for (int x = 2; x < LienzoExplorador::margenIzquierdo - 6; ++x) escritos += imagen.pixel(x, y) != qRgb(255, 255, 255);
+            QVERIFY(escritos > 0);
+        }
+        e->cambiar([](Exploracion& x) { x.desplazarPaginas(1); });  // 1235 is off the next page
+        QVERIFY(columnasConPico(*e, pintar(*e), 0, 20).isEmpty());
+    }
+
+    // An average from -0.2 s to 0.6 s at 250 Hz (200 columns): the page is the
+    // whole epoch, so time 0 (column 50) is pixel 50 * 1000 / 200 = 250,
+    // drawn dashed in black.
+    void laLineaCeroDeUnPromedio() {
+        EEG eeg = sintetico(1, 200);
+        eeg.frecuenciaMuestreo = 250;
+        eeg.tiempoInicio = 0.2;
+        auto e = explorador(eeg);
+        const QImage imagen = pintar(*e);
+        const QRect area = e->lienzo()->areaTrazo();
+        const int x = area.left() + 250;
+        QVERIFY(pixelesDeColor(imagen, x, area.top(), area.bottom(), qRgb(0, 0, 0)) > area.height() / 3);
+        QCOMPARE(pixelesDeColor(imagen, x - 1, area.top(), area.bottom(), qRgb(0, 0, 0)), 0);
+        QCOMPARE(pixelesDeColor(imagen, x + 1, area.top(), area.bottom(), qRgb(0, 0, 0)), 0);
+    }
+
+    // An hour over 1000 pixels: the summary of extremes is built while the
+    // event loop idles, and the page drawn from it is the page drawn from the
+    // samples, the spike at column 500000 in pixel floor(500000 / 921.6) = 542.
+    void laPaginaDeTodaLaRamaSaleIgualDelResumen() {
+        EEG eeg = sintetico(2, 3600 * 256);
+        eeg.frecuenciaMuestreo = 256;
+        eeg.matrices[0].zeros();
+        eeg.matrices[0](1, 500'000) = 1000.0;
+        auto e = explorador(eeg);
+        e->cambiar([](Exploracion& x) {
+            x.fijarSegundosPagina(x.duracion());
+            x.fijarEscala(2000.0);
+        });
+        QVERIFY(!e->piramide());
+        const QImage directa = pintar(*e);
+        QTRY_VERIFY(e->piramide() != nullptr);
+        const QImage resumida = pintar(*e);
+        QCOMPARE(columnasConPico(*e, resumida, 1, 20), QList<int>{e->lienzo()->areaTrazo().left() + 542});
+        QCOMPARE(resumida, directa);
     }
 };
 

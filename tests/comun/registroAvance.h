@@ -15,8 +15,8 @@
 namespace prueba {
 
 // Where a reporter cancels: at its first call, at the first fraction of at
-// least one half, or at the final 1.
-enum class PuntoCancelacion { ninguno, primero, mitad, ultimo };
+// least one half, at the final 1, or at call number `llamada` (0-based).
+enum class PuntoCancelacion { ninguno, primero, mitad, ultimo, llamada };
 
 inline const PuntoCancelacion puntosCancelacion[] = {PuntoCancelacion::primero, PuntoCancelacion::mitad,
                                                       PuntoCancelacion::ultimo};
@@ -25,14 +25,21 @@ struct RegistroAvance {
     std::vector<double> fracciones;
     std::set<std::string> etapas;
     PuntoCancelacion cancelar = PuntoCancelacion::ninguno;
+    size_t llamada = 0;
 
     explicit RegistroAvance(PuntoCancelacion punto = PuntoCancelacion::ninguno) : cancelar(punto) {}
+    static RegistroAvance enLlamada(size_t n) {
+        RegistroAvance r(PuntoCancelacion::llamada);
+        r.llamada = n;
+        return r;
+    }
 
     Avance avance() {
         return Avance([this](double f, const std::string& etapa) {
             const bool parar = (cancelar == PuntoCancelacion::primero && fracciones.empty()) ||
                                (cancelar == PuntoCancelacion::mitad && f >= 0.5) ||
-                               (cancelar == PuntoCancelacion::ultimo && f >= 1.0);
+                               (cancelar == PuntoCancelacion::ultimo && f >= 1.0) ||
+                               (cancelar == PuntoCancelacion::llamada && fracciones.size() == llamada);
             fracciones.push_back(f);
             etapas.insert(etapa);
             if (parar) throw Cancelado();

@@ -33,7 +33,7 @@ std::unique_ptr<FileReader> crearCallado(const std::string& ruta) {
 
 }  // namespace
 
-TEST(RegistrosReales, P300DatYGdfIguales) {
+TEST(RegistrosReales, P300DatYGdfIgualesConLosMismosEventos) {
     const EEG d = leerArchivo<DatFileReader>(datos + "p300_8ch.dat");
     const EEG g = leerArchivo<GdfFileReader>(datos + "p300_8ch.gdf");
     for (const EEG* e : {&d, &g}) {
@@ -79,11 +79,7 @@ TEST(RegistrosReales, P300DatYGdfIguales) {
     // column 2312, the sample where the .dat file's StimulusCode state turns on.
     EXPECT_EQ(t.eventos[0].posicion, 2312);
     EXPECT_EQ(t.eventos[0].tipo, 6);
-}
-
-TEST(RegistrosReales, P300DatDaLosMismosEventosQueElGdf) {
-    const EEG d = leerArchivo<DatFileReader>(datos + "p300_8ch.dat");
-    const EEG g = leerArchivo<GdfFileReader>(datos + "p300_8ch.gdf");
+    // The .dat file's StimulusCode state gives the same events.
     ASSERT_TRUE(d.tieneEventos());
     const TablaEventos &td = *d.tablaEventos, &tg = *g.tablaEventos;
     EXPECT_EQ(td.modo, 1);

@@ -34,8 +34,9 @@ GeometriaHorizontal unPixelPorMuestra(double xVisible, double anchoVisible) {
 }
 }  // namespace
 
-// Pixels 250 .. 450 show samples 200 .. 400; the point at the right edge is kept.
-TEST(TramoVisible, LasMuestrasEnPantallaYUnaMasEnCadaBorde) {
+// Pixels 250 .. 450 show samples 200 .. 400; the point at the right edge is
+// kept; a margin adds visible widths and is cut to the channel.
+TEST(TramoVisible, LasMuestrasEnPantallaUnaMasEnCadaBordeYElMargen) {
     const TramoMuestras t = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250, 200), 0.0);
     EXPECT_EQ(t.desde, 200);
     EXPECT_EQ(t.hasta, 401);
@@ -43,12 +44,10 @@ TEST(TramoVisible, LasMuestrasEnPantallaYUnaMasEnCadaBorde) {
     const TramoMuestras medio = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250.5, 200), 0.0);
     EXPECT_EQ(medio.desde, 200);
     EXPECT_EQ(medio.hasta, 402);
-}
-
-TEST(TramoVisible, ElMargenAnadeAnchosVisiblesYSeRecortaAlCanal) {
-    const TramoMuestras t = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250, 200), 1.0);
-    EXPECT_EQ(t.desde, 0);   // 200 - 200
-    EXPECT_EQ(t.hasta, 601); // 400 + 200, and the edge point
+    // A margin of 1 adds a visible width on each side, cut to the channel.
+    const TramoMuestras margen = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(250, 200), 1.0);
+    EXPECT_EQ(margen.desde, 0);   // 200 - 200
+    EXPECT_EQ(margen.hasta, 601); // 400 + 200, and the edge point
     const TramoMuestras fin = tramoVisible(1000, 100, 0.0, unPixelPorMuestra(900, 200), 0.5);
     EXPECT_EQ(fin.desde, 750);  // 850 - 100
     EXPECT_EQ(fin.hasta, 1000);
@@ -73,15 +72,12 @@ TEST(TramoVisible, SinGeometriaNiMuestrasNoHayTramo) {
 }
 
 // Samples 250 .. 450 on screen, half a margin more 150 .. 550: all held.
-TEST(TramoParaMostrar, SeConservaMientrasCubreLoVisible) {
+TEST(TramoParaMostrar, SeConservaMientrasCubreLoVisibleYSeRenuevaAlSalir) {
     const TramoMuestras mostrado{0, 601};
     const TramoMuestras igual = tramoParaMostrar(mostrado, 1000, 100, 0.0, unPixelPorMuestra(300, 200), 1.0);
     EXPECT_EQ(igual.desde, 0);
     EXPECT_EQ(igual.hasta, 601);
-}
-
-// Samples 500 .. 700 on screen are not all in 0 .. 600: refilled around them.
-TEST(TramoParaMostrar, SeRenuevaAlSalirDelMargen) {
+    // Samples 500 .. 700 on screen are not all in 0 .. 600: refilled around them.
     const TramoMuestras t = tramoParaMostrar({0, 601}, 1000, 100, 0.0, unPixelPorMuestra(550, 200), 1.0);
     EXPECT_EQ(t.desde, 300);
     EXPECT_EQ(t.hasta, 901);
