@@ -59,8 +59,17 @@ arma::uword numeroTrozosASR(arma::uword Cu, arma::uword Su, double P, double ste
     return static_cast<arma::uword>(trozos);
 }
 
-arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
-                             double memoriaLibre, const Avance& avance) {
+namespace {
+
+// The processing window and its sizes, after checking the input against them.
+struct VentanaProcesado {
+    arma::uword C, S, N, P, Pp;
+    double Pd, maxdims;
+};
+
+VentanaProcesado comprobarProcesado(const arma::mat& x, const arma::mat& extension, int srate, int stepsize,
+                                    const ContextoASR& ctx) {
+    VentanaProcesado v{};
     const arma::uword C = std::max(x.n_rows, extension.n_rows), P0 = extension.n_cols, S = x.n_cols + P0;
     if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(x) + ")");
     if ((extension.n_rows != C && P0 > 0) || (x.n_rows != C && x.n_cols > 0))
@@ -83,6 +92,23 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
     if (ctx.M.n_rows != C || ctx.M.n_cols != C || ctx.T.n_rows != C || ctx.T.n_cols != C)
         throw std::invalid_argument("procesarASR: M (" + tam(ctx.M) + ") y T (" + tam(ctx.T) +
                                     ") deben ser cuadradas del número de canales, " + std::to_string(C));
+    v.C = C;
+    v.S = S;
+    v.N = N;
+    v.P = P;
+    v.Pp = Pp;
+    v.Pd = Pd;
+    v.maxdims = maxdims;
+    return v;
+}
+
+}  // namespace
+
+arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
+                             double memoriaLibre, const Avance& avance) {
+    const VentanaProcesado v = comprobarProcesado(x, extension, srate, stepsize, ctx);
+    const arma::uword C = v.C, S = v.S, N = v.N, P = v.P, Pp = v.Pp;
+    const double Pd = v.Pd, maxdims = v.maxdims;
 
     // The input sequence datos = [x, extension] (S columns), read only ahead of
     // what has been written back; non-finite values count as 0.
