@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -283,6 +284,10 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         cubosEscritos().push_back(ruta);
     };
     opciones.aviso = [](const std::string& texto) { std::cerr << "ondelar-cli: aviso: " << texto << std::endl; };
+    // The rejection report goes beside the output, written with it (the last
+    // rejection step's report, if several run).
+    std::optional<std::string> informeRechazo;
+    opciones.informeRechazo = [&informeRechazo](const std::string& csv) { informeRechazo = csv; };
     // Malformed steps and a bad output name are usage errors, found before
     // anything is read.
     std::vector<Paso> pasos;
@@ -335,6 +340,12 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     // branch is saved: a failure anywhere leaves none of this run's files.
     EscrituraConjunta espectro;
     if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
+    const std::string destinoRechazo = *a.salida + ".rechazo.csv";
+    if (informeRechazo) {
+        std::ofstream f(espectro.temporal(destinoRechazo), std::ios::binary);
+        f << *informeRechazo;
+        if (!f.flush()) throw std::runtime_error("no se pudo escribir el informe de rechazo \"" + destinoRechazo + "\"");
+    }
     {
         BarraProgreso barra("guardando " + *a.salida, errorEsTerminal());
         guardarRama(eeg, *a.salida, barra.avance());
@@ -347,6 +358,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         throw;
     }
     std::cerr << "guardado " << *a.salida << std::endl;
+    if (informeRechazo) std::cerr << "guardado " << destinoRechazo << std::endl;
     if (a.espectro) {
         std::cerr << "guardado " << a.espectro->espectro << std::endl;
         if (a.espectro->bandas) std::cerr << "guardado " << *a.espectro->bandas << std::endl;

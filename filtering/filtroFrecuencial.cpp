@@ -47,6 +47,10 @@ RamaFiltrable ramaFiltrable(const EEG& eeg) {
     r.frecuenciaMuestreo = eeg.frecuenciaMuestreo;
     const bool hayMuestras = !eeg.matrices.empty() && eeg.matrices.front().n_elem > 0 && eeg.numeroMuestras > 0;
     r.numeroMuestras = hayMuestras ? eeg.numeroMuestras : 0;
+    if (hayMuestras && eeg.epocas) {
+        r.numeroMuestras = eeg.epocas->ancho;
+        r.porEpoca = true;
+    }
     return r;
 }
 
@@ -94,7 +98,7 @@ FiltroFIR disenarFiltroRama(const RamaFiltrable& rama, const OpcionesFiltro& op)
     if (static_cast<int64_t>(diseno.numeroCoeficientes) > rama.numeroMuestras)
         rechazar("el filtro necesitaría " + std::to_string(diseno.numeroCoeficientes) +
                  " coeficientes y la rama solo tiene " + std::to_string(rama.numeroMuestras) +
-                 " muestras por canal; " + queCambiar(rama, op));
+                 (rama.porEpoca ? " muestras por época; " : " muestras por canal; ") + queCambiar(rama, op));
     return diseno;
 }
 
@@ -110,6 +114,21 @@ EEG filtrarEEG(const EEG& eeg, const OpcionesFiltro& op, const Avance& avance) {
     double muestras = 0.0;
     for (const arma::mat& datos : eeg.matrices) muestras += static_cast<double>(datos.n_elem);
     double hechas = 0.0;
+    if (eeg.epocas) {
+        // Each epoch on its own, its ends reflected like a recording's: no
+        // sample of one epoch leaks into the next.
+        const arma::mat& datos = eeg.datos();
+        const auto ancho = static_cast<arma::uword>(eeg.epocas->ancho);
+        arma::mat filtrados(datos.n_rows, datos.n_cols);
+        const std::size_t E = eeg.epocas->numero();
+        for (std::size_t e = 0; e < E; ++e) {
+            const arma::span columnas(e * ancho, (e + 1) * ancho - 1);
+            filtrados.cols(columnas) = filtrarFilasFaseCero(filtro.coeficientes, datos.cols(columnas),
+                                                            avance.tramo(double(e) / double(E), double(e + 1) / double(E)));
+        }
+        resultado.matrices.push_back(std::move(filtrados));
+        return resultado;
+    }
     for (const arma::mat& datos : eeg.matrices) {
         const double desde = muestras > 0.0 ? hechas / muestras : 0.0;
         hechas += static_cast<double>(datos.n_elem);

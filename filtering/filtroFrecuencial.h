@@ -21,7 +21,8 @@ public:
 // What the design needs to know of the branch it will filter.
 struct RamaFiltrable {
     int32_t frecuenciaMuestreo = 0;
-    int64_t numeroMuestras = 0;  // per channel; 0 when the branch holds no samples
+    int64_t numeroMuestras = 0;  // per channel (per epoch in an epoched branch); 0 when it holds none
+    bool porEpoca = false;       // an epoched branch: each epoch is filtered on its own
 };
 RamaFiltrable ramaFiltrable(const EEG& eeg);
 

@@ -49,6 +49,7 @@ void copiarCampos(const EEG& fuente, EEG& destino) {
     destino.tiempoFin = fuente.tiempoFin;
     destino.numeroCanales = fuente.numeroCanales;
     destino.numeroMatrices = fuente.numeroMatrices;
+    destino.epocas = fuente.epocas;  // never changed once made, so shared
 }
 
 }  // namespace

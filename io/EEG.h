@@ -54,6 +54,20 @@ struct Canal {
     uint32_t tipoDato = 0;  // GDF type code of the stored values
 };
 
+// The layout of an epoched branch: its one matrix holds the epochs side by
+// side, `ancho` columns each, with the epoch's event at column `pre` of it.
+// Epochs keep where their event lay in the recording they were cut from and
+// its kind; the branch's event table has one event per epoch at its zero.
+struct Epocas {
+    int32_t pre = 0;
+    int32_t post = 0;
+    int32_t ancho = 1;                                // pre + 1 + post
+    std::vector<int64_t> posicionesOrigen;            // sample of each epoch's event in the source
+    std::vector<std::pair<int32_t, int32_t>> tipos;   // (tipo, calificador) of each epoch's event
+    std::vector<int64_t> promediadas;  // in an average per kind, the epochs behind each mean; else empty
+    std::size_t numero() const { return posicionesOrigen.size(); }
+};
+
 // Channels and event table are shared (not copied) by a derived record until
 // the store takes its own deep copy with clonarEEG.
 struct EEG {
@@ -75,6 +89,7 @@ struct EEG {
     int32_t numeroMatrices = 0;
     std::vector<arma::mat> matrices;  // each numeroCanales x numeroMuestras, one row per channel
     std::shared_ptr<TablaEventos> tablaEventos;  // null when the record has none
+    std::shared_ptr<const Epocas> epocas;        // null for a continuous or averaged branch
 
     // Empty record: no channels, no matrices, no event table.
     EEG() = default;

@@ -471,7 +471,8 @@ void GdfFileReader::leerTablaEventos(Lectura& l, EEG& eeg) {
         }
         leerEventos(eeg, l.notas, l.v2, l.frecuencia, clases);
         TablaEventos& tabla = *eeg.tablaEventos;
-        for (const auto& [codigo, clase] : clases) {
+        for (const auto& par : clases) {
+            const ClaseEvento& clase = par.second;  // a named reference: clang cannot capture a binding
             const bool presente = std::any_of(tabla.tipos.begin(), tabla.tipos.end(), [&](const Evento& k) {
                 return k.tipo == clase.tipo && k.calificador == clase.calificador;
             });

@@ -17,6 +17,7 @@
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
+#include "pasos/pasosEpocas.h"
 
 namespace {
 
@@ -27,16 +28,12 @@ void sinParametros(const std::string& nombre, bool hayParametros) {
     if (hayParametros) rechazar("\"" + nombre + "\" no lleva parámetros");
 }
 
-// The kind "1.1" as (type, qualifier); both integers, as the event table holds them.
-std::pair<int32_t, int32_t> leerTipoEvento(const std::string& token) {
-    const size_t punto = token.find('.');
-    if (punto == std::string::npos)
-        rechazar("el tipo de evento \"" + token + "\" debe escribirse TIPO.CALIFICADOR, por ejemplo 1.1");
-    const std::string contexto = "el tipo de evento \"" + token + "\"";
-    return {leerEntero(token.substr(0, punto), contexto), leerEntero(token.substr(punto + 1), contexto)};
-}
-
 std::string nombreTipo(const Evento& e) { return std::to_string(e.tipo) + "." + std::to_string(e.calificador); }
+
+std::string sobreContinua(const std::string& paso) {
+    return paso + " trabaja sobre el registro continuo y esta rama está dividida en épocas; aplíquelo antes de "
+                  "cortar las épocas";
+}
 
 Paso conTexto(Paso paso, const std::string& texto) {
     paso.texto = texto;
@@ -61,10 +58,12 @@ Paso leerPasoFiltro(const std::string& texto, const std::vector<std::string>& p)
 }
 
 Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
+    if (p.size() == 1) return pasoPromediadoEpocas(texto, leerTiposEvento(p[0]), false);
     if (p.size() != 3)
-        rechazar("se esperaba promediado:TIPOS,MSPREV,MSPOST (por ejemplo promediado:1.1+2.1,100,600)");
-    std::vector<std::pair<int32_t, int32_t>> tipos;
-    for (const std::string& t : partir(p[0], '+')) tipos.push_back(leerTipoEvento(t));
+        rechazar("se esperaba promediado:TIPOS,MSPREV,MSPOST, o promediado:TIPOS sobre una rama en épocas "
+                 "(por ejemplo promediado:1.1+2.1,100,600)");
+    const std::vector<std::pair<int32_t, int32_t>> tipos = leerTiposEvento(p[0]);
+    const Paso deEpocas = pasoPromediadoEpocas(texto, tipos, true);
     // Milliseconds as the dialog hands them over: truncated toward zero.
     const int32_t msPrev = milisegundosEnteros(leerReal(p[1], "los milisegundos previos"));
     const int32_t msPost = milisegundosEnteros(leerReal(p[2], "los milisegundos posteriores"));
@@ -74,7 +73,9 @@ Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>
     const auto cuboGuardado = opciones.cuboGuardado;
 
     return {"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
-            [=](const EEG& eeg, AvisosPaso&, const Avance& avance) {
+            [=](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
+        // An epoched branch already has its window: the kept epochs are averaged.
+        if (eeg.epocas) return deEpocas.calcular(eeg, avisos, avance);
         if (!eeg.tieneEventos() || eeg.tablaEventos->tipos.empty())
             rechazar("la rama no tiene eventos, así que no se puede promediar (¿un registro .dat o una "
                             "rama ya promediada?)");
@@ -127,6 +128,7 @@ Paso leerPasoMARA(const std::string& texto, bool hayParametros, const OpcionesPa
     // The pipeline's informational messages are diagnostics here: nobody waits for them.
     o.avisar = [](const std::string& t) { diagnostico(t); };
     return {"MARA", "fallo en Mara", [o](const EEG& eeg, AvisosPaso&, const Avance& avance) {
+        if (eeg.epocas) throw RechazoPaso(sobreContinua("MARA"));
         OpcionesMara conAvance = o;
         conAvance.avance = avance;
         return aplicarMara(eeg, conAvance);
@@ -148,6 +150,20 @@ Paso leerPasoASR(const std::string& texto, const std::vector<std::string>& p) {
 }
 
 }  // namespace
+
+std::pair<int32_t, int32_t> leerTipoEvento(const std::string& token) {
+    const size_t punto = token.find('.');
+    if (punto == std::string::npos)
+        rechazar("el tipo de evento \"" + token + "\" debe escribirse TIPO.CALIFICADOR, por ejemplo 1.1");
+    const std::string contexto = "el tipo de evento \"" + token + "\"";
+    return {leerEntero(token.substr(0, punto), contexto), leerEntero(token.substr(punto + 1), contexto)};
+}
+
+std::vector<std::pair<int32_t, int32_t>> leerTiposEvento(const std::string& texto) {
+    std::vector<std::pair<int32_t, int32_t>> tipos;
+    for (const std::string& t : partir(texto, '+')) tipos.push_back(leerTipoEvento(t));
+    return tipos;
+}
 
 std::vector<std::string> partir(const std::string& texto, char separador) {
     std::vector<std::string> partes;
@@ -206,6 +222,7 @@ Paso pasoFiltro(const OpcionesFiltro& opciones) {
 Paso pasoASR(const OpcionesASR& opciones) {
     return {"ASR", "Revise los datos sobre los que esta intentando aplicar ASR.",
             [opciones](const EEG& eeg, AvisosPaso&, const Avance& avance) {
+                if (eeg.epocas) throw RechazoPaso(sobreContinua("ASR"));
                 // The dialog's ranges cannot refuse a lower tolerance above the upper one.
                 validarOpcionesASR(opciones);
                 return ejecutarASR(eeg, opciones, avance);
@@ -231,10 +248,31 @@ std::vector<EntradaPaso> construirCatalogo() {
          }},
         {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
          "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"
-         "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas)",
+         "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas); sobre una rama en épocas,\n"
+         "promediado:TIPOS da la media de cada tipo",
          "promediado:1.1+2.1,100,600", "", 3,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos& o) {
              return leerPasoPromediado(t, p, o);
+         }},
+        {"epocas", "epocas:TIPOS,MSPREV,MSPOST",
+         "corta una época por evento de los tipos (como 1.1+2.1),\nde MSPREV ms antes a MSPOST ms después; las que no\n"
+         "caben en el registro se omiten con un aviso",
+         "epocas:1.1+2.1,200,800", "", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return leerPasoEpocas(t, p);
+         }},
+        {"linea-base", "linea-base:MS1,MS2",
+         "resta en cada época y canal su media entre MS1 y MS2 ms\n(rama en épocas o promediada)",
+         "linea-base:-200,0", "", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return leerPasoLineaBase(t, p);
+         }},
+        {"rechazo", "rechazo[:pp=UV,prob=Z,curt=Z]",
+         "quita las épocas con pico a pico por encima de UV µV o\nprobabilidad o curtosis con |z| > Z (por defecto\n"
+         "prob=5,curt=5); el informe va a SALIDA.rechazo.csv",
+         "rechazo:pp=100,prob=5,curt=5", "", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos& o) {
+             return leerPasoRechazo(t, p, hay, o);
          }},
         {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", "asr:5,0.075,-3.5,5.5", "", 8,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {

@@ -22,6 +22,7 @@ struct OpcionesPasos {
     std::string carpetaModelos;        // MARA model files (default: beside the executable)
     std::function<void(const std::string&)> aviso;  // notes for the user (a cube file not written)
     std::function<void(const std::string&)> cuboGuardado;  // hears each cube file written
+    std::function<void(const std::string&)> informeRechazo;  // the rejection step's CSV report
 };
 
 // One entry of the step catalogue: everything the runner, its help and error
@@ -71,6 +72,9 @@ Paso pasoASR(const OpcionesASR& opciones);
 // runs, by the same core validation the window's commands go through.
 Paso interpretarPaso(const std::string& texto, const OpcionesPasos& opciones);
 
+// The kind "1.1" as (tipo, calificador), and kinds joined by '+' ("1.1+2.1").
+std::pair<int32_t, int32_t> leerTipoEvento(const std::string& token);
+std::vector<std::pair<int32_t, int32_t>> leerTiposEvento(const std::string& texto);
 // Number parsing that accepts the whole token or nothing.
 double leerReal(const std::string& token, const std::string& contexto);
 int leerEntero(const std::string& token, const std::string& contexto);

@@ -8,6 +8,7 @@
 
 #include "asr/ejecutarASR.h"
 #include "averaging/car.h"
+#include "averaging/epocas.h"
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
 #include "io/cargarRegistro.h"
@@ -81,7 +82,7 @@ private slots:
         const ResultadoCLI pasos = ejecutarCLI({"pasos", "--json"});
         QCOMPARE(pasos.codigo, 0);
         const QJsonArray catalogo = QJsonDocument::fromJson(pasos.salida).array();
-        QCOMPARE(catalogo.size(), 6);
+        QCOMPARE(catalogo.size(), 9);
         for (const QJsonValue& v : catalogo) {
             const QJsonObject e = v.toObject();
             QVERIFY(e["multiploMemoria"].toInt() >= 2);
@@ -216,6 +217,33 @@ private slots:
         QCOMPARE(r.codigo, 1);
         QVERIFY2(r.errores.contains("coeficientes"), r.errores.constData());
         QCOMPARE(QDir(fallo.path()).entryList(QDir::Files).size(), 0);
+
+        // Epochs, baseline, rejection and an average per kind, as the core
+        // computes them; the rejection report goes beside the output.
+        {
+            std::vector<std::string> avisos;
+            const EEG base = restarLineaBase(cortarEpocas(gdf, {{1, 1}, {2, 1}}, 200, 800, avisos), -200, 0);
+            OpcionesRechazo o;
+            o.picoAPico = 2000;
+            o.probabilidad = 5;
+            const auto marcas = marcarEpocas(base, o);
+            std::vector<bool> quitar;
+            for (const auto& m : marcas) quitar.push_back(!m.empty());
+            const EEG esperado = promediarPorTipo(quitarEpocas(base, quitar), {{1, 1}, {2, 1}});
+            const ResultadoCLI e = ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "epocas:1.1+2.1,200,800",
+                                                "--step", "linea-base:-200,0", "--step", "rechazo:pp=2000,prob=5",
+                                                "--step", "promediado:1.1+2.1", "--out", t.filePath("e.bin")});
+            QCOMPARE(e.codigo, 0);
+            QVERIFY(iguales(leerBin(t.filePath("e.bin")), esperado.datos()));
+            QFile informe(t.filePath("e.bin.rechazo.csv"));
+            QVERIFY(informe.open(QIODevice::ReadOnly));
+            QCOMPARE(QString(informe.readAll()), QString::fromStdString(informeRechazoCSV(base, marcas)));
+            // ASR refuses an epoched branch, with a reason the user can act on.
+            const ResultadoCLI asr = ejecutarCLI({"run", datos + "p300_8ch.gdf", "--step", "epocas:1.1,200,800",
+                                                  "--step", "asr", "--out", t.filePath("a.bin")});
+            QCOMPARE(asr.codigo, 1);
+            QVERIFY2(asr.errores.contains("dividida en épocas"), asr.errores.constData());
+        }
 
         // ASR with the dialog's defaults, written out or implicit, and with others.
         const arma::mat porDefecto = ejecutarASR(dat, OpcionesASR{}).datos();
