@@ -22,6 +22,10 @@ namespace {
 
 void escribirCSV(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     const arma::mat& datos = eeg.datos();
+    // An epoched branch in long form: each row says its epoch (from 1), the
+    // epoch's event kind and the time from the event in seconds.
+    const Epocas* epocas = eeg.epocas.get();
+    if (epocas) salida << "\"epoca\",\"tipo\",\"tiempo\",";
     for (arma::uword c = 0; c < datos.n_rows; ++c) {
         std::string etiqueta = (eeg.canales && c < eeg.canales->size()) ? (*eeg.canales)[c].etiqueta : "";
         // Stored labels keep their padding; the header shows the name alone.
@@ -35,6 +39,13 @@ void escribirCSV(const EEG& eeg, std::ostream& salida, const Avance& avance) {
     std::string linea;
     for (arma::uword s = 0; s < datos.n_cols; ++s) {
         linea.clear();
+        if (epocas) {
+            const auto ancho = static_cast<arma::uword>(epocas->ancho);
+            const arma::uword e = s / ancho;
+            const auto& tipo = epocas->tipos.at(e);
+            linea += std::to_string(e + 1) + ',' + std::to_string(tipo.first) + '.' + std::to_string(tipo.second) + ',' +
+                     textoGeneral((static_cast<double>(s % ancho) - epocas->pre) / eeg.frecuenciaMuestreo, 17) + ',';
+        }
         for (arma::uword c = 0; c < datos.n_rows; ++c) {
             if (c) linea += ',';
             linea += textoGeneral(datos(c, s), 17);  // reads back to the same double

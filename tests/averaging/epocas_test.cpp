@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "averaging/promediado.h"
 #include "filtering/filtroFrecuencial.h"
 #include "io/cargarRegistro.h"
+#include "io/guardarRama.h"
 
 namespace {
 
@@ -145,6 +147,17 @@ TEST(Epocas, LasQueNoCabenSeOmitenConAvisoYElRestoQuedaEnSuSitio) {
     EXPECT_DOUBLE_EQ(b.datos()(0, 20), 10.0);
     EXPECT_DOUBLE_EQ(b.datos()(0, 101 + 20), 10.0);
     EXPECT_EQ(arma::abs(b.datos().row(2)).max(), 0.0);
+
+    // Saved as CSV in long form: epoch, kind, seconds from the event, channels.
+    const std::filesystem::path csv = std::filesystem::temp_directory_path() / "ondelar_epocas_prueba.csv";
+    guardarRama(r, csv.string());
+    std::ifstream f(csv);
+    std::string cabecera, primera;
+    std::getline(f, cabecera);
+    std::getline(f, primera);
+    EXPECT_EQ(cabecera, "\"epoca\",\"tipo\",\"tiempo\",\"canal1\",\"canal2\",\"canal3\"");
+    EXPECT_EQ(primera, "1,1.1,-0.20000000000000001,280,0,7");
+    std::filesystem::remove(csv);
 
     EXPECT_THROW(cortarEpocas(registroCorto(), {{3, 1}}, 200, 800, avisos), std::invalid_argument);
     EXPECT_THROW(cortarEpocas(registroCorto(), {{1, 1}}, 9000, 9000, avisos), std::invalid_argument);
