@@ -14,6 +14,7 @@
 #include "io/posicionesEstandar.h"
 #include "tests/io/archivosPrueba.h"
 #include "tests/io/capturas.h"
+#include "tests/io/referenciasFormatos.h"
 
 using namespace prueba;
 
@@ -137,6 +138,33 @@ TEST(EdfFueraDeReglas, ExportacionDeBci2000SeLeeConAvisosQueNombranCampoYSenal) 
     EXPECT_NE(avisos.find("el transductor de la señal 3 («EDF Annotations»: «BCI2000 anotaciones»)"), std::string::npos)
         << avisos;
     EXPECT_NE(avisos.find("la dimensión física de la señal 3 («EDF Annotations»: «-»)"), std::string::npos) << avisos;
+}
+
+TEST(EdfFueraDeReglas, ComoLoLeeMne) {
+    // tests/data/formatos/bci2000_edfplus.py: 4 channels at 160 Hz in
+    // BCI2000's form, and MNE-Python's reading of it (uV, columns, events).
+    const std::string carpeta = ONDELAR_RAIZ "/tests/data/formatos/";
+    const Lectura l = leer(carpeta + "bci2000_edfplus.edf");
+    ASSERT_EQ(l.motivo, "");
+    const ReferenciaFormato ref = leerReferencia(carpeta + "bci2000_edfplus.tsv");
+    EXPECT_EQ(l.eeg.frecuenciaMuestreo, ref.frecuencia);
+    ASSERT_EQ(l.eeg.numeroMuestras, ref.muestras);
+    ASSERT_EQ(l.eeg.numeroCanales, ref.orden.size());
+    for (uint32_t c = 0; c < l.eeg.numeroCanales; ++c) {
+        const std::string& etiqueta = (*l.eeg.canales)[c].etiqueta;
+        ASSERT_EQ(etiqueta, ref.orden[c]);
+        for (size_t k = 0; k < ref.columnas.size(); ++k)
+            EXPECT_NEAR(l.eeg.datos()(c, static_cast<arma::uword>(ref.columnas[k])), ref.canales.at(etiqueta)[k], 1e-9)
+                << etiqueta << " columna " << ref.columnas[k];
+    }
+    ASSERT_EQ(l.eeg.tablaEventos->eventos.size(), ref.eventos.size());
+    for (size_t i = 0; i < ref.eventos.size(); ++i) {
+        const Evento& e = l.eeg.tablaEventos->eventos[i];
+        EXPECT_EQ(e.posicion, ref.eventos[i].columna) << i;
+        EXPECT_EQ(e.duracion, ref.eventos[i].duracion) << i;
+        EXPECT_EQ(textoDe(l.eeg, e), ref.eventos[i].texto) << i;
+    }
+    EXPECT_EQ(l.avisos.size(), 2u) << unidos(l.avisos);
 }
 
 TEST(EdfFueraDeReglas, LoQueCambiariaLasMuestrasSeRechaza) {
