@@ -27,7 +27,7 @@ const QColor colorEje(90, 90, 90);
 
 Exploracion estadoPara(const ExploradorRegistro::FuenteRama& fuente) {
     const EEG* eeg = fuente ? fuente() : nullptr;
-    if (!eeg) throw std::invalid_argument("ExploradorRegistro: no hay rama");
+    if (!eeg) throw std::invalid_argument("no hay ninguna rama que explorar");
     const std::string motivo = motivoNoDibujable(*eeg);
     if (!motivo.empty()) throw std::invalid_argument(motivo);
     const arma::mat& datos = eeg->datos();

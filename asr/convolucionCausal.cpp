@@ -22,7 +22,7 @@ arma::uword longitudBloque(arma::uword w) { return std::max<arma::uword>(1024, s
 
 ConvolucionFFT::ConvolucionFFT(const arma::vec& b)
     : w_(b.n_elem), plan_(b.is_empty() ? 1 : longitudBloque(b.n_elem)) {
-    if (b.is_empty()) throw std::invalid_argument("ConvolucionFFT: núcleo vacío");
+    if (b.is_empty()) throw std::invalid_argument("el núcleo de la convolución está vacío");
     const arma::uword N = plan_.longitud();
     bf_.zeros(N);
     bf_.head(w_) = arma::conv_to<arma::cx_vec>::from(b);

@@ -19,7 +19,7 @@ void productoExterior(const double* x, arma::uword C, double* destino) {
 
 CovarianzaMovil::CovarianzaMovil(arma::uword canales, arma::uword longitud) : C_(canales), N_(longitud) {
     if (canales < 1 || longitud < 1)
-        throw std::invalid_argument("CovarianzaMovil: se necesitan al menos un canal y una muestra de ventana (canales " +
+        throw std::invalid_argument("se necesitan al menos un canal y una muestra de ventana (canales " +
                                     std::to_string(canales) + ", ventana " + std::to_string(longitud) + ")");
     historia_.zeros(C_ * (C_ + 1) / 2, N_);
 }
@@ -27,12 +27,12 @@ CovarianzaMovil::CovarianzaMovil(arma::uword canales, arma::uword longitud) : C_
 void CovarianzaMovil::avanzar(const arma::mat& X, const std::vector<arma::uword>& puntos,
                               const std::function<void(std::size_t, const arma::mat&)>& visitar) {
     if (X.n_rows != C_)
-        throw std::invalid_argument("CovarianzaMovil::avanzar: el trozo tiene " + std::to_string(X.n_rows) +
+        throw std::invalid_argument("el trozo tiene " + std::to_string(X.n_rows) +
                                     " canales y se esperaban " + std::to_string(C_));
     const arma::uword L = X.n_cols;
     for (arma::uword p : puntos)
         if (p < 1 || p > L)
-            throw std::invalid_argument("CovarianzaMovil::avanzar: punto " + std::to_string(p) +
+            throw std::invalid_argument("punto " + std::to_string(p) +
                                         " fuera del trozo de " + std::to_string(L) + " muestras");
     if (L == 0) return;
 

@@ -14,7 +14,7 @@
 
 arma::vec nucleoDeriva(int32_t frecuencia) {
     if (frecuencia <= 1)
-        throw std::invalid_argument("eliminarDeriva: la frecuencia de muestreo (" + std::to_string(frecuencia) +
+        throw std::invalid_argument("la frecuencia de muestreo (" + std::to_string(frecuencia) +
                                     " Hz) es demasiado baja para una transición de 0,25 a 0,75 Hz");
     const double srate = frecuencia;
     const double lo = 2 * 0.25 / srate, hi = 2 * 0.75 / srate;
@@ -39,7 +39,7 @@ arma::vec nucleoDeriva(int32_t frecuencia) {
         512, static_cast<arma::uword>(std::pow(2.0, std::ceil(std::log(static_cast<double>(n)) / std::log(2.0)))));
     const arma::vec puntos = arma::round(arma::vec{0.0, lo, hi, 1.0} * static_cast<double>(nfft));
     if (!(puntos(0) < puntos(1) && puntos(1) < puntos(2) && puntos(2) < puntos(3)))
-        throw std::invalid_argument("eliminarDeriva: la frecuencia de muestreo (" + std::to_string(frecuencia) +
+        throw std::invalid_argument("la frecuencia de muestreo (" + std::to_string(frecuencia) +
                                     " Hz) no permite diseñar el filtro de deriva");
     const arma::vec amplitud =
         interpolarPchip(puntos, arma::vec{0.0, 0.0, 1.0, 1.0}, arma::regspace<arma::vec>(0, static_cast<double>(nfft)));
@@ -142,7 +142,7 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
 }
 
 EEG eliminarDeriva(const EEG& eeg, const Avance& avance) {
-    if (eeg.matrices.empty()) throw std::invalid_argument("eliminarDeriva: el registro no tiene datos");
+    if (eeg.matrices.empty()) throw std::invalid_argument("el registro no tiene datos");
     // The filtered matrix moves into the record: no second copy of the data.
     EEG r = derivarEEG(eeg, arma::mat());
     eliminarDeriva(eeg.datos(), eeg.frecuenciaMuestreo, r.matrices[0], MetodoConvolucion::automatico, avance);
@@ -150,6 +150,6 @@ EEG eliminarDeriva(const EEG& eeg, const Avance& avance) {
 }
 
 void eliminarDeriva(ContextoASR& ctx, const Avance& avance) {
-    if (ctx.entrada == nullptr) throw std::invalid_argument("eliminarDeriva: el contexto ASR no tiene registro de entrada");
+    if (ctx.entrada == nullptr) throw std::invalid_argument("el contexto ASR no tiene registro de entrada");
     ctx.trabajo = eliminarDeriva(*ctx.entrada, avance);
 }

@@ -6,13 +6,13 @@
 arma::mat filtrarIIR(const arma::vec& B, const arma::vec& A, const arma::mat& X, const arma::mat& zi,
                      arma::mat& zf, const Avance& avance) {
     if (A.is_empty() || B.is_empty())
-        throw std::invalid_argument("filtrarIIR: los coeficientes B y A no pueden estar vacíos");
-    if (A(0) == 0.0) throw std::invalid_argument("filtrarIIR: el primer coeficiente de A es 0");
+        throw std::invalid_argument("los coeficientes B y A no pueden estar vacíos");
+    if (A(0) == 0.0) throw std::invalid_argument("el primer coeficiente de A es 0");
     const arma::uword n = std::max(A.n_elem, B.n_elem);
     const arma::uword orden = n - 1;
     const arma::uword canales = X.n_rows;
     if (!zi.is_empty() && (zi.n_rows != orden || zi.n_cols != canales))
-        throw std::invalid_argument("filtrarIIR: el estado inicial debe ser de " + std::to_string(orden) + " x " +
+        throw std::invalid_argument("el estado inicial debe ser de " + std::to_string(orden) + " x " +
                                     std::to_string(canales) + " y es de " + std::to_string(zi.n_rows) + " x " +
                                     std::to_string(zi.n_cols));
 

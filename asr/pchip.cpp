@@ -71,11 +71,11 @@ arma::vec pendientesPchip(const arma::vec& x, const arma::vec& y) {
 
 arma::vec interpolarPchip(const arma::vec& x, const arma::vec& y, const arma::vec& xi) {
     if (x.n_elem != y.n_elem)
-        throw std::invalid_argument("interpolarPchip: puntos y valores de distinta longitud");
-    if (x.n_elem < 2) throw std::invalid_argument("interpolarPchip: hacen falta al menos dos puntos");
+        throw std::invalid_argument("puntos y valores de distinta longitud");
+    if (x.n_elem < 2) throw std::invalid_argument("hacen falta al menos dos puntos");
     for (arma::uword i = 1; i < x.n_elem; ++i)
         if (!(x(i) > x(i - 1)))
-            throw std::invalid_argument("interpolarPchip: los puntos deben ser estrictamente crecientes");
+            throw std::invalid_argument("los puntos deben ser estrictamente crecientes");
 
     const arma::vec d = pendientesPchip(x, y);
     const arma::uword tramos = x.n_elem - 1;

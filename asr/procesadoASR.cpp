@@ -71,26 +71,26 @@ VentanaProcesado comprobarProcesado(const arma::mat& x, const arma::mat& extensi
                                     const ContextoASR& ctx) {
     VentanaProcesado v{};
     const arma::uword C = std::max(x.n_rows, extension.n_rows), P0 = extension.n_cols, S = x.n_cols + P0;
-    if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(x) + ")");
+    if (C == 0 || S == 0) throw std::invalid_argument("no hay datos que procesar (" + tam(x) + ")");
     if ((extension.n_rows != C && P0 > 0) || (x.n_rows != C && x.n_cols > 0))
-        throw std::invalid_argument("procesarASR: la extensión (" + tam(extension) + ") no casa con los datos (" +
+        throw std::invalid_argument("la extensión (" + tam(extension) + ") no casa con los datos (" +
                                     tam(x) + ")");
-    if (stepsize < 1) throw std::invalid_argument("procesarASR: paso de actualización " + std::to_string(stepsize) + " no válido");
+    if (stepsize < 1) throw std::invalid_argument("paso de actualización " + std::to_string(stepsize) + " no válido");
     const double wl = ctx.longitudVentanaProcesado;
     const double Nd = std::round(wl * srate);
     const double Pd = std::round(wl * 0.5 * srate);
     if (!(Nd >= 1) || !(Pd >= 0))
-        throw std::invalid_argument("procesarASR: la ventana de procesado de " + textoGeneral(wl) + " s a " +
+        throw std::invalid_argument("la ventana de procesado de " + textoGeneral(wl) + " s a " +
                                     std::to_string(srate) + " Hz no tiene muestras");
     const arma::uword N = static_cast<arma::uword>(Nd), P = static_cast<arma::uword>(Pd);
     const arma::uword Pp = std::min(P, S);  // prefix columns that are part of the output
     if (Pp != P0)
-        throw std::invalid_argument("procesarASR: la extensión tiene " + std::to_string(P0) + " columnas y se esperaban " +
+        throw std::invalid_argument("la extensión tiene " + std::to_string(P0) + " columnas y se esperaban " +
                                     std::to_string(Pp));
     double maxdims = ctx.solapamientoVentana;
     if (maxdims < 1) maxdims = std::round(static_cast<double>(C) * maxdims);
     if (ctx.M.n_rows != C || ctx.M.n_cols != C || ctx.T.n_rows != C || ctx.T.n_cols != C)
-        throw std::invalid_argument("procesarASR: M (" + tam(ctx.M) + ") y T (" + tam(ctx.T) +
+        throw std::invalid_argument("M (" + tam(ctx.M) + ") y T (" + tam(ctx.T) +
                                     ") deben ser cuadradas del número de canales, " + std::to_string(C));
     v.C = C;
     v.S = S;
@@ -188,7 +188,7 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
 arma::mat procesarASR(const arma::mat& datos, int srate, int stepsize, ContextoASR& ctx, double memoriaLibre,
                       const Avance& avance) {
     const arma::uword C = datos.n_rows, S = datos.n_cols;
-    if (C == 0 || S == 0) throw std::invalid_argument("procesarASR: no hay datos que procesar (" + tam(datos) + ")");
+    if (C == 0 || S == 0) throw std::invalid_argument("no hay datos que procesar (" + tam(datos) + ")");
     const double Pd = std::round(ctx.longitudVentanaProcesado * 0.5 * srate);
     const arma::uword P = Pd >= 0 ? std::min<arma::uword>(static_cast<arma::uword>(Pd), S) : 0;
     arma::mat x = P < S ? arma::mat(datos.cols(0, S - P - 1)) : arma::mat(C, 0);

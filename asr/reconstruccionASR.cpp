@@ -7,7 +7,7 @@ arma::mat matrizReconstruccion(const arma::mat& cov, const arma::mat& M, const a
                                bool& trivial) {
     const arma::uword C = cov.n_rows;
     if (cov.n_cols != C || M.n_rows != C || M.n_cols != C || T.n_rows != C || T.n_cols != C)
-        throw std::invalid_argument("matrizReconstruccion: covarianza " + std::to_string(cov.n_rows) + "x" +
+        throw std::invalid_argument("la covarianza mide " + std::to_string(cov.n_rows) + "x" +
                                     std::to_string(cov.n_cols) + ", M " + std::to_string(M.n_rows) + "x" +
                                     std::to_string(M.n_cols) + " y T " + std::to_string(T.n_rows) + "x" +
                                     std::to_string(T.n_cols) + " no casan");

@@ -5,7 +5,7 @@
 #include <utility>
 
 PlanFFT::PlanFFT(std::size_t n) : n_(n) {
-    if (n == 0 || (n & (n - 1)) != 0) throw std::invalid_argument("PlanFFT: la longitud debe ser potencia de dos");
+    if (n == 0 || (n & (n - 1)) != 0) throw std::invalid_argument("la longitud de la transformada de Fourier debe ser potencia de dos");
     cosenos_.resize(n / 2);
     senos_.resize(n / 2);
     for (std::size_t k = 0; k < n / 2; ++k) {

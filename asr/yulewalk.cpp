@@ -87,7 +87,7 @@ arma::vec estabilizar(const arma::vec& a) {
     for (arma::uword i = 1; i < n; ++i) companera(i, i - 1) = 1.0;
     arma::cx_vec raices;
     if (!arma::eig_gen(raices, companera))
-        throw std::runtime_error("yulewalk: no se pudieron calcular las raíces del denominador");
+        throw std::runtime_error("no se pudieron calcular las raíces del denominador");
     arma::cx_vec p(1);
     p(0) = 1.0;
     for (arma::uword i = 0; i < n; ++i) {
@@ -104,14 +104,14 @@ arma::vec estabilizar(const arma::vec& a) {
 }  // namespace
 
 void yulewalk(int orden, const arma::vec& f, const arma::vec& m, arma::vec& B, arma::vec& A) {
-    if (orden < 1) throw std::invalid_argument("yulewalk: el orden debe ser al menos 1 y es " + std::to_string(orden));
+    if (orden < 1) throw std::invalid_argument("el orden debe ser al menos 1 y es " + std::to_string(orden));
     if (f.n_elem != m.n_elem || f.n_elem < 2)
-        throw std::invalid_argument("yulewalk: frecuencias y magnitudes deben tener la misma longitud (al menos 2)");
+        throw std::invalid_argument("frecuencias y magnitudes deben tener la misma longitud (al menos 2)");
     if (f(0) != 0.0 || f(f.n_elem - 1) != 1.0)
-        throw std::invalid_argument("yulewalk: las frecuencias deben empezar en 0 y terminar en 1");
+        throw std::invalid_argument("las frecuencias deben empezar en 0 y terminar en 1");
     for (arma::uword i = 1; i < f.n_elem; ++i)
         if (!(f(i) >= f(i - 1)))
-            throw std::invalid_argument("yulewalk: las frecuencias no son crecientes (posición " + std::to_string(i + 1) +
+            throw std::invalid_argument("las frecuencias no son crecientes (posición " + std::to_string(i + 1) +
                                         ")");
 
     const arma::uword na = static_cast<arma::uword>(orden);

@@ -39,13 +39,13 @@ std::string nombreCuboPromediado(const std::tm& hora, int repeticion) {
     static const char* const meses[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     if (hora.tm_wday < 0 || hora.tm_wday > 6 || hora.tm_mon < 0 || hora.tm_mon > 11)
-        throw std::invalid_argument("nombreCuboPromediado: fecha no valida (dia de la semana " +
+        throw std::invalid_argument("fecha no valida (dia de la semana " +
                                     std::to_string(hora.tm_wday) + ", mes " + std::to_string(hora.tm_mon) + ")");
     const int n = std::snprintf(bufer, sizeof bufer, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", dias[hora.tm_wday],
                                 meses[hora.tm_mon], hora.tm_mday, hora.tm_hour, hora.tm_min, hora.tm_sec,
                                 1900 + hora.tm_year);
     if (n < 0 || static_cast<size_t>(n) >= sizeof bufer)
-        throw std::invalid_argument("nombreCuboPromediado: fecha no valida");
+        throw std::invalid_argument("fecha no valida");
     std::string texto(bufer, static_cast<size_t>(n));
     if (!texto.empty() && texto.back() == '\n') texto.pop_back();
     std::replace(texto.begin(), texto.end(), ':', '-');

@@ -18,7 +18,7 @@ inline void sumaExacta(double a, double b, double& s, double& e) {
 arma::mat referenciaPromedioComun(const arma::mat& X, const Avance& avance) {
     const arma::uword n = X.n_rows;
     if (n == 1)
-        throw std::invalid_argument("referenciaPromedioComun: un solo canal; hacen falta al menos dos para "
+        throw std::invalid_argument("la rama tiene un solo canal; hacen falta al menos dos para "
                                     "restar la media de los demás");
     arma::mat Y(n, X.n_cols);
     if (n == 0) return Y;

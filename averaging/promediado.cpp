@@ -17,16 +17,16 @@ constexpr int64_t maximo32 = std::numeric_limits<int32_t>::max();
 
 VentanaEpoca calcularVentana(int32_t frecuencia, int32_t msPrev, int32_t msPost) {
     if (frecuencia <= 0)
-        throw std::invalid_argument("calcularVentana: frecuencia de muestreo no valida (" +
+        throw std::invalid_argument("frecuencia de muestreo no valida (" +
                                     std::to_string(frecuencia) + " Hz)");
     if (msPrev < 0 || msPost < 0)
-        throw std::invalid_argument("calcularVentana: los milisegundos previos (" + std::to_string(msPrev) +
+        throw std::invalid_argument("los milisegundos previos (" + std::to_string(msPrev) +
                                     ") y posteriores (" + std::to_string(msPost) + ") no pueden ser negativos");
     const int64_t pre = static_cast<int64_t>(frecuencia) * msPrev / 1000;
     const int64_t post = static_cast<int64_t>(frecuencia) * msPost / 1000;
     const int64_t ancho = pre + 1 + post;
     if (ancho > maximo32)
-        throw std::invalid_argument("calcularVentana: ventana de " + std::to_string(ancho) +
+        throw std::invalid_argument("ventana de " + std::to_string(ancho) +
                                     " muestras, demasiado larga");
     return {static_cast<int32_t>(pre), static_cast<int32_t>(post), static_cast<int32_t>(ancho)};
 }
@@ -34,7 +34,7 @@ VentanaEpoca calcularVentana(int32_t frecuencia, int32_t msPrev, int32_t msPost)
 int32_t milisegundosEnteros(double ms) {
     if (!std::isfinite(ms) || ms <= static_cast<double>(std::numeric_limits<int32_t>::min()) - 1.0 ||
         ms >= static_cast<double>(maximo32) + 1.0)
-        throw std::invalid_argument("milisegundosEnteros: valor fuera de rango (" + textoGeneral(ms) + ")");
+        throw std::invalid_argument("milisegundos fuera de rango (" + textoGeneral(ms) + ")");
     return static_cast<int32_t>(ms);
 }
 
@@ -51,7 +51,7 @@ ParametrosPromediado parametrosDeFilas(const TablaEventos& tabla, const std::vec
     const int32_t numeroTipos = numeroTiposDisponibles(tabla);
     for (int fila : filas) {
         if (fila < 0 || fila >= numeroTipos)
-            throw std::out_of_range("parametrosDeFilas: la fila " + std::to_string(fila) +
+            throw std::out_of_range("la fila " + std::to_string(fila) +
                                     " no es un tipo de evento de la rama (tiene " + std::to_string(numeroTipos) +
                                     ")");
         const Evento& tipo = tabla.tipos[static_cast<size_t>(fila)];
@@ -64,7 +64,7 @@ ParametrosPromediado parametrosDeFilas(const TablaEventos& tabla, const std::vec
 std::vector<int32_t> posicionesSeleccionadas(const TablaEventos& tabla, const std::vector<double>& tipos,
                                              const std::vector<double>& calificadores) {
     if (tipos.size() != calificadores.size())
-        throw std::invalid_argument("posicionesSeleccionadas: " + std::to_string(tipos.size()) + " tipos y " +
+        throw std::invalid_argument(std::to_string(tipos.size()) + " tipos y " +
                                     std::to_string(calificadores.size()) + " calificadores");
     std::vector<int32_t> posiciones;
     for (const Evento& e : tabla.eventos) {
@@ -80,12 +80,12 @@ std::vector<int32_t> posicionesSeleccionadas(const TablaEventos& tabla, const st
 
 void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana) {
     if (ventana.pre < 0 || ventana.post < 0 || static_cast<int64_t>(ventana.ancho) != int64_t{ventana.pre} + 1 + ventana.post)
-        throw std::invalid_argument("extraerEpocas: ventana no valida");
+        throw std::invalid_argument("la ventana de las épocas no es válida");
     for (size_t i = 0; i < posiciones.size(); ++i) {
         const int64_t primera = static_cast<int64_t>(posiciones[i]) - ventana.pre;
         const int64_t ultima = static_cast<int64_t>(posiciones[i]) + ventana.post;
         if (primera < 0 || primera > ultima || ultima >= static_cast<int64_t>(muestras))
-            throw std::out_of_range("extraerEpocas: el evento " + std::to_string(i + 1) + " (muestra " +
+            throw std::out_of_range("el evento " + std::to_string(i + 1) + " (muestra " +
                                     std::to_string(posiciones[i]) + ") necesita las columnas " +
                                     std::to_string(primera) + " a " + std::to_string(ultima) +
                                     ", fuera de las " + std::to_string(muestras) + " muestras");
@@ -94,7 +94,7 @@ void comprobarVentanas(arma::uword muestras, const std::vector<int32_t>& posicio
 
 arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posiciones, const VentanaEpoca& ventana,
                          const Avance& avance) {
-    if (X.n_rows == 0) throw std::out_of_range("extraerEpocas: la rama no tiene canales");
+    if (X.n_rows == 0) throw std::out_of_range("la rama no tiene canales");
     // Every window is checked before the cube is allocated: a window that
     // cannot fit is refused without reserving memory for all the epochs.
     comprobarVentanas(X.n_cols, posiciones, ventana);
@@ -110,7 +110,7 @@ arma::cube extraerEpocas(const arma::mat& X, const std::vector<int32_t>& posicio
 ResultadoPromediado promediarEventos(const EEG& fuente, const ParametrosPromediado& parametros,
                                      const DestinoCubo& destino, const Avance& avance) {
     if (!fuente.tablaEventos)
-        throw std::invalid_argument("promediarEventos: la rama no tiene tabla de eventos");
+        throw std::invalid_argument("la rama no tiene tabla de eventos");
     const VentanaEpoca ventana = calcularVentana(fuente.frecuenciaMuestreo, parametros.msPrev, parametros.msPost);
     const std::vector<int32_t> posiciones =
         posicionesSeleccionadas(*fuente.tablaEventos, parametros.tipos, parametros.calificadores);
@@ -119,7 +119,7 @@ ResultadoPromediado promediarEventos(const EEG& fuente, const ParametrosPromedia
     // With no epoch there is nothing to average; an empty cube file would
     // only look like a result.
     if (epocas.n_slices == 0)
-        throw std::invalid_argument("promediarEventos: ningun evento de los tipos elegidos en la rama");
+        throw std::invalid_argument("ningun evento de los tipos elegidos en la rama");
 
     ResultadoPromediado resultado;
     resultado.numeroEpocas = epocas.n_slices;

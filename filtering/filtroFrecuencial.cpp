@@ -10,7 +10,7 @@ namespace {
 
 std::string hz(double x) { return textoGeneral(x, 6) + " Hz"; }
 
-[[noreturn]] void rechazar(const std::string& motivo) { throw ParametrosFiltroNoValidos("filtrarEEG: " + motivo); }
+[[noreturn]] void rechazar(const std::string& motivo) { throw ParametrosFiltroNoValidos(motivo); }
 
 // The advice of a refusal for a filter too long: move the limit that fixes
 // the transition width (a wider transition gives a shorter filter).

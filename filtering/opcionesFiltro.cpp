@@ -11,7 +11,7 @@ TipoFiltro tipoFiltroDesdeCodigo(int codigo) {
         case 2: return TipoFiltro::pasaBanda;
         case 3: return TipoFiltro::rechazaBanda;
         default:
-            throw ParametrosFiltroNoValidos("tipoFiltroDesdeCodigo: tipo de filtro desconocido (código " +
+            throw ParametrosFiltroNoValidos("tipo de filtro desconocido (código " +
                                             std::to_string(codigo) + "); los tipos son 0 a 3");
     }
 }
@@ -33,6 +33,6 @@ TipoFiltro tipoFiltroDesdeNombre(const std::string& nombre) {
         const TipoFiltro tipo = tipoFiltroDesdeCodigo(codigo);
         if (nombreTipoFiltro(tipo) == mayusculas) return tipo;
     }
-    throw ParametrosFiltroNoValidos("tipoFiltroDesdeNombre: tipo de filtro desconocido (\"" + nombre +
+    throw ParametrosFiltroNoValidos("tipo de filtro desconocido (\"" + nombre +
                                     "\"); los tipos son HIGH, LOW, BANDPASS y BANDSTOP");
 }

@@ -11,8 +11,8 @@ const std::vector<BandaFrecuencia>& bandasEEG() {
 
 double integrarDensidad(const arma::vec& f, const arma::rowvec& d, double inferior, double superior) {
     if (f.n_elem != d.n_elem || f.n_elem < 2)
-        throw std::invalid_argument("integrarDensidad: frecuencias y densidad de tamaños distintos o menos de 2 bins");
-    if (superior < inferior) throw std::invalid_argument("integrarDensidad: límite superior por debajo del inferior");
+        throw std::invalid_argument("frecuencias y densidad de tamaños distintos o menos de 2 bins");
+    if (superior < inferior) throw std::invalid_argument("límite superior por debajo del inferior");
     const double a = std::max(inferior, f.front());
     const double b = std::min(superior, f.back());
     if (!(b > a)) return 0.0;
@@ -34,7 +34,7 @@ double integrarDensidad(const arma::vec& f, const arma::rowvec& d, double inferi
 }
 
 TablaBandas potenciaBandas(const EspectroPotencia& e) {
-    if (e.frecuencias.n_elem < 2) throw std::invalid_argument("potenciaBandas: el espectro tiene menos de 2 bins");
+    if (e.frecuencias.n_elem < 2) throw std::invalid_argument("el espectro tiene menos de 2 bins");
     const double nyquist = e.frecuencias.back();
     TablaBandas t;
     for (BandaFrecuencia b : bandasEEG()) {

@@ -29,7 +29,7 @@ std::string campo(const std::string& t) {
 
 void escribirEspectroCSV(std::ostream& salida, const EspectroPotencia& e, const std::vector<std::string>& etiquetas) {
     if (etiquetas.size() != e.densidad.n_rows || e.densidad.n_cols != e.frecuencias.n_elem)
-        throw std::invalid_argument("escribirEspectroCSV: el número de etiquetas no coincide con el de canales");
+        throw std::invalid_argument("el número de etiquetas no coincide con el de canales");
     std::string linea = "frecuencia";
     for (const std::string& t : etiquetas) linea += "," + campo(t);
     salida << linea << '\n';
@@ -43,7 +43,7 @@ void escribirEspectroCSV(std::ostream& salida, const EspectroPotencia& e, const 
 void escribirBandasCSV(std::ostream& salida, const TablaBandas& t, const std::vector<std::string>& etiquetas,
                        bool relativas) {
     if (etiquetas.size() != t.absoluta.n_rows)
-        throw std::invalid_argument("escribirBandasCSV: el número de etiquetas no coincide con el de canales");
+        throw std::invalid_argument("el número de etiquetas no coincide con el de canales");
     std::string linea = "canal";
     for (const BandaFrecuencia& b : t.bandas) linea += "," + b.nombre;
     if (relativas)

@@ -11,7 +11,7 @@ constexpr double pi = 3.14159265358979323846;
 arma::vec3 unitario(const std::array<double, 3>& p) {
     const arma::vec3 v{p[0], p[1], p[2]};
     const double n = arma::norm(v);
-    if (!(n > 0.0) || !std::isfinite(n)) throw std::invalid_argument("mapaCuero: una posición está en el origen o no es finita");
+    if (!(n > 0.0) || !std::isfinite(n)) throw std::invalid_argument("una posición está en el origen o no es finita");
     return v / n;
 }
 
@@ -45,8 +45,8 @@ double RejillaMapa::v(arma::uword fila) const {
 
 InterpolacionMapa::InterpolacionMapa(const std::vector<std::array<double, 3>>& posiciones, arma::uword lado) {
     const arma::uword C = posiciones.size();
-    if (C < 4) throw std::invalid_argument("InterpolacionMapa: hacen falta al menos 4 electrodos con posición");
-    if (lado < 2 || lado > 1024) throw std::invalid_argument("InterpolacionMapa: lado de la rejilla fuera de 2…1024");
+    if (C < 4) throw std::invalid_argument("hacen falta al menos 4 electrodos con posición");
+    if (lado < 2 || lado > 1024) throw std::invalid_argument("lado de la rejilla fuera de 2…1024");
     unitarios_.set_size(3, C);
     double alcance = 0.0;
     for (arma::uword i = 0; i < C; ++i) {
@@ -88,7 +88,7 @@ arma::mat InterpolacionMapa::pesosEntre(const arma::mat& puntos) const {
 
 arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
     if (valores.n_elem != unitarios_.n_cols)
-        throw std::invalid_argument("InterpolacionMapa::interpolar: hay " + std::to_string(valores.n_elem) +
+        throw std::invalid_argument("hay " + std::to_string(valores.n_elem) +
                                     " valores para " + std::to_string(unitarios_.n_cols) + " electrodos");
     arma::mat mapa(rejilla_.lado, rejilla_.lado);
     mapa.fill(arma::datum::nan);
@@ -98,6 +98,6 @@ arma::mat InterpolacionMapa::interpolar(const arma::vec& valores) const {
 
 double InterpolacionMapa::valorEn(const arma::vec& valores, const std::array<double, 3>& xyz) const {
     if (valores.n_elem != unitarios_.n_cols)
-        throw std::invalid_argument("InterpolacionMapa::valorEn: número de valores distinto del de electrodos");
+        throw std::invalid_argument("número de valores distinto del de electrodos");
     return arma::as_scalar(pesosEntre(arma::mat(unitario(xyz))) * valores);
 }

@@ -14,7 +14,7 @@
 #include "dsp/fir/cerrojoFFTW.h"
 
 arma::vec ventanaHann(arma::uword L) {
-    if (L == 0) throw std::invalid_argument("ventanaHann: la longitud es 0");
+    if (L == 0) throw std::invalid_argument("la ventana de Hann tiene longitud 0");
     const arma::vec i = arma::regspace<arma::vec>(0, static_cast<double>(L) - 1.0);
     return 0.5 - 0.5 * arma::cos(2.0 * arma::datum::pi * i / static_cast<double>(L));
 }
@@ -48,7 +48,7 @@ struct TrabajoWelch::Planes {
         }
         if (!plan) {
             liberar();
-            throw std::runtime_error("densidadWelch: FFTW no pudo preparar la transformada");
+            throw std::runtime_error("FFTW no pudo preparar la transformada");
         }
     }
     ~Planes() { liberar(); }
@@ -77,9 +77,9 @@ arma::vec densidadWelch(const double* x, arma::uword n, const PlanWelch& plan, T
     const arma::uword nfft = plan.nfft;
     if (L == 0 || nfft < 1 || nfft > static_cast<arma::uword>(std::numeric_limits<int>::max()) ||
         !(plan.frecuencia > 0.0))
-        throw std::invalid_argument("densidadWelch: ventana vacía, nfft o frecuencia de muestreo no válidos");
+        throw std::invalid_argument("ventana vacía, nfft o frecuencia de muestreo no válidos");
     if (n < L)
-        throw std::invalid_argument("densidadWelch: la señal (" + std::to_string(n) +
+        throw std::invalid_argument("la señal (" + std::to_string(n) +
                                     " muestras) es más corta que la ventana (" + std::to_string(L) + ")");
     const arma::uword solape = L / 2;
     const arma::uword paso = L - solape;
@@ -133,16 +133,16 @@ arma::vec densidadWelch(const double* x, arma::uword n, const PlanWelch& plan, T
 
 arma::uword muestrasSegmento(double frecuencia, double segundos) {
     if (!(frecuencia > 0.0) || !std::isfinite(frecuencia))
-        throw std::invalid_argument("muestrasSegmento: frecuencia de muestreo no válida");
+        throw std::invalid_argument("frecuencia de muestreo no válida");
     constexpr double maximo = 2147483648.0;  // 2^31
     if (segundos > 0.0) {
         const double L = std::round(segundos * frecuencia);
         if (!(L >= 2.0) || !(L <= maximo))
-            throw std::invalid_argument("muestrasSegmento: un segmento de " + std::to_string(segundos) +
+            throw std::invalid_argument("un segmento de " + std::to_string(segundos) +
                                         " s no tiene entre 2 y 2^31 muestras a esta frecuencia");
         return static_cast<arma::uword>(L);
     }
-    if (!(segundos == 0.0)) throw std::invalid_argument("muestrasSegmento: duración del segmento negativa o no válida");
+    if (!(segundos == 0.0)) throw std::invalid_argument("duración del segmento negativa o no válida");
     const double objetivo = 2.0 * frecuencia;
     if (objetivo > maximo) return static_cast<arma::uword>(maximo);
     double p = 2.0;
@@ -153,10 +153,10 @@ arma::uword muestrasSegmento(double frecuencia, double segundos) {
 
 EspectroPotencia calcularEspectro(const arma::mat& datos, double frecuencia, const OpcionesEspectro& opciones,
                                   const Avance& avance) {
-    if (datos.n_rows == 0 || datos.n_cols == 0) throw std::invalid_argument("calcularEspectro: la rama no tiene datos");
+    if (datos.n_rows == 0 || datos.n_cols == 0) throw std::invalid_argument("la rama no tiene datos");
     arma::uword L = muestrasSegmento(frecuencia, opciones.segundosSegmento);
     const arma::uword n = datos.n_cols;
-    if (n < 2) throw std::invalid_argument("calcularEspectro: la rama tiene menos de 2 muestras");
+    if (n < 2) throw std::invalid_argument("la rama tiene menos de 2 muestras");
     EspectroPotencia r;
     r.frecuenciaMuestreo = frecuencia;
     if (n < L) {

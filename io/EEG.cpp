@@ -6,10 +6,10 @@
 
 EEG::EEG(int32_t frecuencia, uint32_t canalesCabecera, int64_t muestras) {
     if (frecuencia <= 0)
-        throw std::invalid_argument("EEG: frecuencia de muestreo no valida (" + std::to_string(frecuencia) +
+        throw std::invalid_argument("frecuencia de muestreo no valida (" + std::to_string(frecuencia) +
                                     " Hz); debe ser mayor que 0");
     if (muestras < 0)
-        throw std::invalid_argument("EEG: numero de muestras negativo (" + std::to_string(muestras) + ")");
+        throw std::invalid_argument("numero de muestras negativo (" + std::to_string(muestras) + ")");
     numeroMuestras = muestras;
     frecuenciaMuestreo = frecuencia;
     tiempoInicio = 0.0;
@@ -21,7 +21,7 @@ EEG::EEG(int32_t frecuencia, uint32_t canalesCabecera, int64_t muestras) {
 }
 
 const arma::mat& EEG::datos() const {
-    if (matrices.empty()) throw std::out_of_range("EEG: el registro no tiene datos");
+    if (matrices.empty()) throw std::out_of_range("el registro no tiene datos");
     return matrices.front();
 }
 
@@ -69,7 +69,7 @@ std::unique_ptr<EEG> clonarEEG(const EEG& fuente) {
 
     const size_t nCanales = fuente.numeroCanales;
     if (!fuente.canales || fuente.canales->size() < nCanales)
-        throw std::length_error("clonarEEG: el registro tiene menos canales (" +
+        throw std::length_error("el registro tiene menos canales (" +
                                 std::to_string(fuente.canales ? fuente.canales->size() : 0) +
                                 ") de los que declara (" + std::to_string(nCanales) + ")");
     copia->canales = std::make_shared<std::vector<Canal>>(fuente.canales->begin(),
@@ -79,7 +79,7 @@ std::unique_ptr<EEG> clonarEEG(const EEG& fuente) {
         const arma::mat& origen = fuente.matrices.front();
         if (fuente.numeroMuestras < 0 || origen.n_rows < nCanales ||
             origen.n_cols < static_cast<arma::uword>(fuente.numeroMuestras))
-            throw std::length_error("clonarEEG: la matriz de datos (" + std::to_string(origen.n_rows) + " x " +
+            throw std::length_error("la matriz de datos (" + std::to_string(origen.n_rows) + " x " +
                                     std::to_string(origen.n_cols) + ") es menor que " + std::to_string(nCanales) +
                                     " canales x " + std::to_string(fuente.numeroMuestras) + " muestras");
         const auto nMuestras = static_cast<arma::uword>(fuente.numeroMuestras);
@@ -110,7 +110,7 @@ std::unique_ptr<EEG> clonarEEG(EEG&& fuente) {
 }
 
 void fijarEvento(TablaEventos& tabla, Evento e, int32_t i) {
-    if (i < 0) throw std::out_of_range("fijarEvento: indice negativo");
+    if (i < 0) throw std::out_of_range("índice de evento negativo");
     bool encontrado = false;
     for (const Evento& k : tabla.tipos) {
         if (k.tipo == e.tipo && k.calificador == e.calificador) {

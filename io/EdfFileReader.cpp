@@ -16,6 +16,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "io/cabeceraEdf.h"
 #include "io/claseEvento.h"
 #include "io/diagnostico.h"
 #include "io/frecuenciaMuestreo.h"
@@ -379,6 +380,8 @@ struct EdfFileReader::Lectura {
     std::vector<double> escalas;
     std::vector<Evento> eventos;
     std::optional<DisparosEstado> disparos;
+    bool sinEdflib = false;               // the header was read here: EDFlib refused it
+    std::vector<AnotacionEdf> anotaciones;  // onsets in seconds of the continuous branch
 
     const edf_hdr_struct& cabecera() const { return *archivo.cabecera; }
 };
@@ -413,12 +416,6 @@ bool EdfFileReader::leerCabeceraFija(Lectura& l) {
     }
     l.formato = l.bdf ? "BDF" : "EDF";
     diagnostico("detectado el formato: " + l.formato);
-    const std::string reservado = fija.substr(posicionReservado, 5);
-    if (reservado == "EDF+D" || reservado == "BDF+D") {
-        fallar(motivoEdflib(EDFLIB_FILE_IS_DISCONTINUOUS));
-        return false;
-    }
-
     const std::optional<int64_t> ns = campoEntero(fija.substr(posicionSenales, 4));
     if (!ns || *ns < 1 || *ns > EDFLIB_MAXSIGNALS) {
         fallar("la cabecera " + l.formato + " declara «" + recortar(fija.substr(posicionSenales, 4)) +
@@ -534,6 +531,8 @@ bool EdfFileReader::abrirConEdflib(Lectura& l) {
     }
 
     if (const int codigo = l.archivo.abrir(l.ruta); codigo != 0) {
+        if (codigo == EDFLIB_FILE_CONTAINS_FORMAT_ERRORS || codigo == EDFLIB_FILE_IS_DISCONTINUOUS)
+            return abrirSinEdflib(l);
         fallar(motivoEdflib(codigo));
         return false;
     }
@@ -542,6 +541,139 @@ bool EdfFileReader::abrirConEdflib(Lectura& l) {
         fallar("la cabecera " + l.formato + " no declara señales.");
         return false;
     }
+    return true;
+}
+
+// EDFlib refuses a header that breaks an EDF+ rule, even one that cannot
+// change the data (BCI2000 writes a transducer on the annotation signal),
+// and every EDF+D file. The header is then read here (io/cabeceraEdf.h) into
+// EDFlib's structure, and the records are decoded here as usual.
+bool EdfFileReader::abrirSinEdflib(Lectura& l) {
+    std::string bytes(static_cast<size_t>(l.longitudEsperada), '\0');
+    if (!leerEn(bytes.data(), bytes.size(), 0)) {
+        fallar("error de lectura en la cabecera del archivo.");
+        return false;
+    }
+    const RevisionCabeceraEdf revision = revisarCabeceraEdf(bytes);
+    if (!revision.cabecera) {
+        fallar(revision.motivo);
+        return false;
+    }
+    const CabeceraEdf& c = *revision.cabecera;
+    for (const std::string& aviso : revision.avisos) avisar(aviso);
+    edf_hdr_struct& h = *l.archivo.cabecera;
+    std::memset(&h, 0, sizeof h);
+    h.handle = -1;
+    h.filetype = c.bdf ? (c.plus ? EDFLIB_FILETYPE_BDFPLUS : EDFLIB_FILETYPE_BDF)
+                       : (c.plus ? EDFLIB_FILETYPE_EDFPLUS : EDFLIB_FILETYPE_EDF);
+    h.datarecord_duration = std::llround(c.duracionRegistro * unidadesTiempo);
+    h.datarecords_in_file = l.usados;
+    std::snprintf(h.patient, sizeof h.patient, "%s", c.paciente.c_str());
+    std::snprintf(h.recording, sizeof h.recording, "%s", c.registro.c_str());
+    h.startdate_day = c.dia, h.startdate_month = c.mes, h.startdate_year = c.anio;
+    h.starttime_hour = c.hora, h.starttime_minute = c.minuto, h.starttime_second = c.segundo;
+    std::vector<size_t> senalesAnotacion;
+    for (size_t s = 0; s < c.senales.size(); ++s) {
+        const SenalCabeceraEdf& x = c.senales[s];
+        if (x.anotaciones) {
+            senalesAnotacion.push_back(s);
+            continue;
+        }
+        edf_param_struct& p = h.signalparam[h.edfsignals++];
+        std::snprintf(p.label, sizeof p.label, "%s", l.etiquetas[s].c_str());  // as the record map compares them
+        std::snprintf(p.physdimension, sizeof p.physdimension, "%s", x.dimension.c_str());
+        std::snprintf(p.prefilter, sizeof p.prefilter, "%s", x.prefiltrado.c_str());
+        std::snprintf(p.transducer, sizeof p.transducer, "%s", x.transductor.c_str());
+        p.smp_in_datarecord = static_cast<int>(x.muestrasPorRegistro);
+        p.smp_in_file = x.muestrasPorRegistro * l.usados;
+        p.phys_min = x.fisicoMinimo, p.phys_max = x.fisicoMaximo;
+        p.dig_min = x.digitalMinimo, p.dig_max = x.digitalMaximo;
+    }
+    if (h.edfsignals == 0 || h.datarecord_duration < 1) {
+        fallar("la cabecera " + l.formato + " no declara señales.");
+        return false;
+    }
+    l.sinEdflib = true;
+    diagnostico("cabecera leída sin EDFlib");
+    return senalesAnotacion.empty() || leerTiemposSinEdflib(l, c, senalesAnotacion);
+}
+
+// The annotations of every record, and each record's start from the
+// time-keeping note of the first annotation signal. A record that starts
+// after the previous one ends leaves a gap: the branch goes on without it,
+// and an event at the record's first column names the gap's length.
+bool EdfFileReader::leerTiemposSinEdflib(Lectura& l, const CabeceraEdf& c, const std::vector<size_t>& senales) {
+    const double duracion = c.duracionRegistro;
+    const double tolerancia = 1e-6 * std::max(1.0, duracion);
+    std::vector<double> inicios(static_cast<size_t>(l.usados));
+    std::vector<AnotacionEdf> leidas;
+    int64_t sinMarca = 0;
+    bool malformadas = false;
+    std::string bytes;
+    for (int64_t r = 0; r < l.usados; ++r) {
+        for (size_t k = 0; k < senales.size(); ++k) {
+            const auto s = senales[k];
+            bytes.assign(static_cast<size_t>(l.muestrasPorRegistro[s] * (l.bdf ? 3 : 2)), '\0');
+            if (!leerEn(bytes.data(), bytes.size(),
+                        l.longitudEsperada + r * l.bytesPorRegistro + l.posicionesEnRegistro[s])) {
+                fallar("error de lectura en los registros de datos del archivo.");
+                return false;
+            }
+            TalsRegistro tals = leerTals(bytes);
+            malformadas = malformadas || tals.malformado;
+            if (k == 0) {
+                if (!tals.inicioRegistro && c.discontinuo) {
+                    fallar("el registro de datos " + std::to_string(r + 1) +
+                           " de un archivo discontinuo no dice cuándo empieza (falta su marca de tiempo).");
+                    return false;
+                }
+                if (!tals.inicioRegistro) ++sinMarca;
+                inicios[static_cast<size_t>(r)] =
+                    tals.inicioRegistro.value_or(r == 0 ? 0.0 : inicios[static_cast<size_t>(r - 1)] + duracion);
+            }
+            for (AnotacionEdf& a : tals.anotaciones) leidas.push_back(std::move(a));
+        }
+    }
+    // Gaps and overlaps between consecutive records.
+    std::vector<AnotacionEdf> huecos;
+    double total = 0.0;
+    for (size_t r = 1; r < inicios.size(); ++r) {
+        const double hueco = inicios[r] - (inicios[r - 1] + duracion);
+        if (hueco < -tolerancia) {
+            fallar("los registros de datos " + std::to_string(r) + " y " + std::to_string(r + 1) +
+                   " se solapan o no van en orden (empiezan en " + textoReal(inicios[r - 1]) + " s y " +
+                   textoReal(inicios[r]) + " s, y cada uno dura " + textoReal(duracion) + " s).");
+            return false;
+        }
+        if (hueco > tolerancia) {
+            const double redondeado = std::round(hueco * 1e6) / 1e6;
+            huecos.push_back({static_cast<double>(r) * duracion, -1.0, "Hueco de " + textoReal(redondeado) + " s"});
+            total += redondeado;
+        }
+    }
+    // Onsets on the branch: from the start of the record they fall in.
+    for (AnotacionEdf& a : leidas) {
+        const auto siguiente = std::upper_bound(inicios.begin(), inicios.end(), a.inicio + tolerancia);
+        const size_t r = siguiente == inicios.begin() ? 0 : static_cast<size_t>(siguiente - inicios.begin() - 1);
+        a.inicio = static_cast<double>(r) * duracion + std::min(a.inicio - inicios[r], duracion);
+    }
+    for (AnotacionEdf& a : huecos) leidas.push_back(std::move(a));
+    std::stable_sort(leidas.begin(), leidas.end(),
+                     [](const AnotacionEdf& a, const AnotacionEdf& b) { return a.inicio < b.inicio; });
+    l.anotaciones = std::move(leidas);
+    if (!inicios.empty() && inicios.front() >= 0.0 && inicios.front() < 1.0)
+        l.archivo.cabecera->starttime_subsecond = std::llround(inicios.front() * unidadesTiempo);
+
+    if (!huecos.empty())
+        avisar(std::string(c.discontinuo ? "El registro es discontinuo (" + l.formato + "+D)"
+                                         : "El archivo se declara continuo, pero sus marcas de tiempo dejan huecos") +
+               ": " + std::to_string(huecos.size()) + (huecos.size() == 1 ? " hueco" : " huecos") +
+               " entre sus registros de datos (" + textoReal(total) +
+               " s en total). Se lee como un registro seguido, con un evento «Hueco de … s» al principio del tramo que sigue a cada hueco.");
+    if (sinMarca > 0)
+        avisar(std::to_string(sinMarca) + (sinMarca == 1 ? " registro de datos no lleva" : " registros de datos no llevan") +
+               " su marca de tiempo en la señal de anotaciones; se toman seguidos al anterior.");
+    if (malformadas) avisar("Alguna anotación del archivo está mal escrita y no se ha leído.");
     return true;
 }
 
@@ -653,13 +785,17 @@ bool EdfFileReader::leerDatos(Lectura& l, EEG& eeg) {
         l.disparos.emplace(l.eventos, static_cast<double>(l.spr) / h.signalparam[l.estado].smp_in_datarecord);
     double* destino = eeg.matrices.front().memptr();
     const std::optional<std::vector<int>> mapa =
-        muestrasPorEdflib_ ? std::nullopt : senalesDelArchivo(h, l.etiquetas, l.muestrasPorRegistro);
+        muestrasPorEdflib_ && !l.sinEdflib ? std::nullopt : senalesDelArchivo(h, l.etiquetas, l.muestrasPorRegistro);
     const bool bdfSegunEdflib = h.filetype == EDFLIB_FILETYPE_BDF || h.filetype == EDFLIB_FILETYPE_BDFPLUS;
     std::optional<ArchivoCompartido> archivoDatos;
     if (mapa && h.datarecords_in_file == l.usados && bdfSegunEdflib == l.bdf) archivoDatos.emplace(l.ruta);
     if (archivoDatos && archivoDatos->valido() &&
         archivoDatos->tamano() >= l.longitudEsperada + l.usados * l.bytesPorRegistro)
         return decodificarDatos(l, *archivoDatos, *mapa, destino);
+    if (l.sinEdflib) {
+        fallar("error de lectura en los registros de datos del archivo.");
+        return false;
+    }
     return leerDatosPorEdflib(l, destino);
 }
 
@@ -794,20 +930,24 @@ void EdfFileReader::leerAnotaciones(Lectura& l, EEG& eeg) {
         std::string texto;
         std::optional<ClaseEvento> clase;
     };
+    if (!l.sinEdflib)
+        for (long long k = 0; k < h.annotations_in_file; ++k) {
+            edf_annotation_struct a{};
+            if (edf_get_annotation(h.handle, static_cast<int>(k), &a) != 0) break;
+            l.anotaciones.push_back({static_cast<double>(a.onset) / unidadesTiempo,
+                                     a.duration_l > 0 ? static_cast<double>(a.duration_l) / unidadesTiempo : -1.0,
+                                     a.annotation});
+        }
     std::vector<Anotacion> anotaciones;
     int64_t mayor = l.disparos ? l.disparos->mayor() : 0;
-    for (long long k = 0; k < h.annotations_in_file; ++k) {
-        edf_annotation_struct a{};
-        if (edf_get_annotation(h.handle, static_cast<int>(k), &a) != 0) break;
+    for (const AnotacionEdf& a : l.anotaciones) {
         Anotacion n;
-        n.texto = recortar(a.annotation);
+        n.texto = recortar(a.texto);
         n.clase = leerClaseEvento(n.texto);
         if (n.clase) mayor = std::max<int64_t>(mayor, n.clase->tipo);
         Evento& e = n.evento;
-        e.posicion = columnaDeTiempo(static_cast<double>(a.onset) / unidadesTiempo, l.frecuenciaEntera);
-        if (a.duration_l > 0)
-            e.duracion =
-                std::max(0, columnaDeTiempo(static_cast<double>(a.duration_l) / unidadesTiempo, l.frecuenciaEntera));
+        e.posicion = columnaDeTiempo(a.inicio, l.frecuenciaEntera);
+        if (a.duracion > 0) e.duracion = std::max(0, columnaDeTiempo(a.duracion, l.frecuenciaEntera));
         anotaciones.push_back(std::move(n));
     }
     NumeracionTextos numeracion(static_cast<int32_t>(std::min<int64_t>(mayor + 1, INT32_MAX)));

@@ -31,8 +31,14 @@
 // checks the fixed header itself, so that an impossible header is refused
 // before anything is allocated; a file cut short (or with a record count of
 // -1), or one with bytes after its last record, is passed on as a copy
-// holding only its complete data records, with a warning. Discontinuous
-// EDF+D/BDF+D files are refused.
+// holding only its complete data records, with a warning.
+//
+// A header EDFlib refuses (a rule of EDF+ broken where the data are safe, as
+// BCI2000's export does; any EDF+D/BDF+D file) is read here instead
+// (io/cabeceraEdf.h): each broken rule is a warning, and what would change
+// the samples is refused. A discontinuous file becomes one continuous
+// branch, its records one after the other, with an event "Hueco de 2.5 s"
+// where each gap was, and a warning.
 
 #include <string>
 #include <vector>
@@ -40,6 +46,7 @@
 #include "io/FileReader.h"
 
 class ArchivoCompartido;
+struct CabeceraEdf;
 
 // True for the label of a BDF trigger channel: "Status" in any case, padding
 // aside. The writer avoids it for data channels.
@@ -54,9 +61,10 @@ public:
 
     // Refused (empty EEG, motivoFallo() set): unopenable file, not EDF or BDF,
     // a header whose signal count, header length, record count, record
-    // duration or samples per record are impossible, no complete data
-    // record, a discontinuous file, a file EDFlib refuses, no signal that is
-    // not the trigger channel, a most common rate below 1 Hz.
+    // duration or samples per record are impossible, a data signal whose
+    // ranges give no scale, no complete data record, records that overlap or
+    // a discontinuous record without its start, no signal that is not the
+    // trigger channel, a most common rate below 1 Hz.
     EEG leer(std::string ruta) override;
 
 private:
@@ -67,6 +75,8 @@ private:
     bool leerMuestrasPorRegistro(Lectura& l);
     bool contarRegistros(Lectura& l);
     bool abrirConEdflib(Lectura& l);
+    bool abrirSinEdflib(Lectura& l);
+    bool leerTiemposSinEdflib(Lectura& l, const CabeceraEdf& c, const std::vector<size_t>& senales);
     bool elegirSenales(Lectura& l);
     bool reservarRegistro(Lectura& l, EEG& eeg);
     void describirCanales(Lectura& l, EEG& eeg);

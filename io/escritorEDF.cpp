@@ -74,7 +74,7 @@ int64_t muestrasPorRegistro(int64_t muestras, int32_t frecuencia, uint32_t canal
 // EDF+'s anonymised start, for which EDFlib has no call: the recording
 // field's "Startdate 01-JAN-1985" becomes "Startdate X"; the startdate field
 // keeps its 01.01.85.
-void anonimizarFecha(const std::string& ruta) {
+void anonimizarFecha(const std::string& ruta, const std::string& nombre) {
     constexpr std::streamoff posicionRegistro = 88;
     constexpr std::string_view escrito = "Startdate 01-JAN-1985 ";
     std::fstream f(ruta, std::ios::in | std::ios::out | std::ios::binary);
@@ -82,12 +82,12 @@ void anonimizarFecha(const std::string& ruta) {
     f.seekg(posicionRegistro);
     f.read(campo, sizeof campo);
     if (!f || std::string_view(campo, escrito.size()) != escrito)
-        throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + ruta + "\"");
+        throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + nombre + "\"");
     std::string anonimo = "Startdate X " + std::string(campo + escrito.size(), sizeof campo - escrito.size());
     anonimo.resize(sizeof campo, ' ');
     f.seekp(posicionRegistro);
     f.write(anonimo.data(), static_cast<std::streamsize>(anonimo.size()));
-    if (!f.flush()) throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + ruta + "\"");
+    if (!f.flush()) throw std::runtime_error("no se pudo marcar como desconocida la fecha de \"" + nombre + "\"");
 }
 
 class Escritura {
@@ -111,12 +111,12 @@ struct EscrituraEDF {
     EscrituraEDF(const EEG& registro, const std::string& archivo, FormatoEDF formato)
         : eeg(registro),
           datos(registro.datos()),
-          ruta(archivo),
+          nombreMostrado(archivo),
           bdf(formato == FormatoEDF::BDF),
           nombre(bdf ? "BDF+" : "EDF+") {}
     const EEG& eeg;
     const arma::mat& datos;
-    const std::string& ruta;
+    const std::string& nombreMostrado;  // the user's file, not the temporary one written
     bool bdf;
     const char* nombre;  // "EDF+" or "BDF+"
     uint32_t canales = 0;
@@ -130,7 +130,7 @@ struct EscrituraEDF {
     int h = -1;
 
     void comprobar(int r, const std::string& que) const {
-        if (r != 0) throw std::runtime_error("EDFlib rechaza " + que + " al escribir \"" + ruta + "\"");
+        if (r != 0) throw std::runtime_error("EDFlib rechaza " + que + " al escribir \"" + nombreMostrado + "\"");
     }
 };
 
@@ -295,21 +295,23 @@ std::vector<std::string> etiquetasEscritasEDF(const EEG& eeg, FormatoEDF formato
     return etiquetas;
 }
 
-void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance) {
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance,
+                 const std::string& nombreMostrado) {
     if (eeg.matrices.empty() || eeg.datos().n_elem == 0) throw std::runtime_error("la rama no tiene datos que guardar");
-    EscrituraEDF w(eeg, ruta, formato);
+    const std::string& nombre = nombreMostrado.empty() ? ruta : nombreMostrado;
+    EscrituraEDF w(eeg, nombre, formato);
     disponerEDF(w);
 
     Escritura archivo(edfopen_file_writeonly(ruta.c_str(), w.bdf ? EDFLIB_FILETYPE_BDFPLUS : EDFLIB_FILETYPE_EDFPLUS,
                                              static_cast<int>(w.canales)));
     if (archivo.handle < 0)
-        throw std::runtime_error("EDFlib no puede crear \"" + ruta + "\" (código " + std::to_string(archivo.handle) +
+        throw std::runtime_error("EDFlib no puede crear \"" + nombre + "\" (código " + std::to_string(archivo.handle) +
                                  ")");
     w.h = archivo.handle;
     const bool conFecha = cabeceraEDF(w);
     const std::vector<std::pair<double, double>> fisicos = senalesEDF(w);
     muestrasEDF(w, fisicos, avance);
     anotacionesEDF(w);
-    if (archivo.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + ruta + "\"");
-    if (!conFecha) anonimizarFecha(ruta);
+    if (archivo.cerrar() != 0) throw std::runtime_error("EDFlib no pudo terminar \"" + nombre + "\"");
+    if (!conFecha) anonimizarFecha(ruta, nombre);
 }

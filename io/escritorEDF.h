@@ -41,5 +41,8 @@ std::vector<std::string> etiquetasEscritasEDF(const EEG& eeg, FormatoEDF formato
 // with a Spanish text when the record has no data, more channels than the
 // format holds, a non-positive rate, non-finite values or values beyond the
 // header's fields, more events than the annotation space can hold, or when
-// EDFlib fails. avance hears the data records written.
-void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance = Avance());
+// EDFlib fails. avance hears the data records written. Messages name the
+// file as nombreMostrado when given: the user's file, when `ruta` is the
+// temporary file that will replace it.
+void escribirEDF(const EEG& eeg, const std::string& ruta, FormatoEDF formato, const Avance& avance = Avance(),
+                 const std::string& nombreMostrado = std::string());

@@ -162,7 +162,7 @@ void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) 
         if (formato == FormatoSalida::EDF || formato == FormatoSalida::BDF) {
             // EDFlib writes to a path of its own.
             escribirEDF(eeg, temporal.string(), formato == FormatoSalida::EDF ? FormatoEDF::EDF : FormatoEDF::BDF,
-                        avance);
+                        avance, ruta);
         } else {
             std::ofstream salida(temporal, std::ios::binary | std::ios::trunc);
             if (!salida) throw std::runtime_error("no se puede crear el archivo \"" + ruta + "\"");

@@ -13,7 +13,9 @@ namespace {
 
 std::string clave(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\0' || t.back() == '\r')) t.remove_suffix(1);
+    // BCI2000's EDF+ export pads labels to four characters with dots ("C3..", "Af3.").
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\0' || t.back() == '\r' || t.back() == '.'))
+        t.remove_suffix(1);
     std::string r(t);
     for (char& c : r)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -62,19 +64,43 @@ std::optional<std::array<double, 3>> posicionEstandar(const std::string& etiquet
     return it->second;
 }
 
+bool esEtiquetaNoEEG(const std::string& etiqueta) {
+    const std::string t = clave(etiqueta);
+    for (const char* prefijo : {"EOG", "HEOG", "VEOG", "ECG", "EKG", "EMG", "RESP", "STATUS", "TRIGGER", "STI"})
+        if (t.rfind(prefijo, 0) == 0) return true;
+    return false;
+}
+
 std::string cargarSinCED(EEG& eeg) {
-    uint32_t situados = 0, total = 0;
+    uint32_t situados = 0, total = 0, eeg10_05 = 0;
+    std::vector<std::optional<std::array<double, 3>>> posiciones;
+    if (eeg.canales)
+        for (const Canal& c : *eeg.canales) {
+            ++total;
+            posiciones.push_back(posicionEstandar(c.etiqueta));
+            if (!esEtiquetaNoEEG(c.etiqueta)) {
+                ++eeg10_05;
+                if (posiciones.back()) ++situados;
+            }
+        }
+    // A cap named otherwise (BioSemi's A1...D32) shares a few names with
+    // 10-05 (C3, C4) at other places: taking those would be wrong.
+    const bool otroMontaje = situados > 0 && 2 * situados < eeg10_05;
+    uint32_t conPosicion = 0;
     if (eeg.canales) {
         // The channel list may be shared with other records: change a copy.
         auto canales = std::make_shared<std::vector<Canal>>(*eeg.canales);
-        for (Canal& c : *canales) {
-            ++total;
-            c.localizacion = posicionEstandar(c.etiqueta);
-            if (c.localizacion) ++situados;
+        for (size_t i = 0; i < canales->size(); ++i) {
+            (*canales)[i].localizacion = otroMontaje ? std::nullopt : posiciones[i];
+            if ((*canales)[i].localizacion) ++conPosicion;
         }
         eeg.canales = std::move(canales);
     }
-    return "Sin archivo de localizaciones: el registro se ha cargado con las etiquetas de sus canales; " +
-           std::to_string(situados) + " de " + std::to_string(total) +
+    const std::string inicio = "Sin archivo de localizaciones: el registro se ha cargado con las etiquetas de sus canales; ";
+    if (otroMontaje)
+        return inicio + "solo " + std::to_string(situados) + " de sus " + std::to_string(eeg10_05) +
+               " etiquetas de EEG son nombres del sistema 10-05, menos de la mitad: el gorro seguirá otro sistema, "
+               "y ningún canal recibe posición estándar (daría la de otro electrodo).";
+    return inicio + std::to_string(conPosicion) + " de " + std::to_string(total) +
            " canales tienen la posición estándar 10-05 de su etiqueta y los demás no tienen localización.";
 }

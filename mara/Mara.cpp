@@ -85,9 +85,9 @@ EEG Mara::reconstruirSinArtefactos(const arma::uvec& artefactos, const arma::mat
     const arma::mat& X0 = *datos;
     const arma::uword Q = W.n_rows;
     if (W.n_cols != X0.n_rows || S.n_rows != X0.n_rows || S.n_cols != X0.n_rows)
-        throw std::invalid_argument("reconstruirSinArtefactos: pesos y esfera no encajan con los datos");
+        throw std::invalid_argument("pesos y esfera no encajan con los datos");
     if (!artefactos.is_empty() && artefactos.max() >= Q)
-        throw std::invalid_argument("reconstruirSinArtefactos: componente " + std::to_string(artefactos.max()) +
+        throw std::invalid_argument("componente " + std::to_string(artefactos.max()) +
                                     " fuera de las " + std::to_string(Q) + " componentes");
     if (mezcla_.n_rows != X0.n_rows || mezcla_.n_cols != Q) mezcla_ = arma::pinv(W * S);
 

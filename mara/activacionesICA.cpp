@@ -12,7 +12,7 @@
 EEG activacionesICA(const EEG& eeg, std::optional<uint32_t> semilla) {
     const arma::mat& X = eeg.datos();
     if (X.n_rows == 0 || X.n_cols == 0)
-        throw std::out_of_range("activacionesICA: la rama no tiene muestras que descomponer");
+        throw std::out_of_range("la rama no tiene muestras que descomponer");
 
     arma::mat W, S;
     const arma::mat centrados = X.each_col() - arma::mean(X, 1);

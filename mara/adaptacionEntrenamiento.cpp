@@ -8,6 +8,6 @@ void adaptarEntrenamiento(const arma::mat& patrones, const arma::uvec& indicesEt
                           arma::mat& caracteristicas) {
     if (indicesEtiqueta.is_empty() || indicesEtiqueta.max() >= patrones.n_rows ||
         caracteristicas.n_rows < 2 || caracteristicas.n_cols != patrones.n_cols)
-        throw std::invalid_argument("adaptarEntrenamiento: los patrones y las características de entrenamiento no encajan");
+        throw std::invalid_argument("los patrones y las características de entrenamiento no encajan");
     caracteristicas.rows(0, 1) = caracteristicasEspaciales(patrones.rows(indicesEtiqueta), M);
 }

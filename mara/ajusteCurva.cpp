@@ -58,7 +58,7 @@ ParametrosCurva gradienteCurva(const ParametrosCurva& p, const PuntosCurva& x, c
 }
 
 AjusteCurva ajusteCurvaDesde(const PuntosCurva& x, const PuntosCurva& y, const std::vector<ParametrosCurva>& inicios) {
-    if (inicios.empty()) throw std::invalid_argument("ajusteCurvaDesde: no hay ningún punto de partida");
+    if (inicios.empty()) throw std::invalid_argument("no hay ningún punto de partida");
     const Puntos puntos(x, y);
     AjusteCurva mejor;
     bool hayMejor = false;

@@ -5,9 +5,9 @@
 
 arma::mat caracteristicasEspaciales(const arma::mat& P, const arma::mat& M) {
     if (P.is_empty())
-        throw std::invalid_argument("caracteristicasEspaciales: no hay mapas de cuero cabelludo");
+        throw std::invalid_argument("no hay mapas de cuero cabelludo");
     if (M.n_cols != P.n_rows)
-        throw std::invalid_argument("caracteristicasEspaciales: el operador tiene " + std::to_string(M.n_cols) +
+        throw std::invalid_argument("el operador tiene " + std::to_string(M.n_cols) +
                                     " columnas y los mapas " + std::to_string(P.n_rows) + " filas");
     arma::mat Pn = P;
     Pn.each_row() /= arma::stddev(P, 0, 0);

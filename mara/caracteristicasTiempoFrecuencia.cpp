@@ -14,7 +14,7 @@ namespace {
 arma::uword binDe(const arma::vec& freq, double f) {
     const arma::uvec i = arma::find(freq == f, 1);
     if (i.is_empty())
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: el espectro no tiene el bin de " +
+        throw std::invalid_argument("el espectro no tiene el bin de " +
                                     std::to_string(f) + " Hz");
     return i(0);
 }
@@ -23,7 +23,7 @@ arma::uword binDe(const arma::vec& freq, double f) {
 double frecuenciaDelMinimo(const arma::vec& dB, const arma::vec& freq, double lo, double hi) {
     const arma::uvec banda = arma::find(freq > lo && freq < hi);
     if (banda.is_empty())
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: el espectro no tiene bins entre " +
+        throw std::invalid_argument("el espectro no tiene bins entre " +
                                     std::to_string(lo) + " y " + std::to_string(hi) + " Hz");
     const double minimo = dB.elem(banda).min();
     const arma::uvec primero = arma::find(dB == minimo, 1);
@@ -75,22 +75,22 @@ std::vector<std::pair<arma::uword, arma::uword>> ventanasAsimetria(arma::uword m
     // negative interval would never advance, so refuse it instead.
     const double intervalo = std::trunc(std::floor(duracion) - 1.0);
     if (intervalo <= 0.0)
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: la señal dura " + std::to_string(duracion) +
+        throw std::invalid_argument("la señal dura " + std::to_string(duracion) +
                                     " s tras el diezmado; la asimetría local necesita al menos 2 s");
     return construir(intervalo);
 }
 
 void comprobarEntradaTiempoFrecuencia(int64_t muestras, int32_t fs) {
     if (fs <= 0)
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: frecuencia de muestreo no válida (" +
+        throw std::invalid_argument("frecuencia de muestreo no válida (" +
                                     std::to_string(fs) + ")");
     const double fsd = frecuenciaDiezmada(fs);
     if (fsd < 80.0)
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: hacen falta al menos 80 Hz tras el diezmado "
+        throw std::invalid_argument("hacen falta al menos 80 Hz tras el diezmado "
                                     "para el espectro hasta 40 Hz; hay " + std::to_string(static_cast<int>(fsd)) + " Hz");
     const arma::uword Td = muestrasDiezmadas(muestras, fs);
     if (static_cast<double>(Td) < fsd)
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: hay " + std::to_string(Td) +
+        throw std::invalid_argument("hay " + std::to_string(Td) +
                                     " muestras tras el diezmado, menos que un segmento de Welch (" +
                                     std::to_string(static_cast<int>(fsd)) + ")");
     ventanasAsimetria(Td, fsd);
@@ -99,7 +99,7 @@ void comprobarEntradaTiempoFrecuencia(int64_t muestras, int32_t fs) {
 arma::mat caracteristicasTiempoFrecuencia(const arma::mat& X, int32_t fs, const arma::mat& W, const arma::mat& S,
                                           std::mt19937& generador, const Avance& avance) {
     if (S.n_rows != X.n_rows || S.n_cols != X.n_rows || W.n_cols != X.n_rows || W.n_rows == 0)
-        throw std::invalid_argument("caracteristicasTiempoFrecuencia: pesos " + std::to_string(W.n_rows) + "x" +
+        throw std::invalid_argument("pesos " + std::to_string(W.n_rows) + "x" +
                                     std::to_string(W.n_cols) + " y esfera " + std::to_string(S.n_rows) + "x" +
                                     std::to_string(S.n_cols) + " no encajan con " + std::to_string(X.n_rows) +
                                     " canales");

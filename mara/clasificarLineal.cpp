@@ -30,11 +30,11 @@ ClasificacionLineal clasificarLineal(const arma::mat& muestra, const arma::mat& 
                                      const arma::rowvec& etiquetas) {
     const arma::uword n = entrenamiento.n_rows, d = entrenamiento.n_cols;
     if (etiquetas.n_elem != n || muestra.n_cols != d)
-        throw std::invalid_argument("clasificarLineal: " + std::to_string(n) + " filas de entrenamiento, " +
+        throw std::invalid_argument("" + std::to_string(n) + " filas de entrenamiento, " +
                                     std::to_string(etiquetas.n_elem) + " etiquetas, " + std::to_string(d) +
                                     " y " + std::to_string(muestra.n_cols) + " características");
     if (arma::any(etiquetas != 1.0 && etiquetas != 2.0))
-        throw std::invalid_argument("clasificarLineal: las etiquetas de entrenamiento deben ser 1 o 2");
+        throw std::invalid_argument("las etiquetas de entrenamiento deben ser 1 o 2");
 
     std::vector<arma::uword> usados;
     arma::mat medias(2, d, arma::fill::zeros);
@@ -49,7 +49,7 @@ ClasificacionLineal clasificarLineal(const arma::mat& muestra, const arma::mat& 
         throw std::runtime_error("Error ICA, hay menos muestras que la cantidad de grupos a clasificar");
     }
     if (n < d)
-        throw std::invalid_argument("clasificarLineal: hay " + std::to_string(n) + " filas de entrenamiento para " +
+        throw std::invalid_argument("hay " + std::to_string(n) + " filas de entrenamiento para " +
                                     std::to_string(d) + " características");
 
     arma::mat centrada = entrenamiento;

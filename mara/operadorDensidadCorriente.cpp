@@ -46,7 +46,7 @@ arma::uvec filasLeadfield(const std::vector<std::string>& etiquetas) {
     for (std::size_t i = 0; i < etiquetas.size(); ++i) {
         const auto it = std::find(tabla.begin(), tabla.end(), aMayusculas(etiquetas[i]));
         if (it == tabla.end())
-            throw std::invalid_argument("filasLeadfield: la etiqueta \"" + etiquetas[i] +
+            throw std::invalid_argument("la etiqueta \"" + etiquetas[i] +
                                         "\" no está en la tabla del campo de derivación");
         filas(i) = static_cast<arma::uword>(it - tabla.begin());
     }
@@ -55,12 +55,12 @@ arma::uvec filasLeadfield(const std::vector<std::string>& etiquetas) {
 
 arma::mat operadorDensidadCorriente(const arma::cube& leadfield, const arma::uvec& filas) {
     if (leadfield.is_empty() || leadfield.n_slices != 3)
-        throw std::invalid_argument("operadorDensidadCorriente: el campo de derivación debe tener 3 capas y alguna fuente");
+        throw std::invalid_argument("el campo de derivación debe tener 3 capas y alguna fuente");
     if (filas.n_elem < 2)
-        throw std::invalid_argument("operadorDensidadCorriente: hacen falta al menos 2 electrodos, hay " +
+        throw std::invalid_argument("hacen falta al menos 2 electrodos, hay " +
                                     std::to_string(filas.n_elem));
     if (filas.max() >= leadfield.n_rows)
-        throw std::invalid_argument("operadorDensidadCorriente: fila " + std::to_string(filas.max()) +
+        throw std::invalid_argument("fila " + std::to_string(filas.max()) +
                                     " fuera del campo de derivación de " + std::to_string(leadfield.n_rows) + " filas");
 
     const arma::vec w = ponderacionFuentes(leadfield);

@@ -67,7 +67,7 @@ void PiramideExtremos::empezar(const arma::mat& datos) {
 
 bool PiramideExtremos::avanzar(const arma::mat& datos, arma::uword columnas) {
     if (datos.memptr() != memoria_ || datos.n_rows != filas_ || datos.n_cols != columnas_)
-        throw std::logic_error("PiramideExtremos::avanzar: no es la matriz con la que se empezo");
+        throw std::logic_error("no es la matriz con la que se empezo");
     if (completa_) return true;
     constexpr arma::uword largo = arma::uword{1} << nivelMinimo;
     const arma::uword bloques = minimos_[0].n_cols;
@@ -136,11 +136,11 @@ namespace {
 
 void comprobarPagina(const arma::mat& datos, const std::vector<int>& filas, double muestrasPagina, int pixeles) {
     if (pixeles < 1 || !(muestrasPagina > 0.0))
-        throw std::invalid_argument("trazarPagina: pagina no valida (" + std::to_string(pixeles) + " pixeles, " +
+        throw std::invalid_argument("la página no es válida (" + std::to_string(pixeles) + " pixeles, " +
                                     numeroFijo(muestrasPagina, 3) + " muestras)");
     for (int f : filas)
         if (f < 0 || static_cast<arma::uword>(f) >= datos.n_rows)
-            throw std::invalid_argument("trazarPagina: la fila " + std::to_string(f) + " no existe (" +
+            throw std::invalid_argument("la fila " + std::to_string(f) + " no existe (" +
                                         std::to_string(datos.n_rows) + " filas)");
 }
 
@@ -420,7 +420,7 @@ std::string motivoGraficoExcesivo(int64_t puntos) {
 Exploracion::Exploracion(int64_t columnas, int frecuencia, double tiempoPrimeraColumna, int numeroCanales)
     : columnas_(columnas), frecuencia_(frecuencia), t0_(tiempoPrimeraColumna), numeroCanales_(numeroCanales) {
     if (frecuencia <= 0 || columnas <= 0 || numeroCanales <= 0)
-        throw std::invalid_argument("Exploracion: rama vacia o sin frecuencia (" + std::to_string(numeroCanales) +
+        throw std::invalid_argument("rama vacia o sin frecuencia (" + std::to_string(numeroCanales) +
                                     " canales, " + std::to_string(columnas) + " muestras, " +
                                     std::to_string(frecuencia) + " Hz)");
     fijarCanales({});

@@ -104,7 +104,7 @@ std::optional<std::pair<double, double>> extremosFilas(const arma::mat& datos, c
     arma::uvec indices(filas.size());
     for (std::size_t i = 0; i < filas.size(); ++i) {
         if (filas[i] < 0 || static_cast<arma::uword>(filas[i]) >= datos.n_rows)
-            throw std::out_of_range("extremosFilas: el canal " + std::to_string(filas[i] + 1) +
+            throw std::out_of_range("el canal " + std::to_string(filas[i] + 1) +
                                     " no existe en los datos");
         indices[i] = static_cast<arma::uword>(filas[i]);
     }

@@ -12,9 +12,9 @@ void prepararFiltroFIR(FiltroFIR& filtro, arma::vec coeficientes) {
 
 arma::vec filtrarFIR(FiltroFIR& f, const arma::vec& entrada) {
     const arma::uword l = f.numeroCoeficientes;
-    if (l == 0) throw std::invalid_argument("filtrarFIR: el filtro no tiene coeficientes");
+    if (l == 0) throw std::invalid_argument("el filtro no tiene coeficientes");
     if (f.coeficientes.n_elem != l || f.estado.n_elem != l || f.posicion >= l)
-        throw std::invalid_argument("filtrarFIR: filtro inconsistente (" + std::to_string(l) +
+        throw std::invalid_argument("filtro inconsistente (" + std::to_string(l) +
                                     " coeficientes declarados, " + std::to_string(f.coeficientes.n_elem) +
                                     " guardados, estado de " + std::to_string(f.estado.n_elem) + ", posicion " +
                                     std::to_string(f.posicion) + ")");

@@ -33,7 +33,7 @@ struct ConvolucionSolapada::Planes {
                                          FFTW_ESTIMATE);
         if (!directo || !inverso) {
             liberar();
-            throw std::runtime_error("ConvolucionSolapada: FFTW no pudo preparar la transformada");
+            throw std::runtime_error("FFTW no pudo preparar la transformada");
         }
     }
     ~Planes() {
@@ -92,9 +92,9 @@ double extendida(const double* fila, arma::uword canales, arma::uword muestras, 
 ConvolucionSolapada::ConvolucionSolapada(const arma::vec& b, arma::uword canalesPorGrupo)
     : l_(b.n_elem), h_(b.n_elem / 2), grupo_(canalesPorGrupo) {
     if (b.is_empty() || b.n_elem % 2 == 0)
-        throw std::invalid_argument("ConvolucionSolapada: la respuesta al impulso debe tener un número impar de "
+        throw std::invalid_argument("la respuesta al impulso debe tener un número impar de "
                                     "coeficientes (tiene " + std::to_string(b.n_elem) + ")");
-    if (grupo_ == 0) throw std::invalid_argument("ConvolucionSolapada: hace falta al menos un canal por grupo");
+    if (grupo_ == 0) throw std::invalid_argument("hace falta al menos un canal por grupo");
     n_ = tamanoTransformada(l_);
     bloque_ = n_ - l_ + 1;
     paso_ = 2 * (n_ / 2 + 1);
@@ -142,7 +142,7 @@ void ConvolucionSolapada::recoger(const double* x, arma::uword canales, arma::uw
 void ConvolucionSolapada::filtrar(const double* x, double* y, arma::uword canales, arma::uword muestras,
                                   arma::uword c0, arma::uword g, arma::uword desde, arma::uword hasta) {
     if (g == 0 || g > grupo_ || c0 + g > canales || hasta > muestras)
-        throw std::invalid_argument("ConvolucionSolapada::filtrar: grupo de " + std::to_string(g) +
+        throw std::invalid_argument("grupo de " + std::to_string(g) +
                                     " filas desde la " + std::to_string(c0) + " fuera de los límites");
     const arma::uword complejos = n_ / 2 + 1;
     double* d = planes_->datos;

@@ -186,7 +186,7 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
                       int atenuacionDb, TipoFiltro tipo) {
     comprobarTipo(tipo, "disenarFiltroFIR");
     if (frecuenciaMuestreo <= 0)
-        throw std::invalid_argument("disenarFiltroFIR: frecuencia de muestreo no válida (" +
+        throw std::invalid_argument("frecuencia de muestreo no válida (" +
                                     std::to_string(frecuenciaMuestreo) + " Hz)");
 
     // Normalised to Nyquist; fs / 2 in floating point so odd rates are not
@@ -202,7 +202,7 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
 
     const double m0Real = ordenBaseFIR(tipo, frecInferior, frecSuperior, frecuenciaMuestreo, atenuacionDb);
     if (!std::isfinite(m0Real) || std::abs(m0Real) > ordenMaximoFIR)
-        throw std::invalid_argument("disenarFiltroFIR: el orden del filtro (" + numero(m0Real) +
+        throw std::invalid_argument("el orden del filtro (" + numero(m0Real) +
                                     ") no es representable; revise los límites y la atenuación");
     const int m0 = static_cast<int>(m0Real);
     // Even for every type: an odd number of taps has a centre sample, so the
@@ -220,11 +220,11 @@ void disenarFiltroFIR(FiltroFIR& filtro, double frecInferior, double frecSuperio
 }
 
 RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo, arma::uword puntos) {
-    if (coeficientes.is_empty()) throw std::invalid_argument("respuestaFIR: el filtro no tiene coeficientes");
+    if (coeficientes.is_empty()) throw std::invalid_argument("el filtro no tiene coeficientes");
     if (frecuenciaMuestreo <= 0)
-        throw std::invalid_argument("respuestaFIR: frecuencia de muestreo no válida (" +
+        throw std::invalid_argument("frecuencia de muestreo no válida (" +
                                     std::to_string(frecuenciaMuestreo) + " Hz)");
-    if (puntos < 2) throw std::invalid_argument("respuestaFIR: hacen falta al menos 2 puntos");
+    if (puntos < 2) throw std::invalid_argument("hacen falta al menos 2 puntos");
     RespuestaFIR r;
     r.frecuenciasHz = arma::linspace(0.0, 0.5 * static_cast<double>(frecuenciaMuestreo), puntos);
     arma::vec magnitud(puntos);
@@ -246,9 +246,9 @@ RespuestaFIR respuestaFIR(const arma::vec& coeficientes, int frecuenciaMuestreo,
 }
 
 arma::vec respuestaFIREn(const arma::vec& coeficientes, int frecuenciaMuestreo, const arma::vec& frecuenciasHz) {
-    if (coeficientes.is_empty()) throw std::invalid_argument("respuestaFIREn: el filtro no tiene coeficientes");
+    if (coeficientes.is_empty()) throw std::invalid_argument("el filtro no tiene coeficientes");
     if (frecuenciaMuestreo <= 0)
-        throw std::invalid_argument("respuestaFIREn: frecuencia de muestreo no válida (" +
+        throw std::invalid_argument("frecuencia de muestreo no válida (" +
                                     std::to_string(frecuenciaMuestreo) + " Hz)");
     const double nyquist = 0.5 * static_cast<double>(frecuenciaMuestreo);
     arma::vec magnitud(frecuenciasHz.n_elem);

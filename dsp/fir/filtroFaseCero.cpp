@@ -23,9 +23,9 @@ arma::mat filtrarFilasFaseCero(const arma::vec& b, const arma::mat& entrada, con
 
 void filtrarFilasFaseCero(const arma::vec& b, const arma::mat& entrada, arma::mat& salida, const Avance& avance) {
     if (b.is_empty() || b.n_elem % 2 == 0)
-        throw std::invalid_argument("filtrarFilasFaseCero: el filtro debe tener un número impar de coeficientes (tiene " +
+        throw std::invalid_argument("el filtro debe tener un número impar de coeficientes (tiene " +
                                     std::to_string(b.n_elem) + ")");
-    if (&salida == &entrada) throw std::invalid_argument("filtrarFilasFaseCero: la salida no puede ser la entrada");
+    if (&salida == &entrada) throw std::invalid_argument("la salida no puede ser la entrada");
     const arma::uword canales = entrada.n_rows, muestras = entrada.n_cols;
     // Left unmapped: each thread maps the pages of its own stretch just before
     // writing them, so the kernel's zeroing is shared by both cores and never

@@ -12,7 +12,7 @@ constexpr int kGradoMaximo = 5000;
 
 ModeloEsferas ajustarEsfera(const arma::mat& puntos) {
     if (puntos.n_rows != 3 || puntos.n_cols < 4)
-        throw std::invalid_argument("ajustarEsfera: se necesitan al menos 4 puntos en 3 dimensiones");
+        throw std::invalid_argument("se necesitan al menos 4 puntos en 3 dimensiones");
     // |p|^2 = 2 c.p + k is linear in (c, k); then R^2 = k + |c|^2.
     arma::mat A(puntos.n_cols, 4);
     A.cols(0, 2) = 2.0 * puntos.t();
@@ -28,11 +28,11 @@ ModeloEsferas ajustarEsfera(const arma::mat& puntos) {
 FactoresRadiales::FactoresRadiales(const ModeloEsferas& modelo)
     : radios_(modelo.radiosRelativos), sigma_(modelo.conductividades) {
     if (radios_.n_elem != sigma_.n_elem || radios_.n_elem < 1)
-        throw std::invalid_argument("FactoresRadiales: radios y conductividades no casan");
+        throw std::invalid_argument("radios y conductividades no casan");
 }
 
 double FactoresRadiales::operator()(int n) {
-    if (n < 1) throw std::invalid_argument("FactoresRadiales: el grado empieza en 1");
+    if (n < 1) throw std::invalid_argument("el grado empieza en 1");
     if (static_cast<size_t>(n) < cache_.size() && !std::isnan(cache_[static_cast<size_t>(n)])) [[likely]]
         return cache_[static_cast<size_t>(n)];
     // Layer k spans (r_{k-1}, r_k) and holds a_k (r/r_k)^n + b_k (r_{k-1}/r)^(n+1);
@@ -102,7 +102,7 @@ arma::vec3 potencialDipolo(const ModeloEsferas& modelo, FactoresRadiales& factor
     const double b = arma::norm(s) / R;  // source depth in units of the outer radius
     const double radioInterior = modelo.radiosRelativos(0);
     if (!(b < modelo.radiosRelativos(0)))
-        throw std::invalid_argument("potencialDipolo: la fuente no esta dentro de la esfera interior");
+        throw std::invalid_argument("la fuente no esta dentro de la esfera interior");
     const arma::vec3 rh = e / arma::norm(e);
     arma::vec3 r0h;
     if (b > 0)

@@ -101,7 +101,7 @@ CabezaSimulada geometria(const TablaElectrodos& tabla, arma::mat& posiciones) {
     for (std::size_t i = 0; i < etiquetas.size(); ++i) {
         const auto it = std::find(tabla.etiquetas.begin(), tabla.etiquetas.end(), etiquetas[i]);
         if (it == tabla.etiquetas.end())
-            throw std::invalid_argument("construirCabeza: la tabla de electrodos no tiene " + etiquetas[i]);
+            throw std::invalid_argument("la tabla de electrodos no tiene " + etiquetas[i]);
         posiciones.col(i) = tabla.posiciones.col(static_cast<arma::uword>(it - tabla.etiquetas.begin()));
     }
     CabezaSimulada c;
@@ -124,7 +124,7 @@ CabezaSimulada construirCabeza(const TablaElectrodos& tabla, const arma::cube& l
     arma::mat posiciones;
     CabezaSimulada c = geometria(tabla, posiciones);
     if (leadfield.n_rows != c.electrodos.n_cols || leadfield.n_cols != c.fuentes.n_cols || leadfield.n_slices != 3)
-        throw std::invalid_argument("construirCabeza: el campo de derivación mide " + std::to_string(leadfield.n_rows) +
+        throw std::invalid_argument("el campo de derivación mide " + std::to_string(leadfield.n_rows) +
                                     " x " + std::to_string(leadfield.n_cols) + " x " +
                                     std::to_string(leadfield.n_slices) + "; se espera " +
                                     std::to_string(c.electrodos.n_cols) + " x " + std::to_string(c.fuentes.n_cols) +

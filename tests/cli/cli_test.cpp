@@ -322,7 +322,7 @@ private slots:
             {"run $gdf --step filtro:LOW,1,4o,60 --out @s/x.bin", "\"4o\"", 2},
             {"run $gdf --step filtro:LOW,1,40,60.5 --out @s/x.bin", "\"60.5\"", 2},
             {"run $gdf --step car --step filtro:LOW,0,40,60 --out @s/x.bin",
-             "paso \"filtro:LOW,0,40,60\": filtrarEEG: el límite inferior", 1},
+             "paso \"filtro:LOW,0,40,60\": el límite inferior", 1},
             {"run $gdf --step promediado:99.1,100,600 --out @s/x.bin", "99.1", 1},
             {"run $gdf --step promediado:1,100,600 --out @s/x.bin", "TIPO.CALIFICADOR", 2},
             {"run $gdf --step promediado:1.1,-100,600 --out @s/x.bin", "negativos", 2},

@@ -89,7 +89,7 @@ private slots:
         QVERIFY(d->ui->motivoRechazo->isVisible());
         QVERIFY(!d->findChild<QChartView*>("graficoRespuesta")->isVisible());
         QCOMPARE(d->ui->motivoRechazo->text(),
-                 QString::fromUtf8("filtrarEEG: el límite superior (40 Hz) debe ser mayor que el límite inferior "
+                 QString::fromUtf8("el límite superior (40 Hz) debe ser mayor que el límite inferior "
                                    "(50 Hz): el orden del filtro depende de ambos"));
         QVERIFY(d->ui->resumenFiltro->text().isEmpty());
         // Too long for the branch: the reason names the limit to move.

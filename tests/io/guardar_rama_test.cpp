@@ -161,3 +161,18 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
     EXPECT_THROW(guardarRama(sinFrecuencia, previo), std::exception);
     EXPECT_EQ(leerTodo(previo), "contenido previo");
 }
+
+TEST(GuardarRama, UnFalloDeEdflibNombraElArchivoDelUsuario) {
+    // EDFlib writes the temporary file beside the destination: its failure
+    // must name the file the user chose, never the temporary one.
+    prueba::CarpetaTemporal t;
+    const std::string destino = t.ruta() + "/no/existe/x.edf";
+    try {
+        guardarRama(rama(1), destino);
+        ADD_FAILURE() << "no se rechaza";
+    } catch (const std::runtime_error& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("\"" + destino + "\""), std::string::npos) << m;
+        EXPECT_EQ(m.find(".tmp-"), std::string::npos) << m;
+    }
+}

@@ -160,12 +160,24 @@ std::string edfCambiado(const prueba::CarpetaTemporal& t, size_t posicion, const
     return t.escribir("cambiado.edf", b);
 }
 
-TEST(EdfRechazos, DiscontinuoSeRechaza) {
+TEST(EdfDiscontinuo, SinHuecosSeLeeComoElContinuo) {
+    // The sample marked EDF+D: EDFlib refuses it, but its records follow
+    // one another, so the branch, its events and its warnings are the same.
     const prueba::CarpetaTemporal t;
-    std::string motivo;
-    const EEG e = leerCon<EdfFileReader>(edfCambiado(t, 192, "EDF+D"), &motivo);
-    EXPECT_EQ(e.numeroCanales, 0u);
-    EXPECT_NE(motivo.find("discontinuo"), std::string::npos) << motivo;
+    std::vector<std::string> avisos;
+    const EEG e = leerCon<EdfFileReader>(edfCambiado(t, 192, "EDF+D"), nullptr, &avisos);
+    const EEG continuo = leerCon<EdfFileReader>(formatos + "edfplus_139ch.edf");
+    ASSERT_EQ(e.numeroCanales, continuo.numeroCanales);
+    EXPECT_TRUE(arma::approx_equal(e.datos(), continuo.datos(), "absdiff", 0.0));
+    ASSERT_TRUE(e.tieneEventos());
+    ASSERT_EQ(e.tablaEventos->eventos.size(), continuo.tablaEventos->eventos.size());
+    for (size_t i = 0; i < e.tablaEventos->eventos.size(); ++i) {
+        EXPECT_EQ(e.tablaEventos->eventos[i].posicion, continuo.tablaEventos->eventos[i].posicion) << i;
+        EXPECT_EQ(e.tablaEventos->eventos[i].duracion, continuo.tablaEventos->eventos[i].duracion) << i;
+    }
+    EXPECT_EQ(e.tablaEventos->textos, continuo.tablaEventos->textos);
+    ASSERT_EQ(avisos.size(), 1u);  // the signals at other rates, as in the continuous file
+    EXPECT_NE(avisos[0].find("Se han dejado fuera"), std::string::npos) << avisos[0];
 }
 
 TEST(EdfRechazos, CabeceraImposibleSeRechazaAntesDeLeer) {

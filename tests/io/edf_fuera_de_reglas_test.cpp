@@ -1,0 +1,297 @@
+// EDF+ files that EDFlib refuses, built here byte by byte: BCI2000's export
+// (a transducer text and a dimension "-" on the annotation signal, dotted
+// labels), a data signal whose ranges give no scale, EDF+D with a gap and
+// records that overlap; the branch of a gapped file saved as EDF+C; and the
+// standard positions of dotted and of BioSemi labels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "io/EdfFileReader.h"
+#include "io/cabeceraEdf.h"
+#include "io/guardarRama.h"
+#include "io/posicionesEstandar.h"
+#include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
+#include "tests/io/referenciasFormatos.h"
+
+using namespace prueba;
+
+namespace {
+
+// Two data signals of 4 samples per 1 s record, -3276.8..3276.7 uV over the
+// whole 16-bit range (0.1 uV per step, offset 0), and an annotation signal.
+struct EdfPrueba {
+    std::vector<std::string> etiquetas = {"C3..", "Af3."};
+    std::string reservado = "EDF+C";
+    std::string transductorAnotaciones, dimensionAnotaciones;
+    std::string fisicoMinimo = "-3276.8", digitalMaximo = "32767";
+    std::vector<std::string> inicios = {"0", "1", "2"};  // each record's time-keeping onset
+    // Stored value of sample k of signal s in record r.
+    static int16_t valor(int r, int s, int k) { return static_cast<int16_t>(100 * r + 10 * s + k - 50); }
+
+    Bytes bytes() const {
+        const size_t ns = etiquetas.size() + 1;
+        const int anotacionBytes = 60;
+        Bytes b;
+        anadirTexto(b, "0", 8);
+        anadirTexto(b, "X X X X", 80);
+        anadirTexto(b, "Startdate 12-AUG-2009 X X BCI2000", 80);
+        anadirTexto(b, "12.08.09", 8);
+        anadirTexto(b, "16.15.00", 8);
+        anadirTexto(b, std::to_string(256 * (ns + 1)), 8);
+        anadirTexto(b, reservado, 44);
+        anadirTexto(b, std::to_string(inicios.size()), 8);
+        anadirTexto(b, "1", 8);
+        anadirTexto(b, std::to_string(ns), 4);
+        for (const auto& e : etiquetas) anadirTexto(b, e, 16);
+        anadirTexto(b, "EDF Annotations", 16);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, "", 80);
+        anadirTexto(b, transductorAnotaciones, 80);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, "uV", 8);
+        anadirTexto(b, dimensionAnotaciones, 8);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, i == 0 ? fisicoMinimo : "-3276.8", 8);
+        anadirTexto(b, "-1", 8);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, "3276.7", 8);
+        anadirTexto(b, "1", 8);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, "-32768", 8);
+        anadirTexto(b, "-32768", 8);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, i == 0 ? digitalMaximo : "32767", 8);
+        anadirTexto(b, "32767", 8);
+        for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 80);
+        for (size_t i = 0; i + 1 < ns; ++i) anadirTexto(b, "4", 8);
+        anadirTexto(b, std::to_string(anotacionBytes / 2), 8);
+        for (size_t i = 0; i < ns; ++i) anadirTexto(b, "", 32);
+        for (size_t r = 0; r < inicios.size(); ++r) {
+            for (size_t s = 0; s + 1 < ns; ++s)
+                for (int k = 0; k < 4; ++k) anadirValor(b, valor(static_cast<int>(r), static_cast<int>(s), k));
+            std::string tal = "+" + inicios[r] + "\x14\x14" + std::string(1, '\0');
+            // T0 in the first record, with a duration; T1 half a second into each later one.
+            if (r == 0) tal += "+0\x15" "0.5\x14T0\x14" + std::string(1, '\0');
+            else tal += "+" + std::to_string(std::stod(inicios[r]) + 0.5) + "\x14T1\x14" + std::string(1, '\0');
+            tal.resize(anotacionBytes, '\0');
+            b.insert(b.end(), tal.begin(), tal.end());
+        }
+        return b;
+    }
+};
+
+struct Lectura {
+    EEG eeg;
+    std::string motivo;
+    std::vector<std::string> avisos;
+};
+
+Lectura leer(const std::string& ruta) {
+    EdfFileReader lector;
+    Lectura l;
+    capturar([&] { l.eeg = lector.leer(ruta); });
+    l.motivo = lector.motivoFallo();
+    l.avisos = lector.avisos();
+    return l;
+}
+
+std::string unidos(const std::vector<std::string>& avisos) {
+    std::string t;
+    for (const auto& a : avisos) t += a + "\n";
+    return t;
+}
+
+const std::string& textoDe(const EEG& e, const Evento& ev) { return e.tablaEventos->textos.at({ev.tipo, ev.calificador}); }
+
+}  // namespace
+
+TEST(EdfFueraDeReglas, ExportacionDeBci2000SeLeeConAvisosQueNombranCampoYSenal) {
+    CarpetaTemporal t;
+    EdfPrueba p;
+    p.transductorAnotaciones = "BCI2000 anotaciones";
+    p.dimensionAnotaciones = "-";
+    const Lectura l = leer(t.escribir("bci.edf", p.bytes()));
+    ASSERT_EQ(l.motivo, "");
+    ASSERT_EQ(l.eeg.numeroCanales, 2u);
+    ASSERT_EQ(l.eeg.numeroMuestras, 12);
+    EXPECT_EQ(l.eeg.frecuenciaMuestreo, 4);
+    EXPECT_EQ((*l.eeg.canales)[0].etiqueta, "C3..");
+    EXPECT_EQ((*l.eeg.canales)[1].etiqueta, "Af3.");
+    // 0.1 uV per step: sample k of record r, signal s is (100 r + 10 s + k - 50) / 10.
+    for (int r = 0; r < 3; ++r)
+        for (int s = 0; s < 2; ++s)
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(l.eeg.datos()(static_cast<arma::uword>(s), static_cast<arma::uword>(4 * r + k)),
+                            0.1 * EdfPrueba::valor(r, s, k), 1e-9);
+    // T0 at 0 s lasting 0.5 s (2 columns); T1 at 1.5 s and 2.5 s: columns 6 and 10.
+    ASSERT_TRUE(l.eeg.tieneEventos());
+    const auto& ev = l.eeg.tablaEventos->eventos;
+    ASSERT_EQ(ev.size(), 3u);
+    EXPECT_EQ(ev[0].posicion, 0);
+    EXPECT_EQ(ev[0].duracion, 2);
+    EXPECT_EQ(textoDe(l.eeg, ev[0]), "T0");
+    EXPECT_EQ(ev[1].posicion, 6);
+    EXPECT_EQ(ev[2].posicion, 10);
+    EXPECT_EQ(textoDe(l.eeg, ev[2]), "T1");
+    ASSERT_TRUE(l.eeg.fechaHora.has_value());
+    EXPECT_EQ(l.eeg.fechaHora->anio, 2009);
+    // One warning per broken rule, naming the field, the signal and the value.
+    const std::string avisos = unidos(l.avisos);
+    EXPECT_EQ(l.avisos.size(), 2u) << avisos;
+    EXPECT_NE(avisos.find("el transductor de la señal 3 («EDF Annotations»: «BCI2000 anotaciones»)"), std::string::npos)
+        << avisos;
+    EXPECT_NE(avisos.find("la dimensión física de la señal 3 («EDF Annotations»: «-»)"), std::string::npos) << avisos;
+}
+
+TEST(EdfFueraDeReglas, ComoLoLeeMne) {
+    // tests/data/formatos/bci2000_edfplus.py: 4 channels at 160 Hz in
+    // BCI2000's form, and MNE-Python's reading of it (uV, columns, events).
+    const std::string carpeta = ONDELAR_RAIZ "/tests/data/formatos/";
+    const Lectura l = leer(carpeta + "bci2000_edfplus.edf");
+    ASSERT_EQ(l.motivo, "");
+    const ReferenciaFormato ref = leerReferencia(carpeta + "bci2000_edfplus.tsv");
+    EXPECT_EQ(l.eeg.frecuenciaMuestreo, ref.frecuencia);
+    ASSERT_EQ(l.eeg.numeroMuestras, ref.muestras);
+    ASSERT_EQ(l.eeg.numeroCanales, ref.orden.size());
+    for (uint32_t c = 0; c < l.eeg.numeroCanales; ++c) {
+        const std::string& etiqueta = (*l.eeg.canales)[c].etiqueta;
+        ASSERT_EQ(etiqueta, ref.orden[c]);
+        for (size_t k = 0; k < ref.columnas.size(); ++k)
+            EXPECT_NEAR(l.eeg.datos()(c, static_cast<arma::uword>(ref.columnas[k])), ref.canales.at(etiqueta)[k], 1e-9)
+                << etiqueta << " columna " << ref.columnas[k];
+    }
+    ASSERT_EQ(l.eeg.tablaEventos->eventos.size(), ref.eventos.size());
+    for (size_t i = 0; i < ref.eventos.size(); ++i) {
+        const Evento& e = l.eeg.tablaEventos->eventos[i];
+        EXPECT_EQ(e.posicion, ref.eventos[i].columna) << i;
+        EXPECT_EQ(e.duracion, ref.eventos[i].duracion) << i;
+        EXPECT_EQ(textoDe(l.eeg, e), ref.eventos[i].texto) << i;
+    }
+    EXPECT_EQ(l.avisos.size(), 2u) << unidos(l.avisos);
+}
+
+TEST(EdfFueraDeReglas, LoQueCambiariaLasMuestrasSeRechaza) {
+    CarpetaTemporal t;
+    const struct {
+        const char* nombre;
+        std::string fisicoMinimo, digitalMaximo;
+        const char* contiene;
+    } malos[] = {
+        {"fisico igual", "3276.7", "32767", "mismo mínimo y máximo físico"},
+        {"fisico ilegible", "abc", "32767", "mínimo físico que no es un número («abc»)"},
+        {"digital invertido", "-3276.8", "-40000", "rango digital imposible"},
+    };
+    for (const auto& m : malos) {
+        EdfPrueba p;
+        p.transductorAnotaciones = "BCI2000";
+        p.fisicoMinimo = m.fisicoMinimo;
+        p.digitalMaximo = m.digitalMaximo;
+        const Lectura l = leer(t.escribir("malo.edf", p.bytes()));
+        EXPECT_EQ(l.eeg.numeroCanales, 0u) << m.nombre;
+        EXPECT_NE(l.motivo.find(m.contiene), std::string::npos) << m.nombre << ": " << l.motivo;
+        EXPECT_NE(l.motivo.find("señal 1 («C3..»)"), std::string::npos) << m.nombre << ": " << l.motivo;
+    }
+}
+
+TEST(EdfFueraDeReglas, DiscontinuoEsUnaRamaSeguidaConUnEventoEnCadaHueco) {
+    CarpetaTemporal t;
+    EdfPrueba p;
+    p.reservado = "EDF+D";
+    p.inicios = {"0", "1", "4.5"};  // 2.5 s missing before the third record
+    const Lectura l = leer(t.escribir("d.edf", p.bytes()));
+    ASSERT_EQ(l.motivo, "");
+    ASSERT_EQ(l.eeg.numeroMuestras, 12);
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(l.eeg.datos()(0, static_cast<arma::uword>(8 + k)), 0.1 * EdfPrueba::valor(2, 0, k), 1e-9);
+    // T0 at 0, T1 at 1.5 s (column 6), the gap at record 2 (column 8), and
+    // T1 at 5 s, half a second into the third record: column 10.
+    const auto& ev = l.eeg.tablaEventos->eventos;
+    ASSERT_EQ(ev.size(), 4u);
+    EXPECT_EQ(ev[1].posicion, 6);
+    EXPECT_EQ(ev[2].posicion, 8);
+    EXPECT_EQ(textoDe(l.eeg, ev[2]), "Hueco de 2.5 s");
+    EXPECT_EQ(ev[3].posicion, 10);
+    EXPECT_EQ(textoDe(l.eeg, ev[3]), "T1");
+    ASSERT_EQ(l.avisos.size(), 1u) << unidos(l.avisos);
+    EXPECT_NE(l.avisos[0].find("discontinuo (EDF+D): 1 hueco"), std::string::npos) << l.avisos[0];
+
+    // Saved as EDF+: a continuous file (EDF+C) whose annotations bring the gap back as the same kind.
+    const std::string guardado = t.ruta() + "/guardado.edf";
+    guardarRama(l.eeg, guardado);
+    std::ifstream f(guardado, std::ios::binary);
+    std::string cabecera(256, '\0');
+    f.read(cabecera.data(), 256);
+    EXPECT_EQ(cabecera.substr(192, 5), "EDF+C");
+    const Lectura releida = leer(guardado);
+    ASSERT_EQ(releida.motivo, "");
+    EXPECT_TRUE(releida.avisos.empty()) << unidos(releida.avisos);
+    ASSERT_EQ(releida.eeg.tablaEventos->eventos.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        const Evento &a = ev[i], &b = releida.eeg.tablaEventos->eventos[i];
+        EXPECT_EQ(a.posicion, b.posicion) << i;
+        EXPECT_EQ(a.tipo, b.tipo) << i;
+        EXPECT_EQ(a.calificador, b.calificador) << i;
+        EXPECT_EQ(textoDe(l.eeg, a), textoDe(releida.eeg, b)) << i;
+    }
+}
+
+TEST(EdfFueraDeReglas, ContinuoConHuecoAvisaYSolapadoSeRechaza) {
+    CarpetaTemporal t;
+    EdfPrueba p;
+    p.inicios = {"0", "3", "4"};  // EDF+C, but 2 s missing before the second record
+    const Lectura conHueco = leer(t.escribir("c.edf", p.bytes()));
+    ASSERT_EQ(conHueco.motivo, "");
+    EXPECT_EQ(textoDe(conHueco.eeg, conHueco.eeg.tablaEventos->eventos[1]), "Hueco de 2 s");
+    ASSERT_EQ(conHueco.avisos.size(), 1u);
+    EXPECT_NE(conHueco.avisos[0].find("se declara continuo"), std::string::npos) << conHueco.avisos[0];
+
+    p.reservado = "EDF+D";
+    p.inicios = {"0", "1", "1.5"};  // the third record starts inside the second
+    const Lectura solapado = leer(t.escribir("s.edf", p.bytes()));
+    EXPECT_EQ(solapado.eeg.numeroCanales, 0u);
+    EXPECT_NE(solapado.motivo.find("registros de datos 2 y 3 se solapan"), std::string::npos) << solapado.motivo;
+}
+
+TEST(EdfFueraDeReglas, TalsDeUnRegistro) {
+    const std::string bytes = std::string("+12.5\x14\x14", 8) + '\0' + "+13\x15" "1.25\x14" "a\x14" "b\x14" + '\0' +
+                              "basura" + '\0' + '\0' + '\0';
+    const TalsRegistro r = leerTals(bytes);
+    ASSERT_TRUE(r.inicioRegistro.has_value());
+    EXPECT_DOUBLE_EQ(*r.inicioRegistro, 12.5);
+    ASSERT_EQ(r.anotaciones.size(), 2u);
+    EXPECT_DOUBLE_EQ(r.anotaciones[0].inicio, 13.0);
+    EXPECT_DOUBLE_EQ(r.anotaciones[0].duracion, 1.25);
+    EXPECT_EQ(r.anotaciones[1].texto, "b");
+    EXPECT_TRUE(r.malformado);
+    EXPECT_FALSE(leerTals(std::string(10, '\0')).inicioRegistro.has_value());
+}
+
+TEST(PosicionesEstandar, EtiquetasConPuntosDeBci2000) {
+    EXPECT_EQ(posicionEstandar("C3.."), posicionEstandar("C3"));
+    EXPECT_EQ(posicionEstandar("Af3."), posicionEstandar("AF3"));
+    EXPECT_EQ(posicionEstandar("Fcz."), posicionEstandar("FCz"));
+    ASSERT_TRUE(posicionEstandar("Fp1.").has_value());
+}
+
+TEST(PosicionesEstandar, OtroMontajeNoTomaLasPocasEtiquetasQueCoinciden) {
+    // BioSemi's 128 labels A1...D32, of which 14 (C1-C6, ...) happen to be 10-05 names, and an EOG.
+    EEG e(512, 129, 1);
+    int i = 0;
+    for (const char fila : {'A', 'B', 'C', 'D'})
+        for (int n = 1; n <= 32; ++n) (*e.canales)[static_cast<size_t>(i++)].etiqueta = fila + std::to_string(n);
+    (*e.canales)[128].etiqueta = "EOG izquierdo";
+    int coinciden = 0;
+    for (const Canal& c : *e.canales) coinciden += posicionEstandar(c.etiqueta).has_value();
+    ASSERT_GT(coinciden, 0);
+    ASSERT_LT(2 * coinciden, 128);
+    const std::string aviso = cargarSinCED(e);
+    for (const Canal& c : *e.canales) EXPECT_FALSE(c.localizacion.has_value()) << c.etiqueta;
+    EXPECT_NE(aviso.find("solo " + std::to_string(coinciden) + " de sus 128 etiquetas de EEG"), std::string::npos)
+        << aviso;
+    EXPECT_NE(aviso.find("ningún canal recibe posición"), std::string::npos) << aviso;
+
+    // Half or more named in 10-05 (2 of 3 EEG labels; the EOG does not count): those get theirs.
+    EEG f(512, 4, 1);
+    const char* etiquetas[] = {"C3..", "Af3.", "X1", "EOG"};
+    for (size_t c = 0; c < 4; ++c) (*f.canales)[c].etiqueta = etiquetas[c];
+    cargarSinCED(f);
+    EXPECT_EQ((*f.canales)[0].localizacion, posicionEstandar("C3"));
+    EXPECT_EQ((*f.canales)[1].localizacion, posicionEstandar("AF3"));
+    EXPECT_FALSE((*f.canales)[2].localizacion.has_value());
+}
