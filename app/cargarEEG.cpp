@@ -73,7 +73,7 @@ void Ondelar::cargarEEG() {
         return;
     }
     const uint32_t canales = eeg.numeroCanales;
-    anadirArchivo(std::move(copia));
+    anadirArchivo(std::move(copia), rutaRegistro);
 
     // What the reader loaded but the user must know (a file cut short, events dropped).
     for (const std::string& aviso : avisosLectura) pausaDebug(aviso);
