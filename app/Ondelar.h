@@ -12,6 +12,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QString>
 
 #include "io/almacenEEG.h"
 
@@ -111,5 +112,8 @@ protected:
 private:
     void agregarPasosSinDialogo();
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
+    // Where the open dialogs start: the folder of the last recording and of
+    // the last .CED chosen in this session.
+    QString carpetaRegistros, carpetaCED;
     bool cerrarAlTerminar = false;            // close confirmed during a step
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -160,4 +161,17 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
     const std::string previo = t.escribir("previo.gdf", std::string("contenido previo"));
     EXPECT_THROW(guardarRama(sinFrecuencia, previo), std::exception);
     EXPECT_EQ(leerTodo(previo), "contenido previo");
+}
+
+// The save dialog's list: every format guardarRama writes, each extension
+// naming its own.
+TEST(FormatosSalida, CadaExtensionOfrecidaEsSuFormato) {
+    const auto& formatos = formatosSalida();
+    ASSERT_EQ(formatos.size(), 5u);
+    for (const FormatoOfrecido& f : formatos)
+        EXPECT_EQ(formatoPorExtension(std::string("rama.") + f.extension), f.formato) << f.extension;
+    for (const FormatoSalida s :
+         {FormatoSalida::GDF, FormatoSalida::CSV, FormatoSalida::BIN, FormatoSalida::EDF, FormatoSalida::BDF})
+        EXPECT_EQ(std::count_if(formatos.begin(), formatos.end(), [&](const FormatoOfrecido& f) { return f.formato == s; }),
+                  1);
 }
