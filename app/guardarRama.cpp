@@ -23,7 +23,7 @@ bool Ondelar::guardarSeleccionada() {
     // The save dialog asks before overwriting an existing file, and offers
     // every format the runner writes.
     QStringList filtros;
-    for (const FormatoOfrecido& f : formatosSalida())
+    for (const FormatoOfrecido& f : formatosGuardado())
         filtros << QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(f.nombre), QString::fromUtf8(f.extension));
     const auto ruta =
         interaccion::elegirArchivoGuardar(QStringLiteral("Guardar la rama seleccionada"), filtros.join(";;"));

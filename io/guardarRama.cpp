@@ -137,7 +137,7 @@ FormatoSalida formatoPorExtension(const std::string& ruta) {
                                 "\": use la extension .gdf, .csv, .bin, .edf o .bdf");
 }
 
-const std::vector<FormatoOfrecido>& formatosSalida() {
+const std::vector<FormatoOfrecido>& formatosGuardado() {
     static const std::vector<FormatoOfrecido> formatos = {
         {FormatoSalida::GDF, "GDF 2.20", "gdf"},         {FormatoSalida::EDF, "EDF+ (16 bits)", "edf"},
         {FormatoSalida::BDF, "BDF+ (24 bits)", "bdf"},   {FormatoSalida::CSV, "CSV", "csv"},

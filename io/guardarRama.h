@@ -24,7 +24,7 @@ struct FormatoOfrecido {
     const char* nombre;
     const char* extension;
 };
-const std::vector<FormatoOfrecido>& formatosSalida();
+const std::vector<FormatoOfrecido>& formatosGuardado();
 
 // Writes into a temporary file beside `ruta` and renames it over `ruta` only
 // when everything was written, so a failure never leaves a partial file. An

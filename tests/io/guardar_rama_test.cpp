@@ -166,7 +166,7 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
 // The save dialog's list: every format guardarRama writes, each extension
 // naming its own.
 TEST(FormatosSalida, CadaExtensionOfrecidaEsSuFormato) {
-    const auto& formatos = formatosSalida();
+    const auto& formatos = formatosGuardado();
     ASSERT_EQ(formatos.size(), 5u);
     for (const FormatoOfrecido& f : formatos)
         EXPECT_EQ(formatoPorExtension(std::string("rama.") + f.extension), f.formato) << f.extension;
