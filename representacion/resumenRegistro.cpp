@@ -8,7 +8,7 @@
 
 namespace {
 
-// Channels, rate, duration and events: the part every line shares.
+// Channels, rate, duration and events: what every line shows.
 LineaRegistro cifras(const EEG& eeg) {
     LineaRegistro l;
     l.canales = std::to_string(eeg.numeroCanales);

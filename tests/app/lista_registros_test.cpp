@@ -17,7 +17,7 @@ QStringList fila(const QTreeWidgetItem* f) {
 }
 void pulsar(QTreeWidget* arbol, QTreeWidgetItem* f) {
     arbol->scrollToItem(f);
-    // The row may be wider than the list: a click on its visible part.
+    // The row may be wider than the list: a click where it shows.
     const QRect r = arbol->visualItemRect(f);
     QTest::mouseClick(arbol->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(std::min(r.center().x(), arbol->viewport()->width() / 2), r.center().y()));
