@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTreeWidget>
 
+#include "app/arbolRegistros.h"
 #include "app/interaccion.h"
 #include "pasos/catalogoPasos.h"
 #include "ui_Ondelar.h"
@@ -18,6 +21,16 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
             &Ondelar::ramaEEGhasChanged);
     connect(ui->indiceProcesado, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &Ondelar::selectedEEGhasChanged);
+    // The list names what the selectors number; choosing there chooses in them.
+    prepararArbol(ui->arbolRegistros);
+    ui->divisorPanel->setStretchFactor(1, 1);
+    ui->divisorPanel->setSizes({260, 640});
+    connect(ui->arbolRegistros, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* fila) {
+        const auto posicion = posicionFila(fila);
+        if (!posicion || ocupado()) return;
+        ui->indiceArchivoEEG->setCurrentIndex(posicion->first);
+        ui->indiceProcesado->setCurrentIndex(posicion->second);
+    });
 
     connect(ui->cargar_nuevo_archivo_GDF, &QAction::triggered, this, &Ondelar::cargarEEG);
     connect(ui->elegir_canales, &QAction::triggered, this, &Ondelar::graficoDibujar);
@@ -132,8 +145,8 @@ void Ondelar::rellenarSelector(QComboBox* selector, int n) {
     for (int i = 1; i <= n; ++i) selector->addItem(QString::number(i));
 }
 
-void Ondelar::anadirArchivo(std::unique_ptr<EEG> eeg) {
-    archivosEEG.anadirArchivo(std::move(eeg));
+void Ondelar::anadirArchivo(std::unique_ptr<EEG> eeg, const std::string& ruta) {
+    archivosEEG.anadirArchivo(std::move(eeg), ruta);
     rellenarSelector(ui->indiceArchivoEEG, archivosEEG.numeroArchivos());
     ui->indiceArchivoEEG->setCurrentIndex(ui->indiceArchivoEEG->count() - 1);
 }
@@ -152,11 +165,13 @@ void Ondelar::ramaEEGhasChanged(int indice) {
     } else {
         ui->indiceProcesado->clear();
     }
+    reflejarAlmacen(ui->arbolRegistros, archivosEEG, seleccion());
 }
 
 void Ondelar::selectedEEGhasChanged(int indice) {
     const int archivo = ui->indiceArchivoEEG->currentIndex();
     const int rama = ui->indiceProcesado->currentIndex();
+    reflejarAlmacen(ui->arbolRegistros, archivosEEG, seleccion());
     if (indice == -1 || !archivosEEG.nombraRama(archivo, rama)) {
         ui->labelDatos->setText(QStringLiteral("No hay ningun eeg seleccionado"));
         return;

@@ -1,6 +1,6 @@
 #pragma once
-// The main window: menus, the two selectors of the recording store and the
-// information label. Every menu action runs one command to completion; the
+// The main window: menus, the two selectors of the recording store, the
+// information label and the list of recordings and branches by name. Every menu action runs one command to completion; the
 // commands live beside their subsystem (asr/, filtering/, averaging/, mara/)
 // and compute through the core library.
 
@@ -12,6 +12,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QString>
 
 #include "io/almacenEEG.h"
 
@@ -44,7 +45,8 @@ public:
     std::optional<std::pair<int, int>> seleccion() const;
     // A command's trace text in the information label.
     void escribirTraza(const QString& texto);
-    void anadirArchivo(std::unique_ptr<EEG> eeg);
+    // `ruta`: the file it was read from, which names it in the list of recordings.
+    void anadirArchivo(std::unique_ptr<EEG> eeg, const std::string& ruta = {});
     void anadirRama(std::unique_ptr<EEG> eeg);
     static void rellenarSelector(QComboBox* selector, int n);
 
@@ -110,5 +112,8 @@ protected:
 private:
     void agregarPasosSinDialogo();
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
+    // Where the open dialogs start: the folder of the last recording and of
+    // the last .CED chosen in this session.
+    QString carpetaRegistros, carpetaCED;
     bool cerrarAlTerminar = false;            // close confirmed during a step
 };

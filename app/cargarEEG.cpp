@@ -26,7 +26,9 @@ void Ondelar::cargarEEG() {
 
     std::string rutaRegistro;
     try {
-        rutaRegistro = elegirArchivo(QStringLiteral("BCI2000, GDF, EDF, BDF o BrainVision"), patronesRegistro);
+        rutaRegistro = elegirArchivo(QStringLiteral("Seleccione el archivo de bioseñales"),
+                                     QStringLiteral("BCI2000, GDF, EDF, BDF o BrainVision"), patronesRegistro,
+                                     carpetaRegistros);
     } catch (const EleccionCancelada& e) {
         diagnostico(e.what());
         return;
@@ -59,9 +61,14 @@ void Ondelar::cargarEEG() {
     }
     EEG& eeg = copia ? *copia : leido;
 
+    // The .CED usually sits beside its recording: until one is chosen, the
+    // dialog opens in the recording's folder.
+    if (carpetaCED.isEmpty()) carpetaCED = carpetaRegistros;
     std::string rutaCED;
     try {
-        rutaCED = elegirArchivo(QStringLiteral("archivo ced"), patronesCED);
+        rutaCED = elegirArchivo(QStringLiteral("Seleccione el archivo .CED de localizaciones (puede omitirse: "
+                                               "«Cancelar» carga el registro con las etiquetas de sus canales)"),
+                                QStringLiteral("archivo ced"), patronesCED, carpetaCED);
     } catch (const EleccionCancelada& e) {
         diagnostico(e.what());
         avisosLectura.push_back(cargarSinCED(eeg));
@@ -73,7 +80,7 @@ void Ondelar::cargarEEG() {
         return;
     }
     const uint32_t canales = eeg.numeroCanales;
-    anadirArchivo(std::move(copia));
+    anadirArchivo(std::move(copia), rutaRegistro);
 
     // What the reader loaded but the user must know (a file cut short, events dropped).
     for (const std::string& aviso : avisosLectura) pausaDebug(aviso);

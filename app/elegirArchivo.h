@@ -1,5 +1,6 @@
 #pragma once
-// The loading command's file choice: a modal open-file dialog with one filter.
+// The loading command's file choice: a modal open-file dialog with one filter
+// that starts in the folder last used for that kind of file.
 
 #include <stdexcept>
 #include <string>
@@ -12,8 +13,10 @@ public:
     EleccionCancelada() : std::runtime_error("problema al elegir el archivo o se ha cancelado") {}
 };
 
-// Shows "Seleccione el archivo de bioseñales" with the single, selected filter
-// "descripcion (patrones)" and returns the chosen existing file's path as the
+// Shows `titulo` with the single, selected filter "descripcion (patrones)",
+// starting in `carpeta`, and returns the chosen existing file's path as the
 // file system's own bytes, so that names with accents open as they are.
-// Throws EleccionCancelada.
-std::string elegirArchivo(const QString& descripcion, const QString& patrones);
+// `carpeta` then holds the chosen file's folder, for the next time.
+// Throws EleccionCancelada (and leaves `carpeta` as it was).
+std::string elegirArchivo(const QString& titulo, const QString& descripcion, const QString& patrones,
+                          QString& carpeta);

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
@@ -232,6 +233,11 @@ void LienzoExplorador::wheelEvent(QWheelEvent* evento) {
     evento->accept();
 }
 
+void LienzoExplorador::resizeEvent(QResizeEvent* evento) {
+    QWidget::resizeEvent(evento);
+    explorador_->ajustarFilasAlAlto();
+}
+
 void LienzoExplorador::mousePressEvent(QMouseEvent* evento) {
     setFocus();
     const QRect area = areaTrazo();
@@ -301,7 +307,9 @@ ExploradorRegistro::ExploradorRegistro(FuenteRama fuente, QWidget* parent)
     });
     connect(irA_, &QLineEdit::returnPressed, this, &ExploradorRegistro::irATextoCampo);
     connect(filas_, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int n) {
-        if (!sincronizando_) cambiar([&](Exploracion& e) { e.fijarFilasPorPagina(n); });
+        if (sincronizando_) return;
+        filasElegidas_ = true;
+        cambiar([&](Exploracion& e) { e.fijarFilasPorPagina(n); });
     });
     connect(segundos_, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, [this](double s) {
         if (!sincronizando_) cambiar([&](Exploracion& e) { e.fijarSegundosPagina(s); });
@@ -348,6 +356,12 @@ void ExploradorRegistro::avanzarPiramide() {
     }
     temporizadorPiramide_->stop();
     lienzo_->update();
+}
+
+void ExploradorRegistro::ajustarFilasAlAlto() {
+    if (filasElegidas_) return;
+    const int filas = filasQueCaben(lienzo_->areaTrazo().height());
+    if (filas != estado_.filasPorPagina()) cambiar([&](Exploracion& e) { e.fijarFilasPorPagina(filas); });
 }
 
 void ExploradorRegistro::cambiar(const std::function<void(Exploracion&)>& cambio) {

@@ -57,6 +57,7 @@ protected:
     void keyPressEvent(QKeyEvent* evento) override;
     void wheelEvent(QWheelEvent* evento) override;
     void mousePressEvent(QMouseEvent* evento) override;
+    void resizeEvent(QResizeEvent* evento) override;
 
 private:
     ExploradorRegistro* explorador_;
@@ -110,6 +111,11 @@ public:
     std::optional<Lectura> leer(int fila, int pixel);
     const std::optional<Lectura>& ultimaLectura() const { return ultimaLectura_; }
 
+    // Until the user sets the channels per page, the page shows as many rows
+    // as fit in the drawing's height (filasQueCaben); called on each resize.
+    void ajustarFilasAlAlto();
+    bool filasElegidas() const { return filasElegidas_; }
+
     // Starts (or restarts, when the branch's matrix changed) building the
     // pyramid in the background of the event loop.
     void prepararPiramide();
@@ -131,6 +137,7 @@ private:
     QLabel* lectura_;
     int64_t unidadBarra_ = 1;  // columns per scrollbar step, so an int range holds any recording
     bool sincronizando_ = false;
+    bool filasElegidas_ = false;  // the user set the channels per page
     std::optional<Lectura> ultimaLectura_;
     PiramideExtremos piramide_;
     QTimer* temporizadorPiramide_;

@@ -7,18 +7,16 @@
 #include <string>
 #include <vector>
 
-#include <QPainter>
 #include <QPointF>
-#include <QScrollArea>
 #include <QVariant>
 #include <QVector>
 #include <QtCharts/QChart>
-#include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include "app/GuiElegirCanalesDibujar.h"
+#include "app/graficoCanales.h"
 #include "representacion/exploracion.h"
 #include "representacion/puntosSerie.h"
 #include "app/seriesGrafico.h"
@@ -58,7 +56,7 @@ void Ondelar::cerrarPestana(int indice) {
     QWidget* pestana = ui->panelTabs->widget(indice);
     if (!pestana) return;
     ui->panelTabs->removeTab(indice);
-    delete pestana;  // the scroll area owns the view, which owns the chart
+    delete pestana;  // the tab owns the view, which owns the chart
 }
 
 void Ondelar::actualizarPestanas() {
@@ -95,12 +93,13 @@ namespace {
 // about half a millisecond per series on the GUI thread) join from the event
 // loop once the tab is up, a few at a time: the channels, then one series per
 // marker.
-std::unique_ptr<QChart> graficoConEjes(const RangoEjes& rango) {
+std::unique_ptr<QChart> graficoConEjes(const RangoEjes& rango, const QString& tituloAmplitud) {
     auto grafico = std::make_unique<QChart>();
     auto* ejeX = new QValueAxis();
     auto* ejeY = new QValueAxis();
     ejeX->setRange(rango.tMin, rango.tMax);
     ejeY->setRange(rango.vMin, rango.vMax);
+    ejeY->setTitleText(tituloAmplitud);
     grafico->addAxis(ejeX, Qt::AlignBottom);
     grafico->addAxis(ejeY, Qt::AlignLeft);
     grafico->legend()->show();
@@ -177,7 +176,7 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         // the channels, then one series per marker. The legend keeps only the
         // first marker of each kind, so hundreds of events still leave a
         // readable legend.
-        auto grafico = graficoConEjes(rango);
+        auto grafico = graficoConEjes(rango, QString::fromStdString(tituloEjeAmplitud(eeg, elegidos)));
         std::vector<QLineSeries*> seriesCanales;
         for (std::size_t i = 0; i < elegidos.size(); ++i) {
             const QString etiqueta = QString::fromStdString(
@@ -186,20 +185,16 @@ void Ondelar::dibujarCanales(QList<int> canales, double maximo, double minimo) {
         }
         auto [marcas, enLeyenda] = seriesMarcas(eeg, rango);
 
-        auto* vista = new QChartView(grafico.release());
-        vista->setRenderHint(QPainter::Antialiasing);
-        vista->setRubberBand(QChartView::HorizontalRubberBand);
-        vista->setGeometry(0, 0, static_cast<int>(std::min<int64_t>(n, QWIDGETSIZE_MAX)), static_cast<int>(0.9 * ui->panelTabs->height()));
-
-        auto* desplazable = new QScrollArea();
-        desplazable->setWidget(vista);
-        auto* tramos = new TramosGrafico(desplazable, vista, std::move(seriesCanales), std::move(puntos), fs,
+        auto* pestana = new GraficoCanales(std::move(grafico), rango, fs);
+        auto* tramos = new TramosGrafico(pestana, pestana->vista(), std::move(seriesCanales), std::move(puntos), fs,
                                          desfase);  // owned by the tab
         tramos->anadirMarcas(std::move(marcas), std::move(enLeyenda));
         // The tab remembers its branch, so that removing the branch closes it.
-        desplazable->setProperty(propiedadRamaDibujada,
-                                 QVariant::fromValue(quint64{archivosEEG.numeroRama(archivo, rama)}));
-        ui->panelTabs->addTab(desplazable, tituloPestana(archivo, rama));
+        pestana->setProperty(propiedadRamaDibujada,
+                             QVariant::fromValue(quint64{archivosEEG.numeroRama(archivo, rama)}));
+        // The new plot comes to the front, ready for the keys.
+        ui->panelTabs->setCurrentIndex(ui->panelTabs->addTab(pestana, tituloPestana(archivo, rama)));
+        pestana->setFocus();
     } catch (const std::exception& e) {
         pausaDebug(std::string("No se ha podido dibujar la rama seleccionada: ") + e.what());
     }

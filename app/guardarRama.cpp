@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QStatusBar>
+#include <QStringList>
 
 #include "app/Ondelar.h"
 #include "app/interaccion.h"
@@ -19,10 +20,13 @@ bool Ondelar::guardarSeleccionada() {
         pausaDebug("No hay ningún eeg seleccionado que guardar.");
         return false;
     }
-    // The save dialog asks before overwriting an existing file.
-    const auto ruta = interaccion::elegirArchivoGuardar(
-        QStringLiteral("Guardar la rama seleccionada"),
-        QStringLiteral("GDF (*.gdf);;CSV (*.csv);;Matriz de Armadillo (*.bin)"));
+    // The save dialog asks before overwriting an existing file, and offers
+    // every format the runner writes.
+    QStringList filtros;
+    for (const FormatoOfrecido& f : formatosGuardado())
+        filtros << QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(f.nombre), QString::fromUtf8(f.extension));
+    const auto ruta =
+        interaccion::elegirArchivoGuardar(QStringLiteral("Guardar la rama seleccionada"), filtros.join(";;"));
     if (!ruta) return false;
     try {
         const std::string destino = ruta->toStdString();

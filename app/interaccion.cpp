@@ -26,9 +26,9 @@ void mostrarMensaje(const QString& texto) {
     caja.exec();
 }
 
-std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro) {
-    if (respondedorAbrir) return respondedorAbrir(titulo, filtro);
-    QFileDialog dialogo(nullptr, titulo, QString(), filtro);
+std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro, const QString& carpeta) {
+    if (respondedorAbrir) return respondedorAbrir(titulo, filtro, carpeta);
+    QFileDialog dialogo(nullptr, titulo, carpeta, filtro);
     dialogo.setFileMode(QFileDialog::ExistingFile);
     dialogo.setAcceptMode(QFileDialog::AcceptOpen);
     dialogo.selectNameFilter(filtro);
@@ -37,7 +37,7 @@ std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& 
 }
 
 std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString& filtro) {
-    if (respondedorGuardar) return respondedorGuardar(titulo, filtro);
+    if (respondedorGuardar) return respondedorGuardar(titulo, filtro, QString());
     QFileDialog dialogo(nullptr, titulo, QString(), filtro);
     dialogo.setFileMode(QFileDialog::AnyFile);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);

@@ -13,8 +13,9 @@ namespace interaccion {
 // Modal message box, one OK button (default). Returns when it is closed.
 void mostrarMensaje(const QString& texto);
 
-// Modal open-file dialog; nullopt when cancelled.
-std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro);
+// Modal open-file dialog starting in `carpeta` (the current folder when
+// empty); nullopt when cancelled.
+std::optional<QString> elegirArchivoAbrir(const QString& titulo, const QString& filtro, const QString& carpeta = {});
 
 // Modal save-file dialog (asks before overwriting); nullopt when cancelled.
 std::optional<QString> elegirArchivoGuardar(const QString& titulo, const QString& filtro);
@@ -28,7 +29,8 @@ RespuestaCierre preguntarCierre(const QString& texto);
 
 // Test hooks: while set, they answer instead of the real dialogs.
 using RespondedorMensaje = std::function<void(const QString& texto)>;
-using RespondedorArchivo = std::function<std::optional<QString>(const QString& titulo, const QString& filtro)>;
+using RespondedorArchivo =
+    std::function<std::optional<QString>(const QString& titulo, const QString& filtro, const QString& carpeta)>;
 using RespondedorPregunta = std::function<bool(const QString& texto)>;
 using RespondedorCierre = std::function<RespuestaCierre(const QString& texto)>;
 void fijarRespondedorMensaje(RespondedorMensaje r);

@@ -168,7 +168,7 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
     });
 
     const QList<QPointer<QObject>> apagados =
-        apagarControles(this, {ui->menuBar, ui->indiceArchivoEEG, ui->indiceProcesado});
+        apagarControles(this, {ui->menuBar, ui->indiceArchivoEEG, ui->indiceProcesado, ui->arbolRegistros});
     QApplication::setOverrideCursor(Qt::BusyCursor);
     QProgressDialog dialogo(nombre, QStringLiteral("Cancelar"), 0, 1000, this);
     prepararDialogo(dialogo, nombre, estado);

@@ -3,11 +3,8 @@
 #include <algorithm>
 
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QPen>
 #include <QPointF>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTimer>
 #include <QVector>
 #include <QtCharts/QChart>
@@ -55,22 +52,19 @@ QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double mi
                           QColor(canalColor(evento.rojo), canalColor(evento.verde), canalColor(evento.azul), 255));
 }
 
-TramosGrafico::TramosGrafico(QScrollArea* desplazable, QChartView* vista, std::vector<QLineSeries*> series,
+TramosGrafico::TramosGrafico(QObject* pestana, QChartView* vista, std::vector<QLineSeries*> series,
                              std::vector<QVector<QPointF>> puntos, int frecuencia, double desfase)
-    : QObject(desplazable),
-      desplazable_(desplazable),
+    : QObject(pestana),
       vista_(vista),
       series_(std::move(series)),
       puntos_(std::move(puntos)),
       frecuencia_(frecuencia),
       desfase_(desfase) {
-    // Scrolling, the plot's own layout (first show, resizes) and a zoom of
-    // the time axis each move what is on screen.
-    connect(desplazable_->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TramosGrafico::actualizar);
+    // Scrolling and zooming move the time axis, and the plot's own layout
+    // (first show, resizes) its width: each moves what is on screen.
     connect(vista_->chart(), &QChart::plotAreaChanged, this, &TramosGrafico::actualizar);
     if (auto* eje = qobject_cast<QValueAxis*>(vista_->chart()->axes(Qt::Horizontal).value(0)))
         connect(eje, &QValueAxis::rangeChanged, this, &TramosGrafico::actualizar);
-    desplazable_->viewport()->installEventFilter(this);
     for (QLineSeries* serie : series_) serie->setParent(this);
     // Painted once every series is in: a paint of the view between two
     // series would draw all those already in (some 50 ms under the
@@ -79,11 +73,6 @@ TramosGrafico::TramosGrafico(QScrollArea* desplazable, QChartView* vista, std::v
     actualizar();
     pedirRelleno();  // even if the plot gives no stretch yet: the series go on the chart
     if (completo()) vista_->setUpdatesEnabled(true);
-}
-
-bool TramosGrafico::eventFilter(QObject* objeto, QEvent* evento) {
-    if (evento->type() == QEvent::Resize) actualizar();
-    return QObject::eventFilter(objeto, evento);
 }
 
 GeometriaHorizontal TramosGrafico::geometria() const {
@@ -100,9 +89,9 @@ GeometriaHorizontal TramosGrafico::geometria() const {
     const QPointF izquierda = vista_->viewportTransform().map(grafico->mapToScene(area.topLeft()));
     g.xEje = izquierda.x();
     g.anchoEje = area.width();
-    // The view moves inside the scroll area's viewport as it scrolls.
-    g.xVisible = -vista_->x();
-    g.anchoVisible = desplazable_->viewport()->width();
+    // The axis shows exactly what is on screen.
+    g.xVisible = g.xEje;
+    g.anchoVisible = g.anchoEje;
     return g;
 }
 

@@ -16,7 +16,6 @@
 #include "representacion/puntosSerie.h"
 #include "io/EEG.h"
 
-class QScrollArea;
 namespace QtCharts {
 class QChartView;
 class QLineSeries;
@@ -37,8 +36,8 @@ QtCharts::QLineSeries* serieCanal(const QString& nombre);
 QtCharts::QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo, double minimo,
                                    const QString& nombre);
 
-// Keeps the channel series of a plot inside a scroll area holding only the
-// points of the stretch on screen plus `margen` screen widths each side, cut
+// Keeps the channel series of a plot tab holding only the points of the
+// stretch on screen (the time axis's range) plus `margen` screen widths each side, cut
 // from the full points kept here. Qt Charts lays out and paints, on the GUI
 // thread, every point a series holds (about a microsecond each): a whole
 // branch at one pixel per sample took seconds, up to a minute near the points
@@ -47,8 +46,8 @@ QtCharts::QLineSeries* serieEvento(Evento evento, int frecuencia, double maximo,
 // event loop, so that the window never stalls for all of them at once. The
 // same way it puts the series on the chart in the first place: the channels,
 // then the event markers (a chart takes about half a millisecond per series),
-// the view painting only once they are all in. A child of the scroll area,
-// so it goes with its tab.
+// the view painting only once they are all in. A child of the tab, so it
+// goes with it.
 class TramosGrafico : public QObject {
     Q_OBJECT
 public:
@@ -59,7 +58,7 @@ public:
     // each, all of the same length). The series, not on the chart yet and
     // owned here until they are, are filled and added on the chart's axes
     // from the event loop, starting once the caller returns to it.
-    TramosGrafico(QScrollArea* desplazable, QtCharts::QChartView* vista, std::vector<QtCharts::QLineSeries*> series,
+    TramosGrafico(QObject* pestana, QtCharts::QChartView* vista, std::vector<QtCharts::QLineSeries*> series,
                   std::vector<QVector<QPointF>> puntos, int frecuencia, double desfase);
 
     // The stretch the series hold, or are being refilled with.
@@ -74,15 +73,11 @@ public:
     // Starts refilling the series if the plot has moved near the edge of what they hold.
     void actualizar();
 
-protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override;
-
 private:
     GeometriaHorizontal geometria() const;
     void pedirRelleno();
     void rellenar();  // a few series, for up to msPorRelleno ms
 
-    QScrollArea* desplazable_;
     QtCharts::QChartView* vista_;
     std::vector<QtCharts::QLineSeries*> series_;
     std::vector<QVector<QPointF>> puntos_;

@@ -20,10 +20,18 @@ const EEG& AlmacenEEG::rama(int archivo, int r) const {
     return *archivos_[static_cast<size_t>(archivo)][static_cast<size_t>(r)].eeg;
 }
 
-void AlmacenEEG::anadirArchivo(std::unique_ptr<EEG> eeg) {
+void AlmacenEEG::anadirArchivo(std::unique_ptr<EEG> eeg, std::string ruta) {
     std::vector<Rama> ramas;
     ramas.push_back(Rama{std::move(eeg), true, siguienteNumero_++});
+    rutas_.reserve(archivos_.size() + 1);  // both grow or neither
     archivos_.push_back(std::move(ramas));
+    rutas_.push_back(std::move(ruta));
+}
+
+const std::string& AlmacenEEG::rutaArchivo(int archivo) const {
+    if (archivo < 0 || archivo >= numeroArchivos())
+        throw std::out_of_range("no hay ningun archivo " + std::to_string(archivo + 1));
+    return rutas_[static_cast<size_t>(archivo)];
 }
 
 void AlmacenEEG::anadirRama(int archivo, std::unique_ptr<EEG> eeg) {
@@ -36,10 +44,12 @@ void AlmacenEEG::borrarRama(int archivo, int r) {
     if (!nombraRama(archivo, r))
         throw std::out_of_range("no hay ninguna rama " + std::to_string(archivo + 1) + "-" + std::to_string(r + 1));
     auto& ramas = archivos_[static_cast<size_t>(archivo)];
-    if (r == 0)
+    if (r == 0) {
         archivos_.erase(archivos_.begin() + archivo);
-    else
+        rutas_.erase(rutas_.begin() + archivo);
+    } else {
         ramas.erase(ramas.begin() + r);
+    }
 }
 
 std::string AlmacenEEG::descripcion(int archivo, int r) const {

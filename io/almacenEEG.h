@@ -22,7 +22,10 @@ public:
     bool nombraRama(int archivo, int rama) const;
     const EEG& rama(int archivo, int rama) const;  // throws std::out_of_range
 
-    void anadirArchivo(std::unique_ptr<EEG> eeg);
+    // `ruta` is the file the recording was read from (empty when it came from
+    // none); the window names the recording by it.
+    void anadirArchivo(std::unique_ptr<EEG> eeg, std::string ruta = {});
+    const std::string& rutaArchivo(int archivo) const;  // throws std::out_of_range
     void anadirRama(int archivo, std::unique_ptr<EEG> eeg);  // throws std::out_of_range
     // Removes one branch; removing branch 0 removes the whole recording.
     void borrarRama(int archivo, int rama);  // throws std::out_of_range
@@ -54,5 +57,6 @@ private:
         uint64_t numero = 0;
     };
     std::vector<std::vector<Rama>> archivos_;
+    std::vector<std::string> rutas_;  // one per recording, beside archivos_
     uint64_t siguienteNumero_ = 1;
 };

@@ -148,6 +148,15 @@ FormatoSalida formatoPorExtension(const std::string& ruta) {
                                 "\": use la extension .gdf, .csv, .bin, .edf o .bdf");
 }
 
+const std::vector<FormatoOfrecido>& formatosGuardado() {
+    static const std::vector<FormatoOfrecido> formatos = {
+        {FormatoSalida::GDF, "GDF 2.20", "gdf"},         {FormatoSalida::EDF, "EDF+ (16 bits)", "edf"},
+        {FormatoSalida::BDF, "BDF+ (24 bits)", "bdf"},   {FormatoSalida::CSV, "CSV", "csv"},
+        {FormatoSalida::BIN, "Matriz de Armadillo", "bin"},
+    };
+    return formatos;
+}
+
 void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) {
     const FormatoSalida formato = formatoPorExtension(ruta);
     if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");

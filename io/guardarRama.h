@@ -17,6 +17,15 @@ enum class FormatoSalida { GDF, CSV, BIN, EDF, BDF };
 // Throws std::invalid_argument with a Spanish text for any other extension.
 FormatoSalida formatoPorExtension(const std::string& ruta);
 
+// Every format guardarRama writes, in the order the save dialog offers them:
+// its name for the user ("EDF+ (16 bits)") and its extension ("edf").
+struct FormatoOfrecido {
+    FormatoSalida formato;
+    const char* nombre;
+    const char* extension;
+};
+const std::vector<FormatoOfrecido>& formatosGuardado();
+
 // Writes into a temporary file beside `ruta` and renames it over `ruta` only
 // when everything was written, so a failure never leaves a partial file. An
 // EDF+, BDF+ or GDF file is first read back with our own reader: one it

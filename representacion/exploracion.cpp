@@ -470,6 +470,10 @@ void Exploracion::fijarCanales(const std::vector<int>& canales) {
     fijarFilasPorPagina(filasDeseadas_);
 }
 
+int filasQueCaben(int altoPixeles, int maximo, int altoMinimoFila) {
+    return std::clamp(altoPixeles / std::max(altoMinimoFila, 1), 1, std::max(maximo, 1));
+}
+
 void Exploracion::fijarFilasPorPagina(int n) {
     filasDeseadas_ = std::max(n, 1);
     filasPorPagina_ = std::min(filasDeseadas_, static_cast<int>(canales_.size()));

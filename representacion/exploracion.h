@@ -117,6 +117,12 @@ double escalaInicial(const arma::mat& datos, const std::vector<int>& filas);
 // between steps first snaps to the nearest step at or above it.
 double escalonEscala(double escala, int pasos);
 
+// Rows a page shows until the user picks a number: as many as fit in
+// `altoPixeles` at `altoMinimoFila` pixels each, at least 1 and at most
+// `maximo`, so that a small window still shows readable rows and a tall
+// one no more than the default.
+int filasQueCaben(int altoPixeles, int maximo = 32, int altoMinimoFila = 10);
+
 struct MarcaEvento {
     int64_t pixel;       // pixel column on the page
     int rojo, verde, azul;

@@ -50,6 +50,44 @@ TramoMuestras tramoParaMostrar(const TramoMuestras& mostrado, int64_t muestras, 
     return ancho;
 }
 
+VentanaTiempo encajarVentana(VentanaTiempo v, double tMin, double tMax) {
+    const double lapso = tMax - tMin;
+    if (!std::isfinite(v.inicio) || !std::isfinite(v.ancho) || !(v.ancho > 0.0) || !(lapso > 0.0))
+        return {tMin, std::max(lapso, 0.0)};
+    if (v.ancho >= lapso) return {tMin, lapso};  // exactly the span, not tMax - lapso rounded
+    v.inicio = std::clamp(v.inicio, tMin, tMax - v.ancho);
+    return v;
+}
+
+PasoEjeTiempo pasoEjeTiempo(double segundos, double pixeles, double separacionMinima) {
+    if (!(segundos > 0.0) || !(pixeles > 0.0) || !std::isfinite(segundos)) return {};
+    const double minimo = std::max(segundos * std::max(separacionMinima, 1.0) / pixeles, 1e-9);
+    // The smallest 1, 2 or 5 times a power of ten at or above the minimum.
+    const double potencia = std::pow(10.0, std::floor(std::log10(minimo)));
+    double paso = potencia;
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * potencia >= minimo * (1.0 - 1e-9)) {
+            paso = m * potencia;
+            break;
+        }
+    const int decimales = paso >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(paso) - 1e-9));
+    return {paso, decimales};
+}
+
+std::string tituloEjeAmplitud(const EEG& eeg, const std::vector<int>& canales) {
+    std::vector<std::string> unidades;
+    for (const int c : canales) {
+        if (c < 0 || static_cast<std::size_t>(c) >= eeg.canales->size()) continue;
+        std::string u = etiquetaVisible((*eeg.canales)[static_cast<std::size_t>(c)].unidad);
+        if (u.empty() || u == "uV" || u == "UV" || u == "\xCE\xBCV") u = "\xC2\xB5V";  // µV, micro sign
+        if (std::find(unidades.begin(), unidades.end(), u) == unidades.end()) unidades.push_back(u);
+    }
+    if (unidades.empty()) unidades.push_back("\xC2\xB5V");
+    std::string texto = "Amplitud (";
+    for (std::size_t i = 0; i < unidades.size(); ++i) texto += (i ? ", " : "") + unidades[i];
+    return texto + ")";
+}
+
 std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo) {
     comprobarFrecuencia("puntosEvento", frecuencia);
     const double t = static_cast<double>(e.posicion) / frecuencia;

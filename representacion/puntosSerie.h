@@ -66,6 +66,32 @@ TramoMuestras tramoVisible(int64_t muestras, int frecuencia, double desfase, con
 TramoMuestras tramoParaMostrar(const TramoMuestras& mostrado, int64_t muestras, int frecuencia, double desfase,
                                const GeometriaHorizontal& g, double margen);
 
+// The time a plot shows, [inicio, inicio + ancho) seconds.
+struct VentanaTiempo {
+    double inicio = 0.0, ancho = 0.0;
+};
+
+// The same window moved and narrowed to fit inside [tMin, tMax]: no wider
+// than the span, and starting no earlier than tMin nor so late that it ends
+// after tMax. A window that is not finite or not positive gives the whole span.
+VentanaTiempo encajarVentana(VentanaTiempo v, double tMin, double tMax);
+
+// Ticks of a plot's time axis: a 1-2-5 step in seconds that leaves at least
+// `separacionMinima` pixels between ticks when `segundos` span `pixeles`, and
+// the decimals its labels need (0.05 s: 2). Pixels or seconds not above 0
+// give a 1 s step.
+struct PasoEjeTiempo {
+    double paso = 1.0;
+    int decimales = 0;
+};
+PasoEjeTiempo pasoEjeTiempo(double segundos, double pixeles, double separacionMinima = 80.0);
+
+// Title of the amplitude axis for the rows `canales` of the branch:
+// "Amplitud (µV)" when each is in µV (the readers give voltages in µV, "uV")
+// or gives no unit, "Amplitud (mV)" when they share another unit, and
+// "Amplitud (µV, mV)" naming each unit once, in row order, when they differ.
+std::string tituloEjeAmplitud(const EEG& eeg, const std::vector<int>& canales);
+
 // Vertical marker: (t, minimo) then (t, maximo), t = posicion / frecuencia
 // seconds (no offset). Throws std::invalid_argument for frecuencia <= 0.
 std::array<PuntoSerie, 2> puntosEvento(const Evento& e, int frecuencia, double maximo, double minimo);

@@ -1,5 +1,7 @@
 #include "asr/ventana/GuiASR.h"
 
+#include <QKeyEvent>
+
 #include "app/Ondelar.h"
 #include "asr/validarOpcionesASR.h"
 #include "ui_GuiASR.h"
@@ -16,6 +18,7 @@ GuiASR::GuiASR(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::GuiAS
     ui->tolInf->setValue(porDefecto.tolInf);
     ui->tolSup->setValue(porDefecto.tolSup);
     connect(ui->aceptar, &QPushButton::clicked, this, &GuiASR::onClickAceptar);
+    connect(ui->cancelar, &QPushButton::clicked, this, &QWidget::close);
 }
 
 GuiASR::~GuiASR() = default;
@@ -35,4 +38,12 @@ void GuiASR::onClickAceptar() {
     QPointer<Ondelar> ventana = principal;
     close();
     if (ventana) ventana->aplicarASR(o);
+}
+
+// Escape closes like "Cancelar", as in a dialog: nothing is applied.
+void GuiASR::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(evento);
 }

@@ -1,5 +1,7 @@
 #include "averaging/ventana/GuiEventosPromediado.h"
 
+#include <QKeyEvent>
+
 #include <algorithm>
 
 #include <QList>
@@ -12,6 +14,7 @@ GuiEventosPromediado::GuiEventosPromediado(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::GuiEventosPromediado>()) {
     ui->setupUi(this);
     connect(ui->aceptar, &QPushButton::clicked, this, &GuiEventosPromediado::onClickAceptar);
+    connect(ui->cancelar, &QPushButton::clicked, this, &QWidget::close);
 }
 
 GuiEventosPromediado::~GuiEventosPromediado() = default;
@@ -36,4 +39,12 @@ void GuiEventosPromediado::onClickAceptar() {
     QPointer<Ondelar> destino = principal;
     close();
     if (destino) destino->aplicarPromediado(filas, msPrev, msPost);
+}
+
+// Escape closes like "Cancelar", as in a dialog: nothing is applied.
+void GuiEventosPromediado::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(evento);
 }

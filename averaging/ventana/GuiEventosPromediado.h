@@ -34,6 +34,9 @@ public:
 public slots:
     void onClickAceptar();
 
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+
 private:
     QPointer<Ondelar> principal;  // null once that window is gone
 };

@@ -25,12 +25,12 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 
 #include "bench/comun/cargaMaquina.h"
 #include "app/Ondelar.h"
+#include "app/graficoCanales.h"
 #include "io/almacenEEG.h"
 #include "app/seriesGrafico.h"
 #include "io/cargarRegistro.h"
@@ -107,31 +107,31 @@ int medir(const Caso& caso, int argc, char** argv) {
     v.dibujarCanales(canales, elegidos.max(), elegidos.min());
     const double construir = segundosDesde(t0);
 
-    auto* desplazable = qobject_cast<QScrollArea*>(v.ui->panelTabs->widget(0));
-    if (!desplazable) {
+    auto* pestana = qobject_cast<GraficoCanales*>(v.ui->panelTabs->widget(0));
+    if (!pestana) {
         std::printf("%s: no se ha creado la pestaña\n", caso.nombre);
         return 1;
     }
     const auto t1 = std::chrono::steady_clock::now();
     // The chart's layout, then the channel series filled a few per turn of the event loop.
-    auto* tramos = desplazable->findChild<TramosGrafico*>();
+    auto* tramos = pestana->findChild<TramosGrafico*>();
     const auto mostrar = [tramos] {
         do QApplication::processEvents();
         while (tramos && !tramos->completo());
     };
     mostrar();
-    const QImage imagen = desplazable->viewport()->grab().toImage();
+    const QImage imagen = pestana->grab().toImage();
     const double pintar = segundosDesde(t1);
     const qint64 huecoDibujo = pulso.mayorHueco, trabajoDibujo = pulso.mayorTrabajo;
 
     // Scrolled to the middle and to the end, each shown and painted.
     pulso.mayorHueco = pulso.mayorTrabajo = 0;
-    QScrollBar* barra = desplazable->horizontalScrollBar();
+    QScrollBar* barra = pestana->barra();
     const auto t2 = std::chrono::steady_clock::now();
     for (const int posicion : {barra->maximum() / 2, barra->maximum()}) {
         barra->setValue(posicion);
         mostrar();
-        desplazable->viewport()->grab();
+        pestana->grab();
     }
     const double desplazar = segundosDesde(t2) / 2;
 

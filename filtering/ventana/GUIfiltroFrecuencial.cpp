@@ -1,5 +1,7 @@
 #include "filtering/ventana/GUIfiltroFrecuencial.h"
 
+#include <QKeyEvent>
+
 #include <exception>
 
 #include <QVector>
@@ -75,6 +77,7 @@ GUIfiltroFrecuencial::GUIfiltroFrecuencial(QWidget* parent)
     ui->verticalLayoutRespuesta->insertWidget(1, vista, 1);
 
     connect(ui->aceptar, &QPushButton::clicked, this, &GUIfiltroFrecuencial::onClickAceptar);
+    connect(ui->cancelar, &QPushButton::clicked, this, &QWidget::close);
     for (QRadioButton* b : {ui->rbAltos, ui->rbBajos, ui->rbBanda, ui->rbRechaza})
         connect(b, &QRadioButton::toggled, this, [this](bool marcado) {
             if (marcado) actualizarRespuesta();  // not again for the button that went off
@@ -150,4 +153,12 @@ void GUIfiltroFrecuencial::onClickAceptar() {
     QPointer<Ondelar> ventana = principal;
     close();
     if (ventana) ventana->aplicarFiltro(o);
+}
+
+// Escape closes like "Cancelar", as in a dialog: nothing is applied.
+void GUIfiltroFrecuencial::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(evento);
 }

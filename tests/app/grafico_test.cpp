@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include <QPointer>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtCharts/QChartView>
@@ -15,6 +14,7 @@
 #include <QtCharts/QValueAxis>
 
 #include "app/GuiElegirCanalesDibujar.h"
+#include "app/graficoCanales.h"
 #include "app/seriesGrafico.h"
 #include "io/cargarRegistro.h"
 #include "tests/app/pulsoHiloGui.h"
@@ -36,9 +36,13 @@ EEG sintetico(int frecuencia, const std::vector<std::string>& etiquetas, int mue
     return e;
 }
 
+GraficoCanales* pestanaGrafico(Ondelar& v, int pestana = 0) {
+    return qobject_cast<GraficoCanales*>(v.ui->panelTabs->widget(pestana));
+}
+
 QChartView* vista(Ondelar& v, int pestana) {
-    auto* desplazable = qobject_cast<QScrollArea*>(v.ui->panelTabs->widget(pestana));
-    return desplazable ? qobject_cast<QChartView*>(desplazable->widget()) : nullptr;
+    GraficoCanales* g = pestanaGrafico(v, pestana);
+    return g ? g->vista() : nullptr;
 }
 
 // What keeps a tab's channel series to the stretch on screen, once it has
@@ -78,10 +82,21 @@ QString mismosPuntos(const QLineSeries* serie, const TramoMuestras& t, const arm
     return {};
 }
 
-// The sample of a channel drawn at pixel x of the view, by the chart's own mapping.
-double muestraEnPixel(QChartView* w, QLineSeries* s, int x, int frecuencia, double desfase) {
-    const QPointF enGrafico = w->chart()->mapFromScene(w->mapToScene(QPoint(x, 0)));
-    return (w->chart()->mapToValue(enGrafico, s).x() + desfase) * frecuencia;
+// The plot area in the view's pixels.
+QRect areaEnVista(QChartView* w) {
+    return w->mapFromScene(w->chart()->mapToScene(w->chart()->plotArea())).boundingRect();
+}
+
+// A mouse button pressed at x0 and released at x1 half way down the plot,
+// moving in between with the button held (a rubber band when it is the left one).
+void arrastrar(QChartView* w, Qt::MouseButton boton, int x0, int x1) {
+    const int y = areaEnVista(w).center().y();
+    QMouseEvent pulsar(QEvent::MouseButtonPress, QPointF(x0, y), boton, boton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &pulsar);
+    QMouseEvent mover(QEvent::MouseMove, QPointF(x1, y), Qt::NoButton, boton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &mover);
+    QMouseEvent soltar(QEvent::MouseButtonRelease, QPointF(x1, y), boton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &soltar);
 }
 
 // Pixels of the area that are the colour c blended with the white background
@@ -193,8 +208,10 @@ private slots:
         QCOMPARE(s[1]->pen().color(), QColor(Qt::black));
         QCOMPARE(s[1]->at(0), QPointF(0.0, 0.0));
         QCOMPARE(s[1]->at(1), QPointF(0.0, 2299.0));
+        // The window starts at the branch's start; the scroll bar reaches its end.
         QCOMPARE(eje(*f.v, Qt::Horizontal)->min(), -0.2);
-        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 1000.0 / 256 - 0.2);  // the branch's whole span
+        QScrollBar* barra = pestanaGrafico(*f.v)->barra();
+        QCOMPARE(barra->maximum() + barra->pageStep(), 1000);
         QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 2299.0);
         f->dibujarCanales({7}, 1.0, 0.0);  // no channel of the branch: refused
         QCOMPARE(f.mensajes.size(), 1);
@@ -235,8 +252,12 @@ private slots:
         const auto entradas = vista(*f.v, 0)->chart()->legend()->markers();
         QCOMPARE(std::count_if(entradas.begin(), entradas.end(), [](QLegendMarker* m) { return m->isVisible(); }),
                  8 + 12);  // one legend entry per kind
-        QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), double(leido.datos().n_cols) / 256);
+        // The tab comes to the front; its scroll bar reaches the branch's last sample.
+        QCOMPARE(f.ui().panelTabs->currentIndex(), 0);
+        QScrollBar* barra = pestanaGrafico(*f.v)->barra();
+        QCOMPARE(barra->maximum() + barra->pageStep(), int(leido.datos().n_cols));
         QCOMPARE(eje(*f.v, Qt::Vertical)->min(), minimo);
+        QCOMPARE(eje(*f.v, Qt::Vertical)->titleText(), QString("Amplitud (µV)"));
     }
 
     // Tabs can be closed; removing a branch or a recording closes the tabs
@@ -299,9 +320,10 @@ private slots:
     }
 
     // A long channel's series holds the stretch on screen, not the whole
-    // branch; scrolled to the middle and to the end it holds those samples,
-    // and the axes keep the branch's whole span.
-    void desplazarMuestraElTramoEnPantalla() {
+    // branch. The chart fills the tab and shows one pixel per sample; the
+    // scroll bar under it moves the time axis, so both axes stay in sight
+    // at the start, the middle and the end, and the x axis reads seconds.
+    void desplazarConservaLosEjes() {
         VentanaPrueba f;
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
@@ -309,32 +331,78 @@ private slots:
         f.anadir(e);
         f->dibujarCanales({0, 1}, 1.0, 0.0);
         QChartView* w = vista(*f.v, 0);
-        auto* desplazable = qobject_cast<QScrollArea*>(f.ui().panelTabs->widget(0));
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        QScrollBar* barra = desplazable->horizontalScrollBar();
+        QScrollBar* barra = pestanaGrafico(*f.v)->barra();
         QVERIFY(barra->maximum() > 0);
         for (const int posicion : {0, barra->maximum() / 2, barra->maximum()}) {
             barra->setValue(posicion);
             const auto s = series(*f.v);
             const TramoMuestras t = tramos(*f.v)->tramo();
-            const int ancho = desplazable->viewport()->width();
             QVERIFY(t.longitud() < 256 * 240 / 4);  // a few screens, not the branch
-            // Every sample drawn on screen is held, up to the branch's ends.
-            const double izquierda = muestraEnPixel(w, s[0], posicion, 256, 0.0);
-            const double derecha = muestraEnPixel(w, s[0], posicion + ancho, 256, 0.0);
-            QVERIFY2(t.desde <= std::max(0.0, std::floor(izquierda)),
-                     qPrintable(QString("%1 > %2").arg(t.desde).arg(izquierda)));
-            QVERIFY2(t.hasta >= std::min(256.0 * 240, std::ceil(derecha) + 1),
-                     qPrintable(QString("%1 < %2").arg(t.hasta).arg(derecha)));
+            QValueAxis* x = eje(*f.v, Qt::Horizontal);
+            QCOMPARE(x->min(), posicion / 256.0);
+            const QRect area = areaEnVista(w);
+            // One pixel per sample, within the few pixels the labels may take.
+            QVERIFY2(std::abs((x->max() - x->min()) * 256 - w->chart()->plotArea().width()) <= 25,
+                     qPrintable(QString("%1 muestras en %2 px").arg((x->max() - x->min()) * 256).arg(w->chart()->plotArea().width())));
+            // Room on the left for the amplitude labels and below for the time labels.
+            QVERIFY(area.left() > 20 && area.bottom() < w->height() - 20 && area.right() <= w->width());
+            QVERIFY(x->isVisible() && eje(*f.v, Qt::Vertical)->isVisible());
+            QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 1.0);
+            // Every sample on screen is held, up to the branch's ends.
+            QVERIFY(t.desde <= std::max(0.0, std::floor(x->min() * 256)));
+            QVERIFY(t.hasta >= std::min(256.0 * 240, std::ceil(x->max() * 256) + 1));
             for (int c = 0; c < 2; ++c) {
                 const QString diferencia = mismosPuntos(s[static_cast<std::size_t>(c)], t, e.datos(), c, 256, 0.0);
                 QVERIFY2(diferencia.isEmpty(), qPrintable(diferencia));
             }
-            QCOMPARE(eje(*f.v, Qt::Horizontal)->min(), 0.0);
-            QCOMPARE(eje(*f.v, Qt::Horizontal)->max(), 240.0);
-            QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 1.0);
         }
         QCOMPARE(tramos(*f.v)->tramo().hasta, int64_t{256 * 240});
+        // Seconds with 1-2-5 ticks at least 80 pixels apart.
+        QValueAxis* x = eje(*f.v, Qt::Horizontal);
+        QCOMPARE(x->titleText(), QString("Tiempo (s)"));
+        QCOMPARE(x->tickType(), QValueAxis::TicksDynamic);
+        const PasoEjeTiempo paso = pasoEjeTiempo(x->max() - x->min(), w->chart()->plotArea().width());
+        QCOMPARE(x->tickInterval(), paso.paso);
+        QCOMPARE(x->labelFormat(), QString("%.%1f").arg(paso.decimales));
+        // The arrow keys move a screen.
+        const int antes = barra->value();
+        QTest::keyClick(w, Qt::Key_Left);
+        QCOMPARE(barra->value(), antes - barra->pageStep());
+    }
+
+    // A rubber band zooms into a stretch; a right click, Escape or Home go
+    // back to one pixel per sample (to a few pixels) around the same centre.
+    void elZoomSeDeshace() {
+        VentanaPrueba f;
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
+        f.anadir(sintetico(256, {"Fz"}, 256 * 60));
+        f->dibujarCanales({0}, 20000.0, 0.0);
+        QChartView* w = vista(*f.v, 0);
+        GraficoCanales* g = pestanaGrafico(*f.v);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        tramos(*f.v);
+        QValueAxis* x = eje(*f.v, Qt::Horizontal);
+        g->barra()->setValue(g->barra()->maximum() / 2);
+        const double ancho = x->max() - x->min();
+        const QRect area = areaEnVista(w);
+        for (const int tecla : {0, int(Qt::Key_Escape), int(Qt::Key_Home)}) {
+            arrastrar(w, Qt::LeftButton, area.left() + 100, area.left() + 200);
+            QVERIFY(g->ampliado());
+            QVERIFY2(x->max() - x->min() < ancho / 4, qPrintable(QString::number(x->max() - x->min())));
+            const double centro = (x->min() + x->max()) / 2;
+            QCOMPARE(g->barra()->pageStep(), int(std::lround((x->max() - x->min()) * 256)));
+            if (tecla == 0)
+                arrastrar(w, Qt::RightButton, area.center().x(), area.center().x());
+            else
+                QTest::keyClick(w, Qt::Key(tecla));
+            QVERIFY(!g->ampliado());
+            QVERIFY2(std::abs(x->max() - x->min() - ancho) * 256 <= 25,
+                     qPrintable(QString("%1 s, antes %2 s").arg(x->max() - x->min()).arg(ancho)));
+            QVERIFY(std::abs((x->min() + x->max()) / 2 - centro) < 1e-9);
+            QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 20000.0);
+        }
     }
 
     // 64 channels x 310 000 samples, just under the chart's 20 million points:
@@ -356,7 +424,7 @@ private slots:
         QCOMPARE(f.ui().panelTabs->count(), 1);
         QVERIFY(QTest::qWaitForWindowExposed(vista(*f.v, 0)));
         const auto s = series(*f.v);
-        qobject_cast<QScrollArea*>(f.ui().panelTabs->widget(0))->viewport()->grab();  // what the tab shows
+        f.ui().panelTabs->widget(0)->grab();  // what the tab shows
         QTest::qWait(30);  // the next ticks close the gap of that paint
         QCOMPARE(int(s.size()), 65);
         QVERIFY(pulso.ticks > 10);

@@ -59,7 +59,7 @@ inline void pulsarFila(QListWidget* lista, int fila) {
 
 class Respuestas {
 public:
-    QStringList mensajes, preguntas, titulosAbrir, filtrosAbrir, titulosGuardar, filtrosGuardar;
+    QStringList mensajes, preguntas, titulosAbrir, filtrosAbrir, carpetasAbrir, titulosGuardar, filtrosGuardar;
     std::deque<std::optional<QString>> abrir;  // answers of the open dialogs, in turn; then "cancel"
     std::optional<QString> guardarEn;          // answer of every save dialog
     bool si = true;                            // answer of every yes/no question
@@ -76,15 +76,18 @@ public:
             preguntasCierre << t;
             return cierre;
         });
-        interaccion::fijarRespondedorArchivoAbrir([this](const QString& titulo, const QString& filtro) {
+        interaccion::fijarRespondedorArchivoAbrir([this](const QString& titulo, const QString& filtro,
+                                                         const QString& carpeta) {
             titulosAbrir << titulo;
             filtrosAbrir << filtro;
+            carpetasAbrir << carpeta;
             if (abrir.empty()) return std::optional<QString>();
             const std::optional<QString> r = abrir.front();
             abrir.pop_front();
             return r;
         });
-        interaccion::fijarRespondedorArchivoGuardar([this](const QString& titulo, const QString& filtro) {
+        interaccion::fijarRespondedorArchivoGuardar([this](const QString& titulo, const QString& filtro,
+                                                           const QString&) {
             titulosGuardar << titulo;
             filtrosGuardar << filtro;
             return guardarEn;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -175,4 +176,17 @@ TEST(GuardarRama, UnFalloDeEdflibNombraElArchivoDelUsuario) {
         EXPECT_NE(m.find("\"" + destino + "\""), std::string::npos) << m;
         EXPECT_EQ(m.find(".tmp-"), std::string::npos) << m;
     }
+}
+
+// The save dialog's list: every format guardarRama writes, each extension
+// naming its own.
+TEST(FormatosSalida, CadaExtensionOfrecidaEsSuFormato) {
+    const auto& formatos = formatosGuardado();
+    ASSERT_EQ(formatos.size(), 5u);
+    for (const FormatoOfrecido& f : formatos)
+        EXPECT_EQ(formatoPorExtension(std::string("rama.") + f.extension), f.formato) << f.extension;
+    for (const FormatoSalida s :
+         {FormatoSalida::GDF, FormatoSalida::CSV, FormatoSalida::BIN, FormatoSalida::EDF, FormatoSalida::BDF})
+        EXPECT_EQ(std::count_if(formatos.begin(), formatos.end(), [&](const FormatoOfrecido& f) { return f.formato == s; }),
+                  1);
 }

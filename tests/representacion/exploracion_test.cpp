@@ -318,3 +318,13 @@ TEST(GraficoExcesivo, AnHourOf64ChannelsIsSentToTheBrowser) {
     EXPECT_NE(motivo.find("\"explorar rama seleccionada\""), std::string::npos);
     EXPECT_GT(puntosGrafico(INT64_MAX / 2, INT64_MAX / 2, 0), maximoPuntosGrafico);
 }
+
+// 10 pixels a row at least, between 1 and the maximum: 356 pixels hold 35
+// rows, so 32; 106 hold 10; 5 still hold one.
+TEST(FilasQueCaben, LasQueCabenHastaElMaximo) {
+    EXPECT_EQ(filasQueCaben(356), 32);
+    EXPECT_EQ(filasQueCaben(106), 10);
+    EXPECT_EQ(filasQueCaben(5), 1);
+    EXPECT_EQ(filasQueCaben(-3), 1);
+    EXPECT_EQ(filasQueCaben(400, 64, 20), 20);
+}

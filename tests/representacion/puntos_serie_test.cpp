@@ -102,3 +102,39 @@ TEST(TramoParaMostrar, SeRecortaAlAmpliar) {
     const TramoMuestras sinGeometria = tramoParaMostrar({0, 601}, 1000, 100, 0.0, GeometriaHorizontal{}, 1.0);
     EXPECT_EQ(sinGeometria.hasta, 601);
 }
+
+// A window moved to fit the branch: 2 s of a 0 .. 10 s span asked at 9 s
+// starts at 8 s; one wider than the span is the span.
+TEST(EncajarVentana, DentroDelLapsoDeLaRama) {
+    const VentanaTiempo v = encajarVentana({9.0, 2.0}, 0.0, 10.0);
+    EXPECT_DOUBLE_EQ(v.inicio, 8.0);
+    EXPECT_DOUBLE_EQ(v.ancho, 2.0);
+    EXPECT_DOUBLE_EQ(encajarVentana({-3.0, 2.0}, -0.2, 10.0).inicio, -0.2);
+    const VentanaTiempo todo = encajarVentana({4.0, 50.0}, -0.2, 10.0);
+    EXPECT_DOUBLE_EQ(todo.inicio, -0.2);
+    EXPECT_DOUBLE_EQ(todo.ancho, 10.2);
+    EXPECT_DOUBLE_EQ(encajarVentana({1.0, 0.0}, 0.0, 10.0).ancho, 10.0);  // no width: the whole span
+}
+
+// 80 pixels apart at least: 3.4 s over 870 pixels needs 0.3126 s, so 0.5 s
+// with one decimal; 240 s over 900 pixels needs 21.3 s, so 50 s.
+TEST(PasoEjeTiempo, UnoDosCincoConSusDecimales) {
+    const PasoEjeTiempo corto = pasoEjeTiempo(3.4, 870.0);
+    EXPECT_DOUBLE_EQ(corto.paso, 0.5);
+    EXPECT_EQ(corto.decimales, 1);
+    EXPECT_DOUBLE_EQ(pasoEjeTiempo(240.0, 900.0).paso, 50.0);
+    EXPECT_EQ(pasoEjeTiempo(240.0, 900.0).decimales, 0);
+    EXPECT_DOUBLE_EQ(pasoEjeTiempo(0.08, 800.0).paso, 0.01);  // exactly on a step
+    EXPECT_EQ(pasoEjeTiempo(0.08, 800.0).decimales, 2);
+    EXPECT_DOUBLE_EQ(pasoEjeTiempo(1.0, 0.0).paso, 1.0);  // not laid out yet
+}
+
+TEST(TituloEjeAmplitud, MicrovoltiosOLasUnidadesDeLosCanales) {
+    EEG e(100, 3, 4);
+    (*e.canales)[0].unidad = "uV";
+    (*e.canales)[2].unidad = "mV";
+    EXPECT_EQ(tituloEjeAmplitud(e, {0, 1}), "Amplitud (\xC2\xB5V)");  // one in uV, one without unit
+    EXPECT_EQ(tituloEjeAmplitud(e, {2}), "Amplitud (mV)");
+    EXPECT_EQ(tituloEjeAmplitud(e, {2, 0, 1}), "Amplitud (mV, \xC2\xB5V)");
+    EXPECT_EQ(tituloEjeAmplitud(e, {}), "Amplitud (\xC2\xB5V)");
+}
