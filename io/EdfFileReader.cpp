@@ -24,6 +24,7 @@
 #include "io/fechaHora.h"
 #include "io/lecturaParalela.h"
 #include "io/reservarEEG.h"
+#include "io/textoCabecera.h"
 #include "io/textoNumerico.h"
 #include "io/valoresBinarios.h"
 
@@ -741,8 +742,10 @@ bool EdfFileReader::reservarRegistro(Lectura& l, EEG& eeg) {
                std::to_string(l.numeroMuestras) + " muestras.");
         return false;
     }
-    eeg.sujeto = recortar(h.patient[0] ? h.patient : h.patient_name[0] ? h.patient_name : h.patientcode);
-    eeg.identificacionRegistro = recortar(h.recording[0] ? h.recording : h.equipment);
+    // EDFlib refuses any byte outside printable ASCII; a header read here
+    // only warns about them, so the record's texts are made valid UTF-8.
+    eeg.sujeto = utf8Saneado(recortar(h.patient[0] ? h.patient : h.patient_name[0] ? h.patient_name : h.patientcode));
+    eeg.identificacionRegistro = utf8Saneado(recortar(h.recording[0] ? h.recording : h.equipment));
     eeg.fechaRegistro = fechaGdf(h);
     // The date from the header's own fields (EDFlib's would hide an
     // anonymised "Startdate X"); the fraction of a second from EDFlib's
@@ -761,9 +764,9 @@ void EdfFileReader::describirCanales(Lectura& l, EEG& eeg) {
     for (uint32_t c = 0; c < l.nCanales; ++c) {
         const edf_param_struct& p = h.signalparam[l.elegidas[c]];
         Canal& canal = (*eeg.canales)[c];
-        canal.etiqueta = recortar(p.label);
-        canal.transductor = recortar(p.transducer);
-        canal.prefiltrado = recortar(p.prefilter);
+        canal.etiqueta = utf8Saneado(recortar(p.label));
+        canal.transductor = utf8Saneado(recortar(p.transducer));
+        canal.prefiltrado = utf8Saneado(recortar(p.prefilter));
         canal.minimoDigital = p.dig_min;
         canal.maximoDigital = p.dig_max;
         canal.muestrasPorRegistro = static_cast<uint32_t>(p.smp_in_datarecord);
@@ -771,7 +774,7 @@ void EdfFileReader::describirCanales(Lectura& l, EEG& eeg) {
         const std::string unidad = recortar(p.physdimension);
         const std::optional<double> factor = factorMicrovoltios(unidad);
         l.escalas[c] = factor.value_or(1.0);
-        canal.unidad = factor ? "uV" : unidad;
+        canal.unidad = factor ? "uV" : utf8Saneado(unidad);
         canal.minimoFisico = p.phys_min * l.escalas[c];
         canal.maximoFisico = p.phys_max * l.escalas[c];
     }

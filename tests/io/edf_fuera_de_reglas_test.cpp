@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "io/EdfFileReader.h"
+#include "io/textoCabecera.h"
 #include "io/cabeceraEdf.h"
 #include "io/guardarRama.h"
 #include "io/posicionesEstandar.h"
@@ -138,6 +139,18 @@ TEST(EdfFueraDeReglas, ExportacionDeBci2000SeLeeConAvisosQueNombranCampoYSenal) 
     EXPECT_NE(avisos.find("el transductor de la señal 3 («EDF Annotations»: «BCI2000 anotaciones»)"), std::string::npos)
         << avisos;
     EXPECT_NE(avisos.find("la dimensión física de la señal 3 («EDF Annotations»: «-»)"), std::string::npos) << avisos;
+}
+
+TEST(EdfFueraDeReglas, UnaEtiquetaQueNoEsAsciiSeLeeComoTextoValido) {
+    // EDFlib refuses the header (bytes outside printable ASCII); read here,
+    // the Latin-1 "Cé" of the label becomes valid UTF-8 with U+FFFD.
+    CarpetaTemporal t;
+    EdfPrueba p;
+    p.etiquetas[0] = "C\xE9\xFF";
+    const Lectura l = leer(t.escribir("latin1.edf", p.bytes()));
+    ASSERT_EQ(l.motivo, "");
+    EXPECT_EQ((*l.eeg.canales)[0].etiqueta, "C\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_TRUE(esUTF8Valido((*l.eeg.canales)[0].etiqueta));
 }
 
 TEST(EdfFueraDeReglas, ComoLoLeeMne) {
