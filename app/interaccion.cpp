@@ -1,5 +1,9 @@
 #include "app/interaccion.h"
 
+#include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -86,3 +90,27 @@ void fijarRespondedorPregunta(RespondedorPregunta r) { respondedorPregunta = std
 void fijarRespondedorCierre(RespondedorCierre r) { respondedorCierre = std::move(r); }
 
 }  // namespace interaccion
+
+namespace {
+
+// Sees the key presses the window's widgets leave unhandled, as the window does.
+class CierreConEscape : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() == QEvent::KeyPress) {
+            const auto* tecla = static_cast<QKeyEvent*>(evento);
+            if (tecla->key() == Qt::Key_Escape && tecla->modifiers() == Qt::NoModifier) {
+                static_cast<QWidget*>(objeto)->close();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void interaccion::cerrarConEscape(QWidget* ventana) { ventana->installEventFilter(new CierreConEscape(ventana)); }

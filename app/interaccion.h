@@ -8,7 +8,13 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace interaccion {
+
+// Escape (no modifier) closes `ventana` like its "Cancelar": nothing is
+// applied. For the parameter dialogs, which are plain widgets, not QDialogs.
+void cerrarConEscape(QWidget* ventana);
 
 // Modal message box, one OK button (default). Returns when it is closed.
 void mostrarMensaje(const QString& texto);

@@ -1,13 +1,13 @@
 #include "asr/ventana/GuiASR.h"
 
-#include <QKeyEvent>
-
 #include "app/Ondelar.h"
+#include "app/interaccion.h"
 #include "asr/validarOpcionesASR.h"
 #include "ui_GuiASR.h"
 
 GuiASR::GuiASR(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::GuiASR>()) {
     ui->setupUi(this);
+    interaccion::cerrarConEscape(this);
     const OpcionesASR porDefecto;
     ui->burstCritic->setRange(static_cast<int>(intervaloBurstCritic.minimo), static_cast<int>(intervaloBurstCritic.maximo));
     ui->maxBadChan->setRange(intervaloMaxBadChan.minimo, intervaloMaxBadChan.maximo);
@@ -40,10 +40,3 @@ void GuiASR::onClickAceptar() {
     if (ventana) ventana->aplicarASR(o);
 }
 
-// Escape closes like "Cancelar", as in a dialog: nothing is applied.
-void GuiASR::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
-        close();
-    else
-        QWidget::keyPressEvent(evento);
-}

@@ -33,8 +33,6 @@ public slots:
     // Reads the values, closes the dialog and runs the ASR command with them.
     void onClickAceptar();
 
-protected:
-    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     QPointer<Ondelar> principal;  // null once that window is gone

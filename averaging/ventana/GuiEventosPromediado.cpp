@@ -1,18 +1,19 @@
 #include "averaging/ventana/GuiEventosPromediado.h"
 
-#include <QKeyEvent>
 
 #include <algorithm>
 
 #include <QList>
 
 #include "app/Ondelar.h"
+#include "app/interaccion.h"
 #include "averaging/promediado.h"
 #include "ui_GuiEventosPromediado.h"
 
 GuiEventosPromediado::GuiEventosPromediado(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::GuiEventosPromediado>()) {
     ui->setupUi(this);
+    interaccion::cerrarConEscape(this);
     connect(ui->aceptar, &QPushButton::clicked, this, &GuiEventosPromediado::onClickAceptar);
     connect(ui->cancelar, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -41,10 +42,3 @@ void GuiEventosPromediado::onClickAceptar() {
     if (destino) destino->aplicarPromediado(filas, msPrev, msPost);
 }
 
-// Escape closes like "Cancelar", as in a dialog: nothing is applied.
-void GuiEventosPromediado::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
-        close();
-    else
-        QWidget::keyPressEvent(evento);
-}

@@ -34,8 +34,6 @@ public:
 public slots:
     void onClickAceptar();
 
-protected:
-    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     QPointer<Ondelar> principal;  // null once that window is gone

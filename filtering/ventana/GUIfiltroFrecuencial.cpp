@@ -1,6 +1,5 @@
 #include "filtering/ventana/GUIfiltroFrecuencial.h"
 
-#include <QKeyEvent>
 
 #include <exception>
 
@@ -12,6 +11,7 @@
 #include <QtCharts/QValueAxis>
 
 #include "app/Ondelar.h"
+#include "app/interaccion.h"
 #include "filtering/respuestaFiltro.h"
 #include "ui_GUIfiltroFrecuencial.h"
 
@@ -40,6 +40,7 @@ void marcarLimite(QLineSeries* s, double hz) { s->replace(QVector<QPointF>{{hz, 
 GUIfiltroFrecuencial::GUIfiltroFrecuencial(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::GUIfiltroFrecuencial>()) {
     ui->setupUi(this);
+    interaccion::cerrarConEscape(this);
     // The defaults are the step's own, as the runner starts from them.
     const OpcionesFiltro defecto;
     ui->rbAltos->setChecked(defecto.tipo == TipoFiltro::pasaAltos);
@@ -155,10 +156,3 @@ void GUIfiltroFrecuencial::onClickAceptar() {
     if (ventana) ventana->aplicarFiltro(o);
 }
 
-// Escape closes like "Cancelar", as in a dialog: nothing is applied.
-void GUIfiltroFrecuencial::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier)
-        close();
-    else
-        QWidget::keyPressEvent(evento);
-}

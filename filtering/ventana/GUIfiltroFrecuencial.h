@@ -53,8 +53,6 @@ private slots:
     // Redraws the response (or shows the refusal) for the fields as they are.
     void actualizarRespuesta();
 
-protected:
-    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     QPointer<Ondelar> principal;         // null once that window is gone
