@@ -44,6 +44,7 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
     agregarPasosSinDialogo();
+    agregarMenuEpocas();
     ui->panelTabs->setTabsClosable(true);
     connect(ui->panelTabs, &QTabWidget::tabCloseRequested, this, &Ondelar::cerrarPestana);
     // Every numerical step runs natively: there is no outside engine session

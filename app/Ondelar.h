@@ -52,10 +52,13 @@ public:
 
     // Runs one processing step on the selected branch: the computation, then
     // the new branch tagged, added to the recording it came from and
-    // selected; or the failure shown once. True when a branch was added.
-    bool ejecutarPaso(const Paso& paso);
+    // selected; or the failure shown once, or written to `fallo` when given
+    // (a dialog that stays open shows it). True when a branch was added.
+    bool ejecutarPaso(const Paso& paso, std::string* fallo = nullptr);
+    // The same on the branch with that store number, wherever it is now.
+    bool ejecutarPasoSobre(uint64_t numeroRama, const Paso& paso);
     // The window's part of a step whose computation has ended (calcularPaso).
-    bool terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado);
+    bool terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado, std::string* fallo = nullptr);
 
     // Runs tarea on a worker thread while the window keeps painting, with the
     // commands off and, after retardoDialogoProgreso ms, a modal progress
@@ -91,6 +94,9 @@ public slots:
     void graficoASR();
     void graficoFiltro();
     void graficoPromediado();
+    void graficoEpocas();
+    void graficoLineaBase();
+    void graficoRechazo();
     void graficoMARA();
     void lanzarAnalisisFrecuencial();
     void popUpLicenciasAtribuciones();
@@ -102,6 +108,10 @@ public:
     // Runs the catalogue's step of that runner name as it stands, with no
     // dialog (the "procesar" entries made from the catalogue's menu texts).
     void lanzarPaso(const std::string& nombre);
+    // Opens the browser on the selected branch in a new tab; null (the user
+    // told why) when it cannot be drawn. An epoched branch's "aplicar
+    // rechazo" there makes a branch without the marked epochs.
+    class ExploradorRegistro* abrirExplorador();
     // Saves the selected branch through the save dialog and marks it saved;
     // false when nothing was written (cancelled or failed, the user told why).
     bool guardarSeleccionada();
@@ -111,6 +121,7 @@ protected:
 
 private:
     void agregarPasosSinDialogo();
+    void agregarMenuEpocas();
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
     // Where the open dialogs start: the folder of the last recording and of
     // the last .CED chosen in this session.

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "app/panelEpocas.h"
 #include "representacion/puntosSerie.h"
 
 namespace {
@@ -87,6 +88,7 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
         const QRectF caja(2, centroFila(static_cast<int>(i)) - alto / 2, margenIzquierdo - 8, alto);
         p.drawText(caja, Qt::AlignRight | Qt::AlignVCenter, explorador_->etiquetaCanal(filas[i]));
     }
+    pintarEpocas(p);
     pintarTrazos(p);
     pintarCeroYEventos(p, *eeg);
     pintarEjeYEscala(p, filas.size());
@@ -245,6 +247,12 @@ void LienzoExplorador::mousePressEvent(QMouseEvent* evento) {
     if (!area.contains(punto)) return;
     const int fila = static_cast<int>(std::floor((punto.y() - area.top()) / altoFila()));
     explorador_->leer(fila, punto.x() - area.left());
+    if (const RevisionEpocas* r = explorador_->revision()) {
+        const Exploracion& e = explorador_->estado();
+        const int64_t epoca = r->epocaDeColumna(
+            columnaDePixel(punto.x() - area.left(), e.columnaInicio(), e.muestrasPagina(), area.width()));
+        if (epoca >= 0) explorador_->alternarEpoca(static_cast<std::size_t>(epoca));
+    }
 }
 
 ExploradorRegistro::ExploradorRegistro(FuenteRama fuente, QWidget* parent)
@@ -282,6 +290,8 @@ ExploradorRegistro::ExploradorRegistro(FuenteRama fuente, QWidget* parent)
     auto* centro = new QHBoxLayout;
     centro->addLayout(dibujo, 1);
     centro->addWidget(lista_);
+    prepararRevision();
+    if (panel_) centro->addWidget(panel_);
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(controles);
     todo->addLayout(centro, 1);

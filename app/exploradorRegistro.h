@@ -11,6 +11,11 @@
 // Keys (on the drawing): ← → a page, Shift+← → half a page, Home / End,
 // + / − the scale, PgUp / PgDn the channel pages. Wheel scrolls, Ctrl+wheel
 // scales; a click reads the channel, time and value under the pointer.
+//
+// An epoched branch is reviewed here: epoch boundaries are drawn, the epochs
+// marked for rejection are shaded with the rule that marked them, a click
+// toggles the mark of the epoch under it, and a panel lists every epoch with
+// "aplicar rechazo", which hands the marks to the window.
 
 #include <functional>
 #include <optional>
@@ -20,6 +25,7 @@
 #include <QWidget>
 
 #include "representacion/exploracion.h"
+#include "representacion/revisionEpocas.h"
 #include "io/EEG.h"
 
 class QDoubleSpinBox;
@@ -31,6 +37,7 @@ class QScrollBar;
 class QSpinBox;
 class QTimer;
 class ExploradorRegistro;
+class PanelEpocas;
 
 // The drawing surface of the browser: paints the page and turns keys, wheel
 // and clicks into navigation of its browser.
@@ -64,6 +71,7 @@ private:
     std::vector<TrazoFila> trazos_;  // reused from page to page
 
     // The parts of a page, in painting order.
+    void pintarEpocas(QPainter& p) const;
     void pintarTrazos(QPainter& p) const;
     void pintarCeroYEventos(QPainter& p, const EEG& rama) const;
     void pintarEjeYEscala(QPainter& p, std::size_t filas) const;
@@ -120,6 +128,17 @@ public:
     // pyramid in the background of the event loop.
     void prepararPiramide();
 
+    // The review of an epoched branch; null for any other.
+    const RevisionEpocas* revision() const { return revision_ ? &*revision_ : nullptr; }
+    PanelEpocas* panelEpocas() const { return panel_; }
+    // The rules' marks (marcarEpocas), replacing the user's changes.
+    void fijarMotivos(std::vector<std::vector<MotivoRechazo>> motivos);
+    void alternarEpoca(std::size_t epoca);
+    // Moves the page so that it starts at that epoch.
+    void irAEpoca(std::size_t epoca);
+    // Hears "aplicar rechazo" with the marks (true: drop the epoch).
+    std::function<void(const std::vector<bool>& quitar)> alAplicarRechazo;
+
 private:
     void avanzarPiramide();
     void sincronizarControles();
@@ -141,4 +160,7 @@ private:
     std::optional<Lectura> ultimaLectura_;
     PiramideExtremos piramide_;
     QTimer* temporizadorPiramide_;
+    std::optional<RevisionEpocas> revision_;
+    PanelEpocas* panel_ = nullptr;
+    void prepararRevision();
 };

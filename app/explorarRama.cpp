@@ -7,17 +7,20 @@
 #include <QTabWidget>
 
 #include "app/exploradorRegistro.h"
+#include "pasos/pasosEpocas.h"
 #include "representacion/puntosSerie.h"
 #include "ui_Ondelar.h"
 
-void Ondelar::explorarRama() {
+void Ondelar::explorarRama() { abrirExplorador(); }
+
+ExploradorRegistro* Ondelar::abrirExplorador() {
     const int archivo = ui->indiceArchivoEEG->currentIndex();
     const int rama = ui->indiceProcesado->currentIndex();
     try {
         const EEG& eeg = eegSeleccionado();
         if (const std::string motivo = motivoNoDibujable(eeg); !motivo.empty()) {
             pausaDebug(motivo);
-            return;
+            return nullptr;
         }
         // The browser reads the branch in place, so it looks the branch up
         // in the store on every use: once deleted, it is no longer drawn.
@@ -31,7 +34,12 @@ void Ondelar::explorarRama() {
         const int pestana = ui->panelTabs->addTab(explorador, tituloPestana(archivo, rama));
         ui->panelTabs->setCurrentIndex(pestana);
         explorador->setFocus();
+        explorador->alAplicarRechazo = [ventana, numero](const std::vector<bool>& quitar) {
+            if (ventana) ventana->ejecutarPasoSobre(numero, pasoQuitarEpocas(quitar));
+        };
+        return explorador;
     } catch (const std::exception&) {
         pausaDebug("Fallo en los datos, revise que en el EEG seleccionado hay datos");
     }
+    return nullptr;
 }

@@ -36,7 +36,9 @@ std::string mensajeConMotivo(const std::string& mensajeFallo, const std::string&
 ResultadoPaso calcularPaso(const Paso& paso, const EEG& entrada, const Avance& avance) {
     ResultadoPaso r;
     try {
-        r.rama = clonarEEG(paso.calcular(entrada, r.avisos, avance));
+        EEG salida = paso.calcular(entrada, r.avisos, avance);
+        r.etiqueta = etiquetaHistoria(paso, entrada, salida);
+        r.rama = clonarEEG(std::move(salida));
     } catch (const Cancelado&) {
         r.rama.reset();
         r.avisos.clear();
@@ -212,11 +214,15 @@ bool Ondelar::enSegundoPlano(const QString& nombre, const std::function<void(con
     return true;
 }
 
-bool Ondelar::ejecutarPaso(const Paso& paso) {
+bool Ondelar::ejecutarPaso(const Paso& paso, std::string* fallo) {
     if (ocupado()) return false;
     const auto elegida = seleccion();
     if (!elegida) {
-        pausaDebug(mensajeConMotivo(paso.mensajeFallo, "no hay ningún eeg seleccionado"));
+        const std::string texto = mensajeConMotivo(paso.mensajeFallo, "no hay ningún eeg seleccionado");
+        if (fallo)
+            *fallo = texto;
+        else
+            pausaDebug(texto);
         return false;
     }
     const auto [archivo, rama] = *elegida;
@@ -227,13 +233,25 @@ bool Ondelar::ejecutarPaso(const Paso& paso) {
     enSegundoPlano(QString::fromStdString(paso.etiqueta),
                    [&](const Avance& avance) { resultado = calcularPaso(paso, entrada, avance); });
     if (resultado.cancelado) return false;
-    return terminarPaso(paso, archivo, std::move(resultado));
+    return terminarPaso(paso, archivo, std::move(resultado), fallo);
 }
 
-bool Ondelar::terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado) {
+bool Ondelar::ejecutarPasoSobre(uint64_t numeroRama, const Paso& paso) {
+    const auto donde = archivosEEG.posicion(numeroRama);
+    if (!donde) {
+        pausaDebug(mensajeConMotivo(paso.mensajeFallo, "la rama ya no existe"));
+        return false;
+    }
+    if (ocupado()) return false;
+    ui->indiceArchivoEEG->setCurrentIndex(donde->first);
+    ui->indiceProcesado->setCurrentIndex(donde->second);
+    return ejecutarPaso(paso);
+}
+
+bool Ondelar::terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultado, std::string* fallo) {
     bool anadida = false;
     if (resultado.rama) {
-        etiquetarRama(*resultado.rama, paso.etiqueta);
+        etiquetarRama(*resultado.rama, resultado.etiqueta.empty() ? paso.etiqueta : resultado.etiqueta);
         try {
             // The branch joins the recording it was computed from, even if
             // the selector has moved since.
@@ -245,6 +263,11 @@ bool Ondelar::terminarPaso(const Paso& paso, int archivo, ResultadoPaso resultad
         }
     }
     for (const std::string& aviso : resultado.avisos) pausaDebug(aviso);
-    if (!anadida) pausaDebug(resultado.fallo);
+    if (!anadida) {
+        if (fallo)
+            *fallo = resultado.fallo;
+        else
+            pausaDebug(resultado.fallo);
+    }
     return anadida;
 }

@@ -20,6 +20,7 @@ struct ResultadoPaso {
     std::string fallo;          // the message for the user when it failed
     AvisosPaso avisos;
     bool cancelado = false;     // stopped by the user: nothing to add, nothing to say
+    std::string etiqueta;       // the history's tag for the new branch (etiquetaHistoria)
 };
 
 // The step's fixed message followed by the reason, as the user reads it.

@@ -209,8 +209,12 @@ std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
         const int s = static_cast<int>(c);
         double minimo = w.datos.row(c).min(), maximo = w.datos.row(c).max();
         if (maximo - minimo < 1e-6) {
-            minimo -= 1.0;
-            maximo += 1.0;
+            // A flat channel: a range whose steps put its value on a digital
+            // value (0), so that a silent channel reads back silent rather
+            // than half a step off.
+            const double paso = w.bdf ? 1e-6 : 1e-3;
+            minimo -= (w.digitalMaximo + 1.0) * paso;
+            maximo += w.digitalMaximo * paso;
         }
         const std::optional<double> fisicoMinimo = valorCabecera(minimo, false);
         const std::optional<double> fisicoMaximo = valorCabecera(maximo, true);

@@ -95,6 +95,32 @@ void comprobarEscrito(const EEG& eeg, const fs::path& temporal, FormatoSalida fo
 
 }  // namespace
 
+EEG conFronterasEpocas(const EEG& eeg) {
+    if (eeg.matrices.empty()) return derivarEEG(eeg, arma::mat());
+    // The samples are not copied: the record aliases them (Armadillo's
+    // auxiliary-memory constructor, strict, so never reallocated) and the
+    // writers only read.
+    const arma::mat& datos = eeg.datos();
+    EEG r = derivarEEG(eeg, arma::mat(const_cast<double*>(datos.memptr()), datos.n_rows, datos.n_cols, false, true));
+    if (!eeg.epocas || eeg.epocas->numero() < 2) return r;
+    auto tabla = std::make_shared<TablaEventos>(eeg.tablaEventos ? *eeg.tablaEventos : TablaEventos{});
+    Evento frontera;
+    frontera.tipo = tipoFrontera;
+    frontera.calificador = 1;
+    tabla->textos[{tipoFrontera, 1}] = "boundary";
+    for (std::size_t e = 1; e < eeg.epocas->numero(); ++e) {
+        frontera.posicion = static_cast<int32_t>(e * static_cast<std::size_t>(eeg.epocas->ancho));
+        tabla->eventos.push_back(frontera);
+    }
+    std::stable_sort(tabla->eventos.begin(), tabla->eventos.end(),
+                     [](const Evento& a, const Evento& b) { return a.posicion < b.posicion; });
+    tabla->tipos.push_back(frontera);
+    tabla->numeroEventos = static_cast<int32_t>(tabla->eventos.size());
+    tabla->numeroTipos = static_cast<int32_t>(tabla->tipos.size());
+    r.tablaEventos = std::move(tabla);
+    return r;
+}
+
 CabeceraEsperada cabeceraEsperada(const EEG& eeg, FormatoSalida formato) {
     CabeceraEsperada c;
     const arma::mat& datos = eeg.datos();
@@ -157,8 +183,14 @@ const std::vector<FormatoOfrecido>& formatosGuardado() {
     return formatos;
 }
 
-void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance) {
+void guardarRama(const EEG& rama, const std::string& ruta, const Avance& avance) {
     const FormatoSalida formato = formatoPorExtension(ruta);
+    if (rama.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
+    // The signal formats keep an epoched branch as its epochs in a row with
+    // boundaries between them; CSV and BIN write the epochs as they are.
+    const bool senal = formato == FormatoSalida::GDF || formato == FormatoSalida::EDF || formato == FormatoSalida::BDF;
+    const EEG conFronteras = senal && rama.epocas ? conFronterasEpocas(rama) : EEG{};
+    const EEG& eeg = senal && rama.epocas ? conFronteras : rama;
     if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
     const fs::path destino(ruta);
     if (fs::is_directory(destino)) throw std::runtime_error("\"" + ruta + "\" es una carpeta, no un archivo");

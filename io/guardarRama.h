@@ -36,6 +36,15 @@ const std::vector<FormatoOfrecido>& formatosGuardado();
 // by avance (before the rename) leaves no file either.
 void guardarRama(const EEG& eeg, const std::string& ruta, const Avance& avance = {});
 
+// An epoched branch as EDF+, BDF+ and GDF store it: its epochs one after
+// another, with the event at each epoch's zero and a boundary event (kind
+// 32766.1 "boundary", GDF's code 0x7FFE for the start of a new segment) at
+// the first sample of every epoch but the first, so that a reader does not
+// take the joins for continuous signal. Any other branch is returned as it
+// is. The result reads the branch's samples in place: it must not outlive it.
+EEG conFronterasEpocas(const EEG& eeg);
+constexpr int32_t tipoFrontera = 0x7FFE;
+
 // What a written EDF+, BDF+ or GDF file must give back to our reader.
 struct CabeceraEsperada {
     std::vector<std::string> etiquetas;  // as the writer put them

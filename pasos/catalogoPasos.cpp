@@ -58,12 +58,12 @@ Paso leerPasoFiltro(const std::string& texto, const std::vector<std::string>& p)
 }
 
 Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>& p, const OpcionesPasos& opciones) {
-    if (p.size() == 1) return pasoPromediadoEpocas(texto, leerTiposEvento(p[0]), false);
+    if (p.size() == 1) return leerPasoPromediadoEpocas(texto, leerTiposEvento(p[0]), false);
     if (p.size() != 3)
         rechazar("se esperaba promediado:TIPOS,MSPREV,MSPOST, o promediado:TIPOS sobre una rama en épocas "
                  "(por ejemplo promediado:1.1+2.1,100,600)");
     const std::vector<std::pair<int32_t, int32_t>> tipos = leerTiposEvento(p[0]);
-    const Paso deEpocas = pasoPromediadoEpocas(texto, tipos, true);
+    const Paso deEpocas = leerPasoPromediadoEpocas(texto, tipos, true);
     // Milliseconds as the dialog hands them over: truncated toward zero.
     const int32_t msPrev = milisegundosEnteros(leerReal(p[1], "los milisegundos previos"));
     const int32_t msPost = milisegundosEnteros(leerReal(p[2], "los milisegundos posteriores"));
@@ -109,7 +109,9 @@ Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>
                 aviso("épocas guardadas en \"" + r.archivoCubo.string() + "\"");
         }
         return std::move(r.promedio);
-    }, texto};
+    }, texto, [deEpocas](const EEG& entrada, const EEG& salida) {
+        return entrada.epocas ? deEpocas.detalle(entrada, salida) : std::string();
+    }};
 }
 
 Paso leerPasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
@@ -274,6 +276,12 @@ std::vector<EntradaPaso> construirCatalogo() {
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos& o) {
              return leerPasoRechazo(t, p, hay, o);
          }},
+        {"quitar-epocas", "quitar-epocas:N+N…",
+         "quita las épocas de esos números (desde 1): la\nelección hecha a ojo en la ventana, para repetirla",
+         "quitar-epocas:2+3", "", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return leerPasoQuitarEpocas(t, p);
+         }},
         {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", "asr:5,0.075,-3.5,5.5", "", 8,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoASR(t, p);
@@ -315,6 +323,11 @@ std::string cadenaJSON(const std::string& t) {
 }
 
 }  // namespace
+
+std::string etiquetaHistoria(const Paso& paso, const EEG& entrada, const EEG& salida) {
+    const std::string detalle = paso.detalle ? paso.detalle(entrada, salida) : std::string();
+    return detalle.empty() ? paso.etiqueta : paso.etiqueta + "(" + detalle + ")";
+}
 
 const std::vector<EntradaPaso>& catalogoPasos() {
     static const std::vector<EntradaPaso> catalogo = construirCatalogo();

@@ -32,4 +32,10 @@ struct Paso {
     std::string mensajeFallo;  // the window's fixed failure message; the reason follows it
     CalculoPaso calcular;
     std::string texto = {};    // as the runner writes it ("filtro:BANDPASS,1,40,60")
+    // What the history adds in brackets after the tag, from the step's input
+    // and result ("38 de 40" after a rejection); none when empty.
+    std::function<std::string(const EEG& entrada, const EEG& salida)> detalle = {};
 };
+
+// The tag the result's history takes: "Rechazo(38 de 40)", or the bare tag.
+std::string etiquetaHistoria(const Paso& paso, const EEG& entrada, const EEG& salida);

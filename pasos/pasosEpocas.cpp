@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "averaging/epocas.h"
+#include "io/textoNumerico.h"
 
 namespace {
 
@@ -18,7 +18,115 @@ EEG comoRechazo(F&& calculo) {
     }
 }
 
+Paso conTexto(Paso paso, const std::string& texto) {
+    paso.texto = texto;
+    return paso;
+}
+
+std::size_t numeroEpocas(const EEG& eeg) { return eeg.epocas ? eeg.epocas->numero() : 0; }
+
+// "38 de 40": the epochs a branch keeps of those it came from.
+std::string conservadas(const EEG& entrada, const EEG& salida) {
+    return std::to_string(numeroEpocas(salida)) + " de " + std::to_string(numeroEpocas(entrada));
+}
+
+std::string textoRechazo(const OpcionesRechazo& o) {
+    std::string t;
+    const auto anadir = [&t](const char* clave, const std::optional<double>& v) {
+        if (v) t += (t.empty() ? ":" : ",") + std::string(clave) + "=" + textoReal(*v);
+    };
+    anadir("pp", o.picoAPico);
+    anadir("prob", o.probabilidad);
+    anadir("curt", o.curtosis);
+    return "rechazo" + t;
+}
+
 }  // namespace
+
+std::string textoTipos(const std::vector<TipoEvento>& tipos) {
+    std::string t;
+    for (const TipoEvento& k : tipos)
+        t += (t.empty() ? "" : "+") + std::to_string(k.first) + "." + std::to_string(k.second);
+    return t;
+}
+
+Paso pasoEpocas(const std::vector<TipoEvento>& tipos, double msPrev, double msPost) {
+    return {"Epocas", "No se han podido cortar las épocas.",
+            [=](const EEG& eeg, AvisosPaso& avisos, const Avance&) {
+                return comoRechazo([&] { return cortarEpocas(eeg, tipos, msPrev, msPost, avisos); });
+            },
+            "epocas:" + textoTipos(tipos) + "," + textoReal(msPrev) + "," + textoReal(msPost),
+            [](const EEG&, const EEG& salida) { return std::to_string(numeroEpocas(salida)); }};
+}
+
+Paso pasoLineaBase(double ms1, double ms2) {
+    return {"LineaBase", "No se ha podido restar la línea de base.",
+            [=](const EEG& eeg, AvisosPaso&, const Avance&) {
+                return comoRechazo([&] { return restarLineaBase(eeg, ms1, ms2); });
+            },
+            "linea-base:" + textoReal(ms1) + "," + textoReal(ms2)};
+}
+
+Paso pasoRechazo(const OpcionesRechazo& o, std::function<void(const std::string&)> informe) {
+    return {"Rechazo", "No se han podido rechazar épocas.",
+            [=](const EEG& eeg, AvisosPaso& avisos, const Avance&) {
+                return comoRechazo([&] {
+                    const auto marcas = marcarEpocas(eeg, o);
+                    std::vector<bool> quitar(marcas.size());
+                    std::size_t quitadas = 0;
+                    for (std::size_t e = 0; e < marcas.size(); ++e) quitadas += (quitar[e] = !marcas[e].empty());
+                    if (informe) informe(informeRechazoCSV(eeg, marcas));
+                    avisos.push_back("rechazo: se conservan " + std::to_string(marcas.size() - quitadas) + " de " +
+                                     std::to_string(marcas.size()) + " épocas");
+                    return quitadas == 0 ? derivarEEG(eeg, eeg.datos()) : quitarEpocas(eeg, quitar);
+                });
+            },
+            textoRechazo(o), conservadas};
+}
+
+Paso pasoQuitarEpocas(std::vector<bool> quitar) {
+    std::string numeros;
+    for (std::size_t e = 0; e < quitar.size(); ++e)
+        if (quitar[e]) numeros += (numeros.empty() ? "" : "+") + std::to_string(e + 1);
+    return {"Rechazo", "No se han podido quitar las épocas marcadas.",
+            [quitar](const EEG& eeg, AvisosPaso&, const Avance&) {
+                return comoRechazo([&] {
+                    if (!eeg.epocas) rechazar("quitar épocas necesita una rama en épocas");
+                    if (quitar.size() > eeg.epocas->numero())
+                        rechazar("se piden épocas hasta la " + std::to_string(quitar.size()) + " y la rama tiene " +
+                                 std::to_string(eeg.epocas->numero()));
+                    std::vector<bool> todas(quitar);
+                    todas.resize(eeg.epocas->numero(), false);
+                    bool alguna = false;
+                    for (bool q : todas) alguna = alguna || q;
+                    return alguna ? quitarEpocas(eeg, todas) : derivarEEG(eeg, eeg.datos());
+                });
+            },
+            numeros.empty() ? "quitar-epocas" : "quitar-epocas:" + numeros, conservadas};
+}
+
+Paso pasoPromediadoEpocas(std::vector<TipoEvento> tipos) {
+    return {"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
+            [=](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
+                if (!eeg.epocas)
+                    throw RechazoPaso("sobre una rama continua el promediado necesita su ventana: "
+                                      "promediado:TIPOS,MSPREV,MSPOST");
+                EEG r = comoRechazo([&] { return promediarPorTipo(eeg, tipos, avance); });
+                for (std::size_t t = 0; t < tipos.size(); ++t)
+                    avisos.push_back("promedio de " + textoTipos({tipos[t]}) + ": " +
+                                     std::to_string(r.epocas->promediadas[t]) + " épocas");
+                return r;
+            },
+            "promediado:" + textoTipos(tipos),
+            // "1.1: 19, 2.1: 21": the epochs behind each mean.
+            [tipos](const EEG&, const EEG& salida) {
+                std::string t;
+                for (std::size_t k = 0; k < tipos.size() && salida.epocas; ++k)
+                    t += (k ? ", " : "") + textoTipos({tipos[k]}) + ": " +
+                         std::to_string(salida.epocas->promediadas.at(k));
+                return t;
+            }};
+}
 
 Paso leerPasoEpocas(const std::string& texto, const std::vector<std::string>& p) {
     if (p.size() != 3) rechazar("se esperaba epocas:TIPOS,MSPREV,MSPOST (por ejemplo epocas:1.1+2.1,200,800)");
@@ -26,11 +134,7 @@ Paso leerPasoEpocas(const std::string& texto, const std::vector<std::string>& p)
     const double msPrev = leerReal(p[1], "los milisegundos antes del evento");
     const double msPost = leerReal(p[2], "los milisegundos después del evento");
     if (msPrev < 0 || msPost < 0) rechazar("los milisegundos antes y después del evento no pueden ser negativos");
-    return {"Epocas", "No se han podido cortar las épocas.",
-            [=](const EEG& eeg, AvisosPaso& avisos, const Avance&) {
-                return comoRechazo([&] { return cortarEpocas(eeg, tipos, msPrev, msPost, avisos); });
-            },
-            texto};
+    return conTexto(pasoEpocas(tipos, msPrev, msPost), texto);
 }
 
 Paso leerPasoLineaBase(const std::string& texto, const std::vector<std::string>& p) {
@@ -38,11 +142,7 @@ Paso leerPasoLineaBase(const std::string& texto, const std::vector<std::string>&
     const double ms1 = leerReal(p[0], "el inicio de la línea de base");
     const double ms2 = leerReal(p[1], "el final de la línea de base");
     if (ms1 > ms2) rechazar("el inicio de la línea de base debe ser menor o igual que su final");
-    return {"LineaBase", "No se ha podido restar la línea de base.",
-            [=](const EEG& eeg, AvisosPaso&, const Avance&) {
-                return comoRechazo([&] { return restarLineaBase(eeg, ms1, ms2); });
-            },
-            texto};
+    return conTexto(pasoLineaBase(ms1, ms2), texto);
 }
 
 Paso leerPasoRechazo(const std::string& texto, const std::vector<std::string>& p, bool hayParametros,
@@ -62,36 +162,30 @@ Paso leerPasoRechazo(const std::string& texto, const std::vector<std::string>& p
         if (!(v > 0)) rechazar("el límite \"" + clave + "\" del rechazo debe ser mayor que 0");
         (clave == "pp" ? o.picoAPico : clave == "prob" ? o.probabilidad : o.curtosis) = v;
     }
-    const auto informe = opciones.informeRechazo;
-    return {"Rechazo", "No se han podido rechazar épocas.",
-            [=](const EEG& eeg, AvisosPaso& avisos, const Avance&) {
-                return comoRechazo([&] {
-                    const auto marcas = marcarEpocas(eeg, o);
-                    std::vector<bool> quitar(marcas.size());
-                    std::size_t quitadas = 0;
-                    for (std::size_t e = 0; e < marcas.size(); ++e) quitadas += (quitar[e] = !marcas[e].empty());
-                    if (informe) informe(informeRechazoCSV(eeg, marcas));
-                    avisos.push_back("rechazo: se conservan " + std::to_string(marcas.size() - quitadas) + " de " +
-                                     std::to_string(marcas.size()) + " épocas");
-                    return quitadas == 0 ? derivarEEG(eeg, eeg.datos()) : quitarEpocas(eeg, quitar);
-                });
-            },
-            texto};
+    return conTexto(pasoRechazo(o, opciones.informeRechazo), texto);
 }
 
-Paso pasoPromediadoEpocas(const std::string& texto, std::vector<std::pair<int32_t, int32_t>> tipos, bool conVentana) {
-    return {"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
-            [=](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
-                if (!eeg.epocas)
-                    throw RechazoPaso("sobre una rama continua el promediado necesita su ventana: "
-                                      "promediado:TIPOS,MSPREV,MSPOST");
-                if (conVentana) avisos.push_back("promediado: la rama ya está en épocas; se usa su ventana");
-                EEG r = comoRechazo([&] { return promediarPorTipo(eeg, tipos, avance); });
-                for (std::size_t t = 0; t < tipos.size(); ++t)
-                    avisos.push_back("promedio de " + std::to_string(tipos[t].first) + "." +
-                                     std::to_string(tipos[t].second) + ": " +
-                                     std::to_string(r.epocas->promediadas[t]) + " épocas");
-                return r;
-            },
-            texto};
+Paso leerPasoQuitarEpocas(const std::string& texto, const std::vector<std::string>& p) {
+    if (p.size() != 1) rechazar("se esperaba quitar-epocas:N+N… con los números de las épocas (por ejemplo "
+                                "quitar-epocas:3+7)");
+    std::vector<bool> quitar;
+    for (const std::string& n : partir(p[0], '+')) {
+        const int e = leerEntero(n, "el número de época");
+        if (e < 1) rechazar("las épocas se numeran desde 1");
+        if (static_cast<std::size_t>(e) > quitar.size()) quitar.resize(static_cast<std::size_t>(e), false);
+        quitar[static_cast<std::size_t>(e - 1)] = true;
+    }
+    return conTexto(pasoQuitarEpocas(std::move(quitar)), texto);
+}
+
+Paso leerPasoPromediadoEpocas(const std::string& texto, std::vector<TipoEvento> tipos, bool conVentana) {
+    Paso paso = conTexto(pasoPromediadoEpocas(std::move(tipos)), texto);
+    if (conVentana) {
+        CalculoPaso calculo = paso.calcular;
+        paso.calcular = [calculo](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
+            if (eeg.epocas) avisos.push_back("promediado: la rama ya está en épocas; se usa su ventana");
+            return calculo(eeg, avisos, avance);
+        };
+    }
+    return paso;
 }

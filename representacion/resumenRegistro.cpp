@@ -1,6 +1,7 @@
 #include "representacion/resumenRegistro.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <vector>
 
@@ -63,8 +64,28 @@ LineaRegistro lineaArchivo(const EEG& registro, const std::string& ruta, int arc
     return l;
 }
 
+namespace {
+
+// An epoched branch is measured in epochs: "40 épocas de -200 a 800 ms", or
+// for its averages the epochs behind each: "promedios de 19 + 21 épocas".
+std::string duracionEpocas(const Epocas& e, int32_t frecuencia) {
+    if (!e.promediadas.empty()) {
+        std::string r;
+        for (int64_t n : e.promediadas) r += (r.empty() ? "" : " + ") + std::to_string(n);
+        return (e.promediadas.size() == 1 ? "promedio de " : "promedios de ") + r + " \xC3\xA9pocas";
+    }
+    const auto ms = [frecuencia](int32_t muestras) {
+        return std::to_string(static_cast<long long>(std::llround(1000.0 * muestras / std::max(frecuencia, 1))));
+    };
+    return std::to_string(e.numero()) + (e.numero() == 1 ? " \xC3\xA9poca" : " \xC3\xA9pocas") + " de -" + ms(e.pre) +
+           " a " + ms(e.post) + " ms";
+}
+
+}  // namespace
+
 LineaRegistro lineaRama(const EEG& rama, int archivo, int indiceRama) {
     LineaRegistro l = cifras(rama);
+    if (rama.epocas) l.duracion = duracionEpocas(*rama.epocas, rama.frecuenciaMuestreo);
     l.nombre = "eeg " + std::to_string(archivo + 1) + "-" + std::to_string(indiceRama + 1);
     l.historia = recortada(rama.historia);
     if (l.historia.empty()) l.historia = "registro le\xC3\xAD" "do";  // leído

@@ -9,7 +9,9 @@
 #include "app/Ondelar.h"
 #include "app/pasoVentana.h"
 #include "averaging/ventana/GuiEventosPromediado.h"
+#include "ui_GuiEventosPromediado.h"
 #include "averaging/promediado.h"
+#include "pasos/pasosEpocas.h"
 
 namespace {
 
@@ -36,6 +38,9 @@ void Ondelar::graficoPromediado() {
         dialogo->setAttribute(Qt::WA_DeleteOnClose);
         dialogo->fijarVentanaPrincipal(this);
         dialogo->rellenarLista(*eeg.tablaEventos);
+        // Epochs already have their window: only the kinds are chosen.
+        dialogo->ui->msPrev->setEnabled(!eeg.epocas);
+        dialogo->ui->msPost->setEnabled(!eeg.epocas);
         dialogo->show();
         dialogo.release();  // a top-level window that deletes itself when closed
     } catch (const std::exception&) {
@@ -56,6 +61,17 @@ void Ondelar::aplicarPromediado(QList<int> filas, double msPrev, double msPost) 
     // The rows are checked against the branch selected now, not when the
     // dialog was opened: they must name kinds of this branch.
     const std::vector<int> elegidas(filas.begin(), filas.end());
+    // An epoched branch already has its window: the mean of each kind's kept epochs.
+    if (seleccion() && eegSeleccionado().epocas && eegSeleccionado().tieneEventos()) {
+        const TablaEventos& tabla = *eegSeleccionado().tablaEventos;
+        std::vector<TipoEvento> tipos;
+        for (int fila : elegidas)
+            if (fila >= 0 && fila < numeroTiposDisponibles(tabla))
+                tipos.emplace_back(tabla.tipos[static_cast<std::size_t>(fila)].tipo,
+                                   tabla.tipos[static_cast<std::size_t>(fila)].calificador);
+        ejecutarPaso(pasoPromediadoEpocas(tipos));
+        return;
+    }
     ejecutarPaso({"Promediado", "Fallo en el promediado, revisa que existan datos para los tiempos elegidos.",
                   [elegidas, msPrev, msPost](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
                       if (!tieneTiposDeEvento(eeg)) throw RechazoPaso(sinEventos);

@@ -14,6 +14,7 @@
 #include "io/cargarRegistro.h"
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
+#include "pasos/catalogoPasos.h"
 #include "mara/modeloMara.h"
 #include "tests/cli/procesoCLI.h"
 #include "tests/io/archivosPrueba.h"
@@ -82,7 +83,7 @@ private slots:
         const ResultadoCLI pasos = ejecutarCLI({"pasos", "--json"});
         QCOMPARE(pasos.codigo, 0);
         const QJsonArray catalogo = QJsonDocument::fromJson(pasos.salida).array();
-        QCOMPARE(catalogo.size(), 9);
+        QCOMPARE(catalogo.size(), int(catalogoPasos().size()));
         for (const QJsonValue& v : catalogo) {
             const QJsonObject e = v.toObject();
             QVERIFY(e["multiploMemoria"].toInt() >= 2);
