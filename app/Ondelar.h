@@ -93,6 +93,7 @@ public slots:
     void graficoPromediado();
     void graficoMARA();
     void lanzarAnalisisFrecuencial();
+    void verERP();
     void popUpLicenciasAtribuciones();
     static void pausaDebug(std::string cad);
     void borrarDatosSeleccionados();
