@@ -87,15 +87,20 @@ arma::rowvec potenciaCampoGlobal(const arma::mat& X) {
 }
 
 arma::uword columnaDeLatencia(const PromedioERP& p, double ms) {
-    const double primera = -static_cast<double>(p.pre) * 1000.0 / p.frecuencia;
-    const double ultima = static_cast<double>(p.ancho - 1 - p.pre) * 1000.0 / p.frecuencia;
-    // A typed time equal to a printed edge may differ from it in the last bits.
-    const double holgura = 1e-9 * std::max(1.0, std::abs(ultima - primera));
-    if (!std::isfinite(ms) || ms < primera - holgura || ms > ultima + holgura)
+    // The epoch holds a latency when its nearest sample is one of the
+    // block's: a time typed as the axis prints it ("-97.7" for -97.65625)
+    // still names the first sample.
+    const double muestras = ms * p.frecuencia / 1000.0;
+    const int64_t k = std::isfinite(muestras) && std::abs(muestras) < 1e15
+                          ? static_cast<int64_t>(p.pre) + std::llround(muestras)
+                          : -1;
+    if (k < 0 || k >= p.ancho) {
+        const double primera = -static_cast<double>(p.pre) * 1000.0 / p.frecuencia;
+        const double ultima = static_cast<double>(p.ancho - 1 - p.pre) * 1000.0 / p.frecuencia;
         rechazar("la latencia " + textoGeneral(ms) + " ms está fuera de la época (de " + textoGeneral(primera) +
                  " a " + textoGeneral(ultima) + " ms)");
-    const auto k = static_cast<int64_t>(p.pre) + std::llround(ms * p.frecuencia / 1000.0);
-    return static_cast<arma::uword>(std::clamp<int64_t>(k, 0, p.ancho - 1));
+    }
+    return static_cast<arma::uword>(k);
 }
 
 arma::vec valoresEnLatencia(const arma::mat& bloque, const PromedioERP& p, double ms) {

@@ -51,7 +51,8 @@ arma::rowvec potenciaCampoGlobal(const arma::mat& X);
 
 // Column of the block nearest to `ms` after the event (halves away from the
 // event). Throws std::invalid_argument for a latency that is not finite or
-// lies outside [first, last] time of the block.
+// whose nearest sample lies outside the block (more than half a sample
+// before its first time or after its last).
 arma::uword columnaDeLatencia(const PromedioERP& p, double ms);
 
 // The channel values (a column of `bloque`) at that nearest column.

@@ -107,8 +107,16 @@ TEST(PromedioERP, ContinuaConMilisegundosQueNoSonMuestrasEnteras) {
     EXPECT_DOUBLE_EQ(t(0), -97.65625);
     EXPECT_DOUBLE_EQ(t(101), 296.875);
     EXPECT_EQ(columnaDeLatencia(p, -97.65625), 0u);
+    // Half a sample is 1.953125 ms: -97.7 as the axis prints it and -99.6
+    // still take the first column; -99.609375 is a half, which goes away from
+    // the event, out of the epoch, as -100 does. 298.8 is the last column.
+    EXPECT_EQ(columnaDeLatencia(p, -97.7), 0u);
+    EXPECT_EQ(columnaDeLatencia(p, -99.6), 0u);
+    EXPECT_EQ(columnaDeLatencia(p, 298.8), 101u);
+    esperarRechazo([&] { columnaDeLatencia(p, -99.609375); }, "fuera de la época (de -97.6562 a 296.875 ms)");
     esperarRechazo([&] { columnaDeLatencia(p, -100.0); }, "fuera de la época");
     esperarRechazo([&] { columnaDeLatencia(p, 300.0); }, "fuera de la época");
+    esperarRechazo([&] { columnaDeLatencia(p, 1e300); }, "fuera de la época");
     esperarRechazo([&] { columnaDeLatencia(p, NAN); }, "fuera de la época");
 }
 

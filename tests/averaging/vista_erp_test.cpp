@@ -70,7 +70,8 @@ private slots:
     void mapasEscritoYPulsadoConUnaEscala() {
         VentanaPrueba f;
         promedioP300(f);
-        f->verERP();
+        f.ui().ver_ERP->trigger();  // procesar → ver ERP
+        QCOMPARE(f.estado(), QString("triger ERP"));
         vistaERP* v = abierta<vistaERP>();
         QVERIFY(v);
         QVERIFY(QTest::qWaitForWindowExposed(v));
