@@ -40,6 +40,7 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->aplicar_promediado, &QAction::triggered, this, &Ondelar::graficoPromediado);
     connect(ui->aplicar_MARA, &QAction::triggered, this, &Ondelar::graficoMARA);
     connect(ui->aplicar_analisis_frecuencial, &QAction::triggered, this, &Ondelar::lanzarAnalisisFrecuencial);
+    connect(ui->ver_ERP, &QAction::triggered, this, &Ondelar::verERP);
     connect(ui->licencia_y_atribuciones, &QAction::triggered, this, &Ondelar::popUpLicenciasAtribuciones);
     connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);

@@ -99,6 +99,7 @@ public slots:
     void graficoRechazo();
     void graficoMARA();
     void lanzarAnalisisFrecuencial();
+    void verERP();
     void popUpLicenciasAtribuciones();
     static void pausaDebug(std::string cad);
     void borrarDatosSeleccionados();

@@ -31,14 +31,15 @@ QColor dibujoMapaCuero::color(double f) {
 }
 
 void dibujoMapaCuero::fijar(const arma::mat& mapa, const RejillaMapa& rejilla, const std::vector<PuntoPlano>& electrodos,
-                            const QStringList& etiquetas, const QString& unidad) {
+                            const QStringList& etiquetas, const QString& unidad,
+                            const std::optional<std::pair<double, double>>& escala) {
     rejilla_ = rejilla;
     electrodos_ = electrodos;
     etiquetas_ = etiquetas;
     unidad_ = unidad;
     const arma::vec finitos = mapa.elem(arma::find_finite(mapa));
-    minimo_ = finitos.is_empty() ? 0.0 : finitos.min();
-    maximo_ = finitos.is_empty() ? 0.0 : finitos.max();
+    minimo_ = escala ? escala->first : finitos.is_empty() ? 0.0 : finitos.min();
+    maximo_ = escala ? escala->second : finitos.is_empty() ? 0.0 : finitos.max();
     const double rango = maximo_ > minimo_ ? maximo_ - minimo_ : 1.0;
     colores_ = QImage(static_cast<int>(mapa.n_cols), static_cast<int>(mapa.n_rows), QImage::Format_ARGB32);
     for (arma::uword fila = 0; fila < mapa.n_rows; ++fila) {

@@ -3,6 +3,8 @@
 // seen from above (nose up), the head outline, nose and ears, the electrodes
 // with their labels on request, and a colour bar with its unit.
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include <QColor>
@@ -24,9 +26,12 @@ public:
     explicit dibujoMapaCuero(QWidget* parent = nullptr);
 
     // mapa: the grid of `rejilla` (NaN outside the head); electrodos with
-    // their labels; unidad for the colour bar ("µV²").
+    // their labels; unidad for the colour bar ("µV²"). The colour bar spans
+    // the map's own extremes, or `escala` (minimum, maximum) when given, so
+    // that several maps read on one scale (values beyond it take its ends).
     void fijar(const arma::mat& mapa, const RejillaMapa& rejilla, const std::vector<PuntoPlano>& electrodos,
-               const QStringList& etiquetas, const QString& unidad);
+               const QStringList& etiquetas, const QString& unidad,
+               const std::optional<std::pair<double, double>>& escala = std::nullopt);
     void mostrarElectrodos(bool si);
     void mostrarEtiquetas(bool si);
 
