@@ -208,13 +208,14 @@ std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
     for (uint32_t c = 0; c < w.canales; ++c) {
         const int s = static_cast<int>(c);
         double minimo = w.datos.row(c).min(), maximo = w.datos.row(c).max();
-        if (maximo - minimo < 1e-6) {
-            // A flat channel: a range whose steps put its value on a digital
-            // value (0), so that a silent channel reads back silent rather
-            // than half a step off.
-            const double paso = w.bdf ? 1e-6 : 1e-3;
-            minimo -= (w.digitalMaximo + 1.0) * paso;
-            maximo += w.digitalMaximo * paso;
+        if (minimo == 0.0 && maximo == 0.0) {
+            // A silent channel: one unit per digital step, so that 0 is a
+            // digital value and the channel reads back exactly silent.
+            minimo = -w.digitalMaximo - 1.0;
+            maximo = w.digitalMaximo;
+        } else if (maximo - minimo < 1e-6) {
+            minimo -= 1.0;
+            maximo += 1.0;
         }
         const std::optional<double> fisicoMinimo = valorCabecera(minimo, false);
         const std::optional<double> fisicoMaximo = valorCabecera(maximo, true);

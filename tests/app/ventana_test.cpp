@@ -40,8 +40,9 @@ private slots:
         QCOMPARE(v.ui->panelTabs->count(), 0);
         QCOMPARE(textosAcciones(v.ui->menuBar), QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
         QCOMPARE(textosAcciones(v.ui->menuprocesar),
-                 QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "aplicar MARA",
-                              "aplicar CAR", "|", "aplicar analisis frecuencial", "ver ERP"}));
+                 QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "cortar épocas",
+                              "restar línea base", "marcar épocas para rechazo", "aplicar MARA", "aplicar CAR", "|",
+                              "aplicar analisis frecuencial", "ver ERP"}));
         QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
                                                                 "guardar rama seleccionada"}));
         QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales", "explorar rama seleccionada"}));

@@ -12,6 +12,7 @@
 #include "app/panelEpocas.h"
 #include "averaging/ventana/GuiEventosPromediado.h"
 #include "averaging/ventana/dialogosEpocas.h"
+#include "averaging/ventana/vistaERP.h"
 #include "pasos/catalogoPasos.h"
 #include "tests/comun/ventanaPrueba.h"
 #include "ui_GuiEventosPromediado.h"
@@ -124,6 +125,13 @@ private slots:
         QCOMPARE(promedio.epocas->numero(), std::size_t(2));
         QCOMPARE(promedio.epocas->promediadas[0] + promedio.epocas->promediadas[1], int64_t(quedan));
         QVERIFY(promedio.historia.find("Promediado(1.1: ") != std::string::npos);
+
+        // The ERP view of the means, with two maps.
+        f.ui().ver_ERP->trigger();
+        auto* erp = abierta<vistaERP>();
+        QVERIFY(erp);
+        QVERIFY(erp->fijarLatencias({100.0, 300.0}));
+        QCOMPARE(erp->latencias().size(), std::size_t(2));
 
         // The runner: the rules mark the same epochs, and the reviewed choice replays to the same branch.
         std::string lista;
