@@ -57,9 +57,15 @@ void escribirCSV(const EEG& eeg, std::ostream& salida, const Avance& avance) {
 }
 
 // The matrix as Armadillo's own binary format writes it (a text header, then
-// the doubles in column order), a block of columns at a time.
-void escribirBIN(const arma::mat& datos, std::ostream& salida, const Avance& avance) {
-    salida << "ARMA_MAT_BIN_FN008\n" + std::to_string(datos.n_rows) + ' ' + std::to_string(datos.n_cols) + '\n';
+// the doubles in column order), a block of columns at a time. Epochs side by
+// side are, in that order, the cube channels x W x E of the averaging's
+// cube files: an epoched branch is written with the cube's header.
+void escribirBIN(const arma::mat& datos, const Epocas* epocas, std::ostream& salida, const Avance& avance) {
+    if (epocas && static_cast<arma::uword>(epocas->ancho) * epocas->numero() == datos.n_cols)
+        salida << "ARMA_CUB_BIN_FN008\n" + std::to_string(datos.n_rows) + ' ' + std::to_string(epocas->ancho) + ' ' +
+                      std::to_string(epocas->numero()) + '\n';
+    else
+        salida << "ARMA_MAT_BIN_FN008\n" + std::to_string(datos.n_rows) + ' ' + std::to_string(datos.n_cols) + '\n';
     constexpr arma::uword columnasPorBloque = 16384;
     for (arma::uword desde = 0; desde < datos.n_cols; desde += columnasPorBloque) {
         const arma::uword n = std::min<arma::uword>(columnasPorBloque, datos.n_cols - desde);
@@ -212,7 +218,7 @@ void guardarRama(const EEG& rama, const std::string& ruta, const Avance& avance)
                 case FormatoSalida::CSV: escribirCSV(eeg, salida, avance); break;
                 case FormatoSalida::EDF:
                 case FormatoSalida::BDF: break;
-                case FormatoSalida::BIN: escribirBIN(eeg.datos(), salida, avance); break;
+                case FormatoSalida::BIN: escribirBIN(eeg.datos(), eeg.epocas.get(), salida, avance); break;
             }
             salida.flush();
             if (!salida) throw std::runtime_error("error de escritura en \"" + ruta + "\" (¿disco lleno?)");

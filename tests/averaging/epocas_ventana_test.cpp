@@ -140,7 +140,10 @@ private slots:
         const EEG& registro = f.rama(0, 0);
         const EEG porEjecutor = cadenaDelEjecutor(registro, {"epocas:1.1+2.1,200,800", "linea-base:-200,0",
                                                              "rechazo:pp=190,prob=5,curt=5"});
-        QCOMPARE(porEjecutor.epocas->numero(), cortadas - std::size_t(marcadasReglas));
+        std::vector<int64_t> conservadasPorReglas;
+        for (std::size_t k = 0; k < cortadas; ++k)
+            if (!porReglas[k]) conservadasPorReglas.push_back(f.rama(0, 2).epocas->posicionesOrigen[k]);
+        QCOMPARE(porEjecutor.epocas->posicionesOrigen, conservadasPorReglas);
         const EEG replica = cadenaDelEjecutor(registro, {"epocas:1.1+2.1,200,800", "linea-base:-200,0",
                                                          "quitar-epocas:" + lista, "promediado:1.1+2.1"});
         QVERIFY(arma::approx_equal(replica.datos(), promedio.datos(), "absdiff", 0.0));

@@ -104,6 +104,15 @@ TEST(GuardadoEpocas, SeGuardanSeguidasConSuCeroYUnaFronteraEntreEllas) {
         EXPECT_LT(arma::abs(leido.datos().row(1).cols(0, 4 * W - 1)).max(), 1e-12) << ext;
         std::filesystem::remove(ruta);
     }
+    // .bin holds the averaging's cube: channels x W x E, one slice per epoch.
+    const std::string bin = carpeta + "/epocas.bin";
+    guardarRama(epocas, bin);
+    arma::cube cubo;
+    ASSERT_TRUE(cubo.load(bin, arma::arma_binary));
+    ASSERT_EQ(arma::size(cubo), arma::size(2, W, 4));
+    for (arma::uword e = 0; e < 4; ++e)
+        EXPECT_TRUE(arma::approx_equal(cubo.slice(e), epocas.datos().cols(e * W, (e + 1) * W - 1), "absdiff", 0.0));
+    std::filesystem::remove(bin);
 }
 
 }  // namespace
