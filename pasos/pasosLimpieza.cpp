@@ -43,13 +43,14 @@ Paso leerPasoLinea(const std::string& texto, const std::vector<std::string>& p, 
     return {fija ? "Linea" + f + "Hz" : "LineaAuto", "No se ha podido quitar el ruido de línea.",
             [fija](const EEG& eeg, AvisosPaso& avisos, const Avance& avance) {
                 return comoRechazo([&] {
-                    int f = fija;
-                    if (!f) {
-                        if (eeg.epocas) return quitarRuidoLinea(eeg, 50.0, avance);  // refused there
-                        f = detectarFrecuenciaLinea(eeg.datos(), eeg.frecuenciaMuestreo);
-                        avisos.push_back("linea: el espectro apunta a " + std::to_string(f) + " Hz");
+                    int linea = fija;
+                    if (!linea) {
+                        // An epoched branch is refused there, before any spectrum is looked at.
+                        if (eeg.epocas) return quitarRuidoLinea(eeg, 50.0, avance);
+                        linea = detectarFrecuenciaLinea(eeg.datos(), eeg.frecuenciaMuestreo);
+                        avisos.push_back("linea: el espectro apunta a " + std::to_string(linea) + " Hz");
                     }
-                    return quitarRuidoLinea(eeg, f, avance);
+                    return quitarRuidoLinea(eeg, linea, avance);
                 });
             },
             texto};

@@ -41,7 +41,8 @@ private slots:
         QCOMPARE(textosAcciones(v.ui->menuBar), QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
         QCOMPARE(textosAcciones(v.ui->menuprocesar),
                  QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "aplicar MARA",
-                              "aplicar CAR", "|", "aplicar analisis frecuencial"}));
+                              "aplicar CAR", "quitar el ruido de línea (50/60 Hz)", "re-referenciar a la media", "|",
+                              "aplicar analisis frecuencial"}));
         QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
                                                                 "guardar rama seleccionada"}));
         QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales", "explorar rama seleccionada"}));
