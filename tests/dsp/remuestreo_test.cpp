@@ -75,6 +75,18 @@ TEST(Remuestreo, IgualQueResamplePolyDeScipy) {
                             referenciaLimpieza("remuestreo_512_256.bin")), 1e-9);
 }
 
+TEST(Remuestreo, BloquesDeDieciseisCanalesComoUnCanalSolo) {
+    // 37 channels: two blocks of sixteen and a remainder of five, each row
+    // as the one-row path (the one compared with scipy above) gives it.
+    arma::arma_rng::set_seed(3);
+    const arma::mat x = 50 * arma::randn(37, 2003);
+    for (const auto [sube, baja] : {std::pair{1, 4}, std::pair{32, 125}, std::pair{3, 2}}) {
+        const arma::mat y = remuestrearFilas(x, sube, baja);
+        for (arma::uword c = 0; c < x.n_rows; ++c)
+            EXPECT_LE(errorRelativo(y.row(c), remuestrearFilas(x.row(c), sube, baja)), 1e-14) << c << " " << sube;
+    }
+}
+
 TEST(Remuestreo, P300IgualQueScipy) {
     const EEG eeg = cargarRegistro(ONDELAR_RAIZ "/../shared/data/p300_8ch.gdf");
     const arma::mat x = eeg.datos().submat(0, 0, 3, 1023);
