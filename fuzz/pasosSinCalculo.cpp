@@ -5,12 +5,17 @@
 #include <cstdlib>
 
 #include "asr/ejecutarASR.h"
+#include "dsp/remuestreoEEG.h"
 #include "filtering/filtroFrecuencial.h"
+#include "filtering/lineaElectrica.h"
 #include "mara/activacionesICA.h"
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
 
 EEG filtrarEEG(const EEG&, const OpcionesFiltro&, const Avance&) { std::abort(); }
+EEG remuestrearEEG(const EEG&, int32_t, const Avance&) { std::abort(); }
+EEG quitarRuidoLinea(const EEG&, double, const Avance&) { std::abort(); }
+int detectarFrecuenciaLinea(const arma::mat&, int) { std::abort(); }
 EEG ejecutarASR(const EEG&, const OpcionesASR&, const Avance&, std::optional<double>) { std::abort(); }
 EEG activacionesICA(const EEG&, std::optional<uint32_t>) { std::abort(); }
 EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }

@@ -238,6 +238,9 @@ std::vector<std::pair<double, double>> senalesEDF(const EscrituraEDF& w) {
         w.comprobar(edf_set_digital_maximum(h, s, w.digitalMaximo), "el máximo digital");
         w.comprobar(edf_set_label(h, s, etiqueta.c_str()), "la etiqueta");
         w.comprobar(edf_set_physical_dimension(h, s, canal ? ascii(canal->unidad, 8).c_str() : ""), "la unidad");
+        // What the steps did to the channel ("N:50Hz Ref:media"), where EDF readers look for it.
+        if (canal && !ascii(canal->prefiltrado, 80).empty())
+            w.comprobar(edf_set_prefilter(h, s, ascii(canal->prefiltrado, 80).c_str()), "el prefiltrado");
     }
     return fisicos;
 }

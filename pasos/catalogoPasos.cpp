@@ -18,6 +18,7 @@
 #include "mara/aplicarMara.h"
 #include "mara/directorioEjecutable.h"
 #include "pasos/pasosEpocas.h"
+#include "pasos/pasosLimpieza.h"
 
 namespace {
 
@@ -247,6 +248,27 @@ std::vector<EntradaPaso> construirCatalogo() {
          "filtro:BANDPASS,1,40,60", "", 4,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoFiltro(t, p);
+         }},
+        {"remuestreo", "remuestreo:HZ",
+         "remuestreo polifásico a HZ (entero) con filtro antialias\nde Kaiser, como resample_poly de SciPy; eventos a la\n"
+         "muestra más cercana",
+         "remuestreo:256", "", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return leerPasoRemuestreo(t, p);
+         }},
+        {"linea", "linea[:50|60|auto]",
+         "quita el ruido de línea y sus armónicos con muescas FIR\nde fase cero (como notch_filter de MNE); auto (por\n"
+         "defecto) elige 50 o 60 Hz por el espectro",
+         "linea:50", "quitar el ruido de línea (50/60 Hz)", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
+             return leerPasoLinea(t, p, hay);
+         }},
+        {"referencia", "referencia[:REF]",
+         "resta a cada canal la media de todos (REF media, por\ndefecto) o de los canales dados por etiqueta\n(REF M1+M2); "
+         "REF media-otros es car",
+         "referencia:media", "re-referenciar a la media", 3,
+         [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
+             return leerPasoReferencia(t, p, hay);
          }},
         {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
          "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"

@@ -10,6 +10,9 @@
 #include "averaging/car.h"
 #include "averaging/epocas.h"
 #include "averaging/promediado.h"
+#include "averaging/referencia.h"
+#include "dsp/remuestreoEEG.h"
+#include "filtering/lineaElectrica.h"
 #include "filtering/filtroFrecuencial.h"
 #include "io/cargarRegistro.h"
 #include "mara/activacionesICA.h"
@@ -255,6 +258,34 @@ private slots:
         QVERIFY(!iguales(otros, porDefecto, 1e-6));
     }
 
+    // The cleaning chain on the BDF sample (500 Hz, 3 EEG channels, 50 Hz hum):
+    // the numbers are the core's, events move to the new rate, and the EDF+
+    // written says in each channel's prefiltering what was done to it.
+    void cadenaDeLimpieza() {
+        const EEG bdf = cargar("formatos/bdf_4ch_status.bdf");
+        const EEG a256 = remuestrearEEG(bdf, 256);
+        QCOMPARE(detectarFrecuenciaLinea(a256.datos(), 256), 50);
+        const EEG esperado = rereferenciar(quitarRuidoLinea(a256, 50), {}, "media");
+        const QStringList cadena = {"remuestreo:256", "linea:auto", "referencia:media"};
+        QVERIFY(iguales(correr("formatos/bdf_4ch_status.bdf", cadena), esperado.datos()));
+
+        QStringList argumentos = {"run", datos + "formatos/bdf_4ch_status.bdf"};
+        for (const QString& p : cadena) argumentos << "--step" << p;
+        const ResultadoCLI r = ejecutarCLI(argumentos << "--out" << t.filePath("limpio.edf"));
+        QCOMPARE(r.codigo, 0);
+        QVERIFY2(r.errores.contains("el espectro apunta a 50 Hz"), r.errores.constData());
+        const EEG edf = cargarRegistro(t.filePath("limpio.edf").toStdString());
+        QCOMPARE(edf.frecuenciaMuestreo, 256);
+        QCOMPARE(edf.numeroMuestras, esperado.numeroMuestras);
+        QVERIFY2(QString::fromStdString((*edf.canales)[0].prefiltrado).endsWith("N:50Hz Ref:media"),
+                 (*edf.canales)[0].prefiltrado.c_str());
+        QCOMPARE((*edf.canales)[0].unidad, (*bdf.canales)[0].unidad);
+        QVERIFY(edf.tieneEventos());
+        QCOMPARE(edf.tablaEventos->eventos.size(), bdf.tablaEventos->eventos.size());
+        for (size_t i = 0; i < edf.tablaEventos->eventos.size(); ++i)
+            QCOMPARE(edf.tablaEventos->eventos[i].posicion, esperado.tablaEventos->eventos[i].posicion);
+    }
+
     // Activations, one row per component, equal to this process's with the
     // same --seed; an averaged branch has no events, so its GDF has an empty table.
     void pasosICAYMARA() {
@@ -336,6 +367,13 @@ private slots:
             {"run $gdf --step asr:5,1.5,-3.5,5.5 --out @s/x.bin", "maxBadChan = 1.5", 2},
             {"run $gdf --step asr:5,0.075,-3.5,60 --out @s/x.bin", "tolSup = 60", 2},
             {"run $gdf --seed -1 --out @s/x.bin", "--seed", 2},
+            {"run $gdf --step remuestreo:0 --out @s/x.bin", "mayor que 0", 2},
+            {"run $gdf --step remuestreo:128.5 --out @s/x.bin", "\"128.5\"", 2},
+            {"run $gdf --step linea:55 --out @s/x.bin", "linea:50, linea:60 o linea:auto", 2},
+            {"run $gdf --step referencia: --out @s/x.bin", "referencia:CANAL", 2},
+            {"run $gdf --step referencia:M1+M2 --out @s/x.bin", "no tiene el canal \"M1\"", 1},
+            {"run $gdf --step epocas:1.1,200,800 --step remuestreo:128 --out @s/x.bin", "dividida en épocas", 1},
+            {"run $gdf --step remuestreo:100 --step linea:50 --out @s/x.bin", "no cabe una muesca a 50 Hz", 1},
         };
         for (const auto& c : casos) {
             QString texto = QString::fromUtf8(c.argumentos);

@@ -29,7 +29,7 @@ TEST(CatalogoPasos, CadaEjemploSeInterpretaYConservaSuTexto) {
         EXPECT_EQ(interpretarPaso(e.ejemplo, {}).texto, e.ejemplo);
     }
     try {
-        interpretarPaso("referencia", {});
+        interpretarPaso("resample", {});
         FAIL();
     } catch (const std::invalid_argument& ex) {
         EXPECT_NE(std::string(ex.what()).find(nombresPasos()), std::string::npos) << ex.what();
