@@ -34,10 +34,13 @@ inline ResultadoCLI ejecutarCLI(const QStringList& argumentos, const QString& ca
     return r;
 }
 
+// A matrix, or an epoched branch's cube (channels x W x E) as its epochs side by side.
 inline arma::mat leerBin(const QString& ruta) {
     arma::mat m;
-    if (!m.load(ruta.toStdString(), arma::arma_binary)) m.reset();
-    return m;
+    if (m.load(ruta.toStdString(), arma::arma_binary)) return m;
+    arma::cube c;
+    if (!c.load(ruta.toStdString(), arma::arma_binary)) return arma::mat();
+    return arma::reshape(arma::mat(c.memptr(), c.n_rows, c.n_cols * c.n_slices), c.n_rows, c.n_cols * c.n_slices);
 }
 
 // `run REGISTRO [--step P]... EXTRA --out SALIDA` in `carpeta`; a .bin result is read back.
