@@ -19,6 +19,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Runs a core computation whose std::invalid_argument is a refusal of the
+// step's parameters against the branch: the user reads its reason alone.
+template <class F>
+auto comoRechazo(F&& calculo) -> decltype(calculo()) {
+    try {
+        return calculo();
+    } catch (const std::invalid_argument& e) {
+        throw RechazoPaso(e.what());
+    }
+}
+
 // Notes for the user gathered while the step computes; shown once it ends.
 using AvisosPaso = std::vector<std::string>;
 

@@ -8,16 +8,6 @@ namespace {
 
 [[noreturn]] void rechazar(const std::string& motivo) { throw std::invalid_argument(motivo); }
 
-// A refusal of the step's parameters against the branch reads as the reason alone.
-template <class F>
-EEG comoRechazo(F&& calculo) {
-    try {
-        return calculo();
-    } catch (const std::invalid_argument& e) {
-        throw RechazoPaso(e.what());
-    }
-}
-
 Paso conTexto(Paso paso, const std::string& texto) {
     paso.texto = texto;
     return paso;

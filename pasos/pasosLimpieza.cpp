@@ -11,16 +11,6 @@ namespace {
 
 [[noreturn]] void rechazar(const std::string& motivo) { throw std::invalid_argument(motivo); }
 
-// A refusal against the branch reads as the reason alone.
-template <class F>
-EEG comoRechazo(F&& calculo) {
-    try {
-        return calculo();
-    } catch (const std::invalid_argument& e) {
-        throw RechazoPaso(e.what());
-    }
-}
-
 }  // namespace
 
 Paso leerPasoRemuestreo(const std::string& texto, const std::vector<std::string>& p) {

@@ -17,36 +17,17 @@
 #include <armadillo>
 
 #include "bench/comun/cargaMaquina.h"
+#include "bench/comun/medicion.h"
 #include "bench/fir/procesoMNE.h"
 #include "dsp/fir/fir.h"
 #include "filtering/filtroFrecuencial.h"
 #include "io/diagnostico.h"
 #include "io/textoNumero.h"
 
-namespace {
-
-struct Tiempo {
-    double pared = 0.0;
-    double cpu = 0.0;
-};
-
-Tiempo medir(const std::function<void()>& trabajo) {
-    const auto pared = std::chrono::steady_clock::now();
-    const std::clock_t cpu = std::clock();
-    trabajo();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - pared).count(),
-            static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC};
-}
-
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
-
-std::string s(double x) { return textoFijo(x, 3) + " s"; }
-
-}  // namespace
+using banco::medir;
+using banco::mediana;
+using banco::Tiempo;
+const auto s = banco::segundos;
 
 int main() {
     constexpr uint32_t canales = 64;
