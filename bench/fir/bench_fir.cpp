@@ -24,10 +24,6 @@
 #include "io/diagnostico.h"
 #include "io/textoNumero.h"
 
-using banco::medir;
-using banco::mediana;
-using banco::Tiempo;
-const auto s = banco::segundos;
 
 int main() {
     constexpr uint32_t canales = 64;
@@ -47,34 +43,8 @@ int main() {
     if (mne.disponible()) std::printf("  MNE: %s\n", mne.descripcion().c_str());
     else std::printf("  MNE-Python no disponible (%s): solo se mide Ondelar\n", mne.descripcion().c_str());
 
-    std::vector<double> propias, propiasCpu, deMNE, deMNECpu;
-    for (int r = 0; r < rondas; ++r) {
-        // The runner's step, with its output freshly allocated each time as
-        // in real use.
-        const Tiempo t = medir([&] { const EEG filtrado = filtrarEEG(eeg, opciones); });
-        propias.push_back(t.pared);
-        propiasCpu.push_back(t.cpu);
-        std::printf("  ronda %d: Ondelar %s (CPU %s)", r + 1, s(t.pared).c_str(), s(t.cpu).c_str());
-        if (mne.disponible()) {
-            double pared = 0.0, cpu = 0.0;
-            if (mne.medir(pared, cpu)) {
-                deMNE.push_back(pared);
-                deMNECpu.push_back(cpu);
-                std::printf(", MNE %s (CPU %s)", s(pared).c_str(), s(cpu).c_str());
-            }
-        }
-        std::printf("\n");
-        std::fflush(stdout);
-    }
-    std::printf("  mediana de %d rondas: Ondelar %s (CPU %s)", rondas, s(mediana(propias)).c_str(),
-                s(mediana(propiasCpu)).c_str());
-    if (!deMNE.empty()) {
-        std::printf(", MNE %s (CPU %s)\n", s(mediana(deMNE)).c_str(), s(mediana(deMNECpu)).c_str());
-        std::printf("  MNE / Ondelar: pared %sx, CPU %sx (objetivo: 3x o más)\n",
-                    textoFijo(mediana(deMNE) / mediana(propias), 2).c_str(),
-                    textoFijo(mediana(deMNECpu) / mediana(propiasCpu), 2).c_str());
-    } else {
-        std::printf("\n");
-    }
+    // The runner's step, with its output freshly allocated each time as in real use.
+    banco::rondasLadoALado(rondas, "MNE", [&] { const EEG filtrado = filtrarEEG(eeg, opciones); },
+                           [&](double& pared, double& cpu) { return mne.disponible() && mne.medir(pared, cpu); });
     return 0;
 }

@@ -20,10 +20,6 @@
 #include "dsp/remuestreoEEG.h"
 #include "io/textoNumero.h"
 
-using banco::medir;
-using banco::mediana;
-using banco::Tiempo;
-const auto s = banco::segundos;
 
 int main() {
     constexpr uint32_t canales = 64;
@@ -40,30 +36,7 @@ int main() {
     if (scipy.disponible()) std::printf("  %s\n", scipy.descripcion().c_str());
     else std::printf("  SciPy no disponible (%s): solo se mide Ondelar\n", scipy.descripcion().c_str());
 
-    std::vector<double> propias, propiasCpu, ajenas, ajenasCpu;
-    for (int r = 0; r < rondas; ++r) {
-        const Tiempo t = medir([&] { const EEG r256 = remuestrearEEG(eeg, destino); });
-        propias.push_back(t.pared);
-        propiasCpu.push_back(t.cpu);
-        std::printf("  ronda %d: Ondelar %s (CPU %s)", r + 1, s(t.pared).c_str(), s(t.cpu).c_str());
-        double pared = 0.0, cpu = 0.0;
-        if (scipy.medir(pared, cpu)) {
-            ajenas.push_back(pared);
-            ajenasCpu.push_back(cpu);
-            std::printf(", SciPy %s (CPU %s)", s(pared).c_str(), s(cpu).c_str());
-        }
-        std::printf("\n");
-        std::fflush(stdout);
-    }
-    std::printf("  mediana de %d rondas: Ondelar %s (CPU %s)", rondas, s(mediana(propias)).c_str(),
-                s(mediana(propiasCpu)).c_str());
-    if (!ajenas.empty()) {
-        std::printf(", SciPy %s (CPU %s)\n", s(mediana(ajenas)).c_str(), s(mediana(ajenasCpu)).c_str());
-        std::printf("  SciPy / Ondelar: pared %sx, CPU %sx (objetivo: 3x o más)\n",
-                    textoFijo(mediana(ajenas) / mediana(propias), 2).c_str(),
-                    textoFijo(mediana(ajenasCpu) / mediana(propiasCpu), 2).c_str());
-    } else {
-        std::printf("\n");
-    }
+    banco::rondasLadoALado(rondas, "SciPy", [&] { const EEG r256 = remuestrearEEG(eeg, destino); },
+                           [&](double& pared, double& cpu) { return scipy.medir(pared, cpu); });
     return 0;
 }
