@@ -336,6 +336,8 @@ private slots:
             {"run $gdf --step asr:5,1.5,-3.5,5.5 --out @s/x.bin", "maxBadChan = 1.5", 2},
             {"run $gdf --step asr:5,0.075,-3.5,60 --out @s/x.bin", "tolSup = 60", 2},
             {"run $gdf --seed -1 --out @s/x.bin", "--seed", 2},
+            {"run $gdf --out @s/x.bin --espectro-inicial @s/x.txt", "debe ser .csv", 2},
+            {"info $gdf --espectro-inicial @s/x.csv", "--espectro-inicial", 2},
         };
         for (const auto& c : casos) {
             QString texto = QString::fromUtf8(c.argumentos);
