@@ -356,7 +356,16 @@ def _espectros(filas, procedencias, espectro):
     completados = [f["registro"] for f in filas if f["estado"] == "completado"]
     if not completados:
         return '<p class="nota">Ningún registro completado.</p>'
-    return "\n".join(_seccionRegistro(i, procedencias[i]) for i in completados if procedencias.get(i))
+    return "\n".join(_seccionSegura(i, procedencias[i]) for i in completados if procedencias.get(i))
+
+
+def _seccionSegura(ident, p):
+    """A recording's figures, or why they are missing: a spectrum file
+    edited or cut by hand costs its figures, not the whole report."""
+    try:
+        return _seccionRegistro(ident, p)
+    except (OSError, ValueError, IndexError, KeyError, ZeroDivisionError) as e:
+        return f'<h3>{_e(ident)}</h3><p class="nota">No se pudieron leer sus espectros: {_e(e)}</p>'
 
 
 # ---------------------------------------------------------------- the page
