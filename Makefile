@@ -7,7 +7,7 @@
 
 PAQUETES := cmake ninja-build g++ make clang libclang-rt-14-dev qtbase5-dev libqt5charts5-dev \
             libarmadillo-dev libopenblas-dev libboost-math-dev googletest libgtest-dev libedf-dev \
-            qttranslations5-l10n locales snakemake slurm-wlm munge libfftw3-dev libssl-dev
+            qttranslations5-l10n locales snakemake slurm-wlm munge libfftw3-dev libssl-dev chromium
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

@@ -37,6 +37,7 @@ const char* const AYUDA =
     "              [--seed N] [--modelos CARPETA] [--epocas CARPETA]\n"
     "              [--procedencia ARCHIVO.json] [--detalle]\n"
     "              [--espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]]\n"
+    "              [--espectro-inicial ARCHIVO.csv]\n"
     "  ondelar-cli espectro REGISTRO [--ced ARCHIVO] [--step PASO]... [--segmento SEGUNDOS]\n"
     "              --out ARCHIVO.csv [--bandas ARCHIVO.csv] [--detalle]\n"
     "  ondelar-cli pasos [--json]\n"
@@ -92,6 +93,10 @@ const char* const AYUDA_OPCIONES =
     "                    en la misma pasada: los mismos archivos y números que la orden\n"
     "                    espectro con los mismos pasos. --out y estos archivos se\n"
     "                    escriben todos o ninguno\n"
+    "  --espectro-inicial ARCHIVO.csv\n"
+    "                    además, el espectro del registro tal como se lee, antes de\n"
+    "                    los pasos (con el --segmento de --espectro), escrito con los\n"
+    "                    demás archivos, todos o ninguno\n"
     "  --detalle         muestra en la salida de errores los mensajes de los lectores y\n"
     "                    de los pasos\n"
     "\n"
@@ -118,6 +123,7 @@ struct Argumentos {
     std::optional<std::string> epocas;
     std::optional<std::string> procedencia;
     std::optional<SalidaEspectro> espectro;
+    std::optional<std::string> espectroInicial;  // the recording as read, before any step
     std::optional<std::string> bandas;      // kept apart until --espectro is known to be there
     std::optional<double> segundosSegmento;
     bool detalle = false;
@@ -180,6 +186,10 @@ void interpretar(int argc, char** argv, Argumentos& a) {
             unaVez(a.espectro);
             a.espectro = SalidaEspectro{valor(), std::nullopt, std::nullopt};
             comprobarCSV(arg, a.espectro->espectro);
+        } else if (run && arg == "--espectro-inicial") {
+            unaVez(a.espectroInicial);
+            a.espectroInicial = valor();
+            comprobarCSV(arg, *a.espectroInicial);
         } else if (run && arg == "--bandas") {
             unaVez(a.bandas);
             a.bandas = valor();
@@ -198,13 +208,17 @@ void interpretar(int argc, char** argv, Argumentos& a) {
     if (a.registro.empty()) throw ErrorUso("falta el archivo de registro");
     if (run && !a.salida) throw ErrorUso("falta --out ARCHIVO");
     if (a.salida && a.salida->empty()) throw ErrorUso("--out no puede ser vacío");
-    if (!a.espectro && (a.bandas || a.segundosSegmento))
+    if (!a.espectro && (a.bandas || (a.segundosSegmento && !a.espectroInicial)))
         throw ErrorUso(std::string(a.bandas ? "--bandas" : "--segmento") + " solo vale con --espectro");
     if (a.espectro) {
         a.espectro->bandas = a.bandas;
         a.espectro->segundosSegmento = a.segundosSegmento;
+    }
+    if (a.espectro || a.espectroInicial) {
         // Two outputs under one name would leave only the one renamed last.
-        std::vector<std::string> nombres = {*a.salida, a.espectro->espectro};
+        std::vector<std::string> nombres = {*a.salida};
+        if (a.espectroInicial) nombres.push_back(*a.espectroInicial);
+        if (a.espectro) nombres.push_back(a.espectro->espectro);
         if (a.bandas) nombres.push_back(*a.bandas);
         for (size_t i = 0; i < nombres.size(); ++i)
             for (size_t j = i + 1; j < nombres.size(); ++j)
@@ -302,6 +316,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         comprobarDestino(a.espectro->espectro);
         if (a.espectro->bandas) comprobarDestino(*a.espectro->bandas);
     }
+    if (a.espectroInicial) comprobarDestino(*a.espectroInicial);
     if (a.epocas) prepararEpocas(*a.epocas);
 
     std::vector<std::string> avisosLectura;
@@ -318,6 +333,11 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         escribirSalida(informeJSON(eeg, a.registro));
         return 0;
     }
+    // The spectrum files go to temporaries first and are renamed only after
+    // the branch is saved: a failure anywhere leaves none of this run's files.
+    EscrituraConjunta espectro;
+    if (a.espectroInicial)
+        escribirEspectroRama(eeg, {*a.espectroInicial, std::nullopt, a.segundosSegmento}, espectro, opciones.aviso);
     for (const Paso& p : pasos) {
         const auto inicio = std::chrono::steady_clock::now();
         try {
@@ -336,9 +356,6 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
         registro.tiempos.emplace_back(p.texto, s);
     }
-    // The spectrum goes to temporaries first and is renamed only after the
-    // branch is saved: a failure anywhere leaves none of this run's files.
-    EscrituraConjunta espectro;
     if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
     const std::string destinoRechazo = *a.salida + ".rechazo.csv";
     if (informeRechazo) {
@@ -359,6 +376,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     }
     std::cerr << "guardado " << *a.salida << std::endl;
     if (informeRechazo) std::cerr << "guardado " << destinoRechazo << std::endl;
+    if (a.espectroInicial) std::cerr << "guardado " << *a.espectroInicial << std::endl;
     if (a.espectro) {
         std::cerr << "guardado " << a.espectro->espectro << std::endl;
         if (a.espectro->bandas) std::cerr << "guardado " << *a.espectro->bandas << std::endl;
@@ -380,6 +398,7 @@ void terminar(const Argumentos& a, const Procedencia& registro, int estado, cons
             fs::remove(a.espectro->espectro, e);
             if (a.espectro->bandas) fs::remove(*a.espectro->bandas, e);
         }
+        if (a.espectroInicial) fs::remove(*a.espectroInicial, e);
     }
     try {
         escribirProcedencia(*a.procedencia, registro, estado, motivo);
@@ -435,6 +454,7 @@ int main(int argc, char** argv) {
                 registro.espectro = a.espectro->espectro;
                 registro.bandas = a.espectro->bandas;
             }
+            registro.espectroInicial = a.espectroInicial;
             // A record left by an earlier run must not outlive this one's failure.
             if (a.procedencia) {
                 std::error_code e;

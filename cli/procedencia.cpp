@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cli/json.h"
+#include "frecuencial/csvDensidad.h"
 #include "io/sha256.h"
 #include "io/textoNumero.h"
 #include "ondelar_version.h"
@@ -49,6 +50,12 @@ void anotarRegistro(Procedencia& p, const EEG& eeg) {
     p.frecuencia = eeg.frecuenciaMuestreo;
     p.muestras = eeg.numeroMuestras;
     p.eventos = eeg.tablaEventos ? static_cast<int64_t>(eeg.tablaEventos->eventos.size()) : 0;
+    const std::vector<std::string> etiquetas = etiquetasCanales(eeg);
+    p.electrodos.clear();
+    for (size_t c = 0; c < etiquetas.size(); ++c)
+        p.electrodos.emplace_back(etiquetas[c], eeg.canales && c < eeg.canales->size()
+                                                    ? (*eeg.canales)[c].localizacion
+                                                    : std::nullopt);
 }
 
 std::string lineaDeOrden(const std::vector<std::string>& argumentos) {
@@ -95,6 +102,17 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
           << ", \"muestras\": " << opcional(p.muestras) << ", \"eventos\": " << opcional(p.eventos) << "},\n";
     else
         j << "null,\n";
+    j << "  \"electrodos\": [";
+    for (size_t i = 0; i < p.electrodos.size(); ++i) {
+        const auto& [etiqueta, posicion] = p.electrodos[i];
+        j << (i ? ", " : "") << "{\"etiqueta\": " << cadenaJSON(etiqueta) << ", \"posicion\": ";
+        if (posicion)
+            j << "[" << numeroJSON((*posicion)[0]) << ", " << numeroJSON((*posicion)[1]) << ", "
+              << numeroJSON((*posicion)[2]) << "]}";
+        else
+            j << "null}";
+    }
+    j << "],\n";
     j << "  \"tiempos\": [";
     for (size_t i = 0; i < p.tiempos.size(); ++i)
         j << (i ? "," : "") << "\n    {\"paso\": " << cadenaJSON(p.tiempos[i].first)
@@ -110,7 +128,9 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
     j << "  \"salida\": " << (completado ? archivoJSON(absoluta(p.salida)) : "null") << ",\n";
     // The spectrum files, like the output: named only when the run completed.
     j << "  \"espectro\": " << (completado && p.espectro ? archivoJSON(absoluta(*p.espectro)) : "null") << ",\n";
-    j << "  \"bandas\": " << (completado && p.bandas ? archivoJSON(absoluta(*p.bandas)) : "null") << "\n";
+    j << "  \"bandas\": " << (completado && p.bandas ? archivoJSON(absoluta(*p.bandas)) : "null") << ",\n";
+    j << "  \"espectroInicial\": "
+      << (completado && p.espectroInicial ? archivoJSON(absoluta(*p.espectroInicial)) : "null") << "\n";
     j << "}\n";
     return j.str();
 }

@@ -4,6 +4,7 @@
 // and SHA-256, its channels, rate, samples and events), how long each step
 // took, and how it ended. A study's summary table is built from these files.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,14 +21,18 @@ struct Procedencia {
     std::optional<uint32_t> semilla;
     std::string salida;
     std::optional<std::string> espectro, bandas;          // run --espectro's files, when asked for
+    std::optional<std::string> espectroInicial;           // run --espectro-inicial's file
     // Set once the recording has been read.
     std::optional<int64_t> canales, frecuencia, muestras, eventos;
+    // Each channel's label as the spectrum files write it, and its position
+    // (.CED axes) when it has one: a study's report draws its scalp maps from these.
+    std::vector<std::pair<std::string, std::optional<std::array<double, 3>>>> electrodos;
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
     std::vector<std::string> epocas;                      // cube files written by averaging
     double segundos = 0.0;                                // the whole run, read to write
 };
 
-// Records the header figures of the recording as read.
+// Records the header figures and the electrodes of the recording as read.
 void anotarRegistro(Procedencia& p, const EEG& eeg);
 
 // The record as JSON; the input (and, when completed, the output) is read

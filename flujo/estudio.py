@@ -99,11 +99,13 @@ def opcionesEspectro(valor):
 
 def argumentosEspectro(espectro, salida):
     """The runner's options that write the spectrum beside `salida` (and the
-    bands, when asked for) in the same run."""
+    bands, when asked for) in the same run, with the spectrum of the
+    recording as read, before the steps, for the study's report."""
     if espectro is None:
         return []
     espectroCSV, bandasCSV = rutasEspectro(salida)
     return (["--espectro", espectroCSV] + (["--bandas", bandasCSV] if espectro.get("bandas") else [])
+            + ["--espectro-inicial", rutaEspectroInicial(salida)]
             + (["--segmento", str(espectro["segmento"])] if "segmento" in espectro else []))
 
 
@@ -112,6 +114,11 @@ def rutasEspectro(salida):
     registro.bandas.csv beside registro.gdf."""
     base = os.path.splitext(salida)[0]
     return base + ".espectro.csv", base + ".bandas.csv"
+
+
+def rutaEspectroInicial(salida):
+    """The spectrum before the steps: registro.espectro-inicial.csv."""
+    return os.path.splitext(salida)[0] + ".espectro-inicial.csv"
 
 
 def rutaSalida(salida, ident, formato):
@@ -217,6 +224,7 @@ def salidasPerdidas(procedencia, salidas):
         return []
     if p.get("estado") != "completado":
         return []
-    escritos = {os.path.abspath(a["ruta"]) for a in (p.get(k) for k in ("salida", "espectro", "bandas"))
+    escritos = {os.path.abspath(a["ruta"])
+                for a in (p.get(k) for k in ("salida", "espectro", "bandas", "espectroInicial"))
                 if isinstance(a, dict) and a.get("ruta")}
     return [f for f in salidas if os.path.abspath(f) in escritos and not os.path.isfile(f)]

@@ -374,6 +374,8 @@ private slots:
             {"run $gdf --step referencia:M1+M2 --out @s/x.bin", "no tiene el canal \"M1\"", 1},
             {"run $gdf --step epocas:1.1,200,800 --step remuestreo:128 --out @s/x.bin", "dividida en épocas", 1},
             {"run $gdf --step remuestreo:100 --step linea:50 --out @s/x.bin", "no cabe una muesca a 50 Hz", 1},
+            {"run $gdf --out @s/x.bin --espectro-inicial @s/x.txt", "debe ser .csv", 2},
+            {"info $gdf --espectro-inicial @s/x.csv", "--espectro-inicial", 2},
         };
         for (const auto& c : casos) {
             QString texto = QString::fromUtf8(c.argumentos);

@@ -156,6 +156,38 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
     EXPECT_NE(registro.find("\"bandas\": null"), std::string::npos) << registro;
 }
 
+// --espectro-inicial: the recording as read, before the steps, in the same
+// run; the same file as the espectro order without steps, and named with the
+// electrodes (labels as the spectrum writes them, .CED positions) in the record.
+TEST(RunEspectro, ElEspectroInicialEsElDelRegistroSinPasos) {
+    CarpetaTemporal t;
+    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
+    const Corrida run = correr(con(con(con({"run"}, registro), pasos),
+                                   {"--out", "r.gdf", "--segmento", "1", "--espectro", "e.csv",
+                                    "--espectro-inicial", "i.csv", "--procedencia", "r.json"}),
+                               t.ruta());
+    ASSERT_EQ(run.codigo, 0) << run.salida;
+    ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1", "--out", "sin_pasos.csv"}), t.ruta()).codigo, 0);
+    EXPECT_FALSE(leer(t.ruta() + "/i.csv").empty());
+    EXPECT_EQ(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/sin_pasos.csv"));
+    EXPECT_NE(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/e.csv"));
+    const std::string procedencia = leer(t.ruta() + "/r.json");
+    EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
+              std::string::npos) << procedencia;
+    // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
+    EXPECT_NE(procedencia.find("{\"etiqueta\": \"Fz\", \"posicion\": [58.512, -0.312, 66.462]}"), std::string::npos)
+        << procedencia;
+
+    // Alone, without --espectro, and failing: no file is left.
+    CarpetaTemporal u;
+    ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro-inicial", "i.csv"}, u.ruta()).codigo, 0);
+    EXPECT_EQ(archivos(u.ruta()), (std::vector<std::string>{"i.csv", "r.bin"}));
+    CarpetaTemporal v;
+    EXPECT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--step", "filtro:LOW,0,40,60", "--out", "r.bin",
+                      "--espectro-inicial", "i.csv"}, v.ruta()).codigo, 1);
+    EXPECT_TRUE(archivos(v.ruta()).empty());
+}
+
 // Misspelt spectrum options: exit code 2 before anything is read, one error
 // line, no file.
 TEST(RunEspectro, RechazosDeUso) {
@@ -172,6 +204,10 @@ TEST(RunEspectro, RechazosDeUso) {
         {{"--espectro", "e.csv", "--bandas", "./e.csv"}, "es también otra salida"},
         {{"--espectro", "e.csv", "--espectro", "f.csv"}, "más de una vez"},
         {{"--espectro"}, "falta el valor de --espectro"},
+        {{"--espectro-inicial", "i.txt"}, "debe ser .csv"},
+        {{"--espectro-inicial", "r.csv"}, "es también otra salida"},
+        {{"--espectro-inicial", "i.csv", "--espectro", "./i.csv"}, "es también otra salida"},
+        {{"--espectro-inicial", "i.csv", "--bandas", "b.csv"}, "--bandas solo vale con --espectro"},
     };
     CarpetaTemporal t;
     for (const auto& c : casos) {

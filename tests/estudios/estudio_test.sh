@@ -7,9 +7,11 @@
 #   - a second run does nothing,
 #   - touching one input redoes that recording (and the table) only;
 # and that Slurm saw the jobs and both ways give the same bytes. On this
-# machine only, it also checks what a configuration may ask for: relative
-# paths with the spectrum on, EDF output, a pattern "*" over a BrainVision
-# recording, and that a dry run leaves every file as it was.
+# machine only, it also checks the study's report (informe.html: the broken
+# recording first among the failures, self-contained, rendered by headless
+# Chromium into a page that is not blank) and what a configuration may ask
+# for: relative paths with the spectrum on, EDF output, a pattern "*" over a
+# BrainVision recording, and that a dry run leaves every file as it was.
 #
 #   tests/estudios/estudio_test.sh ONDELAR_CLI        (from the project root)
 set -u
@@ -57,6 +59,7 @@ semilla: 7
 formato: gdf
 salida: $tmp/$1
 hilos: 1
+espectro: {segmento: 1, bandas: true}
 EOF
 }
 
@@ -134,8 +137,8 @@ comprobar() {  # $1 name, then make's extra variables
     estudio "$n" "$@" || falla "$n: la ejecución tras touch termina con error"
     despues=$(instantanea "$n")
     local cambiados
-    cambiados=$(diff <(echo "$antes") <(echo "$despues") | sed -n 's/^> \([^ ]*\) .*/\1/p' | sort | tr '\n' ' ')
-    if [ "$cambiados" = "resumen.csv s1/dos.gdf s1/dos.gdf.json s1/dos.log " ]; then
+    cambiados=$(diff <(echo "$antes") <(echo "$despues") | sed -n 's/^> \([^ ]*\) .*/\1/p' | LC_ALL=C sort | tr '\n' ' ')
+    if [ "$cambiados" = "informe.html resumen.csv s1/dos.bandas.csv s1/dos.espectro-inicial.csv s1/dos.espectro.csv s1/dos.gdf s1/dos.gdf.json s1/dos.log " ]; then
         ok "$n: tocar s1/dos.dat rehace solo ese registro y el resumen"
     else
         falla "$n: tocar s1/dos.dat cambia: $cambiados"
@@ -144,6 +147,49 @@ comprobar() {  # $1 name, then make's extra variables
 
 echo "== en esta máquina"
 comprobar local
+
+# The report of the local study (spectra on, one broken recording): one file
+# with nothing to fetch, the failure before the table, and a page Chromium
+# renders with its figures and its end marker.
+informe=$tmp/local/informe.html
+if [ ! -f "$informe" ]; then
+    falla "informe: no hay informe.html junto a resumen.csv"
+else
+    if grep -qiE 'https?://|<script[^>]*src|<link|<img' "$informe"; then
+        falla "informe: informe.html hace referencia a algo de fuera"; grep -oiE 'https?://[^" ]*|<script[^>]*src|<link|<img' "$informe" | head
+    else
+        ok "informe: informe.html es autocontenido"
+    fi
+    # The failures list comes before the table and names s2/roto with its
+    # reason; each completed recording has its spectrum and its alpha map.
+    if /usr/bin/python3 - "$informe" <<'PY'
+import re, sys
+t = open(sys.argv[1], encoding="utf-8").read()
+fallos = re.search(r'<ul class="fallos" id="fallos">(.*?)</ul>', t, re.S)
+sys.exit(0 if fallos and fallos.start() < t.index("<table") and "<b>s2/roto</b> (fallido): " in fallos.group(1)
+         and t.count("<svg") >= 4 and t.count("<polyline") >= 6 else 1)
+PY
+    then ok "informe: s2/roto encabeza los fallos; espectros y mapas de los tres completados"
+    else falla "informe: la lista de fallos, los espectros o los mapas no son los esperados"; fi
+    navegador() { timeout 120 chromium --headless --no-sandbox --disable-gpu --user-data-dir="$tmp/chromium" "$@"; }
+    if ! command -v chromium >/dev/null; then
+        falla "informe: falta chromium (make deps lo instala)"
+    else
+        navegador --screenshot="$tmp/informe.png" --window-size=1200,1600 "file://$informe" >"$tmp/chromium.salida" 2>&1
+        colores=$(/usr/bin/python3 "$raiz/tests/estudios/coloresPNG.py" "$tmp/informe.png" 2>&1)
+        if [ -s "$tmp/informe.png" ] && [ "$(stat -c %s "$tmp/informe.png")" -gt 20000 ] &&
+           [ "$colores" -gt 50 ] 2>/dev/null; then
+            ok "informe: Chromium dibuja la página ($colores colores)"
+        else
+            falla "informe: la captura de Chromium falta o está en blanco ($colores)"; tail -n 5 "$tmp/chromium.salida"
+        fi
+        if navegador --dump-dom "file://$informe" 2>/dev/null | grep -q 'id="informe-ondelar-listo"'; then
+            ok "informe: Chromium llega a la marca del final"
+        else
+            falla "informe: el DOM de Chromium no tiene la marca informe-ondelar-listo"
+        fi
+    fi
+fi
 
 # Every file and folder under the folders given, with its time, and each file's checksum.
 huella() { find "$@" -printf '%p %y %T@\n' | sort; find "$@" -type f -print0 | sort -z | xargs -0 sha256sum; }
