@@ -1,5 +1,6 @@
 #include "pasos/pasosEpocas.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "io/textoNumerico.h"
@@ -74,25 +75,37 @@ Paso pasoRechazo(const OpcionesRechazo& o, std::function<void(const std::string&
             textoRechazo(o), conservadas};
 }
 
-Paso pasoQuitarEpocas(std::vector<bool> quitar) {
+namespace {
+
+// The epochs to drop by their indices (sorted, each once): a text may name
+// epoch 1111111111 without costing a flag for every epoch before it.
+Paso quitarPorIndices(std::vector<std::size_t> indices) {
     std::string numeros;
-    for (std::size_t e = 0; e < quitar.size(); ++e)
-        if (quitar[e]) numeros += (numeros.empty() ? "" : "+") + std::to_string(e + 1);
+    for (std::size_t e : indices) numeros += (numeros.empty() ? "" : "+") + std::to_string(e + 1);
     return {"Rechazo", "No se han podido quitar las épocas marcadas.",
-            [quitar](const EEG& eeg, AvisosPaso&, const Avance&) {
+            [indices](const EEG& eeg, AvisosPaso&, const Avance&) {
                 return comoRechazo([&] {
                     if (!eeg.epocas) rechazar("quitar épocas necesita una rama en épocas");
-                    if (quitar.size() > eeg.epocas->numero())
-                        rechazar("se piden épocas hasta la " + std::to_string(quitar.size()) + " y la rama tiene " +
-                                 std::to_string(eeg.epocas->numero()));
-                    std::vector<bool> todas(quitar);
-                    todas.resize(eeg.epocas->numero(), false);
-                    bool alguna = false;
-                    for (bool q : todas) alguna = alguna || q;
-                    return alguna ? quitarEpocas(eeg, todas) : derivarEEG(eeg, eeg.datos());
+                    const std::size_t n = eeg.epocas->numero();
+                    if (!indices.empty() && indices.back() >= n)
+                        rechazar("se pide quitar la época " + std::to_string(indices.back() + 1) +
+                                 " y la rama tiene " + std::to_string(n));
+                    if (indices.empty()) return derivarEEG(eeg, eeg.datos());
+                    std::vector<bool> quitar(n, false);
+                    for (std::size_t e : indices) quitar[e] = true;
+                    return quitarEpocas(eeg, quitar);
                 });
             },
             numeros.empty() ? "quitar-epocas" : "quitar-epocas:" + numeros, conservadas};
+}
+
+}  // namespace
+
+Paso pasoQuitarEpocas(const std::vector<bool>& quitar) {
+    std::vector<std::size_t> indices;
+    for (std::size_t e = 0; e < quitar.size(); ++e)
+        if (quitar[e]) indices.push_back(e);
+    return quitarPorIndices(std::move(indices));
 }
 
 Paso pasoPromediadoEpocas(std::vector<TipoEvento> tipos) {
@@ -156,16 +169,17 @@ Paso leerPasoRechazo(const std::string& texto, const std::vector<std::string>& p
 }
 
 Paso leerPasoQuitarEpocas(const std::string& texto, const std::vector<std::string>& p) {
-    if (p.size() != 1) rechazar("se esperaba quitar-epocas:N+N… con los números de las épocas (por ejemplo "
-                                "quitar-epocas:3+7)");
-    std::vector<bool> quitar;
-    for (const std::string& n : partir(p[0], '+')) {
+    if (p.size() > 1) rechazar("se esperaba quitar-epocas:N+N… con los números de las épocas (por ejemplo "
+                               "quitar-epocas:3+7)");
+    std::vector<std::size_t> indices;
+    for (const std::string& n : p.empty() ? std::vector<std::string>{} : partir(p[0], '+')) {
         const int e = leerEntero(n, "el número de época");
         if (e < 1) rechazar("las épocas se numeran desde 1");
-        if (static_cast<std::size_t>(e) > quitar.size()) quitar.resize(static_cast<std::size_t>(e), false);
-        quitar[static_cast<std::size_t>(e - 1)] = true;
+        indices.push_back(static_cast<std::size_t>(e - 1));
     }
-    return conTexto(pasoQuitarEpocas(std::move(quitar)), texto);
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return conTexto(quitarPorIndices(std::move(indices)), texto);
 }
 
 Paso leerPasoPromediadoEpocas(const std::string& texto, std::vector<TipoEvento> tipos, bool conVentana) {

@@ -18,7 +18,7 @@ Paso pasoLineaBase(double ms1, double ms2);
 Paso pasoRechazo(const OpcionesRechazo& opciones, std::function<void(const std::string&)> informe = {});
 // Drops the epochs whose entry is true: a choice reviewed by eye. The
 // runner's text numbers them from 1 ("quitar-epocas:3+7").
-Paso pasoQuitarEpocas(std::vector<bool> quitar);
+Paso pasoQuitarEpocas(const std::vector<bool>& quitar);
 // The mean of the kept epochs of each kind.
 Paso pasoPromediadoEpocas(std::vector<TipoEvento> tipos);
 

@@ -72,6 +72,9 @@ TEST(PasosEpocas, LaHistoriaCuentaLasEpocasYLaEleccionAOjoSeRepite) {
     EXPECT_EQ(etiquetaHistoria(cortar, EEG{}, epocas), "Epocas(4)");
     EXPECT_THROW(pasoQuitarEpocas({true, true, true, true}).calcular(epocas, avisos, {}), RechazoPaso);
     EXPECT_THROW(interpretarPaso("quitar-epocas:0", {}), std::invalid_argument);
+    // A number far beyond the branch is refused when it runs, without a flag per epoch up to it.
+    EXPECT_THROW(interpretarPaso("quitar-epocas:3+1111111111", {}).calcular(epocas, avisos, {}), RechazoPaso);
+    EXPECT_EQ(interpretarPaso("quitar-epocas:4+2+4", {}).texto, "quitar-epocas:4+2+4");
 
     // The means per kind say how many epochs are behind each; a kind with
     // no epoch left is refused, not averaged.
