@@ -197,7 +197,6 @@ void guardarRama(const EEG& rama, const std::string& ruta, const Avance& avance)
     const bool senal = formato == FormatoSalida::GDF || formato == FormatoSalida::EDF || formato == FormatoSalida::BDF;
     const EEG conFronteras = senal && rama.epocas ? conFronterasEpocas(rama) : EEG{};
     const EEG& eeg = senal && rama.epocas ? conFronteras : rama;
-    if (eeg.matrices.empty()) throw std::runtime_error("la rama no tiene datos que guardar");
     const fs::path destino(ruta);
     if (fs::is_directory(destino)) throw std::runtime_error("\"" + ruta + "\" es una carpeta, no un archivo");
 

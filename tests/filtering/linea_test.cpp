@@ -51,12 +51,12 @@ TEST(LineaElectrica, DisenoConMuescasEnCadaArmonico) {
 
 TEST(LineaElectrica, IgualQueNotchFilterDeMNE) {
     EXPECT_LE(errorRelativo(partesLimpieza(quitar(senalLimpieza(256, 5120, 3, 50), 256, 50)),
-                            referenciaLimpieza("linea_256_50_partes.bin")), 1e-9);
+                            referenciaLimpieza("linea_256_50_tramos.bin")), 1e-9);
     EXPECT_LE(errorRelativo(partesLimpieza(quitar(senalLimpieza(1000, 10000, 2, 60), 1000, 60)),
-                            referenciaLimpieza("linea_1000_60_partes.bin")), 1e-9);
+                            referenciaLimpieza("linea_1000_60_tramos.bin")), 1e-9);
     const EEG p300 = cargarRegistro(datos + "p300_8ch.gdf");
     EXPECT_LE(errorRelativo(partesLimpieza(quitar(p300.datos().submat(0, 0, 3, 7679), 256, 60)),
-                            referenciaLimpieza("linea_p300_60_partes.bin")), 1e-9);
+                            referenciaLimpieza("linea_p300_60_tramos.bin")), 1e-9);
 }
 
 TEST(LineaElectrica, SeVaElZumbidoYQuedaElAlfa) {

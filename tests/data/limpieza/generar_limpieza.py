@@ -96,7 +96,7 @@ def muescas():
             raise AssertionError("MNE acepta %g Hz a %g Hz" % (f[-1] + linea, fs))
         except ValueError:
             pass
-        guardar_arma(nombre + "_partes.bin", partes(y))
+        guardar_arma(nombre + "_tramos.bin", partes(y))
 
 
 def referencias():
