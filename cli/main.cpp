@@ -23,6 +23,7 @@
 #include "ondelar_version.h"
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
+#include "io/archivoICA.h"
 #include "io/guardarRama.h"
 #include "io/textoNumero.h"
 
@@ -302,6 +303,11 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     // rejection step's report, if several run).
     std::optional<std::string> informeRechazo;
     opciones.informeRechazo = [&informeRechazo](const std::string& csv) { informeRechazo = csv; };
+    opciones.informeMara = [&registro, &a](const InformeMara& informe) {
+        std::cerr << textoInformeMara(informe) << std::endl;
+        if (a.detalle) std::cerr << tablaInformeMara(informe);
+        registro.mara = informe;
+    };
     // Malformed steps and a bad output name are usage errors, found before
     // anything is read.
     std::vector<Paso> pasos;
@@ -358,6 +364,10 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     }
     if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
     const std::string destinoRechazo = *a.salida + ".rechazo.csv";
+    // A branch of components keeps its decomposition beside it, so that
+    // ica:ARCHIVO can replay a choice made on it.
+    const std::string destinoICA = *a.salida + ".ica";
+    if (eeg.descomposicion) escribirDescomposicion(fs::path(espectro.temporal(destinoICA)), *eeg.descomposicion);
     if (informeRechazo) {
         std::ofstream f(espectro.temporal(destinoRechazo), std::ios::binary);
         f << *informeRechazo;
@@ -376,6 +386,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     }
     std::cerr << "guardado " << *a.salida << std::endl;
     if (informeRechazo) std::cerr << "guardado " << destinoRechazo << std::endl;
+    if (eeg.descomposicion) std::cerr << "guardado " << destinoICA << std::endl;
     if (a.espectroInicial) std::cerr << "guardado " << *a.espectroInicial << std::endl;
     if (a.espectro) {
         std::cerr << "guardado " << a.espectro->espectro << std::endl;

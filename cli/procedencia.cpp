@@ -76,6 +76,31 @@ std::string lineaDeOrden(const std::vector<std::string>& argumentos) {
     return r;
 }
 
+namespace {
+
+// MARA's vote: the components it removed (from 1) and, per component, the
+// artefact probability and the features behind it.
+std::string maraJSON(const std::optional<InformeMara>& m) {
+    if (!m) return "null";
+    static const char* const nombres[] = {"normaDensidadCorriente", "rangoPatron", "asimetriaLocal",
+                                          "lambda", "alfa8a13dB", "errorAjuste"};
+    std::ostringstream j;
+    j << "{\"componentes\": " << m->componentes << ", \"quitadas\": [";
+    for (arma::uword i = 0; i < m->quitadas.n_elem; ++i) j << (i ? ", " : "") << m->quitadas(i) + 1;
+    j << "], \"porComponente\": [";
+    for (arma::uword q = 0; q < m->componentes; ++q) {
+        j << (q ? "," : "") << "\n    {\"componente\": " << q + 1
+          << ", \"probabilidadArtefacto\": " << numeroJSON(m->probabilidades(q));
+        for (arma::uword f = 0; f < m->caracteristicas.n_rows && f < 6; ++f)
+            j << ", \"" << nombres[f] << "\": " << numeroJSON(m->caracteristicas(f, q));
+        j << "}";
+    }
+    j << (m->componentes ? "\n  ]}" : "]}");
+    return j.str();
+}
+
+}  // namespace
+
 std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::string& motivo) {
     const bool completado = estadoSalida == 0;
     const char* hilos = std::getenv("OPENBLAS_NUM_THREADS");
@@ -122,6 +147,7 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
     j << "  \"epocas\": [";
     for (size_t i = 0; i < p.epocas.size(); ++i) j << (i ? ", " : "") << cadenaJSON(p.epocas[i]);
     j << "],\n";
+    j << "  \"mara\": " << maraJSON(p.mara) << ",\n";
     j << "  \"estadoSalida\": " << estadoSalida << ",\n";
     j << "  \"estado\": " << (completado ? "\"completado\"" : "\"fallido\"") << ",\n";
     j << "  \"motivo\": " << cadenaJSON(motivo) << ",\n";

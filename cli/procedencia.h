@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "mara/aplicarMara.h"
 
 struct Procedencia {
     std::vector<std::string> argumentos;   // the runner's command line, as given
@@ -29,6 +30,7 @@ struct Procedencia {
     std::vector<std::pair<std::string, std::optional<std::array<double, 3>>>> electrodos;
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
     std::vector<std::string> epocas;                      // cube files written by averaging
+    std::optional<InformeMara> mara;                      // the last MARA step's vote
     double segundos = 0.0;                                // the whole run, read to write
 };
 

@@ -17,6 +17,7 @@ EEG remuestrearEEG(const EEG&, int32_t, const Avance&) { std::abort(); }
 EEG quitarRuidoLinea(const EEG&, double, const Avance&) { std::abort(); }
 int detectarFrecuenciaLinea(const arma::mat&, int) { std::abort(); }
 EEG ejecutarASR(const EEG&, const OpcionesASR&, const Avance&, std::optional<double>) { std::abort(); }
-EEG activacionesICA(const EEG&, std::optional<uint32_t>) { std::abort(); }
+EEG activacionesICA(const EEG&, std::optional<uint32_t>, const Avance&) { std::abort(); }
+EEG activacionesICA(const EEG&, DescomposicionICA) { std::abort(); }
 EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }
 std::filesystem::path directorioEjecutable() { return "/no/existe"; }

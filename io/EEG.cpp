@@ -92,6 +92,7 @@ std::unique_ptr<EEG> clonarEEG(const EEG& fuente) {
                                arma::mat());
     }
     if (fuente.tablaEventos) copia->tablaEventos = std::make_shared<TablaEventos>(*fuente.tablaEventos);
+    copia->descomposicion = fuente.descomposicion;  // never changed once made, so shared
     return copia;
 }
 

@@ -13,6 +13,7 @@
 
 #include <armadillo>
 
+#include "io/descomposicionICA.h"
 #include "io/fechaHora.h"
 
 // One event of a GDF event table. A kind is the pair (tipo, calificador);
@@ -90,6 +91,10 @@ struct EEG {
     std::vector<arma::mat> matrices;  // each numeroCanales x numeroMuestras, one row per channel
     std::shared_ptr<TablaEventos> tablaEventos;  // null when the record has none
     std::shared_ptr<const Epocas> epocas;        // null for a continuous or averaged branch
+    // On a branch of component activations, the decomposition behind them;
+    // null elsewhere. A step's result never inherits it (derivarEEG), a
+    // copy does (clonarEEG).
+    std::shared_ptr<const DescomposicionICA> descomposicion;
 
     // Empty record: no channels, no matrices, no event table.
     EEG() = default;

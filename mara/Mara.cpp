@@ -45,7 +45,7 @@ EEG Mara::procesar(const arma::mat& W, const arma::mat& S) {
     comprobarEntrada();
     const arma::mat& X = *datos;
     const arma::uword C = X.n_rows;
-    if (W.n_rows != C || W.n_cols != C || S.n_rows != C || S.n_cols != C)
+    if (W.n_rows == 0 || W.n_rows > C || W.n_cols != C || S.n_rows != C || S.n_cols != C)
         throw std::invalid_argument("Mara: pesos " + std::to_string(W.n_rows) + "x" + std::to_string(W.n_cols) +
                                     " y esfera " + std::to_string(S.n_rows) + "x" + std::to_string(S.n_cols) +
                                     " para " + std::to_string(C) + " canales");
@@ -75,6 +75,7 @@ EEG Mara::procesar(const arma::mat& W, const arma::mat& S) {
         clasificarLineal(caracteristicas_.t(), modelo_.caracteristicasEntrenamiento.t(),
                          modelo_.etiquetasEntrenamiento.row(0));
     artefactos_ = arma::find(clasificacion.clases == 0);
+    probabilidades_ = clasificacion.posterior.col(0);
     avance.tramo(0.95, 1.0, "clasificador")(1.0);
 
     if (artefactos_.is_empty()) return derivarEEG(*registro, X);

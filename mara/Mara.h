@@ -43,11 +43,11 @@ public:
     // Throws std::invalid_argument with the reason.
     void comprobarEntrada() const;
 
-    // Whole pipeline with icaExtendida (eta 0.001, Q = C). Returns a copy of
-    // the record when no component is an artefact, otherwise the
-    // reconstruction without them. Throws on any failure.
+    // Whole pipeline with icaAlRango (eta 0.001, Q = the data's rank, C when
+    // full). Returns a copy of the record when no component is an artefact,
+    // otherwise the reconstruction without them. Throws on any failure.
     EEG procesar();
-    // The same with a given decomposition: W (C x C weights), S (C x C sphere).
+    // The same with a given decomposition: W (Q x C weights, Q <= C), S (C x C sphere).
     EEG procesar(const arma::mat& W, const arma::mat& S);
 
     // Back-projection of the components not listed in `artefactos`
@@ -60,6 +60,7 @@ public:
     const arma::mat& mezcla() const { return mezcla_; }                  // C x Q
     const arma::mat& caracteristicas() const { return caracteristicas_; }  // 6 x Q
     const arma::uvec& artefactos() const { return artefactos_; }           // ascending
+    const arma::vec& probabilidades() const { return probabilidades_; }    // Q: posterior of the artefact class
     const ModeloMara& modelo() const { return modelo_; }  // training features as adapted
 
 private:
@@ -70,4 +71,5 @@ private:
     arma::mat mezcla_;
     arma::mat caracteristicas_;
     arma::uvec artefactos_;
+    arma::vec probabilidades_;
 };

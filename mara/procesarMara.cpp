@@ -2,7 +2,7 @@
 // a program that hands its own decomposition to procesar(W, S) links
 // without the ICA.
 #include "mara/Mara.h"
-#include "mara/icaExtendida.h"
+#include "mara/descomponerICA.h"
 
 EEG Mara::procesar() {
     comprobarEntrada();
@@ -11,7 +11,7 @@ EEG Mara::procesar() {
     arma::mat W, S;
     const Avance avanceICA = avance.tramo(0.0, fraccionICA, "ICA");
     avanceICA(0.0);
-    icaExtendida(Xc, W, S, 0.001, static_cast<int>(datos->n_rows), semilla, avanceICA);
+    icaAlRango(Xc, W, S, 0.001, semilla, avanceICA);
     avanceICA(1.0);
     return procesar(W, S);
 }

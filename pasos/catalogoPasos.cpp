@@ -12,12 +12,9 @@
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/opcionesFiltro.h"
 #include "dsp/fir/ErrorDisenoFIR.h"
-#include "io/diagnostico.h"
 #include "io/textoNumerico.h"
-#include "mara/activacionesICA.h"
-#include "mara/aplicarMara.h"
-#include "mara/directorioEjecutable.h"
 #include "pasos/pasosEpocas.h"
+#include "pasos/pasosICA.h"
 #include "pasos/pasosLimpieza.h"
 
 namespace {
@@ -30,11 +27,6 @@ void sinParametros(const std::string& nombre, bool hayParametros) {
 }
 
 std::string nombreTipo(const Evento& e) { return std::to_string(e.tipo) + "." + std::to_string(e.calificador); }
-
-std::string sobreContinua(const std::string& paso) {
-    return paso + " trabaja sobre el registro continuo y esta rama está dividida en épocas; aplíquelo antes de "
-                  "cortar las épocas";
-}
 
 Paso conTexto(Paso paso, const std::string& texto) {
     paso.texto = texto;
@@ -113,29 +105,6 @@ Paso leerPasoPromediado(const std::string& texto, const std::vector<std::string>
     }, texto, [deEpocas](const EEG& entrada, const EEG& salida) {
         return entrada.epocas ? deEpocas.detalle(entrada, salida) : std::string();
     }};
-}
-
-Paso leerPasoICA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
-    sinParametros("ica", hayParametros);
-    const auto semilla = opciones.semilla;
-    return {"ICA", "fallo en ICA",
-            [semilla](const EEG& eeg, AvisosPaso&, const Avance&) { return activacionesICA(eeg, semilla); }, texto};
-}
-
-Paso leerPasoMARA(const std::string& texto, bool hayParametros, const OpcionesPasos& opciones) {
-    sinParametros("mara", hayParametros);
-    OpcionesMara o;
-    o.semilla = opciones.semilla;
-    o.directorioModelos = opciones.carpetaModelos.empty() ? directorioEjecutable()
-                                                          : std::filesystem::path(opciones.carpetaModelos);
-    // The pipeline's informational messages are diagnostics here: nobody waits for them.
-    o.avisar = [](const std::string& t) { diagnostico(t); };
-    return {"MARA", "fallo en Mara", [o](const EEG& eeg, AvisosPaso&, const Avance& avance) {
-        if (eeg.epocas) throw RechazoPaso(sobreContinua("MARA"));
-        OpcionesMara conAvance = o;
-        conAvance.avance = avance;
-        return aplicarMara(eeg, conAvance);
-    }, texto};
 }
 
 Paso leerPasoASR(const std::string& texto, const std::vector<std::string>& p) {
@@ -308,9 +277,18 @@ std::vector<EntradaPaso> construirCatalogo() {
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoASR(t, p);
          }},
-        {"ica", "ica", "activaciones de ICA extendido, una fila por componente", "ica", "", 6,
-         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
-             return leerPasoICA(t, hay, o);
+        {"ica", "ica[:ARCHIVO]",
+         "activaciones de ICA extendido, una fila por componente,\nreducido al rango de los datos; con ARCHIVO, las de\n"
+         "esa descomposición guardada (SALIDA.ica la guarda)",
+         "ica", "", 6,
+         [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos& o) {
+             return leerPasoICA(t, p, hay, o);
+         }},
+        {"quitar-componentes", "quitar-componentes:N,N…",
+         "vuelve a los canales sin esas componentes (desde 1)\nde la rama de ICA: la elección de la revisión",
+         "quitar-componentes:1,2", "", 4,
+         [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
+             return leerPasoQuitarComponentes(t, p);
          }},
         {"mara", "mara", "quita las componentes de artefacto (rama promediada)", "mara", "", 8,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos& o) {
@@ -354,6 +332,11 @@ std::string etiquetaHistoria(const Paso& paso, const EEG& entrada, const EEG& sa
 const std::vector<EntradaPaso>& catalogoPasos() {
     static const std::vector<EntradaPaso> catalogo = construirCatalogo();
     return catalogo;
+}
+
+std::string sobreContinua(const std::string& paso) {
+    return paso + " trabaja sobre el registro continuo y esta rama está dividida en épocas; aplíquelo antes de "
+                  "cortar las épocas";
 }
 
 std::string nombresPasos() {

@@ -14,6 +14,7 @@
 #include "io/progreso.h"
 #include "asr/ContextoASR.h"
 #include "filtering/opcionesFiltro.h"
+#include "mara/aplicarMara.h"
 #include "pasos/paso.h"
 
 struct OpcionesPasos {
@@ -23,6 +24,7 @@ struct OpcionesPasos {
     std::function<void(const std::string&)> aviso;  // notes for the user (a cube file not written)
     std::function<void(const std::string&)> cuboGuardado;  // hears each cube file written
     std::function<void(const std::string&)> informeRechazo;  // the rejection step's CSV report
+    std::function<void(const InformeMara&)> informeMara;     // what MARA removed, and why
 };
 
 // One entry of the step catalogue: everything the runner, its help and error
@@ -46,6 +48,9 @@ struct EntradaPaso {
                        const OpcionesPasos& opciones)>
         construir;
 };
+
+// The refusal of a step that needs the continuous recording on an epoched branch.
+std::string sobreContinua(const std::string& paso);
 
 // Every step, in the order the help lists them.
 const std::vector<EntradaPaso>& catalogoPasos();

@@ -32,6 +32,8 @@ void Ondelar::graficoMARA() {
                       OpcionesMara o = opciones;
                       o.avisar = [&avisos](const std::string& texto) { avisos.push_back(texto); };
                       o.avance = avance;
+                      // After the pipeline's own two messages: what it removed.
+                      o.informar = [&avisos](const InformeMara& i) { avisos.push_back(textoInformeMara(i)); };
                       return aplicarMara(eeg, o);
                   }});
 }

@@ -16,7 +16,9 @@
 #include "filtering/filtroFrecuencial.h"
 #include "io/cargarRegistro.h"
 #include "mara/activacionesICA.h"
+#include "io/archivoICA.h"
 #include "mara/aplicarMara.h"
+#include "mara/quitarComponentes.h"
 #include "pasos/catalogoPasos.h"
 #include "mara/modeloMara.h"
 #include "tests/cli/procesoCLI.h"
@@ -294,7 +296,14 @@ private slots:
         const arma::mat a = correr("p300_8ch.gdf", ica, {"--seed", "7"});
         const EEG esperado = activacionesICA(promedio(gdf, {1}, 100, 600, t.path()), 7u);
         QVERIFY(arma::approx_equal(a, esperado.datos(), "reldiff", 1e-9));
-        correr("p300_8ch.gdf", ica, {}, "ica.gdf");
+        correr("p300_8ch.gdf", ica, {"--seed", "7"}, "ica.gdf");
+        // The decomposition beside the output replays a choice of components:
+        // ica:ARCHIVO then quitar-componentes equals removing them here.
+        const DescomposicionICA d = leerDescomposicion(t.filePath("ica.gdf.ica").toStdString());
+        QVERIFY(arma::all(arma::vectorise(d.pesos == esperado.descomposicion->pesos)));
+        const arma::mat sin25 = correr("p300_8ch.gdf", {"promediado:1.1,100,600", "ica:" + t.filePath("ica.gdf.ica"),
+                                                          "quitar-componentes:5,2"});
+        QVERIFY(iguales(sin25, quitarComponentes(esperado, {2, 5}).datos(), 1e-9));
         const EEG leido = cargarRegistro(t.filePath("ica.gdf").toStdString());
         QCOMPARE(QString::fromStdString((*leido.canales)[7].etiqueta).trimmed(), QString("IC8"));
         QVERIFY(!leido.tieneEventos() || leido.tablaEventos->eventos.empty());
@@ -305,12 +314,21 @@ private slots:
         guardarModeloMara(prueba_mara::modeloSintetico(prueba_mara::Entrenamiento::todoArtefacto), modelos);
         const QStringList mara = {"promediado:1.1+2.1,1000,2000", "mara"};
         const arma::mat limpio =
-            correr("p300_8ch.gdf", mara, {"--ced", datos + "p300_8ch.ced", "--seed", "3", "--modelos", t.filePath("modelos")});
+            correr("p300_8ch.gdf", mara, {"--ced", datos + "p300_8ch.ced", "--seed", "3", "--modelos", t.filePath("modelos"),
+                                          "--procedencia", t.filePath("mara.json")});
         OpcionesMara o;
         o.directorioModelos = modelos;
         o.semilla = 3;
         QVERIFY(iguales(limpio, aplicarMara(promedio(gdf, {1, 2}, 1000, 2000, t.path()), o).datos(), 1e-9));
         QCOMPARE(limpio.n_cols, arma::uword{256 + 1 + 512});
+        // Its vote in the provenance: every component removed by this model, each with its probability.
+        QFile f(t.filePath("mara.json"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject voto = QJsonDocument::fromJson(f.readAll()).object()["mara"].toObject();
+        QCOMPARE(voto["componentes"].toInt(), 8);
+        QCOMPARE(voto["quitadas"].toArray().size(), 8);
+        QCOMPARE(voto["porComponente"].toArray().size(), 8);
+        QVERIFY(voto["porComponente"].toArray()[0].toObject()["probabilidadArtefacto"].toDouble() > 0.5);
     }
 
     // Every kind of bad input: a non-zero code, nothing on standard output, one
@@ -360,7 +378,8 @@ private slots:
             {"run $gdf --step promediado:1.1,-100,600 --out @s/x.bin", "negativos", 2},
             {"run $gdf --step promediado:1.1,15000,600 --out @s/x.bin", "promediado", 1},
             {"run $gdf --step promediado:1.1,100,600 --step promediado:1.1,100,600 --out @s/x.bin", "no tiene eventos", 1},
-            {"run $gdf --step promediado:1.1,100,600 --step car --step ica --out @s/x.bin", "paso \"ica\"", 1},
+            {"run $gdf --step car --step quitar-componentes:1 --out @s/x.bin", "no es de componentes de ICA", 1},
+            {"run $gdf --step ica:@e/no.ica --out @s/x.bin", "no se puede abrir la descomposición ICA", 2},
             {"run $gdf --step mara --out @s/x.bin", "se suspende la ejecucion de Mara", 1},
             {"run $gdf --step asr:5,0.075 --out @s/x.bin", "asr:BURST,MAXBAD,TOLINF,TOLSUP", 2},
             {"run $gdf --step asr:5.5,0.075,-3.5,5.5 --out @s/x.bin", "\"5.5\"", 2},

@@ -136,7 +136,7 @@ TEST(Mara, CaracteristicasEntrenamientoAdaptadoYReconstruccion) {
     DirectorioTemporal dir;
     guardarModeloMara(modeloSintetico(Entrenamiento::todoArtefacto), dir.ruta);
     Mara mara(eeg, dir.ruta);
-    EXPECT_THROW(mara.procesar(arma::eye(7, 8), arma::eye(8, 8)), std::invalid_argument);
+    EXPECT_THROW(mara.procesar(arma::eye(9, 8), arma::eye(8, 8)), std::invalid_argument);
     EXPECT_THROW(mara.procesar(arma::eye(8, 8), arma::eye(7, 7)), std::invalid_argument);
 
     // X = A s with W = inv(A), S = I: dropping component 1 leaves A(:, {0, 2}) s({0, 2}).

@@ -38,7 +38,10 @@ private slots:
             prueba::VentanaPrueba f;
             const EEG eeg = promediado();
             aplicar(f, &eeg, e);
-            QCOMPARE(f.mensajes, (QStringList{"patterns 8 7", "8 2"}));
+            QCOMPARE(f.mensajes, (QStringList{"patterns 8 7", "8 2",
+                                              e == Entrenamiento::todoArtefacto
+                                                  ? "MARA quitó 8 de 8 componentes: 1, 2, 3, 4, 5, 6, 7, 8"
+                                                  : "MARA no quitó ninguna de las 8 componentes"}));
             QCOMPARE(f.estado(), QString("eeg 1-2 Promediado MARA"));
             QCOMPARE(f.rama(0, 1).numeroMuestras, int64_t{128 * 17});
             // Every component an artefact: the back-projection of nothing; none: the input itself.
