@@ -68,7 +68,7 @@ EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestr
         if (numeroLinea == 1 && linea.rfind("\xEF\xBB\xBF", 0) == 0) linea.erase(0, 3);
         if (!linea.empty()) cabecera = campos(linea);
     }
-    if (cabecera.empty()) throw ErrorEventosTSV("la tabla de eventos está vacía: falta la línea de cabecera");
+    if (cabecera.empty()) throw ErrorEventosTSV("no tiene línea de cabecera (está vacía)");
     auto columna = [&](std::string_view nombre) -> std::optional<size_t> {
         const auto it = std::find(cabecera.begin(), cabecera.end(), nombre);
         return it == cabecera.end() ? std::nullopt : std::optional<size_t>(it - cabecera.begin());
@@ -153,6 +153,6 @@ EventosTSV leerEventosTSV(const std::string& ruta, double frecuencia, int64_t mu
     try {
         return leerEventosTSV(f, frecuencia, muestras);
     } catch (const ErrorEventosTSV& e) {
-        throw ErrorEventosTSV("la tabla de eventos \"" + ruta + "\", " + e.what());
+        throw ErrorEventosTSV("la tabla de eventos \"" + ruta + "\": " + e.what());
     }
 }

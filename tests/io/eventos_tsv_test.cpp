@@ -87,7 +87,7 @@ TEST(EventosTSV, TablasMalasDicenLaLinea) {
         std::string texto;
         std::string contiene;
     } casos[] = {
-        {"vacia", "", "falta la línea de cabecera"},
+        {"vacia", "", "no tiene línea de cabecera"},
         {"sin onset", "inicio\tvalue\n1\t1\n", "línea 1: la cabecera no tiene la columna onset"},
         {"sin tipo", "onset\tduration\n1\t0\n", "línea 1: la cabecera no tiene la columna value"},
         {"campos de menos", "onset\tvalue\n1\t1\n2\n", "línea 3: tiene 1 campos y la cabecera 2"},
@@ -124,7 +124,7 @@ TEST(EventosTSV, ArchivoQueNoExisteYFrecuenciaNula) {
                       return std::string(e.what());
                   }
                   return std::string();
-              }()).find("b_events.tsv\", línea 1"),
+              }()).find("b_events.tsv\": línea 1"),
               std::string::npos);
     std::istringstream s("onset\tvalue\n");
     EXPECT_THROW(leerEventosTSV(s, 0.0, 10), std::invalid_argument);
