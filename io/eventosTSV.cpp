@@ -58,7 +58,7 @@ struct Fila {
 }  // namespace
 
 EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestras) {
-    if (!(frecuencia > 0.0)) throw std::invalid_argument("leerEventosTSV: frecuencia de muestreo no positiva");
+    if (!(frecuencia > 0.0)) throw std::invalid_argument("la frecuencia de muestreo del registro no es positiva");
     std::string linea;
     size_t numeroLinea = 0;
     std::vector<std::string> cabecera;
