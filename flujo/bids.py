@@ -259,6 +259,12 @@ def sidecarDerivado(procedencia, laterales, registro, raiz, pasos, semilla):
         except (OSError, ValueError):
             origen = {}
     j = dict(origen) if isinstance(origen, dict) else {}
+    # Fields an EEG sidecar must have, for a raw dataset that lacks its own.
+    tarea = dict(entidades(os.path.basename(registro))[0]).get("task")
+    if tarea:
+        j.setdefault("TaskName", tarea)
+    j.setdefault("PowerLineFrequency", "n/a")
+    j.setdefault("SoftwareFilters", "n/a")
     info = procedencia.get("infoSalida") or procedencia.get("info") or {}
     if info.get("frecuencia") is not None:
         j["SamplingFrequency"] = info["frecuencia"]

@@ -64,6 +64,15 @@ class Conjunto(unittest.TestCase):
         # sub-02 has no events of its own, nor a task-b one at the root.
         self.assertIsNone(bids.lateral(self.dos, self.raiz, "events", ".tsv"))
 
+    def test_sidecarSinElOriginalTieneLosCamposObligatorios(self):
+        lat = bids.lateralesDe(self.dos, self.raiz)  # its _eeg.json is "{}"; no channels.tsv
+        p = {"version": "ondelar-cli 1", "info": {"frecuencia": 500}, "infoSalida": {"frecuencia": 250}}
+        j = bids.sidecarDerivado(p, lat, self.dos, self.raiz, ["remuestreo:250", "car"], None)
+        self.assertEqual((j["TaskName"], j["SamplingFrequency"], j["PowerLineFrequency"], j["SoftwareFilters"]),
+                         ("b", 250, "n/a", "n/a"))
+        self.assertEqual((j["EEGReference"], j["CanalesMalos"], j["TablaEventos"]), ("media de todos los canales", [], None))
+        self.assertEqual(j["RegistroOrigen"], "sub-02/ses-x/eeg/sub-02_ses-x_task-b_run-2_eeg.vhdr")
+
     def test_nombreSalidaCambiaDescYExtension(self):
         self.assertEqual(bids.nombreSalida("sub-1_task-a_desc-crudo_eeg.vhdr", "bdf"), "sub-1_task-a_desc-limpio_eeg.bdf")
         self.assertIsNone(bids.entidades("sub01_eeg.edf"))
