@@ -24,6 +24,7 @@
 #include "io/cargarRegistro.h"
 #include "io/diagnostico.h"
 #include "io/archivoICA.h"
+#include "io/eventosTSV.h"
 #include "io/guardarRama.h"
 #include "io/textoNumero.h"
 
@@ -33,8 +34,8 @@ namespace {
 
 const char* const AYUDA =
     "Uso:\n"
-    "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--detalle]\n"
-    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--step PASO]... --out ARCHIVO\n"
+    "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--detalle]\n"
+    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--step PASO]... --out ARCHIVO\n"
     "              [--seed N] [--modelos CARPETA] [--epocas CARPETA]\n"
     "              [--procedencia ARCHIVO.json] [--detalle]\n"
     "              [--espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]]\n"
@@ -51,6 +52,13 @@ const char* const AYUDA =
     "archivo no se puede abrir o describe menos canales que el registro, es un error.\n"
     "Sin --ced, los canales conservan sus etiquetas y los que tienen una etiqueta 10-05\n"
     "estándar reciben su posición estándar (un aviso lo dice).\n"
+    "--eventos sustituye los eventos del registro por los de una tabla *_events.tsv de\n"
+    "BIDS (columnas onset y duration en segundos, value y/o trial_type): cada evento va a\n"
+    "la muestra más cercana; un value entero k es el tipo k.1 y uno escrito \"k.c\" es el\n"
+    "tipo k.c; los demás toman su trial_type (o su value) como nombre de un tipo propio,\n"
+    "numerado desde uno más que el mayor value, por orden de aparición (calificador 1).\n"
+    "Los eventos fuera del registro se descartan con un aviso; una tabla mal escrita es\n"
+    "un error que nombra la línea.\n"
     "\n"
     "info   escribe en la salida estándar, como JSON, la cabecera (con la fecha de\n"
     "       inicio tal como la guarda el archivo, fechaRegistro, y en ISO 8601,\n"
@@ -117,6 +125,7 @@ struct Argumentos {
     std::string orden;
     std::string registro;
     std::optional<std::string> ced;
+    std::optional<std::string> eventos;  // a BIDS *_events.tsv that replaces the recording's events
     std::vector<std::string> pasos;
     std::optional<std::string> salida;
     std::optional<uint32_t> semilla;
@@ -164,6 +173,9 @@ void interpretar(int argc, char** argv, Argumentos& a) {
         if (arg == "--ced") {
             unaVez(a.ced);
             a.ced = valor();
+        } else if (arg == "--eventos") {
+            unaVez(a.eventos);
+            a.eventos = valor();
         } else if (arg == "--detalle") {
             a.detalle = true;
         } else if (run && arg == "--step") {
@@ -289,6 +301,16 @@ void comprobarDestino(const std::string& salida) {
         throw std::runtime_error("\"" + salida + "\" es una carpeta, no un archivo");
 }
 
+// The table of --eventos in place of the file's own events (none when it
+// lists none inside the recording).
+void reemplazarEventos(EEG& eeg, const std::string& ruta, std::vector<std::string>& avisos) {
+    const EventosTSV leidos = leerEventosTSV(ruta, eeg.frecuenciaMuestreo, eeg.numeroMuestras);
+    eeg.tablaEventos = leidos.tabla;
+    if (leidos.descartados > 0)
+        avisos.push_back(std::to_string(leidos.descartados) + " evento(s) de \"" + ruta +
+                         "\" caen fuera del registro y se han descartado.");
+}
+
 int ejecutar(const Argumentos& a, Procedencia& registro) {
     OpcionesPasos opciones;
     opciones.semilla = a.semilla;
@@ -332,6 +354,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         BarraProgreso lectura("cargando " + a.registro, false);
         eeg = cargarRegistro(a.registro, a.ced, &avisosLectura, lectura.avance());
     }
+    if (a.eventos) reemplazarEventos(eeg, *a.eventos, avisosLectura);
     anotarRegistro(registro, eeg);
     for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
     comprobarInterrupcion();
@@ -373,6 +396,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         f << *informeRechazo;
         if (!f.flush()) throw std::runtime_error("no se pudo escribir el informe de rechazo \"" + destinoRechazo + "\"");
     }
+    anotarSalida(registro, eeg);
     {
         BarraProgreso barra("guardando " + *a.salida, errorEsTerminal());
         guardarRama(eeg, *a.salida, barra.avance());
@@ -458,6 +482,7 @@ int main(int argc, char** argv) {
             interpretar(argc, argv, a);
             registro.registro = a.registro;
             registro.ced = a.ced;
+            registro.eventosTSV = a.eventos;
             registro.pasos = a.pasos;
             registro.semilla = a.semilla;
             registro.salida = a.salida.value_or("");

@@ -58,6 +58,11 @@ void anotarRegistro(Procedencia& p, const EEG& eeg) {
                                                     : std::nullopt);
 }
 
+void anotarSalida(Procedencia& p, const EEG& eeg) {
+    p.infoSalida = InfoRegistro{eeg.numeroCanales, eeg.frecuenciaMuestreo, eeg.numeroMuestras,
+                                eeg.tablaEventos ? static_cast<int64_t>(eeg.tablaEventos->eventos.size()) : 0};
+}
+
 std::string lineaDeOrden(const std::vector<std::string>& argumentos) {
     std::string r;
     for (const std::string& a : argumentos) {
@@ -121,10 +126,17 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
     j << "  \"hilos\": " << (hilos ? cadenaJSON(hilos) : "null") << ",\n";
     j << "  \"entrada\": " << archivoJSON(absoluta(p.registro)) << ",\n";
     j << "  \"ced\": " << (p.ced ? cadenaJSON(absoluta(*p.ced)) : "null") << ",\n";
+    j << "  \"eventosTSV\": " << (p.eventosTSV ? archivoJSON(absoluta(*p.eventosTSV)) : "null") << ",\n";
     j << "  \"info\": ";
     if (p.canales)
         j << "{\"canales\": " << opcional(p.canales) << ", \"frecuencia\": " << opcional(p.frecuencia)
           << ", \"muestras\": " << opcional(p.muestras) << ", \"eventos\": " << opcional(p.eventos) << "},\n";
+    else
+        j << "null,\n";
+    j << "  \"infoSalida\": ";
+    if (completado && p.infoSalida)
+        j << "{\"canales\": " << p.infoSalida->canales << ", \"frecuencia\": " << p.infoSalida->frecuencia
+          << ", \"muestras\": " << p.infoSalida->muestras << ", \"eventos\": " << p.infoSalida->eventos << "},\n";
     else
         j << "null,\n";
     j << "  \"electrodos\": [";

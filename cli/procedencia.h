@@ -14,10 +14,16 @@
 #include "io/EEG.h"
 #include "mara/aplicarMara.h"
 
+// Header figures of a record, as the summary table lists them.
+struct InfoRegistro {
+    int64_t canales = 0, frecuencia = 0, muestras = 0, eventos = 0;
+};
+
 struct Procedencia {
     std::vector<std::string> argumentos;   // the runner's command line, as given
     std::string registro;
     std::optional<std::string> ced;
+    std::optional<std::string> eventosTSV;                // run --eventos: the events that replaced the file's
     std::vector<std::string> pasos;
     std::optional<uint32_t> semilla;
     std::string salida;
@@ -28,6 +34,7 @@ struct Procedencia {
     // Each channel's label as the spectrum files write it, and its position
     // (.CED axes) when it has one: a study's report draws its scalp maps from these.
     std::vector<std::pair<std::string, std::optional<std::array<double, 3>>>> electrodos;
+    std::optional<InfoRegistro> infoSalida;  // the last branch, the one saved (its rate after a resampling)
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
     std::vector<std::string> epocas;                      // cube files written by averaging
     std::optional<InformeMara> mara;                      // the last MARA step's vote
@@ -36,6 +43,9 @@ struct Procedencia {
 
 // Records the header figures and the electrodes of the recording as read.
 void anotarRegistro(Procedencia& p, const EEG& eeg);
+
+// Records the header figures of the branch about to be saved.
+void anotarSalida(Procedencia& p, const EEG& eeg);
 
 // The record as JSON; the input (and, when completed, the output) is read
 // again for its size and checksum. `motivo` is empty for a completed run.

@@ -182,10 +182,19 @@ def columnasTiempo(pasos):
     return [f"t{i} {p} (s)" for i, p in enumerate(pasos, 1)]
 
 
-def resumenCSV(ids, procedencias, pasos):
-    """The study's table, one row per recording in `ids` order. A recording
-    without a provenance file (its job did not finish) is listed as
-    "pendiente"."""
+def leerProcedencia(ruta):
+    """A provenance record, or None when it is missing or unreadable."""
+    try:
+        with open(ruta, encoding="utf-8") as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return None
+
+
+def resumenCSV(ids, procedencias, pasos, omitidos=None):
+    """The study's table, one row per recording in `ids` order, then the
+    recordings skipped ({id: reason}) as "omitido". A recording without a
+    provenance file (its job did not finish) is listed as "pendiente"."""
     texto = io.StringIO()
     w = csv.writer(texto, lineterminator="\n")
     w.writerow(["registro", "canales", "frecuencia", "muestras", "eventos"] + columnasTiempo(pasos)
@@ -202,14 +211,16 @@ def resumenCSV(ids, procedencias, pasos):
         tiempos += [""] * (len(pasos) - len(tiempos))
         w.writerow([ident] + [info.get(k, "") for k in ("canales", "frecuencia", "muestras", "eventos")]
                    + tiempos[:len(pasos)] + [p["estado"], p.get("motivo", "")])
+    for ident, motivo in sorted((omitidos or {}).items()):
+        w.writerow([ident, "", "", "", ""] + [""] * len(pasos) + ["omitido", motivo])
     return texto.getvalue()
 
 
-def escribirResumen(ruta, ids, procedencias, pasos):
+def escribirResumen(ruta, ids, procedencias, pasos, omitidos=None):
     os.makedirs(os.path.dirname(os.path.abspath(ruta)), exist_ok=True)
     temporal = ruta + ".tmp"
     with open(temporal, "w", encoding="utf-8") as f:
-        f.write(resumenCSV(ids, procedencias, pasos))
+        f.write(resumenCSV(ids, procedencias, pasos, omitidos))
     os.replace(temporal, ruta)
 
 

@@ -40,7 +40,7 @@ h3{font-size:15px;margin:18px 0 6px}
 table{border-collapse:collapse;font-size:13px}
 th,td{border:1px solid #bbb;padding:3px 7px;text-align:right}
 th{background:#eee}td.t{text-align:left}
-tr.fallido td{background:#fde4e1}tr.pendiente td{background:#fff4d6}
+tr.fallido td{background:#fde4e1}tr.pendiente td{background:#fff4d6}tr.omitido td{background:#eef}
 .fallos li{margin:4px 0}.nota{color:#555;font-size:13px}
 .figuras{display:flex;flex-wrap:wrap;gap:18px;align-items:flex-start}
 svg text{font-family:sans-serif}
@@ -115,10 +115,11 @@ def _tabla(filas, procedencias, pasos):
 def _fallos(filas):
     fallidos = [f for f in filas if f["estado"] == "fallido"]
     pendientes = [f for f in filas if f["estado"] == "pendiente"]
-    if not fallidos and not pendientes:
+    omitidos = [f for f in filas if f["estado"] == "omitido"]
+    if not fallidos and not pendientes and not omitidos:
         return '<p id="fallos">Ningún registro ha fallado.</p>'
     partes = ['<ul class="fallos" id="fallos">']
-    for f in fallidos + pendientes:
+    for f in fallidos + pendientes + omitidos:
         partes.append(f"<li><b>{_e(f['registro'])}</b> ({_e(f['estado'])}): {_e(f['motivo'])}</li>")
     partes.append("</ul>")
     return "\n".join(partes)
@@ -370,17 +371,22 @@ def _seccionSegura(ident, p):
 
 # ---------------------------------------------------------------- the page
 
+def _omitidos(n):
+    return f", {n} omitidos (formato que ondelar-cli no lee)" if n else ""
+
+
 def informeHTML(rutaResumen, ids, rutasProcedencia, pasos, espectro):
     with open(rutaResumen, newline="", encoding="utf-8") as f:
         filas = list(csv.DictReader(f))
     procedencias = {i: _leerProcedencia(r) for i, r in zip(ids, rutasProcedencia)}
-    cuenta = {e: sum(1 for f in filas if f["estado"] == e) for e in ("completado", "fallido", "pendiente")}
+    cuenta = {e: sum(1 for f in filas if f["estado"] == e)
+              for e in ("completado", "fallido", "pendiente", "omitido")}
     return "\n".join([
         "<!DOCTYPE html>", '<html lang="es"><head><meta charset="utf-8">',
         "<title>Informe del estudio</title>", f"<style>{ESTILO}</style></head><body>",
         "<h1>Informe del estudio</h1>",
         f'<p class="nota">{len(filas)} registros: {cuenta["completado"]} completados, {cuenta["fallido"]} '
-        f'fallidos, {cuenta["pendiente"]} pendientes. Pasos: {_e(", ".join(pasos) or "ninguno")}.</p>',
+        f'fallidos, {cuenta["pendiente"]} pendientes{_omitidos(cuenta["omitido"])}. Pasos: {_e(", ".join(pasos) or "ninguno")}.</p>',
         "<h2>Fallos</h2>", _fallos(filas),
         "<h2>Resumen</h2>", _tabla(filas, procedencias, pasos),
         '<p class="nota">La duración es muestras / frecuencia; los tiempos, los de la procedencia de cada '

@@ -126,6 +126,22 @@ private slots:
                 QCOMPARE(sinCED["canales"].toArray()[c].toObject()["localizacion"].toArray()[k].toDouble(),
                          gdf["canales"].toArray()[c].toObject()["localizacion"].toArray()[k].toDouble());
 
+        // --eventos replaces the file's 720 events: 2 s at 256 Hz is sample 512,
+        // "objetivo" the kind 1.1 by its value, "otro" numbered after it (2.1).
+        {
+            const prueba::CarpetaTemporal t;
+            const std::string tabla = t.escribir("x_events.tsv", std::string("onset\tduration\tvalue\ttrial_type\n"
+                                                                            "2\tn/a\t1\tobjetivo\n3\t0.5\tn/a\totro\n"
+                                                                            "9999\tn/a\tn/a\totro\n"));
+            const ResultadoCLI r = ejecutarCLI({"info", datos + "p300_8ch.gdf", "--eventos", QString::fromStdString(tabla)});
+            QCOMPARE(r.codigo, 0);
+            QVERIFY2(r.errores.contains("1 evento(s)"), r.errores.constData());
+            const QJsonObject eventos = QJsonDocument::fromJson(r.salida).object()["eventos"].toObject();
+            QCOMPARE(eventos["total"].toInt(), 2);
+            QCOMPARE(eventos["tipos"].toArray()[0].toObject()["nombre"].toString(), QString("1.1 (objetivo)"));
+            QCOMPARE(eventos["tipos"].toArray()[1].toObject()["nombre"].toString(), QString("2.1 (otro)"));
+        }
+
         // The .dat file's StimulusCode state gives the GDF's 720 events.
         QCOMPARE(informe("p300_8ch.dat")["eventos"].toObject()["total"].toInt(), 720);
         const QJsonObject motor = informe("motor_64ch.dat", "motor_64ch.ced");
@@ -343,6 +359,7 @@ private slots:
         e.escribir("registro.vmrk", std::string("Brain Vision"));
         e.escribir("version2.gdf", "GDF 2.60" + std::string(248, '\0'));
         e.escribir("corto.ced", std::string("Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ\n1\tFz\t\t0\t0.25\t60\t0\t60\n"));
+        e.escribir("malo_events.tsv", std::string("onset\ttrial_type\n1.5\ta\ndos\tb\n"));
         const struct {
             const char *argumentos, *contiene;
             int codigo;
@@ -365,6 +382,9 @@ private slots:
             {"info $gdf --ced @e/nada.ced", "localizaciones", 1},
             {"run $gdf --ced @e/corto.ced --out @s/x.bin", "solo describe", 1},
             {"info $gdf --ced a.ced --ced b.ced", "más de una vez", 2},
+            {"run $gdf --eventos @e/malo_events.tsv --out @s/x.bin", "línea 3: la columna onset tiene «dos»", 1},
+            {"info $gdf --eventos @e/nada_events.tsv", "no se puede abrir la tabla de eventos", 1},
+            {"info $gdf --eventos", "falta el valor de --eventos", 2},
             {"run $gdf --step wavelet --out @s/x.bin", "paso \"wavelet\": paso desconocido", 2},
             {"run $gdf --step car:1 --out @s/x.bin", "no lleva parámetros", 2},
             {"run $gdf --step filtro:NOTCH,1,40,60 --out @s/x.bin", "NOTCH", 2},

@@ -11,7 +11,9 @@
 # recording first among the failures, self-contained, rendered by headless
 # Chromium into a page that is not blank) and what a configuration may ask
 # for: relative paths with the spectrum on, EDF output, a pattern "*" over a
-# BrainVision recording, and that a dry run leaves every file as it was.
+# BrainVision recording, a BIDS dataset in and its derivatives out (names,
+# sidecars, dataset_description.json, events and bad channels), and that a
+# dry run leaves every file as it was.
 #
 #   tests/estudios/estudio_test.sh ONDELAR_CLI        (from the project root)
 set -u
@@ -254,6 +256,139 @@ elif [ "$(tail -n +2 "$tmp/bv/resumen.csv" | cut -d, -f1,2)" = "test_NO,65" ] &&
     ok "brainvision: \"*\" toma solo test_NO.vhdr"
 else
     falla "brainvision: el resumen no es el de un registro"; cat "$tmp/bv/resumen.csv"
+fi
+
+# A BIDS dataset made here with the runner from the sample recordings: two
+# subjects (the second with a session and a run), sidecars for the first
+# (a bad channel, events by trial_type, electrodes in metres in CapTrak, at
+# the subject's level so that they are inherited), integer values in the
+# second's events, an EEGLAB .set the runner cannot read, and a third
+# subject that the filter leaves out (its file is broken: were it processed,
+# the study would list a failure).
+b=$tmp/bids
+mkdir -p "$b/sub-01/eeg" "$b/sub-02/ses-a/eeg" "$b/sub-03/eeg"
+printf '{"Name": "Prueba BIDS de Ondelar", "BIDSVersion": "1.9.0", "DatasetType": "raw"}\n' >"$b/dataset_description.json"
+printf 'participant_id\nsub-01\nsub-02\nsub-03\n' >"$b/participants.tsv"
+e1=$b/sub-01/eeg/sub-01_task-p300
+"$cli" run "$datos/p300_8ch.gdf" --out "$e1"_eeg.edf 2>/dev/null
+"$cli" run "$datos/p300_8ch.gdf" --out "$b/sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_eeg.bdf" 2>/dev/null
+printf 'no es un EEGLAB' >"$b/sub-02/ses-a/eeg/sub-02_ses-a_task-rest_eeg.set"
+head -c 1000 "$e1"_eeg.edf >"$b/sub-03/eeg/sub-03_task-p300_eeg.edf"
+printf '{"TaskName": "p300", "SamplingFrequency": 256, "EEGReference": "Cz", "PowerLineFrequency": 50, "SoftwareFilters": "n/a"}\n' \
+    >"$e1"_eeg.json
+{ printf 'name\ttype\tunits\tstatus\n'
+  for c in Fz Cz P3 Pz P4 PO7 Oz PO8; do printf '%s\tEEG\tuV\t%s\n' $c "$([ $c = Pz ] && echo bad || echo good)"; done
+} >"$e1"_channels.tsv
+printf 'onset\tduration\ttrial_type\n10.0\tn/a\testimulo\n20.5\t0.5\trespuesta\n30.0\tn/a\testimulo\n' >"$e1"_events.tsv
+# The .ced positions (mm; x nose, y left ear) in CapTrak (m; x right ear, y nose).
+awk -F'\t' 'NR == 1 { print "name\tx\ty\tz"; next } { printf "%s\t%.6f\t%.6f\t%.6f\n", $2, -$7 / 1000, $6 / 1000, $8 / 1000 }' \
+    "$datos/p300_8ch.ced" >"$b/sub-01/eeg/sub-01_electrodes.tsv"
+printf '{"EEGCoordinateSystem": "CapTrak", "EEGCoordinateUnits": "m"}\n' >"$b/sub-01/eeg/sub-01_coordsystem.json"
+printf 'onset\tduration\tvalue\ttrial_type\n5\tn/a\t3\tobjetivo\n6\tn/a\t4\tn/a\n' \
+    >"$b/sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_events.tsv"
+configurarCon bids "entrada: $b" 'sujetos: ["01", "sub-02"]' 'pasos: ["filtro:BANDPASS,1,40,40"]' \
+    "semilla: 1" "formato: edf" "hilos: 1"
+d=$b/derivatives/ondelar
+if ! estudio bids; then
+    falla "bids: make estudio termina con error"; tail -n 40 "$tmp/bids.salida"
+else
+    # Names, sidecars and dataset_description.json by the BIDS rules, written
+    # out here: every file outside .bidsignore is sub-<l>/[ses-<l>/]eeg/ with
+    # the same sub (and ses) in its name, key-value entities, the eeg suffix.
+    if /usr/bin/python3 - "$d" "$("$cli" --version)" "$datos/p300_8ch.ced" <<'PY'
+import csv, fnmatch, json, os, re, sys
+d, version, ced = sys.argv[1], sys.argv[2].split(" ", 1)[1], sys.argv[3]
+fallos = []
+def exige(cond, texto):
+    if not cond: fallos.append(texto)
+desc = json.load(open(f"{d}/dataset_description.json"))
+exige(desc.get("DatasetType") == "derivative" and desc.get("BIDSVersion") == "1.9.0" and desc.get("Name"),
+      f"dataset_description.json: {desc}")
+exige(desc.get("GeneratedBy", [{}])[0].get("Name") == "Ondelar" and desc["GeneratedBy"][0].get("Version") == version,
+      f"GeneratedBy: {desc.get('GeneratedBy')}")
+ignorados = [l for l in open(f"{d}/.bidsignore").read().split("\n") if l]
+nombre = re.compile(r"^(sub-[A-Za-z0-9]+)/(?:(ses-[A-Za-z0-9]+)/)?eeg/((?:[a-z]+-[A-Za-z0-9]+_)+eeg\.(?:edf|json))$")
+bids = []
+for carpeta, _, archivos in os.walk(d):
+    for a in archivos:
+        r = os.path.relpath(os.path.join(carpeta, a), d)
+        if r in ("dataset_description.json", ".bidsignore") or any(fnmatch.fnmatch(a, p) for p in ignorados):
+            continue
+        m = nombre.match(r)
+        prefijo = m and "_".join(x for x in m.groups()[:2] if x) + "_"
+        exige(m and m.group(3).startswith(prefijo), f"nombre fuera de BIDS: {r}")
+        bids.append(r)
+esperados = ["sub-01/eeg/sub-01_task-p300_desc-limpio_eeg.edf", "sub-01/eeg/sub-01_task-p300_desc-limpio_eeg.json",
+             "sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_desc-limpio_eeg.edf",
+             "sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_desc-limpio_eeg.json"]
+exige(sorted(bids) == esperados, f"archivos BIDS: {sorted(bids)}")
+uno = json.load(open(f"{d}/{esperados[1]}"))
+exige(uno.get("SamplingFrequency") == 256 and uno.get("TaskName") == "p300" and uno.get("PowerLineFrequency") == 50,
+      f"sidecar de sub-01: {uno}")
+exige(uno.get("CanalesMalos") == ["Pz"] and uno.get("CadenaProcesado") == ["filtro:BANDPASS,1,40,40"],
+      f"canales malos o cadena de sub-01: {uno}")
+exige(uno.get("TablaEventos") == "sub-01/eeg/sub-01_task-p300_events.tsv", f"tabla de eventos: {uno}")
+dos = json.load(open(f"{d}/{esperados[3]}"))
+exige(dos.get("CanalesMalos") == [] and dos.get("SamplingFrequency") == 256, f"sidecar de sub-02: {dos}")
+# Provenance: the events table, and the positions of the .ced back from electrodes.tsv.
+p = json.load(open(f"{d}/{esperados[0]}.json"))
+exige(p["estado"] == "completado" and p["eventosTSV"]["ruta"].endswith("sub-01_task-p300_events.tsv"), "procedencia: eventos")
+exige(p["info"]["eventos"] == 3 and p["infoSalida"]["frecuencia"] == 256, f"procedencia: {p['info']} {p['infoSalida']}")
+filas = list(csv.reader(open(ced), delimiter="\t"))[1:]
+for (etiqueta, x, y, z), e in zip([(f[1], f[5], f[6], f[7]) for f in filas], p["electrodos"]):
+    exige(e["etiqueta"] == etiqueta and e["posicion"] and
+          max(abs(a - float(b)) for a, b in zip(e["posicion"], (x, y, z))) < 1e-2, f"electrodo {e} frente a {etiqueta}")
+exige(len(p["electrodos"]) == 8, "ocho electrodos")
+for f in fallos: print(f)
+sys.exit(1 if fallos else 0)
+PY
+    then ok "bids: nombres, sidecars, dataset_description.json, eventos y posiciones según BIDS"
+    else falla "bids: la salida no cumple lo esperado"; fi
+    # The events of the table reach the output, with their names and at their samples.
+    sal=$d/sub-01/eeg/sub-01_task-p300_desc-limpio_eeg.edf
+    if "$cli" info "$sal" 2>/dev/null | /usr/bin/python3 -c '
+import json, sys
+e = json.load(sys.stdin)["eventos"]
+sys.exit(0 if e["total"] == 3 and [t["nombre"] for t in e["tipos"]] == ["1.1 (estimulo)", "2.1 (respuesta)"] else 1)'
+    then ok "bids: los eventos de events.tsv llegan a la salida con sus nombres"
+    else falla "bids: los eventos de la salida no son los de events.tsv"; "$cli" info "$sal" 2>&1 | tail -n 20; fi
+    "$cli" info "$d/sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_desc-limpio_eeg.edf" 2>/dev/null |
+        grep -q '"nombre": "3.1 (objetivo)"' || falla "bids: el value 3 de sub-02 no es el tipo 3.1 (objetivo)"
+    csv=$d/resumen.csv
+    if [ "$(grep -c ',completado,$' "$csv")" = 2 ] && grep -q '^sub-02/ses-a/eeg/sub-02_ses-a_task-rest_desc-limpio_eeg,.*,omitido,.*\.set' "$csv" &&
+       ! grep -q sub-03 "$csv" && grep -q 'omitidos' "$d/informe.html"; then
+        ok "bids: resumen.csv con dos completados y el .set omitido con su motivo; sub-03 fuera por el filtro"
+    else
+        falla "bids: resumen.csv no es el esperado"; cat "$csv"
+    fi
+    antes=$(instantanea bids/derivatives/ondelar)
+    estudio bids || falla "bids: la segunda ejecución termina con error"
+    [ "$antes" = "$(instantanea bids/derivatives/ondelar)" ] && ok "bids: la segunda ejecución no hace nada" \
+        || falla "bids: la segunda ejecución rehace algo"
+    # A sidecar is an input: a changed events.tsv (one event more) redoes its
+    # recording only. Snakemake compares the contents of small files, so the
+    # file is edited, not touched. The dry run before changes nothing, though
+    # dataset_description.json is gone.
+    printf '40\tn/a\testimulo\n' >>"$e1"_events.tsv
+    rm "$d/dataset_description.json"
+    antes=$(huella "$b")
+    if (cd "$raiz" && snakemake --snakefile flujo/Snakefile --directory "$raiz" --configfile "$tmp/bids.yaml" \
+            --config ondelar_cli="$cli" --cores 1 -n >"$tmp/bids-seco.salida" 2>&1) &&
+       [ "$antes" = "$(huella "$b")" ] && grep -q 'descripcion' "$tmp/bids-seco.salida"; then
+        ok "bids: snakemake -n no cambia nada"
+    else
+        falla "bids: snakemake -n cambia archivos o falla"; tail -n 20 "$tmp/bids-seco.salida"
+    fi
+    antes=$(instantanea bids/derivatives/ondelar)
+    estudio bids || falla "bids: la ejecución tras cambiar events.tsv termina con error"
+    cambiados=$(diff <(echo "$antes") <(instantanea bids/derivatives/ondelar) | sed -n 's/^> \([^ ]*\) .*/\1/p' |
+        grep -c 'sub-02\|^sub-01.*\.edf')
+    if [ -f "$d/dataset_description.json" ] && [ "$cambiados" = 2 ] &&
+       grep -q '^sub-01/eeg/sub-01_task-p300_desc-limpio_eeg,8,256,56840,4,' "$d/resumen.csv"; then
+        ok "bids: cambiar events.tsv rehace sub-01 solo; dataset_description.json vuelve"
+    else
+        falla "bids: tras cambiar events.tsv cambian $cambiados archivos de salida"; cat "$d/resumen.csv"
+    fi
 fi
 
 # A dry run on a study with work to do (an output deleted, an input
