@@ -1,4 +1,5 @@
 #include "app/Ondelar.h"
+#include "filtering/ventana/menuLimpieza.h"
 
 #include <stdexcept>
 
@@ -45,6 +46,7 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->borrar_datos_seleccionados, &QAction::triggered, this, &Ondelar::borrarDatosSeleccionados);
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
     agregarPasosSinDialogo();
+    agregarMenuLimpieza(*this);
     agregarMenuEpocas();
     ui->panelTabs->setTabsClosable(true);
     connect(ui->panelTabs, &QTabWidget::tabCloseRequested, this, &Ondelar::cerrarPestana);

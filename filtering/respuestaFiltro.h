@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <armadillo>
+
 #include "filtering/filtroFrecuencial.h"
 
 struct RespuestaFiltro {
@@ -22,3 +24,11 @@ struct RespuestaFiltro {
 // Throws what disenarFiltroRama throws (ParametrosFiltroNoValidos,
 // ErrorDisenoFIR): its text is the reason to show instead of the plot.
 RespuestaFiltro respuestaFiltro(const RamaFiltrable& rama, const OpcionesFiltro& opciones, std::size_t puntos = 1025);
+
+// The same drawing for any FIR coefficients h at rate fs (fs > 0, h not empty).
+RespuestaFiltro respuestaCoeficientes(const arma::vec& h, int fs, std::size_t puntos = 1025);
+
+// The line-noise step's notches at `frecuencia` and its harmonics below
+// Nyquist (what quitarRuidoLinea applies). Throws std::invalid_argument when
+// the rate leaves no harmonic below Nyquist.
+RespuestaFiltro respuestaLinea(int fs, double frecuencia, std::size_t puntos = 1025);

@@ -228,14 +228,14 @@ std::vector<EntradaPaso> construirCatalogo() {
         {"linea", "linea[:50|60|auto]",
          "quita el ruido de línea y sus armónicos con muescas FIR\nde fase cero (como notch_filter de MNE); auto (por\n"
          "defecto) elige 50 o 60 Hz por el espectro",
-         "linea:50", "quitar el ruido de línea (50/60 Hz)", 3,
+         "linea:50", "", 3,
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
              return leerPasoLinea(t, p, hay);
          }},
         {"referencia", "referencia[:REF]",
          "resta a cada canal la media de todos (REF media, por\ndefecto) o de los canales dados por etiqueta\n(REF M1+M2); "
          "REF media-otros es car",
-         "referencia:media", "re-referenciar a la media", 3,
+         "referencia:media", "", 3,
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
              return leerPasoReferencia(t, p, hay);
          }},

@@ -1,41 +1,14 @@
 #include "filtering/ventana/GUIfiltroFrecuencial.h"
 
-
 #include <exception>
 
-#include <QVector>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QLogValueAxis>
-#include <QtCharts/QValueAxis>
 
 #include "app/Ondelar.h"
 #include "app/interaccion.h"
 #include "filtering/respuestaFiltro.h"
+#include "filtering/ventana/graficoRespuesta.h"
 #include "ui_GUIfiltroFrecuencial.h"
-
-using namespace QtCharts;
-
-namespace {
-
-// Vertical span of the plot: the Hamming window's stop band lies near -53 dB,
-// and deeper nulls say nothing more to the user.
-constexpr double dbMinimo = -120.0;
-constexpr double dbMaximo = 10.0;
-
-QLineSeries* serieLimite(const QString& nombre, const QColor& color) {
-    auto* s = new QLineSeries();
-    s->setName(nombre);
-    QPen pluma(color);
-    pluma.setStyle(Qt::DashLine);
-    s->setPen(pluma);
-    return s;
-}
-
-void marcarLimite(QLineSeries* s, double hz) { s->replace(QVector<QPointF>{{hz, dbMinimo}, {hz, dbMaximo}}); }
-
-}  // namespace
 
 GUIfiltroFrecuencial::GUIfiltroFrecuencial(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::GUIfiltroFrecuencial>()) {
@@ -51,30 +24,9 @@ GUIfiltroFrecuencial::GUIfiltroFrecuencial(QWidget* parent)
     ui->frecSuperior->setValue(defecto.frecSuperior);
     ui->caidaDecibelios->setValue(defecto.caidaDecibelios);
 
-    auto* grafico = new QChart();
-    serieRespuesta = new QLineSeries();
-    serieRespuesta->setName(QStringLiteral("respuesta"));
-    serieInferior = serieLimite(QStringLiteral("límite inferior"), Qt::darkGreen);
-    serieSuperior = serieLimite(QStringLiteral("límite superior"), Qt::darkRed);
-    // Logarithmic: a high-pass at 0.5 Hz and a low-pass at 40 Hz read alike.
-    ejeHz = new QLogValueAxis();
-    ejeHz->setBase(10.0);
-    ejeHz->setLabelFormat(QStringLiteral("%g"));
-    ejeHz->setMinorTickCount(8);
-    ejeHz->setTitleText(QStringLiteral("Hz (escala logarítmica)"));
-    auto* ejeDb = new QValueAxis();
-    ejeDb->setTitleText(QStringLiteral("dB"));
-    ejeDb->setRange(dbMinimo, dbMaximo);
-    grafico->addAxis(ejeHz, Qt::AlignBottom);
-    grafico->addAxis(ejeDb, Qt::AlignLeft);
-    for (QLineSeries* s : {serieRespuesta, serieInferior, serieSuperior}) {
-        grafico->addSeries(s);
-        s->attachAxis(ejeHz);
-        s->attachAxis(ejeDb);
-    }
-    vista = new QChartView(grafico);
-    vista->setObjectName(QStringLiteral("graficoRespuesta"));
-    vista->setRenderHint(QPainter::Antialiasing);
+    vista = new GraficoRespuesta();
+    serieInferior = vista->agregarMarca(QStringLiteral("límite inferior"), Qt::darkGreen);
+    serieSuperior = vista->agregarMarca(QStringLiteral("límite superior"), Qt::darkRed);
     ui->verticalLayoutRespuesta->insertWidget(1, vista, 1);
 
     connect(ui->aceptar, &QPushButton::clicked, this, &GUIfiltroFrecuencial::onClickAceptar);
@@ -122,12 +74,9 @@ void GUIfiltroFrecuencial::actualizarRespuesta() {
         const OpcionesFiltro o = opciones();
         try {
             const RespuestaFiltro r = respuestaFiltro(*rama, o);
-            QVector<QPointF> puntos(static_cast<int>(r.frecuenciasHz.size()));
-            for (int i = 0; i < puntos.size(); ++i) puntos[i] = QPointF(r.frecuenciasHz[i], r.magnitudDb[i]);
-            serieRespuesta->replace(puntos);
-            marcarLimite(serieInferior, o.frecInferior);
-            marcarLimite(serieSuperior, o.frecSuperior);
-            ejeHz->setRange(r.frecuenciasHz.front(), r.frecuenciasHz.back());
+            vista->mostrar(r);
+            GraficoRespuesta::marcar(serieInferior, o.frecInferior);
+            GraficoRespuesta::marcar(serieSuperior, o.frecSuperior);
             ui->resumenFiltro->setText(QString::fromStdString(r.resumen));
         } catch (const std::exception& e) {
             motivo = QString::fromUtf8(e.what());

@@ -15,13 +15,12 @@
 
 class Ondelar;
 namespace QtCharts {
-class QChartView;
 class QLineSeries;
-class QLogValueAxis;
 }  // namespace QtCharts
 namespace Ui {
 class GUIfiltroFrecuencial;
 }
+class GraficoRespuesta;
 
 class GUIfiltroFrecuencial : public QWidget {
     Q_OBJECT
@@ -57,9 +56,7 @@ private slots:
 private:
     QPointer<Ondelar> principal;         // null once that window is gone
     std::optional<RamaFiltrable> rama;   // the selected branch, if there is one
-    QtCharts::QChartView* vista = nullptr;
-    QtCharts::QLineSeries* serieRespuesta = nullptr;
+    GraficoRespuesta* vista = nullptr;
     QtCharts::QLineSeries* serieInferior = nullptr;
     QtCharts::QLineSeries* serieSuperior = nullptr;
-    QtCharts::QLogValueAxis* ejeHz = nullptr;
 };

@@ -163,33 +163,6 @@ private slots:
         QVERIFY(f.mensajes[0].contains("no se pudo guardar el archivo con las épocas"));
         QCOMPARE(f.ramas(1), 4);
     }
-
-    // The catalogue's entries with no dialog: the reference to the mean and
-    // the line notch at the frequency the spectrum shows.
-    void referenciaYLineaDesdeElMenu() {
-        VentanaPrueba f;
-        EEG e(500, 3, 4000);
-        for (arma::uword n = 0; n < 4000; ++n)
-            for (arma::uword c = 0; c < 3; ++c)
-                e.matrices[0](c, n) = (c + 1.0) * std::sin(2 * M_PI * 10 * n / 500.0) + 30 * std::sin(2 * M_PI * 50 * n / 500.0);
-        e.canales->resize(3);
-        f.anadir(e);
-        f->findChild<QAction*>("aplicar_referencia")->trigger();
-        QCOMPARE(f.estado(), QString("eeg 1-2 RefMedia"));
-        // The mean of 1, 2 and 3 times the alpha is twice it; the hum is common.
-        QVERIFY(arma::abs(f.rama(0, 1).datos().row(0) + arma::sin(arma::regspace<arma::rowvec>(0, 3999) *
-                                                                      (2 * M_PI * 10 / 500.0))).max() < 1e-12);
-        f.seleccionar(0, 0);
-        f->findChild<QAction*>("aplicar_linea")->trigger();
-        QCOMPARE(f.estado(), QString("eeg 1-3 LineaAuto"));
-        QCOMPARE(QString::fromStdString((*f.rama(0, 2).canales)[0].prefiltrado), QString("N:50Hz"));
-        // Silence shows no line: the step says what to do and adds nothing.
-        f.mensajes.clear();
-        f.anadir(EEG(256, 2, 2560));
-        f->findChild<QAction*>("aplicar_linea")->trigger();
-        QCOMPARE(f.ramas(1), 1);
-        QVERIFY(!f.mensajes.isEmpty() && f.mensajes.back().contains("linea:50 o linea:60"));
-    }
 };
 
 QTEST_MAIN(PruebaComandosPromediado)
