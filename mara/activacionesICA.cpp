@@ -28,5 +28,6 @@ EEG activacionesICA(const EEG& eeg, std::optional<uint32_t> semilla) {
     }
     resultado.canales = std::move(componentes);
     resultado.numeroCanales = static_cast<uint32_t>(W.n_rows);
+    resultado.canalesMalos.clear();  // components are not the channels marked bad
     return resultado;
 }
