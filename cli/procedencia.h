@@ -28,7 +28,9 @@ struct Procedencia {
     // (.CED axes) when it has one: a study's report draws its scalp maps from these.
     std::vector<std::pair<std::string, std::optional<std::array<double, 3>>>> electrodos;
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
+    std::vector<std::vector<std::string>> malosTrasPaso;  // the bad list after each step of `tiempos`
     std::vector<std::string> epocas;                      // cube files written by averaging
+    std::vector<std::string> canalesMalos;                // the last branch's bad list (after --malos and the steps)
     double segundos = 0.0;                                // the whole run, read to write
 };
 
