@@ -22,9 +22,8 @@ double fraccionIguales(const arma::rowvec& x) {
 
 // Each row's power above `hz` over its power from above 0 Hz up to `hz`,
 // in decibels, from Hann-windowed periodograms of consecutive segments of a
-// power of two of at least a second (averaged, so one burst weighs as much
-// as its length). A row without power below `hz` gives +inf, or 0 dB when it
-// has none at all.
+// power of two of at least a second (summed, so one burst weighs as much as
+// its length).
 arma::vec cocienteAltaBajaDB(const arma::mat& X, double fs, double hz) {
     arma::uword largo = 8;
     while (static_cast<double>(largo) < fs && largo * 2 <= X.n_cols) largo *= 2;
@@ -42,8 +41,10 @@ arma::vec cocienteAltaBajaDB(const arma::mat& X, double fs, double hz) {
         double alta = 0.0, baja = 0.0;
         for (arma::uword k = 1; k <= largo / 2; ++k)
             (static_cast<double>(k) * fs / static_cast<double>(largo) > hz ? alta : baja) += potencia(k, c);
-        r(c) = baja > 0.0 ? 10.0 * std::log10(alta / baja)
-                          : alta > 0.0 ? std::numeric_limits<double>::infinity() : 0.0;
+        // The smallest normal double on both sides keeps a channel without
+        // power below `hz` finite (very large), and one without any at 0 dB.
+        const double piso = std::numeric_limits<double>::min();
+        r(c) = 10.0 * (std::log10(alta + piso) - std::log10(baja + piso));
     }
     return r;
 }

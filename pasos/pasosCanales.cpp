@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "canales/canalesMalos.h"
 #include "canales/deteccionCanales.h"
 #include "canales/interpolacionEsferica.h"
 #include "io/diagnostico.h"
@@ -29,6 +28,7 @@ Paso pasoCanalesMalos() {
                 EEG r = conCanalesDetectados(eeg, d);
                 std::string marcados;
                 for (const arma::uword i : d.marcados()) {
+                    if (i >= eeg.canales->size()) continue;
                     std::string reglas;
                     for (const ReglaCanal g : d.canales[i].reglas) reglas += (reglas.empty() ? "" : ", ") + nombreRegla(g);
                     marcados += (marcados.empty() ? "" : "; ") + (*eeg.canales)[i].etiqueta + " (" + reglas + ")";
