@@ -221,8 +221,8 @@ std::string tablaCanalesMalos(const EEG& eeg, const DeteccionCanales& d) {
         return t + " ";
     };
     auto numero = [](double v, int decimales) { return std::isnan(v) ? std::string("—") : textoFijo(v, decimales); };
-    std::string r = columna("canal", 8) + columna("reglas", 34) + columna("desv. (µV)", 11) +
-                    columna("repetidas", 10) + columna("z ampl.", 8) + columna("correl.", 8) + "z ruido\n";
+    std::string r = columna("canal", 8) + columna("reglas", 34) + columna("desv. (µV)", 11) + columna("repetidas", 10) +
+                    columna("z ampl.", 8) + columna("correl.", 8) + "z ruido\n";
     for (const arma::uword i : d.marcados()) {
         const MedidasCanal& m = d.canales[i];
         std::string reglas;

@@ -42,12 +42,12 @@ enum class ReglaCanal { plano, desviado, pocoCorrelacionado, ruidoso };
 
 // What each rule measured on one channel; NaN where a rule was not applied.
 struct MedidasCanal {
-    double desviacionRobusta = 0.0;   // µV
-    double fraccionRepetidas = 0.0;   // of consecutive pairs
+    double desviacionRobusta = 0.0;  // µV
+    double fraccionRepetidas = 0.0;  // of consecutive pairs
     double zAmplitud = NAN;
     double correlacionVecinos = NAN;
     double zRuido = NAN;
-    std::vector<ReglaCanal> reglas;   // the rules that mark it; empty for a good channel
+    std::vector<ReglaCanal> reglas;  // the rules that mark it; empty for a good channel
 };
 
 struct DeteccionCanales {

@@ -20,7 +20,8 @@ arma::vec3 direccion(const Canal& c) {
     const arma::vec3 p = {(*c.localizacion)[0], (*c.localizacion)[1], (*c.localizacion)[2]};
     const double norma = arma::norm(p);
     if (!(norma > 0.0) || !std::isfinite(norma))
-        throw std::invalid_argument("el canal \"" + c.etiqueta + "\" está en el origen de coordenadas: no tiene "
+        throw std::invalid_argument("el canal \"" + c.etiqueta +
+                                    "\" está en el origen de coordenadas: no tiene "
                                     "dirección sobre la esfera");
     return p / norma;
 }

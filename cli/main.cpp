@@ -171,7 +171,8 @@ void interpretar(int argc, char** argv, Argumentos& a) {
             unaVez(a.malos);
             a.malos = partir(valor(), ',');
             for (const std::string& m : *a.malos)
-                if (m.empty()) throw ErrorUso("--malos necesita etiquetas de canal separadas por comas (por ejemplo --malos Fz,Cz)");
+                if (m.empty())
+                    throw ErrorUso("--malos necesita etiquetas de canal separadas por comas (por ejemplo --malos Fz,Cz)");
         } else if (arg == "--detalle") {
             a.detalle = true;
         } else if (run && arg == "--step") {

@@ -30,11 +30,12 @@ Paso pasoCanalesMalos() {
                 for (const arma::uword i : d.marcados()) {
                     if (i >= eeg.canales->size()) continue;
                     std::string reglas;
-                    for (const ReglaCanal g : d.canales[i].reglas) reglas += (reglas.empty() ? "" : ", ") + nombreRegla(g);
+                    for (const ReglaCanal g : d.canales[i].reglas)
+                        reglas += (reglas.empty() ? "" : ", ") + nombreRegla(g);
                     marcados += (marcados.empty() ? "" : "; ") + (*eeg.canales)[i].etiqueta + " (" + reglas + ")";
                 }
-                avisos.push_back("canales-malos: " + (marcados.empty() ? std::string("ningún canal marcado")
-                                                                        : "marcados " + marcados));
+                avisos.push_back("canales-malos: " +
+                                 (marcados.empty() ? std::string("ningún canal marcado") : "marcados " + marcados));
                 if (!marcados.empty()) diagnostico(tablaCanalesMalos(eeg, d));
                 return r;
             },

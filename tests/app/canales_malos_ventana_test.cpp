@@ -76,7 +76,8 @@ private slots:
         // The average reference of branch 2 uses all eight channels; of branch 1, six.
         f->findChild<QAction*>("aplicar_referencia")->trigger();
         QCOMPARE(f.estado(), QString("eeg 1-3 Interpolacion(2) RefMedia"));
-        QVERIFY(arma::approx_equal(f.rama(0, 2).datos(), rereferenciar(esperado, {}, "media").datos(), "absdiff", 1e-9));
+        QVERIFY(
+            arma::approx_equal(f.rama(0, 2).datos(), rereferenciar(esperado, {}, "media").datos(), "absdiff", 1e-9));
         f.seleccionar(0, 0);
         f->findChild<QAction*>("aplicar_referencia")->trigger();
         QCOMPARE(f.estado(), QString("eeg 1-4 RefMedia"));

@@ -73,7 +73,7 @@ TEST(CanalesMalos, CadaFalloPlantadoPorSuRegla) {
     // The branch carries them in its list; its data do not change.
     const EEG r = conCanalesDetectados(e, d);
     EXPECT_EQ(r.canalesMalos, (std::vector<std::string>{(*e.canales)[plano].etiqueta, (*e.canales)[zumbido].etiqueta,
-                                                         (*e.canales)[deriva].etiqueta, (*e.canales)[ruido].etiqueta}));
+                                                        (*e.canales)[deriva].etiqueta, (*e.canales)[ruido].etiqueta}));
     EXPECT_TRUE(arma::approx_equal(r.datos(), e.datos(), "absdiff", 0.0));
     EXPECT_TRUE(e.canalesMalos.empty());
     const std::string tabla = tablaCanalesMalos(e, d);
