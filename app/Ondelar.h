@@ -113,6 +113,10 @@ public:
     // told why) when it cannot be drawn. An epoched branch's "aplicar
     // rechazo" there makes a branch without the marked epochs.
     class ExploradorRegistro* abrirExplorador();
+    // Marks the channel bad on the branch with that store number, or good
+    // when it was bad (a click on its label in the browser); refused while a
+    // step runs, since the step may be reading the branch.
+    void alternarCanalMalo(uint64_t numeroRama, const std::string& etiqueta);
     // Saves the selected branch through the save dialog and marks it saved;
     // false when nothing was written (cancelled or failed, the user told why).
     bool guardarSeleccionada();

@@ -26,6 +26,7 @@ namespace {
 
 const QColor colorTrazo(0, 0, 139);
 const QColor colorEje(90, 90, 90);
+const QColor colorMalo(170, 170, 170);
 
 Exploracion estadoPara(const ExploradorRegistro::FuenteRama& fuente) {
     const EEG* eeg = fuente ? fuente() : nullptr;
@@ -81,11 +82,12 @@ void LienzoExplorador::paintEvent(QPaintEvent*) {
                  explorador_->piramide());
     explorador_->prepararPiramide();
 
-    // Channel labels, right-aligned in the left margin.
+    // Channel labels, right-aligned in the left margin; a bad channel's in grey.
     const double alto = altoFila();
-    p.setPen(Qt::black);
+    const std::vector<bool> malas = filasMalasPagina(*eeg, filas);
     for (std::size_t i = 0; i < filas.size(); ++i) {
         const QRectF caja(2, centroFila(static_cast<int>(i)) - alto / 2, margenIzquierdo - 8, alto);
+        p.setPen(malas[i] ? colorMalo : QColor(Qt::black));
         p.drawText(caja, Qt::AlignRight | Qt::AlignVCenter, explorador_->etiquetaCanal(filas[i]));
     }
     pintarEpocas(p);
@@ -101,13 +103,16 @@ void LienzoExplorador::pintarTrazos(QPainter& p) const {
     const double porUnidad = altoFila() / e.escala();
     // Traces: per pixel column, a vertical stroke from minimum to maximum,
     // joined to the previous column's last sample.
+    const EEG* eeg = explorador_->rama();
+    const std::vector<bool> malas =
+        eeg ? filasMalasPagina(*eeg, e.filasPagina()) : std::vector<bool>(trazos_.size(), false);
     p.save();
     p.setClipRect(area);
-    p.setPen(QPen(colorTrazo, 0));
     QVector<QLine> lineas;
     lineas.reserve(static_cast<int>(2 * pixeles));
     for (std::size_t i = 0; i < trazos_.size(); ++i) {
         lineas.clear();
+        p.setPen(QPen(i < malas.size() && malas[i] ? colorMalo : colorTrazo, 0));
         const double centro = centroFila(static_cast<int>(i));
         const double media = trazos_[i].media;
         // Held just outside the drawing, where the clip cuts it anyway, so
@@ -244,6 +249,10 @@ void LienzoExplorador::mousePressEvent(QMouseEvent* evento) {
     setFocus();
     const QRect area = areaTrazo();
     const QPoint punto = evento->pos();
+    if (punto.x() < area.left() && punto.y() >= area.top() && punto.y() <= area.bottom()) {
+        explorador_->alternarCanalMaloDeFila(static_cast<int>(std::floor((punto.y() - area.top()) / altoFila())));
+        return;
+    }
     if (!area.contains(punto)) return;
     const int fila = static_cast<int>(std::floor((punto.y() - area.top()) / altoFila()));
     explorador_->leer(fila, punto.x() - area.left());
@@ -417,6 +426,22 @@ void ExploradorRegistro::elegirCanales(const std::vector<int>& canales) {
                                            : Qt::Unchecked);
     sincronizando_ = false;
     cambiar([&](Exploracion& e) { e.fijarCanales(canales); });
+}
+
+int ExploradorRegistro::filaEnAltura(int y) const {
+    const QRect area = lienzo_->areaTrazo();
+    const int fila = static_cast<int>(std::floor((y - area.top()) / lienzo_->altoFila()));
+    return y < area.top() || fila >= static_cast<int>(estado_.filasPagina().size()) ? -1 : fila;
+}
+
+void ExploradorRegistro::alternarCanalMaloDeFila(int fila) {
+    const EEG* eeg = rama();
+    const std::vector<int> filas = estado_.filasPagina();
+    if (!eeg || fila < 0 || fila >= static_cast<int>(filas.size()) || !alAlternarCanalMalo) return;
+    const auto canal = static_cast<std::size_t>(filas[static_cast<std::size_t>(fila)]);
+    if (canal >= eeg->canales->size()) return;
+    alAlternarCanalMalo((*eeg->canales)[canal].etiqueta);
+    lienzo_->update();
 }
 
 std::optional<ExploradorRegistro::Lectura> ExploradorRegistro::leer(int fila, int pixel) {

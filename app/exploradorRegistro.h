@@ -10,7 +10,9 @@
 //
 // Keys (on the drawing): ← → a page, Shift+← → half a page, Home / End,
 // + / − the scale, PgUp / PgDn the channel pages. Wheel scrolls, Ctrl+wheel
-// scales; a click reads the channel, time and value under the pointer.
+// scales; a click reads the channel, time and value under the pointer. A
+// click on a channel's label toggles it bad or good on its branch; bad
+// channels are drawn in grey.
 //
 // An epoched branch is reviewed here: epoch boundaries are drawn, the epochs
 // marked for rejection are shaded with the rule that marked them, a click
@@ -138,6 +140,12 @@ public:
     void irAEpoca(std::size_t epoca);
     // Hears "aplicar rechazo" with the marks (true: drop the epoch).
     std::function<void(const std::vector<bool>& quitar)> alAplicarRechazo;
+    // Hears a click on a channel's label (its exact label in the branch).
+    std::function<void(const std::string& etiqueta)> alAlternarCanalMalo;
+    // Page row at vertical pixel y of the drawing, or -1 outside the rows.
+    int filaEnAltura(int y) const;
+    // What a click on the label of page row `fila` does.
+    void alternarCanalMaloDeFila(int fila);
 
 private:
     void avanzarPiramide();

@@ -7,11 +7,23 @@
 #include <QTabWidget>
 
 #include "app/exploradorRegistro.h"
+#include "canales/canalesMalos.h"
 #include "pasos/pasosEpocas.h"
 #include "representacion/puntosSerie.h"
 #include "ui_Ondelar.h"
 
 void Ondelar::explorarRama() { abrirExplorador(); }
+
+void Ondelar::alternarCanalMalo(uint64_t numeroRama, const std::string& etiqueta) {
+    if (ocupado()) {
+        pausaDebug("Espere a que termine el paso en curso para marcar canales.");
+        return;
+    }
+    std::vector<std::string>* malos = archivosEEG.canalesMalos(numeroRama);
+    if (!malos) return;
+    const bool malo = ::alternarCanalMalo(*malos, etiqueta);
+    escribirTraza(QString::fromStdString("canal " + etiqueta + (malo ? " marcado como malo" : " marcado como bueno")));
+}
 
 ExploradorRegistro* Ondelar::abrirExplorador() {
     const int archivo = ui->indiceArchivoEEG->currentIndex();
@@ -36,6 +48,9 @@ ExploradorRegistro* Ondelar::abrirExplorador() {
         explorador->setFocus();
         explorador->alAplicarRechazo = [ventana, numero](const std::vector<bool>& quitar) {
             if (ventana) ventana->ejecutarPasoSobre(numero, pasoQuitarEpocas(quitar));
+        };
+        explorador->alAlternarCanalMalo = [ventana, numero](const std::string& etiqueta) {
+            if (ventana) ventana->alternarCanalMalo(numero, etiqueta);
         };
         return explorador;
     } catch (const std::exception&) {

@@ -50,6 +50,11 @@ EEG rereferenciar(const EEG& eeg, const std::vector<arma::uword>& referencia, co
         filas.resize(eeg.datos().n_rows);
         std::iota(filas.begin(), filas.end(), arma::uword{0});
     }
+    const std::vector<arma::uword> malas = filasCanalesMalos(eeg);
+    std::erase_if(filas, [&](arma::uword i) { return std::find(malas.begin(), malas.end(), i) != malas.end(); });
+    if (filas.empty())
+        throw std::invalid_argument("todos los canales de la referencia están marcados como malos; interpólelos "
+                                    "antes o elija otra referencia");
     EEG r = derivarEEG(eeg, arma::mat());
     r.matrices.clear();
     for (const arma::mat& m : eeg.matrices) r.matrices.push_back(restarReferencia(m, filas));

@@ -25,8 +25,11 @@ std::vector<arma::uword> canalesPorEtiqueta(const EEG& eeg, const std::vector<st
 // The branch re-referenced (every matrix; an epoched branch too, since each
 // sample is referenced on its own), with "Ref:<texto>" added to every
 // channel's prefiltering text so that a saved file says what its reference
-// is. referencia empty: the mean of all channels. Throws as restarReferencia,
-// and std::invalid_argument for a branch without channels.
+// is. referencia empty: the mean of all channels. Bad channels never enter
+// the mean but are referenced like the others, so that the whole branch has
+// one reference (MNE 1.3 leaves them as they were). Throws as
+// restarReferencia, and std::invalid_argument for a branch without channels
+// or a reference whose channels are all bad.
 EEG rereferenciar(const EEG& eeg, const std::vector<arma::uword>& referencia, const std::string& texto);
 
 // Adds `nota` to the prefiltering text of every channel of the branch, on its

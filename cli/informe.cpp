@@ -49,6 +49,9 @@ std::string informeJSON(const EEG& eeg, const std::string& ruta) {
         j << "}";
     }
     j << (n ? "\n  ],\n" : "],\n");
+    j << "  \"canalesMalos\": [";
+    for (size_t i = 0; i < eeg.canalesMalos.size(); ++i) j << (i ? ", " : "") << cadenaJSON(eeg.canalesMalos[i]);
+    j << "],\n";
     j << "  \"eventos\": ";
     if (!eeg.tablaEventos) {
         j << "null\n";

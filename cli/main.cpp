@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dsp/hilosBLAS.h"
+#include "canales/canalesMalos.h"
 #include "cli/analisisFrecuencial.h"
 #include "cli/barraProgreso.h"
 #include "cli/codigosSalida.h"
@@ -34,8 +35,8 @@ namespace {
 
 const char* const AYUDA =
     "Uso:\n"
-    "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--detalle]\n"
-    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--step PASO]... --out ARCHIVO\n"
+    "  ondelar-cli info REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--malos CANAL,...] [--detalle]\n"
+    "  ondelar-cli run REGISTRO [--ced ARCHIVO] [--eventos ARCHIVO.tsv] [--malos CANAL,...] [--step PASO]... --out ARCHIVO\n"
     "              [--seed N] [--modelos CARPETA] [--epocas CARPETA]\n"
     "              [--procedencia ARCHIVO.json] [--detalle]\n"
     "              [--espectro ARCHIVO.csv [--bandas ARCHIVO.csv] [--segmento SEGUNDOS]]\n"
@@ -51,7 +52,9 @@ const char* const AYUDA =
     "las etiquetas y posiciones de un archivo .CED, por orden, como en la ventana; si el\n"
     "archivo no se puede abrir o describe menos canales que el registro, es un error.\n"
     "Sin --ced, los canales conservan sus etiquetas y los que tienen una etiqueta 10-05\n"
-    "estándar reciben su posición estándar (un aviso lo dice).\n"
+    "estándar reciben su posición estándar (un aviso lo dice). --malos marca esos canales\n"
+    "(por etiqueta) como malos en el registro leído: la referencia media los deja fuera\n"
+    "e interpolar los sustituye.\n"
     "--eventos sustituye los eventos del registro por los de una tabla *_events.tsv de\n"
     "BIDS (columnas onset y duration en segundos, value y/o trial_type): cada evento va a\n"
     "la muestra más cercana; un value entero k es el tipo k.1 y uno escrito \"k.c\" es el\n"
@@ -63,8 +66,8 @@ const char* const AYUDA =
     "info   escribe en la salida estándar, como JSON, la cabecera (con la fecha de\n"
     "       inicio tal como la guarda el archivo, fechaRegistro, y en ISO 8601,\n"
     "       fechaHora, o null si no la da), los canales (etiqueta, unidad,\n"
-    "       posición), la frecuencia de muestreo, el número de muestras y los tipos\n"
-    "       de evento con su cuenta.\n"
+    "       posición), los canales malos, la frecuencia de muestreo, el número de\n"
+    "       muestras y los tipos de evento con su cuenta.\n"
     "pasos  escribe la lista de pasos; con --json, como JSON (nombre, sintaxis y\n"
     "       memoria que necesita, en veces el registro en dobles) para el flujo de\n"
     "       estudios.\n"
@@ -126,6 +129,7 @@ struct Argumentos {
     std::string registro;
     std::optional<std::string> ced;
     std::optional<std::string> eventos;  // a BIDS *_events.tsv that replaces the recording's events
+    std::optional<std::vector<std::string>> malos;  // --malos, as labels
     std::vector<std::string> pasos;
     std::optional<std::string> salida;
     std::optional<uint32_t> semilla;
@@ -176,6 +180,12 @@ void interpretar(int argc, char** argv, Argumentos& a) {
         } else if (arg == "--eventos") {
             unaVez(a.eventos);
             a.eventos = valor();
+        } else if (arg == "--malos") {
+            unaVez(a.malos);
+            a.malos = partir(valor(), ',');
+            for (const std::string& m : *a.malos)
+                if (m.empty())
+                    throw ErrorUso("--malos necesita etiquetas de canal separadas por comas (por ejemplo --malos Fz,Cz)");
         } else if (arg == "--detalle") {
             a.detalle = true;
         } else if (run && arg == "--step") {
@@ -355,6 +365,13 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         eeg = cargarRegistro(a.registro, a.ced, &avisosLectura, lectura.avance());
     }
     if (a.eventos) reemplazarEventos(eeg, *a.eventos, avisosLectura);
+    if (a.malos) {
+        try {
+            marcarCanalesMalos(eeg, *a.malos);
+        } catch (const std::invalid_argument& e) {
+            throw ErrorUso(std::string("--malos: ") + e.what());
+        }
+    }
     anotarRegistro(registro, eeg);
     for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
     comprobarInterrupcion();
@@ -384,6 +401,8 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
         std::cerr << "paso " << p.texto << ": " << textoFijo(s, 2) << " s" << std::endl;
         registro.tiempos.emplace_back(p.texto, s);
+        registro.canalesMalos = eeg.canalesMalos;
+        registro.malosTrasPaso.push_back(eeg.canalesMalos);
     }
     if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
     const std::string destinoRechazo = *a.salida + ".rechazo.csv";

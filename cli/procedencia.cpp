@@ -37,6 +37,12 @@ std::string archivoJSON(const std::string& ruta) {
     return "{\"ruta\": " + cadenaJSON(ruta) + ", \"bytes\": " + bytes + ", \"sha256\": " + suma + "}";
 }
 
+std::string listaJSON(const std::vector<std::string>& textos) {
+    std::string r = "[";
+    for (size_t i = 0; i < textos.size(); ++i) r += (i ? ", " : "") + cadenaJSON(textos[i]);
+    return r + "]";
+}
+
 std::string absoluta(const std::string& ruta) {
     std::error_code e;
     const fs::path p = fs::absolute(ruta, e);
@@ -50,6 +56,7 @@ void anotarRegistro(Procedencia& p, const EEG& eeg) {
     p.frecuencia = eeg.frecuenciaMuestreo;
     p.muestras = eeg.numeroMuestras;
     p.eventos = eeg.tablaEventos ? static_cast<int64_t>(eeg.tablaEventos->eventos.size()) : 0;
+    p.canalesMalos = eeg.canalesMalos;
     const std::vector<std::string> etiquetas = etiquetasCanales(eeg);
     p.electrodos.clear();
     for (size_t c = 0; c < etiquetas.size(); ++c)
@@ -150,10 +157,13 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
             j << "null}";
     }
     j << "],\n";
+    j << "  \"canalesMalos\": " << listaJSON(p.canalesMalos) << ",\n";
     j << "  \"tiempos\": [";
     for (size_t i = 0; i < p.tiempos.size(); ++i)
         j << (i ? "," : "") << "\n    {\"paso\": " << cadenaJSON(p.tiempos[i].first)
-          << ", \"segundos\": " << textoFijo(p.tiempos[i].second, 3) << "}";
+          << ", \"segundos\": " << textoFijo(p.tiempos[i].second, 3)
+          << (i < p.malosTrasPaso.size() ? ", \"canalesMalos\": " + listaJSON(p.malosTrasPaso[i]) : std::string())
+          << "}";
     j << (p.tiempos.empty() ? "],\n" : "\n  ],\n");
     j << "  \"segundosRun\": " << textoFijo(p.segundos, 3) << ",\n";
     j << "  \"epocas\": [";

@@ -36,8 +36,10 @@ struct Procedencia {
     std::vector<std::pair<std::string, std::optional<std::array<double, 3>>>> electrodos;
     std::optional<InfoRegistro> infoSalida;  // the last branch, the one saved (its rate after a resampling)
     std::vector<std::pair<std::string, double>> tiempos;  // step text, seconds
+    std::vector<std::vector<std::string>> malosTrasPaso;  // the bad list after each step of `tiempos`
     std::vector<std::string> epocas;                      // cube files written by averaging
     std::optional<InformeMara> mara;                      // the last MARA step's vote
+    std::vector<std::string> canalesMalos;                // the last branch's bad list (after --malos and the steps)
     double segundos = 0.0;                                // the whole run, read to write
 };
 

@@ -187,11 +187,10 @@ def textoCED(channels, electrodes, coordsystem):
 
 
 def argumentosRun(ced, eventos, malos):
-    """The runner's options that a recording's sidecars give. The bad
-    channels are recorded in the derivative's sidecar only: once the runner
-    takes `--malos CANAL,...`, adding it here is the one change needed."""
-    del malos  # (["--malos", ",".join(malos)] if malos else []) once the runner has the option
-    return (["--ced", ced] if ced else []) + (["--eventos", eventos] if eventos else [])
+    """The runner's options that a recording's sidecars give: positions,
+    events and the channels channels.tsv marks bad."""
+    return ((["--ced", ced] if ced else []) + (["--eventos", eventos] if eventos else [])
+            + (["--malos", ",".join(malos)] if malos else []))
 
 
 def versionCLI(cli):
@@ -270,7 +269,8 @@ def sidecarDerivado(procedencia, laterales, registro, raiz, pasos, semilla):
         j["SamplingFrequency"] = info["frecuencia"]
     j["EEGReference"] = referenciaTrasPasos(pasos, j.get("EEGReference", "n/a"))
     j["Description"] = ("Registro procesado con Ondelar: " + (", ".join(pasos) if pasos else "sin pasos")
-                        + ". Los canales malos de channels.tsv se anotan aquí; los pasos no los excluyeron.")
+                        + ". Los canales malos de channels.tsv se marcaron como malos: la referencia media los"
+                        " deja fuera e interpolar los sustituye.")
     j["CadenaProcesado"] = list(pasos)
     j["Semilla"] = semilla
     j["CanalesMalos"] = canalesMalos(laterales.get("canales"))

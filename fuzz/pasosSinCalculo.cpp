@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "asr/ejecutarASR.h"
+#include "canales/deteccionCanales.h"
+#include "canales/interpolacionEsferica.h"
 #include "dsp/remuestreoEEG.h"
 #include "filtering/filtroFrecuencial.h"
 #include "filtering/lineaElectrica.h"
@@ -21,3 +23,9 @@ EEG activacionesICA(const EEG&, std::optional<uint32_t>, const Avance&) { std::a
 EEG activacionesICA(const EEG&, DescomposicionICA) { std::abort(); }
 EEG aplicarMara(const EEG&, const OpcionesMara&) { std::abort(); }
 std::filesystem::path directorioEjecutable() { return "/no/existe"; }
+DeteccionCanales detectarCanalesMalos(const EEG&, const OpcionesCanalesMalos&) { std::abort(); }
+std::vector<arma::uword> DeteccionCanales::marcados() const { std::abort(); }
+std::string nombreRegla(ReglaCanal) { std::abort(); }
+std::string tablaCanalesMalos(const EEG&, const DeteccionCanales&) { std::abort(); }
+EEG conCanalesDetectados(const EEG&, const DeteccionCanales&) { std::abort(); }
+EEG interpolarCanalesMalos(const EEG&, std::vector<std::string>&) { std::abort(); }

@@ -50,6 +50,7 @@ void copiarCampos(const EEG& fuente, EEG& destino) {
     destino.numeroCanales = fuente.numeroCanales;
     destino.numeroMatrices = fuente.numeroMatrices;
     destino.epocas = fuente.epocas;  // never changed once made, so shared
+    destino.canalesMalos = fuente.canalesMalos;
 }
 
 }  // namespace
@@ -138,4 +139,14 @@ std::string nombreTipo(const TablaEventos& tabla, const Evento& tipo) {
     const auto texto = tabla.textos.find({tipo.tipo, tipo.calificador});
     if (texto != tabla.textos.end() && !texto->second.empty()) nombre += " (" + texto->second + ")";
     return nombre;
+}
+
+std::vector<arma::uword> filasCanalesMalos(const EEG& eeg) {
+    std::vector<arma::uword> filas;
+    if (!eeg.canales) return filas;
+    for (arma::uword i = 0; i < eeg.canales->size(); ++i)
+        if (std::find(eeg.canalesMalos.begin(), eeg.canalesMalos.end(), (*eeg.canales)[i].etiqueta) !=
+            eeg.canalesMalos.end())
+            filas.push_back(i);
+    return filas;
 }

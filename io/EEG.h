@@ -95,6 +95,10 @@ struct EEG {
     // null elsewhere. A step's result never inherits it (derivarEEG), a
     // copy does (clonarEEG).
     std::shared_ptr<const DescomposicionICA> descomposicion;
+    // Labels of the channels marked bad, in the order they were marked: their
+    // data stay in the matrix, and the steps that combine channels (the
+    // average reference, interpolation) leave them out.
+    std::vector<std::string> canalesMalos;
 
     // Empty record: no channels, no matrices, no event table.
     EEG() = default;
@@ -125,6 +129,10 @@ std::unique_ptr<EEG> clonarEEG(const EEG& fuente);
 // matrix is taken over instead of copied when it is exactly the block a copy
 // would keep, which spares a second matrix of the branch's size.
 std::unique_ptr<EEG> clonarEEG(EEG&& fuente);
+
+// Row indices of the branch's bad channels, ascending; a label the channel
+// list lacks is skipped (a list is checked where it is set).
+std::vector<arma::uword> filasCanalesMalos(const EEG& eeg);
 
 // Sets event e at index i of the table, giving it its kind's colour, or a new
 // colour from the C library generator (draws: blue, green, red) for a new kind.

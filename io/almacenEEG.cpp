@@ -85,6 +85,11 @@ std::optional<std::pair<int, int>> AlmacenEEG::posicion(uint64_t numero) const {
     return std::nullopt;
 }
 
+std::vector<std::string>* AlmacenEEG::canalesMalos(uint64_t numero) {
+    const auto p = posicion(numero);
+    return p ? &archivos_[static_cast<size_t>(p->first)][static_cast<size_t>(p->second)].eeg->canalesMalos : nullptr;
+}
+
 const EEG* AlmacenEEG::buscar(uint64_t numero) const {
     const auto p = posicion(numero);
     return p ? archivos_[static_cast<size_t>(p->first)][static_cast<size_t>(p->second)].eeg.get() : nullptr;

@@ -49,6 +49,10 @@ public:
     std::optional<std::pair<int, int>> posicion(uint64_t numero) const;
     // The branch with that number, or null once it has left the store.
     const EEG* buscar(uint64_t numero) const;
+    // That branch's bad-channel list, the only thing in a stored branch that
+    // changes in place (marking a channel leaves the samples as they are);
+    // null once the branch has left the store.
+    std::vector<std::string>* canalesMalos(uint64_t numero);
 
 private:
     struct Rama {

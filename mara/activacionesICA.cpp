@@ -35,6 +35,7 @@ EEG activacionesICA(const EEG& eeg, DescomposicionICA descomposicion) {
     }
     resultado.canales = std::move(componentes);
     resultado.numeroCanales = static_cast<uint32_t>(W.n_rows);
+    resultado.canalesMalos.clear();  // components are not the channels marked bad
     resultado.descomposicion = std::make_shared<const DescomposicionICA>(std::move(descomposicion));
     return resultado;
 }

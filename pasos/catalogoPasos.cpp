@@ -13,6 +13,7 @@
 #include "filtering/opcionesFiltro.h"
 #include "dsp/fir/ErrorDisenoFIR.h"
 #include "io/textoNumerico.h"
+#include "pasos/pasosCanales.h"
 #include "pasos/pasosEpocas.h"
 #include "pasos/pasosICA.h"
 #include "pasos/pasosLimpieza.h"
@@ -231,6 +232,20 @@ std::vector<EntradaPaso> construirCatalogo() {
          "linea:50", "", 3,
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
              return leerPasoLinea(t, p, hay);
+         }},
+        {"canales-malos", "canales-malos",
+         "marca como malos los canales planos, desviados, poco\ncorrelacionados con sus 4 vecinos o ruidosos por\n"
+         "encima de 40 Hz (docs/canales.md); los datos no cambian",
+         "canales-malos", "buscar canales malos", 3,
+         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
+             return leerPasoCanalesMalos(t, hay);
+         }},
+        {"interpolar", "interpolar",
+         "sustituye los canales malos por splines esféricas\ndesde los buenos (como interpolate_bads de MNE) y\n"
+         "vacía la lista de malos",
+         "interpolar", "interpolar los canales malos", 3,
+         [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
+             return leerPasoInterpolar(t, hay);
          }},
         {"referencia", "referencia[:REF]",
          "resta a cada canal la media de todos (REF media, por\ndefecto) o de los canales dados por etiqueta\n(REF M1+M2); "

@@ -488,3 +488,11 @@ void Exploracion::paginaCanales(int paso) {
 void Exploracion::fijarEscala(double escala) {
     if (escala > 0.0 && std::isfinite(escala)) escala_ = escala;
 }
+
+std::vector<bool> filasMalasPagina(const EEG& eeg, const std::vector<int>& filas) {
+    const std::vector<arma::uword> malas = filasCanalesMalos(eeg);
+    std::vector<bool> r(filas.size(), false);
+    for (std::size_t i = 0; i < filas.size(); ++i)
+        r[i] = filas[i] >= 0 && std::find(malas.begin(), malas.end(), static_cast<arma::uword>(filas[i])) != malas.end();
+    return r;
+}

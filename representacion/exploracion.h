@@ -222,3 +222,7 @@ private:
     int filasDeseadas_ = 32;  // what the user asked for; fewer when fewer channels are shown
     double escala_ = 1.0;
 };
+
+// For each row of a page (matrix rows, as filasPagina gives them), whether its
+// channel is on the branch's bad list: the browser greys those rows.
+std::vector<bool> filasMalasPagina(const EEG& eeg, const std::vector<int>& filas);

@@ -2,7 +2,7 @@
 # GUI library (windows, dialogs, commands); every other product folder holds
 # core code that builds without Qt. Run as cmake -DRAIZ=<root> -P this file;
 # it fails naming each file that breaks the rule.
-set(CARPETAS_NUCLEO io dsp representacion pasos averaging asr filtering frecuencial mara cli tools)
+set(CARPETAS_NUCLEO io dsp representacion pasos canales averaging asr filtering frecuencial mara cli tools)
 set(fallos "")
 foreach(carpeta ${CARPETAS_NUCLEO})
   file(GLOB_RECURSE fuentes RELATIVE ${RAIZ} ${RAIZ}/${carpeta}/*.cpp ${RAIZ}/${carpeta}/*.h)

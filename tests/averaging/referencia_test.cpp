@@ -79,3 +79,33 @@ TEST(Referencia, UnaRamaEnEpocasMuestraAMuestra) {
     EXPECT_EQ(r.epocas, e.epocas);
     EXPECT_LE(errorRelativo(r.datos(), referenciaLimpieza("referencia_media.bin")), 1e-12);
 }
+
+// With Pz marked bad (tests/data/canales/generar_canales.py): the mean leaves
+// it out, as MNE's does; MNE leaves the bad channel itself unreferenced, this
+// step references it with the others, so its row is checked against the
+// offset MNE applied to Fz.
+TEST(Referencia, LosCanalesMalosQuedanFueraDeLaMedia) {
+    EEG e = p300Corto();
+    e.canalesMalos = {"Pz"};
+    const arma::mat x = e.datos();
+    for (const char* caso : {"media", "Cz"}) {
+        arma::mat mne;
+        ASSERT_TRUE(mne.load(std::string(ONDELAR_RAIZ "/tests/data/canales/referencia_malos_") + caso + ".bin",
+                             arma::arma_binary));
+        const EEG r = std::string(caso) == "media" ? rereferenciar(e, {}, "media")
+                                                   : rereferenciar(e, canalesPorEtiqueta(e, {"Cz"}), "Cz");
+        EXPECT_LE(errorRelativo(r.datos().rows(0, 2), mne.rows(0, 2)), 1e-12) << caso;
+        const arma::rowvec desplazamiento = mne.row(0) - x.row(0);
+        EXPECT_LE(arma::abs(r.datos().row(3) - (x.row(3) + desplazamiento)).max(), 1e-9) << caso;
+        EXPECT_EQ(r.canalesMalos, e.canalesMalos);
+    }
+    // A bad channel named in the reference stays out too: Cz+Pz is Cz alone.
+    EXPECT_TRUE(arma::approx_equal(rereferenciar(e, canalesPorEtiqueta(e, {"Cz", "Pz"}), "Cz+Pz").datos(),
+                                   rereferenciar(e, canalesPorEtiqueta(e, {"Cz"}), "Cz").datos(), "absdiff", 0.0));
+    try {
+        rereferenciar(e, canalesPorEtiqueta(e, {"Pz"}), "Pz");
+        FAIL();
+    } catch (const std::invalid_argument& ex) {
+        EXPECT_NE(std::string(ex.what()).find("marcados como malos"), std::string::npos);
+    }
+}

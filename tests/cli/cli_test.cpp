@@ -11,6 +11,9 @@
 #include "averaging/epocas.h"
 #include "averaging/promediado.h"
 #include "averaging/referencia.h"
+#include "canales/deteccionCanales.h"
+#include "canales/interpolacionEsferica.h"
+#include "io/guardarRama.h"
 #include "dsp/remuestreoEEG.h"
 #include "filtering/lineaElectrica.h"
 #include "filtering/filtroFrecuencial.h"
@@ -35,8 +38,15 @@ EEG cargar(const char* registro, const char* ced = nullptr) {
                : cargarRegistro((datos + registro).toStdString());
 }
 
+QJsonObject leerJSON(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+}
+
+// `registro` may carry options after a blank: "p300_8ch.gdf --malos Cz".
 QJsonObject informe(const QString& registro, const QString& ced = {}) {
-    QStringList a = {"info", datos + registro};
+    const QStringList trozos = registro.split(' ');
+    QStringList a = QStringList{"info", datos + trozos[0]} + trozos.mid(1);
     if (!ced.isEmpty()) a << "--ced" << datos + ced;
     const ResultadoCLI r = ejecutarCLI(a);
     if (r.codigo != 0) return {};
@@ -286,6 +296,19 @@ private slots:
         const EEG esperado = rereferenciar(quitarRuidoLinea(a256, 50), {}, "media");
         const QStringList cadena = {"remuestreo:256", "linea:auto", "referencia:media"};
         QVERIFY(iguales(correr("formatos/bdf_4ch_status.bdf", cadena), esperado.datos()));
+        // With the bad-channel steps and ASR after them, on the same sample.
+        // ASR's default maxBadChan (7.5 %) lets no channel of three be bad in a
+        // calibration window: after this chain only 231 samples stay clean,
+        // too few for its fit (the same without the bad-channel steps), so
+        // ASR here allows one channel of three.
+        const QStringList larga = {"remuestreo:256", "linea:auto", "canales-malos", "interpolar", "referencia:media",
+                                   "asr:5,0.34,-3.5,5.5"};
+        QVERIFY(!correr("formatos/bdf_4ch_status.bdf", larga, {"--procedencia", t.filePath("larga.json")}).is_empty());
+        const QJsonObject p = leerJSON(t.filePath("larga.json"));
+        QCOMPARE(p["estado"].toString(), QString("completado"));
+        QVERIFY(p["canalesMalos"].isArray());
+        QCOMPARE(p["tiempos"].toArray().size(), larga.size());
+        for (const QJsonValue& v : p["tiempos"].toArray()) QVERIFY(v.toObject()["canalesMalos"].isArray());
 
         QStringList argumentos = {"run", datos + "formatos/bdf_4ch_status.bdf"};
         for (const QString& p : cadena) argumentos << "--step" << p;
@@ -302,6 +325,55 @@ private slots:
         QCOMPARE(edf.tablaEventos->eventos.size(), bdf.tablaEventos->eventos.size());
         for (size_t i = 0; i < edf.tablaEventos->eventos.size(); ++i)
             QCOMPARE(edf.tablaEventos->eventos[i].posicion, esperado.tablaEventos->eventos[i].posicion);
+    }
+
+    // --malos on the recording read: in info's JSON, left out of the average
+    // reference, and in the provenance.
+    void canalesMalos() {
+        QCOMPARE(informe("p300_8ch.gdf --malos Pz,Cz")["canalesMalos"].toArray(), QJsonArray({"Pz", "Cz"}));
+        EEG gdf = cargar("p300_8ch.gdf");
+        gdf.canalesMalos = {"Cz"};
+        QVERIFY(iguales(correr("p300_8ch.gdf", {"referencia:media"}, {"--malos", "Cz", "--procedencia", t.filePath("p.json")}),
+                        rereferenciar(gdf, {}, "media").datos(), 1e-9));
+        QCOMPARE(leerJSON(t.filePath("p.json"))["canalesMalos"].toArray(), QJsonArray({"Cz"}));
+    }
+
+    // A recording with one planted fault per rule, written as GDF: the runner
+    // finds the four, the provenance lists them after canales-malos and none
+    // after interpolar, and the branch is the core's.
+    void cadenaDeCanalesMalos() {
+        EEG motor = cargar("motor_64ch.dat", "motor_64ch.ced");
+        arma::mat& X = motor.matrices[0];
+        const arma::uword n = X.n_cols;
+        const arma::rowvec s = arma::regspace<arma::rowvec>(0, n - 1) / 160.0;
+        X.row(5).fill(12.5);
+        X.row(20) += 50.0 * arma::sin(2 * M_PI * 50.0 * s);
+        arma::arma_rng::set_seed(11);
+        X.row(33) = 400.0 * s / s(n - 1) + arma::randn<arma::rowvec>(n);
+        X.row(50) = 30.0 * arma::randn<arma::rowvec>(n);
+        const QString fallos = t.filePath("fallos.gdf");
+        guardarRama(motor, fallos.toStdString());
+        const EEG leido = cargarRegistro(fallos.toStdString(), (datos + "motor_64ch.ced").toStdString());
+        const DeteccionCanales d = detectarCanalesMalos(leido);
+        QCOMPARE(d.marcados(), (std::vector<arma::uword>{5, 20, 33, 50}));
+        std::vector<std::string> notas;
+        const EEG esperado = interpolarCanalesMalos(conCanalesDetectados(leido, d), notas);
+
+        const QStringList a = {"run", fallos, "--ced", datos + "motor_64ch.ced", "--step", "canales-malos", "--step",
+                               "interpolar", "--out", t.filePath("m.bin"), "--procedencia", t.filePath("m.json"),
+                               "--detalle"};
+        const ResultadoCLI r = ejecutarCLI(a);
+        QCOMPARE(r.codigo, 0);
+        QVERIFY(iguales(leerBin(t.filePath("m.bin")), esperado.datos(), 1e-9));
+        QVERIFY2(r.errores.contains("ondelar-cli: aviso: canales-malos: marcados " +
+                                    QString::fromStdString((*leido.canales)[5].etiqueta).toUtf8() + " (plano"),
+                 r.errores.constData());
+        QVERIFY2(r.errores.contains("reglas"), r.errores.constData());  // the table, with --detalle
+        const QJsonArray tiempos = leerJSON(t.filePath("m.json"))["tiempos"].toArray();
+        QJsonArray marcados;
+        for (const arma::uword i : d.marcados()) marcados.append(QString::fromStdString((*leido.canales)[i].etiqueta));
+        QCOMPARE(tiempos[0].toObject()["canalesMalos"].toArray(), marcados);
+        QCOMPARE(tiempos[1].toObject()["canalesMalos"].toArray(), QJsonArray());
     }
 
     // Activations, one row per component, equal to this process's with the
@@ -411,6 +483,11 @@ private slots:
             {"run $gdf --step linea:55 --out @s/x.bin", "linea:50, linea:60 o linea:auto", 2},
             {"run $gdf --step referencia: --out @s/x.bin", "referencia:CANAL", 2},
             {"run $gdf --step referencia:M1+M2 --out @s/x.bin", "no tiene el canal \"M1\"", 1},
+            {"run $gdf --malos Cz,M1 --out @s/x.bin", "--malos: la rama no tiene el canal \"M1\"", 2},
+            {"info $gdf --malos Cz,,Pz", "--malos necesita etiquetas", 2},
+            {"run $gdf --step canales-malos:4 --out @s/x.bin", "no lleva parámetros", 2},
+            {"run $gdf --malos Fz,Cz,P3,Pz,P4,PO7 --step interpolar --out @s/x.bin", "al menos 3 canales buenos", 1},
+            {"run $gdf --malos Fz,Cz,P3 --step referencia:Fz+P3 --out @s/x.bin", "marcados como malos", 1},
             {"run $gdf --step epocas:1.1,200,800 --step remuestreo:128 --out @s/x.bin", "dividida en épocas", 1},
             {"run $gdf --step remuestreo:100 --step linea:50 --out @s/x.bin", "no cabe una muesca a 50 Hz", 1},
             {"run $gdf --out @s/x.bin --espectro-inicial @s/x.txt", "debe ser .csv", 2},

@@ -114,7 +114,7 @@ class Posiciones(unittest.TestCase):
 
     def test_canalesMalosYOrdenDelEjecutor(self):
         self.assertEqual(bids.canalesMalos(self.canales), ["EOG", "Cz"])
-        self.assertEqual(bids.argumentosRun("x.ced", "e.tsv", ["Cz"]), ["--ced", "x.ced", "--eventos", "e.tsv"])
+        self.assertEqual(bids.argumentosRun("x.ced", "e.tsv", ["Cz"]), ["--ced", "x.ced", "--eventos", "e.tsv", "--malos", "Cz"])
         self.assertEqual(bids.argumentosRun([], None, []), [])
 
     def test_referenciaTrasPasos(self):

@@ -333,6 +333,7 @@ exige(dos.get("CanalesMalos") == [] and dos.get("SamplingFrequency") == 256, f"s
 # Provenance: the events table, and the positions of the .ced back from electrodes.tsv.
 p = json.load(open(f"{d}/{esperados[0]}.json"))
 exige(p["estado"] == "completado" and p["eventosTSV"]["ruta"].endswith("sub-01_task-p300_events.tsv"), "procedencia: eventos")
+exige(p.get("canalesMalos") == ["Pz"], f"procedencia: el canal malo de channels.tsv llega al ejecutor: {p.get('canalesMalos')}")
 exige(p["info"]["eventos"] == 3 and p["infoSalida"]["frecuencia"] == 256, f"procedencia: {p['info']} {p['infoSalida']}")
 filas = list(csv.reader(open(ced), delimiter="\t"))[1:]
 for (etiqueta, x, y, z), e in zip([(f[1], f[5], f[6], f[7]) for f in filas], p["electrodos"]):

@@ -51,6 +51,8 @@ TEST(PasosLimpieza, TextosMalFormadosSeRechazanAlLeer) {
         {"referencia:", "referencia:CANAL"},
         {"referencia:Cz+", "falta una etiqueta"},
         {"referencia:Cz,Pz", "referencia:CANAL"},
+        {"canales-malos:5", "no lleva parámetros"},
+        {"interpolar:", "no lleva parámetros"},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.texto);
@@ -123,4 +125,34 @@ TEST(PasosLimpieza, ReferenciaEnEpocasSeAcepta) {
     e.epocas = std::make_shared<Epocas>();
     const EEG r = correr("referencia:media", e);
     EXPECT_NEAR(arma::abs(arma::sum(r.datos(), 0)).max(), 0.0, 1e-12);
+}
+
+// Pz, silent, is marked flat; the others are good. Interpolating it needs
+// positions, which this branch lacks: a refusal naming it. The history
+// counts the channels each step added to or took from the list.
+TEST(PasosLimpieza, CanalesMalosEInterpolar) {
+    const EEG e = registro();
+    AvisosPaso avisos;
+    const Paso marcar = interpretarPaso("canales-malos", {});
+    const EEG m = marcar.calcular(e, avisos, {});
+    EXPECT_EQ(m.canalesMalos, std::vector<std::string>{"Pz"});
+    EXPECT_TRUE(e.canalesMalos.empty());
+    EXPECT_TRUE(arma::approx_equal(m.datos(), e.datos(), "absdiff", 0.0));
+    EXPECT_EQ(etiquetaHistoria(marcar, e, m), "CanalesMalos(1)");
+    ASSERT_FALSE(avisos.empty());
+    EXPECT_EQ(avisos.back(), "canales-malos: marcados Pz (plano)");
+    try {
+        correr("interpolar", m);
+        ADD_FAILURE() << "aceptado";
+    } catch (const RechazoPaso& r) {
+        EXPECT_NE(std::string(r.what()).find("\"Pz\" no tiene posición"), std::string::npos) << r.what();
+    }
+    // Without bad channels, interpolar leaves the branch as it is and says so.
+    avisos.clear();
+    const Paso interpolar = interpretarPaso("interpolar", {});
+    const EEG igual = interpolar.calcular(e, avisos, {});
+    EXPECT_TRUE(arma::approx_equal(igual.datos(), e.datos(), "absdiff", 0.0));
+    EXPECT_EQ(etiquetaHistoria(interpolar, e, igual), "Interpolacion(0)");
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_NE(avisos[0].find("no tiene canales malos"), std::string::npos);
 }
