@@ -42,7 +42,8 @@ private slots:
         QCOMPARE(textosAcciones(v.ui->menuprocesar),
                  QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "cortar épocas",
                               "restar línea base", "marcar épocas para rechazo", "aplicar MARA", "aplicar CAR",
-                              "quitar el ruido de línea (50/60 Hz)", "re-referenciar a la media", "|",
+                              "quitar el ruido de línea (50/60 Hz)", "re-referenciar a la media", "aplicar ICA",
+                              "revisar componentes", "|",
                               "aplicar analisis frecuencial", "ver ERP"}));
         QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
                                                                 "guardar rama seleccionada"}));
