@@ -70,7 +70,7 @@ EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
 InformeMara votoMara(const EEG& activaciones, const std::filesystem::path& directorioModelos,
                      std::optional<uint32_t> semilla, const Avance& avance) {
     if (!activaciones.descomposicion)
-        throw std::invalid_argument("votoMara: la rama no es de componentes de ICA (no tiene descomposición)");
+        throw std::invalid_argument("la rama no es de componentes de ICA (no tiene descomposición)");
     const EEG canales = canalesDeActivaciones(activaciones);
     Mara mara(canales, directorioModelos);
     mara.semilla = semilla;

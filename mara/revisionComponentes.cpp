@@ -13,15 +13,15 @@ namespace {
 
 void comprobarActivaciones(const EEG& activaciones) {
     if (!activaciones.descomposicion)
-        throw std::invalid_argument("prepararRevision: la rama no es de componentes de ICA (no tiene descomposición)");
+        throw std::invalid_argument("la rama no es de componentes de ICA (no tiene descomposición)");
     const arma::mat& X = activaciones.datos();
-    if (X.n_cols == 0) throw std::invalid_argument("prepararRevision: la rama no tiene muestras");
+    if (X.n_cols == 0) throw std::invalid_argument("la rama no tiene muestras");
     if (X.n_rows != activaciones.descomposicion->componentes())
-        throw std::invalid_argument("prepararRevision: la rama tiene " + std::to_string(X.n_rows) +
+        throw std::invalid_argument("la rama tiene " + std::to_string(X.n_rows) +
                                     " filas y su descomposición " +
                                     std::to_string(activaciones.descomposicion->componentes()) + " componentes");
     if (activaciones.frecuenciaMuestreo <= 0)
-        throw std::invalid_argument("prepararRevision: frecuencia de muestreo no positiva");
+        throw std::invalid_argument("la frecuencia de muestreo no es positiva");
 }
 
 // Min and max of each of `columnas` equal stretches of x: the envelope a

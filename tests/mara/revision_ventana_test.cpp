@@ -63,6 +63,12 @@ private slots:
         QVERIFY(v);
         QTRY_VERIFY_WITH_TIMEOUT(v->votoTerminado(), kEsperaMs);
         qInfo("primera pantalla en %d ms", v->msPrimeraPantalla());
+        // The documentation's screenshot, on request: ONDELAR_CAPTURA=docs/revision_ica.png.
+        if (const QString captura = qEnvironmentVariable("ONDELAR_CAPTURA"); !captura.isEmpty()) {
+            v->resize(1010, 700);
+            QTest::qWait(50);
+            QVERIFY(v->grab().save(captura, "PNG"));
+        }
         const arma::uword Q = activaciones.descomposicion->componentes();
 
         // The grid by decreasing share: the decomposition's own order.
