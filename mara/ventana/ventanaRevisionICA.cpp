@@ -50,11 +50,14 @@ QImage imagenMapa(const RevisionComponentes& r, arma::uword q, const QSize& tama
 void pintarEspectro(QPainter& p, const QRectF& area, const RevisionComponentes& r, arma::uword q, bool ejes) {
     p.save();
     p.fillRect(area, Qt::white);
-    const double fMax = r.frecuencias.is_empty() ? 1.0 : std::max(r.frecuencias.max(), 1e-9);
+    // Up to 50 Hz (Nyquist when lower): MARA reads up to 40 Hz, and above
+    // that the axis would squeeze the alpha band to a sliver.
+    const double fMax = r.frecuencias.is_empty() ? 1.0 : std::clamp(r.frecuencias.max(), 1e-9, 50.0);
     auto x = [&](double f) { return area.left() + area.width() * f / fMax; };
     p.fillRect(QRectF(QPointF(x(8.0), area.top()), QPointF(x(std::min(13.0, fMax)), area.bottom())),
                QColor(255, 215, 120, 140));
-    const arma::vec e = r.espectroDb.col(q);
+    const arma::uword bins = std::max<arma::uword>(1, arma::uvec(arma::find(r.frecuencias <= fMax)).n_elem);
+    const arma::vec e = r.espectroDb.col(q).head(std::min(bins, r.espectroDb.n_rows));
     const double lo = e.min(), hi = std::max(e.max(), lo + 1e-9);
     QPainterPath linea;
     for (arma::uword j = 0; j < e.n_elem; ++j) {
@@ -215,7 +218,7 @@ ventanaRevisionICA::~ventanaRevisionICA() {
 
 void ventanaRevisionICA::construir() {
     setWindowTitle(QStringLiteral("Revisión de componentes: ") + d_->fuente.nombre);
-    resize(1040, 760);
+    resize(1070, 760);
     auto* columna = new QVBoxLayout(this);
     d_->aviso = new QLabel(QStringLiteral("Calculando mapas y espectros…"), this);
     d_->aviso->setObjectName(QStringLiteral("avisoVoto"));
@@ -345,9 +348,8 @@ void ventanaRevisionICA::actualizarResumen() {
         d_->resumen->setText(QStringLiteral("No hay ninguna componente marcada para quitar."));
         return;
     }
-    d_->resumen->setText(QStringLiteral("Se quitarán %1 componentes: %2 (%3)")
+    d_->resumen->setText(QStringLiteral("Se quitarán %1 componentes: %2")
                              .arg(quitar.size())
-                             .arg(QString::fromStdString(textoComponentes(quitar)))
                              .arg(QString::fromStdString(origenEleccion(d_->voto, quitar))));
 }
 

@@ -66,9 +66,13 @@ private slots:
         qInfo("primera pantalla en %d ms", v->msPrimeraPantalla());
         // The documentation's screenshot, on request: ONDELAR_CAPTURA=docs/revision_ica.png.
         if (const QString captura = qEnvironmentVariable("ONDELAR_CAPTURA"); !captura.isEmpty()) {
-            v->resize(1010, 700);
+            v->resize(1070, 720);
             QTest::qWait(50);
             QVERIFY(v->grab().save(captura, "PNG"));
+            QWidget* grande = v->abrirComponente(v->ordenRejilla().front());
+            QTest::qWait(50);
+            QVERIFY(grande->grab().save(QString(captura).replace(".png", "_componente.png"), "PNG"));
+            grande->close();
         }
         const arma::uword Q = activaciones.descomposicion->componentes();
 
