@@ -307,6 +307,8 @@ void ventanaRevisionICA::mostrarRejilla() {
     d_->aviso->setText(QStringLiteral("%1 componentes por varianza explicada. MARA está votando…").arg(r.varianza.n_elem));
     d_->botonAplicar->setEnabled(true);
     actualizarResumen();
+    // Painted now, so that the time measured is the one the user waits for.
+    if (isVisible()) repaint();
     d_->msPrimeraPantalla = static_cast<int>(d_->reloj.elapsed());
     emit rejillaMostrada();
 }

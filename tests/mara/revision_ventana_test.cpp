@@ -153,6 +153,28 @@ private slots:
         QVERIFY(f.mensajes.last().startsWith("No hay ninguna componente marcada"));
         fijarDirectorioModelosMara(std::filesystem::path(ONDELAR_MODELOS));
     }
+
+    // Closing the review while MARA votes stops the worker: nothing is left
+    // running and nothing reaches the closed window.
+    void cerrarDuranteElVoto() {
+        prueba::VentanaPrueba f;
+        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+        EEG corto = f.rama(0, 0);
+        corto.tablaEventos = nullptr;
+        corto.matrices[0] = arma::mat(corto.datos().cols(0, 256 * 20 - 1));
+        corto.numeroMuestras = 256 * 20;
+        f.anadir(corto);
+        f->findChild<QAction*>("aplicar_ica")->trigger();
+        f->findChild<QAction*>("revisar_componentes")->trigger();
+        QPointer<ventanaRevisionICA> v = prueba::abierta<ventanaRevisionICA>();
+        QVERIFY(v);
+        QVERIFY(!v->votoTerminado());
+        v->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!v);
+        QTest::qWait(20);
+        QCOMPARE(f.ramas(1), 2);
+    }
 };
 
 QTEST_MAIN(PruebaRevisionVentana)
