@@ -114,6 +114,16 @@ arma::mat mapaComponente(const RevisionComponentes& r, arma::uword q, arma::uwor
     return arma::reshape(r.mapas.col(q), lado, lado);
 }
 
+arma::mat imagenEpocas(const EEG& activaciones, const RevisionComponentes& r, arma::uword q) {
+    if (!activaciones.epocas || activaciones.epocas->ancho < 1) return {};
+    const auto ancho = static_cast<arma::uword>(activaciones.epocas->ancho);
+    const arma::uword E = activaciones.epocas->numero();
+    const arma::mat& S = activaciones.datos();
+    if (E == 0 || q >= S.n_rows || S.n_cols != ancho * E) return {};
+    // The epochs lie side by side in the row: column blocks of ancho samples.
+    return r.signos(q) * arma::reshape(arma::rowvec(S.row(q)), ancho, E).t();
+}
+
 std::string textoComponente(const InformeMara& voto, arma::uword q) {
     static const char* const nombres[] = {"norma de la densidad de corriente", "rango del patrón",
                                           "asimetría local",                   "λ (caída 1/f)",

@@ -50,6 +50,11 @@ RevisionComponentes prepararRevision(const EEG& activaciones, const OpcionesRevi
 // The map of component q (0-based) as lado x lado, NaN outside the head.
 arma::mat mapaComponente(const RevisionComponentes& r, arma::uword q, arma::uword lado);
 
+// For an epoched branch, component q's (0-based) activation as an image over
+// epochs: E x ancho (one row per epoch, in order), with the sign of
+// r.signos(q). Empty for a continuous or averaged branch.
+arma::mat imagenEpocas(const EEG& activaciones, const RevisionComponentes& r, arma::uword q);
+
 // "probabilidad de artefacto 0.87" and the six features, one per line, for
 // component q (0-based) of a vote.
 std::string textoComponente(const InformeMara& voto, arma::uword q);

@@ -407,6 +407,22 @@ QWidget* ventanaRevisionICA::abrirComponente(arma::uword numero) {
     texto->setText(d_->voto ? QString::fromStdString(textoComponente(*d_->voto, q))
                             : QStringLiteral("Sin voto de MARA para esta componente."));
     izquierda->addWidget(texto);
+    // An epoched branch: the activation as an image, one row per epoch.
+    const arma::mat epocas = imagenEpocas(*d_->fuente.activaciones, r, q);
+    if (!epocas.is_empty()) {
+        const double m = std::max(arma::abs(epocas).max(), 1e-300);
+        QImage imagenEpocas(static_cast<int>(epocas.n_cols), static_cast<int>(epocas.n_rows), QImage::Format_RGB32);
+        for (arma::uword e = 0; e < epocas.n_rows; ++e)
+            for (arma::uword t = 0; t < epocas.n_cols; ++t)
+                imagenEpocas.setPixel(static_cast<int>(t), static_cast<int>(e),
+                                      dibujoMapaCuero::color((epocas(e, t) + m) / (2.0 * m)).rgb());
+        auto* titulo = new QLabel(QStringLiteral("Activación por épocas (una fila por época)"), vista);
+        auto* imagenLabel = new QLabel(vista);
+        imagenLabel->setObjectName(QStringLiteral("imagenEpocas"));
+        imagenLabel->setPixmap(QPixmap::fromImage(imagenEpocas.scaled(420, 160, Qt::IgnoreAspectRatio)));
+        izquierda->addWidget(titulo);
+        izquierda->addWidget(imagenLabel);
+    }
     izquierda->addStretch(1);
     fila->addLayout(izquierda);
     fila->addWidget(new GraficasComponente(r, q, vista), 1);

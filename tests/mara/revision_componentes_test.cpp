@@ -118,6 +118,26 @@ TEST(RevisionComponentes, RechazaRamasSinDescomposicionOMalMedidas) {
     EXPECT_THROW(prepararRevision(vacia), std::invalid_argument);
 }
 
+// Two epochs of 200 samples: row e of the image is epoch e; a continuous branch has none.
+TEST(RevisionComponentes, ImagenPorEpocas) {
+    EEG eeg = activacionesConocidas();
+    EXPECT_TRUE(imagenEpocas(eeg, prepararRevision(eeg), 1).is_empty());
+    auto epocas = std::make_shared<Epocas>();
+    epocas->pre = 99;
+    epocas->post = 100;
+    epocas->ancho = 200;
+    epocas->posicionesOrigen = {1000, 3000};
+    epocas->tipos = {{1, 1}, {2, 1}};
+    eeg.epocas = epocas;
+    const RevisionComponentes r = prepararRevision(eeg);
+    const arma::mat imagen = imagenEpocas(eeg, r, 0);
+    ASSERT_EQ(imagen.n_rows, 2u);
+    ASSERT_EQ(imagen.n_cols, 200u);
+    // Component 1 is drawn with its sign flipped.
+    EXPECT_DOUBLE_EQ(imagen(1, 5), -eeg.datos()(0, 205));
+    EXPECT_DOUBLE_EQ(imagenEpocas(eeg, r, 1)(0, 7), eeg.datos()(1, 7));
+}
+
 TEST(OrigenEleccion, SeparaElVotoDeLoMarcadoAMano) {
     const InformeMara voto = votoDe({2, 6}, 12);  // MARA: 3 and 7
     struct Caso {

@@ -148,6 +148,10 @@ private slots:
         QVERIFY(v->elegidas().empty());
         QVERIFY(v->casilla(1) && !v->casilla(1)->isChecked());
         QVERIFY(!v->casilla(0));
+        // A continuous branch: the enlarged view has no image over epochs, and no vote to show.
+        QWidget* grande = v->abrirComponente(1);
+        QVERIFY(grande && !grande->findChild<QLabel*>("imagenEpocas"));
+        QCOMPARE(grande->findChild<QLabel*>("caracteristicas")->text(), QString("Sin voto de MARA para esta componente."));
         v->aplicar();  // nothing ticked: told, nothing added
         QCOMPARE(f.ramas(1), 2);
         QVERIFY(f.mensajes.last().startsWith("No hay ninguna componente marcada"));
