@@ -12,6 +12,7 @@
 
 #include "app/arbolRegistros.h"
 #include "app/interaccion.h"
+#include "mara/ventana/comandoMARA.h"
 #include "pasos/catalogoPasos.h"
 #include "ui_Ondelar.h"
 
@@ -47,6 +48,7 @@ Ondelar::Ondelar(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->guardar_rama_seleccionada, &QAction::triggered, this, &Ondelar::guardarRamaSeleccionada);
     agregarPasosSinDialogo();
     agregarMenuLimpieza(*this);
+    agregarRevisionComponentes();
     agregarMenuEpocas();
     ui->panelTabs->setTabsClosable(true);
     connect(ui->panelTabs, &QTabWidget::tabCloseRequested, this, &Ondelar::cerrarPestana);
@@ -71,8 +73,24 @@ void Ondelar::agregarPasosSinDialogo() {
     }
 }
 
+// "revisar componentes" follows the catalogue's entries ("aplicar ICA" among
+// them); it is on only while a branch with a decomposition is selected.
+void Ondelar::agregarRevisionComponentes() {
+    QAction* separador = nullptr;
+    for (QAction* a : ui->menuprocesar->actions())
+        if (a->isSeparator()) separador = a;
+    auto* accion = new QAction(QStringLiteral("revisar componentes"), this);
+    accion->setObjectName(QStringLiteral("revisar_componentes"));
+    accion->setEnabled(false);
+    ui->menuprocesar->insertAction(separador, accion);
+    connect(accion, &QAction::triggered, this, &Ondelar::revisarComponentes);
+}
+
 void Ondelar::lanzarPaso(const std::string& nombre) {
-    const Paso paso = interpretarPaso(nombre, OpcionesPasos{});
+    // The seed a test fixes for MARA fixes the ICA too (the clock otherwise).
+    OpcionesPasos opciones;
+    opciones.semilla = semillaMara();
+    const Paso paso = interpretarPaso(nombre, opciones);
     escribirTraza(QStringLiteral("triger ") + QString::fromStdString(paso.etiqueta));
     ejecutarPaso(paso);
 }
@@ -176,6 +194,9 @@ void Ondelar::selectedEEGhasChanged(int indice) {
     const int archivo = ui->indiceArchivoEEG->currentIndex();
     const int rama = ui->indiceProcesado->currentIndex();
     reflejarAlmacen(ui->arbolRegistros, archivosEEG, seleccion());
+    if (auto* revisar = findChild<QAction*>(QStringLiteral("revisar_componentes")))
+        revisar->setEnabled(indice != -1 && archivosEEG.nombraRama(archivo, rama) &&
+                            archivosEEG.rama(archivo, rama).descomposicion);
     if (indice == -1 || !archivosEEG.nombraRama(archivo, rama)) {
         ui->labelDatos->setText(QStringLiteral("No hay ningun eeg seleccionado"));
         return;

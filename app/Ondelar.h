@@ -100,6 +100,8 @@ public slots:
     void graficoMARA();
     void lanzarAnalisisFrecuencial();
     void verERP();
+    // Opens the component review on the selected branch of ICA activations.
+    void revisarComponentes();
     void popUpLicenciasAtribuciones();
     static void pausaDebug(std::string cad);
     void borrarDatosSeleccionados();
@@ -127,6 +129,7 @@ protected:
 private:
     void agregarPasosSinDialogo();
     void agregarMenuEpocas();
+    void agregarRevisionComponentes();
     std::shared_ptr<TrabajoEnCurso> trabajo;  // set while a step runs
     // Where the open dialogs start: the folder of the last recording and of
     // the last .CED chosen in this session.

@@ -66,3 +66,15 @@ EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
                            mara.probabilidades()});
     return limpio;
 }
+
+InformeMara votoMara(const EEG& activaciones, const std::filesystem::path& directorioModelos,
+                     std::optional<uint32_t> semilla, const Avance& avance) {
+    if (!activaciones.descomposicion)
+        throw std::invalid_argument("la rama no es de componentes de ICA (no tiene descomposición)");
+    const EEG canales = canalesDeActivaciones(activaciones);
+    Mara mara(canales, directorioModelos);
+    mara.semilla = semilla;
+    mara.avance = avance;
+    mara.procesar(activaciones.descomposicion->pesos, activaciones.descomposicion->esfera);
+    return {mara.caracteristicas().n_cols, mara.artefactos(), mara.caracteristicas(), mara.probabilidades()};
+}

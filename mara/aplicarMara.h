@@ -47,3 +47,12 @@ extern const char* const textoMaraSinPromediado;
 // textoMaraSinPromediado when the record holds an event table (before any
 // file is read), otherwise whatever Mara's loading, checks or pipeline throw.
 EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones);
+
+// MARA's vote over a branch of component activations, classified with the
+// decomposition it carries (no new ICA): what the component review ticks
+// before the user does. Unlike aplicarMara it does not look at events, since
+// the features read only the samples. Throws std::invalid_argument for a
+// branch without a decomposition, otherwise as aplicarMara (std::runtime_error
+// when a model file is missing, Cancelado from the Avance).
+InformeMara votoMara(const EEG& activaciones, const std::filesystem::path& directorioModelos,
+                     std::optional<uint32_t> semilla, const Avance& avance = Avance());

@@ -295,7 +295,7 @@ std::vector<EntradaPaso> construirCatalogo() {
         {"ica", "ica[:ARCHIVO]",
          "activaciones de ICA extendido, una fila por componente,\nreducido al rango de los datos; con ARCHIVO, las de\n"
          "esa descomposición guardada (SALIDA.ica la guarda)",
-         "ica", "", 6,
+         "ica", "aplicar ICA", 6,
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos& o) {
              return leerPasoICA(t, p, hay, o);
          }},

@@ -14,6 +14,8 @@ std::optional<uint32_t> semillaFijada;
 
 void fijarSemillaMara(std::optional<uint32_t> semilla) { semillaFijada = semilla; }
 
+std::optional<uint32_t> semillaMara() { return semillaFijada; }
+
 std::filesystem::path directorioModelosMara() {
     return directorioFijado ? *directorioFijado : directorioEjecutable();
 }

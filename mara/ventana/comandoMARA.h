@@ -12,3 +12,5 @@ void fijarDirectorioModelosMara(std::optional<std::filesystem::path> directorio)
 
 // Seed of the command's ICA and curve fits; the clock unless set (tests).
 void fijarSemillaMara(std::optional<uint32_t> semilla);
+// The seed set there: also that of the window's ICA and of the review's vote.
+std::optional<uint32_t> semillaMara();

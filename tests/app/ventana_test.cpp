@@ -42,8 +42,8 @@ private slots:
         QCOMPARE(textosAcciones(v.ui->menuprocesar),
                  QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "cortar épocas",
                               "restar línea base", "marcar épocas para rechazo", "aplicar MARA", "aplicar CAR",
-                              "buscar canales malos", "interpolar los canales malos",
-                              "remuestrear…", "quitar el ruido de línea…", "re-referenciar…", "|",
+                              "buscar canales malos", "interpolar los canales malos", "aplicar ICA",
+                              "remuestrear…", "quitar el ruido de línea…", "re-referenciar…", "revisar componentes", "|",
                               "aplicar analisis frecuencial", "ver ERP"}));
         QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
                                                                 "guardar rama seleccionada"}));
