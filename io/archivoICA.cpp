@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/textoCabecera.h"
 #include "io/archivoRegular.h"
 #include "io/textoNumero.h"
 
@@ -16,17 +17,6 @@ namespace {
 constexpr const char* kCabecera = "ondelar-ica 1";
 // Far above any montage; bounds what a damaged count makes us allocate.
 constexpr unsigned long kMaximoCanales = 4096;
-
-std::vector<std::string> campos(const std::string& linea) {
-    std::vector<std::string> r;
-    size_t inicio = 0;
-    while (true) {
-        const size_t fin = linea.find('\t', inicio);
-        r.push_back(linea.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio));
-        if (fin == std::string::npos) return r;
-        inicio = fin + 1;
-    }
-}
 
 void escribirFila(std::ostream& s, const arma::mat& m, arma::uword i) {
     for (arma::uword j = 0; j < m.n_cols; ++j) s << (j ? "\t" : "") << textoGeneral(m(i, j), 17);
@@ -69,7 +59,7 @@ public:
         if (linea() != nombre) fallar("se esperaba «" + nombre + "»");
         arma::mat m(filas, columnas);
         for (arma::uword i = 0; i < filas; ++i) {
-            const auto c = campos(linea());
+            const auto c = partir(linea(), '\t');
             if (c.size() != columnas)
                 fallar("se esperaban " + std::to_string(columnas) + " números y hay " + std::to_string(c.size()));
             for (arma::uword j = 0; j < columnas; ++j) m(i, j) = numero(c[j]);
@@ -134,7 +124,7 @@ DescomposicionICA leerDescomposicion(std::istream& entrada) {
     const arma::uword C = l.cuenta("canales", kMaximoCanales);
     auto canales = std::make_shared<std::vector<Canal>>(C);
     for (Canal& c : *canales) {
-        const auto f = campos(l.linea());
+        const auto f = partir(l.linea(), '\t');
         if (f.size() != 1 && f.size() != 4) l.fallar("se esperaba una etiqueta y, si la hay, su posición x, y, z");
         c.etiqueta = f[0];
         c.muestrasPorRegistro = 1;

@@ -10,20 +10,10 @@
 #include <vector>
 
 #include "io/claseEvento.h"
+#include "io/textoCabecera.h"
 #include "io/eventosLeidos.h"
 
 namespace {
-
-std::vector<std::string> campos(const std::string& linea) {
-    std::vector<std::string> r;
-    size_t inicio = 0;
-    while (true) {
-        const size_t tab = linea.find('\t', inicio);
-        r.push_back(linea.substr(inicio, tab == std::string::npos ? std::string::npos : tab - inicio));
-        if (tab == std::string::npos) return r;
-        inicio = tab + 1;
-    }
-}
 
 // BIDS writes a missing value as "n/a"; an empty field counts the same.
 bool vacio(const std::string& t) { return t.empty() || t == "n/a"; }
@@ -66,7 +56,7 @@ EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestr
         ++numeroLinea;
         if (!linea.empty() && linea.back() == '\r') linea.pop_back();
         if (numeroLinea == 1 && linea.rfind("\xEF\xBB\xBF", 0) == 0) linea.erase(0, 3);
-        if (!linea.empty()) cabecera = campos(linea);
+        if (!linea.empty()) cabecera = partir(linea, '\t');
     }
     if (cabecera.empty()) throw ErrorEventosTSV("no tiene línea de cabecera (está vacía)");
     auto columna = [&](std::string_view nombre) -> std::optional<size_t> {
@@ -85,7 +75,7 @@ EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestr
         ++numeroLinea;
         if (!linea.empty() && linea.back() == '\r') linea.pop_back();
         if (linea.empty()) continue;
-        const std::vector<std::string> f = campos(linea);
+        const std::vector<std::string> f = partir(linea, '\t');
         if (f.size() != cabecera.size())
             throw ErrorEventosTSV(enLinea(numeroLinea) + "tiene " + std::to_string(f.size()) + " campos y la cabecera " +
                                   std::to_string(cabecera.size()));

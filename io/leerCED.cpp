@@ -29,13 +29,7 @@ std::string sinBlancos(const std::string& t) {
 std::vector<std::string> campos(const std::string& linea) {
     std::vector<std::string> r;
     if (linea.find('\t') != std::string::npos) {
-        size_t inicio = 0;
-        while (true) {
-            const size_t tab = linea.find('\t', inicio);
-            r.push_back(sinBlancos(linea.substr(inicio, tab == std::string::npos ? std::string::npos : tab - inicio)));
-            if (tab == std::string::npos) break;
-            inicio = tab + 1;
-        }
+        for (const std::string& c : partir(linea, '\t')) r.push_back(sinBlancos(c));
         return r;
     }
     size_t i = 0;

@@ -95,3 +95,15 @@ std::string textoParaMensaje(std::string_view texto) {
     }
     return r;
 }
+
+std::vector<std::string> partir(const std::string& texto, char separador) {
+    std::vector<std::string> partes;
+    size_t inicio = 0;
+    while (true) {
+        const size_t fin = texto.find(separador, inicio);
+        partes.push_back(texto.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio));
+        if (fin == std::string::npos) break;
+        inicio = fin + 1;
+    }
+    return partes;
+}

@@ -4,6 +4,7 @@
 // that every text of a record can go as it is into JSON, a CSV or a window.
 
 #include <string>
+#include <vector>
 #include <string_view>
 
 // `texto` without its trailing blanks and NUL bytes (the padding of a
@@ -31,3 +32,7 @@ std::string textoDeCabecera(std::string_view texto);
 // byte: "Signal%20Properties" gives "Signal Properties". A "%" not followed
 // by two hex digits (the empty-value mark "%" among them) stays as it is.
 std::string decodificarPorciento(std::string_view texto);
+
+// `texto` split at every `separador`, empty pieces kept in place: "a,,b" gives
+// "a", "" and "b"; an empty text gives one empty piece.
+std::vector<std::string> partir(const std::string& texto, char separador);

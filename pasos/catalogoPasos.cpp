@@ -138,18 +138,6 @@ std::vector<std::pair<int32_t, int32_t>> leerTiposEvento(const std::string& text
     return tipos;
 }
 
-std::vector<std::string> partir(const std::string& texto, char separador) {
-    std::vector<std::string> partes;
-    size_t inicio = 0;
-    while (true) {
-        const size_t fin = texto.find(separador, inicio);
-        partes.push_back(texto.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio));
-        if (fin == std::string::npos) break;
-        inicio = fin + 1;
-    }
-    return partes;
-}
-
 double leerReal(const std::string& token, const std::string& contexto) {
     double v = 0.0;
     const char* fin = token.data() + token.size();

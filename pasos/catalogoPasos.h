@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/EEG.h"
+#include "io/textoCabecera.h"
 #include "io/progreso.h"
 #include "asr/ContextoASR.h"
 #include "filtering/opcionesFiltro.h"
@@ -83,4 +84,3 @@ std::vector<std::pair<int32_t, int32_t>> leerTiposEvento(const std::string& text
 // Number parsing that accepts the whole token or nothing.
 double leerReal(const std::string& token, const std::string& contexto);
 int leerEntero(const std::string& token, const std::string& contexto);
-std::vector<std::string> partir(const std::string& texto, char separador);
