@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "dsp/hilosBLAS.h"
 #include "canales/canalesMalos.h"
 #include "cli/analisisFrecuencial.h"
@@ -438,6 +440,14 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     return 0;
 }
 
+// User + system CPU time of this process so far, in seconds.
+double segundosProcesador() {
+    rusage uso{};
+    if (getrusage(RUSAGE_SELF, &uso) != 0) return 0.0;
+    const auto segundos = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return segundos(uso.ru_utime) + segundos(uso.ru_stime);
+}
+
 // The end of a run with --procedencia: its record, written before the exit
 // code's error line. The epoch folder goes when empty, and a failed run
 // leaves no stale output beside a record that says "fallido". Throws when
@@ -492,6 +502,7 @@ int main(int argc, char** argv) {
     registro.argumentos.assign(argv, argv + argc);
     auto fin = [&](int estado, const std::string& motivo) {
         registro.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - comienzo).count();
+        registro.segundosProcesador = segundosProcesador();
         terminar(a, registro, estado, motivo);
     };
     return ejecutarConCodigos([&] {

@@ -166,6 +166,7 @@ std::string procedenciaJSON(const Procedencia& p, int estadoSalida, const std::s
           << "}";
     j << (p.tiempos.empty() ? "],\n" : "\n  ],\n");
     j << "  \"segundosRun\": " << textoFijo(p.segundos, 3) << ",\n";
+    j << "  \"segundosProcesador\": " << textoFijo(p.segundosProcesador, 3) << ",\n";
     j << "  \"epocas\": [";
     for (size_t i = 0; i < p.epocas.size(); ++i) j << (i ? ", " : "") << cadenaJSON(p.epocas[i]);
     j << "],\n";

@@ -41,6 +41,7 @@ struct Procedencia {
     std::optional<InformeMara> mara;                      // the last MARA step's vote
     std::vector<std::string> canalesMalos;                // the last branch's bad list (after --malos and the steps)
     double segundos = 0.0;                                // the whole run, read to write
+    double segundosProcesador = 0.0;                      // user + system CPU of the process at the end
 };
 
 // Records the header figures and the electrodes of the recording as read.

@@ -154,6 +154,7 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
     EXPECT_NE(registro.find("\"espectro\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/e.csv\""),
               std::string::npos) << registro;
     EXPECT_NE(registro.find("\"bandas\": null"), std::string::npos) << registro;
+    EXPECT_NE(registro.find("\"segundosProcesador\": "), std::string::npos) << registro;
 }
 
 // --espectro-inicial: the recording as read, before the steps, in the same
