@@ -13,16 +13,19 @@ import json
 import os
 from pathlib import Path
 
-# What the runner reads; .set (EEGLAB) is a BIDS format it does not.
+# What the runner reads; .set is a BIDS format it does not.
 EXTENSIONES_LEIDAS = (".edf", ".bdf", ".vhdr")
 EXTENSIONES_BIDS = EXTENSIONES_LEIDAS + (".set",)
 DESCRIPCION = "limpio"  # the desc- entity of every output
 VERSION_BIDS = "1.9.0"  # written when the raw dataset does not say its own
 
-# Coordinate systems whose x axis points to the nose (ALS, the .CED frame);
-# every other one, "Other" included, is taken as RAS (x to the right ear,
-# y to the nose), the frame of CapTrak and of the template spaces.
-SISTEMAS_ALS = {"CTF", "4DBti", "KitYokogawa", "EEGLAB", "EEGLAB-HJ"}
+# The MEG makers' coordinate systems, whose x axis points to the nose (ALS,
+# the .CED frame). Without frontal electrodes to tell, every other system,
+# "Other" included, is taken as RAS (x to the right ear, y to the nose), the
+# frame of CapTrak and of the template spaces.
+SISTEMAS_ALS = {"CTF", "4DBti", "KitYokogawa"}
+# Electrodes that lie far towards the nose: where they are gives the axis.
+PREFIJOS_FRONTALES = ("fp", "af", "nz")
 MILIMETROS_POR_UNIDAD = {"m": 1000.0, "cm": 10.0, "mm": 1.0}
 
 
@@ -84,7 +87,7 @@ def registrosBIDS(raiz, sujetos=None, sesiones=None, tareas=None):
             continue
         ident = str(ruta.parent.relative_to(raiz) / nombreSalida(ruta.name, "x"))[:-2]
         if e[2].lower() not in EXTENSIONES_LEIDAS:
-            omitidos[ident] = (f"formato {e[2]} (EEGLAB): ondelar-cli no lo lee; "
+            omitidos[ident] = (f"formato {e[2]}: ondelar-cli no lo lee; "
                                "convierta el registro a EDF, BDF o BrainVision para procesarlo")
             continue
         encontrados[ident] = str(ruta)
@@ -170,13 +173,18 @@ def textoCED(channels, electrodes, coordsystem):
     with open(coordsystem, encoding="utf-8") as f:
         sistema = json.load(f)
     escala = MILIMETROS_POR_UNIDAD[sistema["EEGCoordinateUnits"]]
-    als = sistema.get("EEGCoordinateSystem") in SISTEMAS_ALS
     posiciones = {}
     for fila in leerTSV(electrodes):
         xyz = [_numero(fila.get(k)) for k in ("x", "y", "z")]
         if (fila.get("name") or "").lower() not in posiciones and None not in xyz:
-            x, y, z = (v * escala for v in xyz)
-            posiciones[fila["name"].lower()] = (x, y, z) if als else (y, -x, z)
+            posiciones[fila["name"].lower()] = tuple(v * escala for v in xyz)
+    frontales = [p for n, p in posiciones.items() if n.startswith(PREFIJOS_FRONTALES)]
+    if frontales:
+        als = sum(p[0] for p in frontales) > sum(p[1] for p in frontales)
+    else:
+        als = sistema.get("EEGCoordinateSystem") in SISTEMAS_ALS
+    if not als:
+        posiciones = {n: (y, -x, z) for n, (x, y, z) in posiciones.items()}
     lineas = ["Number\tlabels\ttype\ttheta\tradius\tX\tY\tZ"]
     for i, fila in enumerate(leerTSV(channels), 1):
         nombre = fila.get("name", "")

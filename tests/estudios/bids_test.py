@@ -102,7 +102,14 @@ class Posiciones(unittest.TestCase):
         self.assertEqual([float(v) for v in lineas[2][5:8]], [0.0, 0.0, 100.0])
 
     def test_ALSEnCentimetrosSeCopia(self):
-        self.assertEqual([float(v) for v in self.ced("EEGLAB", "cm")[0][5:8]], [0.1, 0.8, 0.5])
+        self.assertEqual([float(v) for v in self.ced("CTF", "cm")[0][5:8]], [0.1, 0.8, 0.5])
+
+    def test_losFrontalesDicenHaciaDondeEstaLaNariz(self):
+        # Fp1 far along x: x points to the nose whatever the system is called;
+        # far along y: RAS even under an ALS name.
+        for fp1, sistema, fz in (("0.08\t0.03", "Other", [10.0, 80.0, 50.0]), ("-0.03\t0.08", "CTF", [80.0, -10.0, 50.0])):
+            escribir(self.carpeta.name, "e.tsv", f"name\tx\ty\tz\nfz\t0.01\t0.08\t0.05\nFp1\t{fp1}\t0.02\n")
+            self.assertEqual([float(v) for v in self.ced(sistema, "m")[0][5:8]], fz, sistema)
 
     def test_unidadesDesconocidasNoDanPosiciones(self):
         s = escribir(self.carpeta.name, "s.json", '{"EEGCoordinateSystem": "CapTrak", "EEGCoordinateUnits": "n/a"}')

@@ -262,7 +262,7 @@ fi
 # subjects (the second with a session and a run), sidecars for the first
 # (a bad channel, events by trial_type, electrodes in metres in CapTrak, at
 # the subject's level so that they are inherited), integer values in the
-# second's events, an EEGLAB .set the runner cannot read, and a third
+# second's events, a .set the runner cannot read, and a third
 # subject that the filter leaves out (its file is broken: were it processed,
 # the study would list a failure).
 b=$tmp/bids
@@ -272,7 +272,7 @@ printf 'participant_id\nsub-01\nsub-02\nsub-03\n' >"$b/participants.tsv"
 e1=$b/sub-01/eeg/sub-01_task-p300
 "$cli" run "$datos/p300_8ch.gdf" --out "$e1"_eeg.edf 2>/dev/null
 "$cli" run "$datos/p300_8ch.gdf" --out "$b/sub-02/ses-a/eeg/sub-02_ses-a_task-p300_run-1_eeg.bdf" 2>/dev/null
-printf 'no es un EEGLAB' >"$b/sub-02/ses-a/eeg/sub-02_ses-a_task-rest_eeg.set"
+printf 'no es un .set' >"$b/sub-02/ses-a/eeg/sub-02_ses-a_task-rest_eeg.set"
 head -c 1000 "$e1"_eeg.edf >"$b/sub-03/eeg/sub-03_task-p300_eeg.edf"
 printf '{"TaskName": "p300", "SamplingFrequency": 256, "EEGReference": "Cz", "PowerLineFrequency": 50, "SoftwareFilters": "n/a"}\n' \
     >"$e1"_eeg.json
