@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kCabecera = "ondelar-ica 1";
 // Far above any montage; bounds what a damaged count makes us allocate.
 constexpr unsigned long kMaximoCanales = 4096;
+// A row of kMaximoCanales numbers of 17 digits fits many times over.
+constexpr std::size_t kMaximoLinea = std::size_t{1} << 24;
 
 void escribirFila(std::ostream& s, const arma::mat& m, arma::uword i) {
     for (arma::uword j = 0; j < m.n_cols; ++j) s << (j ? "\t" : "") << textoGeneral(m(i, j), 17);
@@ -28,8 +30,18 @@ public:
     explicit Lector(std::istream& e) : e_(e) {}
 
     std::string linea() {
+        // Read by hand with a bound: a file that is not a decomposition may
+        // hold no line break for gigabytes.
         std::string l;
-        if (!std::getline(e_, l)) fallar("el archivo termina antes de tiempo");
+        char c = 0;
+        bool alguno = false;
+        while (e_.get(c)) {
+            alguno = true;
+            if (c == '\n') break;
+            if (l.size() >= kMaximoLinea) fallar("línea demasiado larga");
+            l += c;
+        }
+        if (!alguno) fallar("el archivo termina antes de tiempo");
         ++n_;
         if (!l.empty() && l.back() == '\r') l.pop_back();
         return l;
