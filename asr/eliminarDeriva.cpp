@@ -11,6 +11,7 @@
 
 #include "asr/convolucionCausal.h"
 #include "asr/pchip.h"
+#include "dsp/fir/filtroFaseCero.h"
 
 arma::vec nucleoDeriva(int32_t frecuencia) {
     if (frecuencia <= 1)
@@ -90,54 +91,25 @@ void eliminarDeriva(const arma::mat& datos, int32_t frecuencia, arma::mat& salid
         return;
     }
     const arma::uword C = datos.n_rows, S = datos.n_cols, w = B.n_elem;
-    const arma::uword L = S + 2 * w;
-    // Writing one row touches every page of a new output: its pages are taken
-    // first, a block of columns at a time, so that no stretch between two
-    // reports pays for all of them.
-    const bool nueva = salida.n_rows != C || salida.n_cols != S;
-    salida.set_size(C, S);
-    const Avance avanceCanales = nueva ? avance.tramo(0.02, 1.0) : avance;
-    if (nueva)
-        for (arma::uword desde = 0; desde < S; desde += 8192) {
-            const arma::uword n = std::min<arma::uword>(8192, S - desde);
-            std::fill_n(salida.colptr(desde), n * C, 0.0);
-            avance(0.02 * static_cast<double>(desde + n) / static_cast<double>(S));
-        }
+    // The forward and backward passes over the w-sample reflections equal, on
+    // the kept samples, one centred convolution with B's autocorrelation
+    // (2w - 1 taps) over the reflections of the zero-phase filter: the same
+    // padding while the recording is at least as long as the kernel.
+    if (metodo != MetodoConvolucion::directo && S >= w) {
+        filtrarFilasFaseCero(arma::conv(B, arma::flipud(B)), datos, salida, avance);
+        return;
+    }
     // Forward pass, reversal, second pass, reversal, trimming; one padded
-    // channel pair at a time.
-    const bool porFFT = metodo == MetodoConvolucion::automatico ? convolucionPorFFT(w, L) : metodo == MetodoConvolucion::fft;
-    if (porFFT) {
-        // The pair travels as one complex signal through the FFT convolution.
-        ConvolucionFFT conv(B);
-        std::vector<double> r0(L), r1(L);
-        std::vector<std::complex<double>> a(L), b(L);
-        avanceCanales(0.0);
-        for (arma::uword c = 0; c < C; c += 2) {
-            const bool par = c + 1 < C;
-            rellenarReflejado(datos.memptr() + c, C, S, w, r0.data());
-            if (par) rellenarReflejado(datos.memptr() + c + 1, C, S, w, r1.data());
-            for (arma::uword i = 0; i < L; ++i) a[i] = {r0[i], par ? r1[i] : 0.0};
-            conv.aplicar(a.data(), b.data(), L);
-            avanceCanales(static_cast<double>(c) + 0.5 * static_cast<double>(std::min<arma::uword>(2, C - c)),
-                          static_cast<double>(C));
-            std::reverse(b.begin(), b.end());
-            conv.aplicar(b.data(), a.data(), L);
-            std::reverse(a.begin(), a.end());
-            for (arma::uword i = 0; i < S; ++i) {
-                salida(c, i) = a[w + i].real();
-                if (par) salida(c + 1, i) = a[w + i].imag();
-            }
-            avanceCanales(static_cast<double>(std::min(c + 2, C)), static_cast<double>(C));
-        }
-    } else {
-        arma::mat relleno(L, 1);
-        for (arma::uword c = 0; c < C; ++c) {
-            rellenarReflejado(datos.memptr() + c, C, S, w, relleno.memptr());
-            arma::mat X = arma::flipud(convolucionCausalDirecta(B, relleno));
-            X = arma::flipud(convolucionCausalDirecta(B, X));
-            salida.row(c) = X.rows(w, w + S - 1).t();
-            avanceCanales(static_cast<double>(c + 1), static_cast<double>(C));
-        }
+    // channel at a time (short recordings wrap their reflections).
+    const arma::uword L = S + 2 * w;
+    salida.set_size(C, S);
+    arma::mat relleno(L, 1);
+    for (arma::uword c = 0; c < C; ++c) {
+        rellenarReflejado(datos.memptr() + c, C, S, w, relleno.memptr());
+        arma::mat X = arma::flipud(convolucionCausalDirecta(B, relleno));
+        X = arma::flipud(convolucionCausalDirecta(B, X));
+        salida.row(c) = X.rows(w, w + S - 1).t();
+        avance(static_cast<double>(c + 1), static_cast<double>(C));
     }
 }
 

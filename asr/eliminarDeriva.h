@@ -17,6 +17,9 @@
 arma::vec nucleoDeriva(int32_t frecuencia);
 
 // How the two convolution passes run; both give the same numbers up to rounding.
+// fft: one FFT convolution with the kernel's autocorrelation (recordings at
+// least as long as the kernel; shorter ones take the direct sums);
+// automatico: the same.
 enum class MetodoConvolucion { automatico, directo, fft };
 
 // datos: C x S (one row per channel). Returns the C x S drift-free matrix;

@@ -15,7 +15,7 @@ arma::mat matrizReconstruccion(const arma::mat& cov, const arma::mat& M, const a
     arma::mat V;
     // The symmetric QR driver (dsyev), as a symmetric eig() of the numerical
     // engine uses; it returns the eigenvalues ascending.
-    if (!cov.is_finite() || !arma::eig_sym(D, V, cov, "std"))
+    if (!cov.is_finite() || !arma::eig_sym(D, V, cov, "dc"))
         throw std::runtime_error(
             "ASR: no se pudo descomponer la covarianza de una ventana (contiene valores no finitos; "
             "¿es estable el filtro de la calibración?)");
@@ -36,8 +36,21 @@ arma::mat matrizReconstruccion(const arma::mat& cov, const arma::mat& M, const a
     // pseudo-inverse, and those meet the same zeroed rows of Vᵀ: use the kept
     // rows alone.
     const arma::mat Vk = V.cols(cuales);
+    const arma::mat A = Vk.t() * M;
+    // A has full row rank unless the calibration data were rank-deficient
+    // beyond rounding: then pinv(A) = Q R^-T from A' = Q R, several times
+    // cheaper than the SVD the pseudo-inverse needs in general.
+    arma::mat Q, Rq;
+    if (arma::qr_econ(Q, Rq, A.t())) {
+        const arma::vec d = arma::abs(Rq.diag());
+        if (d.min() > 1e-7 * d.max()) {
+            arma::mat X;
+            if (arma::solve(X, arma::trimatl(Rq.t()), Vk.t(), arma::solve_opts::no_approx))
+                return M * (Q * X);
+        }
+    }
     arma::mat inversa;
-    if (!arma::pinv(inversa, Vk.t() * M, 0.0, "std"))
+    if (!arma::pinv(inversa, A, 0.0, "dc"))
         throw std::runtime_error("ASR: no se pudo calcular la pseudo-inversa de una ventana");
     return M * inversa * Vk.t();
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "asr/convolucionCausal.h"
 #include "asr/eliminarDeriva.h"
 #include "asr/pchip.h"
 #include "referencias.h"
@@ -63,17 +62,4 @@ TEST(EliminarDeriva, RegistroDerivadoYContexto) {
     ContextoASR vacio;
     EXPECT_THROW(eliminarDeriva(vacio), std::invalid_argument);
     EXPECT_THROW(eliminarDeriva(EEG()), std::invalid_argument);
-}
-
-TEST(ConvolucionCausal, FFTIgualQueDirecta) {
-    // Lengths around the block size and an odd number of columns.
-    arma::arma_rng::set_seed(6);
-    const arma::vec b = nucleoDeriva(256);
-    for (arma::uword L : {1u, 100u, 1286u, 1287u, 9000u}) {
-        const arma::mat X(L, 3, arma::fill::randn);
-        const arma::mat directa = convolucionCausalDirecta(b, X);
-        EXPECT_LT(errorRelativo(convolucionCausalFFT(b, X), directa), 1e-10) << L;
-        EXPECT_LT(errorRelativo(convolucionCausal(b, X), directa), 1e-10) << L;
-    }
-    EXPECT_THROW(ConvolucionFFT(arma::vec()), std::invalid_argument);
 }
