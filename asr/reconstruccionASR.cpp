@@ -13,8 +13,8 @@ arma::mat matrizReconstruccion(const arma::mat& cov, const arma::mat& M, const a
                                     std::to_string(T.n_cols) + " no casan");
     arma::vec D;
     arma::mat V;
-    // The symmetric QR driver (dsyev), as a symmetric eig() of the numerical
-    // engine uses; it returns the eigenvalues ascending.
+    // Divide and conquer: the same eigenpairs as the QR driver up to
+    // rounding, several times faster at 64 channels.
     if (!cov.is_finite() || !arma::eig_sym(D, V, cov, "dc"))
         throw std::runtime_error(
             "ASR: no se pudo descomponer la covarianza de una ventana (contiene valores no finitos; "

@@ -94,6 +94,20 @@ TEST(ReconstruccionASR, ReglaDeConservacionConMaxdims) {
     const arma::mat R = matrizReconstruccion(arma::mat{{10.0, 9.0}, {9.0, 10.0}}, arma::mat{{1.0, 0.5}, {0.5, 1.0}},
                                              2 * arma::eye(2, 2), 0, trivial);
     EXPECT_LT(arma::abs(R - 0.5 * arma::mat{{1.0, -1.0}, {-1.0, 1.0}}).max(), 1e-14);
+    // A singular M (calibration data of low rank, as after a common average
+    // reference): R is still M pinv(Vkᵀ M) Vkᵀ, with pinv's own truncation.
+    {
+        arma::arma_rng::set_seed(11);
+        const arma::mat A = arma::randn(6, 3);
+        const arma::mat M = A * A.t();  // rank 3: Vkᵀ M, 4 x 6, has rank 3
+        arma::mat V, Rv;
+        arma::qr(V, Rv, arma::randn(6, 6));
+        const arma::mat c = V * arma::diagmat(arma::vec{0.5, 0.5, 0.5, 0.5, 50, 60}) * V.t();
+        const arma::mat Rs = matrizReconstruccion(c, M, arma::eye(6, 6), 6, trivial);
+        EXPECT_FALSE(trivial);
+        const arma::mat Vk = V.head_cols(4);
+        EXPECT_LT(arma::abs(Rs - M * arma::pinv(Vk.t() * M) * Vk.t()).max(), 1e-9 * arma::abs(M).max());
+    }
     arma::mat cov = arma::eye(3, 3);
     cov(1, 1) = arma::datum::nan;
     EXPECT_THROW(matrizReconstruccion(cov, arma::eye(3, 3), arma::eye(3, 3), 2, trivial), std::runtime_error);
