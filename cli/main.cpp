@@ -323,7 +323,10 @@ void reemplazarEventos(EEG& eeg, const std::string& ruta, std::vector<std::strin
                          "\" caen fuera del registro y se han descartado.");
 }
 
-int ejecutar(const Argumentos& a, Procedencia& registro) {
+// The step options, with the callbacks that report to standard error and
+// fill the provenance record; the rejection report is kept in `informeRechazo`.
+OpcionesPasos opcionesEjecucion(const Argumentos& a, Procedencia& registro,
+                                std::optional<std::string>& informeRechazo) {
     OpcionesPasos opciones;
     opciones.semilla = a.semilla;
     if (a.modelos) opciones.carpetaModelos = *a.modelos;
@@ -335,15 +338,18 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     opciones.aviso = [](const std::string& texto) { std::cerr << "ondelar-cli: aviso: " << texto << std::endl; };
     // The rejection report goes beside the output, written with it (the last
     // rejection step's report, if several run).
-    std::optional<std::string> informeRechazo;
     opciones.informeRechazo = [&informeRechazo](const std::string& csv) { informeRechazo = csv; };
     opciones.informeMara = [&registro, &a](const InformeMara& informe) {
         std::cerr << textoInformeMara(informe) << std::endl;
         if (a.detalle) std::cerr << tablaInformeMara(informe);
         registro.mara = informe;
     };
-    // Malformed steps and a bad output name are usage errors, found before
-    // anything is read.
+    return opciones;
+}
+
+// Malformed steps and a bad output name are usage errors, found before
+// anything is read; so are outputs that cannot be written.
+std::vector<Paso> comprobarPeticion(const Argumentos& a, const OpcionesPasos& opciones) {
     std::vector<Paso> pasos;
     try {
         for (const std::string& p : a.pasos) pasos.push_back(interpretarPaso(p, opciones));
@@ -358,15 +364,19 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
     }
     if (a.espectroInicial) comprobarDestino(*a.espectroInicial);
     if (a.epocas) prepararEpocas(*a.epocas);
+    return pasos;
+}
 
-    std::vector<std::string> avisosLectura;
+// The recording as read, with the events and bad channels the command line
+// gives; the reading's warnings go to `avisos`.
+EEG leerEntrada(const Argumentos& a, std::vector<std::string>& avisos) {
     EEG eeg;
     {
         // No bar for the reading, but an interrupt stops it between two blocks.
         BarraProgreso lectura("cargando " + a.registro, false);
-        eeg = cargarRegistro(a.registro, a.ced, &avisosLectura, lectura.avance());
+        eeg = cargarRegistro(a.registro, a.ced, &avisos, lectura.avance());
     }
-    if (a.eventos) reemplazarEventos(eeg, *a.eventos, avisosLectura);
+    if (a.eventos) reemplazarEventos(eeg, *a.eventos, avisos);
     if (a.malos) {
         try {
             marcarCanalesMalos(eeg, *a.malos);
@@ -374,18 +384,11 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
             throw ErrorUso(std::string("--malos: ") + e.what());
         }
     }
-    anotarRegistro(registro, eeg);
-    for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
-    comprobarInterrupcion();
-    if (a.orden == "info") {
-        escribirSalida(informeJSON(eeg, a.registro));
-        return 0;
-    }
-    // The spectrum files go to temporaries first and are renamed only after
-    // the branch is saved: a failure anywhere leaves none of this run's files.
-    EscrituraConjunta espectro;
-    if (a.espectroInicial)
-        escribirEspectroRama(eeg, {*a.espectroInicial, std::nullopt, a.segundosSegmento}, espectro, opciones.aviso);
+    return eeg;
+}
+
+// Each step on the result of the previous one, timed into the record.
+void aplicarPasos(EEG& eeg, const std::vector<Paso>& pasos, const OpcionesPasos& opciones, Procedencia& registro) {
     for (const Paso& p : pasos) {
         const auto inicio = std::chrono::steady_clock::now();
         try {
@@ -406,14 +409,22 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         registro.canalesMalos = eeg.canalesMalos;
         registro.malosTrasPaso.push_back(eeg.canalesMalos);
     }
-    if (a.espectro) escribirEspectroRama(eeg, *a.espectro, espectro, opciones.aviso);
+}
+
+// The final branch and what goes beside it. The side files go to
+// temporaries first and are renamed only after the branch is saved: a
+// failure anywhere leaves none of this run's files.
+void guardarResultados(const Argumentos& a, const EEG& eeg, EscrituraConjunta& laterales,
+                       const std::optional<std::string>& informeRechazo, const OpcionesPasos& opciones,
+                       Procedencia& registro) {
+    if (a.espectro) escribirEspectroRama(eeg, *a.espectro, laterales, opciones.aviso);
     const std::string destinoRechazo = *a.salida + ".rechazo.csv";
     // A branch of components keeps its decomposition beside it, so that
     // ica:ARCHIVO can replay a choice made on it.
     const std::string destinoICA = *a.salida + ".ica";
-    if (eeg.descomposicion) escribirDescomposicion(fs::path(espectro.temporal(destinoICA)), *eeg.descomposicion);
+    if (eeg.descomposicion) escribirDescomposicion(fs::path(laterales.temporal(destinoICA)), *eeg.descomposicion);
     if (informeRechazo) {
-        std::ofstream f(espectro.temporal(destinoRechazo), std::ios::binary);
+        std::ofstream f(laterales.temporal(destinoRechazo), std::ios::binary);
         f << *informeRechazo;
         if (!f.flush()) throw std::runtime_error("no se pudo escribir el informe de rechazo \"" + destinoRechazo + "\"");
     }
@@ -423,7 +434,7 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         guardarRama(eeg, *a.salida, barra.avance());
     }
     try {
-        espectro.confirmar();
+        laterales.confirmar();
     } catch (const std::exception&) {
         std::error_code e;
         fs::remove(*a.salida, e);
@@ -437,6 +448,26 @@ int ejecutar(const Argumentos& a, Procedencia& registro) {
         std::cerr << "guardado " << a.espectro->espectro << std::endl;
         if (a.espectro->bandas) std::cerr << "guardado " << *a.espectro->bandas << std::endl;
     }
+}
+
+int ejecutar(const Argumentos& a, Procedencia& registro) {
+    std::optional<std::string> informeRechazo;
+    const OpcionesPasos opciones = opcionesEjecucion(a, registro, informeRechazo);
+    const std::vector<Paso> pasos = comprobarPeticion(a, opciones);
+    std::vector<std::string> avisosLectura;
+    EEG eeg = leerEntrada(a, avisosLectura);
+    anotarRegistro(registro, eeg);
+    for (const std::string& aviso : avisosLectura) opciones.aviso(aviso);
+    comprobarInterrupcion();
+    if (a.orden == "info") {
+        escribirSalida(informeJSON(eeg, a.registro));
+        return 0;
+    }
+    EscrituraConjunta laterales;
+    if (a.espectroInicial)
+        escribirEspectroRama(eeg, {*a.espectroInicial, std::nullopt, a.segundosSegmento}, laterales, opciones.aviso);
+    aplicarPasos(eeg, pasos, opciones, registro);
+    guardarResultados(a, eeg, laterales, informeRechazo, opciones, registro);
     return 0;
 }
 

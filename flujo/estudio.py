@@ -227,7 +227,11 @@ def escribirResumen(ruta, ids, procedencias, pasos, omitidos=None):
 def salidasPerdidas(procedencia, salidas):
     """The files among `salidas` (what the configuration asks of a recording)
     that its provenance file says a completed run wrote and that are gone
-    since: the recording must be processed again. Only reads."""
+    since: the recording must be processed again. Only reads; the
+    provenance file is opened only when something is missing, since every
+    job's Snakemake reads this for the whole study."""
+    if all(os.path.isfile(f) for f in salidas):
+        return []
     try:
         with open(procedencia, encoding="utf-8") as f:
             p = json.load(f)

@@ -86,23 +86,9 @@ bool tresNumeros(std::string_view t, int& a, int& b, int& c) {
 constexpr size_t posicionPaciente = 8, posicionRegistro = 88, posicionFecha = 168, posicionHora = 176;
 constexpr size_t posicionReservado = 192, posicionDuracion = 244, posicionSenales = 252;
 
-}  // namespace
-
-RevisionCabeceraEdf revisarCabeceraEdf(std::string_view bytes) {
-    RevisionCabeceraEdf r;
-    if (bytes.size() < 256) {
-        r.motivo = "la cabecera está incompleta.";
-        return r;
-    }
-    CabeceraEdf c;
-    c.bdf = static_cast<unsigned char>(bytes[0]) == 0xFF;
-    const std::string reservado(sinRelleno(bytes.substr(posicionReservado, 44)));
-    const std::string marca = c.bdf ? "BDF+" : "EDF+";
-    c.plus = reservado.rfind(marca, 0) == 0;
-    c.discontinuo = c.plus && reservado.rfind(marca + "D", 0) == 0;
-    const std::string formato = c.plus ? marca : (c.bdf ? "BDF" : "EDF");
-    Desviaciones d;
-
+// The patient and recording fields and the start date and time, into c;
+// what breaks the rules is noted in d, never refused.
+void revisarIdentificacion(std::string_view bytes, CabeceraEdf& c, Desviaciones& d) {
     c.paciente = textoDeCabecera(bytes.substr(posicionPaciente, 80));
     c.registro = textoDeCabecera(bytes.substr(posicionRegistro, 80));
     if (!imprimible(sinRelleno(bytes.substr(posicionPaciente, 80))))
@@ -121,6 +107,81 @@ RevisionCabeceraEdf revisarCabeceraEdf(std::string_view bytes) {
         c.hora = c.minuto = c.segundo = 0;
         d.anotar("la hora de inicio", "debe ser «hh.mm.ss» (se toma 00.00.00)", "de la cabecera fija");
     }
+}
+
+// Signal s of the ns the header describes, into x. Returns the reason a
+// data signal cannot be read (its scale is broken), or an empty text.
+std::string revisarSenal(std::string_view bytes, size_t ns, size_t s, const CabeceraEdf& c, SenalCabeceraEdf& x,
+                         Desviaciones& d) {
+    auto campo = [&](size_t desde, size_t ancho) { return bytes.substr(256 + ns * desde + s * ancho, ancho); };
+    const int32_t digitalTope = c.bdf ? 8388607 : 32767, digitalSuelo = c.bdf ? -8388608 : -32768;
+    const std::string_view etiqueta = campo(0, 16), transductor = campo(16, 80), dimension = campo(96, 8);
+    const std::string_view prefiltrado = campo(136, 80);
+    x.etiqueta = textoDeCabecera(sinRelleno(etiqueta));
+    x.transductor = textoDeCabecera(sinRelleno(transductor));
+    x.dimension = textoDeCabecera(sinRelleno(dimension));
+    x.prefiltrado = textoDeCabecera(sinRelleno(prefiltrado));
+    x.muestrasPorRegistro = campoEntero(campo(216, 8)).value_or(0);
+    x.anotaciones = sinRelleno(etiqueta) == "EDF Annotations" || sinRelleno(etiqueta) == "BDF Annotations";
+    for (const auto& [nombre, texto] : {std::pair{"la etiqueta", etiqueta}, {"el transductor", transductor},
+                                         {"la dimensión física", dimension}, {"el prefiltrado", prefiltrado}})
+        if (!imprimible(sinRelleno(texto)))
+            d.anotar(nombre, "tiene caracteres que no son ASCII imprimible", senalEnMensaje(s, x.etiqueta));
+
+    const std::optional<double> fmin = campoReal(campo(104, 8)), fmax = campoReal(campo(112, 8));
+    const std::optional<int64_t> dmin = campoEntero(campo(120, 8)), dmax = campoEntero(campo(128, 8));
+    if (x.anotaciones && c.plus) {
+        // Blank fields and the full 16-bit range are the rule for the
+        // annotation signal, whose bytes are text and never scaled.
+        if (!sinRelleno(transductor).empty())
+            d.anotar("el transductor", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, transductor, true));
+        if (!sinRelleno(dimension).empty())
+            d.anotar("la dimensión física", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, dimension, true));
+        if (!sinRelleno(prefiltrado).empty())
+            d.anotar("el prefiltrado", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, prefiltrado, true));
+        if (dmin != int64_t{-32768} || dmax != int64_t{32767})
+            d.anotar("el rango digital", "debe ser de -32768 a 32767", senalEnMensaje(s, x.etiqueta));
+        if (!fmin || !fmax || *fmin == *fmax)
+            d.anotar("el rango físico", "deben ser dos números distintos", senalEnMensaje(s, x.etiqueta));
+        return {};
+    }
+    if (x.anotaciones) return {};
+    // A data signal's ranges are its scale: what breaks them would change every sample.
+    const std::string nombre = "la señal " + std::to_string(s + 1) + " («" + textoParaMensaje(x.etiqueta) + "»)";
+    if (!fmin || !fmax)
+        return nombre + " tiene un " + (fmin ? "máximo" : "mínimo") + " físico que no es un número («" +
+               textoParaMensaje(sinRelleno(campo(fmin ? 112 : 104, 8))) + "»).";
+    if (*fmin == *fmax)
+        return nombre + " tiene el mismo mínimo y máximo físico (" + textoReal(*fmin) + "): no define su escala.";
+    if (!dmin || !dmax || *dmin >= *dmax || *dmin < digitalSuelo || *dmax > digitalTope)
+        return nombre + " tiene un rango digital imposible («" + textoParaMensaje(sinRelleno(campo(120, 8))) +
+               "» a «" + textoParaMensaje(sinRelleno(campo(128, 8))) + "»; se admite de " +
+               std::to_string(digitalSuelo) + " a " + std::to_string(digitalTope) +
+               ", el mínimo por debajo del máximo).";
+    x.fisicoMinimo = *fmin;
+    x.fisicoMaximo = *fmax;
+    x.digitalMinimo = static_cast<int32_t>(*dmin);
+    x.digitalMaximo = static_cast<int32_t>(*dmax);
+    return {};
+}
+
+}  // namespace
+
+RevisionCabeceraEdf revisarCabeceraEdf(std::string_view bytes) {
+    RevisionCabeceraEdf r;
+    if (bytes.size() < 256) {
+        r.motivo = "la cabecera está incompleta.";
+        return r;
+    }
+    CabeceraEdf c;
+    c.bdf = static_cast<unsigned char>(bytes[0]) == 0xFF;
+    const std::string reservado(sinRelleno(bytes.substr(posicionReservado, 44)));
+    const std::string marca = c.bdf ? "BDF+" : "EDF+";
+    c.plus = reservado.rfind(marca, 0) == 0;
+    c.discontinuo = c.plus && reservado.rfind(marca + "D", 0) == 0;
+    const std::string formato = c.plus ? marca : (c.bdf ? "BDF" : "EDF");
+    Desviaciones d;
+    revisarIdentificacion(bytes, c, d);
 
     const std::optional<double> duracion = campoReal(bytes.substr(posicionDuracion, 8));
     // EDFlib's unit of time is 100 ns; a record of more than 10^9 s would overflow it.
@@ -137,67 +198,10 @@ RevisionCabeceraEdf revisarCabeceraEdf(std::string_view bytes) {
         r.motivo = "la cabecera está incompleta.";
         return r;
     }
-    auto campo = [&](size_t desde, size_t ancho, size_t s) {
-        return bytes.substr(256 + ns * desde + s * ancho, ancho);
-    };
-    const int32_t digitalTope = c.bdf ? 8388607 : 32767, digitalSuelo = c.bdf ? -8388608 : -32768;
     c.senales.resize(ns);
     for (size_t s = 0; s < ns; ++s) {
-        SenalCabeceraEdf& x = c.senales[s];
-        const std::string_view etiqueta = campo(0, 16, s), transductor = campo(16, 80, s), dimension = campo(96, 8, s);
-        const std::string_view prefiltrado = campo(136, 80, s);
-        x.etiqueta = textoDeCabecera(sinRelleno(etiqueta));
-        x.transductor = textoDeCabecera(sinRelleno(transductor));
-        x.dimension = textoDeCabecera(sinRelleno(dimension));
-        x.prefiltrado = textoDeCabecera(sinRelleno(prefiltrado));
-        x.muestrasPorRegistro = campoEntero(campo(216, 8, s)).value_or(0);
-        x.anotaciones = sinRelleno(etiqueta) == "EDF Annotations" || sinRelleno(etiqueta) == "BDF Annotations";
-        for (const auto& [nombre, texto] : {std::pair{"la etiqueta", etiqueta}, {"el transductor", transductor},
-                                             {"la dimensión física", dimension}, {"el prefiltrado", prefiltrado}})
-            if (!imprimible(sinRelleno(texto)))
-                d.anotar(nombre, "tiene caracteres que no son ASCII imprimible", senalEnMensaje(s, x.etiqueta));
-
-        const std::optional<double> fmin = campoReal(campo(104, 8, s)), fmax = campoReal(campo(112, 8, s));
-        const std::optional<int64_t> dmin = campoEntero(campo(120, 8, s)), dmax = campoEntero(campo(128, 8, s));
-        if (x.anotaciones && c.plus) {
-            // Blank fields and the full 16-bit range are the rule for the
-            // annotation signal, whose bytes are text and never scaled.
-            if (!sinRelleno(transductor).empty())
-                d.anotar("el transductor", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, transductor, true));
-            if (!sinRelleno(dimension).empty())
-                d.anotar("la dimensión física", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, dimension, true));
-            if (!sinRelleno(prefiltrado).empty())
-                d.anotar("el prefiltrado", "debe estar en blanco", senalEnMensaje(s, x.etiqueta, prefiltrado, true));
-            if (dmin != int64_t{-32768} || dmax != int64_t{32767})
-                d.anotar("el rango digital", "debe ser de -32768 a 32767", senalEnMensaje(s, x.etiqueta));
-            if (!fmin || !fmax || *fmin == *fmax)
-                d.anotar("el rango físico", "deben ser dos números distintos", senalEnMensaje(s, x.etiqueta));
-            continue;
-        }
-        if (x.anotaciones) continue;
-        // A data signal's ranges are its scale: what breaks them would change every sample.
-        if (!fmin || !fmax) {
-            r.motivo = "la señal " + std::to_string(s + 1) + " («" + textoParaMensaje(x.etiqueta) + "») tiene un " +
-                       (fmin ? "máximo" : "mínimo") + " físico que no es un número («" +
-                       textoParaMensaje(sinRelleno(campo(fmin ? 112 : 104, 8, s))) + "»).";
-            return r;
-        }
-        if (*fmin == *fmax) {
-            r.motivo = "la señal " + std::to_string(s + 1) + " («" + textoParaMensaje(x.etiqueta) +
-                       "») tiene el mismo mínimo y máximo físico (" + textoReal(*fmin) + "): no define su escala.";
-            return r;
-        }
-        if (!dmin || !dmax || *dmin >= *dmax || *dmin < digitalSuelo || *dmax > digitalTope) {
-            r.motivo = "la señal " + std::to_string(s + 1) + " («" + textoParaMensaje(x.etiqueta) +
-                       "») tiene un rango digital imposible («" + textoParaMensaje(sinRelleno(campo(120, 8, s))) +
-                       "» a «" + textoParaMensaje(sinRelleno(campo(128, 8, s))) + "»; se admite de " +
-                       std::to_string(digitalSuelo) + " a " + std::to_string(digitalTope) + ", el mínimo por debajo del máximo).";
-            return r;
-        }
-        x.fisicoMinimo = *fmin;
-        x.fisicoMaximo = *fmax;
-        x.digitalMinimo = static_cast<int32_t>(*dmin);
-        x.digitalMaximo = static_cast<int32_t>(*dmax);
+        r.motivo = revisarSenal(bytes, ns, s, c, c.senales[s], d);
+        if (!r.motivo.empty()) return r;
     }
     r.avisos = d.avisos(formato);
     r.cabecera = std::move(c);

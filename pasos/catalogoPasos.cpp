@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 
 #include "asr/ejecutarASR.h"
@@ -194,7 +195,8 @@ Paso pasoASR(const OpcionesASR& opciones) {
 
 namespace {
 
-std::vector<EntradaPaso> construirCatalogo() {
+// Steps on continuous channels: references, filters and channel repair.
+std::vector<EntradaPaso> pasosContinuos() {
     return {
         {"car", "car", "referencia media común", "car", "aplicar CAR", 3,
          [](const std::string& t, const std::vector<std::string>&, bool hay, const OpcionesPasos&) {
@@ -242,6 +244,12 @@ std::vector<EntradaPaso> construirCatalogo() {
          [](const std::string& t, const std::vector<std::string>& p, bool hay, const OpcionesPasos&) {
              return leerPasoReferencia(t, p, hay);
          }},
+    };
+}
+
+// Steps that cut, average or reject epochs.
+std::vector<EntradaPaso> pasosEpocas() {
+    return {
         {"promediado", "promediado:TIPOS,MSPREV,MSPOST",
          "promediado por eventos; TIPOS como 1.1+2.1,\nventana en milisegundos antes y después; el archivo\n"
          "de épocas Promediado-….bin va a la carpeta actual\n(o a la de --epocas); sobre una rama en épocas,\n"
@@ -276,6 +284,12 @@ std::vector<EntradaPaso> construirCatalogo() {
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoQuitarEpocas(t, p);
          }},
+    };
+}
+
+// Artifact cleaning by subspaces and by independent components.
+std::vector<EntradaPaso> pasosComponentes() {
+    return {
         {"asr", "asr[:BURST,MAXBAD,TOLINF,TOLSUP]", "ASR (por defecto 5,0.075,-3.5,5.5)", "asr:5,0.075,-3.5,5.5", "", 8,
          [](const std::string& t, const std::vector<std::string>& p, bool, const OpcionesPasos&) {
              return leerPasoASR(t, p);
@@ -298,6 +312,14 @@ std::vector<EntradaPaso> construirCatalogo() {
              return leerPasoMARA(t, hay, o);
          }},
     };
+}
+
+// In the order the help and the error text list them.
+std::vector<EntradaPaso> construirCatalogo() {
+    std::vector<EntradaPaso> todos = pasosContinuos();
+    for (auto grupo : {pasosEpocas(), pasosComponentes()})
+        todos.insert(todos.end(), std::make_move_iterator(grupo.begin()), std::make_move_iterator(grupo.end()));
+    return todos;
 }
 
 Paso construirPaso(const std::string& texto, const OpcionesPasos& opciones) {
