@@ -72,7 +72,7 @@ CLI ?= build/ondelar-cli
 estudio: deps $(if $(filter build/ondelar-cli,$(CLI)),build)
 	@[ -n "$(CONFIG)" ] || { echo "Uso: make estudio CONFIG=estudio.yaml [PERFIL=flujo/slurm] [CLI=ondelar-cli]"; exit 2; }
 	USER=$${USER:-$$(id -un)} snakemake --snakefile flujo/Snakefile --directory $(CURDIR) \
-	  --configfile $(CONFIG) --config ondelar_cli=$(if $(findstring /,$(CLI)),$(abspath $(CLI)),$(CLI)) --cores $(JOBS) \
+	  --configfile $(CONFIG) --config ondelar_cli=$(if $(findstring /,$(CLI)),$(abspath $(CLI)),$(CLI)) $(if $(PERFIL),,--cores $(JOBS)) \
 	  --keep-going --rerun-incomplete --scheduler greedy $(if $(PERFIL),--profile $(PERFIL))
 
 clean:
