@@ -159,6 +159,8 @@ uint32_t leerSemilla(const std::string& texto) {
     return v;
 }
 
+void comprobarArgumentos(Argumentos& a);
+
 // Fills `a` as it goes, so that a usage error found late still knows an
 // earlier --procedencia.
 void interpretar(int argc, char** argv, Argumentos& a) {
@@ -230,8 +232,14 @@ void interpretar(int argc, char** argv, Argumentos& a) {
             throw ErrorUso("sobra el argumento \"" + arg + "\" (solo se procesa un registro por orden)");
         }
     }
+    comprobarArgumentos(a);
+}
+
+// What the options say together: a recording, an output for run, spectrum
+// options only with a spectrum, and no two outputs under one name.
+void comprobarArgumentos(Argumentos& a) {
     if (a.registro.empty()) throw ErrorUso("falta el archivo de registro");
-    if (run && !a.salida) throw ErrorUso("falta --out ARCHIVO");
+    if (a.orden == "run" && !a.salida) throw ErrorUso("falta --out ARCHIVO");
     if (a.salida && a.salida->empty()) throw ErrorUso("--out no puede ser vacío");
     if (!a.espectro && (a.bandas || (a.segundosSegmento && !a.espectroInicial)))
         throw ErrorUso(std::string(a.bandas ? "--bandas" : "--segmento") + " solo vale con --espectro");

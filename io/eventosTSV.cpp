@@ -45,12 +45,16 @@ struct Fila {
     std::string nombre;  // trial_type, kept as a numbered kind's name
 };
 
-}  // namespace
+// Where the columns the reader uses sit in a line.
+struct Columnas {
+    size_t ancho = 0;
+    size_t onset = 0;
+    std::optional<size_t> duracion, valor, tipoEnsayo;
+};
 
-EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestras) {
-    if (!(frecuencia > 0.0)) throw std::invalid_argument("la frecuencia de muestreo del registro no es positiva");
+// The header line (the first non-blank one, past a UTF-8 byte-order mark).
+Columnas leerCabecera(std::istream& texto, size_t& numeroLinea) {
     std::string linea;
-    size_t numeroLinea = 0;
     std::vector<std::string> cabecera;
     while (cabecera.empty() && std::getline(texto, linea)) {
         ++numeroLinea;
@@ -63,49 +67,53 @@ EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestr
         const auto it = std::find(cabecera.begin(), cabecera.end(), nombre);
         return it == cabecera.end() ? std::nullopt : std::optional<size_t>(it - cabecera.begin());
     };
-    const auto onset = columna("onset"), duracion = columna("duration"), valor = columna("value"),
-               tipoEnsayo = columna("trial_type");
+    const auto onset = columna("onset");
+    Columnas c;
+    c.ancho = cabecera.size();
+    c.duracion = columna("duration");
+    c.valor = columna("value");
+    c.tipoEnsayo = columna("trial_type");
     if (!onset) throw ErrorEventosTSV(enLinea(numeroLinea) + "la cabecera no tiene la columna onset");
-    if (!valor && !tipoEnsayo)
+    if (!c.valor && !c.tipoEnsayo)
         throw ErrorEventosTSV(enLinea(numeroLinea) + "la cabecera no tiene la columna value ni la columna trial_type");
+    c.onset = *onset;
+    return c;
+}
 
-    std::vector<Fila> filas;
-    int64_t mayor = 0;
-    while (std::getline(texto, linea)) {
-        ++numeroLinea;
-        if (!linea.empty() && linea.back() == '\r') linea.pop_back();
-        if (linea.empty()) continue;
-        const std::vector<std::string> f = partir(linea, '\t');
-        if (f.size() != cabecera.size())
-            throw ErrorEventosTSV(enLinea(numeroLinea) + "tiene " + std::to_string(f.size()) + " campos y la cabecera " +
-                                  std::to_string(cabecera.size()));
-        Fila fila;
-        fila.evento.posicion = columnaDeTiempo(numero(f[*onset], numeroLinea, "onset"), frecuencia);
-        if (duracion && !vacio(f[*duracion])) {
-            const double s = numero(f[*duracion], numeroLinea, "duration");
-            if (s < 0.0)
-                throw ErrorEventosTSV(enLinea(numeroLinea) + "la columna duration tiene «" + f[*duracion] +
-                                      "», una duración negativa");
-            fila.evento.duracion = std::max(0, columnaDeTiempo(s, frecuencia));
-        }
-        const std::string v = valor ? f[*valor] : "";
-        const std::string t = tipoEnsayo && !vacio(f[*tipoEnsayo]) ? f[*tipoEnsayo] : "";
-        if (const auto k = enteroPositivo(v)) {
-            fila.clase = ClaseEvento{*k, 1, ""};
-        } else if (auto c = leerClaseEvento(v)) {
-            fila.clase = std::move(c);
-        }
-        if (fila.clase) {
-            mayor = std::max<int64_t>(mayor, fila.clase->tipo);
-            fila.nombre = t.empty() ? fila.clase->nombre : t;
-        } else if (!t.empty() || !vacio(v)) {
-            fila.texto = t.empty() ? v : t;
-        } else {
-            throw ErrorEventosTSV(enLinea(numeroLinea) + "el evento no tiene value ni trial_type");
-        }
-        filas.push_back(std::move(fila));
+// One event line's fields: its time, duration and kind (numbered or named).
+Fila leerFila(const std::vector<std::string>& f, const Columnas& c, size_t numeroLinea, double frecuencia) {
+    Fila fila;
+    fila.evento.posicion = columnaDeTiempo(numero(f[c.onset], numeroLinea, "onset"), frecuencia);
+    if (c.duracion && !vacio(f[*c.duracion])) {
+        const double s = numero(f[*c.duracion], numeroLinea, "duration");
+        if (s < 0.0)
+            throw ErrorEventosTSV(enLinea(numeroLinea) + "la columna duration tiene «" + f[*c.duracion] +
+                                  "», una duración negativa");
+        fila.evento.duracion = std::max(0, columnaDeTiempo(s, frecuencia));
     }
+    const std::string v = c.valor ? f[*c.valor] : "";
+    const std::string t = c.tipoEnsayo && !vacio(f[*c.tipoEnsayo]) ? f[*c.tipoEnsayo] : "";
+    if (const auto k = enteroPositivo(v)) {
+        fila.clase = ClaseEvento{*k, 1, ""};
+    } else if (auto clase = leerClaseEvento(v)) {
+        fila.clase = std::move(clase);
+    }
+    if (fila.clase) {
+        fila.nombre = t.empty() ? fila.clase->nombre : t;
+    } else if (!t.empty() || !vacio(v)) {
+        fila.texto = t.empty() ? v : t;
+    } else {
+        throw ErrorEventosTSV(enLinea(numeroLinea) + "el evento no tiene value ni trial_type");
+    }
+    return fila;
+}
 
+// Named kinds are numbered from one above the largest numbered one, in order
+// of appearance; only the kinds that stay inside the recording keep a name.
+EventosTSV numerarEventos(std::vector<Fila>& filas, int64_t muestras) {
+    int64_t mayor = 0;
+    for (const Fila& fila : filas)
+        if (fila.clase) mayor = std::max<int64_t>(mayor, fila.clase->tipo);
     NumeracionTextos numeracion(static_cast<int32_t>(std::min<int64_t>(mayor + 1, INT32_MAX)));
     std::map<std::pair<int32_t, int32_t>, std::string> nombres;
     std::vector<Evento> eventos;
@@ -128,13 +136,33 @@ EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestr
     if (r.tabla->eventos.empty()) {
         r.tabla.reset();
     } else {
-        // Only the kinds that stayed inside the recording keep a name.
         for (const Evento& k : r.tabla->tipos) {
             const auto it = nombres.find({k.tipo, k.calificador});
             if (it != nombres.end()) r.tabla->textos.insert(*it);
         }
     }
     return r;
+}
+
+}  // namespace
+
+EventosTSV leerEventosTSV(std::istream& texto, double frecuencia, int64_t muestras) {
+    if (!(frecuencia > 0.0)) throw std::invalid_argument("la frecuencia de muestreo del registro no es positiva");
+    size_t numeroLinea = 0;
+    const Columnas columnas = leerCabecera(texto, numeroLinea);
+    std::vector<Fila> filas;
+    std::string linea;
+    while (std::getline(texto, linea)) {
+        ++numeroLinea;
+        if (!linea.empty() && linea.back() == '\r') linea.pop_back();
+        if (linea.empty()) continue;
+        const std::vector<std::string> f = partir(linea, '\t');
+        if (f.size() != columnas.ancho)
+            throw ErrorEventosTSV(enLinea(numeroLinea) + "tiene " + std::to_string(f.size()) + " campos y la cabecera " +
+                                  std::to_string(columnas.ancho));
+        filas.push_back(leerFila(f, columnas, numeroLinea, frecuencia));
+    }
+    return numerarEventos(filas, muestras);
 }
 
 EventosTSV leerEventosTSV(const std::string& ruta, double frecuencia, int64_t muestras) {

@@ -85,6 +85,14 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
         p.restore();
         return;
     }
+    pintarMapa(p, area);
+    const double r1 = pintarCabeza(p, area);
+    pintarElectrodos(p, area, r1);
+    pintarBarra(p, area);
+    p.restore();
+}
+
+void dibujoMapaCuero::pintarMapa(QPainter& p, const QRectF& area) const {
     // Grid point k sits at the centre of image pixel k: the image reaches half
     // a grid step beyond the outermost points.
     const double radio = rejilla_.radio;
@@ -103,7 +111,9 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
         p.drawImage(QRectF(esquina, opuesta), colores_);
         p.restore();
     }
+}
 
+double dibujoMapaCuero::pintarCabeza(QPainter& p, const QRectF& area) const {
     // Head outline (the ear-nose circle), nose and ears.
     const QPointF centro = posicion({0.0, 0.0}, area);
     const double r1 = posicion({1.0, 0.0}, area).x() - centro.x();
@@ -119,7 +129,10 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
         const QPointF a = posicion({lado * 1.0, 0.0}, area);
         p.drawEllipse(QPointF(a.x() + lado * 0.04 * r1, a.y()), 0.05 * r1, 0.16 * r1);
     }
+    return r1;
+}
 
+void dibujoMapaCuero::pintarElectrodos(QPainter& p, const QRectF& area, double r1) const {
     if (electrodosVisibles_ || etiquetasVisibles_) {
         QFont letra = p.font();
         letra.setPointSizeF(std::max(6.0, r1 / 22.0));
@@ -137,7 +150,9 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
             }
         }
     }
+}
 
+void dibujoMapaCuero::pintarBarra(QPainter& p, const QRectF& area) const {
     // Colour bar with its extremes and unit.
     const QRectF c = areaCabeza(area);
     const double x0 = area.left() + area.width() * (1.0 - anchoBarra) + 6.0;
@@ -156,7 +171,6 @@ void dibujoMapaCuero::pintar(QPainter& p, const QRectF& area) const {
     p.drawText(QRectF(barra.right() + 2.0, barra.bottom() - 8, texto, 16), Qt::AlignLeft | Qt::AlignVCenter,
                QString::number(minimo_, 'g', 3));
     p.drawText(QRectF(barra.left() - 10, barra.top() - 30, texto + 20, 16), Qt::AlignLeft | Qt::AlignVCenter, unidad_);
-    p.restore();
 }
 
 QImage dibujoMapaCuero::imagen(const QSize& tamano) const {

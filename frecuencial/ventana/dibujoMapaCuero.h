@@ -51,6 +51,11 @@ protected:
 
 private:
     QRectF areaCabeza(const QRectF& area) const;
+    // The layers of pintar, back to front; pintarCabeza returns the head's radius in pixels.
+    void pintarMapa(QPainter& p, const QRectF& area) const;
+    double pintarCabeza(QPainter& p, const QRectF& area) const;
+    void pintarElectrodos(QPainter& p, const QRectF& area, double radioCabeza) const;
+    void pintarBarra(QPainter& p, const QRectF& area) const;
 
     QImage colores_;
     RejillaMapa rejilla_;
