@@ -44,8 +44,10 @@ std::string tablaInformeMara(const InformeMara& informe) {
     for (arma::uword q = 0; q < informe.componentes; ++q) {
         t += std::to_string(q + 1) + "," + (arma::any(informe.quitadas == q) ? "si" : "no") + "," +
              textoGeneral(informe.probabilidades(q), 6);
-        for (arma::uword f = 0; f < informe.caracteristicas.n_rows; ++f)
-            t += "," + textoGeneral(informe.caracteristicas(f, q), 6);
+        for (arma::uword f = 0; f < informe.caracteristicas.n_rows; ++f) {
+            t += ',';
+            t += textoGeneral(informe.caracteristicas(f, q), 6);
+        }
         t += "\n";
     }
     return t;
@@ -71,10 +73,9 @@ InformeMara votoMara(const EEG& activaciones, const std::filesystem::path& direc
                      std::optional<uint32_t> semilla, const Avance& avance) {
     if (!activaciones.descomposicion)
         throw std::invalid_argument("la rama no es de componentes de ICA (no tiene descomposición)");
-    const EEG canales = canalesDeActivaciones(activaciones);
-    Mara mara(canales, directorioModelos);
-    mara.semilla = semilla;
-    mara.avance = avance;
-    mara.procesar(activaciones.descomposicion->pesos, activaciones.descomposicion->esfera);
-    return {mara.caracteristicas().n_cols, mara.artefactos(), mara.caracteristicas(), mara.probabilidades()};
+    // The same run as applying MARA to the branch, keeping only its report.
+    InformeMara informe;
+    OpcionesMara opciones{directorioModelos, semilla, {}, avance, [&informe](const InformeMara& i) { informe = i; }};
+    aplicarMara(activaciones, opciones);
+    return informe;
 }
