@@ -53,8 +53,10 @@ std::string tablaInformeMara(const InformeMara& informe) {
     return t;
 }
 
-EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
-    if (eeg.tieneEventos()) throw std::invalid_argument(textoMaraSinPromediado);
+namespace {
+
+// The classification and removal, on a branch of channels or of activations.
+EEG ejecutarMara(const EEG& eeg, const OpcionesMara& opciones) {
     const EEG canales = eeg.descomposicion ? canalesDeActivaciones(eeg) : EEG();
     const EEG& entrada = eeg.descomposicion ? canales : eeg;
     Mara mara(entrada, opciones.directorioModelos);
@@ -69,13 +71,21 @@ EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
     return limpio;
 }
 
+}  // namespace
+
+EEG aplicarMara(const EEG& eeg, const OpcionesMara& opciones) {
+    if (eeg.tieneEventos()) throw std::invalid_argument(textoMaraSinPromediado);
+    return ejecutarMara(eeg, opciones);
+}
+
 InformeMara votoMara(const EEG& activaciones, const std::filesystem::path& directorioModelos,
                      std::optional<uint32_t> semilla, const Avance& avance) {
     if (!activaciones.descomposicion)
         throw std::invalid_argument("la rama no es de componentes de ICA (no tiene descomposición)");
-    // The same run as applying MARA to the branch, keeping only its report.
+    // The same run as applying MARA to the branch (which may still hold its
+    // events: the review shows any branch of components), keeping the report.
     InformeMara informe;
     OpcionesMara opciones{directorioModelos, semilla, {}, avance, [&informe](const InformeMara& i) { informe = i; }};
-    aplicarMara(activaciones, opciones);
+    ejecutarMara(activaciones, opciones);
     return informe;
 }
