@@ -63,20 +63,39 @@ arma::mat rangosDesplazados(const arma::vec& X, double inferior, double ancho, d
 // Log of the histogram counts (+0.01) of the first m values of each column
 // of rangos, with edges 0, 1, ..., nbins-1 and the largest double after
 // scaling the column's m-th value to nbins: nbins+1 rows, one column per range.
+// A column is sorted and starts at 0, so its bins rise with the row: each
+// count is the distance between two partition points, found by bisection
+// with the same per-value test as a scan would apply.
 arma::mat logHistogramas(const arma::mat& rangos, arma::uword m, arma::uword nbins) {
     arma::mat logq(nbins + 1, rangos.n_cols);
+    const arma::uword fuera = nbins + 1;  // past every edge: not counted
     for (arma::uword c = 0; c < rangos.n_cols; ++c) {
         const double escala = static_cast<double>(nbins) / rangos(m - 1, c);
+        const double* x = rangos.colptr(c);
+        auto casilla = [&](arma::uword i) -> arma::uword {
+            const double v = x[i] * escala;
+            if (!(v >= 0) || std::isinf(v) || nbins == 0) return fuera;
+            if (v == std::numeric_limits<double>::max()) return nbins;
+            const double b = std::floor(v);
+            return b >= static_cast<double>(nbins - 1) ? nbins - 1 : static_cast<arma::uword>(b);
+        };
         arma::vec cuenta(nbins + 1, arma::fill::zeros);
-        for (arma::uword i = 0; i < m; ++i) {
-            const double v = rangos(i, c) * escala;
-            if (!(v >= 0) || std::isinf(v) || nbins == 0) continue;  // outside every edge
-            if (v == std::numeric_limits<double>::max()) {
-                cuenta(nbins) += 1;
-            } else {
-                const double b = std::floor(v);
-                cuenta(b >= static_cast<double>(nbins - 1) ? nbins - 1 : static_cast<arma::uword>(b)) += 1;
+        if (std::isfinite(escala) && escala > 0) {
+            // First row whose bin is at least b, for b = 1 ... nbins + 1.
+            arma::uword desde = 0;
+            for (arma::uword b = 0; b <= nbins; ++b) {
+                arma::uword lo = desde, hi = m;
+                while (lo < hi) {
+                    const arma::uword medio = lo + (hi - lo) / 2;
+                    if (casilla(medio) <= b) lo = medio + 1;
+                    else hi = medio;
+                }
+                cuenta(b) = static_cast<double>(lo - desde);
+                desde = lo;
             }
+        } else {
+            for (arma::uword i = 0; i < m; ++i)
+                if (const arma::uword b = casilla(i); b != fuera) cuenta(b) += 1;
         }
         logq.col(c) = arma::log(cuenta + 0.01);
     }
