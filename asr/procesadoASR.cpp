@@ -9,6 +9,7 @@
 #include "asr/covarianzaMovil.h"
 #include "asr/filtroIIR.h"
 #include "asr/reconstruccionASR.h"
+#include "io/lecturaParalela.h"
 #include "io/textoNumero.h"
 
 namespace {
@@ -102,6 +103,27 @@ VentanaProcesado comprobarProcesado(const arma::mat& x, const arma::mat& extensi
     return v;
 }
 
+// An update point waiting for its reconstruction matrix.
+struct Pendiente {
+    arma::uword n;  // 1-based column of the chunk it ends at
+    arma::mat cov, R;
+    bool trivial;
+};
+
+constexpr std::size_t puntosPorLote = 32;
+
+void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, double maxdims) {
+    repartirEnDosHilos(
+        static_cast<int64_t>(lote.size()), 1,
+        [&](int, int64_t desde, int64_t hasta) {
+            for (auto k = static_cast<std::size_t>(desde); k < static_cast<std::size_t>(hasta); ++k) {
+                Pendiente& q = lote[k];
+                q.R = matrizReconstruccion(q.cov, ctx.M, ctx.T, maxdims, q.trivial);
+            }
+        },
+        [](int64_t) {});
+}
+
 }  // namespace
 
 arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
@@ -169,16 +191,26 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
         arma::uword ultimoN = 0;
         const Avance avanceReconstruccion = avanceTrozo.tramo(1.0 / 6, 1.0);
         const double Ld = static_cast<double>(L);
+        // Each point's matrix depends only on its covariance: a batch of them
+        // is computed on two threads, then handed over in order.
+        std::vector<Pendiente> lote;
+        auto vaciar = [&]() {
+            reconstruirLote(lote, ctx, maxdims);
+            for (Pendiente& q : lote) {
+                if ((!q.trivial || !ultimaTrivial) && q.n > ultimoN)
+                    mezclar(data, ini - 1 + ultimoN, q.n - ultimoN, q.R, ultimaR);
+                ultimoN = q.n;
+                ultimaR = std::move(q.R);
+                ultimaTrivial = q.trivial;
+            }
+            lote.clear();
+        };
         covarianza.avanzar(X, puntos, [&](std::size_t j, const arma::mat& cov) {
             avanceReconstruccion(static_cast<double>(puntos[j]), Ld);
-            bool trivial = true;
-            arma::mat R = matrizReconstruccion(cov, ctx.M, ctx.T, maxdims, trivial);
-            const arma::uword n = puntos[j];
-            if ((!trivial || !ultimaTrivial) && n > ultimoN) mezclar(data, ini - 1 + ultimoN, n - ultimoN, R, ultimaR);
-            ultimoN = n;
-            ultimaR = std::move(R);
-            ultimaTrivial = trivial;
+            lote.push_back({puntos[j], cov, arma::mat(), true});
+            if (lote.size() == puntosPorLote) vaciar();
         });
+        vaciar();
         avance(static_cast<double>(fin), Sd);
     }
     // x now holds the sequence's columns P .. S-1.
