@@ -58,13 +58,11 @@ std::string informeJSON(const EEG& eeg, const std::string& ruta) {
     } else {
         const TablaEventos& t = *eeg.tablaEventos;
         j << "{\n    \"modo\": " << t.modo << ",\n    \"total\": " << t.eventos.size() << ",\n    \"tipos\": [";
+        const std::vector<size_t> cuentas = cuentaPorTipo(t);
         for (size_t k = 0; k < t.tipos.size(); ++k) {
-            size_t cuenta = 0;
-            for (const Evento& e : t.eventos)
-                if (e.tipo == t.tipos[k].tipo && e.calificador == t.tipos[k].calificador) ++cuenta;
             j << (k ? ",\n" : "\n") << "      {\"tipo\": " << t.tipos[k].tipo
               << ", \"calificador\": " << t.tipos[k].calificador
-              << ", \"nombre\": " << cadenaJSON(nombreTipo(t, t.tipos[k])) << ", \"cuenta\": " << cuenta << "}";
+              << ", \"nombre\": " << cadenaJSON(nombreTipo(t, t.tipos[k])) << ", \"cuenta\": " << cuentas[k] << "}";
         }
         j << (t.tipos.empty() ? "]\n  }\n" : "\n    ]\n  }\n");
     }

@@ -1,6 +1,7 @@
 #include "io/EEG.h"
 
 #include <algorithm>
+#include <map>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -139,6 +140,18 @@ std::string nombreTipo(const TablaEventos& tabla, const Evento& tipo) {
     const auto texto = tabla.textos.find({tipo.tipo, tipo.calificador});
     if (texto != tabla.textos.end() && !texto->second.empty()) nombre += " (" + texto->second + ")";
     return nombre;
+}
+
+std::vector<size_t> cuentaPorTipo(const TablaEventos& tabla) {
+    std::map<std::pair<int32_t, int32_t>, size_t> cuenta;
+    for (const Evento& e : tabla.eventos) ++cuenta[{e.tipo, e.calificador}];
+    std::vector<size_t> r;
+    r.reserve(tabla.tipos.size());
+    for (const Evento& k : tabla.tipos) {
+        const auto it = cuenta.find({k.tipo, k.calificador});
+        r.push_back(it == cuenta.end() ? 0 : it->second);
+    }
+    return r;
 }
 
 std::vector<arma::uword> filasCanalesMalos(const EEG& eeg) {

@@ -40,6 +40,8 @@ struct TablaEventos {
 
 // "tipo.calificador" of a kind, followed by " (text)" when the table names it: "1.1 (type A)".
 std::string nombreTipo(const TablaEventos& tabla, const Evento& tipo);
+// How many events of each kind, in the order of tabla.tipos.
+std::vector<size_t> cuentaPorTipo(const TablaEventos& tabla);
 
 struct Canal {
     std::string etiqueta;

@@ -24,13 +24,11 @@ LineaRegistro cifras(const EEG& eeg) {
         return l;
     }
     const TablaEventos& tabla = *eeg.tablaEventos;
-    for (const Evento& tipo : tabla.tipos) {
-        const auto n = std::count_if(tabla.eventos.begin(), tabla.eventos.end(), [&](const Evento& e) {
-            return e.tipo == tipo.tipo && e.calificador == tipo.calificador;
-        });
-        if (n == 0) continue;
+    const std::vector<size_t> cuentas = cuentaPorTipo(tabla);
+    for (size_t k = 0; k < tabla.tipos.size(); ++k) {
+        if (cuentas[k] == 0) continue;
         if (!l.eventos.empty()) l.eventos += ", ";
-        l.eventos += nombreTipo(tabla, tipo) + " \xC3\x97" + std::to_string(n);  // ×
+        l.eventos += nombreTipo(tabla, tabla.tipos[k]) + " \xC3\x97" + std::to_string(cuentas[k]);  // ×
     }
     return l;
 }

@@ -33,14 +33,13 @@ DialogoEpocas::DialogoEpocas(Ondelar* principal, const TablaEventos& tabla)
     lista_ = new QListWidget(this);
     lista_->setObjectName(QStringLiteral("tiposEpocas"));
     lista_->setSelectionMode(QAbstractItemView::MultiSelection);
-    std::map<TipoEvento, int> cuenta;
-    for (const Evento& e : tabla.eventos) ++cuenta[{e.tipo, e.calificador}];
-    for (const Evento& k : tabla.tipos) {
-        const TipoEvento tipo{k.tipo, k.calificador};
-        if (cuenta[tipo] == 0) continue;
-        tipos_.push_back(tipo);
+    const std::vector<size_t> cuentas = cuentaPorTipo(tabla);
+    for (size_t i = 0; i < tabla.tipos.size(); ++i) {
+        const Evento& k = tabla.tipos[i];
+        if (cuentas[i] == 0) continue;
+        tipos_.push_back({k.tipo, k.calificador});
         lista_->addItem(QString::fromStdString(nombreTipo(tabla, k)) + QStringLiteral("  ×") +
-                        QString::number(cuenta[tipo]));
+                        QString::number(static_cast<qulonglong>(cuentas[i])));
         lista_->item(lista_->count() - 1)->setSelected(true);
     }
     msPrev_ = campoMs(this, "msPrev", 0.0, 200.0);
