@@ -168,16 +168,7 @@ TEST(LectorGdf, ArchivoTruncadoConservaSoloLasMuestrasCompletas) {
     EXPECT_NE(avisos.find("se leyeron 6 de las 1125899906842624 muestras"), std::string::npos) << avisos;
 }
 
-TEST(LectorGdf, SinNingunaMuestraCompletaSeRechaza) {
-    GdfPrueba g = unCanal(0);
-    g.registros = 3;
-    g.datos = {1};
-    std::string motivo;
-    EXPECT_TRUE(leerGdf(g, &motivo).matrices.empty());
-    EXPECT_NE(motivo.find("ninguna muestra completa"), std::string::npos) << motivo;
-}
-
-TEST(LectorGdf, Eventos) {
+TEST(LectorGdf, EventosYLosQueCaenFuera) {
     GdfPrueba g = unCanal(5);
     g.eventos = prueba::tablaEventos(1, {{1, 768}, {3, 769}, {5, 768}});
     const TablaEventos t = *leerGdf(g).tablaEventos;
@@ -193,18 +184,15 @@ TEST(LectorGdf, Eventos) {
     EXPECT_EQ(t3.eventos[0].canal, 4);
     EXPECT_EQ(t3.eventos[0].duracion, 100);
     EXPECT_EQ(t3.eventos[1].duracion, INT32_MAX);
-}
-
-TEST(LectorGdf, EventosFueraDeLasMuestrasSeDescartanYSeCuentan) {
-    GdfPrueba g = unCanal(5);
-    // Position 0 lies before the first sample, 6 and 4000000000 after the last.
+    // Position 0 lies before the first sample, 6 and 4000000000 after the last:
+    // dropped and counted.
     g.eventos = prueba::tablaEventos(1, {{0, 1}, {1, 2}, {5, 3}, {6, 4}, {4000000000u, 5}});
     std::string avisos;
-    const TablaEventos t = *leerGdf(g, nullptr, &avisos).tablaEventos;
-    ASSERT_EQ(t.eventos.size(), 2u);
-    EXPECT_EQ(t.numeroEventos, 2);
-    EXPECT_EQ(t.eventos[1].posicion, 4);
-    EXPECT_EQ(t.numeroTipos, 2);  // kinds only of the events kept
+    const TablaEventos dentro = *leerGdf(g, nullptr, &avisos).tablaEventos;
+    ASSERT_EQ(dentro.eventos.size(), 2u);
+    EXPECT_EQ(dentro.numeroEventos, 2);
+    EXPECT_EQ(dentro.eventos[1].posicion, 4);
+    EXPECT_EQ(dentro.numeroTipos, 2);  // kinds only of the events kept
     EXPECT_NE(avisos.find("Se descartaron 3 de los 5 eventos"), std::string::npos) << avisos;
 }
 
@@ -221,6 +209,7 @@ TEST(LectorGdf, CabecerasImposiblesSeRechazanSinReservar) {
         {[](GdfPrueba& g) { g.canales.push_back({"D", 2}); }, "distinto número de muestras"},
         {[](GdfPrueba& g) { g.canales[0].muestrasPorRegistro = 0; }, "0 muestras por registro"},
         {[](GdfPrueba& g) { g.registros = 0; }, "registros"}, {[](GdfPrueba& g) { g.registros = -1; }, "registros"},
+        {[](GdfPrueba& g) { g.datos = {1}; }, "ninguna muestra completa"},
         {[](GdfPrueba& g) { g.canales[0].muestrasPorRegistro = g.numerador = 4000000000u, g.denominador = 1; },
          "ninguna muestra completa"},
     };
