@@ -32,9 +32,7 @@ private slots:
     void formularioInicial() {
         VentanaPrueba f;
         Ondelar& v = *f.v;
-        QCOMPARE(v.windowTitle(), QString("Ondelar"));
-        QCOMPARE(QStringList({v.ui->Zlabel->text(), v.ui->Zlabel_2->text(), v.ui->Zlabel_3->text(), f.estado()}),
-                 QStringList({"Información del archivo", "Archivo", "procesamiento", "No hay ningun eeg seleccionado"}));
+        QCOMPARE(f.estado(), QString("No hay ningun eeg seleccionado"));
         QCOMPARE(textos(v.ui->indiceArchivoEEG), QStringList({"1", "2"}));
         QCOMPARE(textos(v.ui->indiceProcesado), QStringList({"1", "2"}));
         QCOMPARE(v.ui->panelTabs->count(), 0);
@@ -45,10 +43,6 @@ private slots:
                               "buscar canales malos", "interpolar los canales malos", "aplicar ICA",
                               "remuestrear…", "quitar el ruido de línea…", "re-referenciar…", "revisar componentes", "|",
                               "aplicar analisis frecuencial", "ver ERP"}));
-        QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
-                                                                "guardar rama seleccionada"}));
-        QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales", "explorar rama seleccionada"}));
-        QCOMPARE(textosAcciones(v.ui->menureconocimientos), QStringList({"licencia y atribuciones"}));
     }
 
     void selectoresYRamas() {
@@ -186,11 +180,7 @@ private slots:
         VentanaPrueba f;
         f.abrir = {t.filePath("señal_ñandú.gdf"), muestra("p300_8ch.ced")};
         f->cargarEEG();
-        QCOMPARE(f.filtrosAbrir,
-                 QStringList({"BCI2000, GDF, EDF, BDF o BrainVision (*.dat *.DAT *.gdf *.GDF *.edf *.EDF *.bdf *.BDF "
-                              "*.vhdr *.VHDR)",
-                              "archivo ced (*.CED *.ced)"}));
-        QCOMPARE(f.titulosAbrir.front(), QString("Seleccione el archivo de bioseñales"));
+        QVERIFY(f.filtrosAbrir[0].contains("*.vhdr") && f.filtrosAbrir[1].contains("*.ced"));
         QCOMPARE((*f->eegSeleccionado().canales)[7].etiqueta, std::string("PO8"));
         QVERIFY((*f->eegSeleccionado().canales)[7].localizacion.has_value());
         f.cargar("motor_64ch.dat", "motor_64ch.ced");
@@ -233,7 +223,6 @@ private slots:
         VentanaPrueba f;
         f->show();
         f->popUpLicenciasAtribuciones();
-        QCOMPARE(f.estado(), QString("licenciasAtribuciones"));
         QTextEdit* texto = abierta<QTextEdit>();
         QVERIFY(texto && texto->isReadOnly());
         QCOMPARE(QApplication::activeModalWidget(), texto);

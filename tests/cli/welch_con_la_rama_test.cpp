@@ -76,42 +76,43 @@ std::vector<std::string> con(std::vector<std::string> a, const std::vector<std::
 
 }  // namespace
 
-// The same code writes both: byte-identical files.
-TEST(RunEspectro, EscribeLosMismosArchivosQueLaOrdenEspectro) {
+// One run with the spectrum of its output and of the recording as read.
+// The same code writes them as the espectro order: byte-identical files;
+// --espectro leaves the output as it was. `espectro` on the GDF output,
+// which holds the branch as 32-bit floats (a relative step of 6e-8), gives
+// each density, a sum of squares, to about 1e-7 of the largest in its
+// channel, with the same frequencies and header (the labels the GDF
+// carries). The record names the electrodes (labels as the spectrum writes
+// them, .CED positions).
+TEST(RunEspectro, ElDeLaSalidaYElInicialComoLaOrdenEspectro) {
     CarpetaTemporal t;
     const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    const Corrida run = correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--segmento", "1.5",
-                                                                       "--espectro", "e.csv", "--bandas", "b.csv"}),
+    const Corrida run = correr(con(con(con({"run"}, registro), pasos),
+                                   {"--out", "r.gdf", "--segmento", "1.5", "--espectro", "e.csv", "--bandas", "b.csv",
+                                    "--espectro-inicial", "i.csv", "--procedencia", "r.json"}),
                                t.ruta());
     ASSERT_EQ(run.codigo, 0) << run.salida;
-    EXPECT_NE(run.salida.find("guardado r.gdf\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.salida;
+    EXPECT_NE(run.salida.find("guardado r.gdf\nguardado i.csv\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.salida;
     const Corrida espectro = correr(
         con(con(con({"espectro"}, registro), pasos), {"--segmento", "1.5", "--out", "e2.csv", "--bandas", "b2.csv"}),
         t.ruta());
     ASSERT_EQ(espectro.codigo, 0) << espectro.salida;
+    ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1.5", "--out", "i2.csv"}), t.ruta()).codigo, 0);
+    ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "sin.gdf"}), t.ruta()).codigo, 0);
+    ASSERT_EQ(correr({"espectro", "r.gdf", "--segmento", "1.5", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
     EXPECT_FALSE(leer(t.ruta() + "/e.csv").empty());
     EXPECT_EQ(leer(t.ruta() + "/e.csv"), leer(t.ruta() + "/e2.csv"));
     EXPECT_EQ(leer(t.ruta() + "/b.csv"), leer(t.ruta() + "/b2.csv"));
-    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "b2.csv", "e.csv", "e2.csv", "r.gdf"}));
-}
-
-// `run`, then `espectro` on its output: the GDF holds the branch as 32-bit
-// floats (a relative step of 6e-8), so each density, a sum of squares, agrees
-// to about 1e-7 of the largest in its channel; the frequencies and the
-// header (the labels the GDF carries) are the same.
-TEST(RunEspectro, DaElEspectroDeLaSalidaQueEscribe) {
-    CarpetaTemporal t;
-    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--espectro", "e.csv"}), t.ruta()).codigo, 0);
-    ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced"), "--step", "filtro:BANDPASS,1,40,40",
-                      "--step", "car", "--out", "sin.gdf"}, t.ruta()).codigo, 0);
-    EXPECT_EQ(leer(t.ruta() + "/r.gdf"), leer(t.ruta() + "/sin.gdf"));  // --espectro leaves the output as it was
-    ASSERT_EQ(correr({"espectro", "r.gdf", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
+    EXPECT_EQ(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/i2.csv"));
+    EXPECT_NE(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/e.csv"));
+    EXPECT_EQ(leer(t.ruta() + "/r.gdf"), leer(t.ruta() + "/sin.gdf"));
+    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "b2.csv", "desde_salida.csv", "e.csv", "e2.csv",
+                                                            "i.csv", "i2.csv", "r.gdf", "r.json", "sin.gdf"}));
 
     const Tabla a = leerTabla(t.ruta() + "/e.csv"), b = leerTabla(t.ruta() + "/desde_salida.csv");
     EXPECT_EQ(a.cabecera, "frecuencia,Fz,Cz,P3,Pz,P4,PO7,Oz,PO8");
     EXPECT_EQ(a.cabecera, b.cabecera);
-    ASSERT_EQ(a.filas.size(), 257u);  // 512-sample segments (2 s at 256 Hz): 257 bins
+    ASSERT_EQ(a.filas.size(), 193u);  // 384-sample segments (1.5 s at 256 Hz): 193 bins
     ASSERT_EQ(b.filas.size(), a.filas.size());
     for (size_t c = 1; c <= 8; ++c) {
         double mayor = 0.0;
@@ -122,6 +123,12 @@ TEST(RunEspectro, DaElEspectroDeLaSalidaQueEscribe) {
             EXPECT_NEAR(a.filas[k][c], b.filas[k][c], 1e-6 * mayor) << "canal " << c << ", fila " << k;
         }
     }
+    const std::string procedencia = leer(t.ruta() + "/r.json");
+    EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
+              std::string::npos) << procedencia;
+    // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
+    EXPECT_NE(procedencia.find("{\"etiqueta\": \"Fz\", \"posicion\": [58.512, -0.312, 66.462]}"), std::string::npos)
+        << procedencia;
 }
 
 // A failing step after the spectrum was asked for: nothing of this run is
@@ -157,29 +164,8 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
     EXPECT_NE(registro.find("\"segundosProcesador\": "), std::string::npos) << registro;
 }
 
-// --espectro-inicial: the recording as read, before the steps, in the same
-// run; the same file as the espectro order without steps, and named with the
-// electrodes (labels as the spectrum writes them, .CED positions) in the record.
-TEST(RunEspectro, ElEspectroInicialEsElDelRegistroSinPasos) {
-    CarpetaTemporal t;
-    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    const Corrida run = correr(con(con(con({"run"}, registro), pasos),
-                                   {"--out", "r.gdf", "--segmento", "1", "--espectro", "e.csv",
-                                    "--espectro-inicial", "i.csv", "--procedencia", "r.json"}),
-                               t.ruta());
-    ASSERT_EQ(run.codigo, 0) << run.salida;
-    ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1", "--out", "sin_pasos.csv"}), t.ruta()).codigo, 0);
-    EXPECT_FALSE(leer(t.ruta() + "/i.csv").empty());
-    EXPECT_EQ(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/sin_pasos.csv"));
-    EXPECT_NE(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/e.csv"));
-    const std::string procedencia = leer(t.ruta() + "/r.json");
-    EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
-              std::string::npos) << procedencia;
-    // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
-    EXPECT_NE(procedencia.find("{\"etiqueta\": \"Fz\", \"posicion\": [58.512, -0.312, 66.462]}"), std::string::npos)
-        << procedencia;
-
-    // Alone, without --espectro, and failing: no file is left.
+// --espectro-inicial alone, without --espectro, and failing: no file is left.
+TEST(RunEspectro, ElEspectroInicialSoloYFallido) {
     CarpetaTemporal u;
     ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro-inicial", "i.csv"}, u.ruta()).codigo, 0);
     EXPECT_EQ(archivos(u.ruta()), (std::vector<std::string>{"i.csv", "r.bin"}));
@@ -188,6 +174,7 @@ TEST(RunEspectro, ElEspectroInicialEsElDelRegistroSinPasos) {
                       "--espectro-inicial", "i.csv"}, v.ruta()).codigo, 1);
     EXPECT_TRUE(archivos(v.ruta()).empty());
 }
+
 
 // Misspelt spectrum options: exit code 2 before anything is read, one error
 // line, no file.
