@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@
 
 namespace fs = std::filesystem;
 using prueba::CarpetaTemporal;
+using prueba::textoDeArchivo;
 
 namespace {
 
@@ -31,18 +30,6 @@ Corrida correr(const std::vector<std::string>& argumentos, const std::string& ca
     return prueba::correrEjecutor(argumentos, carpeta, prueba::Salidas::soloErrores);
 }
 
-std::string leer(const std::string& ruta) {
-    std::ifstream f(ruta, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-std::vector<std::string> archivos(const std::string& carpeta) {
-    std::vector<std::string> r;
-    for (const auto& e : fs::directory_iterator(carpeta)) r.push_back(e.path().filename().string());
-    std::sort(r.begin(), r.end());
-    return r;
-}
-
 // A CSV file as its header line and its numbers, row by row.
 struct Tabla {
     std::string cabecera;
@@ -50,7 +37,7 @@ struct Tabla {
 };
 
 Tabla leerTabla(const std::string& ruta) {
-    std::istringstream texto(leer(ruta));
+    std::istringstream texto(textoDeArchivo(ruta));
     Tabla t;
     std::getline(texto, t.cabecera);
     for (std::string linea; std::getline(texto, linea);) {
@@ -100,13 +87,13 @@ TEST(RunEspectro, ElDeLaSalidaYElInicialComoLaOrdenEspectro) {
     ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1.5", "--out", "i2.csv"}), t.ruta()).codigo, 0);
     ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "sin.gdf"}), t.ruta()).codigo, 0);
     ASSERT_EQ(correr({"espectro", "r.gdf", "--segmento", "1.5", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
-    EXPECT_FALSE(leer(t.ruta() + "/e.csv").empty());
-    EXPECT_EQ(leer(t.ruta() + "/e.csv"), leer(t.ruta() + "/e2.csv"));
-    EXPECT_EQ(leer(t.ruta() + "/b.csv"), leer(t.ruta() + "/b2.csv"));
-    EXPECT_EQ(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/i2.csv"));
-    EXPECT_NE(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/e.csv"));
-    EXPECT_EQ(leer(t.ruta() + "/r.gdf"), leer(t.ruta() + "/sin.gdf"));
-    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "b2.csv", "desde_salida.csv", "e.csv", "e2.csv",
+    EXPECT_FALSE(textoDeArchivo(t.ruta() + "/e.csv").empty());
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/e.csv"), textoDeArchivo(t.ruta() + "/e2.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/b.csv"), textoDeArchivo(t.ruta() + "/b2.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/i.csv"), textoDeArchivo(t.ruta() + "/i2.csv"));
+    EXPECT_NE(textoDeArchivo(t.ruta() + "/i.csv"), textoDeArchivo(t.ruta() + "/e.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/r.gdf"), textoDeArchivo(t.ruta() + "/sin.gdf"));
+    EXPECT_EQ(t.archivos(), (std::vector<std::string>{"b.csv", "b2.csv", "desde_salida.csv", "e.csv", "e2.csv",
                                                             "i.csv", "i2.csv", "r.gdf", "r.json", "sin.gdf"}));
 
     const Tabla a = leerTabla(t.ruta() + "/e.csv"), b = leerTabla(t.ruta() + "/desde_salida.csv");
@@ -123,7 +110,7 @@ TEST(RunEspectro, ElDeLaSalidaYElInicialComoLaOrdenEspectro) {
             EXPECT_NEAR(a.filas[k][c], b.filas[k][c], 1e-6 * mayor) << "canal " << c << ", fila " << k;
         }
     }
-    const std::string procedencia = leer(t.ruta() + "/r.json");
+    const std::string procedencia = textoDeArchivo(t.ruta() + "/r.json");
     EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
               std::string::npos) << procedencia;
     // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
@@ -141,13 +128,13 @@ TEST(RunEspectro, UnaOrdenFallidaNoDejaNingunArchivo) {
                                               "filtro:LOW,0,40,60", "--out", "r.gdf", "--espectro", "e.csv",
                                               "--bandas", "b.csv"};
     EXPECT_EQ(correr(fallida, t.ruta()).codigo, 1);
-    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "e.csv", "r.gdf"}));
-    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) EXPECT_EQ(leer(t.ruta() + "/" + n), "previo") << n;
+    EXPECT_EQ(t.archivos(), (std::vector<std::string>{"b.csv", "e.csv", "r.gdf"}));
+    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) EXPECT_EQ(textoDeArchivo(t.ruta() + "/" + n), "previo") << n;
 
     const Corrida c = correr(con(fallida, {"--procedencia", "r.gdf.json"}), t.ruta());
     EXPECT_EQ(c.codigo, 1);
-    EXPECT_EQ(archivos(t.ruta()), std::vector<std::string>{"r.gdf.json"});
-    const std::string registro = leer(t.ruta() + "/r.gdf.json");
+    EXPECT_EQ(t.archivos(), std::vector<std::string>{"r.gdf.json"});
+    const std::string registro = textoDeArchivo(t.ruta() + "/r.gdf.json");
     EXPECT_NE(registro.find("\"estado\": \"fallido\""), std::string::npos) << registro;
     EXPECT_NE(registro.find("\"espectro\": null"), std::string::npos) << registro;
 }
@@ -157,7 +144,7 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
     CarpetaTemporal t;
     ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro", "e.csv", "--procedencia", "r.json"},
                      t.ruta()).codigo, 0);
-    const std::string registro = leer(t.ruta() + "/r.json");
+    const std::string registro = textoDeArchivo(t.ruta() + "/r.json");
     EXPECT_NE(registro.find("\"espectro\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/e.csv\""),
               std::string::npos) << registro;
     EXPECT_NE(registro.find("\"bandas\": null"), std::string::npos) << registro;
@@ -168,11 +155,11 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
 TEST(RunEspectro, ElEspectroInicialSoloYFallido) {
     CarpetaTemporal u;
     ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro-inicial", "i.csv"}, u.ruta()).codigo, 0);
-    EXPECT_EQ(archivos(u.ruta()), (std::vector<std::string>{"i.csv", "r.bin"}));
+    EXPECT_EQ(u.archivos(), (std::vector<std::string>{"i.csv", "r.bin"}));
     CarpetaTemporal v;
     EXPECT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--step", "filtro:LOW,0,40,60", "--out", "r.bin",
                       "--espectro-inicial", "i.csv"}, v.ruta()).codigo, 1);
-    EXPECT_TRUE(archivos(v.ruta()).empty());
+    EXPECT_TRUE(v.archivos().empty());
 }
 
 
@@ -205,5 +192,5 @@ TEST(RunEspectro, RechazosDeUso) {
         EXPECT_NE(r.salida.find(c.contiene), std::string::npos) << r.salida;
         EXPECT_EQ(std::count(r.salida.begin(), r.salida.end(), '\n'), 1) << r.salida;
     }
-    EXPECT_TRUE(archivos(t.ruta()).empty());
+    EXPECT_TRUE(t.archivos().empty());
 }

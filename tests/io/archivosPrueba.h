@@ -2,6 +2,7 @@
 // Small recordings built byte by byte for the reader tests, a temporary
 // folder to write them to, and reading them back from memory.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,13 @@ public:
         return escribir(nombre, Bytes(texto.begin(), texto.end()));
     }
     const std::string& ruta() const { return ruta_; }
+    // The names of the files it holds, sorted.
+    std::vector<std::string> archivos() const {
+        std::vector<std::string> r;
+        for (const auto& e : std::filesystem::directory_iterator(ruta_)) r.push_back(e.path().filename().string());
+        std::sort(r.begin(), r.end());
+        return r;
+    }
 
 private:
     std::string ruta_;
@@ -77,6 +85,10 @@ EEG leerBytes(const Bytes& b, std::string* motivo = nullptr, std::string* avisos
 inline Bytes bytesDeArchivo(const std::string& ruta) {
     std::ifstream f(ruta, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+inline std::string textoDeArchivo(const std::string& ruta) {
+    const Bytes b = bytesDeArchivo(ruta);
+    return std::string(b.begin(), b.end());
 }
 
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
