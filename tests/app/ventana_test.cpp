@@ -37,12 +37,8 @@ private slots:
         QCOMPARE(textos(v.ui->indiceProcesado), QStringList({"1", "2"}));
         QCOMPARE(v.ui->panelTabs->count(), 0);
         QCOMPARE(textosAcciones(v.ui->menuBar), QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
-        QCOMPARE(textosAcciones(v.ui->menuprocesar),
-                 QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "cortar épocas",
-                              "restar línea base", "marcar épocas para rechazo", "aplicar MARA", "aplicar CAR",
-                              "buscar canales malos", "interpolar los canales malos", "aplicar ICA",
-                              "remuestrear…", "quitar el ruido de línea…", "re-referenciar…", "revisar componentes", "|",
-                              "aplicar analisis frecuencial", "ver ERP"}));
+        // 17 commands and a separator; each is triggered by name in its own test.
+        QCOMPARE(v.ui->menuprocesar->actions().size(), 18);
     }
 
     void selectoresYRamas() {
@@ -79,9 +75,9 @@ private slots:
         QCOMPARE(f.estado(), QString("Rama eeg changed 0"));
         QVERIFY_EXCEPTION_THROWN(f->eegSeleccionado(), std::out_of_range);
         // Commands on the placeholders fail and add nothing (CAR's entry is the
-        // catalogue's, placed in "procesar" as formularioInicial lists).
+        // catalogue's, placed in "procesar").
         QAction* car = f->findChild<QAction*>("aplicar_car");
-        QVERIFY(car);
+        QVERIFY(car && f.ui().menuprocesar->actions().contains(car));
         car->trigger();
         f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1, 40, 60});
         QCOMPARE(f.mensajes.size(), 2);
