@@ -114,17 +114,14 @@ private slots:
         QCOMPARE(f.ui().panelTabs->count(), 1);
         QCOMPARE(f.ui().panelTabs->tabText(0), QStringLiteral("eeg 1-1"));
         QVERIFY(f.mensajes.isEmpty());
-    }
 
-    void unaRamaBorradaCierraSuPestana() {
-        VentanaPrueba f;
-        f.anadir(sintetico(2));
-        f.ramaEtiquetada("CAR");
+        // A removed branch takes its tab with it.
+        f.seleccionar(1, 1);
         f.ui().explorar_rama->trigger();
-        QPointer<ExploradorRegistro> e = pestana(f, 0);
+        QPointer<ExploradorRegistro> e = pestana(f, 1);
         f->borrarDatosSeleccionados();  // answered yes
-        QCOMPARE(f.ramas(0), 1);
-        QCOMPARE(f.ui().panelTabs->count(), 0);
+        QCOMPARE(f.ramas(1), 1);
+        QCOMPARE(f.ui().panelTabs->count(), 1);
         QVERIFY(!e);
     }
 

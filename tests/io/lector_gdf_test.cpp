@@ -41,9 +41,11 @@ TEST(LectorGdf, VersionesYSalida) {
     EXPECT_NE(motivo.find("versión 2.60"), std::string::npos);
 }
 
-TEST(LectorGdf, CabecerasFijaYDeCanales) {
-    GdfPrueba g = unCanal(10);
-    g.canales[0].etiqueta = "Cz";
+TEST(LectorGdf, CabecerasFijaYDeCanalesConEtiquetasSinRelleno) {
+    GdfPrueba g = unCanal(3);
+    g.canales.push_back({std::string("Fp1\0\0\0 \0", 8)});
+    g.canales[0].etiqueta = "Cz";  // blank-padded to 16 bytes by the builder
+    g.datos.resize(12, 0);
     g.denominador = 512;  // records of 1/512 s, one sample each
     const EEG e = leerGdf(g);
     EXPECT_EQ(e.frecuenciaMuestreo, 512);
@@ -52,18 +54,9 @@ TEST(LectorGdf, CabecerasFijaYDeCanales) {
     const Canal& c = (*e.canales)[0];
     EXPECT_DOUBLE_EQ(c.minimoFisico, -32768.0);  // as stored
     EXPECT_EQ(c.minimoDigital, -32768);
-}
-
-TEST(LectorGdf, EtiquetasYUnidadesSinRelleno) {
-    GdfPrueba g = unCanal(3);
-    g.canales.push_back({std::string("Fp1\0\0\0 \0", 8)});
-    g.canales[0].etiqueta = "Cz";  // blank-padded to 16 bytes by the builder
-    anadirValor<int16_t>(g.datos, 0);
-    g.datos.resize(12, 0);
-    const EEG e = leerGdf(g);
-    EXPECT_EQ((*e.canales)[0].etiqueta, "Cz");
+    EXPECT_EQ(c.etiqueta, "Cz");
     EXPECT_EQ((*e.canales)[1].etiqueta, "Fp1");
-    EXPECT_EQ((*e.canales)[0].unidad, "uV");
+    EXPECT_EQ(c.unidad, "uV");
 }
 
 TEST(LectorGdf, TiposDeDato1a17E279) {
