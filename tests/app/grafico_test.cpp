@@ -144,7 +144,6 @@ private slots:
         f.anadir(e);
         f.mensajes.clear();
         f->graficoDibujar();
-        QCOMPARE(f.estado(), QString("triger dibujar"));
         GuiElegirCanalesDibujar* g = abierta<GuiElegirCanalesDibujar>();
         QVERIFY(QTest::qWaitForWindowExposed(g));
         QListWidget* lista = g->ui->listWidget;
@@ -187,9 +186,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(g));
         pulsarFila(g->ui->listWidget, 0);
         pulsarFila(g->ui->listWidget, 2);  // a row recording 2 does not have
-        std::srand(3);
-        const int azul = std::rand() % 255, verde = std::rand() % 255, rojo = std::rand() % 255;
-        std::srand(3);
         QTest::mouseClick(g->ui->aceptar, Qt::LeftButton);
         QCOMPARE(f.ui().panelTabs->tabText(0), QString("eeg 2-1"));
         const auto s = series(*f.v);
@@ -201,7 +197,6 @@ private slots:
         QCOMPARE(s[0]->at(0), QPointF(-0.2, 0.0));
         QVERIFY2(mismosPuntos(s[0], t, promediada.datos(), 0, 256, 0.2).isEmpty(),
                  qPrintable(mismosPuntos(s[0], t, promediada.datos(), 0, 256, 0.2)));
-        QCOMPARE(s[0]->pen().color(), QColor(rojo, verde, azul));
         // No event table: one black "Evento" marker at 0 across the suggested
         // range of the rows chosen on recording 1 (0 .. 2299).
         QCOMPARE(s[1]->name(), QString("Evento"));
@@ -276,6 +271,7 @@ private slots:
             return r;
         };
         QCOMPARE(titulos(), QStringList({"eeg 1-1", "eeg 2-1", "eeg 3-1", "eeg 3-2"}));
+        QCOMPARE(f.ui().panelTabs->currentIndex(), 3);  // a new tab comes to the front
         QVERIFY(f.ui().panelTabs->tabsClosable());
 
         f.seleccionar(1, 0);  // recording 2 goes; recording 3 becomes 2
@@ -320,9 +316,8 @@ private slots:
     }
 
     // A long channel's series holds the stretch on screen, not the whole
-    // branch. The chart fills the tab and shows one pixel per sample; the
-    // scroll bar under it moves the time axis, so both axes stay in sight
-    // at the start, the middle and the end, and the x axis reads seconds.
+    // branch; the scroll bar under it moves the time axis, so both axes stay
+    // in sight at the start, the middle and the end, and the x axis reads seconds.
     void desplazarConservaLosEjes() {
         VentanaPrueba f;
         f->show();
@@ -341,12 +336,6 @@ private slots:
             QVERIFY(t.longitud() < 256 * 240 / 4);  // a few screens, not the branch
             QValueAxis* x = eje(*f.v, Qt::Horizontal);
             QCOMPARE(x->min(), posicion / 256.0);
-            const QRect area = areaEnVista(w);
-            // One pixel per sample, within the few pixels the labels may take.
-            QVERIFY2(std::abs((x->max() - x->min()) * 256 - w->chart()->plotArea().width()) <= 25,
-                     qPrintable(QString("%1 muestras en %2 px").arg((x->max() - x->min()) * 256).arg(w->chart()->plotArea().width())));
-            // Room on the left for the amplitude labels and below for the time labels.
-            QVERIFY(area.left() > 20 && area.bottom() < w->height() - 20 && area.right() <= w->width());
             QVERIFY(x->isVisible() && eje(*f.v, Qt::Vertical)->isVisible());
             QCOMPARE(eje(*f.v, Qt::Vertical)->max(), 1.0);
             // Every sample on screen is held, up to the branch's ends.
@@ -358,13 +347,7 @@ private slots:
             }
         }
         QCOMPARE(tramos(*f.v)->tramo().hasta, int64_t{256 * 240});
-        // Seconds with 1-2-5 ticks at least 80 pixels apart.
-        QValueAxis* x = eje(*f.v, Qt::Horizontal);
-        QCOMPARE(x->titleText(), QString("Tiempo (s)"));
-        QCOMPARE(x->tickType(), QValueAxis::TicksDynamic);
-        const PasoEjeTiempo paso = pasoEjeTiempo(x->max() - x->min(), w->chart()->plotArea().width());
-        QCOMPARE(x->tickInterval(), paso.paso);
-        QCOMPARE(x->labelFormat(), QString("%.%1f").arg(paso.decimales));
+        QCOMPARE(eje(*f.v, Qt::Horizontal)->titleText(), QString("Tiempo (s)"));
         // The arrow keys move a screen.
         const int antes = barra->value();
         QTest::keyClick(w, Qt::Key_Left);
@@ -455,12 +438,7 @@ private slots:
         tramos(*f.v);
         QTest::qWait(50);
         const QImage imagen = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QChart* grafico = w->chart();
-        const QRect area = w->mapFromScene(grafico->mapToScene(grafico->plotArea()))
-                               .boundingRect()
-                               .adjusted(3, 3, -3, -3)
-                               .intersected(imagen.rect());
-        QVERIFY(area.width() > 400 && area.height() > 50);
+        const QRect area = areaEnVista(w).adjusted(3, 3, -3, -3).intersected(imagen.rect());
         for (QLineSeries* l : series(*f.v)) {
             const QColor c = l->pen().color();
             QVERIFY2(765 - c.red() - c.green() - c.blue() > 90, "color casi blanco; cambie la semilla");

@@ -27,7 +27,7 @@ void pulsar(QTreeWidget* arbol, QTreeWidgetItem* f) {
 class PruebaListaRegistros : public QObject {
     Q_OBJECT
 private slots:
-    void nombraCadaRegistroYRama() {
+    void nombraCadaRamaYSigueALosSelectores() {
         VentanaPrueba f;
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
@@ -48,17 +48,11 @@ private slots:
         QCOMPARE(arbol->currentItem()->text(0), QString("eeg 2-1"));
         QCOMPARE(f.estado(), QString("eeg 2-1"));
         QCOMPARE(textos(f.ui().indiceArchivoEEG), QStringList({"1", "2"}));
-    }
 
-    void laListaYLosSelectoresVanALaPar() {
-        VentanaPrueba f;
-        f->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
-        QTreeWidget* arbol = f.ui().arbolRegistros;
-        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f.ramaEtiquetada("CAR");
+        // Choosing in the list or in the selectors chooses in both.
+        f.seleccionar(0, 1);
         f.ramaEtiquetada("Promediado");
-        f.cargar("motor_64ch.dat", "motor_64ch.ced");
+        f.seleccionar(1, 0);
         // A click on a branch chooses it in the selectors.
         pulsar(arbol, arbol->topLevelItem(0)->child(1));
         QCOMPARE(f.ui().indiceArchivoEEG->currentIndex(), 0);

@@ -32,23 +32,13 @@ private slots:
     void formularioInicial() {
         VentanaPrueba f;
         Ondelar& v = *f.v;
-        QCOMPARE(v.windowTitle(), QString("Ondelar"));
-        QCOMPARE(QStringList({v.ui->Zlabel->text(), v.ui->Zlabel_2->text(), v.ui->Zlabel_3->text(), f.estado()}),
-                 QStringList({"Información del archivo", "Archivo", "procesamiento", "No hay ningun eeg seleccionado"}));
+        QCOMPARE(f.estado(), QString("No hay ningun eeg seleccionado"));
         QCOMPARE(textos(v.ui->indiceArchivoEEG), QStringList({"1", "2"}));
         QCOMPARE(textos(v.ui->indiceProcesado), QStringList({"1", "2"}));
         QCOMPARE(v.ui->panelTabs->count(), 0);
         QCOMPARE(textosAcciones(v.ui->menuBar), QStringList({"cargar", "representar", "procesar", "reconocimientos"}));
-        QCOMPARE(textosAcciones(v.ui->menuprocesar),
-                 QStringList({"aplicar ASR", "aplicar filtro frecuencial", "aplicar promediado", "cortar épocas",
-                              "restar línea base", "marcar épocas para rechazo", "aplicar MARA", "aplicar CAR",
-                              "buscar canales malos", "interpolar los canales malos", "aplicar ICA",
-                              "remuestrear…", "quitar el ruido de línea…", "re-referenciar…", "revisar componentes", "|",
-                              "aplicar analisis frecuencial", "ver ERP"}));
-        QCOMPARE(textosAcciones(v.ui->menucargar), QStringList({"cargar nuevo archivo GDF", "borrar datos seleccionados",
-                                                                "guardar rama seleccionada"}));
-        QCOMPARE(textosAcciones(v.ui->menudibuja), QStringList({"Elegir canales", "explorar rama seleccionada"}));
-        QCOMPARE(textosAcciones(v.ui->menureconocimientos), QStringList({"licencia y atribuciones"}));
+        // 17 commands and a separator; each is triggered by name in its own test.
+        QCOMPARE(v.ui->menuprocesar->actions().size(), 18);
     }
 
     void selectoresYRamas() {
@@ -85,9 +75,9 @@ private slots:
         QCOMPARE(f.estado(), QString("Rama eeg changed 0"));
         QVERIFY_EXCEPTION_THROWN(f->eegSeleccionado(), std::out_of_range);
         // Commands on the placeholders fail and add nothing (CAR's entry is the
-        // catalogue's, placed in "procesar" as formularioInicial lists).
+        // catalogue's, placed in "procesar").
         QAction* car = f->findChild<QAction*>("aplicar_car");
-        QVERIFY(car);
+        QVERIFY(car && f.ui().menuprocesar->actions().contains(car));
         car->trigger();
         f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1, 40, 60});
         QCOMPARE(f.mensajes.size(), 2);
@@ -186,11 +176,7 @@ private slots:
         VentanaPrueba f;
         f.abrir = {t.filePath("señal_ñandú.gdf"), muestra("p300_8ch.ced")};
         f->cargarEEG();
-        QCOMPARE(f.filtrosAbrir,
-                 QStringList({"BCI2000, GDF, EDF, BDF o BrainVision (*.dat *.DAT *.gdf *.GDF *.edf *.EDF *.bdf *.BDF "
-                              "*.vhdr *.VHDR)",
-                              "archivo ced (*.CED *.ced)"}));
-        QCOMPARE(f.titulosAbrir.front(), QString("Seleccione el archivo de bioseñales"));
+        QVERIFY(f.filtrosAbrir[0].contains("*.vhdr") && f.filtrosAbrir[1].contains("*.ced"));
         QCOMPARE((*f->eegSeleccionado().canales)[7].etiqueta, std::string("PO8"));
         QVERIFY((*f->eegSeleccionado().canales)[7].localizacion.has_value());
         f.cargar("motor_64ch.dat", "motor_64ch.ced");
@@ -233,7 +219,6 @@ private slots:
         VentanaPrueba f;
         f->show();
         f->popUpLicenciasAtribuciones();
-        QCOMPARE(f.estado(), QString("licenciasAtribuciones"));
         QTextEdit* texto = abierta<QTextEdit>();
         QVERIFY(texto && texto->isReadOnly());
         QCOMPARE(QApplication::activeModalWidget(), texto);

@@ -101,9 +101,7 @@ private slots:
         QVERIFY2(f.mensajes[1].contains("columnas"), qPrintable(f.mensajes[1]));
         QVERIFY(f.mensajes[2].startsWith(falloPromediado + "\n\nMotivo: "));
         f->aplicarPromediado({0, 1}, 7000, 10000);
-        QCOMPARE(f.estado(), QString("triger promediado 2 0  7000  10000"));
         f->aplicarPromediado({1}, 1234567.0, 0.5);
-        QCOMPARE(f.estado(), QString("triger promediado 1 1  1.23457e+06  0.5"));
         QCOMPARE(f.ramas(0), 1);
 
         // The dialog averages the branch selected when "aceptar" is pressed.
@@ -142,7 +140,6 @@ private slots:
         QCOMPARE(f.mensajes.size(), 2);
         QVERIFY(f.mensajes[0].startsWith(falloCar + "no hay ningún eeg seleccionado"));
         QVERIFY(f.mensajes[1].startsWith(falloCar));
-        QCOMPARE(f.estado(), QString("triger CAR"));
         f.mensajes.clear();
 
         f.anadir(tresTipos());

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@
 
 namespace fs = std::filesystem;
 using prueba::CarpetaTemporal;
+using prueba::textoDeArchivo;
 
 namespace {
 
@@ -31,18 +30,6 @@ Corrida correr(const std::vector<std::string>& argumentos, const std::string& ca
     return prueba::correrEjecutor(argumentos, carpeta, prueba::Salidas::soloErrores);
 }
 
-std::string leer(const std::string& ruta) {
-    std::ifstream f(ruta, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-std::vector<std::string> archivos(const std::string& carpeta) {
-    std::vector<std::string> r;
-    for (const auto& e : fs::directory_iterator(carpeta)) r.push_back(e.path().filename().string());
-    std::sort(r.begin(), r.end());
-    return r;
-}
-
 // A CSV file as its header line and its numbers, row by row.
 struct Tabla {
     std::string cabecera;
@@ -50,7 +37,7 @@ struct Tabla {
 };
 
 Tabla leerTabla(const std::string& ruta) {
-    std::istringstream texto(leer(ruta));
+    std::istringstream texto(textoDeArchivo(ruta));
     Tabla t;
     std::getline(texto, t.cabecera);
     for (std::string linea; std::getline(texto, linea);) {
@@ -76,42 +63,43 @@ std::vector<std::string> con(std::vector<std::string> a, const std::vector<std::
 
 }  // namespace
 
-// The same code writes both: byte-identical files.
-TEST(RunEspectro, EscribeLosMismosArchivosQueLaOrdenEspectro) {
+// One run with the spectrum of its output and of the recording as read.
+// The same code writes them as the espectro order: byte-identical files;
+// --espectro leaves the output as it was. `espectro` on the GDF output,
+// which holds the branch as 32-bit floats (a relative step of 6e-8), gives
+// each density, a sum of squares, to about 1e-7 of the largest in its
+// channel, with the same frequencies and header (the labels the GDF
+// carries). The record names the electrodes (labels as the spectrum writes
+// them, .CED positions).
+TEST(RunEspectro, ElDeLaSalidaYElInicialComoLaOrdenEspectro) {
     CarpetaTemporal t;
     const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    const Corrida run = correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--segmento", "1.5",
-                                                                       "--espectro", "e.csv", "--bandas", "b.csv"}),
+    const Corrida run = correr(con(con(con({"run"}, registro), pasos),
+                                   {"--out", "r.gdf", "--segmento", "1.5", "--espectro", "e.csv", "--bandas", "b.csv",
+                                    "--espectro-inicial", "i.csv", "--procedencia", "r.json"}),
                                t.ruta());
     ASSERT_EQ(run.codigo, 0) << run.salida;
-    EXPECT_NE(run.salida.find("guardado r.gdf\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.salida;
+    EXPECT_NE(run.salida.find("guardado r.gdf\nguardado i.csv\nguardado e.csv\nguardado b.csv\n"), std::string::npos) << run.salida;
     const Corrida espectro = correr(
         con(con(con({"espectro"}, registro), pasos), {"--segmento", "1.5", "--out", "e2.csv", "--bandas", "b2.csv"}),
         t.ruta());
     ASSERT_EQ(espectro.codigo, 0) << espectro.salida;
-    EXPECT_FALSE(leer(t.ruta() + "/e.csv").empty());
-    EXPECT_EQ(leer(t.ruta() + "/e.csv"), leer(t.ruta() + "/e2.csv"));
-    EXPECT_EQ(leer(t.ruta() + "/b.csv"), leer(t.ruta() + "/b2.csv"));
-    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "b2.csv", "e.csv", "e2.csv", "r.gdf"}));
-}
-
-// `run`, then `espectro` on its output: the GDF holds the branch as 32-bit
-// floats (a relative step of 6e-8), so each density, a sum of squares, agrees
-// to about 1e-7 of the largest in its channel; the frequencies and the
-// header (the labels the GDF carries) are the same.
-TEST(RunEspectro, DaElEspectroDeLaSalidaQueEscribe) {
-    CarpetaTemporal t;
-    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "r.gdf", "--espectro", "e.csv"}), t.ruta()).codigo, 0);
-    ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced"), "--step", "filtro:BANDPASS,1,40,40",
-                      "--step", "car", "--out", "sin.gdf"}, t.ruta()).codigo, 0);
-    EXPECT_EQ(leer(t.ruta() + "/r.gdf"), leer(t.ruta() + "/sin.gdf"));  // --espectro leaves the output as it was
-    ASSERT_EQ(correr({"espectro", "r.gdf", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
+    ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1.5", "--out", "i2.csv"}), t.ruta()).codigo, 0);
+    ASSERT_EQ(correr(con(con(con({"run"}, registro), pasos), {"--out", "sin.gdf"}), t.ruta()).codigo, 0);
+    ASSERT_EQ(correr({"espectro", "r.gdf", "--segmento", "1.5", "--out", "desde_salida.csv"}, t.ruta()).codigo, 0);
+    EXPECT_FALSE(textoDeArchivo(t.ruta() + "/e.csv").empty());
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/e.csv"), textoDeArchivo(t.ruta() + "/e2.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/b.csv"), textoDeArchivo(t.ruta() + "/b2.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/i.csv"), textoDeArchivo(t.ruta() + "/i2.csv"));
+    EXPECT_NE(textoDeArchivo(t.ruta() + "/i.csv"), textoDeArchivo(t.ruta() + "/e.csv"));
+    EXPECT_EQ(textoDeArchivo(t.ruta() + "/r.gdf"), textoDeArchivo(t.ruta() + "/sin.gdf"));
+    EXPECT_EQ(t.archivos(), (std::vector<std::string>{"b.csv", "b2.csv", "desde_salida.csv", "e.csv", "e2.csv",
+                                                            "i.csv", "i2.csv", "r.gdf", "r.json", "sin.gdf"}));
 
     const Tabla a = leerTabla(t.ruta() + "/e.csv"), b = leerTabla(t.ruta() + "/desde_salida.csv");
     EXPECT_EQ(a.cabecera, "frecuencia,Fz,Cz,P3,Pz,P4,PO7,Oz,PO8");
     EXPECT_EQ(a.cabecera, b.cabecera);
-    ASSERT_EQ(a.filas.size(), 257u);  // 512-sample segments (2 s at 256 Hz): 257 bins
+    ASSERT_EQ(a.filas.size(), 193u);  // 384-sample segments (1.5 s at 256 Hz): 193 bins
     ASSERT_EQ(b.filas.size(), a.filas.size());
     for (size_t c = 1; c <= 8; ++c) {
         double mayor = 0.0;
@@ -122,6 +110,12 @@ TEST(RunEspectro, DaElEspectroDeLaSalidaQueEscribe) {
             EXPECT_NEAR(a.filas[k][c], b.filas[k][c], 1e-6 * mayor) << "canal " << c << ", fila " << k;
         }
     }
+    const std::string procedencia = textoDeArchivo(t.ruta() + "/r.json");
+    EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
+              std::string::npos) << procedencia;
+    // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
+    EXPECT_NE(procedencia.find("{\"etiqueta\": \"Fz\", \"posicion\": [58.512, -0.312, 66.462]}"), std::string::npos)
+        << procedencia;
 }
 
 // A failing step after the spectrum was asked for: nothing of this run is
@@ -134,13 +128,13 @@ TEST(RunEspectro, UnaOrdenFallidaNoDejaNingunArchivo) {
                                               "filtro:LOW,0,40,60", "--out", "r.gdf", "--espectro", "e.csv",
                                               "--bandas", "b.csv"};
     EXPECT_EQ(correr(fallida, t.ruta()).codigo, 1);
-    EXPECT_EQ(archivos(t.ruta()), (std::vector<std::string>{"b.csv", "e.csv", "r.gdf"}));
-    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) EXPECT_EQ(leer(t.ruta() + "/" + n), "previo") << n;
+    EXPECT_EQ(t.archivos(), (std::vector<std::string>{"b.csv", "e.csv", "r.gdf"}));
+    for (const char* n : {"r.gdf", "e.csv", "b.csv"}) EXPECT_EQ(textoDeArchivo(t.ruta() + "/" + n), "previo") << n;
 
     const Corrida c = correr(con(fallida, {"--procedencia", "r.gdf.json"}), t.ruta());
     EXPECT_EQ(c.codigo, 1);
-    EXPECT_EQ(archivos(t.ruta()), std::vector<std::string>{"r.gdf.json"});
-    const std::string registro = leer(t.ruta() + "/r.gdf.json");
+    EXPECT_EQ(t.archivos(), std::vector<std::string>{"r.gdf.json"});
+    const std::string registro = textoDeArchivo(t.ruta() + "/r.gdf.json");
     EXPECT_NE(registro.find("\"estado\": \"fallido\""), std::string::npos) << registro;
     EXPECT_NE(registro.find("\"espectro\": null"), std::string::npos) << registro;
 }
@@ -150,44 +144,24 @@ TEST(RunEspectro, LaProcedenciaNombraLosArchivosDelEspectro) {
     CarpetaTemporal t;
     ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro", "e.csv", "--procedencia", "r.json"},
                      t.ruta()).codigo, 0);
-    const std::string registro = leer(t.ruta() + "/r.json");
+    const std::string registro = textoDeArchivo(t.ruta() + "/r.json");
     EXPECT_NE(registro.find("\"espectro\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/e.csv\""),
               std::string::npos) << registro;
     EXPECT_NE(registro.find("\"bandas\": null"), std::string::npos) << registro;
     EXPECT_NE(registro.find("\"segundosProcesador\": "), std::string::npos) << registro;
 }
 
-// --espectro-inicial: the recording as read, before the steps, in the same
-// run; the same file as the espectro order without steps, and named with the
-// electrodes (labels as the spectrum writes them, .CED positions) in the record.
-TEST(RunEspectro, ElEspectroInicialEsElDelRegistroSinPasos) {
-    CarpetaTemporal t;
-    const std::vector<std::string> registro = {muestra("p300_8ch.gdf"), "--ced", muestra("p300_8ch.ced")};
-    const Corrida run = correr(con(con(con({"run"}, registro), pasos),
-                                   {"--out", "r.gdf", "--segmento", "1", "--espectro", "e.csv",
-                                    "--espectro-inicial", "i.csv", "--procedencia", "r.json"}),
-                               t.ruta());
-    ASSERT_EQ(run.codigo, 0) << run.salida;
-    ASSERT_EQ(correr(con(con({"espectro"}, registro), {"--segmento", "1", "--out", "sin_pasos.csv"}), t.ruta()).codigo, 0);
-    EXPECT_FALSE(leer(t.ruta() + "/i.csv").empty());
-    EXPECT_EQ(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/sin_pasos.csv"));
-    EXPECT_NE(leer(t.ruta() + "/i.csv"), leer(t.ruta() + "/e.csv"));
-    const std::string procedencia = leer(t.ruta() + "/r.json");
-    EXPECT_NE(procedencia.find("\"espectroInicial\": {\"ruta\": \"" + fs::canonical(t.ruta()).string() + "/i.csv\""),
-              std::string::npos) << procedencia;
-    // Fz of p300_8ch.ced: X 58.512, Y -0.312, Z 66.462.
-    EXPECT_NE(procedencia.find("{\"etiqueta\": \"Fz\", \"posicion\": [58.512, -0.312, 66.462]}"), std::string::npos)
-        << procedencia;
-
-    // Alone, without --espectro, and failing: no file is left.
+// --espectro-inicial alone, without --espectro, and failing: no file is left.
+TEST(RunEspectro, ElEspectroInicialSoloYFallido) {
     CarpetaTemporal u;
     ASSERT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--out", "r.bin", "--espectro-inicial", "i.csv"}, u.ruta()).codigo, 0);
-    EXPECT_EQ(archivos(u.ruta()), (std::vector<std::string>{"i.csv", "r.bin"}));
+    EXPECT_EQ(u.archivos(), (std::vector<std::string>{"i.csv", "r.bin"}));
     CarpetaTemporal v;
     EXPECT_EQ(correr({"run", muestra("p300_8ch.gdf"), "--step", "filtro:LOW,0,40,60", "--out", "r.bin",
                       "--espectro-inicial", "i.csv"}, v.ruta()).codigo, 1);
-    EXPECT_TRUE(archivos(v.ruta()).empty());
+    EXPECT_TRUE(v.archivos().empty());
 }
+
 
 // Misspelt spectrum options: exit code 2 before anything is read, one error
 // line, no file.
@@ -218,5 +192,5 @@ TEST(RunEspectro, RechazosDeUso) {
         EXPECT_NE(r.salida.find(c.contiene), std::string::npos) << r.salida;
         EXPECT_EQ(std::count(r.salida.begin(), r.salida.end(), '\n'), 1) << r.salida;
     }
-    EXPECT_TRUE(archivos(t.ruta()).empty());
+    EXPECT_TRUE(t.archivos().empty());
 }

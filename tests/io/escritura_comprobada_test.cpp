@@ -90,8 +90,8 @@ TEST(EscrituraComprobada, MaximoFisicoEnormeSeRechaza) {
     }
 }
 
-// A data channel named as an annotation signal is renamed (as BDF's "Status"
-// is), so the file keeps one annotation signal and every channel.
+// A data channel named as an annotation signal or, in BDF, as the "Status"
+// trigger is renamed, so the file keeps one annotation signal and every channel.
 TEST(EscrituraComprobada, CanalLlamadoAnotacionesSeRenombra) {
     const prueba::CarpetaTemporal t;
     EEG e(100, 4, 200);
@@ -114,6 +114,7 @@ TEST(EscrituraComprobada, CanalLlamadoAnotacionesSeRenombra) {
         const EEG leido = cargarRegistro(ruta);
         ASSERT_EQ(leido.canales->size(), 4u);
         for (size_t k = 0; k < 4; ++k) EXPECT_EQ((*leido.canales)[k].etiqueta, c.leidas[k]);
+        EXPECT_LT(arma::abs(leido.datos() - e.datos()).max(), 1e-3);  // no channel taken for a trigger
         ASSERT_TRUE(leido.tieneEventos());
         ASSERT_EQ(leido.tablaEventos->eventos.size(), 1u);
         EXPECT_EQ(leido.tablaEventos->eventos[0].tipo, 3);

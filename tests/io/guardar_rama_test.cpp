@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <tuple>
 
@@ -14,6 +13,7 @@
 #include "tests/io/archivosPrueba.h"
 
 namespace fs = std::filesystem;
+using prueba::textoDeArchivo;
 
 namespace {
 
@@ -52,11 +52,6 @@ T en(const std::string& b, size_t desplazamiento) {
     return v;
 }
 
-std::string leerTodo(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 }  // namespace
 
 TEST(GuardarRama, CSVConPrecisionCompleta) {
@@ -64,7 +59,7 @@ TEST(GuardarRama, CSVConPrecisionCompleta) {
     const EEG e = rama(1);
     const std::string ruta = t.ruta() + "/rama.CSV";
     guardarRama(e, ruta);
-    const std::string texto = leerTodo(ruta);
+    const std::string texto = textoDeArchivo(ruta);
     EXPECT_EQ(texto.substr(0, texto.find('\n')), "\"Fp1\",\"C\"\"z\",\"una etiqueta larga de mas de 16\"");
     arma::mat leida;
     arma::field<std::string> cabecera;
@@ -160,7 +155,7 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
     // An existing file is replaced whole, never truncated on failure.
     const std::string previo = t.escribir("previo.gdf", std::string("contenido previo"));
     EXPECT_THROW(guardarRama(sinFrecuencia, previo), std::exception);
-    EXPECT_EQ(leerTodo(previo), "contenido previo");
+    EXPECT_EQ(textoDeArchivo(previo), "contenido previo");
 }
 
 TEST(GuardarRama, UnFalloDeEdflibNombraElArchivoDelUsuario) {

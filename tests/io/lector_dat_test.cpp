@@ -26,6 +26,26 @@ Bytes bytes(std::string s, size_t largo = 0) {
     return Bytes(s.begin(), s.end());
 }
 
+// `cabecera` with its "HeaderLen= 0000" set to its length, as bytes.
+Bytes conLongitud(std::string cabecera) {
+    const std::string largo = std::to_string(cabecera.size());
+    cabecera.replace(cabecera.find("0000"), 4, std::string(4 - largo.size(), '0') + largo);
+    return Bytes(cabecera.begin(), cabecera.end());
+}
+
+// One int16 channel and a state vector of `bytesEstado` bytes holding a
+// `bits`-bit StimulusCode from bit `desde` of byte 0; one sample per state.
+Bytes datConCodigos(int bits, int bytesEstado, const std::vector<uint64_t>& estados, int desde = 0) {
+    Bytes b = conLongitud("HeaderLen= 0000 SourceCh= 1 StatevectorLen= " + std::to_string(bytesEstado) +
+                          "\r\n[ State Vector Definition ]\r\nStimulusCode " + std::to_string(bits) + " 0 0 " +
+                          std::to_string(desde) + "\r\n[ Parameter Definition ]\r\nx int SamplingRate= 256\r\n\r\n");
+    for (size_t s = 0; s < estados.size(); ++s) {
+        prueba::anadirValor<int16_t>(b, static_cast<int16_t>(s % 1000));
+        for (int k = 0; k < bytesEstado; ++k) b.push_back(static_cast<uint8_t>(estados[s] >> (8 * k)));
+    }
+    return b;
+}
+
 }  // namespace
 
 TEST(LectorDat, FormatosDeDatos) {
@@ -170,12 +190,9 @@ TEST(LectorDat, ParametrosIlegiblesQueNoOrdenanLosDatosSeIgnoran) {
 
 TEST(LectorDat, PrimeraLineaDeLaVersion1_1) {
     // "BCI2000V= 1.1" first, and the data format on the first line.
-    std::string resto = "[ State Vector Definition ]\r\nRunning 1 0 0 0\r\n[ Parameter Definition ]\r\n"
-                        "x int SamplingRate= 256Hz // r\r\nx int NumberOfTrials= % // t\r\n\r\n";
-    const std::string primera = "BCI2000V= 1.1 HeaderLen= 0000 SourceCh= 1 StatevectorLen= 1 DataFormat= float32\r\n";
-    std::string cabecera = primera + resto;
-    cabecera.replace(cabecera.find("0000"), 4, std::to_string(cabecera.size()).insert(0, 4 - std::to_string(cabecera.size()).size(), '0'));
-    Bytes b(cabecera.begin(), cabecera.end());
+    Bytes b = conLongitud("BCI2000V= 1.1 HeaderLen= 0000 SourceCh= 1 StatevectorLen= 1 DataFormat= float32\r\n"
+                          "[ State Vector Definition ]\r\nRunning 1 0 0 0\r\n[ Parameter Definition ]\r\n"
+                          "x int SamplingRate= 256Hz // r\r\nx int NumberOfTrials= % // t\r\n\r\n");
     prueba::anadirValor<float>(b, 1.5f);
     b.push_back(0);
     std::string motivo;
@@ -189,48 +206,18 @@ TEST(LectorDat, PrimeraLineaDeLaVersion1_1) {
 TEST(LectorDat, EventosDelEstadoStimulusCode) {
     // A 5-bit StimulusCode from bit 3 of byte 0 of a 2-byte state vector:
     // codes 0 3 3 0 5 7 0 give events of type 3 at sample 1 and 5 at 4.
-    std::string resto = "[ State Vector Definition ]\r\nStimulusCode 5 0 0 3\r\n[ Parameter Definition ]\r\n"
-                        "x int SamplingRate= 10\r\n\r\n";
-    std::string cabecera = "HeaderLen= 0000 SourceCh= 1 StatevectorLen= 2\r\n" + resto;
-    cabecera.replace(cabecera.find("0000"), 4, std::to_string(cabecera.size()).insert(0, 4 - std::to_string(cabecera.size()).size(), '0'));
-    Bytes b(cabecera.begin(), cabecera.end());
-    for (uint16_t codigo : {0, 3, 3, 0, 5, 7, 0}) {
-        prueba::anadirValor<int16_t>(b, 1);
-        prueba::anadirValor<uint16_t>(b, static_cast<uint16_t>(codigo << 3 | 0x7));  // the bits around it are set
-    }
-    const EEG e = leerDat(b);
+    std::vector<uint64_t> estados;
+    for (uint64_t codigo : {0, 3, 3, 0, 5, 7, 0}) estados.push_back(codigo << 3 | 0x7);  // the bits around it are set
+    const EEG e = leerDat(datConCodigos(5, 2, estados, 3));
     ASSERT_TRUE(e.tieneEventos());
     const TablaEventos& t = *e.tablaEventos;
     EXPECT_EQ(t.modo, 1);
     ASSERT_EQ(t.eventos.size(), 2u);
-    EXPECT_EQ(t.eventos[0].tipo, 3);
-    EXPECT_EQ(t.eventos[0].posicion, 1);
-    EXPECT_EQ(t.eventos[1].tipo, 5);
-    EXPECT_EQ(t.eventos[1].posicion, 4);
+    EXPECT_EQ(std::make_pair(t.eventos[0].tipo, t.eventos[0].posicion), std::make_pair(3, 1));
+    EXPECT_EQ(std::make_pair(t.eventos[1].tipo, t.eventos[1].posicion), std::make_pair(5, 4));
     EXPECT_EQ(t.eventos[1].calificador, 1);
     EXPECT_FALSE(leerDat(pequeno({"x SamplingRate= 1"})).tieneEventos());  // no StimulusCode state
 }
-
-namespace {
-
-// One int16 channel and a state vector of `bytesEstado` bytes whose first
-// `bits` bits are StimulusCode; one sample per code.
-Bytes datConCodigos(int bits, int bytesEstado, const std::vector<uint64_t>& codigos) {
-    std::string cabecera = "HeaderLen= 0000 SourceCh= 1 StatevectorLen= " + std::to_string(bytesEstado) +
-                           "\r\n[ State Vector Definition ]\r\nStimulusCode " + std::to_string(bits) +
-                           " 0 0 0\r\n[ Parameter Definition ]\r\nx int SamplingRate= 256\r\n\r\n";
-    const std::string largo = std::to_string(cabecera.size());
-    cabecera.replace(cabecera.find("0000"), 4, std::string(4 - largo.size(), '0') + largo);
-    Bytes b(cabecera.begin(), cabecera.end());
-    b.reserve(b.size() + codigos.size() * static_cast<size_t>(2 + bytesEstado));
-    for (size_t s = 0; s < codigos.size(); ++s) {
-        prueba::anadirValor<int16_t>(b, static_cast<int16_t>(s % 1000));
-        for (int k = 0; k < bytesEstado; ++k) b.push_back(static_cast<uint8_t>(codigos[s] >> (8 * k)));
-    }
-    return b;
-}
-
-}  // namespace
 
 // A long recording is decoded in blocks, on two threads: a code held across
 // a block's start is one event, a code turning on exactly at a block's start
@@ -248,10 +235,6 @@ TEST(LectorDat, EventosYMuestrasEntreBloques) {
     ASSERT_TRUE(e.tieneEventos());
     const auto& ev = e.tablaEventos->eventos;
     ASSERT_EQ(ev.size(), 3u);
-    EXPECT_EQ(ev[0].posicion, 65530);
-    EXPECT_EQ(ev[0].tipo, 9);
-    EXPECT_EQ(ev[1].posicion, 131072);
-    EXPECT_EQ(ev[1].tipo, 4);
-    EXPECT_EQ(ev[2].posicion, 296000);
-    EXPECT_EQ(ev[2].tipo, 6);
+    const std::pair<int32_t, int32_t> esperado[] = {{65530, 9}, {131072, 4}, {296000, 6}};
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(std::make_pair(ev[i].posicion, ev[i].tipo), esperado[i]) << i;
 }

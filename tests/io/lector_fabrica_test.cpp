@@ -4,7 +4,9 @@
 #include <map>
 
 #include "averaging/promediado.h"
+#include "io/BrainVisionFileReader.h"
 #include "io/DatFileReader.h"
+#include "io/EdfFileReader.h"
 #include "io/GdfFileReader.h"
 #include "io/cargarRegistro.h"
 #include "io/crearLector.h"
@@ -83,12 +85,7 @@ TEST(RegistrosReales, P300DatYGdfIgualesConLosMismosEventos) {
     ASSERT_TRUE(d.tieneEventos());
     const TablaEventos &td = *d.tablaEventos, &tg = *g.tablaEventos;
     EXPECT_EQ(td.modo, 1);
-    ASSERT_EQ(td.eventos.size(), tg.eventos.size());
-    for (size_t i = 0; i < td.eventos.size(); ++i) {
-        EXPECT_EQ(td.eventos[i].posicion, tg.eventos[i].posicion) << i;
-        EXPECT_EQ(td.eventos[i].tipo, tg.eventos[i].tipo) << i;
-        EXPECT_EQ(td.eventos[i].calificador, tg.eventos[i].calificador) << i;
-    }
+    EXPECT_EQ(prueba::eventosDistintos(d, g), "");
     ASSERT_EQ(td.tipos.size(), tg.tipos.size());
     for (size_t k = 0; k < td.tipos.size(); ++k) EXPECT_EQ(td.tipos[k].tipo, tg.tipos[k].tipo);
     // Averaging either file around the same kinds gives the same branch.
@@ -156,6 +153,8 @@ TEST(CrearLector, SoloCuentaLaUltimaExtension) {
     EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("/datos/sesion.GdF").get()), nullptr);
     EXPECT_NE(dynamic_cast<DatFileReader*>(crearCallado("x.gdf.dat").get()), nullptr);
     EXPECT_NE(dynamic_cast<GdfFileReader*>(crearCallado("gdf").get()), nullptr);  // no "." at all: the whole path
+    for (const char* r : {"a.edf", "a.EDF", "a.Bdf"}) EXPECT_NE(dynamic_cast<EdfFileReader*>(crearCallado(r).get()), nullptr) << r;
+    EXPECT_NE(dynamic_cast<BrainVisionFileReader*>(crearCallado("a.VHDR").get()), nullptr);
     for (const char* ruta : {"/datos.gdf/archivo", "registro.vmrk", "registro.gdff", "registro.", ""})
         EXPECT_EQ(crearCallado(ruta), nullptr) << ruta;
 }

@@ -152,7 +152,9 @@ const Bytes& version210() {
 
 TEST(LectorGdf2, Version210IgualALaReferencia) {
     compararConReferencia("gdf2_10_1ch");
-    EXPECT_FALSE(leer(version210()).eeg.fechaHora);  // its start field is all zeros
+    const Lectura r = leer(version210());
+    EXPECT_FALSE(r.eeg.fechaHora);  // its start field is all zeros
+    EXPECT_TRUE(r.eeg.tablaEventos->textos.empty());  // no header extension, no texts
 }
 
 // Header extension, channels at lower rates held, mode 3 events with
@@ -229,22 +231,19 @@ TEST(LectorGdf2, PosicionesAOtraFrecuenciaPasanAColumnas) {
 }
 
 TEST(LectorGdf2, CabeceraImposibleSeRechaza) {
-    const Lectura sinCanales = leer(conValor(version210(), 252, uint16_t{0}));
-    EXPECT_TRUE(sinCanales.eeg.matrices.empty());
-    EXPECT_NE(sinCanales.motivo.find("ningún canal"), std::string::npos) << sinCanales.motivo;
-    // 0xFFFF blocks of 256 bytes: far past the 18512-byte file.
-    const Lectura larga = leer(conValor(version210(), 184, uint16_t{0xFFFF}));
-    EXPECT_TRUE(larga.eeg.matrices.empty());
-    EXPECT_NE(larga.motivo.find("longitud de cabecera"), std::string::npos) << larga.motivo;
-}
-
-TEST(LectorGdf2, CanalesQueNoDividenLaFrecuenciaSeRechazan) {
-    // Two channels of 2 and 3 samples per record: neither holds the other.
-    Bytes b = prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf");
-    b = conValor(b, 256 + 139 * 216 + 4, uint32_t{3});
-    const Lectura r = leer(b);
-    EXPECT_TRUE(r.eeg.matrices.empty());
-    EXPECT_NE(r.motivo.find("distinto número de muestras"), std::string::npos) << r.motivo;
+    const std::pair<Bytes, const char*> casos[] = {
+        {conValor(version210(), 252, uint16_t{0}), "ningún canal"},
+        // 0xFFFF blocks of 256 bytes: far past the 18512-byte file.
+        {conValor(version210(), 184, uint16_t{0xFFFF}), "longitud de cabecera"},
+        // Two channels of 2 and 3 samples per record: neither holds the other.
+        {conValor(prueba::bytesDeArchivo(formatos + "gdf2_51_139ch.gdf"), 256 + 139 * 216 + 4, uint32_t{3}),
+         "distinto número de muestras"},
+    };
+    for (const auto& [bytes, contiene] : casos) {
+        const Lectura r = leer(bytes);
+        EXPECT_TRUE(r.eeg.matrices.empty()) << contiene;
+        EXPECT_NE(r.motivo.find(contiene), std::string::npos) << r.motivo;
+    }
 }
 
 // The 2.51 file names types 1 and 2 in its header extension. It was written
@@ -269,10 +268,4 @@ TEST(LectorGdf2, TiposNombradosEnLaExtensionTomanSuTexto) {
     }
     EXPECT_EQ(conTexto, 4U);  // three "type A", one "type B"; "start" is type 1408, not a user type
     EXPECT_EQ(nombreTipo(t, t.tipos[1]), "1.1 (type A)");
-}
-
-TEST(LectorGdf2, SinExtensionNoHayTextos) {
-    const Lectura r = leer(version210());
-    ASSERT_TRUE(r.eeg.tablaEventos);
-    EXPECT_TRUE(r.eeg.tablaEventos->textos.empty());
 }

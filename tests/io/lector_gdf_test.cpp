@@ -41,9 +41,11 @@ TEST(LectorGdf, VersionesYSalida) {
     EXPECT_NE(motivo.find("versión 2.60"), std::string::npos);
 }
 
-TEST(LectorGdf, CabecerasFijaYDeCanales) {
-    GdfPrueba g = unCanal(10);
-    g.canales[0].etiqueta = "Cz";
+TEST(LectorGdf, CabecerasFijaYDeCanalesConEtiquetasSinRelleno) {
+    GdfPrueba g = unCanal(3);
+    g.canales.push_back({std::string("Fp1\0\0\0 \0", 8)});
+    g.canales[0].etiqueta = "Cz";  // blank-padded to 16 bytes by the builder
+    g.datos.resize(12, 0);
     g.denominador = 512;  // records of 1/512 s, one sample each
     const EEG e = leerGdf(g);
     EXPECT_EQ(e.frecuenciaMuestreo, 512);
@@ -52,18 +54,9 @@ TEST(LectorGdf, CabecerasFijaYDeCanales) {
     const Canal& c = (*e.canales)[0];
     EXPECT_DOUBLE_EQ(c.minimoFisico, -32768.0);  // as stored
     EXPECT_EQ(c.minimoDigital, -32768);
-}
-
-TEST(LectorGdf, EtiquetasYUnidadesSinRelleno) {
-    GdfPrueba g = unCanal(3);
-    g.canales.push_back({std::string("Fp1\0\0\0 \0", 8)});
-    g.canales[0].etiqueta = "Cz";  // blank-padded to 16 bytes by the builder
-    anadirValor<int16_t>(g.datos, 0);
-    g.datos.resize(12, 0);
-    const EEG e = leerGdf(g);
-    EXPECT_EQ((*e.canales)[0].etiqueta, "Cz");
+    EXPECT_EQ(c.etiqueta, "Cz");
     EXPECT_EQ((*e.canales)[1].etiqueta, "Fp1");
-    EXPECT_EQ((*e.canales)[0].unidad, "uV");
+    EXPECT_EQ(c.unidad, "uV");
 }
 
 TEST(LectorGdf, TiposDeDato1a17E279) {
@@ -168,16 +161,7 @@ TEST(LectorGdf, ArchivoTruncadoConservaSoloLasMuestrasCompletas) {
     EXPECT_NE(avisos.find("se leyeron 6 de las 1125899906842624 muestras"), std::string::npos) << avisos;
 }
 
-TEST(LectorGdf, SinNingunaMuestraCompletaSeRechaza) {
-    GdfPrueba g = unCanal(0);
-    g.registros = 3;
-    g.datos = {1};
-    std::string motivo;
-    EXPECT_TRUE(leerGdf(g, &motivo).matrices.empty());
-    EXPECT_NE(motivo.find("ninguna muestra completa"), std::string::npos) << motivo;
-}
-
-TEST(LectorGdf, Eventos) {
+TEST(LectorGdf, EventosYLosQueCaenFuera) {
     GdfPrueba g = unCanal(5);
     g.eventos = prueba::tablaEventos(1, {{1, 768}, {3, 769}, {5, 768}});
     const TablaEventos t = *leerGdf(g).tablaEventos;
@@ -193,18 +177,15 @@ TEST(LectorGdf, Eventos) {
     EXPECT_EQ(t3.eventos[0].canal, 4);
     EXPECT_EQ(t3.eventos[0].duracion, 100);
     EXPECT_EQ(t3.eventos[1].duracion, INT32_MAX);
-}
-
-TEST(LectorGdf, EventosFueraDeLasMuestrasSeDescartanYSeCuentan) {
-    GdfPrueba g = unCanal(5);
-    // Position 0 lies before the first sample, 6 and 4000000000 after the last.
+    // Position 0 lies before the first sample, 6 and 4000000000 after the last:
+    // dropped and counted.
     g.eventos = prueba::tablaEventos(1, {{0, 1}, {1, 2}, {5, 3}, {6, 4}, {4000000000u, 5}});
     std::string avisos;
-    const TablaEventos t = *leerGdf(g, nullptr, &avisos).tablaEventos;
-    ASSERT_EQ(t.eventos.size(), 2u);
-    EXPECT_EQ(t.numeroEventos, 2);
-    EXPECT_EQ(t.eventos[1].posicion, 4);
-    EXPECT_EQ(t.numeroTipos, 2);  // kinds only of the events kept
+    const TablaEventos dentro = *leerGdf(g, nullptr, &avisos).tablaEventos;
+    ASSERT_EQ(dentro.eventos.size(), 2u);
+    EXPECT_EQ(dentro.numeroEventos, 2);
+    EXPECT_EQ(dentro.eventos[1].posicion, 4);
+    EXPECT_EQ(dentro.numeroTipos, 2);  // kinds only of the events kept
     EXPECT_NE(avisos.find("Se descartaron 3 de los 5 eventos"), std::string::npos) << avisos;
 }
 
@@ -221,6 +202,7 @@ TEST(LectorGdf, CabecerasImposiblesSeRechazanSinReservar) {
         {[](GdfPrueba& g) { g.canales.push_back({"D", 2}); }, "distinto número de muestras"},
         {[](GdfPrueba& g) { g.canales[0].muestrasPorRegistro = 0; }, "0 muestras por registro"},
         {[](GdfPrueba& g) { g.registros = 0; }, "registros"}, {[](GdfPrueba& g) { g.registros = -1; }, "registros"},
+        {[](GdfPrueba& g) { g.datos = {1}; }, "ninguna muestra completa"},
         {[](GdfPrueba& g) { g.canales[0].muestrasPorRegistro = g.numerador = 4000000000u, g.denominador = 1; },
          "ninguna muestra completa"},
     };

@@ -68,7 +68,6 @@ private slots:
         QVERIFY(f.mensajes[0].contains("no hay ningún eeg seleccionado"));
         QVERIFY2(f.mensajes[2].contains("no se encuentra el archivo de modelo"), qPrintable(f.mensajes[2]));
         QVERIFY2(f.mensajes[3].contains("diezmado"), qPrintable(f.mensajes[3]));
-        QCOMPARE(f.estado(), QString("triger Mara"));
         for (int i = 0; i < 3; ++i) QCOMPARE(f.ramas(i), 1);
     }
 };
