@@ -9,6 +9,7 @@
 #include "asr/covarianzaMovil.h"
 #include "asr/filtroIIR.h"
 #include "asr/reconstruccionASR.h"
+#include "dsp/hilosBLAS.h"
 #include "io/lecturaParalela.h"
 #include "io/textoNumero.h"
 
@@ -112,7 +113,13 @@ struct Pendiente {
 
 constexpr std::size_t puntosPorLote = 32;
 
-void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, double maxdims) {
+// On two threads only when OpenBLAS itself runs on one: two callers sharing
+// its pool of threads wait on each other (four times slower on two cores).
+void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, double maxdims, bool enDosHilos) {
+    if (!enDosHilos) {
+        for (Pendiente& q : lote) q.R = matrizReconstruccion(q.cov, ctx.M, ctx.T, maxdims, q.trivial);
+        return;
+    }
     repartirEnDosHilos(
         static_cast<int64_t>(lote.size()), 1,
         [&](int, int64_t desde, int64_t hasta) {
@@ -153,6 +160,7 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
     const arma::uword paso = static_cast<arma::uword>(stepsize);
 
     CovarianzaMovil covarianza(C, N);
+    const bool enDosHilos = hilosBLAS() <= 1;
     arma::mat ultimaR;
     bool ultimaTrivial = true;
     bool primera = true;
@@ -195,7 +203,7 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
         // is computed on two threads, then handed over in order.
         std::vector<Pendiente> lote;
         auto vaciar = [&]() {
-            reconstruirLote(lote, ctx, maxdims);
+            reconstruirLote(lote, ctx, maxdims, enDosHilos);
             for (Pendiente& q : lote) {
                 if ((!q.trivial || !ultimaTrivial) && q.n > ultimoN)
                     mezclar(data, ini - 1 + ultimoN, q.n - ultimoN, q.R, ultimaR);
