@@ -425,6 +425,20 @@ if ! "$raiz/flujo/slurm-local.sh" arrancar "$slurm" >"$tmp/slurm.salida" 2>&1; t
 fi
 export SLURM_CONF=$slurm/slurm.conf
 comprobar slurm PERFIL=flujo/slurm
+# The same study by plain sbatch submission: one Snakemake per Slurm job, the
+# group's recordings in parallel inside it.
+comprobar sbatch PERFIL=flujo/slurm-sbatch
+# Its status script, for the states a real cluster gives: a job Slurm kills
+# (time, memory) must read as failed, or Snakemake would wait for it forever.
+mkdir -p "$tmp/falso"
+bien=1
+for par in COMPLETED:success RUNNING:running PENDING:running TIMEOUT:failed OUT_OF_MEMORY:failed CANCELLED:failed; do
+    printf '#!/bin/sh\necho "JobId=$1 JobName=x JobState=%s Reason=None"\n' "${par%%:*}" >"$tmp/falso/scontrol"
+    chmod +x "$tmp/falso/scontrol"
+    dice=$(PATH="$tmp/falso:$PATH" "$raiz/flujo/slurm-sbatch/estado.sh" 7)
+    [ "$dice" = "${par#*:}" ] || { falla "estado.sh da \"$dice\" para ${par%%:*} (se esperaba ${par#*:})"; bien=0; }
+done
+[ $bien = 0 ] || ok "estado.sh: terminado, en cola o en marcha, y fallido por tiempo, memoria o cancelación"
 
 # Slurm ran the jobs: its job completion file lists the study's jobs (the
 # profile groups the four recordings into fewer jobs) and the one redone.
@@ -437,6 +451,7 @@ fi
 
 for r in $buenos; do
     cmp -s "$tmp/local/$r.gdf" "$tmp/slurm/$r.gdf" || falla "$r.gdf difiere entre esta máquina y Slurm"
+    cmp -s "$tmp/local/$r.gdf" "$tmp/sbatch/$r.gdf" || falla "$r.gdf difiere entre esta máquina y Slurm por sbatch"
 done
 
 [ $fallos = 0 ] && echo "todo bien" || echo "$fallos fallos"
