@@ -131,6 +131,37 @@ void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, doubl
         [](int64_t) {});
 }
 
+// The reflection of the start, 2 x_1 - x_j for j = P+1 down to 2 (wrapped
+// modulo S): the Pp columns processing reconstructs before the data.
+template <typename Entrada>
+arma::mat prefijoReflejado(const Entrada& entrada, arma::uword C, arma::uword S, arma::uword P, arma::uword Pp) {
+    arma::mat prefijo(C, Pp);
+    for (arma::uword j = 0; j < Pp; ++j) {
+        const double* primera = entrada(0);
+        const double* o = entrada((P - j) % S);
+        for (arma::uword c = 0; c < C; ++c) prefijo(c, j) = 2 * primera[c] - o[c];
+    }
+    prefijo.transform(finito);
+    return prefijo;
+}
+
+// Columns desde .. desde+L-1 of the input sequence through the shaping
+// filter, whose state carries over in ctx from one chunk to the next.
+template <typename Entrada>
+arma::mat filtrarTrozo(const Entrada& entrada, arma::uword C, arma::uword desde, arma::uword L, ContextoASR& ctx,
+                       const Avance& avance) {
+    arma::mat adelantados(C, L);
+    for (arma::uword t = 0; t < L; ++t) {
+        std::copy_n(entrada(desde + t), C, adelantados.colptr(t));
+        if (t % 65536 == 65535) avance(0.02 * static_cast<double>(t) / static_cast<double>(L));
+    }
+    adelantados.transform(finito);
+    arma::mat zf;
+    arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf, avance.tramo(0.02, 1.0 / 6));
+    ctx.iirstate = zf;
+    return X;
+}
+
 }  // namespace
 
 arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate, int stepsize, ContextoASR& ctx,
@@ -144,16 +175,9 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
     auto entrada = [&](arma::uword j) -> const double* {
         return j < S - Pp ? x.colptr(j) : extension.colptr(j - (S - Pp));
     };
-    // The reconstructed sequence [reflection of the start (2 x_1 - x_j, j = P+1
-    // down to 2, wrapped modulo S), datos(0 .. S-P-1)]: the prefix in its own P
-    // columns, the rest over x itself.
-    arma::mat prefijo(C, Pp);
-    for (arma::uword j = 0; j < Pp; ++j) {
-        const double* primera = entrada(0);
-        const double* o = entrada((P - j) % S);
-        for (arma::uword c = 0; c < C; ++c) prefijo(c, j) = 2 * primera[c] - o[c];
-    }
-    prefijo.transform(finito);
+    // The reconstructed sequence [reflection of the start, datos(0 .. S-P-1)]:
+    // the prefix in its own P columns, the rest over x itself.
+    arma::mat prefijo = prefijoReflejado(entrada, C, S, P, Pp);
     x.transform(finito);
     Secuencia data{prefijo, x, P};
     const arma::uword trozos = numeroTrozosASR(C, S, Pd, stepsize, memoriaLibre);
@@ -177,16 +201,7 @@ arma::mat procesarASREnSitio(arma::mat& x, const arma::mat& extension, int srate
 
         // Look-ahead: the covariance is measured P samples after the samples it
         // corrects, so these columns are read before any of them is rewritten.
-        arma::mat zf;
-        arma::mat adelantados(C, L);
-        for (arma::uword t = 0; t < L; ++t) {
-            std::copy_n(entrada(ini - 1 + t), C, adelantados.colptr(t));
-            if (t % 65536 == 65535) avanceTrozo(0.02 * static_cast<double>(t) / static_cast<double>(L));
-        }
-        adelantados.transform(finito);
-        const arma::mat X = filtrarIIR(ctx.B, ctx.A, adelantados, ctx.iirstate, zf, avanceTrozo.tramo(0.02, 1.0 / 6));
-        adelantados.reset();
-        ctx.iirstate = zf;
+        const arma::mat X = filtrarTrozo(entrada, C, ini - 1, L, ctx, avanceTrozo);
 
         std::vector<arma::uword> puntos;
         if (primera) {
