@@ -31,7 +31,8 @@ import numpy as np
 from scipy.signal import firwin
 
 AQUI = os.path.dirname(os.path.abspath(__file__))
-DATOS = os.path.join(AQUI, "..", "..", "..", "..", "shared", "data")
+sys.path.insert(0, os.path.dirname(AQUI))
+from arma import DATOS, guardar_arma  # noqa: E402
 FS = 256.0
 TIPO = 3
 PRE, POST = 25, 153
@@ -57,12 +58,6 @@ def fase_cero(x, h):
         salida[c] = completa[p + centro:p + centro + x.shape[1]]
     return salida
 
-
-def guardar_arma(ruta, m):
-    m = np.asarray(m, dtype=np.float64)
-    with open(ruta, "wb") as f:
-        f.write(b"ARMA_MAT_BIN_FN008\n%d %d\n" % m.shape)
-        f.write(np.asfortranarray(m).tobytes(order="F"))
 
 
 def main():

@@ -30,14 +30,13 @@ import sys
 import numpy as np
 
 AQUI = os.path.dirname(os.path.abspath(__file__))
-DATOS = os.path.join(AQUI, "..", "..", "..", "..", "shared", "data")
+sys.path.insert(0, os.path.dirname(AQUI))
+from arma import DATOS, guardar_arma as guardar_en  # noqa: E402
 
 
 def guardar_arma(nombre, m):
-    m = np.asarray(m, dtype=np.float64)
-    with open(os.path.join(AQUI, nombre), "wb") as f:
-        f.write(b"ARMA_MAT_BIN_FN008\n%d %d\n" % m.shape)
-        f.write(np.asfortranarray(m).tobytes(order="F"))
+    guardar_en(os.path.join(AQUI, nombre), m)
+
 
 
 def senal(fs, n, canales, linea):
