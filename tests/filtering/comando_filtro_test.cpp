@@ -73,11 +73,9 @@ private slots:
             int db;
             const char* mensaje;
         } casos[] = {
+            // The design's own refusals: tests/filtering/filtro_frecuencial_test.cpp.
             {3, 40.5, 1.25, 60, "debe ser mayor que el límite inferior"},
-            {2, 1, 130, 60, "mitad de la frecuencia de muestreo"},
-            {2, 1, 40, 0, "orden del filtro sería 0"},
-            {2, 1, 1.5, 60, "necesitaría 1397 coeficientes"},
-            {7, 1, 40, 60, "tipo de filtro desconocido"},
+            {2, 1, 1.5, 60, "necesitaría 1397 coeficientes"},  // longer than this branch
         };
         for (const auto& c : casos) {
             f.mensajes.clear();

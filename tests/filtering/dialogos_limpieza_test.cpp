@@ -21,9 +21,7 @@ namespace {
 template <class T>
 T* abrir(VentanaPrueba& f, const char* accion) {
     f->findChild<QAction*>(accion)->trigger();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<T*>(w); d && d->isVisible()) return d;
-    return nullptr;
+    return abierta<T>();
 }
 
 // Three channels: 1, 2 and 3 times a 10 Hz alpha, plus a common 50 Hz hum.
