@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "io/EEG.h"
+#include "io/EdfFileReader.h"
+#include "tests/io/capturas.h"
 
 namespace prueba {
 
@@ -79,6 +81,20 @@ EEG leerBytes(const Bytes& b, std::string* motivo = nullptr, std::string* avisos
         for (const std::string& a : lector.avisos()) *avisos += (avisos->empty() ? "" : "|") + a;
     }
     return e;
+}
+
+// A reading from memory: the recording, its failure text and its warnings joined by "|".
+struct Lectura {
+    EEG eeg;
+    std::string motivo, avisos;
+    bool rechazado() const { return eeg.matrices.empty() && !motivo.empty(); }
+    size_t eventos() const { return eeg.tablaEventos ? eeg.tablaEventos->eventos.size() : 0; }
+};
+template <class L>
+Lectura leerLectura(const Bytes& b) {
+    Lectura r;
+    r.eeg = leerBytes<L>(b, &r.motivo, &r.avisos);
+    return r;
 }
 
 // The bytes of a file, to change before reading them.
@@ -228,6 +244,17 @@ struct SenalEdf {
     std::function<int32_t(int r, int k)> valor = [](int r, int k) { return (r * 37 + k * 11) % 2001 - 1000; };
 };
 
+// An annotation signal of `muestras` samples per record.
+inline SenalEdf senalAnotaciones(const std::string& etiqueta, int muestras, const std::string& unidad = "") {
+    SenalEdf s{etiqueta, unidad, "", "-1", "1"};
+    s.anotaciones = true;
+    s.muestrasPorRegistro = muestras;
+    return s;
+}
+
+// The whole 24-bit digital range of a BDF signal.
+inline void rangoBdf(SenalEdf& s) { s.digitalMinimo = -8388608, s.digitalMaximo = 8388607; }
+
 // An EDF(+) or BDF(+) file of one-second records. An annotation signal holds
 // each record's time-keeping note (onset inicios[r], else r) followed by notas(r).
 struct EdfPrueba {
@@ -276,6 +303,21 @@ struct EdfPrueba {
         return b;
     }
 };
+
+// What the EDF/BDF reader gives for `ruta`, EDFlib's reading when `porEdflib`.
+struct LecturaEdf {
+    EEG eeg;
+    std::string motivo, salida;  // salida: what it wrote to standard output
+    std::vector<std::string> avisos;
+};
+inline LecturaEdf leerEdf(const std::string& ruta, bool porEdflib = false) {
+    EdfFileReader lector(porEdflib);
+    LecturaEdf l;
+    l.salida = capturar([&] { l.eeg = lector.leer(ruta); }).salida;
+    l.motivo = lector.motivoFallo();
+    l.avisos = lector.avisos();
+    return l;
+}
 
 // Empty when `a` holds the events of `b` (position, kind, qualifier,
 // duration), else the first difference.

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <sstream>
-#include <tuple>
 
 #include "io/GdfFileReader.h"
 #include "io/escritorGDF.h"
@@ -130,12 +129,8 @@ TEST(GuardarRama, GDFSeLeeConNuestroLectorIgualAPrecisionFloat) {
         const arma::mat comoFloat = arma::conv_to<arma::mat>::from(arma::conv_to<arma::fmat>::from(e.datos()));
         EXPECT_TRUE(arma::approx_equal(l.datos(), comoFloat, "absdiff", 0.0));
         EXPECT_EQ((*l.canales)[2].etiqueta, "una etiqueta lar");
-        ASSERT_EQ(l.tablaEventos->eventos.size(), 3u);
+        // The events themselves go through every writer in conversion_eventos_test.cpp.
         EXPECT_EQ(l.tablaEventos->modo, modo);
-        for (size_t i = 0; i < 3; ++i) {
-            const Evento &a = e.tablaEventos->eventos[i], &r = l.tablaEventos->eventos[i];
-            EXPECT_EQ(std::tie(r.posicion, r.tipo, r.canal, r.duracion), std::tie(a.posicion, a.tipo, a.canal, a.duracion));
-        }
     }
     EEG raro(100, 1, 3);
     raro.matrices[0] = {{std::nan(""), 1e300, -INFINITY}};
