@@ -201,27 +201,24 @@ inline Bytes tablaEventos(uint8_t modo, const std::vector<EventoPrueba>& ev) {
 
 // A BCI2000 file with `viejo` replaced by `nuevo` in its header (first
 // occurrence; the test fails when absent), HeaderLen= rewritten to the new
-// length and the samples kept.
+// length, of as many digits as the old one, and the samples kept.
 inline Bytes cambiarCabeceraDat(const Bytes& dat, const std::string& viejo, const std::string& nuevo) {
     const std::string inicio(dat.begin(), dat.begin() + std::min<size_t>(dat.size(), 256));
-    const size_t clave = inicio.find("HeaderLen=");
-    const size_t numero = inicio.find_first_not_of(' ', clave + 10);
-    const size_t finNumero = inicio.find_first_of(" \r", numero);
-    const size_t longitud = std::stoul(inicio.substr(numero, finNumero - numero));
-    std::string cabecera(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(longitud));
+    const size_t numero = inicio.find_first_not_of(' ', inicio.find("HeaderLen=") + 10);
+    const size_t cifras = inicio.find_first_of(" \r", numero) - numero;
+    const auto longitud = static_cast<std::ptrdiff_t>(std::stoul(inicio.substr(numero, cifras)));
+    std::string cabecera(dat.begin(), dat.begin() + longitud);
     const size_t donde = cabecera.find(viejo);
     if (donde == std::string::npos) {
         ADD_FAILURE() << "no está en la cabecera: " << viejo;
         return dat;
     }
     cabecera.replace(donde, viejo.size(), nuevo);
-    // The new length, written where the old one was; its digits count too.
-    const size_t sinNumero = cabecera.size() - (finNumero - numero);
-    size_t nueva = cabecera.size();
-    while (sinNumero + std::to_string(nueva).size() != nueva) nueva = sinNumero + std::to_string(nueva).size();
-    const std::string conLongitud = cabecera.substr(0, numero) + std::to_string(nueva) + cabecera.substr(finNumero);
-    Bytes r(conLongitud.begin(), conLongitud.end());
-    r.insert(r.end(), dat.begin() + static_cast<std::ptrdiff_t>(longitud), dat.end());
+    const std::string nueva = std::to_string(cabecera.size());
+    EXPECT_EQ(nueva.size(), cifras) << "la longitud de la cabecera cambia de cifras";
+    cabecera.replace(numero, cifras, nueva);
+    Bytes r(cabecera.begin(), cabecera.end());
+    r.insert(r.end(), dat.begin() + longitud, dat.end());
     return r;
 }
 

@@ -67,33 +67,26 @@ const std::string& textoDe(const EEG& e, const Evento& ev) { return e.tablaEvent
 }  // namespace
 
 // Its values, events and start against MNE-Python's reading: FormatosReales in
-// lector_formatos_test.cpp.
+// lector_formatos_test.cpp. A label that is not ASCII (EDFlib refuses the
+// header): the Latin-1 "Cé" becomes valid UTF-8 with U+FFFD.
 TEST(EdfFueraDeReglas, ExportacionDeBci2000SeLeeConAvisosQueNombranCampoYSenal) {
     CarpetaTemporal t;
     EdfBci2000 p;
     p.transductorAnotaciones = "BCI2000 anotaciones";
     p.dimensionAnotaciones = "-";
+    p.etiquetas[0] = "C\xE9\xFF";
     const LecturaEdf l = leerEdf(t.escribir("bci.edf", p.bytes()));
     ASSERT_EQ(l.motivo, "");
-    EXPECT_EQ(l.eeg.numeroCanales, 2u);
+    ASSERT_EQ(l.eeg.numeroCanales, 2u);
+    EXPECT_EQ((*l.eeg.canales)[0].etiqueta, "C\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_TRUE(esUTF8Valido((*l.eeg.canales)[0].etiqueta));
     // One warning per broken rule, naming the field, the signal and the value.
     const std::string avisos = unidos(l.avisos);
-    EXPECT_EQ(l.avisos.size(), 2u) << avisos;
+    EXPECT_EQ(l.avisos.size(), 3u) << avisos;
+    EXPECT_NE(avisos.find("la etiqueta de la señal 1"), std::string::npos) << avisos;
     EXPECT_NE(avisos.find("el transductor de la señal 3 («EDF Annotations»: «BCI2000 anotaciones»)"), std::string::npos)
         << avisos;
     EXPECT_NE(avisos.find("la dimensión física de la señal 3 («EDF Annotations»: «-»)"), std::string::npos) << avisos;
-}
-
-TEST(EdfFueraDeReglas, UnaEtiquetaQueNoEsAsciiSeLeeComoTextoValido) {
-    // EDFlib refuses the header (bytes outside printable ASCII); read here,
-    // the Latin-1 "Cé" of the label becomes valid UTF-8 with U+FFFD.
-    CarpetaTemporal t;
-    EdfBci2000 p;
-    p.etiquetas[0] = "C\xE9\xFF";
-    const LecturaEdf l = leerEdf(t.escribir("latin1.edf", p.bytes()));
-    ASSERT_EQ(l.motivo, "");
-    EXPECT_EQ((*l.eeg.canales)[0].etiqueta, "C\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_TRUE(esUTF8Valido((*l.eeg.canales)[0].etiqueta));
 }
 
 TEST(EdfFueraDeReglas, LoQueCambiariaLasMuestrasSeRechaza) {
