@@ -107,6 +107,13 @@ inline std::string textoDeArchivo(const std::string& ruta) {
     return std::string(b.begin(), b.end());
 }
 
+// The EDF+ sample edfplus_139ch.edf with the bytes from `posicion` replaced by `campo`.
+inline std::string edfCambiado(const CarpetaTemporal& t, size_t posicion, const std::string& campo) {
+    Bytes b = bytesDeArchivo(ONDELAR_RAIZ "/../shared/data/formatos/edfplus_139ch.edf");
+    std::copy(campo.begin(), campo.end(), b.begin() + static_cast<std::ptrdiff_t>(posicion));
+    return t.escribir("cambiado.edf", b);
+}
+
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
 // known before it is written), the state vector section and one parameter
 // line per entry of `parametros`, all CR LF terminated.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,16 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// edfplus_139ch.edf with signal `senal`'s (from 1) physical maximum field set to `valor`.
-std::string edfConMaximo(const prueba::CarpetaTemporal& t, int senal, const std::string& valor) {
-    std::ifstream f("../shared/data/formatos/edfplus_139ch.edf", std::ios::binary);
-    std::string b(std::istreambuf_iterator<char>(f), {});
-    const size_t ns = std::stoul(b.substr(252, 4));
-    const size_t campo = 256 + ns * (16 + 80 + 8 + 8) + 8 * static_cast<size_t>(senal - 1);
-    std::string v = valor;
-    v.resize(8, ' ');
-    b.replace(campo, 8, v);
-    return t.escribir("maximo.edf", b);
+// edfplus_139ch.edf (139 signals) with signal 69's physical maximum field set to `valor`.
+std::string edfConMaximo(const prueba::CarpetaTemporal& t, std::string valor) {
+    valor.resize(8, ' ');
+    return prueba::edfCambiado(t, 256 + 139 * (16 + 80 + 8 + 8) + 8 * 68, valor);
 }
 
 }  // namespace
@@ -60,7 +53,7 @@ TEST(ClaseEvento, TextoYLecturaSonInversos) {
 TEST(EscrituraComprobada, MaximoFisicoEnormeSeRechaza) {
     const prueba::CarpetaTemporal t;
     for (const std::string valor : {"1e301", "1e302", "1e308"}) {
-        const EEG e = cargarRegistro(edfConMaximo(t, 69, valor));
+        const EEG e = cargarRegistro(edfConMaximo(t, valor));
         for (const std::string ext : {"edf", "bdf"}) {
             SCOPED_TRACE(valor + " " + ext);
             const std::string ruta = t.ruta() + "/salida." + ext;

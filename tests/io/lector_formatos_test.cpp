@@ -141,19 +141,12 @@ TEST(FormatosReales, CadaMuestraIgualASuReferencia) {
     }
 }
 
-// The EDF+ sample with one fixed-header field replaced.
-std::string edfCambiado(const prueba::CarpetaTemporal& t, size_t posicion, const std::string& campo) {
-    prueba::Bytes b = prueba::bytesDeArchivo(formatos + "edfplus_139ch.edf");
-    std::copy(campo.begin(), campo.end(), b.begin() + static_cast<long>(posicion));
-    return t.escribir("cambiado.edf", b);
-}
-
 TEST(EdfDiscontinuo, SinHuecosSeLeeComoElContinuo) {
     // The sample marked EDF+D: EDFlib refuses it, but its records follow
     // one another, so the branch, its events and its warnings are the same.
     const prueba::CarpetaTemporal t;
     std::vector<std::string> avisos;
-    const EEG e = leerCon(edfCambiado(t, 192, "EDF+D"), nullptr, &avisos);
+    const EEG e = leerCon(prueba::edfCambiado(t, 192, "EDF+D"), nullptr, &avisos);
     const EEG continuo = leerCon(formatos + "edfplus_139ch.edf");
     ASSERT_EQ(e.numeroCanales, continuo.numeroCanales);
     EXPECT_TRUE(arma::approx_equal(e.datos(), continuo.datos(), "absdiff", 0.0));
@@ -178,7 +171,7 @@ TEST(EdfRechazos, CabeceraImposibleSeRechazaAntesDeLeer) {
     };
     for (const auto& c : casos) {
         std::string motivo;
-        const EEG e = leerCon(edfCambiado(t, c.posicion, c.campo), &motivo);
+        const EEG e = leerCon(prueba::edfCambiado(t, c.posicion, c.campo), &motivo);
         EXPECT_EQ(e.numeroCanales, 0u) << c.campo;
         EXPECT_NE(motivo.find(c.contiene), std::string::npos) << motivo;
     }
@@ -187,7 +180,7 @@ TEST(EdfRechazos, CabeceraImposibleSeRechazaAntesDeLeer) {
     EXPECT_NE(motivo.find("demasiado corto"), std::string::npos) << motivo;
 }
 
-TEST(EdfCortado, GuardaLosRegistrosCompletosYAvisa) {
+TEST(EdfCortado, GuardaLosRegistrosCompletosYAvisaDeLoQueSobra) {
     // 6 records of 1 s (512 samples at the common rate); the file cut in the
     // middle of the third keeps two. Annotations live in the records: those
     // of the lost records go with them.
@@ -204,15 +197,10 @@ TEST(EdfCortado, GuardaLosRegistrosCompletosYAvisa) {
     for (const Evento& ev : e.tablaEventos->eventos) EXPECT_LT(ev.posicion, 1024);
     ASSERT_FALSE(avisos.empty());
     EXPECT_NE(avisos.back().find("2 de los 6 registros"), std::string::npos) << avisos.back();
-}
-
-TEST(EdfCortado, BytesSobrantesSeDejanFueraYSeAvisa) {
-    const prueba::CarpetaTemporal t;
-    prueba::Bytes b = prueba::bytesDeArchivo(formatos + "bdf_4ch_status.bdf");
+    // Bytes past the last record of the BDF sample are left out, and said so.
+    b = prueba::bytesDeArchivo(formatos + "bdf_4ch_status.bdf");
     b.resize(b.size() + 100, 0xAB);
-    std::vector<std::string> avisos;
-    const EEG e = leerCon(t.escribir("largo.bdf", b), nullptr, &avisos);
-    EXPECT_EQ(e.numeroMuestras, 5000);
+    EXPECT_EQ(leerCon(t.escribir("largo.bdf", b), nullptr, &avisos).numeroMuestras, 5000);
     ASSERT_EQ(avisos.size(), 1u);
     EXPECT_NE(avisos[0].find("100 bytes"), std::string::npos) << avisos[0];
 }
