@@ -1,6 +1,7 @@
 #pragma once
 // Small recordings built byte by byte for the reader tests, a temporary
-// folder to write them to, and reading them back from memory.
+// folder to write them to, and reading them back (from memory, or from a file
+// for EDF/BDF).
 
 #include <algorithm>
 #include <cstdint>
@@ -257,7 +258,10 @@ inline SenalEdf senalAnotaciones(const std::string& etiqueta, int muestras, cons
 }
 
 // The whole 24-bit digital range of a BDF signal.
-inline void rangoBdf(SenalEdf& s) { s.digitalMinimo = -8388608, s.digitalMaximo = 8388607; }
+inline void rangoBdf(SenalEdf& s) {
+    s.digitalMinimo = -8388608;
+    s.digitalMaximo = 8388607;
+}
 
 // An EDF(+) or BDF(+) file of one-second records. An annotation signal holds
 // each record's time-keeping note (onset inicios[r], else r) followed by notas(r).

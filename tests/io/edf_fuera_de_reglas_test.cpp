@@ -66,8 +66,8 @@ const std::string& textoDe(const EEG& e, const Evento& ev) { return e.tablaEvent
 
 }  // namespace
 
-// Its values, events and start against MNE-Python's reading: FormatosReales in
-// lector_formatos_test.cpp. A label that is not ASCII (EDFlib refuses the
+// Its values, events and start against the committed reference of the same
+// export: FormatosReales in lector_formatos_test.cpp. A label that is not ASCII (EDFlib refuses the
 // header): the Latin-1 "Cé" becomes valid UTF-8 with U+FFFD.
 TEST(EdfFueraDeReglas, ExportacionDeBci2000SeLeeConAvisosQueNombranCampoYSenal) {
     CarpetaTemporal t;

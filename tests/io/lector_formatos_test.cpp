@@ -64,9 +64,9 @@ std::string nombreDe(const EEG& eeg, const Evento& e) {
 
 }  // namespace
 
-// Each sample recording against the reference written from MNE-Python's
-// reading of it (tests/data/formatos): rate, length, values in µV, start,
-// warnings and events, each text becoming a kind.
+// Each sample recording against its committed reference (written once by
+// tests/data/formatos/referencias_formatos.py and bci2000_edfplus.py): rate,
+// length, values in µV, start, warnings and events, each text a kind.
 TEST(FormatosReales, CadaMuestraIgualASuReferencia) {
     const struct {
         std::string archivo, referencia;

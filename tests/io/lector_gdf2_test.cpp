@@ -165,8 +165,8 @@ TEST(LectorGdf2, Version251IgualALaReferencia) {
 
 // Written by BioSig with one sample per record: durations of 0.002 and
 // 0.005 s as float64 (tests/data/gdf2/hacer_gdf2_biosig.sh), compared with
-// BioSig's own reading of every sample, the events and the start (BioSig kept
-// the whole seconds of the BrainVision start 09:30:05.25).
+// BioSig's own reading of every sample, the events and the start (the whole
+// seconds of the BrainVision start 09:30:05.25 were kept).
 TEST(LectorGdf2, EscritosPorBioSigIgualesASuLectura) {
     const std::string carpeta = ONDELAR_RAIZ "/tests/data/gdf2/";
     compararConReferencia("bdf_4ch_status_biosig", carpeta);
