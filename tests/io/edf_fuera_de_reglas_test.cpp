@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 
 #include "io/EdfFileReader.h"
 #include "io/cabeceraEdf.h"
@@ -137,10 +136,7 @@ TEST(EdfFueraDeReglas, DiscontinuoEsUnaRamaSeguidaConUnEventoEnCadaHueco) {
     // Saved as EDF+: a continuous file (EDF+C) whose annotations bring the gap back as the same kind.
     const std::string guardado = t.ruta() + "/guardado.edf";
     guardarRama(l.eeg, guardado);
-    std::ifstream f(guardado, std::ios::binary);
-    std::string cabecera(256, '\0');
-    f.read(cabecera.data(), 256);
-    EXPECT_EQ(cabecera.substr(192, 5), "EDF+C");
+    EXPECT_EQ(textoDeArchivo(guardado).substr(192, 5), "EDF+C");
     const LecturaEdf releida = leerEdf(guardado);
     ASSERT_EQ(releida.motivo, "");
     EXPECT_TRUE(releida.avisos.empty()) << unidos(releida.avisos);
