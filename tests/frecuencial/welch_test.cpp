@@ -25,6 +25,13 @@ arma::mat senal(arma::uword n, const std::function<double(double)>& f) {
     return x;
 }
 
+// Two tones and a slow drift, 1000 samples at 100 Hz.
+arma::mat dosTonos() {
+    return senal(1000, [](double n) {
+        return std::sin(2 * pi * 7.3 * n / 100.0) + 0.3 * std::cos(2 * pi * 23.1 * n / 100.0 + 0.4) + 0.01 * n / 1000.0;
+    });
+}
+
 // The reference as canales x bins, its frequencies apart.
 struct Referencia {
     arma::vec f;
@@ -38,6 +45,7 @@ Referencia referencia(const std::string& nombre) {
 
 }  // namespace
 
+// The density and its band powers (the integrals of scipy's output).
 TEST(EspectroWelch, SampleRecordingMatchesScipy) {
     const EEG eeg = cargarRegistro("../shared/data/p300_8ch.gdf");
     const EspectroPotencia e = calcularEspectro(eeg.datos(), eeg.frecuenciaMuestreo);
@@ -46,6 +54,11 @@ TEST(EspectroWelch, SampleRecordingMatchesScipy) {
     EXPECT_FALSE(e.segmentoAcortado);
     EXPECT_TRUE(arma::approx_equal(e.frecuencias, r.f, "absdiff", 1e-12));
     EXPECT_TRUE(igualesRelativo(e.densidad, r.P));
+    const TablaBandas t = potenciaBandas(e);
+    ASSERT_EQ(t.bandas.size(), 5u);
+    EXPECT_TRUE(igualesRelativo(t.absoluta, leerTablaCSV(refs + "p300_8ch_L512_bandas.csv").valores.cols(1, 5)));
+    // Relative powers: the five bands tile 1-45 Hz.
+    EXPECT_TRUE(arma::approx_equal(arma::sum(t.relativa, 1), arma::ones(8), "absdiff", 1e-12));
 }
 
 TEST(EspectroWelch, SinusoidPeakAtItsBinWithItsPower) {
@@ -64,9 +77,7 @@ TEST(EspectroWelch, SinusoidPeakAtItsBinWithItsPower) {
 }
 
 TEST(EspectroWelch, OddSegmentLengthMatchesScipy) {
-    const arma::mat x = senal(1000, [](double n) {
-        return std::sin(2 * pi * 7.3 * n / 100.0) + 0.3 * std::cos(2 * pi * 23.1 * n / 100.0 + 0.4) + 0.01 * n / 1000.0;
-    });
+    const arma::mat x = dosTonos();
     const EspectroPotencia e = calcularEspectro(x, 100.0, {1.27});
     EXPECT_EQ(e.muestrasSegmento, 127u);
     EXPECT_EQ(e.frecuencias.n_elem, 64u);  // bins 0 … 63: no Nyquist bin for odd L
@@ -131,22 +142,10 @@ TEST(EspectroWelch, MaraPeriodogramKeepsBoxcarWithoutMeanRemoval) {
     EXPECT_NEAR(arma::accu(e.pxx.tail(e.pxx.n_elem - 1)), 0.0, 1e-14);
 }
 
-TEST(BandasEspectro, SampleRecordingBandsEqualIntegralsOfScipyOutput) {
-    const EEG eeg = cargarRegistro("../shared/data/p300_8ch.gdf");
-    const TablaBandas t = potenciaBandas(calcularEspectro(eeg.datos(), eeg.frecuenciaMuestreo));
-    const TablaCSV r = leerTablaCSV(refs + "p300_8ch_L512_bandas.csv");
-    ASSERT_EQ(t.bandas.size(), 5u);
-    EXPECT_TRUE(igualesRelativo(t.absoluta, r.valores.cols(1, 5)));
-    // Relative powers: the five bands tile 1-45 Hz.
-    EXPECT_TRUE(arma::approx_equal(arma::sum(t.relativa, 1), arma::ones(8), "absdiff", 1e-12));
-}
-
 TEST(BandasEspectro, BandsAboveNyquistAreLeftOutAndStraddlingOnesCut) {
     // At 100 Hz (Nyquist 50) all five bands fit; read at 50 Hz (Nyquist 25)
     // beta is cut to 13-25 Hz and gamma is left out.
-    const arma::mat x = senal(1000, [](double n) {
-        return std::sin(2 * pi * 7.3 * n / 100.0) + 0.3 * std::cos(2 * pi * 23.1 * n / 100.0 + 0.4) + 0.01 * n / 1000.0;
-    });
+    const arma::mat x = dosTonos();
     const TablaBandas t100 = potenciaBandas(calcularEspectro(x, 100.0, {1.27}));
     const TablaCSV r = leerTablaCSV(refs + "impar_L127_bandas.csv");
     EXPECT_TRUE(igualesRelativo(t100.absoluta, r.valores.cols(1, 5), 1e-10));

@@ -66,15 +66,19 @@ TEST(CopiaProfunda, CambiarTodoEnLaCopiaNoTocaLaFuente) {
     EXPECT_EQ(fuente.tablaEventos->tipos[1].posicion, 3);
 }
 
+// By a copy and by a result given up alike.
 TEST(CopiaProfunda, ElBloqueCopiadoLoFijanLosContadores) {
-    EEG fuente = registroCompleto();
-    fuente.matrices[0] = arma::mat(3, 8, arma::fill::ones);
-    EXPECT_EQ(arma::size(clonarEEG(fuente)->datos()), arma::size(2, 5));
-    // Smaller than the counts say: refused, never read past the end.
-    fuente.matrices[0] = arma::mat(2, 4, arma::fill::ones);
-    EXPECT_THROW(clonarEEG(fuente), std::length_error);
-    fuente.matrices[0] = arma::mat(1, 5, arma::fill::ones);
-    EXPECT_THROW(clonarEEG(fuente), std::length_error);
+    const auto clonar = [](EEG e, bool ceder) { return ceder ? clonarEEG(std::move(e)) : clonarEEG(e); };
+    for (const bool ceder : {false, true}) {
+        EEG fuente = registroCompleto();
+        fuente.matrices[0] = arma::mat(3, 8, arma::fill::ones);
+        EXPECT_EQ(arma::size(clonar(fuente, ceder)->datos()), arma::size(2, 5)) << ceder;
+        // Smaller than the counts say: refused, never read past the end.
+        fuente.matrices[0] = arma::mat(2, 4, arma::fill::ones);
+        EXPECT_THROW(clonar(fuente, ceder), std::length_error) << ceder;
+        fuente.matrices[0] = arma::mat(1, 5, arma::fill::ones);
+        EXPECT_THROW(clonar(fuente, ceder), std::length_error) << ceder;
+    }
     EXPECT_TRUE(clonarEEG(EEG())->matrices.empty());
 }
 
@@ -89,13 +93,6 @@ TEST(CopiaProfunda, UnResultadoQueSeDesechaCedeSuMatrizSinCopiarla) {
     EXPECT_TRUE(arma::approx_equal(copia->datos(), esperada, "absdiff", 0.0));
     EXPECT_NE(copia->canales, resultado.canales);  // the channels are still its own
     EXPECT_EQ((*copia->canales)[1].unidad, "uV.");
-    // A matrix larger than the counts is cut as by the copy, and still refused when smaller.
-    EEG grande = registroCompleto();
-    grande.matrices[0] = arma::mat(3, 8, arma::fill::ones);
-    EXPECT_EQ(arma::size(clonarEEG(std::move(grande))->datos()), arma::size(2, 5));
-    EEG pequena = registroCompleto();
-    pequena.matrices[0] = arma::mat(2, 4, arma::fill::ones);
-    EXPECT_THROW(clonarEEG(std::move(pequena)), std::length_error);
 }
 
 TEST(RegistroEEG, ConstruccionDerivacionYEventos) {

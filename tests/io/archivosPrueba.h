@@ -1,6 +1,7 @@
 #pragma once
 // Small recordings built byte by byte for the reader tests, a temporary
-// folder to write them to, and reading them back from memory.
+// folder to write them to, and reading them back (from memory, or from a file
+// for EDF/BDF).
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "io/EEG.h"
+#include "io/EdfFileReader.h"
+#include "tests/io/capturas.h"
 
 namespace prueba {
 
@@ -81,6 +84,20 @@ EEG leerBytes(const Bytes& b, std::string* motivo = nullptr, std::string* avisos
     return e;
 }
 
+// A reading from memory: the recording, its failure text and its warnings joined by "|".
+struct Lectura {
+    EEG eeg;
+    std::string motivo, avisos;
+    bool rechazado() const { return eeg.matrices.empty() && !motivo.empty(); }
+    size_t eventos() const { return eeg.tablaEventos ? eeg.tablaEventos->eventos.size() : 0; }
+};
+template <class L>
+Lectura leerLectura(const Bytes& b) {
+    Lectura r;
+    r.eeg = leerBytes<L>(b, &r.motivo, &r.avisos);
+    return r;
+}
+
 // The bytes of a file, to change before reading them.
 inline Bytes bytesDeArchivo(const std::string& ruta) {
     std::ifstream f(ruta, std::ios::binary);
@@ -89,6 +106,13 @@ inline Bytes bytesDeArchivo(const std::string& ruta) {
 inline std::string textoDeArchivo(const std::string& ruta) {
     const Bytes b = bytesDeArchivo(ruta);
     return std::string(b.begin(), b.end());
+}
+
+// The EDF+ sample edfplus_139ch.edf with the bytes from `posicion` replaced by `campo`.
+inline std::string edfCambiado(const CarpetaTemporal& t, size_t posicion, const std::string& campo) {
+    Bytes b = bytesDeArchivo(ONDELAR_RAIZ "/../shared/data/formatos/edfplus_139ch.edf");
+    std::copy(campo.begin(), campo.end(), b.begin() + static_cast<std::ptrdiff_t>(posicion));
+    return t.escribir("cambiado.edf", b);
 }
 
 // BCI2000 header: the first line (HeaderLen= written 6 wide, so the length is
@@ -185,27 +209,24 @@ inline Bytes tablaEventos(uint8_t modo, const std::vector<EventoPrueba>& ev) {
 
 // A BCI2000 file with `viejo` replaced by `nuevo` in its header (first
 // occurrence; the test fails when absent), HeaderLen= rewritten to the new
-// length and the samples kept.
+// length, of as many digits as the old one, and the samples kept.
 inline Bytes cambiarCabeceraDat(const Bytes& dat, const std::string& viejo, const std::string& nuevo) {
     const std::string inicio(dat.begin(), dat.begin() + std::min<size_t>(dat.size(), 256));
-    const size_t clave = inicio.find("HeaderLen=");
-    const size_t numero = inicio.find_first_not_of(' ', clave + 10);
-    const size_t finNumero = inicio.find_first_of(" \r", numero);
-    const size_t longitud = std::stoul(inicio.substr(numero, finNumero - numero));
-    std::string cabecera(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(longitud));
+    const size_t numero = inicio.find_first_not_of(' ', inicio.find("HeaderLen=") + 10);
+    const size_t cifras = inicio.find_first_of(" \r", numero) - numero;
+    const auto longitud = static_cast<std::ptrdiff_t>(std::stoul(inicio.substr(numero, cifras)));
+    std::string cabecera(dat.begin(), dat.begin() + longitud);
     const size_t donde = cabecera.find(viejo);
     if (donde == std::string::npos) {
         ADD_FAILURE() << "no está en la cabecera: " << viejo;
         return dat;
     }
     cabecera.replace(donde, viejo.size(), nuevo);
-    // The new length, written where the old one was; its digits count too.
-    const size_t sinNumero = cabecera.size() - (finNumero - numero);
-    size_t nueva = cabecera.size();
-    while (sinNumero + std::to_string(nueva).size() != nueva) nueva = sinNumero + std::to_string(nueva).size();
-    const std::string conLongitud = cabecera.substr(0, numero) + std::to_string(nueva) + cabecera.substr(finNumero);
-    Bytes r(conLongitud.begin(), conLongitud.end());
-    r.insert(r.end(), dat.begin() + static_cast<std::ptrdiff_t>(longitud), dat.end());
+    const std::string nueva = std::to_string(cabecera.size());
+    EXPECT_EQ(nueva.size(), cifras) << "la longitud de la cabecera cambia de cifras";
+    cabecera.replace(numero, cifras, nueva);
+    Bytes r(cabecera.begin(), cabecera.end());
+    r.insert(r.end(), dat.begin() + longitud, dat.end());
     return r;
 }
 
@@ -227,6 +248,20 @@ struct SenalEdf {
     bool anotaciones = false;
     std::function<int32_t(int r, int k)> valor = [](int r, int k) { return (r * 37 + k * 11) % 2001 - 1000; };
 };
+
+// An annotation signal of `muestras` samples per record.
+inline SenalEdf senalAnotaciones(const std::string& etiqueta, int muestras, const std::string& unidad = "") {
+    SenalEdf s{etiqueta, unidad, "", "-1", "1"};
+    s.anotaciones = true;
+    s.muestrasPorRegistro = muestras;
+    return s;
+}
+
+// The whole 24-bit digital range of a BDF signal.
+inline void rangoBdf(SenalEdf& s) {
+    s.digitalMinimo = -8388608;
+    s.digitalMaximo = 8388607;
+}
 
 // An EDF(+) or BDF(+) file of one-second records. An annotation signal holds
 // each record's time-keeping note (onset inicios[r], else r) followed by notas(r).
@@ -276,6 +311,21 @@ struct EdfPrueba {
         return b;
     }
 };
+
+// What the EDF/BDF reader gives for `ruta`, EDFlib's reading when `porEdflib`.
+struct LecturaEdf {
+    EEG eeg;
+    std::string motivo, salida;  // salida: what it wrote to standard output
+    std::vector<std::string> avisos;
+};
+inline LecturaEdf leerEdf(const std::string& ruta, bool porEdflib = false) {
+    EdfFileReader lector(porEdflib);
+    LecturaEdf l;
+    l.salida = capturar([&] { l.eeg = lector.leer(ruta); }).salida;
+    l.motivo = lector.motivoFallo();
+    l.avisos = lector.avisos();
+    return l;
+}
 
 // Empty when `a` holds the events of `b` (position, kind, qualifier,
 // duration), else the first difference.

@@ -11,6 +11,7 @@
 
 using prueba::Bytes;
 using prueba::conValor;
+using prueba::Lectura;
 
 namespace {
 
@@ -27,21 +28,8 @@ const Bytes& dat() {
     return b;
 }
 
-struct Lectura {
-    EEG eeg;
-    std::string motivo, avisos;
-    bool rechazado() const { return eeg.matrices.empty() && !motivo.empty(); }
-    size_t eventos() const { return eeg.tablaEventos ? eeg.tablaEventos->eventos.size() : 0; }
-};
-
-template <class L>
-Lectura leer(const Bytes& b) {
-    Lectura r;
-    r.eeg = prueba::leerBytes<L>(b, &r.motivo, &r.avisos);
-    return r;
-}
-Lectura leerGdf(const Bytes& b) { return leer<GdfFileReader>(b); }
-Lectura leerDat(const Bytes& b) { return leer<DatFileReader>(b); }
+Lectura leerGdf(const Bytes& b) { return prueba::leerLectura<GdfFileReader>(b); }
+Lectura leerDat(const Bytes& b) { return prueba::leerLectura<DatFileReader>(b); }
 
 template <typename T>
 Bytes todosLosCanales(Bytes b, size_t arreglo, T valor) {
@@ -71,6 +59,13 @@ TEST(ArchivosDanados, GdfDanadosSeRechazanOSeLeenConAviso) {
         std::vector<std::string> textos;
     } casos[] = {
         {"sin datos", Bytes(gdf().begin(), gdf().begin() + 2304), -1, 0, -1, {"ninguna muestra completa"}},
+        // (5000 - 2304) / 16 = 168 whole records of 8 int16 values, and no events.
+        {"cortado a 5000 bytes",
+         Bytes(gdf().begin(), gdf().begin() + 5000),
+         168,
+         0,
+         -1,
+         {"se leyeron 168 de las 56840 muestras"}},
         // 32-byte records: 913768 / 32 = 28555 whole records of 2 samples.
         {"dos muestras por registro", todosLosCanales<uint32_t>(gdf(), muestrasPorRegistroGdf, 2), 57110, 0, -1,
          {"se leyeron 57110 de las 113680 muestras"}},
@@ -135,52 +130,54 @@ TEST(ArchivosDanados, EtiquetaConUTF8InvalidoSeSanea) {
     EXPECT_TRUE(esUTF8Valido("\xF4\x8F\xBF\xBF"));  // U+10FFFF itself
 }
 
-TEST(ArchivosDanados, DatFormatoDeDatosDesconocidoSeRechazaNombrandoLo) {
-    for (const std::string formato : {"foo", "float64", "Int16", "%"}) {
-        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
-                                                             "[ Parameter Definition ] \r\nx string DataFormat= " + formato + "\r\n"));
-        EXPECT_TRUE(r.rechazado()) << formato;
-        EXPECT_TRUE(contiene(r.motivo, "«" + formato + "»")) << r.motivo;
+// Each change of the .dat header and the words of its refusal.
+TEST(ArchivosDanados, DatCabecerasMalasSeRechazanNombrandoLoMalo) {
+    const std::string parametros = "[ Parameter Definition ] \r\n";
+    const struct {
+        std::string viejo, nuevo;
+        std::vector<std::string> textos;
+    } casos[] = {
+        {parametros, parametros + "x string DataFormat= foo\r\n", {"«foo»"}},
+        {parametros, parametros + "x string DataFormat= float64\r\n", {"«float64»"}},
+        {parametros, parametros + "x string DataFormat= Int16\r\n", {"«Int16»"}},
+        {parametros, parametros + "x string DataFormat= %\r\n", {"«%»"}},
+        // "DataFormat=" with no value on the first line is not int16 by default.
+        {"StatevectorLen= 36", "StatevectorLen= 36 DataFormat=", {"DataFormat= no tiene valor"}},
+        {"SamplingRate= 256 ", "SamplingRate= 256.5 ", {"entero"}},
+        {"SamplingRate= 256 ", "SamplingRate= 256abc ", {"no es un número"}},
+        {"SamplingRate= 256 ", "SamplingRate= 2147483648 ", {"demasiado grande"}},
+        {"SamplingRate= 256 ", "SamplingRate= 0 ", {"mayor que 0"}},
+        // The rate is missing, not the 512 Hz of the default column.
+        {"SamplingRate= 256 256Hz", "SamplingRate= % 512Hz", {"SamplingRate="}},
+        // SourceCh= 8 on the first line, 4 in the parameter.
+        {"SourceCh= 8 16", "SourceCh= 4 16", {"SourceCh= 4", "SourceCh= 8"}},
+        {" StatevectorLen= 36", "", {"StatevectorLen="}},
+        {parametros,
+         parametros + "System int StateVectorLength= 40 16 % % //\r\n",
+         {"StateVectorLength= 40", "StatevectorLen= 36"}},
+    };
+    for (const auto& c : casos) {
+        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), c.viejo, c.nuevo));
+        EXPECT_TRUE(r.rechazado()) << c.nuevo;
+        for (const std::string& t : c.textos) EXPECT_TRUE(contiene(r.motivo, t)) << c.nuevo << ": " << r.motivo;
     }
 }
 
-TEST(ArchivosDanados, DatFrecuenciaConUnidadesYExponentes) {
+TEST(ArchivosDanados, DatCabecerasRarasSeLeen) {
     for (auto [valor, hz] : {std::pair{"1kHz", 1000}, {"1e3", 1000}, {"2.56e2", 256}, {"512Hz", 512}}) {
-        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SamplingRate= 256 ", std::string("SamplingRate= ") + valor + " "));
+        const std::string frecuencia = std::string("SamplingRate= ") + valor + " ";
+        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SamplingRate= 256 ", frecuencia));
         EXPECT_EQ(r.eeg.frecuenciaMuestreo, hz) << valor << ": " << r.motivo;
     }
-    for (auto [valor, fragmento] : {std::pair{"256.5", "entero"}, {"256abc", "no es un número"},
-                                    {"2147483648", "demasiado grande"}, {"0", "mayor que 0"}}) {
-        const Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SamplingRate= 256 ", std::string("SamplingRate= ") + valor + " "));
-        EXPECT_TRUE(r.rechazado()) << valor;
-        EXPECT_TRUE(contiene(r.motivo, fragmento)) << r.motivo;
-    }
-}
-
-TEST(ArchivosDanados, DatEscapesPorcientoSeDecodifican) {
+    // A parameter too short for the defined states (they reach byte 36) is
+    // the stale one, as in motor_64ch.dat: read with the first line's.
+    Lectura r = leerDat(
+        prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
+                                   "[ Parameter Definition ] \r\nSystem int StateVectorLength= 30 16 % % //\r\n"));
+    EXPECT_EQ(r.eeg.numeroMuestras, 56840);
+    // Percent escapes are decoded.
     Bytes b = prueba::cambiarCabeceraDat(dat(), "ChannelNames= 8 Fz ", "ChannelNames= 8 F%20z ");
-    b = prueba::cambiarCabeceraDat(b, "SubjectName= PXB ", "SubjectName= P%C3%A9rez%20X ");
-    const Lectura r = leerDat(b);
+    r = leerDat(prueba::cambiarCabeceraDat(b, "SubjectName= PXB ", "SubjectName= P%C3%A9rez%20X "));
     EXPECT_EQ((*r.eeg.canales)[0].etiqueta, "F z");
     EXPECT_EQ(r.eeg.sujeto, "Pérez X");
 }
-
-TEST(ArchivosDanados, DatPrimeraLineaContraSusParametros) {
-    // SourceCh= 8 on the first line, 4 in the parameter.
-    Lectura r = leerDat(prueba::cambiarCabeceraDat(dat(), "SourceCh= 8 16", "SourceCh= 4 16"));
-    EXPECT_TRUE(r.rechazado());
-    EXPECT_TRUE(contiene(r.motivo, "SourceCh= 4") && contiene(r.motivo, "SourceCh= 8")) << r.motivo;
-    r = leerDat(prueba::cambiarCabeceraDat(dat(), " StatevectorLen= 36", ""));
-    EXPECT_TRUE(r.rechazado());
-    EXPECT_TRUE(contiene(r.motivo, "StatevectorLen=")) << r.motivo;
-    r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
-                                           "[ Parameter Definition ] \r\nSystem int StateVectorLength= 40 16 % % //\r\n"));
-    EXPECT_TRUE(r.rechazado());
-    EXPECT_TRUE(contiene(r.motivo, "StateVectorLength= 40") && contiene(r.motivo, "StatevectorLen= 36")) << r.motivo;
-    // A parameter too short for the defined states (they reach byte 36) is
-    // the stale one, as in motor_64ch.dat: read with the first line's.
-    r = leerDat(prueba::cambiarCabeceraDat(dat(), "[ Parameter Definition ] \r\n",
-                                           "[ Parameter Definition ] \r\nSystem int StateVectorLength= 30 16 % % //\r\n"));
-    EXPECT_EQ(r.eeg.numeroMuestras, 56840);
-}
-

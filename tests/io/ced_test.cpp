@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "io/leerCED.h"
 #include "io/DatFileReader.h"
+#include "io/leerCED.h"
 #include "tests/io/archivosPrueba.h"
 
 namespace {
@@ -62,38 +62,32 @@ TEST(LeerCED, CampoVacioNoDesplazaLasColumnas) {
     EXPECT_EQ(*(*e.canales)[0].localizacion, (Punto{58.512, -0.312, 66.462}));
 }
 
+// Every numeric column is checked, naming its line and column; an empty
+// field stays allowed, as in X, Y, Z.
 TEST(LeerCED, NumeroIlegibleNombraLineaYColumna) {
-    std::string texto = cabecera + "1\tFz\t\t0\t0\t1\t2\t3\n\n2\tCz\t\t0\t0\t4\t5,5\t6\n";
-    EEG e(256, 2, 4);
-    std::istringstream t(texto);
-    const ResultadoCED r = leerCED(e, t);
-    EXPECT_EQ(r.canalesLeidos, 1u);
-    EXPECT_EQ(r.error, "línea 4, columna 7 (Y): «5,5» no es un número.");
-}
-
-TEST(LeerCED, LasOtrasColumnasNumericasTambienSeComprueban) {
-    // theta, radius and the spherical columns are numbers too; an empty
-    // field stays allowed, as in X, Y, Z.
     const struct {
-        std::string linea, error;
+        std::string lineas, error;
+        uint32_t leidos;
     } casos[] = {
-        {"1\tFz\t\tabc\t0\t1\t2\t3\n", "línea 2, columna 4 (theta): «abc» no es un número."},
-        {"1\tFz\t\t0\t0.5x\t1\t2\t3\n", "línea 2, columna 5 (radius): «0.5x» no es un número."},
-        {"uno\tFz\t\t0\t0\t1\t2\t3\n", "línea 2, columna 1 (Number): «uno» no es un número."},
-        {"1\tFz\t\t0\t0\t1\t2\t3\t90\t\tnada\n", "línea 2, columna 11 (sph_radius): «nada» no es un número."},
-        {"1\tFz\tEEG\t\t\t1\t2\t3\t\t\t\n", ""},
+        {"1\tFz\t\t0\t0\t1\t2\t3\n\n2\tCz\t\t0\t0\t4\t5,5\t6\n", "línea 4, columna 7 (Y): «5,5» no es un número.", 1},
+        {"1\tFz\t\tabc\t0\t1\t2\t3\n", "línea 2, columna 4 (theta): «abc» no es un número.", 0},
+        {"1\tFz\t\t0\t0.5x\t1\t2\t3\n", "línea 2, columna 5 (radius): «0.5x» no es un número.", 0},
+        {"uno\tFz\t\t0\t0\t1\t2\t3\n", "línea 2, columna 1 (Number): «uno» no es un número.", 0},
+        {"1\tFz\t\t0\t0\t1\t2\t3\t90\t\tnada\n", "línea 2, columna 11 (sph_radius): «nada» no es un número.", 0},
+        {"1\tFz\tEEG\t\t\t1\t2\t3\t\t\t\n", "", 1},
+        // A value quoted in the message loses its control characters: an ESC
+        // sequence would clear the user's terminal, a NUL would cut the message.
+        {std::string("1\tFz\t\t0\t0\t\x1b[2J\0x\t2\t3\n", 21),
+         "línea 2, columna 6 (X): «\xEF\xBF\xBD[2J\xEF\xBF\xBDx» no es un número.", 0},
     };
     for (const auto& c : casos) {
-        EEG e(256, 1, 4);
-        std::istringstream t(cabecera + c.linea);
-        EXPECT_EQ(leerCED(e, t).error, c.error) << c.linea;
+        SCOPED_TRACE(c.lineas);
+        EEG e(256, 2, 4);
+        std::istringstream t(cabecera + c.lineas);
+        const ResultadoCED r = leerCED(e, t);
+        EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(r.canalesLeidos, c.leidos);
     }
-    // A value quoted in the message loses its control characters: an ESC
-    // sequence would clear the user's terminal, a NUL would cut the message.
-    EEG e(256, 1, 4);
-    std::istringstream t(cabecera + std::string("1\tFz\t\t0\t0\t\x1b[2J\0x\t2\t3\n", 21));
-    const std::string error = leerCED(e, t).error;
-    EXPECT_EQ(error, "línea 2, columna 6 (X): «\xEF\xBF\xBD[2J\xEF\xBF\xBDx» no es un número.");
 }
 
 TEST(LeerCED, EtiquetaSinRellenoNiBlancos) {

@@ -32,27 +32,12 @@ Bytes archivoEdf(bool bdf, bool plus, int registros, const std::vector<SenalEdf>
     return p.bytes();
 }
 
-struct Lectura {
-    EEG eeg;
-    std::string motivo, salida;
-    std::vector<std::string> avisos;
-};
-
-Lectura leer(const std::string& ruta, bool porEdflib) {
-    EdfFileReader lector(porEdflib);
-    Lectura l;
-    l.salida = capturar([&] { l.eeg = lector.leer(ruta); }).salida;
-    l.motivo = lector.motivoFallo();
-    l.avisos = lector.avisos();
-    return l;
-}
-
 // Both readings of `ruta`: the reader's own decoding was used (no fallback
 // line), and every sample equals EDFlib's to within a few ulps of the
 // channel's physical range; the events and warnings are the same.
 void comoEdflib(const std::string& ruta) {
     SCOPED_TRACE(ruta);
-    const Lectura propia = leer(ruta, false), edflib = leer(ruta, true);
+    const LecturaEdf propia = leerEdf(ruta), edflib = leerEdf(ruta, true);
     ASSERT_EQ(propia.motivo, "");
     ASSERT_EQ(edflib.motivo, "");
     EXPECT_EQ(propia.salida.find(lecturaPorEdflib), std::string::npos);
@@ -90,16 +75,12 @@ TEST(DecodificacionEdf, AnotacionesEntreSenalesYOtraFrecuencia) {
     CarpetaTemporal t;
     SenalEdf lenta{"Lenta"};
     lenta.muestrasPorRegistro = 2;
-    SenalEdf anotaciones{"EDF Annotations"};
-    anotaciones.anotaciones = true;
-    anotaciones.muestrasPorRegistro = 30;
-    anotaciones.unidad = "";
-    anotaciones.fisicoMinimo = "-1";
-    anotaciones.fisicoMaximo = "1";
-    const Bytes b = archivoEdf(false, true, 5, {SenalEdf{"Fz"}, anotaciones, lenta, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
+    const Bytes b =
+        archivoEdf(false, true, 5,
+                   {SenalEdf{"Fz"}, senalAnotaciones("EDF Annotations", 30), lenta, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
     const std::string ruta = t.escribir("anotado.edf", b);
     comoEdflib(ruta);
-    const Lectura l = leer(ruta, false);
+    const LecturaEdf l = leerEdf(ruta);
     ASSERT_EQ(l.eeg.numeroCanales, 3u);  // Fz, Cz, Pz; Lenta is left out
     EXPECT_EQ((*l.eeg.canales)[1].etiqueta, "Cz");
     ASSERT_NE(l.eeg.tablaEventos, nullptr);
@@ -125,7 +106,7 @@ TEST(DecodificacionEdf, RangoAsimetricoYValoresFueraDelRango) {
     otra.digitalMaximo = 900;
     const std::string ruta = t.escribir("asimetrico.edf", archivoEdf(false, false, 4, {s, otra}));
     comoEdflib(ruta);
-    const EEG e = leer(ruta, false).eeg;
+    const EEG e = leerEdf(ruta).eeg;
     EXPECT_DOUBLE_EQ(e.datos()(0, 0), 75000.0);
     EXPECT_DOUBLE_EQ(e.datos()(0, 1), 200000.0);
     EXPECT_DOUBLE_EQ(e.datos()(0, 2), -50000.0);
@@ -147,7 +128,7 @@ TEST(DecodificacionEdf, RestosDeMuestrasYDeCanales) {
         comoEdflib(ruta);
         // Record 2, sample 6 of Pz: 2 * 389 + 6 * 277 = 2440, stored 439 - 1000 = -561,
         // below -500: read as the range's end, -3276.8 mV.
-        const EEG e = leer(ruta, false).eeg;
+        const EEG e = leerEdf(ruta).eeg;
         ASSERT_EQ(e.numeroMuestras, 21);
         EXPECT_DOUBLE_EQ(e.datos()(2, 20), -3276800.0);
         EXPECT_NEAR(e.datos()(0, 20), 0.1 * ((2 * 37 + 6 * 11) % 2001 - 1000), 1e-9);
@@ -156,53 +137,38 @@ TEST(DecodificacionEdf, RestosDeMuestrasYDeCanales) {
 
 TEST(DecodificacionEdf, BdfConStatusAnotacionesYValoresExtremos) {
     CarpetaTemporal t;
-    SenalEdf a{"A1"}, b{"A2"}, estado{"Status"}, anotaciones{"BDF Annotations"};
-    for (SenalEdf* s : {&a, &b}) {
-        s->fisicoMinimo = "-262144";
-        s->fisicoMaximo = "262143";
-        s->digitalMinimo = -8388608;
-        s->digitalMaximo = 8388607;
-    }
-    a.valor = [](int r, int k) { return k % 3 == 0 ? -8388608 : k % 3 == 1 ? 8388607 : (r * 123457 + k * 7919) % 16000000 - 8000000; };
+    SenalEdf a{"A1"}, b{"A2"}, estado{"Status"}, anotaciones = senalAnotaciones("BDF Annotations", 20);
+    for (SenalEdf* s : {&a, &b, &estado, &anotaciones}) rangoBdf(*s);
+    a.fisicoMinimo = b.fisicoMinimo = "-262144";
+    a.fisicoMaximo = b.fisicoMaximo = "262143";
+    a.valor = [](int r, int k) {
+        return k % 3 == 0 ? -8388608 : k % 3 == 1 ? 8388607 : (r * 123457 + k * 7919) % 16000000 - 8000000;
+    };
     b.digitalMinimo = -100000;  // narrower than the stored values
     b.digitalMaximo = 5000000;
     b.valor = [](int r, int k) { return (r * 654321 + k * 104729) % 16777216 - 8388608; };
-    estado.digitalMinimo = -8388608;
-    estado.digitalMaximo = 8388607;
     // Low 16 bits change at k = 2 (to 5) and k = 5 (to 0x1234), high bits change throughout.
     estado.valor = [](int r, int k) { return ((r + k) << 16) | (k < 2 ? 0 : k < 5 ? 5 : 0x1234); };
-    anotaciones.anotaciones = true;
-    anotaciones.muestrasPorRegistro = 20;
-    anotaciones.unidad = "";
-    anotaciones.fisicoMinimo = "-1";
-    anotaciones.fisicoMaximo = "1";
-    anotaciones.digitalMinimo = -8388608;
-    anotaciones.digitalMaximo = 8388607;
     const std::string ruta = t.escribir("estado.bdf", archivoEdf(true, true, 3, {a, estado, anotaciones, b}));
     comoEdflib(ruta);
-    const EEG e = leer(ruta, false).eeg;
+    const EEG e = leerEdf(ruta).eeg;
     ASSERT_EQ(e.numeroCanales, 2u);
     ASSERT_NE(e.tablaEventos, nullptr);
     EXPECT_EQ(e.tablaEventos->eventos[0].tipo, 5);
     EXPECT_EQ(e.tablaEventos->eventos[0].posicion, 2);
 }
 
-TEST(DecodificacionEdf, ArchivoCortadoSeLeeComoConEdflib) {
+// A file cut short: read as EDFlib reads it, and the same from memory.
+TEST(DecodificacionEdf, ArchivoCortadoComoConEdflibYDesdeMemoria) {
     CarpetaTemporal t;
-    Bytes b = archivoEdf(false, false, 6, {SenalEdf{"Fz"}, SenalEdf{"Cz"}});
+    Bytes b = archivoEdf(false, false, 6, {SenalEdf{"Fz"}, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
     b.resize(b.size() - 20);  // the last record is incomplete
     const std::string ruta = t.escribir("cortado.edf", b);
     comoEdflib(ruta);
-    EXPECT_EQ(leer(ruta, false).eeg.numeroMuestras, 5 * 8);
-}
-
-TEST(DecodificacionEdf, DesdeMemoriaComoDesdeArchivo) {
-    CarpetaTemporal t;
-    const Bytes b = archivoEdf(false, false, 3, {SenalEdf{"Fz"}, SenalEdf{"Cz"}, SenalEdf{"Pz"}});
-    const EEG deArchivo = leer(t.escribir("m.edf", b), false).eeg;
+    const EEG deArchivo = leerEdf(ruta).eeg;
+    EXPECT_EQ(deArchivo.numeroMuestras, 5 * 8);
     EEG deMemoria;
     capturar([&] { deMemoria = leerBytes<EdfFileReader>(b); });
-    ASSERT_EQ(deMemoria.numeroMuestras, deArchivo.numeroMuestras);
     EXPECT_TRUE(arma::approx_equal(deMemoria.datos(), deArchivo.datos(), "absdiff", 0.0));
 }
 
@@ -215,8 +181,8 @@ TEST(DecodificacionEdf, VariosTramosEnDosHilos) {
     comoEdflib(t.escribir("largo.edf", archivoEdf(false, false, 130, {a, b})));
     SenalEdf x{"A1"}, estado{"Status"};
     x.muestrasPorRegistro = estado.muestrasPorRegistro = 3000;
-    x.digitalMinimo = estado.digitalMinimo = -8388608;
-    x.digitalMaximo = estado.digitalMaximo = 8388607;
+    rangoBdf(x);
+    rangoBdf(estado);
     estado.valor = [](int r, int k) { return k == 0 ? r % 7 + 1 : k == 1500 ? 0 : -1; };
     comoEdflib(t.escribir("largo.bdf", archivoEdf(true, false, 120, {x, estado})));
     // A trigger that holds its value across stretches: an event only where
@@ -224,7 +190,7 @@ TEST(DecodificacionEdf, VariosTramosEnDosHilos) {
     estado.valor = [](int r, int) { return r / 50 + 1; };
     const std::string rutaQuieto = t.escribir("quieto.bdf", archivoEdf(true, false, 120, {x, estado}));
     comoEdflib(rutaQuieto);
-    const EEG quieto = leer(rutaQuieto, false).eeg;
+    const EEG quieto = leerEdf(rutaQuieto).eeg;
     ASSERT_TRUE(quieto.tablaEventos);
     ASSERT_EQ(quieto.tablaEventos->numeroEventos, 3);
     EXPECT_EQ(quieto.tablaEventos->eventos[1].posicion, 50 * 3000);

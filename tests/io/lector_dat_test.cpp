@@ -98,7 +98,6 @@ TEST(LectorDat, ParametrosDeLaCabecera) {
         EXPECT_EQ(c.muestrasPorRegistro, 4u);
         EXPECT_EQ(c.tipoDato, 3u);
     }
-    EXPECT_EQ((*leerDat(pequeno({r})).canales)[0].unidad, "");
 }
 
 TEST(LectorDat, GananciasYDesplazamientosDanMicrovoltios) {

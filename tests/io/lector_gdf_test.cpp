@@ -169,7 +169,6 @@ TEST(LectorGdf, EventosYLosQueCaenFuera) {
     EXPECT_EQ(t.numeroTipos, 2);
     EXPECT_EQ(t.eventos[0].posicion, 0);  // GDF position 1 is the first sample
     EXPECT_EQ(t.eventos[2].posicion, 4);
-    EXPECT_EQ(t.eventos[0].rojo, t.eventos[2].rojo);  // one colour per type
     EXPECT_EQ(t.eventos[1].calificador, 1);
     g.eventos = prueba::tablaEventos(3, {{2, 1, 4, 100}, {5, 3, 65535, 4000000000u}});
     const TablaEventos t3 = *leerGdf(g).tablaEventos;

@@ -4,7 +4,6 @@
 // outside the header's folder is ever read.
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -109,30 +108,4 @@ TEST(RutasHostiles, TuberiasCarpetasYDispositivosSeRechazanSinBloquear) {
     fs::resize_file(grande, std::uintmax_t{64} << 20);  // sparse: no disk used
     EEG copia = eeg;
     EXPECT_NE(leerCED(copia, grande).error.find("más de los"), std::string::npos);
-}
-
-// One rule for the sampling rate of every format, 1 Hz to 1 MHz, and an
-// empty value is no value (BCI2000 writes "%" for it).
-TEST(FrecuenciaDeMuestreo, UnaSolaReglaYUnValorVacioNoEsUnValor) {
-    prueba::CarpetaTemporal t;
-    const prueba::Bytes dat = prueba::bytesDeArchivo(datos + "p300_8ch.dat");
-    // "SamplingRate= % 512Hz": the rate is missing, not the 512 Hz of the default column.
-    const std::string vacia =
-        t.escribir("vacia.dat", prueba::cambiarCabeceraDat(dat, "SamplingRate= 256 256Hz", "SamplingRate= % 512Hz"));
-    EXPECT_NE(motivoCarga(vacia).find("SamplingRate="), std::string::npos) << motivoCarga(vacia);
-    // "DataFormat=" with no value on the first line is not int16 by default.
-    const std::string sinFormato = t.escribir(
-        "formato.dat", prueba::cambiarCabeceraDat(dat, "StatevectorLen= 36", "StatevectorLen= 36 DataFormat="));
-    EXPECT_NE(motivoCarga(sinFormato).find("DataFormat= no tiene valor"), std::string::npos) << motivoCarga(sinFormato);
-
-    // BrainVision at 500 MHz (an interval of 0.002 us) and at 0.5 Hz.
-    for (const auto& [intervalo, motivo] : {std::pair{"0.002", "mayor que 1 MHz"}, {"2000000", "menor que 1 Hz"}}) {
-        prueba::CarpetaTemporal bv;
-        for (const char* ext : {".eeg", ".vmrk"}) fs::copy_file(formatos + "test_NO" + ext, bv.ruta() + "/test_NO" + ext);
-        std::ifstream entrada(formatos + "test_NO.vhdr", std::ios::binary);
-        std::string texto((std::istreambuf_iterator<char>(entrada)), std::istreambuf_iterator<char>());
-        texto.replace(texto.find("SamplingInterval=200"), 20, std::string("SamplingInterval=") + intervalo);
-        const std::string m = motivoCarga(bv.escribir("x.vhdr", texto));
-        EXPECT_NE(m.find(motivo), std::string::npos) << m;
-    }
 }
