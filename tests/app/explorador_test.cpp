@@ -1,16 +1,14 @@
 // The recording browser as the user drives it: the menu action and its tab,
 // keys, wheel, scrollbar and "ir a", the scale, a click's readout, the
-// channel list, the old plot sending huge branches here, and what it paints
-// (an offscreen rendering: traces dark blue (0, 0, 139), no antialiasing).
+// channel list, the old plot sending huge branches here, and a page painted
+// from the summary (an offscreen rendering: traces dark blue (0, 0, 139), no
+// antialiasing). Where peaks, events and ticks land in pixels:
+// tests/representacion/exploracion_test.cpp.
 
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QScrollBar>
-#include <QTabBar>
-#include <QAbstractButton>
-#include <QPointer>
 #include <QWheelEvent>
 
 #include "app/GuiElegirCanalesDibujar.h"
@@ -74,13 +72,6 @@ QList<int> columnasConPico(const ExploradorRegistro& e, const QImage& imagen, in
     return r;
 }
 
-// Pixels of colour `color` in column x from y0 to y1.
-int pixelesDeColor(const QImage& imagen, int x, int y0, int y1, QRgb color) {
-    int n = 0;
-    for (int y = y0; y <= y1; ++y) n += imagen.pixel(x, y) == color;
-    return n;
-}
-
 }  // namespace
 
 class PruebaExplorador : public QObject {
@@ -107,22 +98,8 @@ private slots:
         QCOMPARE(pestana(f, 1)->rama(), &f.rama(0, 0));
         QCOMPARE(f.ui().panelTabs->currentIndex(), 1);
         QCOMPARE(pestana(f, 1)->estado().canales().size(), std::size_t{8});
-
-        auto* cerrar = qobject_cast<QAbstractButton*>(f.ui().panelTabs->tabBar()->tabButton(0, QTabBar::RightSide));
-        QVERIFY(cerrar);
-        cerrar->click();
-        QCOMPARE(f.ui().panelTabs->count(), 1);
-        QCOMPARE(f.ui().panelTabs->tabText(0), QStringLiteral("eeg 1-1"));
         QVERIFY(f.mensajes.isEmpty());
-
-        // A removed branch takes its tab with it.
-        f.seleccionar(1, 1);
-        f.ui().explorar_rama->trigger();
-        QPointer<ExploradorRegistro> e = pestana(f, 1);
-        f->borrarDatosSeleccionados();  // answered yes
-        QCOMPARE(f.ramas(1), 1);
-        QCOMPARE(f.ui().panelTabs->count(), 1);
-        QVERIFY(!e);
+        // Closing tabs and removing branches: grafico_test (one mechanism for every tab).
     }
 
     void lasTeclasMuevenPaginasYCanales() {
@@ -228,74 +205,6 @@ private slots:
         QCOMPARE(f.ui().panelTabs->count(), 1);
         QCOMPARE(f.mensajes.size(), 1);
     }
-    // 256 Hz: a 10 s page is 2560 columns over 1000 pixels, column c in pixel
-    // floor(c * 1000 / 2560). Columns 1234..1236 share pixel 482 and the
-    // spike is the middle one, so only the column's maximum carries it.
-    // Events at 300 and 301 share pixel 117: the later one's line covers the
-    // earlier; the one at 1500 is in pixel 585. A recording from time 0 has
-    // no zero line; each row's label is written in the left margin.
-    void pintaPicosEventosYEtiquetas() {
-        EEG eeg = sintetico(2, 60 * 256);
-        eeg.frecuenciaMuestreo = 256;
-        eeg.matrices[0].zeros();
-        eeg.matrices[0](0, 1235) = 1000.0;
-        eeg.tablaEventos = std::make_shared<TablaEventos>();
-        Evento a;
-        a.posicion = 300;
-        a.rojo = 200;
-        Evento b = a, c = a;
-        b.tipo = 768, b.calificador = 2, b.posicion = 301, b.rojo = 0, b.verde = 150;
-        c.tipo = 1, c.calificador = 1, c.posicion = 1500;
-        eeg.tablaEventos->eventos = {a, b, c};
-        auto e = explorador(eeg);
-        e->cambiar([](Exploracion& x) { x.fijarEscala(2000.0); });  // the spike rises half a row
-        const QImage imagen = pintar(*e);
-        const QRect area = e->lienzo()->areaTrazo();
-        QCOMPARE(columnasConPico(*e, imagen, 0, 20), QList<int>{area.left() + 482});
-        QVERIFY(columnasConPico(*e, imagen, 1, 20).isEmpty());
-        const struct {
-            int x;
-            QRgb color;
-            QString texto;
-        } lineas[] = {{area.left() + 117, qRgb(0, 150, 0), "768.2"}, {area.left() + 585, qRgb(200, 0, 0), "1.1"}};
-        for (const auto& m : lineas) {
-            QCOMPARE(pixelesDeColor(imagen, m.x, area.top(), area.bottom(), m.color), area.height());
-            if (m.texto != "1.1") continue;  // one label where two events share a column
-            // The kind is written at the top, just right of the line, in its colour.
-            const int ancho = QFontMetrics(e->lienzo()->font()).horizontalAdvance(m.texto);
-            int enColor = 0;
-            for (int x = m.x + 2; x < m.x + 2 + ancho; ++x)
-                enColor += pixelesDeColor(imagen, x, 0, LienzoExplorador::margenSuperior - 1, m.color);
-            QVERIFY2(enColor > 0, qPrintable(m.texto));
-        }
-        for (int x = area.left(); x <= area.right(); ++x)
-            QCOMPARE(pixelesDeColor(imagen, x, area.top(), area.bottom(), qRgb(0, 0, 0)), 0);
-        for (int fila = 0; fila < 2; ++fila) {
-            QCOMPARE(e->etiquetaCanal(fila), QString("C%1").arg(fila + 1));
-            const double arriba = e->lienzo()->centroFila(fila) - e->lienzo()->altoFila() / 2;
-            int escritos = 0;
-            for (int y = int(arriba); y < int(arriba + e->lienzo()->altoFila()); ++y)
-                for (int x = 2; x < LienzoExplorador::margenIzquierdo - 6; ++x) escritos += imagen.pixel(x, y) != qRgb(255, 255, 255);
-            QVERIFY(escritos > 0);
-        }
-        e->cambiar([](Exploracion& x) { x.desplazarPaginas(1); });  // 1235 is off the next page
-        QVERIFY(columnasConPico(*e, pintar(*e), 0, 20).isEmpty());
-    }
-
-    // An average from -0.2 s to 0.6 s at 250 Hz (200 columns): the page is the
-    // whole epoch, so time 0 (column 50) is pixel 50 * 1000 / 200 = 250,
-    // drawn dashed in black.
-    void laLineaCeroDeUnPromedio() {
-        EEG eeg = sintetico(1, 200);
-        eeg.frecuenciaMuestreo = 250;
-        eeg.tiempoInicio = 0.2;
-        auto e = explorador(eeg);
-        const QImage imagen = pintar(*e);
-        const QRect area = e->lienzo()->areaTrazo();
-        const int x = area.left() + 250;
-        QVERIFY(pixelesDeColor(imagen, x, area.top(), area.bottom(), qRgb(0, 0, 0)) > area.height() / 3);
-    }
-
     // An hour over 1000 pixels: the summary of extremes is built while the
     // event loop idles, and the page drawn from it is the page drawn from the
     // samples, the spike at column 500000 in pixel floor(500000 / 921.6) = 542.

@@ -14,6 +14,7 @@
 #include "mara/icaExtendida.h"
 #include "mara/icaExtendidaBloque.h"
 #include "mara/icaExtendidaDetalle.h"
+#include "tests/comun/registroAvance.h"
 #include "tests/io/capturas.h"
 #include "tests/mara/datosReferenciaICA.h"
 
@@ -246,15 +247,11 @@ TEST(IcaExtendida, AvanceNombraLaEtapaCuentaPasadasYNoCambiaElResultado) {
     const arma::mat X = prueba_ica::mezclaReferencia(caso.canales, caso.muestras, caso.semillaDatos);
     arma::mat W, S, W2, S2;
     const auto informe = icaExtendidaInforme(X, W, S, caso.eta, int(caso.canales), caso.semillaICA);
-    std::vector<double> fracciones;
-    std::set<std::string> etapas;
-    icaExtendida(X, W2, S2, caso.eta, int(caso.canales), caso.semillaICA,
-                 Avance([&](double f, const std::string& etapa) {
-                     fracciones.push_back(f);
-                     etapas.insert(etapa);
-                 }));
+    prueba::RegistroAvance registro;
+    icaExtendida(X, W2, S2, caso.eta, int(caso.canales), caso.semillaICA, registro.avance());
     EXPECT_TRUE(arma::approx_equal(W, W2, "absdiff", 0.0) && arma::approx_equal(S, S2, "absdiff", 0.0));
-    EXPECT_EQ(etapas, std::set<std::string>{"ICA"});
+    EXPECT_EQ(registro.etapas, std::set<std::string>{"ICA"});
+    const std::vector<double>& fracciones = registro.fracciones;
     // 0 at the start, then passes out of 512, within a pass too; a report
     // less than a thousandth after the previous one may be held back.
     ASSERT_GE(fracciones.size(), std::size_t(informe.pasadas) / 2);
