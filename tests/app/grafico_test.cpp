@@ -1,6 +1,7 @@
 // The signal plot: the channel chooser, the series and axes of a drawn
-// branch and the stretch of points its channel series hold (which stretch,
-// in seconds and samples: tests/representacion/puntos_serie_test.cpp).
+// branch, the stretch of points its channel series hold (which stretch, in
+// seconds and samples: tests/representacion/puntos_serie_test.cpp), and a
+// real rendering of the chart.
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +98,25 @@ void arrastrar(QChartView* w, Qt::MouseButton boton, int x0, int x1) {
     QApplication::sendEvent(w->viewport(), &mover);
     QMouseEvent soltar(QEvent::MouseButtonRelease, QPointF(x1, y), boton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w->viewport(), &soltar);
+}
+
+// Pixels of the area that are the colour c blended with the white background
+// (antialiased lines cover pixels partly): 255 - pixel is then the same
+// fraction of 255 - c on all three components.
+int pixelesDelColor(const QImage& imagen, const QRect& area, const QColor& c) {
+    const double d[3] = {255.0 - c.red(), 255.0 - c.green(), 255.0 - c.blue()};
+    const int k = int(std::max_element(d, d + 3) - d);
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = imagen.pixel(x, y);
+            const double q[3] = {255.0 - qRed(p), 255.0 - qGreen(p), 255.0 - qBlue(p)};
+            const double fraccion = q[k] / d[k];
+            bool igual = fraccion >= 0.5 && fraccion <= 1.05;
+            for (int j = 0; j < 3; ++j) igual = igual && std::abs(q[j] - fraccion * d[j]) <= 14.0;
+            n += igual;
+        }
+    return n;
 }
 
 }  // namespace
@@ -229,6 +249,7 @@ private slots:
         QScrollBar* barra = pestanaGrafico(*f.v)->barra();
         QCOMPARE(barra->maximum() + barra->pageStep(), int(leido.datos().n_cols));
         QCOMPARE(eje(*f.v, Qt::Vertical)->min(), minimo);
+        QCOMPARE(eje(*f.v, Qt::Vertical)->titleText(), QString("Amplitud (µV)"));  // the reader's units
     }
 
     // Tabs can be closed; removing a branch or a recording closes the tabs
@@ -382,6 +403,36 @@ private slots:
         QVERIFY2(pulso.mayorTrabajo < 100, qPrintable(huecos));
         qInfo("%s", qPrintable(huecos));
         QCOMPARE(f.mensajes, QStringList());
+    }
+
+    void elGraficoSeDibujaDeVerdad() {
+        // Two sine channels and one event marker in a 600-pixel-wide view; each
+        // line's colour must appear inside the plot area (the legend lies outside).
+        EEG e = sintetico(200, {"Fz", "Cz"}, 600);
+        const arma::rowvec s = arma::regspace<arma::rowvec>(0, 599);
+        e.matrices[0].row(0) = 5.0 * arma::sin(s / 30.0) + 5.0;
+        e.matrices[0].row(1) = 5.0 * arma::cos(s / 45.0) - 5.0;
+        std::srand(11);
+        e.tablaEventos = std::make_shared<TablaEventos>();
+        fijarEvento(*e.tablaEventos, Evento{768, 300, 1}, 0);
+        e.tablaEventos->numeroEventos = 1;
+
+        VentanaPrueba f;
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.v.get()));
+        f.anadir(e);
+        f->dibujarCanales({0, 1}, 12.0, -12.0);
+        QChartView* w = vista(*f.v, 0);
+        tramos(*f.v);
+        QTest::qWait(50);
+        const QImage imagen = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect area = areaEnVista(w).adjusted(3, 3, -3, -3).intersected(imagen.rect());
+        for (QLineSeries* l : series(*f.v)) {
+            const QColor c = l->pen().color();
+            QVERIFY2(765 - c.red() - c.green() - c.blue() > 90, "color casi blanco; cambie la semilla");
+            const int n = pixelesDelColor(imagen, area, c);
+            QVERIFY2(n >= (l->count() > 2 ? 200 : 20), qPrintable(l->name() + ": " + QString::number(n)));
+        }
     }
 };
 
