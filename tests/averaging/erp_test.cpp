@@ -15,6 +15,7 @@
 #include "averaging/promediado.h"
 #include "eegSintetico.h"
 #include "io/almacenEEG.h"
+#include "tests/io/capturas.h"
 
 using namespace prueba;
 
@@ -42,12 +43,7 @@ EEG promedioContinua(int32_t frecuencia, int32_t msPrev, int32_t msPost) {
 }
 
 void esperarRechazo(const std::function<void()>& f, const std::string& texto) {
-    try {
-        f();
-        ADD_FAILURE() << "no se rechazó: se esperaba «" << texto << "»";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_NE(std::string(e.what()).find(texto), std::string::npos) << e.what();
-    }
+    EXPECT_TRUE(prueba::contiene(prueba::rechazo<std::invalid_argument>(f), texto));
 }
 
 }  // namespace

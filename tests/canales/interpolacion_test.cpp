@@ -8,6 +8,10 @@
 #include "canales/interpolacionEsferica.h"
 #include "io/cargarRegistro.h"
 #include "io/leerCED.h"
+#include "tests/io/capturas.h"
+
+using prueba::contiene;
+using prueba::rechazo;
 
 namespace {
 
@@ -76,12 +80,8 @@ TEST(Interpolacion, CanalesSinPosicion) {
     (*canales)[3].localizacion.reset();
     e.canales = canales;
     e.canalesMalos = {"Pz"};
-    try {
-        interpolarCanalesMalos(e, notas);
-        FAIL();
-    } catch (const std::invalid_argument& ex) {
-        EXPECT_NE(std::string(ex.what()).find("\"Pz\" no tiene posición"), std::string::npos) << ex.what();
-    }
+    EXPECT_TRUE(contiene(rechazo<std::invalid_argument>([&] { interpolarCanalesMalos(e, notas); }),
+                         "\"Pz\" no tiene posición"));
     // A good channel without position only stays out of the sources.
     e.canalesMalos = {"Cz"};
     notas.clear();

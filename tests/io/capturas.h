@@ -25,4 +25,21 @@ Captura capturar(F f) {
     return c;
 }
 
+// The text of the E that f throws, or "(nada lanzado)"; an exception of
+// another type goes on up and fails the test.
+template <class E, class F>
+std::string rechazo(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(nada lanzado)";
+}
+
+inline testing::AssertionResult contiene(const std::string& texto, const std::string& parte) {
+    if (texto.find(parte) != std::string::npos) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "«" << parte << "» no está en «" << texto << "»";
+}
+
 }  // namespace prueba

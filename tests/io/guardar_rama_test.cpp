@@ -10,6 +10,7 @@
 #include "io/escritorGDF.h"
 #include "io/guardarRama.h"
 #include "tests/io/archivosPrueba.h"
+#include "tests/io/capturas.h"
 
 namespace fs = std::filesystem;
 using prueba::textoDeArchivo;
@@ -149,13 +150,9 @@ TEST(GuardarRama, UnFalloNoDejaArchivoAMedias) {
     // EDFlib writes the temporary file beside the destination: its failure
     // must name the file the user chose, never the temporary one.
     const std::string destino = t.ruta() + "/no/existe/x.edf";
-    try {
-        guardarRama(rama(1), destino);
-        ADD_FAILURE() << "no se rechaza";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("\"" + destino + "\""), std::string::npos) << e.what();
-        EXPECT_EQ(std::string(e.what()).find(".tmp-"), std::string::npos) << e.what();
-    }
+    const std::string texto = prueba::rechazo<std::runtime_error>([&] { guardarRama(rama(1), destino); });
+    EXPECT_TRUE(prueba::contiene(texto, "\"" + destino + "\""));
+    EXPECT_FALSE(prueba::contiene(texto, ".tmp-"));
     EXPECT_TRUE(fs::is_empty(t.ruta()));  // neither the file nor a temporary remains
     // An existing file is replaced whole, never truncated on failure.
     const std::string previo = t.escribir("previo.gdf", std::string("contenido previo"));

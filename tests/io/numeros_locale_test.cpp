@@ -18,6 +18,7 @@
 #include "filtering/textoEstadoFiltro.h"
 #include "io/guardarRama.h"
 #include "io/textoNumero.h"
+#include "tests/io/capturas.h"
 
 namespace {
 
@@ -65,17 +66,10 @@ TEST_F(LocaleEspanol, NumerosJSON) {
 }
 
 TEST_F(LocaleEspanol, MensajesConNumeros) {
-    try {
-        validarOpcionesASR({5, 1.5, -3.5, 5.5});
-        ADD_FAILURE() << "maxBadChan 1.5 aceptado";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "ASR: maxBadChan = 1.5 fuera del intervalo admitido [0, 1]");
-    }
-    try {
-        validarOpcionesASR({5, 0.075, 2.0, 2.0});
-        ADD_FAILURE() << "tolInf igual a tolSup aceptado";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "ASR: tolInf (2) debe ser menor que tolSup (2)");
-    }
+    const auto texto = [](OpcionesASR o) {
+        return prueba::rechazo<std::invalid_argument>([&] { validarOpcionesASR(o); });
+    };
+    EXPECT_EQ(texto({5, 1.5, -3.5, 5.5}), "ASR: maxBadChan = 1.5 fuera del intervalo admitido [0, 1]");
+    EXPECT_EQ(texto({5, 0.075, 2.0, 2.0}), "ASR: tolInf (2) debe ser menor que tolSup (2)");
     EXPECT_EQ(textoFijo(3.14159, 2), "3.14");
 }
