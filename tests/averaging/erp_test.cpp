@@ -15,6 +15,7 @@
 #include "averaging/promediado.h"
 #include "eegSintetico.h"
 #include "io/almacenEEG.h"
+#include "tests/io/archivosPrueba.h"
 #include "tests/io/capturas.h"
 
 using namespace prueba;
@@ -39,7 +40,8 @@ EEG promedioContinua(int32_t frecuencia, int32_t msPrev, int32_t msPost) {
     p.calificadores = {1};
     p.msPrev = msPrev;
     p.msPost = msPost;
-    return promediarEventos(eeg, p).promedio;
+    const prueba::CarpetaTemporal t;  // for the cube of epochs the average leaves
+    return promediarEventos(eeg, p, DestinoCubo{t.ruta()}).promedio;
 }
 
 void esperarRechazo(const std::function<void()>& f, const std::string& texto) {

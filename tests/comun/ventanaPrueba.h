@@ -92,6 +92,9 @@ public:
             filtrosGuardar << filtro;
             return guardarEn;
         });
+        // Averaging writes its cube into the current folder: each window test
+        // works in an empty one of its own, never in the source tree.
+        carpetaTemporal();
     }
     ~Respuestas() {
         // Dialogs that do not delete themselves on close are released here.
@@ -108,7 +111,7 @@ public:
     Respuestas(const Respuestas&) = delete;
     Respuestas& operator=(const Respuestas&) = delete;
 
-    // Works in a fresh empty folder (cube files go to the current one).
+    // The test's own empty folder, which is the current one while it lives.
     QString carpetaTemporal() {
         if (!carpeta) {
             carpeta = std::make_unique<QTemporaryDir>();
