@@ -116,19 +116,12 @@ constexpr std::size_t puntosPorLote = 32;
 // On two threads only when OpenBLAS itself runs on one: two callers sharing
 // its pool of threads wait on each other (four times slower on two cores).
 void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, double maxdims, bool enDosHilos) {
-    if (!enDosHilos) {
-        for (Pendiente& q : lote) q.R = matrizReconstruccion(q.cov, ctx.M, ctx.T, maxdims, q.trivial);
-        return;
-    }
-    repartirEnDosHilos(
-        static_cast<int64_t>(lote.size()), 1,
-        [&](int, int64_t desde, int64_t hasta) {
-            for (auto k = static_cast<std::size_t>(desde); k < static_cast<std::size_t>(hasta); ++k) {
-                Pendiente& q = lote[k];
-                q.R = matrizReconstruccion(q.cov, ctx.M, ctx.T, maxdims, q.trivial);
-            }
-        },
-        [](int64_t) {});
+    const auto reconstruir = [&](int, int64_t desde, int64_t hasta) {
+        for (auto k = static_cast<std::size_t>(desde); k < static_cast<std::size_t>(hasta); ++k)
+            lote[k].R = matrizReconstruccion(lote[k].cov, ctx.M, ctx.T, maxdims, lote[k].trivial);
+    };
+    if (enDosHilos) repartirEnDosHilos(static_cast<int64_t>(lote.size()), 1, reconstruir, [](int64_t) {});
+    else reconstruir(0, 0, static_cast<int64_t>(lote.size()));
 }
 
 // The reflection of the start, 2 x_1 - x_j for j = P+1 down to 2 (wrapped

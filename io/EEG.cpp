@@ -1,8 +1,8 @@
 #include "io/EEG.h"
 
 #include <algorithm>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 
 EEG::EEG(int32_t frecuencia, uint32_t canalesCabecera, int64_t muestras) {

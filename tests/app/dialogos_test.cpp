@@ -44,7 +44,6 @@ class PruebaDialogos : public QObject {
 private slots:
     void cancelarYEscapeNoAplicanNada() {
         VentanaPrueba f;
-        f.carpetaTemporal();  // averaging writes its epochs here if it ever ran
         f.cargar("p300_8ch.gdf", "p300_8ch.ced");
         for (const bool escape : {false, true}) {
             dejarSinAplicar<GUIfiltroFrecuencial>(f, f.ui().aplicar_filtro_frecuencial, escape);

@@ -89,7 +89,6 @@ private slots:
     // "Cancelar" leaves everything as it was.
     void cancelarDejaAlmacenYCarpetaComoEstaban() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f.anadir(registroLargo());
         f.ramaEtiquetada("CAR");
         const QStringList archivos = f.archivosEnCarpeta();

@@ -102,7 +102,6 @@ private slots:
     // many; "cancelar" keeps the window, a saved branch is not counted.
     void cerrarConRamasSinGuardarPregunta() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f->show();
         f.anadir(registro());
         QVERIFY(f->close());  // only the recording as read: nothing to lose, nothing asked

@@ -41,7 +41,6 @@ class PruebaComandosPromediado : public QObject {
 private slots:
     void dialogoYRamaPromediada() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         EEG eeg = tresTipos();
         anadirEventos(eeg, 768, {1500}, 2);
         f.anadir(eeg);
@@ -81,7 +80,6 @@ private slots:
 
     void fallosNoAnadenRamaNiCubo() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f->graficoPromediado();
         QCOMPARE(f.mensajes, QStringList{"Fallo preparando la interfaz de Mara. Comprueba que hay datos o que los "
                                          "seleccionados son correctos"});
@@ -132,7 +130,6 @@ private slots:
 
     void carYPromediadoTrasCAR() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f->lanzarPaso("car");
         f.anadir(EEG(250, 1, 100));
         f->lanzarPaso("car");

@@ -49,7 +49,6 @@ int colores(const QImage& im) {
 
 // The P300 sample averaged over all twelve kinds, 100 ms before and 600 after.
 void promedioP300(VentanaPrueba& f) {
-    f.carpetaTemporal();
     f.cargar("p300_8ch.gdf", "p300_8ch.ced");
     QList<int> filas;
     for (int i = 0; i < 12; ++i) filas << i;
@@ -176,7 +175,6 @@ private slots:
 
     void sinPosicionesLaMariposaSigue() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         EEG eeg = eegRampa(250, 3, 2000);
         anadirEventos(eeg, 768, {500, 900});
         f.anadir(eeg);

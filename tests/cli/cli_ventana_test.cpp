@@ -36,7 +36,6 @@ class PruebaCLIVentana : public QObject {
 private slots:
     void filtroASRCARYPromediadoComoEnLaVentana() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f.cargar("p300_8ch.gdf", "p300_8ch.ced");
         f->aplicarFiltro(OpcionesFiltro{TipoFiltro::pasaBanda, 1.0, 40.0, 60});
         QVERIFY(iguales(ejecutor({"filtro:BANDPASS,1,40,60"}), f->eegSeleccionado().datos()));
@@ -60,7 +59,6 @@ private slots:
     // The branch saved from the window is the file the runner writes, byte for byte.
     void guardarRamaSeleccionada() {
         VentanaPrueba f;
-        f.carpetaTemporal();
         f.ui().guardar_rama_seleccionada->trigger();
         QCOMPARE(f.mensajes, QStringList{"No hay ningún eeg seleccionado que guardar."});
         QCOMPARE(f.titulosGuardar, QStringList());

@@ -94,7 +94,7 @@ public:
         });
         // Averaging writes its cube into the current folder: each window test
         // works in an empty one of its own, never in the source tree.
-        carpetaTemporal();
+        QDir::setCurrent(carpeta.path());
     }
     ~Respuestas() {
         // Dialogs that do not delete themselves on close are released here.
@@ -106,27 +106,21 @@ public:
         interaccion::fijarRespondedorCierre({});
         interaccion::fijarRespondedorArchivoAbrir({});
         interaccion::fijarRespondedorArchivoGuardar({});
-        if (carpeta) QDir::setCurrent(carpetaPrevia);
+        QDir::setCurrent(carpetaPrevia);
     }
     Respuestas(const Respuestas&) = delete;
     Respuestas& operator=(const Respuestas&) = delete;
 
     // The test's own empty folder, which is the current one while it lives.
-    QString carpetaTemporal() {
-        if (!carpeta) {
-            carpeta = std::make_unique<QTemporaryDir>();
-            carpetaPrevia = QDir::currentPath();
-            QDir::setCurrent(carpeta->path());
-        }
-        return carpeta->path();
-    }
+    QString carpetaTemporal() const { return carpeta.path(); }
     QStringList archivosEnCarpeta(const QStringList& filtro = {}) const {
-        return QDir(carpeta->path()).entryList(filtro, QDir::Files | QDir::Hidden);
+        return QDir(carpeta.path()).entryList(filtro, QDir::Files | QDir::Hidden);
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> carpeta;
-    QString carpetaPrevia;
+    // The folder the test started in, current again once it ends.
+    QString carpetaPrevia = QDir::currentPath();
+    QTemporaryDir carpeta;
 };
 
 // A main window with answered dialogs. The window goes first, then the answers.

@@ -53,7 +53,6 @@ private slots:
 
     void revisarMarcarYAplicar() {
         prueba::VentanaPrueba f;
-        f.carpetaTemporal();  // the averaging's cube file
         f.cargar("motor_64ch.dat", "motor_64ch.ced");
         QAction* revisar = f->findChild<QAction*>("revisar_componentes");
         QVERIFY(revisar);
