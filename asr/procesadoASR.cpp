@@ -120,8 +120,10 @@ void reconstruirLote(std::vector<Pendiente>& lote, const ContextoASR& ctx, doubl
         for (auto k = static_cast<std::size_t>(desde); k < static_cast<std::size_t>(hasta); ++k)
             lote[k].R = matrizReconstruccion(lote[k].cov, ctx.M, ctx.T, maxdims, lote[k].trivial);
     };
-    if (enDosHilos) repartirEnDosHilos(static_cast<int64_t>(lote.size()), 1, reconstruir, [](int64_t) {});
-    else reconstruir(0, 0, static_cast<int64_t>(lote.size()));
+    if (enDosHilos)
+        repartirEnDosHilos(static_cast<int64_t>(lote.size()), 1, reconstruir, [](int64_t) {});
+    else
+        reconstruir(0, 0, static_cast<int64_t>(lote.size()));
 }
 
 // The reflection of the start, 2 x_1 - x_j for j = P+1 down to 2 (wrapped
